@@ -1,0 +1,66 @@
+// Layout of MSK update packages, and the structure checks that every reader of the
+// directory block runs before trusting a single offset in it.
+#pragma once
+
+#include "wce/cstring.h"
+#include "wce/types.h"
+
+constexpr WORD kMskMagic = 0xFA45;
+constexpr DWORD kMskHeaderSize = 44;       // the directory block starts here
+constexpr DWORD kMskDirEndOffset = 32;     // directory end, reserved, check word
+constexpr DWORD kMskBlockFixedSize = 16;   // check copy, reserved, root name length
+constexpr DWORD kMskEntryFixedSize = 28;   // record size .. reserved, then the name
+constexpr DWORD kMskTypeDirectory = 0;
+constexpr DWORD kMskTypeFile = 1;
+constexpr int kMskMaxPath = 259;           // longest path in UTF-16 units
+// zlib cannot expand data by more than about 1032:1; a larger claim is a damaged entry and
+// must not make the reader allocate gigabytes.
+constexpr DWORD kMskMaxInflateRatio = 1032;
+
+// One entry record inside the unscrambled directory block. Read field by field, since
+// records need not be aligned.
+class CMskEntryView {
+public:
+    explicit CMskEntryView(const BYTE* pRecord = nullptr) : m_pRecord(pRecord) {}
+    const BYTE* GetRecord() const { return m_pRecord; }
+    DWORD GetRecordSize() const;
+    DWORD GetType() const;
+    DWORD GetUncompressedSize() const;
+    DWORD GetCompressedSize() const;
+    DWORD GetDataOffset() const;
+    CString GetName() const;  // the record must have passed MskCheckDirectory
+
+private:
+    const BYTE* m_pRecord;
+};
+
+// The root name, when its length is 1..259 and it ends in a terminator inside the block.
+BOOL MskReadRootName(const BYTE* pBlock, DWORD dwLength, CString& strRoot);
+
+// A relative name that cannot leave the folder it is unpacked into: not empty, not
+// absolute, no drive, no ".." component.
+BOOL MskIsSafeRelativePath(LPCWSTR name);
+
+// Checks the unscrambled directory block of a package of dwFileSize bytes: the root name,
+// every record's size and name against the block end, every file's data against the file
+// end. On failure strProblem says what is wrong, in English.
+BOOL MskCheckDirectory(const BYTE* pBlock, DWORD dwLength, DWORD dwFileSize, CString& strProblem);
+
+// Calls visit(entry) for each record in directory order; the block must have passed
+// MskCheckDirectory. Returns the number of records.
+template <class Visit>
+DWORD MskForEachEntry(const BYTE* pBlock, DWORD dwLength, Visit&& visit);
+
+DWORD MskFirstEntryOffset(const BYTE* pBlock);
+
+template <class Visit>
+DWORD MskForEachEntry(const BYTE* pBlock, DWORD dwLength, Visit&& visit)
+{
+    DWORD count = 0;
+    for (DWORD pos = MskFirstEntryOffset(pBlock); pos < dwLength; ++count) {
+        CMskEntryView entry(pBlock + pos);
+        visit(entry);
+        pos += entry.GetRecordSize();
+    }
+    return count;
+}

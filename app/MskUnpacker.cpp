@@ -1,0 +1,342 @@
+#include "MskUnpacker.h"
+
+#include <memory>
+#include <new>
+
+#include "JXPackCommon.h"
+#include "MskFormat.h"
+#include "wce/files.h"
+#include "wce/wstring.h"
+#include "zlib.h"
+
+namespace {
+
+// Closes a file handle when the scope ends.
+class CFileCloser {
+public:
+    explicit CFileCloser(HANDLE h) : m_h(h) {}
+    ~CFileCloser()
+    {
+        if (m_h != INVALID_HANDLE_VALUE) CloseHandle(m_h);
+    }
+    CFileCloser(const CFileCloser&) = delete;
+    CFileCloser& operator=(const CFileCloser&) = delete;
+
+private:
+    HANDLE m_h;
+};
+
+HANDLE OpenPackage(LPCWSTR pPath)
+{
+    return CreateFileW(pPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+BOOL ReadExactly(HANDLE h, void* pBuffer, DWORD dwBytes)
+{
+    DWORD done = 0;
+    return ReadFile(h, pBuffer, dwBytes, &done, nullptr) && done == dwBytes;
+}
+
+BOOL IsDirectory(LPCWSTR pPath)
+{
+    DWORD attributes = GetFileAttributesW(pPath);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+BOOL Exists(LPCWSTR pPath) { return GetFileAttributesW(pPath) != INVALID_FILE_ATTRIBUTES; }
+
+// What went wrong while reading the header and directory block.
+enum class LoadFailure { None, Magic, Read, Format, Check };
+
+}  // namespace
+
+CMskUnpacker::CMskUnpacker()
+    : m_dwKey(0), m_pDirectory(nullptr), m_dwDirectoryLength(0), m_pfnProgress(nullptr), m_pProgressContext(nullptr)
+{
+}
+
+CMskUnpacker::~CMskUnpacker() { Reset(); }
+
+void CMskUnpacker::FreeDirectory()
+{
+    m_entries.clear();
+    delete[] m_pDirectory;
+    m_pDirectory = nullptr;
+    m_dwDirectoryLength = 0;
+}
+
+void CMskUnpacker::Reset()
+{
+    m_strFile.Empty();
+    m_strDir.Empty();
+    m_strError.Empty();
+    m_strRootName.Empty();
+    FreeDirectory();
+}
+
+namespace {
+
+// Reads magic, header and directory block of an open package into a new buffer and
+// unscrambles it. The directory end is checked against the file size before anything is
+// allocated, so a damaged header cannot ask for gigabytes.
+LoadFailure ReadDirectoryBlock(HANDLE h, DWORD dwKey, BYTE*& pBlock, DWORD& dwLength, DWORD& dwFileSize)
+{
+    BYTE magic[2];
+    if (!ReadExactly(h, magic, 2) || JxReadLe16(magic) != kMskMagic) return LoadFailure::Magic;
+    BYTE head[12];
+    if (SetFilePointer(h, kMskDirEndOffset, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+        !ReadExactly(h, head, sizeof head))
+        return LoadFailure::Read;
+    DWORD dirEnd = JxReadLe32(head);
+    dwFileSize = GetFileSize(h, nullptr);
+    if (dirEnd < kMskHeaderSize || dirEnd > dwFileSize) return LoadFailure::Read;
+    dwLength = dirEnd - kMskHeaderSize;
+    if (dwLength < kMskBlockFixedSize) return LoadFailure::Format;
+    pBlock = new (std::nothrow) BYTE[dwLength];
+    if (!pBlock) return LoadFailure::Read;
+    if (!ReadExactly(h, pBlock, dwLength)) return LoadFailure::Read;
+    JxScrambleWords(pBlock, dwLength, dwKey);
+    if (JxReadLe32(pBlock) != JxReadLe32(head + 8)) return LoadFailure::Check;
+    return LoadFailure::None;
+}
+
+}  // namespace
+
+int CMskUnpacker::VerifyPackage(LPCWSTR pPath, DWORD dwKey, CString& strError)
+{
+    Reset();
+    m_strFile = pPath;
+    m_dwKey = dwKey;
+    HANDLE h = OpenPackage(pPath);
+    if (h == INVALID_HANDLE_VALUE) {
+        strError.Format(u"open file %s failed, error code is %d", m_strFile.c_str(), static_cast<int>(GetLastError()));
+        return 0;
+    }
+    CFileCloser closer(h);
+    DWORD fileSize = 0;
+    LoadFailure failure = ReadDirectoryBlock(h, dwKey, m_pDirectory, m_dwDirectoryLength, fileSize);
+    CString problem;
+    int result = 0;
+    switch (failure) {
+    case LoadFailure::Magic: strError = u"invalid_msk_file"; break;
+    case LoadFailure::Read:
+    case LoadFailure::Format: strError = u"file_format_error"; break;
+    case LoadFailure::Check: strError = u"crc_check_fail"; break;
+    case LoadFailure::None:
+        // A damaged directory is refused here, before the caller deletes anything.
+        if (MskCheckDirectory(m_pDirectory, m_dwDirectoryLength, fileSize, problem))
+            result = 1;
+        else
+            strError = u"file_format_error";
+        break;
+    }
+    FreeDirectory();
+    return result;
+}
+
+int CMskUnpacker::LoadDirectory()
+{
+    HANDLE h = OpenPackage(m_strFile);
+    if (h == INVALID_HANDLE_VALUE) {
+        m_strError.Format(u"open file %s failed, GetLastError is %d", m_strFile.c_str(), static_cast<int>(GetLastError()));
+        return 0;
+    }
+    CFileCloser closer(h);
+    DWORD fileSize = 0;
+    LoadFailure failure = ReadDirectoryBlock(h, m_dwKey, m_pDirectory, m_dwDirectoryLength, fileSize);
+    CString problem;
+    switch (failure) {
+    case LoadFailure::Magic: m_strError = u"invalid_msk_file"; break;
+    case LoadFailure::Read: m_strError.Format(u"read failed %s", m_strFile.c_str()); break;
+    case LoadFailure::Format:
+        m_strError.Format(u"MSK file format error in %s: the directory is too short", m_strFile.c_str());
+        break;
+    case LoadFailure::Check: m_strError = u"check CRC failed, Wrong password?"; break;
+    case LoadFailure::None:
+        if (!MskReadRootName(m_pDirectory, m_dwDirectoryLength, m_strRootName)) {
+            m_strError = u"check CRC failed, Wrong password?";
+            failure = LoadFailure::Check;
+        } else if (!MskCheckDirectory(m_pDirectory, m_dwDirectoryLength, fileSize, problem)) {
+            m_strError.Format(u"MSK file format error in %s: %s", m_strFile.c_str(), problem.c_str());
+            failure = LoadFailure::Format;
+        }
+        break;
+    }
+    if (failure != LoadFailure::None) {
+        m_strRootName.Empty();
+        FreeDirectory();
+        return 0;
+    }
+    MskForEachEntry(m_pDirectory, m_dwDirectoryLength,
+                    [this](const CMskEntryView& entry) { m_entries.push_back(entry.GetRecord()); });
+    return 1;
+}
+
+int CMskUnpacker::Unpack(LPCWSTR pPath, LPCWSTR pTargetDir, DWORD dwKey, CString& strError)
+{
+    Reset();
+    m_strFile = pPath;
+    m_strDir = pTargetDir;
+    m_dwKey = dwKey;
+    int result = 0;
+    if (!Exists(m_strFile) || IsDirectory(m_strFile)) {
+        m_strError.Format(u"the file for unpack '%s' is not valid", m_strFile.c_str());
+    } else if (!IsDirectory(m_strDir)) {
+        m_strError.Format(u"the unpack directory '%s' is not valid", m_strDir.c_str());
+    } else if (LoadDirectory()) {
+        m_strDir = AddTrailingBackslash(AddTrailingBackslash(m_strDir) + m_strRootName);
+        if (!CheckTargetPaths()) {
+            // m_strError is set; nothing has been written
+        } else if (!Exists(m_strDir)) {
+            if (CreateDirectoryTree(m_strDir))
+                result = UnpackEntries();
+            else
+                m_strError.Format(u"can not create directory: %s\n", m_strDir.c_str());
+        } else if (!IsDirectory(m_strDir)) {
+            m_strError.Format(u"can't not unpack to directory: %s\n", m_strDir.c_str());
+        } else {
+            result = UnpackEntries();
+        }
+    }
+    strError = m_strError;
+    return result;
+}
+
+// Every path the unpack will write must fit the device's path limit; checking them all
+// first means a package with one overlong name writes nothing at all.
+int CMskUnpacker::CheckTargetPaths()
+{
+    if (m_strDir.GetLength() > kMskMaxPath) {
+        m_strError.Format(u"MSK file format error in %s: the path %s is too long", m_strFile.c_str(), m_strDir.c_str());
+        return 0;
+    }
+    for (const BYTE* record : m_entries) {
+        CMskEntryView entry(record);
+        if (entry.GetType() != kMskTypeDirectory && entry.GetType() != kMskTypeFile) continue;
+        CString target = m_strDir + entry.GetName();
+        if (target.GetLength() > kMskMaxPath) {
+            m_strError.Format(u"MSK file format error in %s: the path %s is too long", m_strFile.c_str(),
+                              target.c_str());
+            return 0;
+        }
+    }
+    return 1;
+}
+
+int CMskUnpacker::ReportProgress(DWORD dwIndex, LPCWSTR pName, DWORD dwCount)
+{
+    if (m_pfnProgress && !m_pfnProgress(m_pProgressContext, dwIndex, pName, dwCount)) {
+        m_strError = u"user_cancel";
+        return 0;
+    }
+    return 1;
+}
+
+int CMskUnpacker::UnpackEntries()
+{
+    HANDLE h = OpenPackage(m_strFile);
+    if (h == INVALID_HANDLE_VALUE) {
+        m_strError.Format(u"open file %s failed, error code is %d", m_strFile.c_str(), static_cast<int>(GetLastError()));
+        return 0;
+    }
+    CFileCloser closer(h);
+    const DWORD count = static_cast<DWORD>(m_entries.size());
+    DWORD index = 0;
+    for (const BYTE* record : m_entries) {
+        CMskEntryView entry(record);
+        if (entry.GetType() != kMskTypeDirectory) continue;
+        CString name = entry.GetName();
+        CString path = m_strDir + name;
+        if (!CreateDirectoryTree(path)) {
+            m_strError.Format(u"can not create directory: %s", path.c_str());
+            return 0;
+        }
+        if (!ReportProgress(index++, name, count)) return 0;
+    }
+    for (const BYTE* record : m_entries) {
+        CMskEntryView entry(record);
+        if (entry.GetType() != kMskTypeFile) continue;
+        if (!ExtractFile(record, h)) return 0;
+        if (!ReportProgress(index++, entry.GetName(), count)) return 0;
+    }
+    return 1;
+}
+
+int CMskUnpacker::ExtractFile(const BYTE* pRecord, HANDLE hPackage)
+{
+    CMskEntryView entry(pRecord);
+    CString target = m_strDir + entry.GetName();
+    const DWORD packedSize = entry.GetCompressedSize();
+    const DWORD plainSize = entry.GetUncompressedSize();
+    // Both buffers live only for this entry, so peak memory is the largest file's pair.
+    std::unique_ptr<BYTE[]> packed(new (std::nothrow) BYTE[packedSize ? packedSize : 1]);
+    std::unique_ptr<BYTE[]> plain(new (std::nothrow) BYTE[plainSize ? plainSize : 1]);
+    if (!packed || !plain) {
+        m_strError.Format(u"not enough memory to unpack %s (%u bytes)", target.c_str(), plainSize);
+        return 0;
+    }
+    LONG high = 0;  // the offset is unsigned: never a move backwards
+    SetLastError(ERROR_SUCCESS);
+    if (SetFilePointer(hPackage, static_cast<LONG>(entry.GetDataOffset()), &high, FILE_BEGIN) ==
+            INVALID_SET_FILE_POINTER &&
+        GetLastError() != ERROR_SUCCESS) {
+        m_strError.Format(u"SetFilePointer for %s failed, GetLastError is %d", target.c_str(),
+                          static_cast<int>(GetLastError()));
+        return 0;
+    }
+    if (!ReadExactly(hPackage, packed.get(), packedSize)) {
+        m_strError.Format(u"ReadFile failed for %s, GetLastError is %d", target.c_str(),
+                          static_cast<int>(GetLastError()));
+        return 0;
+    }
+    uLongf produced = plainSize;
+    if (uncompress(plain.get(), &produced, packed.get(), packedSize) != Z_OK || produced != plainSize) {
+        m_strError = u"uncompress failed";
+        return 0;
+    }
+    packed.reset();
+    HANDLE out = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 4 && out == INVALID_HANDLE_VALUE; ++attempt)
+        out = CreateFileW(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) {
+        m_strError.Format(u"CreateFile %s failed, GetLastError is %d", target.c_str(), static_cast<int>(GetLastError()));
+        return 0;
+    }
+    CFileCloser closer(out);
+    DWORD written = 0;
+    if (!WriteFile(out, plain.get(), plainSize, &written, nullptr) || written != plainSize) {
+        DWORD error = GetLastError();
+        if (error == ERROR_DISK_FULL)
+            m_strError = u"error_disk_full";
+        else
+            m_strError.Format(u"WriteFile %s failed, GetLastError is %d", target.c_str(), static_cast<int>(error));
+        return 0;
+    }
+    return 1;
+}
+
+int CMskUnpacker::CreateDirectoryTree(LPCWSTR pPath)
+{
+    if (IsDirectory(pPath)) return 1;
+    // The walk works in a buffer of the device's path size; longer paths cannot be made.
+    WCHAR buffer[kMskMaxPath + 1];
+    if (!pPath || WStrLen(pPath) > kMskMaxPath) return 0;
+    WStrCopy(buffer, kMskMaxPath + 1, pPath);
+    for (WCHAR* p = buffer; *p; ++p) {
+        if (*p != u'\\' && *p != u'/') continue;
+        *p = 0;
+        if (p != buffer) CreateDirectoryW(buffer, nullptr);
+        *p = u'\\';
+    }
+    CreateDirectoryW(buffer, nullptr);
+    return IsDirectory(buffer) ? 1 : 0;
+}
+
+CString CMskUnpacker::AddTrailingBackslash(const CString& strPath)
+{
+    CString result = strPath;
+    int length = result.GetLength();
+    if (length > 0 && (result[length - 1] == u'\\' || result[length - 1] == u'/')) result = result.Left(length - 1);
+    result += u'\\';
+    return result;
+}

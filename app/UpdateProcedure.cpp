@@ -1,0 +1,99 @@
+#include "UpdateProcedure.h"
+
+#include "MskUnpacker.h"
+#include "UpdateSystem.h"
+#include "wce/platform.h"
+
+CUpdateProcedure::CUpdateProcedure(IUpdateScreen& screen, const CString& strAppPath)
+    : m_screen(screen), m_strAppPath(strAppPath), m_bKpt(IsKptVariant(strAppPath))
+{
+}
+
+void CUpdateProcedure::OnUpdate()
+{
+    int selection = m_screen.GetCurSel();
+    if (selection < 0) return;
+    m_screen.SetProgressPos(0);
+    m_screen.SetStatusText(u"");
+    m_screen.UpdateWindow();
+    if (!DoUpdate(m_screen.GetItemPath(selection))) return;
+
+    if (!m_bKpt) {
+        LaunchProgram(m_strAppPath, brantel::kLaunchArguments);  // a failed launch is not reported
+        m_screen.EndDialog(0);
+        return;
+    }
+    RunTouchCalibrate();
+    m_screen.HoldMessageBoxImage(TRUE);
+    m_screen.ShowMessage(brantel::kKptSuccessMessage, kMsgBoxInformation);
+    SetSystemPowerState(nullptr, POWER_STATE_RESET, POWER_FORCE);
+    m_screen.EndDialog(0);
+    m_screen.HoldMessageBoxImage(FALSE);
+}
+
+int CUpdateProcedure::DoUpdate(LPCWSTR pPackagePath)
+{
+    LPCWSTR password = m_bKpt ? brantel::kKptPassword : brantel::kGenericPassword;
+    const DWORD key = GetPackKey(password);
+
+    m_screen.EnableWindow(FALSE);
+    HCURSOR previousCursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    m_screen.EnableControls(FALSE);
+
+    CString error;
+    int result = 0;
+    {
+        CMskUnpacker unpacker;
+        unpacker.m_pfnProgress = &CUpdateProcedure::OnUnpackProgress;
+        unpacker.m_pProgressContext = this;
+        // A wrong or damaged package is refused here, before anything is deleted.
+        if (unpacker.VerifyPackage(pPackagePath, key, error)) {
+            m_screen.SetStatusText(u"Delete...");
+            m_screen.UpdateWindow();
+            ShellFileOperation(m_screen.GetWindowHandle(), FO_DELETE, brantel::kInstalledFiles, nullptr);
+            m_screen.SetStatusText(u"");
+            m_screen.UpdateWindow();
+            result = unpacker.Unpack(pPackagePath, brantel::kUnpackTarget, key, error);
+            if (result) {
+                DeleteShellExKey();
+                ShellFileOperation(nullptr, FO_COPY, brantel::kFactoryConfigSource, brantel::kFactoryConfigTarget);
+            }
+        }
+    }
+
+    m_screen.EnableWindow(TRUE);
+    SetCursor(previousCursor);
+    m_screen.EnableControls(TRUE);
+
+    if (!result) {
+        CString message = MessageForError(error);
+        if (!message.IsEmpty()) m_screen.ShowMessage(message, kMsgBoxError);
+    }
+    return result;
+}
+
+int CUpdateProcedure::OnUnpackProgress(void* pContext, DWORD dwIndex, LPCWSTR /*pName*/, DWORD dwCount)
+{
+    auto* self = static_cast<CUpdateProcedure*>(pContext);
+    if (!self || dwCount == 0) return 1;
+    int percent = static_cast<int>((static_cast<std::uint64_t>(dwIndex) + 1) * 100 / dwCount);
+    if (percent == self->m_screen.GetProgressPos() || percent % 5 != 0) return 1;
+    self->m_screen.SetProgressPos(percent);
+    CString status;
+    status.Format(u"%d%%", percent);
+    self->m_screen.SetStatusText(status);
+    self->m_screen.UpdateWindow();
+    return 1;
+}
+
+CString CUpdateProcedure::MessageForError(const CString& strError)
+{
+    if (strError == u"user_cancel") return CString();
+    if (strError == u"invalid_msk_file") return u"Invalid MSK file. Update fail.";
+    if (strError == u"file_format_error") return u"MSK file format error. Update fail.";
+    if (strError == u"crc_check_fail") return u"MSK file type error or file is modified. Update fail.";
+    if (strError == u"error_disk_full") return u"There is not enough space on the disk. Update fail.";
+    CString message;
+    message.Format(u"Update fail. \n(%s)", strError.c_str());
+    return message;
+}

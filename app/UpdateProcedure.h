@@ -1,0 +1,33 @@
+// The update itself: verify the package, replace the installed application, clean up and
+// start the new program. It runs synchronously on the UI thread; the screen is refreshed
+// only by the explicit repaints below.
+#pragma once
+
+#include "UpdateScreen.h"
+#include "wce/cstring.h"
+#include "wce/types.h"
+
+class CUpdateProcedure {
+public:
+    // strAppPath is the "APP" registry value read when the dialog starts; it selects the
+    // variant.
+    CUpdateProcedure(IUpdateScreen& screen, const CString& strAppPath);
+
+    // Updates from the list's current selection, then launches or resets. Does nothing
+    // without a selection.
+    void OnUpdate();
+    // 1 on success; on failure the user has been told (except for a cancel).
+    int DoUpdate(LPCWSTR pPackagePath);
+    // The unpacker's progress callback; the context is the procedure.
+    static int OnUnpackProgress(void* pContext, DWORD dwIndex, LPCWSTR pName, DWORD dwCount);
+
+    BOOL IsKpt() const { return m_bKpt; }
+    const CString& GetAppPath() const { return m_strAppPath; }
+    // The message shown for an unpacker error; empty for a cancel.
+    static CString MessageForError(const CString& strError);
+
+private:
+    IUpdateScreen& m_screen;
+    CString m_strAppPath;
+    BOOL m_bKpt;
+};

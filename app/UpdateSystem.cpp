@@ -1,0 +1,87 @@
+#include "UpdateSystem.h"
+
+#include <vector>
+
+#include "wce/platform.h"
+
+CString ReadInstalledAppPath()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"OEM", 0, brantel::kRegistryAccess, &key) != ERROR_SUCCESS) return CString();
+    WCHAR value[brantel::kMaxAppPath + 1] = {};
+    DWORD type = REG_NONE;
+    DWORD size = brantel::kMaxAppPath * sizeof(WCHAR);
+    LONG result = RegQueryValueExW(key, u"APP", nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return CString();
+    return CString(value, static_cast<int>(size / sizeof(WCHAR)));
+}
+
+BOOL IsKptVariant(LPCWSTR pAppPath) { return WStrICmp(pAppPath, brantel::kKptMainPath) == 0; }
+
+int GetDefaultPackagePath(CString& strPath)
+{
+    strPath = IsKptVariant(ReadInstalledAppPath()) ? brantel::kKptPackage : brantel::kGenericPackage;
+    return 1;
+}
+
+int RunTouchCalibrate()
+{
+    HMODULE core = LoadLibraryW(u"coredll.dll");
+    if (!core) return 0;
+    auto calibrate = reinterpret_cast<BOOL (*)()>(GetProcAddressW(core, u"TouchCalibrate"));
+    if (calibrate) calibrate();
+    FreeLibrary(core);
+    return calibrate ? 1 : 0;
+}
+
+BOOL LaunchProgram(LPCWSTR pProgram, LPCWSTR pCommandLine, HANDLE* phProcess)
+{
+    // The platform may write into the command line, so it gets a private copy.
+    std::vector<WCHAR> commandLine(pCommandLine, pCommandLine + WStrLen(pCommandLine));
+    commandLine.push_back(0);
+    PROCESS_INFORMATION info{};
+    BOOL ok = CreateProcessW(pProgram, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &info);
+    if (!ok) return ok;
+    CloseHandle(info.hThread);
+    if (phProcess)
+        *phProcess = info.hProcess;
+    else
+        CloseHandle(info.hProcess);
+    return ok;
+}
+
+void DeleteShellExKey()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, u"OEM", 0, brantel::kRegistryAccess, &key) != ERROR_SUCCESS) return;
+    RegDeleteKeyW(key, u"ShellEx");
+    RegCloseKey(key);
+}
+
+int ShellFileOperation(HWND hOwner, UINT nOperation, LPCWSTR pFrom, LPCWSTR pTo)
+{
+    HMODULE shell = LoadLibraryW(u"ceshell.dll");
+    if (!shell) return -1;
+    auto operate = reinterpret_cast<PFN_SHFileOperationW>(GetProcAddressW(shell, MAKEINTRESOURCEW(14)));
+    int result = -1;
+    if (operate) {
+        // Source and destination are lists ending in an empty entry.
+        std::vector<WCHAR> from(pFrom, pFrom + WStrLen(pFrom));
+        from.insert(from.end(), {0, 0});
+        std::vector<WCHAR> to;
+        if (pTo) {
+            to.assign(pTo, pTo + WStrLen(pTo));
+            to.insert(to.end(), {0, 0});
+        }
+        SHFILEOPSTRUCTW operation{};
+        operation.hwnd = hOwner;
+        operation.wFunc = nOperation;
+        operation.pFrom = from.data();
+        operation.pTo = pTo ? to.data() : nullptr;
+        operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+        result = operate(&operation);
+    }
+    FreeLibrary(shell);
+    return result;
+}

@@ -1,0 +1,32 @@
+// The unit-level pieces of an update: variant, fixed paths, registry, launch, calibration.
+#pragma once
+
+#include "wce/cstring.h"
+#include "wce/types.h"
+
+namespace brantel {
+constexpr const WCHAR* kKptMainPath = u"\\residentflash2\\app\\kptmain.exe";
+constexpr const WCHAR* kGenericPackage = u"\\SDMMC\\gpsApp.msk";
+constexpr const WCHAR* kKptPackage = u"\\SDMMC\\kptApp.msk";
+constexpr const WCHAR* kGenericPassword = u"sxq_trelo";
+constexpr const WCHAR* kKptPassword = u"sxq_bnf";
+constexpr const WCHAR* kLaunchArguments = u"_K+T#W_B3D5F8_!M";
+constexpr const WCHAR* kInstalledFiles = u"\\Residentflash2\\app\\*.*";
+constexpr const WCHAR* kUnpackTarget = u"\\Residentflash2";
+constexpr const WCHAR* kFactoryConfigSource = u"\\SDMMC\\FactoryConfig.xml";
+constexpr const WCHAR* kFactoryConfigTarget = u"\\Residentflash2\\app\\config\\FactoryConfig.xml";
+constexpr const WCHAR* kKptSuccessMessage = u"Update application OK, please remove SD card.";
+constexpr const WCHAR* kNoPackageMessage = u"Cannot find the MSK file.";
+constexpr DWORD kRegistryAccess = 0x2001F;
+constexpr int kMaxAppPath = 260;
+}  // namespace brantel
+
+// The "APP" value of HKEY_LOCAL_MACHINE\OEM (REG_SZ or REG_EXPAND_SZ); empty when absent.
+CString ReadInstalledAppPath();
+BOOL IsKptVariant(LPCWSTR pAppPath);
+int GetDefaultPackagePath(CString& strPath);
+int RunTouchCalibrate();
+BOOL LaunchProgram(LPCWSTR pProgram, LPCWSTR pCommandLine, HANDLE* phProcess = nullptr);
+void DeleteShellExKey();
+// The shell's file operation, looked up as ordinal 14 of the shell library; 0 on success.
+int ShellFileOperation(HWND hOwner, UINT nOperation, LPCWSTR pFrom, LPCWSTR pTo);

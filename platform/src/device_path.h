@@ -1,0 +1,36 @@
+// Where device paths live on the host, for the platform files that touch the host.
+#pragma once
+
+#include <string>
+
+#include "wce/types.h"
+
+namespace wce::detail {
+
+// Host path of the device root: absolute, without a trailing separator.
+std::string DeviceRootHostPath();
+// Counts changes of the device root, so that caches of files kept in the root (the
+// registry) can tell that they belong to another device now.
+unsigned long DeviceRootGeneration();
+// Host path of a file directly in the device root, e.g. "registry.reg" or "launches.txt".
+std::string HostPathInRoot(const std::string& fileName);
+
+// Whether a symbolic link in the last component is followed (opening, attributes) or taken
+// as the name itself (deleting or renaming the link).
+enum class LastLink { Follow, Keep };
+
+// Maps a device path to its host path (see wce::host::MapDevicePath). On failure returns
+// false and sets error; does not touch the last error.
+bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last = LastLink::Follow);
+// As MapToHost, but reports a failure through SetLastError.
+bool MapToHostOrFail(LPCWSTR devicePath, std::string& hostPath, LastLink last = LastLink::Follow);
+
+// True when the device path names a symbolic link on the host (the link is not followed).
+bool IsSymbolicLink(LPCWSTR devicePath);
+
+// The platform error code for a host errno value.
+DWORD ErrorFromErrno(int error);
+// ERROR_FILE_NOT_FOUND when the host path's folder exists, else ERROR_PATH_NOT_FOUND.
+DWORD MissingPathError(const std::string& hostPath);
+
+}  // namespace wce::detail

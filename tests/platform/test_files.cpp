@@ -1,0 +1,393 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "temp_device.h"
+#include "wce/files.h"
+#include "wce/host.h"
+#include "wce/wstring.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+HANDLE Open(LPCWSTR path, DWORD access, DWORD share, DWORD disposition)
+{
+    return CreateFileW(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+std::string MapOrEmpty(LPCWSTR path)
+{
+    std::string host;
+    DWORD error = 0;
+    return wce::host::MapDevicePath(path, host, error) ? host : std::string();
+}
+
+DWORD MapError(LPCWSTR path)
+{
+    std::string host;
+    DWORD error = 0;
+    EXPECT_FALSE(wce::host::MapDevicePath(path, host, error));
+    return error;
+}
+
+std::string ReadAll(HANDLE file)
+{
+    char buffer[256];
+    DWORD got = 0;
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &got, nullptr));
+    return std::string(buffer, got);
+}
+
+// A second temporary folder outside the device root, for links that try to escape.
+struct Outside {
+    Outside()
+    {
+        std::string pattern = (fs::temp_directory_path() / "wce-outside-XXXXXX").string();
+        path = mkdtemp(pattern.data());
+    }
+    ~Outside() { fs::remove_all(path); }
+    std::string path;
+};
+
+}  // namespace
+
+TEST(DevicePath, ResolvesNamesAsTheDeviceDoes)
+{
+    TempDevice device;
+    device.WriteHostFile("Residentflash2/app/KptMain.exe", "x");
+    device.WriteHostFile("SDMMC/\xC3\x84rger.txt", "x");  // "Ärger.txt"
+    device.WriteHostFile("twins/File", "1");
+    device.WriteHostFile("twins/file", "2");
+
+    EXPECT_EQ(MapOrEmpty(u"\\residentflash2\\APP\\kptmain.exe"), device.Host("Residentflash2/app/KptMain.exe"));
+    EXPECT_EQ(MapOrEmpty(u"C:/RESIDENTFLASH2//app\\KPTMAIN.EXE"), device.Host("Residentflash2/app/KptMain.exe"));
+    EXPECT_EQ(MapOrEmpty(u"\\sdmmc\\\u00e4RGER.txt"), device.Host("SDMMC/\xC3\x84rger.txt"));
+    EXPECT_EQ(MapOrEmpty(u"\\twins\\file"), device.Host("twins/file"));  // the exact name wins
+    EXPECT_EQ(MapOrEmpty(u"\\twins\\FILE"), device.Host("twins/File"));
+    // Missing names are kept as written, for creation.
+    EXPECT_EQ(MapOrEmpty(u"\\residentflash2\\app\\New\\x.TXT"), device.Host("Residentflash2/app/New/x.TXT"));
+    // "." is skipped and ".." never climbs above the root.
+    EXPECT_EQ(MapOrEmpty(u"\\a\\.\\..\\..\\..\\sdmmc"), device.Host("SDMMC"));
+    EXPECT_EQ(MapOrEmpty(u"\\"), device.Root());
+
+    EXPECT_EQ(MapError(nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(MapError(u""), ERROR_PATH_NOT_FOUND);
+    std::u16string tooLong = u"\\" + std::u16string(MAX_PATH - 1, u'a');
+    EXPECT_EQ(MapError(tooLong.c_str()), ERROR_FILENAME_EXCED_RANGE);
+    EXPECT_FALSE(MapOrEmpty(tooLong.substr(0, MAX_PATH - 1).c_str()).empty());
+    EXPECT_EQ(MapError(u"\\a\\*.txt"), ERROR_INVALID_NAME);
+}
+
+TEST(DevicePath, SymbolicLinksMustStayOnTheDevice)
+{
+    TempDevice device;
+    Outside outside;
+    device.WriteHostFile("inside/f.txt", "in");
+    ASSERT_EQ(symlink(outside.path.c_str(), device.Host("out").c_str()), 0);
+    ASSERT_EQ(symlink((outside.path + "/absent").c_str(), device.Host("dangling").c_str()), 0);
+    ASSERT_EQ(symlink("inside", device.Host("alias").c_str()), 0);
+
+    EXPECT_EQ(MapError(u"\\out"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(MapError(u"\\OUT\\new.txt"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Open(u"\\out\\new.txt", GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Open(u"\\dangling", GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(fs::is_empty(outside.path));
+
+    HANDLE file = Open(u"\\alias\\F.TXT", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ReadAll(file), "in");
+    CloseHandle(file);
+
+    // Deleting the link removes the link, never what it points to.
+    EXPECT_TRUE(DeleteFileW(u"\\out"));
+    EXPECT_TRUE(fs::exists(outside.path));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(device.Host("out"))));
+}
+
+TEST(Files, CreateDispositionsAndTheirErrors)
+{
+    TempDevice device;
+    device.WriteHostFile("SDMMC/old.txt", "old data");
+    device.MakeHostDir("SDMMC/folder");
+
+    EXPECT_EQ(Open(u"\\sdmmc\\none.txt", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Open(u"\\sdmmc\\no\\none.txt", GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(Open(u"\\sdmmc\\old.txt\\x", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(Open(u"\\sdmmc\\folder", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    ASSERT_EQ(mkfifo(device.Host("SDMMC/fifo").c_str(), 0666), 0);  // must not hang
+    EXPECT_EQ(Open(u"\\sdmmc\\fifo", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Open(u"\\sdmmc\\OLD.txt", GENERIC_WRITE, 0, CREATE_NEW), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+    EXPECT_EQ(Open(u"\\sdmmc\\old.txt", GENERIC_READ, 0, 99), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+
+    HANDLE file = Open(u"\\sdmmc\\old.txt", GENERIC_READ, 0, OPEN_ALWAYS);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(ReadAll(file), "old data");
+    CloseHandle(file);
+
+    file = Open(u"\\sdmmc\\old.txt", GENERIC_WRITE, 0, CREATE_ALWAYS);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(GetFileSize(file, nullptr), 0u);
+    CloseHandle(file);
+
+    SetLastError(1234);
+    file = Open(u"\\sdmmc\\new.txt", GENERIC_WRITE, 0, OPEN_ALWAYS);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    CloseHandle(file);
+
+    EXPECT_FALSE(CreateDirectoryW(u"\\SDMMC\\FOLDER", nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_FALSE(CreateDirectoryW(u"\\SDMMC\\a\\b", nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    EXPECT_FALSE(RemoveDirectoryW(u"\\SDMMC"));
+    EXPECT_EQ(GetLastError(), ERROR_DIR_NOT_EMPTY);
+    EXPECT_FALSE(RemoveDirectoryW(u"\\"));
+    EXPECT_TRUE(RemoveDirectoryW(u"\\sdmmc\\Folder"));
+    EXPECT_FALSE(DeleteFileW(u"\\sdmmc\\gone"));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST(Files, ShareModesConflictInBothDirections)
+{
+    TempDevice device;
+    device.WriteHostFile("SDMMC/pkg.msk", "package");
+
+    HANDLE reader = Open(u"\\SDMMC\\pkg.msk", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    HANDLE second = Open(u"\\sdmmc\\PKG.MSK", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    EXPECT_NE(second, INVALID_HANDLE_VALUE);
+    CloseHandle(second);
+
+    // The earlier reader does not share writing ...
+    EXPECT_EQ(Open(u"\\SDMMC\\pkg.msk", GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(device.ReadHostFile("SDMMC/pkg.msk"), "package");  // nor was it truncated
+    // ... and a later opener that shares nothing refuses the earlier reader.
+    EXPECT_EQ(Open(u"\\SDMMC\\pkg.msk", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    // An open file can be neither deleted nor moved.
+    EXPECT_FALSE(DeleteFileW(u"\\SDMMC\\pkg.msk"));
+    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    EXPECT_FALSE(MoveFileW(u"\\SDMMC\\pkg.msk", u"\\SDMMC\\moved.msk"));
+    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    // Copying a file onto itself must not truncate it.
+    EXPECT_FALSE(CopyFileW(u"\\SDMMC\\pkg.msk", u"\\sdmmc\\pkg.msk", FALSE));
+    EXPECT_EQ(device.ReadHostFile("SDMMC/pkg.msk"), "package");
+
+    EXPECT_TRUE(CloseHandle(reader));
+    HANDLE writer = Open(u"\\SDMMC\\pkg.msk", GENERIC_WRITE, 0, OPEN_EXISTING);
+    EXPECT_NE(writer, INVALID_HANDLE_VALUE);
+    CloseHandle(writer);
+}
+
+TEST(Files, ReadWriteAndSeek)
+{
+    TempDevice device;
+    HANDLE file = Open(u"\\data.bin", GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD done = 0;
+    EXPECT_TRUE(WriteFile(file, "hello world", 11, &done, nullptr));
+    EXPECT_EQ(done, 11u);
+
+    EXPECT_EQ(SetFilePointer(file, 6, nullptr, FILE_BEGIN), 6u);
+    char buffer[32] = {};
+    EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &done, nullptr));  // short read at the end
+    EXPECT_EQ(std::string(buffer, done), "world");
+    EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &done, nullptr));
+    EXPECT_EQ(done, 0u);
+
+    EXPECT_EQ(SetFilePointer(file, -5, nullptr, FILE_END), 6u);
+    EXPECT_EQ(SetFilePointer(file, -7, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(GetLastError(), ERROR_NEGATIVE_SEEK);
+    EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_CURRENT), 6u);  // unchanged by the failure
+    LONG high = 1;
+    EXPECT_EQ(SetFilePointer(file, 2, &high, FILE_BEGIN), 2u);  // 4 GiB + 2
+    EXPECT_EQ(high, 1);
+    high = -1;
+    EXPECT_EQ(SetFilePointer(file, -2, &high, FILE_CURRENT), 0u);  // back by 2 with 64-bit arithmetic
+    EXPECT_EQ(high, 1);
+    EXPECT_EQ(SetFilePointer(file, 5, nullptr, FILE_BEGIN), 5u);
+    EXPECT_TRUE(SetEndOfFile(file));
+    DWORD sizeHigh = 7;
+    EXPECT_EQ(GetFileSize(file, &sizeHigh), 5u);
+    EXPECT_EQ(sizeHigh, 0u);
+    EXPECT_TRUE(FlushFileBuffers(file));
+    CloseHandle(file);
+    EXPECT_EQ(device.ReadHostFile("data.bin"), "hello");
+
+    HANDLE reader = Open(u"\\data.bin", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    EXPECT_FALSE(WriteFile(reader, "x", 1, &done, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(SetEndOfFile(reader));
+    CloseHandle(reader);
+}
+
+TEST(Files, BadArgumentsFailWithoutCrashing)
+{
+    TempDevice device;
+    device.WriteHostFile("f.txt", "abc");
+    HANDLE file = Open(u"\\f.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(u"\\*", &data);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    char buffer[4];
+    DWORD done = 0;
+
+    for (HANDLE bad : {static_cast<HANDLE>(nullptr), INVALID_HANDLE_VALUE, reinterpret_cast<HANDLE>(0x7777), find}) {
+        EXPECT_FALSE(ReadFile(bad, buffer, 1, &done, nullptr));
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+        EXPECT_FALSE(WriteFile(bad, buffer, 1, &done, nullptr));
+        EXPECT_EQ(SetFilePointer(bad, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+        EXPECT_EQ(GetFileSize(bad, nullptr), INVALID_FILE_SIZE);
+        EXPECT_FALSE(SetEndOfFile(bad));
+        EXPECT_FALSE(FlushFileBuffers(bad));
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    }
+    EXPECT_FALSE(FindNextFileW(file, &data));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_FALSE(FindClose(file));
+    EXPECT_FALSE(ReadFile(file, nullptr, 1, &done, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(ReadFile(file, buffer, 1, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(SetFilePointer(file, 0, nullptr, 7), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(FindNextFileW(find, nullptr));
+    EXPECT_EQ(FindFirstFileW(nullptr, &data), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(FindFirstFileW(u"\\*", nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(nullptr, GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetFileAttributesW(nullptr), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(CopyFileW(nullptr, u"\\x", FALSE));
+    EXPECT_FALSE(MoveFileW(u"\\f.txt", nullptr));
+    EXPECT_FALSE(DeleteFileW(nullptr));
+
+    EXPECT_TRUE(FindClose(find));
+    EXPECT_TRUE(CloseHandle(file));
+    EXPECT_FALSE(CloseHandle(file));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST(Files, WriteQuotaGivesDiskFullAfterAPartialWrite)
+{
+    TempDevice device;
+    device.MakeHostDir("Residentflash2/app");
+    device.MakeHostDir("SDMMC");
+    wce::host::SetWriteQuota(u"\\Residentflash2", 10);
+
+    HANDLE file = Open(u"\\residentflash2\\APP\\a.bin", GENERIC_WRITE, 0, CREATE_ALWAYS);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD done = 0;
+    EXPECT_TRUE(WriteFile(file, "123456", 6, &done, nullptr));
+    EXPECT_FALSE(WriteFile(file, "abcdef", 6, &done, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+    EXPECT_EQ(done, 4u);
+    EXPECT_FALSE(WriteFile(file, "x", 1, &done, nullptr));
+    EXPECT_EQ(done, 0u);
+    CloseHandle(file);
+    EXPECT_EQ(device.ReadHostFile("Residentflash2/app/a.bin"), "123456abcd");
+
+    // Elsewhere on the device there is room; a copy into the full folder leaves nothing.
+    device.WriteHostFile("SDMMC/big.bin", std::string(100, 'b'));
+    EXPECT_FALSE(CopyFileW(u"\\SDMMC\\big.bin", u"\\Residentflash2\\big.bin", FALSE));
+    EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+    EXPECT_FALSE(device.HostExists("Residentflash2/big.bin"));
+    EXPECT_TRUE(CopyFileW(u"\\SDMMC\\big.bin", u"\\SDMMC\\copy.bin", FALSE));
+
+    wce::host::SetWriteQuota(u"\\Residentflash2", -1);
+    EXPECT_TRUE(CopyFileW(u"\\SDMMC\\big.bin", u"\\Residentflash2\\big.bin", FALSE));
+    EXPECT_EQ(device.ReadHostFile("Residentflash2/big.bin"), std::string(100, 'b'));
+}
+
+TEST(Files, FindMatchesTheLastComponentIgnoringCase)
+{
+    TempDevice device;
+    for (const char* name : {"a.txt", "B.TXT", "noext", "c.dat", "cc.dat"}) device.WriteHostFile(std::string("d/") + name, "12345");
+    device.MakeHostDir("d/Sub");
+
+    auto find = [](LPCWSTR pattern) {
+        std::set<std::string> names;
+        WIN32_FIND_DATAW data;
+        HANDLE search = FindFirstFileW(pattern, &data);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do names.insert(WideToUtf8(data.cFileName));
+        while (FindNextFileW(search, &data));
+        EXPECT_EQ(GetLastError(), ERROR_NO_MORE_FILES);
+        FindClose(search);
+        return names;
+    };
+    using Names = std::set<std::string>;
+    EXPECT_EQ(find(u"\\D\\*.*"), (Names{"B.TXT", "Sub", "a.txt", "c.dat", "cc.dat", "noext"}));
+    EXPECT_EQ(find(u"\\d\\*"), find(u"\\d\\*.*"));
+    EXPECT_EQ(find(u"\\d\\*.txt"), (Names{"B.TXT", "a.txt"}));
+    EXPECT_EQ(find(u"/d/?.DAT"), (Names{"c.dat"}));
+    EXPECT_EQ(find(u"\\d\\NOEXT"), (Names{"noext"}));
+    EXPECT_EQ(find(u"\\d\\c*t"), (Names{"c.dat", "cc.dat"}));
+
+    WIN32_FIND_DATAW data;
+    EXPECT_EQ(FindFirstFileW(u"\\d\\*.xyz", &data), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(FindFirstFileW(u"\\nowhere\\*.*", &data), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    HANDLE search = FindFirstFileW(u"\\d\\s*", &data);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(data.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+    FindClose(search);
+    search = FindFirstFileW(u"\\d\\a.txt", &data);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(data.nFileSizeLow, 5u);
+    EXPECT_EQ(data.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL));
+    FindClose(search);
+}
+
+TEST(Files, AttributesMoveAndCopy)
+{
+    TempDevice device;
+    device.WriteHostFile("app/a.txt", "A");
+    device.WriteHostFile("app/b.txt", "B");
+    device.WriteHostFile("app/locked.txt", "L");
+    chmod(device.Host("app/locked.txt").c_str(), 0444);
+
+    EXPECT_EQ(GetFileAttributesW(u"\\APP"), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(GetFileAttributesW(u"\\app\\A.TXT"), static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(GetFileAttributesW(u"\\app\\locked.txt"), static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(GetFileAttributesW(u"\\app\\none"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(GetFileAttributesW(u"\\none\\none"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(Open(u"\\app\\locked.txt", GENERIC_WRITE, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(DeleteFileW(u"\\app\\locked.txt"));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+
+    EXPECT_FALSE(MoveFileW(u"\\app\\a.txt", u"\\app\\B.txt"));
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_TRUE(MoveFileW(u"\\app\\a.txt", u"\\app\\c.txt"));
+    EXPECT_EQ(device.ReadHostFile("app/c.txt"), "A");
+    EXPECT_FALSE(MoveFileW(u"\\app\\a.txt", u"\\app\\d.txt"));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+
+    EXPECT_FALSE(CopyFileW(u"\\app\\c.txt", u"\\app\\b.txt", TRUE));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+    EXPECT_TRUE(CopyFileW(u"\\app\\c.txt", u"\\app\\b.txt", FALSE));
+    EXPECT_EQ(device.ReadHostFile("app/b.txt"), "A");
+    EXPECT_FALSE(CopyFileW(u"\\app", u"\\app2", FALSE));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+}

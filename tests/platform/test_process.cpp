@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "temp_device.h"
+#include "wce/platform.h"
+#include "wce/host.h"
+
+namespace {
+int g_calibrations = 0;
+void Calibrate() { ++g_calibrations; }
+}  // namespace
+
+TEST(Modules, CalibrationOnlyWhenTheHostProvidesIt)
+{
+    HMODULE core = LoadLibraryW(u"COREDLL.DLL");
+    ASSERT_NE(core, nullptr);
+    EXPECT_EQ(GetProcAddressW(core, u"TouchCalibrate"), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_PROC_NOT_FOUND);
+    wce::host::SetTouchCalibrateRoutine(&Calibrate);
+    auto routine = reinterpret_cast<void (*)()>(GetProcAddressW(core, u"TouchCalibrate"));
+    ASSERT_NE(routine, nullptr);
+    routine();
+    EXPECT_EQ(g_calibrations, 1);
+    EXPECT_TRUE(FreeLibrary(core));
+    EXPECT_FALSE(FreeLibrary(core));  // no longer loaded
+    EXPECT_EQ(LoadLibraryW(u"nosuch.dll"), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+}
+
+TEST(Modules, DecompressorIsOrdinalTwo)
+{
+    HMODULE dll = LoadLibraryW(u"WceUiDll.dll");
+    ASSERT_NE(dll, nullptr);
+    using Uncompress = int (*)(BYTE*, DWORD*, const BYTE*, DWORD);
+    auto inflate = reinterpret_cast<Uncompress>(GetProcAddressW(dll, MAKEINTRESOURCEW(2)));
+    ASSERT_NE(inflate, nullptr);
+    // "hello" compressed by zlib at level 9.
+    const BYTE stream[] = {0x78, 0xda, 0xcb, 0x48, 0xcd, 0xc9, 0xc9, 0x07, 0x00, 0x06, 0x2c, 0x02, 0x15};
+    BYTE out[16];
+    DWORD length = sizeof out;
+    EXPECT_EQ(inflate(out, &length, stream, sizeof stream), 0);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(out), length), "hello");
+    FreeLibrary(dll);
+}
+
+TEST(Process, LaunchIsRecordedAndMissingProgramFails)
+{
+    TempDevice device;
+    device.WriteHostFile("Residentflash2/app/KptMain.exe", "placeholder");
+    WCHAR args[] = u"_K+T#W_B3D5F8_!M";
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(CreateProcessW(u"\\residentflash2\\app\\kptmain.exe", args, nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, nullptr, &info));
+    EXPECT_TRUE(CloseHandle(info.hThread));
+    EXPECT_TRUE(CloseHandle(info.hProcess));
+    EXPECT_EQ(device.ReadHostFile("launches.txt"), "\\residentflash2\\app\\kptmain.exe _K+T#W_B3D5F8_!M\n");
+    EXPECT_FALSE(CreateProcessW(u"\\Residentflash2\\app\\none.exe", args, nullptr, nullptr, FALSE, 0, nullptr,
+                                nullptr, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(CreateProcessW(nullptr, args, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, nullptr));
+}
+
+TEST(Process, ResetIsRecorded)
+{
+    TempDevice device;
+    wce::host::SetExitOnReset(false);
+    SetSystemPowerState(nullptr, POWER_STATE_RESET, POWER_FORCE);
+    EXPECT_NE(device.ReadHostFile("reset-requested.txt").find("flags=0x00800000"), std::string::npos);
+}
+
+TEST(Process, ResetEndsTheProcessWithStatusZero)
+{
+    TempDevice device;
+    EXPECT_EXIT(SetSystemPowerState(nullptr, POWER_STATE_RESET, POWER_FORCE), ::testing::ExitedWithCode(0), "");
+}
+
+TEST(Mutex, SecondOwnerSeesAlreadyExists)
+{
+    TempDevice device;
+    HANDLE first = CreateMutexW(nullptr, FALSE, u"_MORVA_BRANTEL_");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    // Another process on the same device root.
+    pid_t child = fork();
+    if (child == 0) {
+        HANDLE other = CreateMutexW(nullptr, FALSE, u"_MORVA_BRANTEL_");
+        _exit(other && GetLastError() == ERROR_ALREADY_EXISTS ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    HANDLE second = CreateMutexW(nullptr, FALSE, u"_MORVA_BRANTEL_");
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    CloseHandle(second);
+    CloseHandle(first);
+    HANDLE again = CreateMutexW(nullptr, FALSE, u"_MORVA_BRANTEL_");
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    CloseHandle(again);
+}
+
+TEST(Misc, ModulePathScreenAndBadHandles)
+{
+    WCHAR path[MAX_PATH];
+    wce::host::SetModulePath(u"\\SDMMC\\brantel.exe");
+    EXPECT_EQ(GetModuleFileNameW(nullptr, path, MAX_PATH), 18u);
+    EXPECT_EQ(std::u16string(path), u"\\SDMMC\\brantel.exe");
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 480);
+    EXPECT_FALSE(CloseHandle(reinterpret_cast<HANDLE>(0x1234567)));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_FALSE(CloseHandle(nullptr));
+    EXPECT_FALSE(ReleaseMutex(INVALID_HANDLE_VALUE));
+    LONG counter = 0;
+    EXPECT_EQ(InterlockedIncrement(&counter), 1);
+    EXPECT_EQ(InterlockedDecrement(&counter), 0);
+}

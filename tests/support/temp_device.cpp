@@ -1,0 +1,45 @@
+#include "temp_device.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "wce/host.h"
+
+namespace fs = std::filesystem;
+
+TempDevice::TempDevice()
+{
+    std::string pattern = (fs::temp_directory_path() / "wce-test-XXXXXX").string();
+    char* made = mkdtemp(pattern.data());
+    m_root = made ? made : pattern;
+    wce::host::SetDeviceRoot(m_root);
+}
+
+TempDevice::~TempDevice()
+{
+    wce::host::ClearWriteQuotas();
+    std::error_code ignored;
+    fs::remove_all(m_root, ignored);
+}
+
+void TempDevice::WriteHostFile(const std::string& relative, const std::string& bytes) const
+{
+    fs::path path = Host(relative);
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string TempDevice::ReadHostFile(const std::string& relative) const
+{
+    std::ifstream in(Host(relative), std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+bool TempDevice::HostExists(const std::string& relative) const { return fs::exists(Host(relative)); }
+
+void TempDevice::MakeHostDir(const std::string& relative) const { fs::create_directories(Host(relative)); }

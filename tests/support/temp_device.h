@@ -1,0 +1,26 @@
+// A fresh, empty device root in a temporary folder for one test, removed afterwards.
+#pragma once
+
+#include <string>
+
+#include "wce/types.h"
+
+class TempDevice {
+public:
+    TempDevice();  // creates the folder and makes it the device root
+    ~TempDevice();
+    TempDevice(const TempDevice&) = delete;
+    TempDevice& operator=(const TempDevice&) = delete;
+
+    const std::string& Root() const { return m_root; }
+    // Host path of a device-relative path written with '/', e.g. "SDMMC/a.msk".
+    std::string Host(const std::string& relative) const { return m_root + "/" + relative; }
+    // Creates a host file (and its parent folders) with the given bytes.
+    void WriteHostFile(const std::string& relative, const std::string& bytes) const;
+    std::string ReadHostFile(const std::string& relative) const;
+    bool HostExists(const std::string& relative) const;
+    void MakeHostDir(const std::string& relative) const;
+
+private:
+    std::string m_root;
+};

@@ -1,0 +1,89 @@
+// brantel-update: runs the unit's update procedure on a device folder, without a screen.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "ConsoleScreen.h"
+#include "ToolSupport.h"
+#include "UpdateProcedure.h"
+#include "UpdateSystem.h"
+#include "wce/host.h"
+#include "wce/platform.h"
+
+namespace {
+
+const char* kProgram = "brantel-update";
+
+const char* kHelp =
+    "usage: brantel-update --device-root FOLDER [--package DEVICEPATH]\n"
+    "\n"
+    "Updates the unit whose files live below FOLDER: reads the variant from the registry\n"
+    "(HKLM\\OEM \"APP\"), takes the variant's default package on the SD card (or DEVICEPATH,\n"
+    "e.g. \\SDMMC\\gpsApp.msk), replaces \\Residentflash2\\app, and starts the new program or\n"
+    "calibrates and resets. Exit status 0 only when the update succeeded.\n";
+
+std::string g_deviceRoot;
+
+// Touch calibration on a unit without a screen: recorded, so that it can be checked.
+void RecordCalibration()
+{
+    std::ofstream(g_deviceRoot + "/calibration-requested.txt", std::ios::app) << "TouchCalibrate\n";
+    std::printf("Touch calibration\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string package;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+        if ((arg == "--device-root" || arg == "--package") && i + 1 < argc) {
+            (arg == "--device-root" ? g_deviceRoot : package) = argv[++i];
+        } else if (arg == "--device-root" || arg == "--package") {
+            return tool::UsageError(kProgram, arg + " needs a value");
+        } else {
+            return tool::UsageError(kProgram, "unknown argument '" + arg + "'");
+        }
+    }
+    if (g_deviceRoot.empty()) return tool::UsageError(kProgram, "--device-root is required");
+    std::error_code ec;
+    if (!std::filesystem::is_directory(g_deviceRoot, ec))
+        return tool::UsageError(kProgram, "the device root " + g_deviceRoot + " is not a folder");
+    g_deviceRoot = std::filesystem::absolute(g_deviceRoot, ec).string();
+
+    wce::host::SetDeviceRoot(g_deviceRoot);
+    wce::host::SetModulePath(u"\\SDMMC\\brantel.exe");
+    wce::host::SetTouchCalibrateRoutine(&RecordCalibration);
+
+    CString appPath = ReadInstalledAppPath();
+    CString packagePath;
+    if (package.empty())
+        GetDefaultPackagePath(packagePath);
+    else
+        packagePath = Utf8ToWide(package).c_str();
+    std::printf("variant %s, package %s\n", IsKptVariant(appPath) ? "kpt" : "generic",
+                WideToUtf8(packagePath.c_str()).c_str());
+
+    if (GetFileAttributesW(packagePath) == INVALID_FILE_ATTRIBUTES) {
+        if (IsKptVariant(appPath))
+            std::printf("%s\n", WideToUtf8(brantel::kNoPackageMessage).c_str());
+        else
+            std::fprintf(stderr, "%s: no package at %s\n", kProgram, WideToUtf8(packagePath.c_str()).c_str());
+        return 1;
+    }
+
+    ConsoleScreen screen(packagePath);
+    CUpdateProcedure procedure(screen, appPath);
+    procedure.OnUpdate();  // the kpt variant ends here in a reset, with status 0
+    if (!screen.Ended()) return 1;
+    std::printf("Update finished; started %s\n", WideToUtf8(appPath.c_str()).c_str());
+    return 0;
+}
