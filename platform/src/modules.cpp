@@ -42,15 +42,14 @@ int CallUncompress(BYTE* dest, DWORD* destLen, const BYTE* source, DWORD sourceL
     return result;
 }
 
-int CallShellFileOperation(LPSHFILEOPSTRUCTW operation) { return SHFileOperationW(operation); }
-
 ModuleTable& Table()
 {
     static ModuleTable table;
     static bool filled = [] {
         table.byLowerName[u"wceuidll.dll"] = {u"WceUiDll.dll", {{u"#2", reinterpret_cast<FARPROC>(&CallUncompress)}}, 0};
+        const auto shellOperation = reinterpret_cast<FARPROC>(&SHFileOperationW);
         table.byLowerName[u"ceshell.dll"] = {
-            u"ceshell.dll", {{u"#14", reinterpret_cast<FARPROC>(&CallShellFileOperation)}}, 0};
+            u"ceshell.dll", {{u"#14", shellOperation}, {u"shfileoperationw", shellOperation}}, 0};
         table.byLowerName[u"coredll.dll"] = {u"coredll.dll", {}, 0};
         return true;
     }();

@@ -1,7 +1,6 @@
 // The shell's file operation, built on the platform's own file functions so that the
 // device's rules (case, share modes, quotas) hold for it too. There are no dialogs: every
 // question the shell would ask is answered "yes".
-#include "shell_fileop.h"
 
 #include <sys/stat.h>
 
@@ -146,13 +145,3 @@ int SHFileOperationW(LPSHFILEOPSTRUCTW operation)
         return ERROR_INVALID_PARAMETER;
     }
 }
-
-namespace wce::detail {
-
-void RegisterShellModule()
-{
-    const FARPROC operation = reinterpret_cast<FARPROC>(&SHFileOperationW);
-    wce::host::RegisterModule(u"ceshell.dll", {{u"#14", operation}, {u"SHFileOperationW", operation}});
-}
-
-}  // namespace wce::detail

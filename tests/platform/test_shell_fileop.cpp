@@ -8,10 +8,6 @@
 #include "wce/files.h"
 #include "wce/process.h"
 
-namespace wce::detail {
-void RegisterShellModule();
-}
-
 namespace {
 
 int ShellOp(UINT function, LPCWSTR from, LPCWSTR to = nullptr)
@@ -100,7 +96,6 @@ TEST(ShellFileOperation, RefusesBadRequests)
 
 TEST(ShellFileOperation, IsOrdinal14OfTheShellLibrary)
 {
-    wce::detail::RegisterShellModule();
     HMODULE shell = LoadLibraryW(u"CeShell.dll");
     ASSERT_NE(shell, nullptr);
     EXPECT_EQ(reinterpret_cast<PFN_SHFileOperationW>(GetProcAddressW(shell, MAKEINTRESOURCEW(14))), &SHFileOperationW);

@@ -1,0 +1,321 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "MskFormat.h"
+#include "MskUnpacker.h"
+#include "msk_fixture.h"
+#include "wce/host.h"
+#include "wce/platform.h"
+
+namespace {
+
+const char16_t* kPassword = u"sxq_trelo";
+const char16_t* kPackage = u"\\SDMMC\\p.msk";
+
+struct Progress {
+    std::vector<DWORD> indexes;
+    std::vector<std::u16string> names;
+    DWORD count = 0;
+    size_t cancelAfter = 1000;
+};
+
+int Record(void* context, DWORD index, LPCWSTR name, DWORD count)
+{
+    auto* p = static_cast<Progress*>(context);
+    p->indexes.push_back(index);
+    p->names.push_back(name);
+    p->count = count;
+    return p->indexes.size() < p->cancelAfter;
+}
+
+class MskUnpackerTest : public ::testing::Test {
+protected:
+    TempDevice device;
+
+    void SetUp() override { device.MakeHostDir("Residentflash2"); }
+
+    void Write(const MskImage& image, LPCWSTR password = kPassword) { WritePackage(device, "SDMMC/p.msk", image, password); }
+
+    int Verify(CString& error, LPCWSTR password = kPassword)
+    {
+        CMskUnpacker unpacker;
+        return unpacker.VerifyPackage(kPackage, GetPackKey(password), error);
+    }
+
+    int Unpack(CString& error, LPCWSTR target = u"\\Residentflash2", Progress* progress = nullptr,
+               LPCWSTR password = kPassword)
+    {
+        CMskUnpacker unpacker;
+        if (progress) {
+            unpacker.m_pfnProgress = &Record;
+            unpacker.m_pProgressContext = progress;
+        }
+        return unpacker.Unpack(kPackage, target, GetPackKey(password), error);
+    }
+
+    // Expects VerifyPackage to call the package damaged and Unpack to refuse it before
+    // writing anything.
+    void ExpectRefused(const MskImage& image)
+    {
+        Write(image);
+        CString error;
+        EXPECT_EQ(Verify(error), 0);
+        EXPECT_EQ(error, u"file_format_error");
+        EXPECT_EQ(Unpack(error), 0);
+        EXPECT_NE(error.Find(u"MSK file format error"), -1) << WideToUtf8(error.c_str());
+        EXPECT_FALSE(device.HostExists("Residentflash2/app"));
+    }
+};
+
+TEST_F(MskUnpackerTest, UnpacksTreeWithProgressInDirectoryThenFileOrder)
+{
+    Write(BuildMskImage(SampleEntries(), u"app"));
+    CString error = u"stale";
+    EXPECT_EQ(Verify(error), 1);
+    EXPECT_EQ(error, u"stale");  // untouched on success
+    Progress progress;
+    EXPECT_EQ(Unpack(error, u"\\Residentflash2\\", &progress), 1);  // a trailing backslash changes nothing
+    EXPECT_TRUE(error.IsEmpty());
+    EXPECT_EQ(device.ReadHostFile("Residentflash2/app/NaviMain.exe"), "new main");
+    EXPECT_EQ(device.ReadHostFile("Residentflash2/app/config/a.xml"), std::string(5000, 'a'));
+    EXPECT_EQ(progress.indexes, (std::vector<DWORD>{0, 1, 2}));
+    EXPECT_EQ(progress.names, (std::vector<std::u16string>{u"config", u"NaviMain.exe", u"config\\a.xml"}));
+    EXPECT_EQ(progress.count, 3u);
+}
+
+TEST_F(MskUnpackerTest, WrongMagicAndWrongPassword)
+{
+    device.WriteHostFile("SDMMC/p.msk", std::string(100, 'x'));
+    CString error;
+    EXPECT_EQ(Verify(error), 0);
+    EXPECT_EQ(error, u"invalid_msk_file");
+    EXPECT_EQ(Unpack(error), 0);
+    EXPECT_EQ(error, u"invalid_msk_file");
+
+    Write(BuildMskImage(SampleEntries(), u"app"), u"sxq_bnf");
+    EXPECT_EQ(Verify(error), 0);
+    EXPECT_EQ(error, u"crc_check_fail");
+    EXPECT_EQ(Unpack(error), 0);
+    EXPECT_EQ(error, u"check CRC failed, Wrong password?");
+    EXPECT_FALSE(device.HostExists("Residentflash2/app"));
+}
+
+TEST_F(MskUnpackerTest, PasswordKeys)
+{
+    EXPECT_EQ(GetPackKey(nullptr), kPackKeySeed);
+    EXPECT_EQ(GetPackKey(u""), kPackKeySeed);
+    // One step of each kind: +c, |c<<16, *c, +c<<16.
+    DWORD h = kPackKeySeed;
+    h += u'a';
+    h |= DWORD(u'b') << 16;
+    h *= u'c';
+    h += DWORD(u'd') << 16;
+    h += u'e';
+    EXPECT_EQ(GetPackKey(u"abcde"), h);
+    Write(BuildMskImage(SampleEntries(), u"app"), u"");
+    CString error;
+    EXPECT_EQ(Verify(error, nullptr), 1);
+}
+
+TEST_F(MskUnpackerTest, TailBytesOfTheBlockStayUnscrambled)
+{
+    std::vector<BYTE> block = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+    std::vector<BYTE> copy = block;
+    JxScrambleWords(copy.data(), copy.size(), 0x12345678);
+    EXPECT_NE(std::vector<BYTE>(copy.begin(), copy.begin() + 8), std::vector<BYTE>(block.begin(), block.begin() + 8));
+    EXPECT_EQ(std::vector<BYTE>(copy.begin() + 8, copy.end()), std::vector<BYTE>(block.begin() + 8, block.end()));
+    JxScrambleWords(copy.data(), copy.size(), 0x12345678);
+    EXPECT_EQ(copy, block);
+
+    // A package whose block ends in 2 unaligned bytes: the last record's name reaches into them.
+    MskImage image = BuildMskImage({File(u"a.bin", "data")}, u"app");
+    image.block.push_back(0);
+    image.block.push_back(0);
+    JxWriteLe32(image.block.data() + image.recordOffsets[0], static_cast<DWORD>(image.block.size() - image.recordOffsets[0]));
+    // Keep the data where the record points: move it 2 bytes further.
+    JxWriteLe32(image.block.data() + image.recordOffsets[0] + 16, static_cast<DWORD>(44 + image.block.size()));
+    Write(image);
+    CString error;
+    EXPECT_EQ(Unpack(error), 1) << WideToUtf8(error.c_str());
+    EXPECT_EQ(device.ReadHostFile("Residentflash2/app/a.bin"), "data");
+}
+
+TEST_F(MskUnpackerTest, RootNameLengthLimits)
+{
+    std::u16string longest(258, u'r');  // 258 units + terminator = 259
+    Write(BuildMskImage({}, longest));
+    CString error;
+    EXPECT_EQ(Verify(error), 1);
+    EXPECT_EQ(Unpack(error), 0);  // fits the block, but not the path limit below the target
+    EXPECT_NE(error.Find(u"too long"), -1);
+
+    MskImage image = BuildMskImage({}, std::u16string(259, u'r'));  // 260 units
+    Write(image);
+    EXPECT_EQ(Unpack(error), 0);
+    EXPECT_EQ(error, u"check CRC failed, Wrong password?");
+    EXPECT_EQ(Verify(error), 0);
+    EXPECT_EQ(error, u"file_format_error");
+}
+
+TEST_F(MskUnpackerTest, OtherEntryTypesAreSkippedButCounted)
+{
+    Write(BuildMskImage({Dir(u"d"), {2, u"odd", "x"}, File(u"d\\f", "f")}, u"app"));
+    Progress progress;
+    CString error;
+    EXPECT_EQ(Unpack(error, u"\\Residentflash2", &progress), 1);
+    EXPECT_EQ(progress.indexes, (std::vector<DWORD>{0, 1}));  // the last index is n - 2
+    EXPECT_EQ(progress.count, 3u);
+    EXPECT_FALSE(device.HostExists("Residentflash2/app/odd"));
+}
+
+TEST_F(MskUnpackerTest, InvalidPackagePathsAndTargets)
+{
+    device.MakeHostDir("SDMMC/p.msk");
+    CString error;
+    EXPECT_EQ(Unpack(error), 0);
+    EXPECT_EQ(error, u"the file for unpack '\\SDMMC\\p.msk' is not valid");
+    std::filesystem::remove(device.Host("SDMMC/p.msk"));
+    Write(BuildMskImage(SampleEntries(), u"app"));
+    EXPECT_EQ(Unpack(error, u"\\Nowhere"), 0);
+    EXPECT_EQ(error, u"the unpack directory '\\Nowhere' is not valid");
+    device.WriteHostFile("Residentflash2/app", "a file where the root folder should be");
+    EXPECT_EQ(Unpack(error), 0);
+    EXPECT_EQ(error, u"can't not unpack to directory: \\Residentflash2\\app\\\n");
+}
+
+TEST_F(MskUnpackerTest, TargetOpenElsewhereFailsAfterRetries)
+{
+    device.WriteHostFile("Residentflash2/app/NaviMain.exe", "old");
+    HANDLE busy = CreateFileW(u"\\Residentflash2\\app\\NaviMain.exe", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(busy, INVALID_HANDLE_VALUE);
+    Write(BuildMskImage(SampleEntries(), u"app"));
+    CString error;
+    EXPECT_EQ(Unpack(error), 0);
+    EXPECT_EQ(error, u"CreateFile \\Residentflash2\\app\\NaviMain.exe failed, GetLastError is 32");
+    CloseHandle(busy);
+}
+
+TEST_F(MskUnpackerTest, FullDiskGivesItsKey)
+{
+    Write(BuildMskImage({File(u"big.bin", std::string(100000, 'b'))}, u"app"));
+    wce::host::SetWriteQuota(u"\\Residentflash2", 4096);
+    CString error;
+    EXPECT_EQ(Unpack(error), 0);
+    EXPECT_EQ(error, u"error_disk_full");
+}
+
+TEST_F(MskUnpackerTest, CancelAfterFirstDirectoryKeepsIt)
+{
+    Write(BuildMskImage(SampleEntries(), u"app"));
+    Progress progress;
+    progress.cancelAfter = 1;
+    CString error;
+    EXPECT_EQ(Unpack(error, u"\\Residentflash2", &progress), 0);
+    EXPECT_EQ(error, u"user_cancel");
+    EXPECT_TRUE(device.HostExists("Residentflash2/app/config"));
+    EXPECT_FALSE(device.HostExists("Residentflash2/app/NaviMain.exe"));
+}
+
+TEST_F(MskUnpackerTest, DataThatDoesNotInflateToItsSize)
+{
+    MskImage image = BuildMskImage({File(u"a", "abcdef")}, u"app");
+    JxWriteLe32(image.block.data() + image.recordOffsets[0] + 8, 5);  // claims one byte less
+    Write(image);
+    CString error;
+    EXPECT_EQ(Unpack(error), 0);
+    EXPECT_EQ(error, u"uncompress failed");
+}
+
+TEST_F(MskUnpackerTest, DirectoryTreeAndTrailingBackslash)
+{
+    EXPECT_EQ(CMskUnpacker::AddTrailingBackslash(u"\\a"), u"\\a\\");
+    EXPECT_EQ(CMskUnpacker::AddTrailingBackslash(u"\\a/"), u"\\a\\");
+    EXPECT_EQ(CMskUnpacker::AddTrailingBackslash(u""), u"\\");
+    EXPECT_EQ(CMskUnpacker::CreateDirectoryTree(u"\\Residentflash2\\x/y\\z"), 1);
+    EXPECT_TRUE(device.HostExists("Residentflash2/x/y/z"));
+    std::u16string tooLong = u"\\Residentflash2\\" + std::u16string(250, u'n');
+    EXPECT_EQ(CMskUnpacker::CreateDirectoryTree(tooLong.c_str()), 0);
+}
+
+// Damaged directories: each is refused before anything is written.
+
+TEST_F(MskUnpackerTest, RefusesBadRecordSizes)
+{
+    for (DWORD size : {0u, 27u, 100000u}) {
+        MskImage image = BuildMskImage(SampleEntries(), u"app");
+        JxWriteLe32(image.block.data() + image.recordOffsets[1], size);
+        SCOPED_TRACE(size);
+        ExpectRefused(image);
+    }
+}
+
+TEST_F(MskUnpackerTest, RefusesNamesWithoutEndAndShortBlocks)
+{
+    MskImage image = BuildMskImage({File(u"abc", "x")}, u"app");
+    image.block.resize(image.recordOffsets[0] + 28 + 4);  // cut inside the name
+    JxWriteLe32(image.block.data() + image.recordOffsets[0], 32);
+    ExpectRefused(image);
+
+    MskImage tiny = BuildMskImage({}, u"app");
+    tiny.block.resize(12);
+    Write(tiny);
+    CString error;
+    EXPECT_EQ(Verify(error), 0);
+    EXPECT_EQ(error, u"file_format_error");
+    EXPECT_EQ(Unpack(error), 0);
+    EXPECT_FALSE(error.IsEmpty());
+}
+
+TEST_F(MskUnpackerTest, RefusesDataOutsideTheFile)
+{
+    MskImage image = BuildMskImage(SampleEntries(), u"app");
+    JxWriteLe32(image.block.data() + image.recordOffsets[1] + 16, 0xFFFFFF00u);
+    ExpectRefused(image);
+
+    MskImage truncated = BuildMskImage(SampleEntries(), u"app");
+    truncated.data.resize(truncated.data.size() - 1);
+    ExpectRefused(truncated);
+
+    MskImage huge = BuildMskImage(SampleEntries(), u"app");  // 8 bytes cannot inflate to 4 GB
+    JxWriteLe32(huge.block.data() + huge.recordOffsets[1] + 8, 0xFFFFFFF0u);
+    ExpectRefused(huge);
+}
+
+TEST_F(MskUnpackerTest, RefusesNamesThatLeaveTheTarget)
+{
+    for (const char16_t* name : {u"..\\evil", u"a\\..\\..\\evil", u"\\Windows\\evil", u"C:\\evil", u""}) {
+        SCOPED_TRACE(WideToUtf8(name));
+        ExpectRefused(BuildMskImage({File(name, "x")}, u"app"));
+    }
+    for (const char16_t* root : {u"..", u"\\Windows", u"C:"}) {
+        SCOPED_TRACE(WideToUtf8(root));
+        MskImage image = BuildMskImage({File(u"a", "x")}, root);
+        Write(image);
+        CString error;
+        EXPECT_EQ(Verify(error), 0);
+        EXPECT_EQ(Unpack(error), 0);
+        EXPECT_FALSE(device.HostExists("Windows"));
+        EXPECT_FALSE(device.HostExists("a"));
+    }
+}
+
+TEST_F(MskUnpackerTest, RefusesPathsPastTheLimitBeforeWriting)
+{
+    std::u16string deep = std::u16string(200, u'd') + u"\\" + std::u16string(60, u'f');
+    ExpectRefused(BuildMskImage({Dir(u"ok"), Dir(std::u16string(200, u'd')), File(deep, "x")}, u"app"));
+    EXPECT_FALSE(device.HostExists("Residentflash2/app/ok"));
+}
+
+TEST(MskFormat, SafeRelativePaths)
+{
+    EXPECT_TRUE(MskIsSafeRelativePath(u"app"));
+    EXPECT_TRUE(MskIsSafeRelativePath(u"a\\b..c\\.d"));
+    EXPECT_FALSE(MskIsSafeRelativePath(u"a/../b"));
+    EXPECT_FALSE(MskIsSafeRelativePath(u"/a"));
+    EXPECT_FALSE(MskIsSafeRelativePath(nullptr));
+}
+
+}  // namespace

@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "UpdateProcedure.h"
+#include "UpdateSystem.h"
+#include "msk_fixture.h"
+#include "wce/host.h"
+#include "wce/platform.h"
+
+namespace {
+
+// Records what the procedure does to the screen.
+class FakeScreen : public IUpdateScreen {
+public:
+    int selection = 0;
+    CString path = u"\\SDMMC\\gpsApp.msk";
+    int progress = 37;
+    std::vector<int> progressSet;
+    std::vector<std::u16string> statuses;
+    std::vector<std::u16string> messages;
+    std::vector<UINT> messageFlags;
+    std::vector<int> windowEnabled;
+    std::vector<int> controlsEnabled;
+    int repaints = 0;
+    int ended = -1;
+    std::string events;
+
+    void SetStatusText(LPCWSTR text) override { statuses.push_back(text); }
+    int GetProgressPos() override { return progress; }
+    void SetProgressPos(int pos) override
+    {
+        progress = pos;
+        progressSet.push_back(pos);
+    }
+    void UpdateWindow() override { ++repaints; }
+    void EnableWindow(BOOL enable) override { windowEnabled.push_back(enable); }
+    HWND GetWindowHandle() override { return nullptr; }
+    void EnableControls(BOOL enable) override { controlsEnabled.push_back(enable); }
+    int GetCurSel() override { return selection; }
+    CString GetItemPath(int) override { return path; }
+    void ShowMessage(LPCWSTR text, UINT flags) override
+    {
+        messages.push_back(text);
+        messageFlags.push_back(flags);
+        events += "message;";
+    }
+    void EndDialog(int result) override
+    {
+        ended = result;
+        events += "end;";
+    }
+    void HoldMessageBoxImage(BOOL hold) override { events += hold ? "hold;" : "release;"; }
+};
+
+int g_calibrations = 0;
+void Calibrate() { ++g_calibrations; }
+
+class UpdateProcedureTest : public ::testing::Test {
+protected:
+    TempDevice device;
+    FakeScreen screen;
+
+    void SetUp() override
+    {
+        wce::host::SetExitOnReset(false);
+        device.WriteHostFile("Residentflash2/app/NaviMain.exe", "old main");
+        device.WriteHostFile("Residentflash2/app/old/legacy.dll", "old");
+        device.WriteHostFile("SDMMC/FactoryConfig.xml", "<factory/>");
+        device.WriteHostFile("registry.reg",
+                             "REGEDIT4\n\n[HKEY_CURRENT_USER\\OEM\\ShellEx]\n\"Startup\"=\"x\"\n");
+    }
+
+    void SetApp(const std::string& value)
+    {
+        device.WriteHostFile("registry.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\OEM]\n\"APP\"=\"" + value +
+                                                 "\"\n\n[HKEY_CURRENT_USER\\OEM\\ShellEx]\n\"Startup\"=\"x\"\n");
+        wce::host::SetDeviceRoot(device.Root());  // drops the cached registry
+    }
+
+    void WriteGps(const std::vector<MskBuildEntry>& entries, LPCWSTR password = u"sxq_trelo")
+    {
+        WritePackage(device, "SDMMC/gpsApp.msk", BuildMskImage(entries, u"app"), password);
+    }
+
+    bool ShellExKeyExists()
+    {
+        HKEY key = nullptr;
+        bool exists = RegOpenKeyExW(HKEY_CURRENT_USER, u"OEM\\ShellEx", 0, 0, &key) == ERROR_SUCCESS;
+        if (key) RegCloseKey(key);
+        return exists;
+    }
+};
+
+std::vector<MskBuildEntry> ManyFiles(int count)
+{
+    std::vector<MskBuildEntry> entries;
+    for (int i = 0; i < count; ++i) entries.push_back(File(u"f" + Utf8ToWide(std::to_string(i)), "x"));
+    return entries;
+}
+
+TEST_F(UpdateProcedureTest, GenericSuccessReplacesAppAndLaunches)
+{
+    SetApp("\\\\Residentflash2\\\\app\\\\NaviMain.exe");
+    WriteGps(SampleEntries());
+    CUpdateProcedure procedure(screen, ReadInstalledAppPath());
+    EXPECT_FALSE(procedure.IsKpt());
+    procedure.OnUpdate();
+    EXPECT_EQ(screen.ended, 0);
+    EXPECT_TRUE(screen.messages.empty());
+    EXPECT_EQ(device.ReadHostFile("Residentflash2/app/NaviMain.exe"), "new main");
+    EXPECT_FALSE(device.HostExists("Residentflash2/app/old"));
+    EXPECT_EQ(device.ReadHostFile("Residentflash2/app/config/FactoryConfig.xml"), "<factory/>");
+    EXPECT_FALSE(ShellExKeyExists());
+    EXPECT_EQ(device.ReadHostFile("launches.txt"), "\\Residentflash2\\app\\NaviMain.exe _K+T#W_B3D5F8_!M\n");
+    // The window is disabled for the whole update and the controls grayed.
+    EXPECT_EQ(screen.windowEnabled, (std::vector<int>{0, 1}));
+    EXPECT_EQ(screen.controlsEnabled, (std::vector<int>{0, 1}));
+    EXPECT_EQ(screen.statuses.front(), u"");
+    EXPECT_EQ(screen.statuses[1], u"Delete...");
+}
+
+TEST_F(UpdateProcedureTest, NothingSelectedDoesNothing)
+{
+    WriteGps(SampleEntries());
+    screen.selection = -1;
+    CUpdateProcedure(screen, u"").OnUpdate();
+    EXPECT_EQ(screen.repaints, 0);
+    EXPECT_TRUE(device.HostExists("Residentflash2/app/old/legacy.dll"));
+}
+
+TEST_F(UpdateProcedureTest, ProgressShowsOnlyNewMultiplesOfFive)
+{
+    WriteGps(ManyFiles(3));
+    CUpdateProcedure(screen, u"").OnUpdate();
+    EXPECT_EQ(screen.progressSet, (std::vector<int>{0, 100}));  // 33 and 66 are not shown
+    EXPECT_EQ(screen.statuses.back(), u"100%");
+}
+
+TEST_F(UpdateProcedureTest, TwoHundredEntriesShowEachStepOnce)
+{
+    WriteGps(ManyFiles(200));
+    CUpdateProcedure procedure(screen, u"");
+    EXPECT_TRUE(procedure.DoUpdate(u"\\SDMMC\\gpsApp.msk"));
+    std::vector<int> expected;  // the first entry gives 0 %, unlike the slider's 37
+    for (int p = 0; p <= 100; p += 5) expected.push_back(p);
+    EXPECT_EQ(screen.progressSet, expected);
+}
+
+TEST_F(UpdateProcedureTest, WrongPasswordLeavesTheInstalledApplication)
+{
+    WriteGps(SampleEntries(), u"sxq_bnf");
+    CUpdateProcedure(screen, u"").OnUpdate();
+    ASSERT_EQ(screen.messages.size(), 1u);
+    EXPECT_EQ(screen.messages[0], u"MSK file type error or file is modified. Update fail.");
+    EXPECT_EQ(screen.messageFlags[0], 0x10u);
+    EXPECT_EQ(screen.ended, -1);
+    EXPECT_EQ(device.ReadHostFile("Residentflash2/app/NaviMain.exe"), "old main");
+    EXPECT_TRUE(ShellExKeyExists());
+    EXPECT_EQ(screen.windowEnabled.back(), 1);
+}
+
+TEST_F(UpdateProcedureTest, NotAPackageAndDamagedPackageLeaveTheApplication)
+{
+    device.WriteHostFile("SDMMC/gpsApp.msk", "plain text");
+    CUpdateProcedure procedure(screen, u"");
+    EXPECT_FALSE(procedure.DoUpdate(u"\\SDMMC\\gpsApp.msk"));
+    MskImage damaged = BuildMskImage(SampleEntries(), u"app");
+    damaged.data.resize(damaged.data.size() / 2);
+    WritePackage(device, "SDMMC/gpsApp.msk", damaged, u"sxq_trelo");
+    EXPECT_FALSE(procedure.DoUpdate(u"\\SDMMC\\gpsApp.msk"));
+    EXPECT_EQ(screen.messages, (std::vector<std::u16string>{u"Invalid MSK file. Update fail.",
+                                                            u"MSK file format error. Update fail."}));
+    EXPECT_TRUE(device.HostExists("Residentflash2/app/old/legacy.dll"));
+}
+
+TEST_F(UpdateProcedureTest, FullFlashAfterTheOldApplicationIsGone)
+{
+    WriteGps({File(u"big.bin", std::string(200000, 'z'))});
+    wce::host::SetWriteQuota(u"\\Residentflash2", 1000);
+    CUpdateProcedure procedure(screen, u"");
+    EXPECT_FALSE(procedure.DoUpdate(u"\\SDMMC\\gpsApp.msk"));
+    EXPECT_EQ(screen.messages, (std::vector<std::u16string>{u"There is not enough space on the disk. Update fail."}));
+    EXPECT_FALSE(device.HostExists("Residentflash2/app/NaviMain.exe"));
+}
+
+TEST_F(UpdateProcedureTest, OtherFailuresShowTheUnpackerMessage)
+{
+    CUpdateProcedure procedure(screen, u"");
+    EXPECT_FALSE(procedure.DoUpdate(u"\\SDMMC\\missing.msk"));
+    EXPECT_EQ(screen.messages.back(), u"Update fail. \n(open file \\SDMMC\\missing.msk failed, error code is 2)");
+    EXPECT_EQ(CUpdateProcedure::MessageForError(u""), u"Update fail. \n()");
+    EXPECT_TRUE(CUpdateProcedure::MessageForError(u"user_cancel").IsEmpty());
+}
+
+TEST_F(UpdateProcedureTest, KptVariantIgnoresCaseCalibratesAndResets)
+{
+    SetApp("\\\\ResidentFlash2\\\\APP\\\\KptMain.EXE");
+    CString package;
+    GetDefaultPackagePath(package);
+    EXPECT_EQ(package, u"\\SDMMC\\kptApp.msk");
+    WritePackage(device, "SDMMC/kptApp.msk", BuildMskImage(SampleEntries(), u"app"), u"sxq_bnf");
+    screen.path = package;
+    wce::host::SetTouchCalibrateRoutine(&Calibrate);
+    CUpdateProcedure procedure(screen, ReadInstalledAppPath());
+    EXPECT_TRUE(procedure.IsKpt());
+    procedure.OnUpdate();
+    EXPECT_EQ(g_calibrations, 1);
+    EXPECT_EQ(screen.messages, (std::vector<std::u16string>{u"Update application OK, please remove SD card."}));
+    EXPECT_EQ(screen.messageFlags, (std::vector<UINT>{0x40}));
+    EXPECT_EQ(screen.events, "hold;message;end;release;");
+    EXPECT_TRUE(device.HostExists("reset-requested.txt"));
+    EXPECT_FALSE(device.HostExists("launches.txt"));
+}
+
+TEST_F(UpdateProcedureTest, KptWithoutCalibrationStillResets)
+{
+    SetApp("\\\\residentflash2\\\\app\\\\kptmain.exe");
+    WritePackage(device, "SDMMC/kptApp.msk", BuildMskImage(SampleEntries(), u"app"), u"sxq_bnf");
+    screen.path = u"\\SDMMC\\kptApp.msk";
+    wce::host::SetTouchCalibrateRoutine(nullptr);
+    EXPECT_EQ(RunTouchCalibrate(), 0);
+    CUpdateProcedure(screen, ReadInstalledAppPath()).OnUpdate();
+    EXPECT_EQ(screen.messages.size(), 1u);
+    EXPECT_TRUE(device.HostExists("reset-requested.txt"));
+}
+
+TEST_F(UpdateProcedureTest, NoAppValueIsGenericAndStillEnds)
+{
+    EXPECT_TRUE(ReadInstalledAppPath().IsEmpty());
+    CString package;
+    GetDefaultPackagePath(package);
+    EXPECT_EQ(package, u"\\SDMMC\\gpsApp.msk");
+    WriteGps(SampleEntries());
+    CUpdateProcedure(screen, ReadInstalledAppPath()).OnUpdate();
+    EXPECT_EQ(screen.ended, 0);
+    EXPECT_FALSE(device.HostExists("launches.txt"));  // the launch of an empty path failed silently
+}
+
+TEST_F(UpdateProcedureTest, AppValueOfAnotherTypeCountsAsAbsent)
+{
+    device.WriteHostFile("registry.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\OEM]\n\"APP\"=dword:00000001\n");
+    wce::host::SetDeviceRoot(device.Root());
+    EXPECT_TRUE(ReadInstalledAppPath().IsEmpty());
+}
+
+}  // namespace
