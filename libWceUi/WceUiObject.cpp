@@ -1,0 +1,43 @@
+#include "WceUiObject.h"
+
+#include "JXCheck.h"
+#include "JXWriteLogFile.h"
+
+CWceUiClassNameMember::CWceUiClassNameMember(CWceUiObject* pOwner, LPCWSTR pClassName)
+{
+    pOwner->SetClassName(pClassName);
+}
+
+CWceUiObject* WceUiRefuseDynamicCreate()
+{
+    JxWriteLogW(JX_LOG_ERROR, u"you must use WCEUI_DYNCREATE_BEGIN/WCEUI_DYNCREATE_END for dynamic create "
+                              u"object,not WCEUI_DYNAMIC_BEGIN/WCEUI_DYNAMIC_END.");
+    return NULL;
+}
+
+// The class-name members set the name once m_pClassName exists.
+CWceUiObject::CWceUiObject() : m_pClassName(NULL) {}
+
+CWceUiObject::~CWceUiObject() {}
+
+BOOL CWceUiObject::SetClassName(LPCWSTR pClassName)
+{
+    if (!WCEUI_CHECK("CWceUiObject::SetClassName", NULL != pClassName)) return FALSE;
+    if (!WCEUI_CHECK("CWceUiObject::SetClassName", *pClassName)) return FALSE;
+    m_pClassName = pClassName;
+    return TRUE;
+}
+
+BOOL CWceUiObject::IsKindOf(LPCWSTR pBaseClassName) const
+{
+    if (!WCEUI_CHECK("CWceUiObject::IsKindOf", NULL != pBaseClassName)) return FALSE;
+    if (!WCEUI_CHECK("CWceUiObject::IsKindOf", *pBaseClassName)) return FALSE;
+    return JxGetHandleDycInfo()->IsKindOf(m_pClassName, pBaseClassName);
+}
+
+CWceUiObject* WceUiCreateObject(LPCWSTR pClassName)
+{
+    if (!WCEUI_CHECK("WceUiCreateObject", NULL != pClassName)) return NULL;
+    if (!WCEUI_CHECK("WceUiCreateObject", *pClassName)) return NULL;
+    return JxGetHandleDycInfo()->CreateObject(pClassName);
+}

@@ -1,0 +1,65 @@
+#include "JXGVar.h"
+
+#include "JXCheck.h"
+#include "JXGlobalData.h"
+#include "JXHandleDycInfo.h"
+#include "JXWriteLogFile.h"
+
+CJxGVar* CJxGVar::GetInstance()
+{
+    static CJxGVar* s_pGVar = new CJxGVar();
+    return s_pGVar;
+}
+
+// The one place that fixes the order of the services: each may use those above it. Each
+// service is a function-local static, so it is destroyed at exit in reverse order.
+// Services not written yet stay null until they arrive.
+CJxGVar::CJxGVar()
+{
+    // 1. The log file (opens on its first message).
+    static CJxWriteLogFile s_CJxWriteLogFile;
+    m_pCJxWriteLogFile = &s_CJxWriteLogFile;
+
+    // 2. The runtime-class registry. It already exists: static registration reaches it
+    //    directly, long before the globals.
+    m_pCJxHandleDycInfo = JxGetHandleDycInfo();
+
+    // 3. The current language document: not yet.
+    m_pCJxLanguage = NULL;
+
+    // 4. The settings.
+    static CJxGlobalData s_CJxGlobalData;
+    m_pCJxGlobalData = &s_CJxGlobalData;
+
+    // 5. Message filtering of real windows: not yet.
+    m_pCJxIgnoreMsg = NULL;
+    // 6. Bitmap pixel-format data: not yet.
+    m_pCInitJxBitmapData = NULL;
+    // 7. The archive cache: not yet.
+    m_pCJxPackedFileMgr = NULL;
+    // 8. The real-window helper: not yet.
+    m_pCQoWndHelper = NULL;
+    // 9. to 11. The bitmap, font and color caches: not yet.
+    m_pCJxBitmapResLoader = NULL;
+    m_pCJxFontResLoader = NULL;
+    m_pCJxColorResLoader = NULL;
+}
+
+CJxWriteLogFile* CJxGVar::GetCJxWriteLogFile() const
+{
+    // Only the assertion: a check would log through the missing log.
+    JX_ASSERT(0 != m_pCJxWriteLogFile);
+    return m_pCJxWriteLogFile;
+}
+
+CJxHandleDycInfo* CJxGVar::GetCJxHandleDycInfo() const
+{
+    WCEUI_CHECK("CJxGVar::GetCJxHandleDycInfo", 0 != m_pCJxHandleDycInfo);
+    return m_pCJxHandleDycInfo;
+}
+
+CJxGlobalData* CJxGVar::GetCJxGlobalData() const
+{
+    WCEUI_CHECK("CJxGVar::GetCJxGlobalData", 0 != m_pCJxGlobalData);
+    return m_pCJxGlobalData;
+}

@@ -1,0 +1,199 @@
+#include "JXGlobalData.h"
+
+#include <new>
+
+#include "JXCheck.h"
+#include "wce/format.h"
+#include "wce/host.h"
+#include "wce/process.h"
+#include "wce/wstring.h"
+
+namespace {
+
+const BYTE kVersion[4] = {1, 3, 0, 0};
+
+bool IsSeparator(WCHAR c) { return u'\\' == c || u'/' == c; }
+
+// Removes the last directory of a path that ends in a separator: "\\a\\b\\" -> "\\a\\".
+// Nothing happens at a root ("\\", "c:\\") or without a separator before the last one.
+void RemoveLastDir(CQuickString& strPath)
+{
+    int nLast = strPath.GetLength() - 1;
+    for (int i = nLast - 1; i >= 0; --i) {
+        if (IsSeparator(strPath.GetAt(i))) {
+            strPath.Truncate(i + 1);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+struct CJxGlobalData::CData {
+    HINSTANCE hInstance = NULL;
+    int m_nBitsPixel = 0;  // 0: screen settings not initialised yet
+    CQuickString m_strWndDir;
+    CQuickString m_strResDir;
+    WCHAR* m_pPackPassword = NULL;
+    int m_nScreenWidth = 0;
+    int m_nScreenHeight = 0;
+};
+
+CJxGlobalData::CJxGlobalData() : m_pData(new CData()) {}
+
+CJxGlobalData::~CJxGlobalData()
+{
+    delete[] m_pData->m_pPackPassword;
+    delete m_pData;
+    m_pData = NULL;
+}
+
+HINSTANCE CJxGlobalData::GetInstanceHandle() const { return GetData()->hInstance; }
+
+void CJxGlobalData::SetInstanceHandle(HINSTANCE hInstance) { GetData()->hInstance = hInstance; }
+
+void CJxGlobalData::InitScreenFromDevice()
+{
+    if (0 != GetData()->m_nBitsPixel) return;
+    // The platform has no display device context yet; its screen answers for it.
+    GetData()->m_nBitsPixel = wce::host::GetScreenBitsPerPixel();
+    GetData()->m_nScreenWidth = GetSystemMetrics(SM_CXSCREEN);
+    GetData()->m_nScreenHeight = GetSystemMetrics(SM_CYSCREEN);
+}
+
+int CJxGlobalData::GetBitsPixel()
+{
+    InitScreenFromDevice();
+    return GetData()->m_nBitsPixel;
+}
+
+int CJxGlobalData::GetScreenWidth()
+{
+    InitScreenFromDevice();
+    return GetData()->m_nScreenWidth;
+}
+
+int CJxGlobalData::GetScreenHeight()
+{
+    InitScreenFromDevice();
+    return GetData()->m_nScreenHeight;
+}
+
+BOOL CJxGlobalData::IsScreenInfoSet() const { return 0 != GetData()->m_nBitsPixel; }
+
+BOOL CJxGlobalData::SetScreenInfo(int nScreenWidth, int nScreenHeight, int nBitsPixel)
+{
+    if (!WCEUI_CHECK("CJxGlobalData::SetScreenInfo", nScreenWidth > 0 && nScreenHeight > 0 && nBitsPixel > 0))
+        return FALSE;
+    GetData()->m_nBitsPixel = nBitsPixel;
+    GetData()->m_nScreenWidth = nScreenWidth;
+    GetData()->m_nScreenHeight = nScreenHeight;
+    return TRUE;
+}
+
+BOOL CJxGlobalData::SetDir(CQuickString& strDir, LPCWSTR pDir)
+{
+    CQuickString strResolved;
+    if (!JxGetRealPath(strResolved, pDir)) return FALSE;
+    if (!IsSeparator(strResolved.GetLast()) && !strResolved.AppendChar(u'\\')) return FALSE;
+    strDir = static_cast<CQuickString&&>(strResolved);
+    return TRUE;
+}
+
+BOOL CJxGlobalData::SetWndDir(LPCWSTR pWndDir)
+{
+    if (!WCEUI_CHECK("CJxGlobalData::SetWndDir", NULL != pWndDir)) return FALSE;
+    return SetDir(GetData()->m_strWndDir, pWndDir);
+}
+
+LPCWSTR CJxGlobalData::GetWndDir() const { return GetData()->m_strWndDir; }
+
+BOOL CJxGlobalData::SetResDir(LPCWSTR pResDir)
+{
+    if (!WCEUI_CHECK("CJxGlobalData::SetResDir", NULL != pResDir)) return FALSE;
+    return SetDir(GetData()->m_strResDir, pResDir);
+}
+
+LPCWSTR CJxGlobalData::GetResDir() const { return GetData()->m_strResDir; }
+
+BOOL CJxGlobalData::SetPackPassword(LPCWSTR pPassword)
+{
+    WCHAR* pCopy = NULL;
+    if (pPassword) {
+        size_t nLength = WStrLen(pPassword);
+        pCopy = new (std::nothrow) WCHAR[nLength + 1];
+        if (!WCEUI_CHECK("CJxGlobalData::SetPackPassword", NULL != pCopy)) return FALSE;
+        WStrCopy(pCopy, nLength + 1, pPassword);
+    }
+    delete[] GetData()->m_pPackPassword;
+    GetData()->m_pPackPassword = pCopy;
+    return TRUE;
+}
+
+LPCWSTR CJxGlobalData::GetPackPassword() const { return GetData()->m_pPackPassword; }
+
+int CJxGlobalData::GetVersionString(LPWSTR pBuffer, int nBufferLength) const
+{
+    if (!WCEUI_CHECK("CJxGlobalData::GetVersionString", NULL != pBuffer && nBufferLength > 0)) return 0;
+    int nLength = WFormat(pBuffer, static_cast<size_t>(nBufferLength), u"%u.%u.%u.%u", kVersion[0], kVersion[1],
+                          kVersion[2], kVersion[3]);
+    if (nLength < 0 || nLength >= nBufferLength) {
+        pBuffer[0] = 0;
+        return 0;
+    }
+    return nLength;
+}
+
+BOOL JxGetExeDir(CQuickString& strExeDir)
+{
+    WCHAR szModule[MAX_PATH];
+    DWORD nLength = GetModuleFileNameW(NULL, szModule, MAX_PATH);
+    if (0 == nLength || nLength >= MAX_PATH) return FALSE;
+    int nDirLength = 0;
+    for (DWORD i = 0; i < nLength; ++i)
+        if (IsSeparator(szModule[i])) nDirLength = static_cast<int>(i) + 1;
+    return strExeDir.SetString(szModule, nDirLength);
+}
+
+BOOL JxGetRealPath(CQuickString& strRealPath, LPCWSTR pInputPath, LPCWSTR pBasePath)
+{
+    if (!WCEUI_CHECK("JxGetRealPath", NULL != pInputPath)) return FALSE;
+    CQuickString strBase;
+    if (pBasePath) {
+        if (!strBase.SetString(pBasePath)) return FALSE;
+    } else if (!JxGetExeDir(strBase)) {
+        return FALSE;
+    }
+
+    int nInputLength = static_cast<int>(WStrLen(pInputPath));
+    if (0 == nInputLength) return strRealPath.SetString(strBase, strBase.GetLength());
+    if (1 == nInputLength) {
+        if (u'.' == pInputPath[0]) return strRealPath.SetString(strBase, strBase.GetLength());
+        if (IsSeparator(pInputPath[0])) return strRealPath.SetString(pInputPath);
+    }
+    if (u'\\' == pInputPath[0] || (nInputLength > 1 && u':' == pInputPath[1])) return strRealPath.SetString(pInputPath);
+
+    CQuickString strResult(static_cast<CQuickString&&>(strBase));
+    if (!strResult.IsEmpty() && !IsSeparator(strResult.GetLast()) && !strResult.AppendChar(u'\\')) return FALSE;
+    LPCWSTR pPart = pInputPath;
+    for (;;) {
+        LPCWSTR pEnd = pPart;
+        while (*pEnd && !IsSeparator(*pEnd)) ++pEnd;
+        int nPartLength = static_cast<int>(pEnd - pPart);
+        if (0 == *pEnd) {
+            // The last part is a file name (or a trailing ".."): taken literally.
+            if (!strResult.Append(pPart, nPartLength)) return FALSE;
+            break;
+        }
+        if (2 == nPartLength && u'.' == pPart[0] && u'.' == pPart[1]) {
+            RemoveLastDir(strResult);
+        } else if (0 == nPartLength || (1 == nPartLength && u'.' == pPart[0])) {
+            // "a\\\\b" and "a\\.\\b" both mean "a\\b".
+        } else if (!strResult.Append(pPart, nPartLength) || !strResult.AppendChar(u'\\')) {
+            return FALSE;
+        }
+        pPart = pEnd + 1;
+    }
+    strRealPath = static_cast<CQuickString&&>(strResult);
+    return TRUE;
+}

@@ -1,0 +1,55 @@
+// The framework-wide settings, and the path resolution the framework uses for every
+// directory and file name it is given.
+#pragma once
+
+#include "QuickString.h"
+#include "wce/types.h"
+
+class CJxGlobalData {
+public:
+    CJxGlobalData();
+    ~CJxGlobalData();
+    CJxGlobalData(const CJxGlobalData&) = delete;
+    CJxGlobalData& operator=(const CJxGlobalData&) = delete;
+
+    HINSTANCE GetInstanceHandle() const;
+    void SetInstanceHandle(HINSTANCE hInstance);
+
+    // The screen settings come from the device on the first call of a getter, unless
+    // SetScreenInfo fixed them before.
+    int GetBitsPixel();
+    int GetScreenWidth();
+    int GetScreenHeight();
+    BOOL IsScreenInfoSet() const;
+    BOOL SetScreenInfo(int nScreenWidth, int nScreenHeight, int nBitsPixel);
+
+    // Resolved against the executable's directory; stored with a trailing separator.
+    BOOL SetWndDir(LPCWSTR pWndDir);
+    LPCWSTR GetWndDir() const;
+    BOOL SetResDir(LPCWSTR pResDir);
+    LPCWSTR GetResDir() const;
+
+    // A copy of pPassword is kept; null means no password.
+    BOOL SetPackPassword(LPCWSTR pPassword);
+    LPCWSTR GetPackPassword() const;
+
+    // Writes "1.3.0.0"; returns its length, or 0 when the buffer is too small.
+    int GetVersionString(LPWSTR pBuffer, int nBufferLength) const;
+
+private:
+    struct CData;
+    CData* GetData() const { return m_pData; }
+    void InitScreenFromDevice();
+    BOOL SetDir(CQuickString& strDir, LPCWSTR pDir);
+
+    CData* m_pData;
+};
+
+// The directory of the running executable, up to and including its last separator.
+BOOL JxGetExeDir(CQuickString& strExeDir);
+
+// Resolves pInputPath against pBasePath (a directory ending in a separator; null: the
+// executable's directory). Absolute paths ("\\..." or "x:...") stay as they are; in a
+// relative path "." parts are skipped and ".." parts remove the last directory, except in
+// the last part, which is appended as it is.
+BOOL JxGetRealPath(CQuickString& strRealPath, LPCWSTR pInputPath, LPCWSTR pBasePath = NULL);

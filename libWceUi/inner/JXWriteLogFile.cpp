@@ -1,0 +1,243 @@
+#include "JXWriteLogFile.h"
+
+#include <cstdarg>
+#include <cstring>
+#include <new>
+
+#include "JXCheck.h"
+#include "JXGVar.h"
+#include "wce/files.h"
+#include "wce/format.h"
+#include "wce/process.h"
+#include "wce/timesync.h"
+#include "wce/wstring.h"
+
+namespace {
+
+const WCHAR kLogExtension[] = u".wceuilog";
+
+bool IsSeparator(WCHAR c) { return u'\\' == c || u'/' == c; }
+
+// The device path of the running program, or FALSE when it does not fit.
+BOOL GetModulePath(WCHAR (&szPath)[MAX_PATH])
+{
+    DWORD nLength = GetModuleFileNameW(NULL, szPath, MAX_PATH);
+    return nLength > 0 && nLength < MAX_PATH;
+}
+
+// Creates pDir and each of its missing parents. The caller checks the outcome.
+void CreateDirectoryTree(LPCWSTR pDir)
+{
+    WCHAR szPart[MAX_PATH];
+    size_t nLength = WStrLen(pDir);
+    if (nLength >= MAX_PATH) return;
+    for (size_t i = 1; i <= nLength; ++i) {
+        if (i < nLength && !IsSeparator(pDir[i])) continue;
+        if (IsSeparator(pDir[i - 1]) || u':' == pDir[i - 1]) continue;  // "\\", "a\\\\", "c:"
+        memcpy(szPart, pDir, i * sizeof(WCHAR));
+        szPart[i] = 0;
+        if (INVALID_FILE_ATTRIBUTES == GetFileAttributesW(szPart)) CreateDirectoryW(szPart, NULL);
+    }
+}
+
+BOOL IsDirectory(LPCWSTR pDir)
+{
+    WCHAR szDir[MAX_PATH];
+    size_t nLength = WStrCopy(szDir, MAX_PATH, pDir);
+    while (nLength > 1 && IsSeparator(szDir[nLength - 1])) szDir[--nLength] = 0;
+    DWORD nAttributes = GetFileAttributesW(szDir);
+    return INVALID_FILE_ATTRIBUTES != nAttributes && 0 != (nAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+CJxWriteLogFile* GetLog()
+{
+    CJxGVar* pGVar = CJxGVar::GetInstance();
+    return pGVar ? pGVar->GetCJxWriteLogFile() : NULL;
+}
+
+}  // namespace
+
+CJxWriteLogFile::CJxWriteLogFile()
+    : m_hFile(INVALID_HANDLE_VALUE), m_nMaxLogFileSize(DEFAULT_LOG_FILE_SIZE), m_bDefaultPending(TRUE)
+{
+    m_szLogFilePath[0] = 0;
+}
+
+CJxWriteLogFile::~CJxWriteLogFile() { Close(); }
+
+void CJxWriteLogFile::Close()
+{
+    m_bDefaultPending = FALSE;
+    if (INVALID_HANDLE_VALUE == m_hFile) return;
+    FlushFileBuffers(m_hFile);
+    CloseHandle(m_hFile);
+    m_hFile = INVALID_HANDLE_VALUE;
+}
+
+BOOL CJxWriteLogFile::Open(LPCWSTR pLogDir, DWORD nMaxLogFileSize)
+{
+    Close();
+    if (NULL == pLogDir || 0 == *pLogDir) return FALSE;
+
+    if (nMaxLogFileSize < MIN_LOG_FILE_SIZE) nMaxLogFileSize = MIN_LOG_FILE_SIZE;
+    if (nMaxLogFileSize > MAX_LOG_FILE_SIZE) nMaxLogFileSize = MAX_LOG_FILE_SIZE;
+    m_nMaxLogFileSize = nMaxLogFileSize;
+
+    WCHAR szModule[MAX_PATH];
+    if (!GetModulePath(szModule)) return FALSE;
+    LPCWSTR pExeName = szModule;
+    for (LPCWSTR p = szModule; *p; ++p)
+        if (IsSeparator(*p)) pExeName = p + 1;
+
+    size_t nDirLength = WStrLen(pLogDir);
+    LPCWSTR pFormat = IsSeparator(pLogDir[nDirLength - 1]) ? u"%s%s%s" : u"%s\\%s%s";
+    WCHAR szPath[MAX_PATH];
+    int nPathLength = WFormat(szPath, MAX_PATH, pFormat, pLogDir, pExeName, kLogExtension);
+    if (nPathLength <= 0 || nPathLength >= MAX_PATH) return FALSE;
+    WStrCopy(m_szLogFilePath, MAX_PATH, szPath);
+
+    CreateDirectoryTree(pLogDir);
+    if (!IsDirectory(pLogDir)) return FALSE;
+
+    // Read access as well: trimming reads the newest part back.
+    HANDLE hFile = CreateFileW(m_szLogFilePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
+    if (INVALID_HANDLE_VALUE == hFile) return FALSE;
+    DWORD nSize = GetFileSize(hFile, NULL);
+    BOOL bReady = FALSE;
+    if (0 == nSize) {
+        static const BYTE kByteOrderMark[2] = {0xFF, 0xFE};
+        DWORD nWritten = 0;
+        bReady = WriteFile(hFile, kByteOrderMark, sizeof(kByteOrderMark), &nWritten, NULL) &&
+                 sizeof(kByteOrderMark) == nWritten;
+    } else if (INVALID_FILE_SIZE != nSize) {
+        bReady = INVALID_SET_FILE_POINTER != SetFilePointer(hFile, 0, NULL, FILE_END);
+    }
+    if (!bReady) {
+        CloseHandle(hFile);
+        return FALSE;
+    }
+    m_hFile = hFile;
+    return TRUE;
+}
+
+BOOL CJxWriteLogFile::WriteBytes(const void* pBytes, DWORD nBytes)
+{
+    DWORD nStart = SetFilePointer(m_hFile, 0, NULL, FILE_CURRENT);
+    DWORD nWritten = 0;
+    if (WriteFile(m_hFile, pBytes, nBytes, &nWritten, NULL) && nWritten == nBytes) return TRUE;
+    // Drop a partial line: an odd number of bytes would shift every later character.
+    if (nWritten > 0 && INVALID_SET_FILE_POINTER != nStart &&
+        INVALID_SET_FILE_POINTER != SetFilePointer(m_hFile, static_cast<LONG>(nStart), NULL, FILE_BEGIN))
+        SetEndOfFile(m_hFile);
+    return FALSE;
+}
+
+void CJxWriteLogFile::WriteMessage(int nLevel, LPCWSTR pMessage, int nLength)
+{
+    static const LPCWSTR kLevelPrefixes[] = {u"info: ", u"warning: ", u"error: "};
+    if (nLevel < JX_LOG_INFO || nLevel > JX_LOG_ERROR || NULL == pMessage || nLength <= 0 ||
+        nLength > MAX_MESSAGE_LENGTH)
+        return;
+
+    if (!IsOpen() && m_bDefaultPending) {
+        // The default log: next to the executable.
+        WCHAR szModule[MAX_PATH];
+        m_bDefaultPending = FALSE;
+        if (GetModulePath(szModule)) {
+            WCHAR* pLastSeparator = NULL;
+            for (WCHAR* p = szModule; *p; ++p)
+                if (IsSeparator(*p)) pLastSeparator = p;
+            if (pLastSeparator) {
+                pLastSeparator[1] = 0;
+                Open(szModule, DEFAULT_LOG_FILE_SIZE);
+            }
+        }
+    }
+    if (!IsOpen()) return;
+
+    SYSTEMTIME time;
+    GetLocalTime(&time);
+    WCHAR szLine[64 + MAX_MESSAGE_LENGTH + 2];
+    int nLineLength = WFormat(szLine, 64, u"%02d:%02d:%02d %04d-%02d-%02d  %s", time.wHour, time.wMinute,
+                              time.wSecond, time.wYear, time.wMonth, time.wDay, kLevelPrefixes[nLevel - 1]);
+    if (nLineLength <= 0 || nLineLength >= 64) return;
+    memcpy(szLine + nLineLength, pMessage, static_cast<size_t>(nLength) * sizeof(WCHAR));
+    nLineLength += nLength;
+    szLine[nLineLength++] = u'\r';
+    szLine[nLineLength++] = u'\n';
+    DWORD nBytes = static_cast<DWORD>(nLineLength) * sizeof(WCHAR);
+
+    if (!WriteBytes(szLine, nBytes)) {
+        // Perhaps the medium went away and came back: reopen where the log was and retry once.
+        WCHAR szDir[MAX_PATH];
+        WStrCopy(szDir, MAX_PATH, m_szLogFilePath);
+        WCHAR* pLastSeparator = NULL;
+        for (WCHAR* p = szDir; *p; ++p)
+            if (IsSeparator(*p)) pLastSeparator = p;
+        Close();
+        if (NULL == pLastSeparator) return;
+        pLastSeparator[1] = 0;
+        if (!Open(szDir, m_nMaxLogFileSize) || !WriteBytes(szLine, nBytes)) return;
+    }
+    FlushFileBuffers(m_hFile);
+    TrimIfFull();
+}
+
+void CJxWriteLogFile::TrimIfFull()
+{
+    DWORD nSize = GetFileSize(m_hFile, NULL);
+    if (INVALID_FILE_SIZE == nSize) {
+        Close();
+        return;
+    }
+    if (nSize < m_nMaxLogFileSize) return;
+
+    // Keep the newest three quarters, an even number of bytes so that characters stay whole.
+    DWORD nKeep = (nSize - nSize / 4) & ~static_cast<DWORD>(1);
+    BYTE* pBuffer = new (std::nothrow) BYTE[nKeep + 2];
+    BOOL bDone = FALSE;
+    if (pBuffer) {
+        pBuffer[0] = 0xFF;
+        pBuffer[1] = 0xFE;
+        DWORD nRead = 0;
+        DWORD nWritten = 0;
+        bDone = INVALID_SET_FILE_POINTER != SetFilePointer(m_hFile, static_cast<LONG>(nSize - nKeep), NULL, FILE_BEGIN) &&
+                ReadFile(m_hFile, pBuffer + 2, nKeep, &nRead, NULL) && nRead == nKeep &&
+                INVALID_SET_FILE_POINTER != SetFilePointer(m_hFile, 0, NULL, FILE_BEGIN) &&
+                WriteFile(m_hFile, pBuffer, nKeep + 2, &nWritten, NULL) && nWritten == nKeep + 2 &&
+                SetEndOfFile(m_hFile) && FlushFileBuffers(m_hFile);
+        delete[] pBuffer;
+    }
+    if (!bDone) Close();
+}
+
+void JxWriteLogW(int nLevel, LPCWSTR pFormat, ...)
+{
+    if (!WCEUI_CHECK("JxWriteLogW", nLevel >= JX_LOG_INFO && nLevel <= JX_LOG_ERROR)) return;
+    if (!WCEUI_CHECK("JxWriteLogW", NULL != pFormat)) return;
+    WCHAR szMessage[CJxWriteLogFile::MAX_MESSAGE_LENGTH + 1];
+    va_list args;
+    va_start(args, pFormat);
+    int nLength = WFormatV(szMessage, CJxWriteLogFile::MAX_MESSAGE_LENGTH + 1, pFormat, args);
+    va_end(args);
+    if (nLength <= 0 || nLength > CJxWriteLogFile::MAX_MESSAGE_LENGTH) return;
+    CJxWriteLogFile* pLog = GetLog();
+    if (pLog) pLog->WriteMessage(nLevel, szMessage, nLength);
+}
+
+void JxWriteLogA(int nLevel, LPCSTR pFormat, ...)
+{
+    if (!WCEUI_CHECK("JxWriteLogA", nLevel >= JX_LOG_INFO && nLevel <= JX_LOG_ERROR)) return;
+    if (!WCEUI_CHECK("JxWriteLogA", NULL != pFormat)) return;
+    char szMessage[CJxWriteLogFile::MAX_MESSAGE_LENGTH + 1];
+    va_list args;
+    va_start(args, pFormat);
+    int nLength = AFormatV(szMessage, CJxWriteLogFile::MAX_MESSAGE_LENGTH + 1, pFormat, args);
+    va_end(args);
+    if (nLength <= 0 || nLength > CJxWriteLogFile::MAX_MESSAGE_LENGTH) return;
+    WCHAR szWide[CJxWriteLogFile::MAX_MESSAGE_LENGTH];
+    for (int i = 0; i < nLength; ++i) szWide[i] = static_cast<WCHAR>(static_cast<unsigned char>(szMessage[i]));
+    CJxWriteLogFile* pLog = GetLog();
+    if (pLog) pLog->WriteMessage(nLevel, szWide, nLength);
+}

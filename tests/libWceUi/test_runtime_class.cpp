@@ -1,0 +1,180 @@
+#include <memory>
+#include <string>
+
+#include "JXHandleDycInfo.h"
+#include "WceUiObject.h"
+#include "log_helpers.h"
+#include "wce/wstring.h"
+
+// A small hierarchy of this test's own, shaped like the framework's layers and controls.
+class CTestLayer : public CWceUiObject {
+    WCEUI_DYNCREATE_BEGIN(CTestLayer, CWceUiObject)
+public:
+    int m_nValue = 5;
+};
+WCEUI_DYNCREATE_END(CTestLayer, CWceUiObject)
+
+class CTestButton : public CTestLayer {
+    WCEUI_DYNCREATE_BEGIN(CTestButton, CTestLayer)
+};
+WCEUI_DYNCREATE_END(CTestButton, CTestLayer)
+
+class CTestDlg : public CTestLayer {
+    WCEUI_DYNCREATE_BEGIN(CTestDlg, CTestLayer)
+};
+WCEUI_DYNCREATE_END(CTestDlg, CTestLayer)
+
+class CTestAnimate : public CWceUiObject {
+    WCEUI_DYNAMIC_BEGIN(CTestAnimate, CWceUiObject)
+public:
+    virtual int Frames() const = 0;
+};
+WCEUI_DYNAMIC_END(CTestAnimate, CWceUiObject)
+
+class CTestFadeAnimate : public CTestAnimate {
+    WCEUI_DYNCREATE_BEGIN(CTestFadeAnimate, CTestAnimate)
+public:
+    int Frames() const override { return 8; }
+};
+WCEUI_DYNCREATE_END(CTestFadeAnimate, CTestAnimate)
+
+namespace {
+
+CWceUiObject* MakeNothing() { return nullptr; }
+
+}  // namespace
+
+TEST(RuntimeClass, ObjectsCarryTheirMostDerivedClassName)
+{
+    CWceUiObject object;
+    CTestLayer layer;
+    CTestButton button;
+    EXPECT_EQ(u"CWceUiObject", std::u16string(object.GetClassName()));
+    EXPECT_EQ(u"CTestLayer", std::u16string(layer.GetClassName()));
+    EXPECT_EQ(u"CTestButton", std::u16string(button.GetClassName()));
+    CTestButton copy(button);
+    EXPECT_EQ(u"CTestButton", std::u16string(copy.GetClassName()));
+    EXPECT_EQ(u"CTestButton", std::u16string(CTestButton::GetThisClassName()));
+    EXPECT_EQ(u"CTestButton", std::u16string(WCEUI_CLASS_NAME(CTestButton)));
+}
+
+TEST(RuntimeClass, IsKindOfFollowsTheBaseChain)
+{
+    CTestButton button;
+    EXPECT_TRUE(button.IsKindOf(u"CTestButton"));
+    EXPECT_TRUE(button.IsKindOf(u"CTestLayer"));
+    EXPECT_TRUE(button.IsKindOf(WCEUI_CLASS_NAME(CWceUiObject)));
+    EXPECT_FALSE(button.IsKindOf(u"CTestDlg"));
+    CTestLayer layer;
+    EXPECT_FALSE(layer.IsKindOf(u"CTestButton"));
+    CTestFadeAnimate fade;
+    EXPECT_TRUE(fade.IsKindOf(u"CTestAnimate"));
+    EXPECT_FALSE(fade.IsKindOf(u"CTestLayer"));
+}
+
+TEST(RuntimeClass, OwnNameIsAKindEvenWhenNeverRegistered)
+{
+    CWceUiObject object;
+    ASSERT_TRUE(object.SetClassName(u"CNeverRegistered"));
+    EXPECT_TRUE(object.IsKindOf(u"CNeverRegistered"));
+    // Names compare exactly.
+    EXPECT_FALSE(object.IsKindOf(u"cneverregistered"));
+}
+
+TEST_F(LogTest, NullOrEmptyNamesAreChecks)
+{
+    CTestLayer layer;
+    EXPECT_FALSE(layer.IsKindOf(nullptr));
+    EXPECT_FALSE(layer.IsKindOf(u""));
+    EXPECT_FALSE(layer.SetClassName(nullptr));
+    EXPECT_FALSE(layer.SetClassName(u""));
+    EXPECT_EQ(u"CTestLayer", std::u16string(layer.GetClassName()));
+    EXPECT_EQ(nullptr, WceUiCreateObject(nullptr));
+    EXPECT_EQ(nullptr, WceUiCreateObject(u""));
+    std::u16string text = LogText();
+    for (const char16_t* line : {u"CWceUiObject::IsKindOf,check(NULL != pBaseClassName)fail",
+                                 u"CWceUiObject::IsKindOf,check(*pBaseClassName)fail",
+                                 u"CWceUiObject::SetClassName,check(NULL != pClassName)fail",
+                                 u"CWceUiObject::SetClassName,check(*pClassName)fail",
+                                 u"WceUiCreateObject,check(NULL != pClassName)fail",
+                                 u"WceUiCreateObject,check(*pClassName)fail"})
+        EXPECT_NE(std::u16string::npos, text.find(u"error: " + std::u16string(line) + u"\r\n")) << WideToUtf8(line);
+}
+
+TEST_F(LogTest, CreationByNameMakesCreatableClassesAndRefusesTheOthers)
+{
+    std::unique_ptr<CWceUiObject> button(WceUiCreateObject(u"CTestButton"));
+    ASSERT_NE(nullptr, button);
+    EXPECT_EQ(u"CTestButton", std::u16string(button->GetClassName()));
+    EXPECT_TRUE(button->IsKindOf(u"CTestLayer"));
+    EXPECT_EQ(5, static_cast<CTestLayer*>(button.get())->m_nValue);
+
+    std::unique_ptr<CWceUiObject> fade(WceUiCreateObject(u"CTestFadeAnimate"));
+    ASSERT_NE(nullptr, fade);
+    EXPECT_EQ(8, static_cast<CTestAnimate*>(fade.get())->Frames());
+
+    EXPECT_EQ(nullptr, WceUiCreateObject(u"CTestAnimate"));
+    EXPECT_EQ(nullptr, WceUiCreateObject(u"CNoSuchClass"));
+    EXPECT_EQ(nullptr, WceUiCreateObject(u"ctestbutton"));
+    std::u16string text = LogText();
+    EXPECT_NE(std::u16string::npos,
+              text.find(u"error: you must use WCEUI_DYNCREATE_BEGIN/WCEUI_DYNCREATE_END for dynamic create "
+                        u"object,not WCEUI_DYNAMIC_BEGIN/WCEUI_DYNAMIC_END.\r\n"));
+    EXPECT_NE(std::u16string::npos,
+              text.find(u"error: can not create class:CNoSuchClass, check WCEUI_DYNCREATE_BEGIN/ WCEUI_DYNCREATE_END\r\n"));
+    EXPECT_NE(std::u16string::npos, text.find(u"can not create class:ctestbutton,"));
+}
+
+TEST(ClassRegistry, DerivedBeforeBaseCompletesOnceTheBaseRegisters)
+{
+    CJxHandleDycInfo registry;
+    ASSERT_TRUE(registry.RegisterClassInfo(&MakeNothing, u"CDerived", u"CBase"));
+    const CJxClassInfo* pBase = registry.FindClassInfo(u"CBase");
+    ASSERT_NE(nullptr, pBase);
+    EXPECT_EQ(nullptr, pBase->pFunc);  // an empty record, waiting for its class
+    EXPECT_EQ(pBase, registry.FindClassInfo(u"CDerived")->pBaseClassInfo);
+
+    ASSERT_TRUE(registry.RegisterClassInfo(&MakeNothing, u"CBase", u"CRoot"));
+    ASSERT_TRUE(registry.RegisterClassInfo(&MakeNothing, u"CRoot", u"0"));
+    EXPECT_EQ(pBase, registry.FindClassInfo(u"CBase"));
+    EXPECT_EQ(&MakeNothing, pBase->pFunc);
+    EXPECT_EQ(nullptr, registry.FindClassInfo(u"CRoot")->pBaseClassInfo);
+    EXPECT_EQ(nullptr, registry.FindClassInfo(u"0"));
+    EXPECT_TRUE(registry.IsKindOf(u"CDerived", u"CRoot"));
+    EXPECT_FALSE(registry.IsKindOf(u"CRoot", u"CDerived"));
+    EXPECT_EQ(3, registry.GetCount());
+}
+
+TEST(ClassRegistry, RepeatedRegistrationIsHarmless)
+{
+    CJxHandleDycInfo registry;
+    static const char16_t kName[] = u"CRepeated";
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(registry.RegisterClassInfo(&MakeNothing, kName, u"0"));
+        ASSERT_TRUE(registry.RegisterClassInfo(&MakeNothing, u"COther", kName));
+    }
+    // The same name through another pointer, as another translation unit would pass it.
+    std::u16string copy = kName;
+    ASSERT_TRUE(registry.RegisterClassInfo(&MakeNothing, copy.c_str(), u"0"));
+    EXPECT_EQ(2, registry.GetCount());
+    EXPECT_TRUE(registry.IsKindOf(u"COther", u"CRepeated"));
+    EXPECT_EQ(nullptr, registry.FindClassInfo(u"CRepeated")->pBaseClassInfo);
+}
+
+TEST_F(LogTest, RegistryRefusesWhatCannotBeCreatedOrWalked)
+{
+    CJxHandleDycInfo registry;
+    EXPECT_FALSE(registry.RegisterClassInfo(nullptr, u"CNoFunction", u"0"));
+    EXPECT_EQ(nullptr, registry.FindClassInfo(u"CNoFunction"));
+    // A base named but never registered has no creation function: refused, not called.
+    ASSERT_TRUE(registry.RegisterClassInfo(&MakeNothing, u"CChild", u"CMissingBase"));
+    EXPECT_EQ(nullptr, registry.CreateObject(u"CMissingBase"));
+    EXPECT_NE(std::u16string::npos, LogText().find(u"can not create class:CMissingBase,"));
+    // Unregistered names are not a kind of anything but themselves.
+    EXPECT_FALSE(registry.IsKindOf(u"CChild", u"CUnknown"));
+    EXPECT_TRUE(registry.IsKindOf(u"CUnknown", u"CUnknown"));
+    // A mistaken cycle ends the walk instead of hanging it.
+    ASSERT_TRUE(registry.RegisterClassInfo(&MakeNothing, u"CLoopA", u"CLoopB"));
+    ASSERT_TRUE(registry.RegisterClassInfo(&MakeNothing, u"CLoopB", u"CLoopA"));
+    EXPECT_FALSE(registry.IsKindOf(u"CLoopA", u"CChild"));
+}
