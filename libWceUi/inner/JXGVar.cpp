@@ -3,6 +3,7 @@
 #include "JXCheck.h"
 #include "JXGlobalData.h"
 #include "JXHandleDycInfo.h"
+#include "JXPackedFileMgr.h"
 #include "JXWriteLogFile.h"
 
 CJxGVar* CJxGVar::GetInstance()
@@ -35,8 +36,11 @@ CJxGVar::CJxGVar()
     m_pCJxIgnoreMsg = NULL;
     // 6. Bitmap pixel-format data: not yet.
     m_pCInitJxBitmapData = NULL;
-    // 7. The archive cache: not yet.
-    m_pCJxPackedFileMgr = NULL;
+
+    // 7. The archive cache.
+    static CJxPackedFileMgr s_CJxPackedFileMgr;
+    m_pCJxPackedFileMgr = &s_CJxPackedFileMgr;
+
     // 8. The real-window helper: not yet.
     m_pCQoWndHelper = NULL;
     // 9. to 11. The bitmap, font and color caches: not yet.
@@ -62,4 +66,10 @@ CJxGlobalData* CJxGVar::GetCJxGlobalData() const
 {
     WCEUI_CHECK("CJxGVar::GetCJxGlobalData", 0 != m_pCJxGlobalData);
     return m_pCJxGlobalData;
+}
+
+CJxPackedFileMgr* CJxGVar::GetCJxPackedFileMgr() const
+{
+    WCEUI_CHECK("CJxGVar::GetCJxPackedFileMgr", 0 != m_pCJxPackedFileMgr);
+    return m_pCJxPackedFileMgr;
 }

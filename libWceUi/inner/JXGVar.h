@@ -25,6 +25,7 @@ public:
     CJxWriteLogFile* GetCJxWriteLogFile() const;
     CJxHandleDycInfo* GetCJxHandleDycInfo() const;
     CJxGlobalData* GetCJxGlobalData() const;
+    CJxPackedFileMgr* GetCJxPackedFileMgr() const;
 
 private:
     CJxGVar();

@@ -1,0 +1,293 @@
+#include "JXPackedFile.h"
+
+#include <new>
+
+#include "JXCheck.h"
+#include "JXPackCommon.h"
+#include "JXPackFormat.h"
+#include "JXWriteLogFile.h"
+#include "wce/files.h"
+#include "wce/process.h"
+#include "wce/wstring.h"
+
+namespace {
+
+// The decompression library's contract: zlib's uncompress.
+typedef int (*PFN_WCEUI_UNCOMPRESS)(BYTE* pDest, DWORD* pdwDestLen, const BYTE* pSource, DWORD dwSourceLen);
+
+// Closes the archive on every way out of a read.
+class CAutoHandle {
+public:
+    explicit CAutoHandle(HANDLE hFile) : m_hFile(hFile) {}
+    ~CAutoHandle()
+    {
+        if (IsValid()) CloseHandle(m_hFile);
+    }
+    CAutoHandle(const CAutoHandle&) = delete;
+    CAutoHandle& operator=(const CAutoHandle&) = delete;
+    BOOL IsValid() const { return INVALID_HANDLE_VALUE != m_hFile; }
+    HANDLE Get() const { return m_hFile; }
+
+private:
+    HANDLE m_hFile;
+};
+
+HANDLE OpenForReading(LPCWSTR pPath)
+{
+    return CreateFileW(pPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+}
+
+// Exactly dwBytes, or FALSE.
+BOOL ReadExactly(HANDLE hFile, void* pBuffer, DWORD dwBytes)
+{
+    DWORD dwRead = 0;
+    return ReadFile(hFile, pBuffer, dwBytes, &dwRead, NULL) && dwRead == dwBytes;
+}
+
+// The file's size; a file of 4 GiB or more counts as 0xFFFFFFFF, beyond any 32-bit offset.
+BOOL GetSize(HANDLE hFile, DWORD* pdwSize)
+{
+    DWORD dwHigh = 0;
+    SetLastError(ERROR_SUCCESS);
+    DWORD dwLow = GetFileSize(hFile, &dwHigh);
+    if (INVALID_FILE_SIZE == dwLow && ERROR_SUCCESS != GetLastError()) return FALSE;
+    *pdwSize = dwHigh ? 0xFFFFFFFFu : dwLow;
+    return TRUE;
+}
+
+}  // namespace
+
+CJxPackedFile::CJxPackedFile(LPCWSTR pPackPath)
+    : m_dwKey(0), m_dwCheckWord(0), m_ppItems(NULL), m_nItemCount(0), m_bLoaded(FALSE), m_pDirectory(NULL)
+{
+    WStrCopy(m_szPackPath, MAX_PATH, pPackPath);
+}
+
+CJxPackedFile::~CJxPackedFile() { Empty(); }
+
+void CJxPackedFile::Empty()
+{
+    delete[] m_ppItems;
+    m_ppItems = NULL;
+    m_nItemCount = 0;
+    delete[] m_pDirectory;
+    m_pDirectory = NULL;
+    m_dwCheckWord = 0;
+    m_bLoaded = FALSE;
+}
+
+const BYTE* CJxPackedFile::GetItem(int nIndex) const
+{
+    if (!WCEUI_CHECK("CJxPackedFile::GetItem", nIndex >= 0 && nIndex < m_nItemCount)) return NULL;
+    return m_ppItems[nIndex];
+}
+
+CJxPackedFile::ChangeState CJxPackedFile::CheckForChange(DWORD dwKey) const
+{
+    if (dwKey != m_dwKey) return PACK_CHANGED;
+    CAutoHandle file(OpenForReading(m_szPackPath));
+    if (!file.IsValid()) {
+        JxWriteLogW(JX_LOG_ERROR, u"CreateFile %s failed, GetLastError is %d", m_szPackPath,
+                    static_cast<int>(GetLastError()));
+        return PACK_CHECK_FAILED;
+    }
+    BYTE head[kJxPackHeadSize];
+    if (!ReadExactly(file.Get(), head, sizeof head)) {
+        JxWriteLogW(JX_LOG_ERROR, u"ReadFile %s failed", m_szPackPath);
+        return PACK_CHECK_FAILED;
+    }
+    return JxReadLe32(head + kJxPackCheckWordOffset) == m_dwCheckWord ? PACK_UNCHANGED : PACK_CHANGED;
+}
+
+BOOL CJxPackedFile::Load(LPCWSTR pPassword)
+{
+    const DWORD dwKey = GetPackKey(pPassword);
+    if (m_bLoaded) {
+        ChangeState state = CheckForChange(dwKey);
+        if (PACK_UNCHANGED == state) return TRUE;
+        if (PACK_CHECK_FAILED == state) {
+            Empty();
+            return FALSE;
+        }
+    }
+    Empty();
+    m_dwKey = dwKey;
+    if (impLoad(dwKey)) return TRUE;
+    Empty();
+    return FALSE;
+}
+
+BOOL CJxPackedFile::impLoad(DWORD dwKey)
+{
+    CAutoHandle file(OpenForReading(m_szPackPath));
+    if (!file.IsValid()) {
+        JxWriteLogW(JX_LOG_ERROR, u"CreateFile : %s failed, GetLastError is %d", m_szPackPath,
+                    static_cast<int>(GetLastError()));
+        return FALSE;
+    }
+    BYTE head[kJxPackHeadSize];
+    if (!ReadExactly(file.Get(), head, sizeof head)) {
+        JxWriteLogW(JX_LOG_ERROR, u"ReadFile failed %s", m_szPackPath);
+        return FALSE;
+    }
+    m_dwCheckWord = JxReadLe32(head + kJxPackCheckWordOffset);
+
+    DWORD dwFileSize = 0;
+    if (!GetSize(file.Get(), &dwFileSize)) {
+        JxWriteLogW(JX_LOG_ERROR, u"GetFileSize %s failed , GetLastError is %d", m_szPackPath,
+                    static_cast<int>(GetLastError()));
+        return FALSE;
+    }
+    // H comes from the file: the block it gives must lie inside the file before anything
+    // is allocated for it.
+    const DWORD dwHeadSize = JxReadLe32(head + kJxPackHeadSizeOffset);
+    if (!JxIsPackHeadSizeValid(dwHeadSize, dwFileSize)) {
+        JxWriteLogW(JX_LOG_ERROR, u"load %s failed, bad head size %u", m_szPackPath, dwHeadSize);
+        return FALSE;
+    }
+    const DWORD dwLength = dwHeadSize - kJxPackHeadSize;
+    m_pDirectory = new (std::nothrow) BYTE[dwLength];
+    if (NULL == m_pDirectory) {
+        JxWriteLogW(JX_LOG_ERROR, u"load %s failed, out of memory", m_szPackPath);
+        return FALSE;
+    }
+    if (!ReadExactly(file.Get(), m_pDirectory, dwLength)) {
+        JxWriteLogW(JX_LOG_ERROR, u"ReadFile failed %s", m_szPackPath);
+        return FALSE;
+    }
+    JxScrambleWords(m_pDirectory, dwLength, dwKey);
+
+    int nCount = 0;
+    switch (JxCheckPackDirectory(m_pDirectory, dwLength, m_dwCheckWord, &nCount)) {
+    case JX_PACK_DIR_OK:
+        break;
+    case JX_PACK_DIR_WRONG_PASSWORD:
+        JxWriteLogW(JX_LOG_ERROR, u"load %s failed, wrong password?", m_szPackPath);
+        return FALSE;
+    case JX_PACK_DIR_BAD_NAME:
+        JxWriteLogW(JX_LOG_ERROR, u"load %s failed2, wrong password?", m_szPackPath);
+        return FALSE;
+    case JX_PACK_DIR_BAD_COUNT:
+        JxWriteLogW(JX_LOG_ERROR, u"load %s failed, bad entry count %d", m_szPackPath,
+                    static_cast<int>(JxReadLe32(m_pDirectory + 4)));
+        return FALSE;
+    case JX_PACK_DIR_BAD_RECORD:
+        JxWriteLogW(JX_LOG_ERROR, u"load %s failed, bad entry record %d", m_szPackPath, nCount);
+        return FALSE;
+    }
+
+    if (nCount > 0) {
+        m_ppItems = new (std::nothrow) const BYTE*[nCount];
+        if (NULL == m_ppItems) {
+            JxWriteLogW(JX_LOG_ERROR, u"load %s failed, out of memory", m_szPackPath);
+            return FALSE;
+        }
+        DWORD dwPos = JxPackFirstRecordOffset(m_pDirectory);
+        for (int i = 0; i < nCount; ++i) {
+            m_ppItems[i] = m_pDirectory + dwPos;
+            dwPos += JxPackRecordSize(m_ppItems[i]);
+        }
+    }
+    m_nItemCount = nCount;
+    m_bLoaded = TRUE;
+    return TRUE;
+}
+
+const BYTE* CJxPackedFile::FindItem(LPCWSTR pRelativePath) const
+{
+    if (!WCEUI_CHECK("CJxPackedFile::FindItem", NULL != pRelativePath)) return NULL;
+    int nLow = 0;
+    int nHigh = m_nItemCount - 1;
+    while (nLow <= nHigh) {
+        const int nMiddle = (nLow + nHigh) / 2;
+        const int nOrder = JxComparePackPath(pRelativePath, m_ppItems[nMiddle]);
+        if (0 == nOrder) return m_ppItems[nMiddle];
+        if (nOrder < 0)
+            nHigh = nMiddle - 1;
+        else
+            nLow = nMiddle + 1;
+    }
+    return NULL;
+}
+
+BYTE* CJxPackedFile::ReadItem(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPassword)
+{
+    if (!WCEUI_CHECK("CJxPackedFile::ReadItem", NULL != pdwSize)) return NULL;
+    *pdwSize = 0;
+    if (!WCEUI_CHECK("CJxPackedFile::ReadItem", NULL != pRelativePath)) return NULL;
+    if (!Load(pPassword)) return NULL;
+    const BYTE* pItem = FindItem(pRelativePath);
+    if (NULL == pItem) {
+        JxWriteLogW(JX_LOG_ERROR, u"Can not find the item %s in %s", pRelativePath, m_szPackPath);
+        return NULL;
+    }
+    const DWORD dwUncompressed = JxPackRecordUncompressedSize(pItem);
+    const DWORD dwCompressed = JxPackRecordCompressedSize(pItem);
+    const DWORD dwOffset = JxPackRecordDataOffset(pItem);
+
+    CAutoHandle file(OpenForReading(m_szPackPath));
+    if (!file.IsValid()) {
+        JxWriteLogW(JX_LOG_ERROR, u"CreateFile : %s failed, GetLastError is %d", m_szPackPath,
+                    static_cast<int>(GetLastError()));
+        return NULL;
+    }
+    DWORD dwFileSize = 0;
+    if (!GetSize(file.Get(), &dwFileSize)) {
+        JxWriteLogW(JX_LOG_ERROR, u"GetFileSize %s failed , GetLastError is %d", m_szPackPath,
+                    static_cast<int>(GetLastError()));
+        return NULL;
+    }
+    // One damaged entry fails alone, before anything is allocated for it; the rest of the
+    // archive stays readable.
+    if (static_cast<std::uint64_t>(dwOffset) + dwCompressed > dwFileSize) {
+        JxWriteLogW(JX_LOG_ERROR, u"ReadFile %s in %s failed", pRelativePath, m_szPackPath);
+        return NULL;
+    }
+    if (!JxIsPackInflateSizePlausible(dwUncompressed, dwCompressed)) {
+        JxWriteLogW(JX_LOG_ERROR, u"uncompress failed for %s in %s", pRelativePath, m_szPackPath);
+        return NULL;
+    }
+
+    LONG nOffsetHigh = 0;  // offsets of 2 GiB and more stay positive
+    SetLastError(ERROR_SUCCESS);
+    if (INVALID_SET_FILE_POINTER == SetFilePointer(file.Get(), static_cast<LONG>(dwOffset), &nOffsetHigh, FILE_BEGIN) &&
+        ERROR_SUCCESS != GetLastError()) {
+        JxWriteLogW(JX_LOG_ERROR, u"SetFilePointer for %s in %s failed, GetLastError is %d", pRelativePath,
+                    m_szPackPath, static_cast<int>(GetLastError()));
+        return NULL;
+    }
+    BYTE* pCompressed = new (std::nothrow) BYTE[dwCompressed];
+    if (NULL == pCompressed) {
+        JxWriteLogW(JX_LOG_ERROR, u"ReadFile %s in %s failed", pRelativePath, m_szPackPath);
+        return NULL;
+    }
+    if (!ReadExactly(file.Get(), pCompressed, dwCompressed)) {
+        JxWriteLogW(JX_LOG_ERROR, u"ReadFile %s in %s failed", pRelativePath, m_szPackPath);
+        delete[] pCompressed;
+        return NULL;
+    }
+
+    // Looked up on each read: the library is the platform's, and a read costs far more.
+    BYTE* pResult = NULL;
+    HMODULE hLibrary = LoadLibraryW(u"WceUiDll.dll");
+    PFN_WCEUI_UNCOMPRESS pfnUncompress =
+        hLibrary ? reinterpret_cast<PFN_WCEUI_UNCOMPRESS>(GetProcAddressW(hLibrary, MAKEINTRESOURCEW(2))) : NULL;
+    if (NULL == pfnUncompress) {
+        JxWriteLogW(JX_LOG_ERROR, u"can not get uncompress from WceUiDll.dll, GetLastError is %d",
+                    static_cast<int>(GetLastError()));
+    } else {
+        BYTE* pUncompressed = new (std::nothrow) BYTE[dwUncompressed];
+        DWORD dwLength = dwUncompressed;
+        if (NULL == pUncompressed ||
+            0 != pfnUncompress(pUncompressed, &dwLength, pCompressed, dwCompressed) || dwLength != dwUncompressed) {
+            JxWriteLogW(JX_LOG_ERROR, u"uncompress failed for %s in %s", pRelativePath, m_szPackPath);
+            delete[] pUncompressed;
+        } else {
+            pResult = pUncompressed;
+            *pdwSize = dwUncompressed;
+        }
+    }
+    if (hLibrary) FreeLibrary(hLibrary);
+    delete[] pCompressed;
+    return pResult;
+}

@@ -1,0 +1,446 @@
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "JXPackCommon.h"
+#include "JXPackFormat.h"
+#include "JXPackedFile.h"
+#include "JXPackedFileMgr.h"
+#include "JxFile.h"
+#include "PackBuilder.h"
+#include "log_helpers.h"
+#include "wce/format.h"
+#include "wce/process.h"
+#include "wce/wstring.h"
+#include "zlib.h"
+
+namespace {
+
+std::string Bytes(const std::vector<std::uint8_t>& v) { return std::string(v.begin(), v.end()); }
+
+// Readable text that still compresses: what skins hold.
+std::string Text(size_t size, char seed)
+{
+    std::string s;
+    for (size_t i = 0; s.size() < size; ++i) s += std::string(1, static_cast<char>(seed + i % 7)) + std::to_string(i);
+    s.resize(size);
+    return s;
+}
+
+PackImage Image(std::vector<PackBuildEntry> entries, std::uint32_t checkWord = 0)
+{
+    SortPackEntries(entries);
+    return BuildPackImage(entries, u"test.pack", checkWord, 6);
+}
+
+std::vector<PackBuildEntry> Sample()
+{
+    return {{u"a.txt", "alpha"}, {u"dir\\sub\\b.xml", Text(5000, 'b')}, {u"empty.txt", ""}, {u"z.bin", Text(300, 'z')}};
+}
+
+class PackFileTest : public LogTest {
+protected:
+    void Write(const std::string& relative, const PackImage& image, LPCWSTR password = nullptr) const
+    {
+        m_device.WriteHostFile(relative, Bytes(image.Assemble(GetPackKey(password))));
+    }
+
+    // Through the framework's entry point; on failure the size must be 0.
+    static std::optional<std::string> Read(LPCWSTR path, LPCWSTR password = nullptr)
+    {
+        DWORD size = 12345;
+        BYTE* data = WceUiReadFile(path, &size, password);
+        if (!data) {
+            EXPECT_EQ(0u, size);
+            return std::nullopt;
+        }
+        std::string bytes(reinterpret_cast<char*>(data), size);
+        delete[] data;
+        return bytes;
+    }
+
+    static std::optional<std::string> ReadItem(CJxPackedFile& pack, LPCWSTR path, LPCWSTR password = nullptr)
+    {
+        DWORD size = 12345;
+        BYTE* data = pack.ReadItem(path, &size, password);
+        if (!data) {
+            EXPECT_EQ(0u, size);
+            return std::nullopt;
+        }
+        std::string bytes(reinterpret_cast<char*>(data), size);
+        delete[] data;
+        return bytes;
+    }
+
+    bool Logged(const std::u16string& message) const
+    {
+        return LogText().find(u"error: " + message + u"\r\n") != std::u16string::npos;
+    }
+    size_t ErrorCount() const
+    {
+        const std::u16string text = LogText();
+        size_t n = 0;
+        for (size_t at = text.find(u"error: "); at != std::u16string::npos; at = text.find(u"error: ", at + 1)) ++n;
+        return n;
+    }
+};
+
+}  // namespace
+
+// --- reading through WceUiReadFile ----------------------------------------------------------
+
+TEST_F(PackFileTest, ReadsPlainFilesAndEntriesWhole)
+{
+    m_device.WriteHostFile("SDMMC/plain.xml", "<a/>");
+    m_device.WriteHostFile("SDMMC/zero.bin", "");
+    Write("SDMMC/whole.pack", Image(Sample()));
+
+    EXPECT_EQ("<a/>", Read(u"\\SDMMC\\plain.xml"));
+    EXPECT_EQ("", Read(u"\\SDMMC\\zero.bin"));  // success with size 0, not a failure
+    EXPECT_EQ("alpha", Read(u"\\SDMMC\\whole.pack\\a.txt"));
+    EXPECT_EQ(Text(5000, 'b'), Read(u"\\SDMMC\\whole.pack\\dir\\sub\\b.xml"));
+    EXPECT_EQ(Text(300, 'z'), Read(u"\\SDMMC\\whole.pack\\z.bin"));
+    EXPECT_EQ("", Read(u"\\SDMMC\\whole.pack\\empty.txt"));
+    EXPECT_EQ(0u, ErrorCount()) << WideToUtf8(LogText());
+}
+
+TEST_F(PackFileTest, PathsThatEnterNoArchiveAreNotValidPackedFilePaths)
+{
+    Write("SDMMC/skin.pack", Image(Sample()));
+    // A missing plain file, the end right after ".pack\\", the split is case-sensitive and
+    // wants a backslash.
+    for (LPCWSTR path : {u"\\SDMMC\\missing.xml", u"\\SDMMC\\skin.pack\\", u"\\SDMMC\\skin.PACK\\a.txt",
+                         u"\\SDMMC\\skin.pack/a.txt"}) {
+        EXPECT_EQ(std::nullopt, Read(path));
+        EXPECT_TRUE(Logged(std::u16string(path) + u" is not a valid packed file path")) << WideToUtf8(path);
+    }
+}
+
+TEST_F(PackFileTest, ArchivesThatAreMissingOrFoldersAndFoldersThemselves)
+{
+    m_device.MakeHostDir("SDMMC/dir.pack");
+    EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\Gone.pack\\a.txt"));
+    EXPECT_TRUE(Logged(u"\\sdmmc\\gone.pack is not a valid packed file"));
+    EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\dir.pack\\a.txt"));
+    EXPECT_TRUE(Logged(u"\\sdmmc\\dir.pack is not a valid packed file"));
+    EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\dir.pack"));
+    EXPECT_TRUE(Logged(u"WceUiReadFile failed, \\SDMMC\\dir.pack is a directory"));
+}
+
+TEST_F(PackFileTest, RealFileWinsOverTheArchivePath)
+{
+    // "res.pack" is a folder here: the path names a real file and is read as one.
+    m_device.WriteHostFile("SDMMC/res.pack/a.txt", "plain");
+    EXPECT_EQ("plain", Read(u"\\SDMMC\\res.pack\\a.txt"));
+    EXPECT_EQ(0u, ErrorCount());
+}
+
+TEST_F(PackFileTest, UpperCaseAndSlashesFindTheEntry)
+{
+    Write("SDMMC/case.pack", Image(Sample()));
+    EXPECT_EQ(Text(5000, 'b'), Read(u"\\SDMMC\\CASE.pack\\Dir/SUB\\B.Xml"));
+    EXPECT_EQ(Text(5000, 'b'), Read(u"\\sdmmc\\case.pack\\dir/sub/b.xml"));
+    EXPECT_EQ(0u, ErrorCount()) << WideToUtf8(LogText());
+
+    EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\case.pack\\dir\\Missing.xml"));
+    EXPECT_TRUE(Logged(u"Can not find the item dir\\missing.xml in \\sdmmc\\case.pack"));
+}
+
+TEST_F(PackFileTest, ReplacedArchiveIsReloaded)
+{
+    Write("SDMMC/reload.pack", Image({{u"a.txt", "first"}}, 0x1111));
+    EXPECT_EQ("first", Read(u"\\SDMMC\\reload.pack\\a.txt"));
+    // A longer entry list moves every offset: a stale directory could not read this.
+    Write("SDMMC/reload.pack", Image({{u"0.txt", "zero"}, {u"a.txt", "second, longer"}}, 0x2222));
+    EXPECT_EQ("second, longer", Read(u"\\SDMMC\\reload.pack\\a.txt"));
+    EXPECT_EQ("zero", Read(u"\\SDMMC\\reload.pack\\0.txt"));
+    EXPECT_EQ(0u, ErrorCount()) << WideToUtf8(LogText());
+}
+
+TEST_F(PackFileTest, WrongPasswordThenRightOne)
+{
+    Write("SDMMC/secret.pack", Image(Sample()), u"s3cret");
+    EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\secret.pack\\a.txt"));
+    EXPECT_TRUE(Logged(u"load \\sdmmc\\secret.pack failed, wrong password?"));
+    EXPECT_EQ("alpha", Read(u"\\SDMMC\\secret.pack\\a.txt", u"s3cret"));
+    // Another password gives another key: the cached directory is not trusted.
+    EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\secret.pack\\a.txt", u"other"));
+    EXPECT_EQ(2u, ErrorCount());
+}
+
+TEST_F(PackFileTest, PathsOfUpTo259Units)
+{
+    // "\\SDMMC\\" and four folders of 50 units leave 48 for the name: 259 in all.
+    const std::string folders = std::string(50, 'd') + "/" + std::string(50, 'e') + "/" + std::string(50, 'f') +
+                                "/" + std::string(50, 'g') + "/";
+    m_device.WriteHostFile("SDMMC/" + folders + std::string(48, 'n'), "deep");
+    std::u16string path = u"\\SDMMC\\" + Utf8ToWide(folders + std::string(48, 'n'));
+    for (auto& c : path)
+        if (c == u'/') c = u'\\';
+    ASSERT_EQ(259u, path.size());
+    EXPECT_EQ("deep", Read(path.c_str()));
+
+    path += u'n';
+    EXPECT_EQ(std::nullopt, Read(path.c_str()));
+    EXPECT_TRUE(Logged(u"WceUiReadFile failed, a path of 260 characters is too long"));
+    EXPECT_EQ(1u, ErrorCount());
+}
+
+TEST(PackedFileMgr, OneObjectPerArchiveWhateverTheCase)
+{
+    CJxPackedFileMgr mgr;
+    CJxPackedFile* pFirst = mgr.GetPackedFile(u"\\SDMMC\\Brantel.PACK");
+    ASSERT_NE(nullptr, pFirst);
+    EXPECT_EQ(pFirst, mgr.GetPackedFile(u"\\sdmmc\\brantel.pack"));
+    EXPECT_NE(pFirst, mgr.GetPackedFile(u"\\sdmmc\\other.pack"));
+    EXPECT_EQ(std::u16string(u"\\sdmmc\\brantel.pack"), pFirst->GetPackPath());
+    EXPECT_FALSE(pFirst->IsLoaded());  // nothing is read until the first entry is
+    EXPECT_EQ(2, mgr.GetCount());
+}
+
+// --- the directory and its search --------------------------------------------------------------
+
+TEST_F(PackFileTest, FindItemSearchesTheUnitOrder)
+{
+    // Sorted by 16-bit units: '.' < '\\' < letters < Latin-1 < surrogates < private use.
+    const std::vector<std::u16string> order = {u"a",  u"a.b",      u"a\\b",      u"ab",
+                                               u"é", u"\U0001F600", u"\uE000", u"\uFFFF"};
+    std::vector<PackBuildEntry> entries;
+    for (auto it = order.rbegin(); it != order.rend(); ++it) entries.push_back({*it, WideToUtf8(*it)});
+    SortPackEntries(entries);
+    for (size_t i = 0; i < order.size(); ++i) EXPECT_EQ(order[i], entries[i].name) << i;
+    Write("SDMMC/order.pack", BuildPackImage(entries, u"order.pack"));
+
+    CJxPackedFile pack(u"\\sdmmc\\order.pack");
+    ASSERT_TRUE(pack.Load(nullptr));
+    ASSERT_EQ(static_cast<int>(order.size()), pack.GetItemCount());
+    for (size_t i = 0; i < order.size(); ++i) {
+        EXPECT_EQ(pack.GetItem(static_cast<int>(i)), pack.FindItem(order[i].c_str())) << i;
+        EXPECT_EQ(WideToUtf8(order[i]), ReadItem(pack, order[i].c_str()));
+    }
+    const std::u16string loneHighSurrogate(1, u'\xD83D');  // a prefix of the emoji
+    for (const std::u16string& absent : {std::u16string(), std::u16string(u"0"), std::u16string(u"a\\"),
+                                         std::u16string(u"aa"), std::u16string(u"b"), loneHighSurrogate,
+                                         std::u16string(u"\uFFFF\uFFFF")})
+        EXPECT_EQ(nullptr, pack.FindItem(absent.c_str())) << WideToUtf8(absent);
+}
+
+TEST_F(PackFileTest, ArchiveWithoutEntriesLoads)
+{
+    Write("SDMMC/none.pack", Image({}));
+    CJxPackedFile pack(u"\\sdmmc\\none.pack");
+    EXPECT_TRUE(pack.Load(nullptr));
+    EXPECT_EQ(0, pack.GetItemCount());
+    EXPECT_EQ(nullptr, pack.FindItem(u"a"));
+    EXPECT_EQ(std::nullopt, ReadItem(pack, u"a"));
+    EXPECT_TRUE(Logged(u"Can not find the item a in \\sdmmc\\none.pack"));
+}
+
+TEST_F(PackFileTest, LoadKeepsTheDirectoryUntilTheHeadChanges)
+{
+    Write("SDMMC/keep.pack", Image(Sample()));
+    CJxPackedFile pack(u"\\sdmmc\\keep.pack");
+    ASSERT_TRUE(pack.Load(nullptr));
+    const BYTE* pItem = pack.FindItem(u"a.txt");
+    ASSERT_TRUE(pack.Load(nullptr));
+    EXPECT_EQ(pItem, pack.FindItem(u"a.txt"));  // not read again
+
+    // Gone: the check fails, the object empties, and the next read tries again.
+    std::remove(m_device.Host("SDMMC/keep.pack").c_str());
+    EXPECT_FALSE(pack.Load(nullptr));
+    EXPECT_FALSE(pack.IsLoaded());
+    EXPECT_TRUE(LogText().find(u"error: CreateFile \\sdmmc\\keep.pack failed, GetLastError is 2") !=
+                std::u16string::npos);
+    Write("SDMMC/keep.pack", Image(Sample()));
+    EXPECT_TRUE(pack.Load(nullptr));
+
+    // Cut short after loading: the 12-byte head cannot be read.
+    m_device.WriteHostFile("SDMMC/keep.pack", "short");
+    EXPECT_FALSE(pack.Load(nullptr));
+    EXPECT_TRUE(Logged(u"ReadFile \\sdmmc\\keep.pack failed"));
+    EXPECT_FALSE(pack.Load(nullptr));
+    EXPECT_TRUE(Logged(u"ReadFile failed \\sdmmc\\keep.pack"));
+}
+
+// --- damaged archives ----------------------------------------------------------------------
+
+namespace {
+
+// A fresh archive object over a crafted file: the shared cache is left out of it.
+class DamagedPackTest : public PackFileTest {
+protected:
+    void SetUp() override
+    {
+        PackFileTest::SetUp();
+        m_image = Image(Sample(), 0xC0DE);
+    }
+    // Writes the image, then lets bytes be patched in the assembled file.
+    void WriteAndPatch(const std::function<void(std::vector<std::uint8_t>&)>& patch = {})
+    {
+        std::vector<std::uint8_t> bytes = m_image.Assemble(GetPackKey(nullptr));
+        if (patch) patch(bytes);
+        m_device.WriteHostFile("SDMMC/bad.pack", Bytes(bytes));
+    }
+    // The offset of record i's field in the plain block.
+    std::uint8_t* Record(size_t i, size_t field) { return m_image.block.data() + m_image.recordOffsets[i] + field; }
+
+    bool Refused(const std::u16string& message)
+    {
+        CJxPackedFile pack(u"\\sdmmc\\bad.pack");
+        bool refused = !pack.Load(nullptr) && !pack.IsLoaded() && 0 == pack.GetItemCount() &&
+                       nullptr == pack.FindItem(u"a.txt");
+        return refused && Logged(u"load \\sdmmc\\bad.pack " + message);
+    }
+
+    PackImage m_image;
+};
+
+}  // namespace
+
+TEST_F(DamagedPackTest, HeadSizesOutsideTheFileOrNotWholeWords)
+{
+    const DWORD realHead = static_cast<DWORD>(kJxPackHeadSize + m_image.block.size());
+    const DWORD fileSize = static_cast<DWORD>(m_image.Assemble(0).size());
+    const DWORD pastTheEnd = fileSize + 4 - (fileSize - kJxPackHeadSize) % 4;  // whole words, too long
+    // No room for the block's fixed part; beyond the file; a block of 2 bytes past a word.
+    for (DWORD h : {0u, 12u, 24u, pastTheEnd, realHead - 2}) {
+        WriteAndPatch([&](std::vector<std::uint8_t>& b) { JxWriteLe32(b.data() + 4, h); });
+        EXPECT_TRUE(Refused(u"failed, bad head size " + WFormatString(u"%u", h))) << h;
+    }
+    EXPECT_EQ(5u, ErrorCount());
+}
+
+TEST_F(DamagedPackTest, WrongCheckWordOrNameIsAWrongPassword)
+{
+    JxWriteLe32(m_image.block.data(), 0xBAD);
+    WriteAndPatch();
+    EXPECT_TRUE(Refused(u"failed, wrong password?"));
+
+    m_image = Image(Sample(), 0xC0DE);
+    for (DWORD units : {0u, 260u, 0x80000000u, 259u /* runs past the block */}) {
+        JxWriteLe32(m_image.block.data() + 12, units);
+        WriteAndPatch();
+        EXPECT_TRUE(Refused(u"failed2, wrong password?")) << units;
+    }
+    JxWriteLe32(m_image.block.data() + 12, 4);  // "test.pack" has 10 units: the 4th is not NUL
+    WriteAndPatch();
+    EXPECT_TRUE(Refused(u"failed2, wrong password?"));
+}
+
+TEST_F(DamagedPackTest, EntryCountsThatCannotFitAndNegativeOnes)
+{
+    JxWriteLe32(m_image.block.data() + 4, 1000);
+    WriteAndPatch();
+    EXPECT_TRUE(Refused(u"failed, bad entry count 1000"));
+
+    JxWriteLe32(m_image.block.data() + 4, 0xFFFFFFFFu);  // -1: no entries, never 4 billion
+    WriteAndPatch();
+    CJxPackedFile pack(u"\\sdmmc\\bad.pack");
+    EXPECT_TRUE(pack.Load(nullptr));
+    EXPECT_EQ(0, pack.GetItemCount());
+}
+
+TEST_F(DamagedPackTest, RecordsThatRunPastTheBlockOrAreTooSmall)
+{
+    const DWORD sizes[] = {0, 27, 0x7FFFFFF0};
+    for (DWORD size : sizes) {
+        m_image = Image(Sample(), 0xC0DE);
+        JxWriteLe32(Record(1, 0), size);
+        WriteAndPatch();
+        EXPECT_TRUE(Refused(u"failed, bad entry record 1")) << size;
+    }
+    // The last path loses its terminator and padding: it would run on past the block.
+    m_image = Image(Sample(), 0xC0DE);
+    const size_t last = m_image.recordOffsets.back();
+    for (size_t i = last + kJxPackRecordFixedSize; i < m_image.block.size(); ++i) m_image.block[i] = 'x';
+    WriteAndPatch();
+    EXPECT_TRUE(Refused(u"failed, bad entry record 3"));
+    // So does a path that runs on into the next record.
+    m_image = Image(Sample(), 0xC0DE);
+    JxWriteLe32(Record(0, 0), kJxPackRecordFixedSize + 4);  // "a.txt" needs 12 bytes
+    WriteAndPatch();
+    EXPECT_TRUE(Refused(u"failed, bad entry record 0"));
+}
+
+TEST_F(DamagedPackTest, DataPastTheEndFailsThatEntryOnly)
+{
+    JxWriteLe32(Record(0, 16), 0xFFFFFFF0u);  // a.txt
+    JxWriteLe32(Record(3, 12), 0x7FFFFFFFu);  // z.bin's compressed size
+    WriteAndPatch();
+    CJxPackedFile pack(u"\\sdmmc\\bad.pack");
+    EXPECT_EQ(std::nullopt, ReadItem(pack, u"a.txt"));
+    EXPECT_TRUE(Logged(u"ReadFile a.txt in \\sdmmc\\bad.pack failed"));
+    EXPECT_EQ(std::nullopt, ReadItem(pack, u"z.bin"));
+    EXPECT_TRUE(Logged(u"ReadFile z.bin in \\sdmmc\\bad.pack failed"));
+    EXPECT_EQ(Text(5000, 'b'), ReadItem(pack, u"dir\\sub\\b.xml"));
+    EXPECT_EQ(2u, ErrorCount());
+}
+
+namespace {
+
+int g_nUncompressCalls = 0;
+
+int CountingUncompress(BYTE* pDest, DWORD* pdwDestLen, const BYTE* pSource, DWORD dwSourceLen)
+{
+    ++g_nUncompressCalls;
+    uLongf length = *pdwDestLen;
+    int result = uncompress(pDest, &length, pSource, dwSourceLen);
+    *pdwDestLen = static_cast<DWORD>(length);
+    return result;
+}
+
+// Binds "WceUiDll.dll" ordinal 2 to the counting routine, or removes it, for one test.
+class UncompressBinding {
+public:
+    UncompressBinding()
+    {
+        HMODULE hLibrary = LoadLibraryW(u"WceUiDll.dll");
+        m_pfnOriginal = GetProcAddressW(hLibrary, MAKEINTRESOURCEW(2));
+        FreeLibrary(hLibrary);
+        g_nUncompressCalls = 0;
+    }
+    ~UncompressBinding() { wce::host::RegisterModule(u"WceUiDll.dll", {{u"#2", m_pfnOriginal}}); }
+    void Count() { wce::host::RegisterModule(u"WceUiDll.dll", {{u"#2", reinterpret_cast<FARPROC>(&CountingUncompress)}}); }
+    void Remove() { wce::host::UnregisterModule(u"WceUiDll.dll"); }
+
+private:
+    FARPROC m_pfnOriginal;
+};
+
+}  // namespace
+
+TEST_F(DamagedPackTest, WrongUncompressedSizesFailTheEntry)
+{
+    UncompressBinding binding;
+    binding.Count();
+    JxWriteLe32(Record(0, 8), 6);                // a.txt is 5 bytes
+    JxWriteLe32(Record(1, 8), 4999);             // b.xml is 5000
+    JxWriteLe32(Record(3, 8), 0xFFFFFFF0u);      // no 300-byte stream inflates to 4 GiB
+    WriteAndPatch();
+    CJxPackedFile pack(u"\\sdmmc\\bad.pack");
+    EXPECT_EQ(std::nullopt, ReadItem(pack, u"a.txt"));
+    EXPECT_TRUE(Logged(u"uncompress failed for a.txt in \\sdmmc\\bad.pack"));
+    EXPECT_EQ(std::nullopt, ReadItem(pack, u"dir\\sub\\b.xml"));
+    EXPECT_TRUE(Logged(u"uncompress failed for dir\\sub\\b.xml in \\sdmmc\\bad.pack"));
+    EXPECT_EQ(2, g_nUncompressCalls);
+    EXPECT_EQ(std::nullopt, ReadItem(pack, u"z.bin"));
+    EXPECT_TRUE(Logged(u"uncompress failed for z.bin in \\sdmmc\\bad.pack"));
+    EXPECT_EQ(2, g_nUncompressCalls);  // refused before anything was allocated or inflated
+    EXPECT_EQ("", ReadItem(pack, u"empty.txt"));
+    EXPECT_EQ(3, g_nUncompressCalls);
+}
+
+TEST_F(PackFileTest, EntriesInflateThroughTheDecompressionLibrary)
+{
+    UncompressBinding binding;
+    Write("SDMMC/lib.pack", Image(Sample()));
+    CJxPackedFile pack(u"\\sdmmc\\lib.pack");
+    binding.Remove();
+    EXPECT_EQ(std::nullopt, ReadItem(pack, u"a.txt"));
+    EXPECT_TRUE(LogText().find(u"error: can not get uncompress from WceUiDll.dll") != std::u16string::npos);
+    binding.Count();
+    EXPECT_EQ("alpha", ReadItem(pack, u"a.txt"));
+    EXPECT_EQ(1, g_nUncompressCalls);
+}
