@@ -24,6 +24,7 @@ struct RootState {
     std::mutex lock;
     std::string root;  // empty until first use
     unsigned long generation = 0;
+    std::string realRoot;  // the root with its links resolved, once it exists
 };
 
 RootState& GetRootState()
@@ -152,6 +153,21 @@ std::string DeviceRootHostPath()
     return state.root;
 }
 
+// Resolved once per root: every path lookup compares against it.
+std::string RealDeviceRoot()
+{
+    const std::string root = DeviceRootHostPath();
+    RootState& state = GetRootState();
+    std::lock_guard<std::mutex> guard(state.lock);
+    if (state.realRoot.empty()) {
+        char* real = realpath(root.c_str(), nullptr);
+        if (!real) return std::string();
+        state.realRoot = real;
+        free(real);
+    }
+    return state.realRoot;
+}
+
 unsigned long DeviceRootGeneration()
 {
     RootState& state = GetRootState();
@@ -198,13 +214,11 @@ bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink
     // A symbolic link may point anywhere; whatever exists of the path must stay on the device.
     const bool keepLastLink = last == LastLink::Keep && existingCount == components.size() && existingCount > 0;
     const std::string& checked = keepLastLink ? parentOfDeepest : deepestExisting;
-    char* realRoot = realpath(root.c_str(), nullptr);
-    if (!realRoot) {
+    const std::string realRootText = RealDeviceRoot();
+    if (realRootText.empty()) {
         error = ERROR_PATH_NOT_FOUND;
         return false;
     }
-    const std::string realRootText = realRoot;
-    free(realRoot);
     char* real = realpath(checked.c_str(), nullptr);
     if (!real) {
         struct stat st;
@@ -286,6 +300,7 @@ void SetDeviceRoot(const std::string& hostFolder)
     auto& state = wce::detail::GetRootState();
     std::lock_guard<std::mutex> guard(state.lock);
     state.root = root;
+    state.realRoot.clear();
     ++state.generation;  // even for the same folder: its files may have been replaced
 }
 
