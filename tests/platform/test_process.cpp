@@ -67,12 +67,14 @@ TEST(Process, ResetIsRecorded)
     TempDevice device;
     wce::host::SetExitOnReset(false);
     SetSystemPowerState(nullptr, POWER_STATE_RESET, POWER_FORCE);
+    wce::host::SetExitOnReset(true);
     EXPECT_NE(device.ReadHostFile("reset-requested.txt").find("flags=0x00800000"), std::string::npos);
 }
 
 TEST(Process, ResetEndsTheProcessWithStatusZero)
 {
     TempDevice device;
+    wce::host::SetExitOnReset(true);
     EXPECT_EXIT(SetSystemPowerState(nullptr, POWER_STATE_RESET, POWER_FORCE), ::testing::ExitedWithCode(0), "");
 }
 
