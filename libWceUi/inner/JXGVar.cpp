@@ -1,8 +1,10 @@
 #include "JXGVar.h"
 
+#include "JXBmp.h"
 #include "JXCheck.h"
 #include "JXGlobalData.h"
 #include "JXHandleDycInfo.h"
+#include "JXLanguage.h"
 #include "JXPackedFileMgr.h"
 #include "JXWriteLogFile.h"
 
@@ -25,8 +27,9 @@ CJxGVar::CJxGVar()
     //    directly, long before the globals.
     m_pCJxHandleDycInfo = JxGetHandleDycInfo();
 
-    // 3. The current language document: not yet.
-    m_pCJxLanguage = NULL;
+    // 3. The current language document.
+    static CJxLanguage s_CJxLanguage;
+    m_pCJxLanguage = &s_CJxLanguage;
 
     // 4. The settings.
     static CJxGlobalData s_CJxGlobalData;
@@ -34,8 +37,10 @@ CJxGVar::CJxGVar()
 
     // 5. Message filtering of real windows: not yet.
     m_pCJxIgnoreMsg = NULL;
-    // 6. Bitmap pixel-format data: not yet.
-    m_pCInitJxBitmapData = NULL;
+
+    // 6. Bitmap pixel-format data: the shared empty block and the DIB headers.
+    static CInitJxBitmapData s_CInitJxBitmapData;
+    m_pCInitJxBitmapData = &s_CInitJxBitmapData;
 
     // 7. The archive cache.
     static CJxPackedFileMgr s_CJxPackedFileMgr;
@@ -72,4 +77,16 @@ CJxPackedFileMgr* CJxGVar::GetCJxPackedFileMgr() const
 {
     WCEUI_CHECK("CJxGVar::GetCJxPackedFileMgr", 0 != m_pCJxPackedFileMgr);
     return m_pCJxPackedFileMgr;
+}
+
+CInitJxBitmapData* CJxGVar::GetCInitJxBitmapData() const
+{
+    WCEUI_CHECK("CJxGVar::GetCInitJxBitmapData", 0 != m_pCInitJxBitmapData);
+    return m_pCInitJxBitmapData;
+}
+
+CJxLanguage* CJxGVar::GetCJxLanguage() const
+{
+    WCEUI_CHECK("CJxGVar::GetCJxLanguage", 0 != m_pCJxLanguage);
+    return m_pCJxLanguage;
 }

@@ -24,7 +24,9 @@ public:
 
     CJxWriteLogFile* GetCJxWriteLogFile() const;
     CJxHandleDycInfo* GetCJxHandleDycInfo() const;
+    CJxLanguage* GetCJxLanguage() const;
     CJxGlobalData* GetCJxGlobalData() const;
+    CInitJxBitmapData* GetCInitJxBitmapData() const;
     CJxPackedFileMgr* GetCJxPackedFileMgr() const;
 
 private:

@@ -55,6 +55,16 @@ CJxWriteLogFile* GetLog()
     return pGVar ? pGVar->GetCJxWriteLogFile() : NULL;
 }
 
+PFN_JX_LOG_OBSERVER s_pfnLogObserver = NULL;
+void* s_pLogObserverContext = NULL;
+
+void WriteToLog(int nLevel, LPCWSTR pMessage, int nLength)
+{
+    if (s_pfnLogObserver) s_pfnLogObserver(s_pLogObserverContext, nLevel, pMessage, nLength);
+    CJxWriteLogFile* pLog = GetLog();
+    if (pLog) pLog->WriteMessage(nLevel, pMessage, nLength);
+}
+
 }  // namespace
 
 CJxWriteLogFile::CJxWriteLogFile()
@@ -222,8 +232,7 @@ void JxWriteLogW(int nLevel, LPCWSTR pFormat, ...)
     int nLength = WFormatV(szMessage, CJxWriteLogFile::MAX_MESSAGE_LENGTH + 1, pFormat, args);
     va_end(args);
     if (nLength <= 0 || nLength > CJxWriteLogFile::MAX_MESSAGE_LENGTH) return;
-    CJxWriteLogFile* pLog = GetLog();
-    if (pLog) pLog->WriteMessage(nLevel, szMessage, nLength);
+    WriteToLog(nLevel, szMessage, nLength);
 }
 
 void JxWriteLogA(int nLevel, LPCSTR pFormat, ...)
@@ -238,6 +247,11 @@ void JxWriteLogA(int nLevel, LPCSTR pFormat, ...)
     if (nLength <= 0 || nLength > CJxWriteLogFile::MAX_MESSAGE_LENGTH) return;
     WCHAR szWide[CJxWriteLogFile::MAX_MESSAGE_LENGTH];
     for (int i = 0; i < nLength; ++i) szWide[i] = static_cast<WCHAR>(static_cast<unsigned char>(szMessage[i]));
-    CJxWriteLogFile* pLog = GetLog();
-    if (pLog) pLog->WriteMessage(nLevel, szWide, nLength);
+    WriteToLog(nLevel, szWide, nLength);
+}
+
+void JxSetLogObserver(PFN_JX_LOG_OBSERVER pfnObserver, void* pContext)
+{
+    s_pfnLogObserver = pfnObserver;
+    s_pLogObserverContext = pContext;
 }

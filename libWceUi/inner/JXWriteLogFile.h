@@ -53,3 +53,8 @@ private:
 void JxWriteLogW(int nLevel, LPCWSTR pFormat, ...);
 // The same with an 8-bit format; each byte of the result becomes one UTF-16 unit.
 void JxWriteLogA(int nLevel, LPCSTR pFormat, ...);
+
+// Sees every message that JxWriteLogW and JxWriteLogA accept, whether or not the log is
+// open: tools show the framework's messages with it. One observer; null removes it.
+typedef void (*PFN_JX_LOG_OBSERVER)(void* pContext, int nLevel, LPCWSTR pMessage, int nLength);
+void JxSetLogObserver(PFN_JX_LOG_OBSERVER pfnObserver, void* pContext);

@@ -4,6 +4,7 @@
 #include "cstring.h"
 #include "files.h"
 #include "format.h"
+#include "gdi.h"
 #include "process.h"
 #include "registry.h"
 #include "timesync.h"

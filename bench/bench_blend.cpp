@@ -1,0 +1,249 @@
+// The bitmap blends on an 800 x 480 screen against pixman doing the same work in the same
+// run, and the throughput of the other whole-bitmap pixel operations.
+//
+// - 565 per-pixel: our premultiplied 565 source plus its 0..63 alpha plane, against pixman
+//   OVER with an r5g6b5 source and an a8 mask onto r5g6b5 (pixman scales the source by the
+//   mask; we add it premultiplied: comparable work).
+// - 32-bit per-pixel: premultiplied 0xAARRGGBB against pixman OVER a8r8g8b8 onto a8r8g8b8.
+// - 565 constant alpha 100: against pixman OVER r5g6b5 with a solid mask of 100 / 255.
+// Target for each pair: ratio (ours / pixman) <= 1.0.
+#include <pixman.h>
+
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "WceUi32Bitmap.h"
+#include "WceUi565Bitmap.h"
+#include "benchmark/benchmark.h"
+
+namespace {
+
+constexpr int kWidth = 800;
+constexpr int kHeight = 480;
+constexpr int kPixels = kWidth * kHeight;
+
+// Random premultiplied pixels, the same for both sides of a pair.
+struct Pictures {
+    std::vector<WORD> src565;
+    std::vector<BYTE> alpha63;   // 0..63, as in the plane
+    std::vector<BYTE> alpha255;  // the same alpha for pixman's a8 mask
+    std::vector<WORD> dst565;
+    std::vector<DWORD> src32;
+    std::vector<DWORD> dst32;
+
+    Pictures()
+    {
+        std::mt19937 random(7);
+        for (int i = 0; i < kPixels; ++i) {
+            unsigned a = random() % 64;
+            unsigned r = a ? random() % (a / 2 + 1) : 0, g = a ? random() % (a + 1) : 0, b = a ? random() % (a / 2 + 1) : 0;
+            src565.push_back(static_cast<WORD>((r << 11) | (g << 5) | b));
+            alpha63.push_back(static_cast<BYTE>(a));
+            alpha255.push_back(static_cast<BYTE>(a * 255 / 63));
+            dst565.push_back(static_cast<WORD>(random()));
+            unsigned a8 = random() % 256;
+            DWORD p = a8 << 24;
+            for (int c = 0; c < 3; ++c) p |= (random() % (a8 + 1)) << (8 * c);
+            src32.push_back(p);
+            dst32.push_back(static_cast<DWORD>(random()) | 0xFF000000u);
+        }
+    }
+};
+
+const Pictures& GetPictures()
+{
+    static const Pictures pictures;
+    return pictures;
+}
+
+BLENDFUNCTION Blend(BYTE constantAlpha, BYTE format) { return BLENDFUNCTION{AC_SRC_OVER, 0, constantAlpha, format}; }
+
+// The DIB rows are bottom-up and 565 rows are even in length: 800 is even, so the arrays are
+// plain copies of the pictures.
+void BM_Ours_565_PerPixel(benchmark::State& state)
+{
+    const Pictures& p = GetPictures();
+    CWceUi565Bitmap dst, src;
+    dst.CreateDIB565(kWidth, kHeight, p.dst565.data(), nullptr);
+    src.CreateDIB565(kWidth, kHeight, p.src565.data(), p.alpha63.data());
+    for (auto _ : state) dst.AlphaBlend(0, 0, kWidth, kHeight, &src, 0, 0, Blend(255, AC_SRC_ALPHA));
+    state.SetItemsProcessed(state.iterations() * kPixels);
+}
+
+void BM_Pixman_565_A8Mask(benchmark::State& state)
+{
+    Pictures p = GetPictures();
+    pixman_image_t* src = pixman_image_create_bits(PIXMAN_r5g6b5, kWidth, kHeight,
+                                                   reinterpret_cast<uint32_t*>(p.src565.data()), kWidth * 2);
+    pixman_image_t* mask = pixman_image_create_bits(PIXMAN_a8, kWidth, kHeight,
+                                                    reinterpret_cast<uint32_t*>(p.alpha255.data()), kWidth);
+    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_r5g6b5, kWidth, kHeight,
+                                                   reinterpret_cast<uint32_t*>(p.dst565.data()), kWidth * 2);
+    for (auto _ : state) pixman_image_composite(PIXMAN_OP_OVER, src, mask, dst, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
+    state.SetItemsProcessed(state.iterations() * kPixels);
+    pixman_image_unref(src);
+    pixman_image_unref(mask);
+    pixman_image_unref(dst);
+}
+
+void BM_Ours_32_PerPixel(benchmark::State& state)
+{
+    const Pictures& p = GetPictures();
+    CWceUi32Bitmap dst, src;
+    dst.CreateDIB32(kWidth, kHeight, p.dst32.data(), FALSE);
+    src.CreateDIB32(kWidth, kHeight, p.src32.data(), TRUE);
+    for (auto _ : state) dst.AlphaBlend(0, 0, kWidth, kHeight, &src, 0, 0, Blend(255, AC_SRC_ALPHA));
+    state.SetItemsProcessed(state.iterations() * kPixels);
+}
+
+void BM_Pixman_32_Over(benchmark::State& state)
+{
+    Pictures p = GetPictures();
+    pixman_image_t* src = pixman_image_create_bits(PIXMAN_a8r8g8b8, kWidth, kHeight, p.src32.data(), kWidth * 4);
+    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_a8r8g8b8, kWidth, kHeight, p.dst32.data(), kWidth * 4);
+    for (auto _ : state) pixman_image_composite(PIXMAN_OP_OVER, src, nullptr, dst, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
+    state.SetItemsProcessed(state.iterations() * kPixels);
+    pixman_image_unref(src);
+    pixman_image_unref(dst);
+}
+
+void BM_Ours_565_Constant100(benchmark::State& state)
+{
+    const Pictures& p = GetPictures();
+    CWceUi565Bitmap dst, src;
+    dst.CreateDIB565(kWidth, kHeight, p.dst565.data(), nullptr);
+    src.CreateDIB565(kWidth, kHeight, p.src565.data(), nullptr);
+    for (auto _ : state) dst.AlphaBlend(0, 0, kWidth, kHeight, &src, 0, 0, Blend(100, AC_SRC_OVER));
+    state.SetItemsProcessed(state.iterations() * kPixels);
+}
+
+void BM_Pixman_565_SolidMask100(benchmark::State& state)
+{
+    Pictures p = GetPictures();
+    pixman_image_t* src = pixman_image_create_bits(PIXMAN_r5g6b5, kWidth, kHeight,
+                                                   reinterpret_cast<uint32_t*>(p.src565.data()), kWidth * 2);
+    pixman_color_t color = {0, 0, 0, static_cast<uint16_t>(100 * 257)};
+    pixman_image_t* mask = pixman_image_create_solid_fill(&color);
+    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_r5g6b5, kWidth, kHeight,
+                                                   reinterpret_cast<uint32_t*>(p.dst565.data()), kWidth * 2);
+    for (auto _ : state) pixman_image_composite(PIXMAN_OP_OVER, src, mask, dst, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
+    state.SetItemsProcessed(state.iterations() * kPixels);
+    pixman_image_unref(src);
+    pixman_image_unref(mask);
+    pixman_image_unref(dst);
+}
+
+// The other whole-bitmap operations, on random pixels (no runs of equal pixels to reuse).
+void Fill(CWceUi565Bitmap& bitmap, int) { bitmap.CreateDIB565(kWidth, kHeight, GetPictures().dst565.data(), nullptr); }
+void Fill(CWceUi32Bitmap& bitmap, int) { bitmap.CreateDIB32(kWidth, kHeight, GetPictures().dst32.data(), FALSE); }
+
+template <class Bitmap, int Bits>
+void BM_MixColor(benchmark::State& state)
+{
+    Bitmap bitmap;
+    Fill(bitmap, Bits);
+    for (auto _ : state) bitmap.MixColor(0, 0, kWidth, kHeight, RGB(0x20, 0x80, 0xC0), 100);
+    state.SetItemsProcessed(state.iterations() * kPixels);
+}
+
+template <class Bitmap, int Bits>
+void BM_SetGray(benchmark::State& state)
+{
+    Bitmap bitmap;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Fill(bitmap, Bits);  // gray stays gray: start from color every time
+        state.ResumeTiming();
+        bitmap.SetGray();
+    }
+    state.SetItemsProcessed(state.iterations() * kPixels);
+}
+
+template <class Bitmap, int Bits>
+void BM_SetHSLOffsetHue(benchmark::State& state)
+{
+    Bitmap bitmap;
+    Fill(bitmap, Bits);
+    for (auto _ : state) bitmap.SetHSLOffsetHue(60);
+    state.SetItemsProcessed(state.iterations() * kPixels);
+}
+
+template <class Bitmap, int Bits>
+void BM_Rotate90(benchmark::State& state)
+{
+    Bitmap bitmap;
+    Fill(bitmap, Bits);
+    for (auto _ : state) {
+        CWceUiGenericBitmap* pRotated = nullptr;
+        bitmap.Rotate(WCEUI_ROTATE_90, &pRotated);
+        delete pRotated;
+    }
+    state.SetItemsProcessed(state.iterations() * kPixels);
+}
+
+BENCHMARK(BM_Ours_565_PerPixel)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Pixman_565_A8Mask)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Ours_32_PerPixel)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Pixman_32_Over)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Ours_565_Constant100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Pixman_565_SolidMask100)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_MixColor, CWceUi565Bitmap, 16)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_MixColor, CWceUi32Bitmap, 32)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_SetGray, CWceUi565Bitmap, 16)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_SetGray, CWceUi32Bitmap, 32)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_SetHSLOffsetHue, CWceUi565Bitmap, 16)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_SetHSLOffsetHue, CWceUi32Bitmap, 32)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_Rotate90, CWceUi565Bitmap, 16)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_Rotate90, CWceUi32Bitmap, 32)->Unit(benchmark::kMicrosecond);
+
+// Remembers the time per iteration of each benchmark, for the ratios and throughputs.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration) m_times[run.benchmark_name()] = run.GetAdjustedCPUTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void PrintRatio(const char* pLabel, const std::string& ours, const std::string& baseline) const
+    {
+        auto a = m_times.find(ours);
+        auto b = m_times.find(baseline);
+        if (a == m_times.end() || b == m_times.end() || b->second <= 0) return;
+        std::printf("ratio %s: ours / pixman = %.3f (target <= 1.0)\n", pLabel, a->second / b->second);
+    }
+    // Times are in microseconds per 800 x 480 frame.
+    void PrintThroughput(const std::string& name) const
+    {
+        auto a = m_times.find(name);
+        if (a == m_times.end() || a->second <= 0) return;
+        std::printf("throughput %s: %.0f megapixels per second\n", name.c_str(), kPixels / a->second);
+    }
+
+private:
+    std::map<std::string, double> m_times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatio("565 per-pixel alpha", "BM_Ours_565_PerPixel", "BM_Pixman_565_A8Mask");
+    reporter.PrintRatio("32-bit per-pixel alpha", "BM_Ours_32_PerPixel", "BM_Pixman_32_Over");
+    reporter.PrintRatio("565 constant alpha 100", "BM_Ours_565_Constant100", "BM_Pixman_565_SolidMask100");
+    for (const char* name :
+         {"BM_MixColor<CWceUi565Bitmap, 16>", "BM_MixColor<CWceUi32Bitmap, 32>", "BM_SetGray<CWceUi565Bitmap, 16>",
+          "BM_SetGray<CWceUi32Bitmap, 32>", "BM_SetHSLOffsetHue<CWceUi565Bitmap, 16>",
+          "BM_SetHSLOffsetHue<CWceUi32Bitmap, 32>", "BM_Rotate90<CWceUi565Bitmap, 16>",
+          "BM_Rotate90<CWceUi32Bitmap, 32>"})
+        reporter.PrintThroughput(name);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,623 @@
+#include "WceUiGenericBitmap.h"
+
+#include <new>
+
+#include "JXBmp.h"
+#include "JXCheck.h"
+#include "JXCommon.h"
+#include "JXLoadRes.h"
+#include "JXWriteLogFile.h"
+#include "JxBmpHSL.h"
+#include "JxFile.h"
+#include "WceUi32Bitmap.h"
+#include "WceUi565Bitmap.h"
+#include "WceUiCommon.h"
+#include "wce/files.h"
+
+namespace {
+
+const WCHAR kClass[] = u"CWceUiGenericBitmap";
+
+enum { BLIT_COPY, BLIT_STRETCH, BLIT_TRANS };
+
+// One platform blit between two device contexts. For BLIT_TRANS dwRopOrKey is the key color.
+BOOL CallBlit(HDC hDst, HDC hSrc, int nKind, int x, int y, int w, int h, int sx, int sy, int sw, int sh,
+              DWORD dwRopOrKey)
+{
+    switch (nKind) {
+    case BLIT_COPY:
+        return ::BitBlt(hDst, x, y, w, h, hSrc, sx, sy, dwRopOrKey);
+    case BLIT_STRETCH:
+        return ::StretchBlt(hDst, x, y, w, h, hSrc, sx, sy, sw, sh, dwRopOrKey);
+    default:
+        return ::TransparentImage(hDst, x, y, w, h, hSrc, sx, sy, sw, sh, dwRopOrKey);
+    }
+}
+
+// Selects hBitmap into a new memory device context and puts everything back on destruction.
+class CSelectedDc {
+public:
+    CSelectedDc(HDC hCompatible, HBITMAP hBitmap) : m_hDc(CreateCompatibleDC(hCompatible)), m_hOld(NULL)
+    {
+        if (m_hDc) m_hOld = SelectObject(m_hDc, hBitmap);
+    }
+    ~CSelectedDc()
+    {
+        if (m_hOld) SelectObject(m_hDc, m_hOld);
+        if (m_hDc) DeleteDC(m_hDc);
+    }
+    CSelectedDc(const CSelectedDc&) = delete;
+    CSelectedDc& operator=(const CSelectedDc&) = delete;
+
+    BOOL IsReady() const { return NULL != m_hOld; }
+    HDC Get() const { return m_hDc; }
+
+private:
+    HDC m_hDc;
+    HGDIOBJ m_hOld;
+};
+
+}  // namespace
+
+CWceUiGenericBitmap::CWceUiGenericBitmap()
+    : m_pJxBmp(new (std::nothrow) CJxBmp),
+      m_crTrans(WCEUI_INVALID_TRANS_COLOR),
+      m_bPerPixelAlpha(FALSE),
+      m_nConstantAlpha(WCEUI_INVALID_CONSTANT_ALPHA)
+{
+    if (!m_pJxBmp)
+        JxWriteLogW(JX_LOG_ERROR, u"%s(),new fail,sizeof(CJxBmp)=%u", kClass, static_cast<unsigned>(sizeof(CJxBmp)));
+}
+
+CWceUiGenericBitmap::~CWceUiGenericBitmap()
+{
+    delete m_pJxBmp;
+    m_pJxBmp = NULL;
+}
+
+void CWceUiGenericBitmap::ResetAttributes()
+{
+    m_crTrans = WCEUI_INVALID_TRANS_COLOR;
+    m_bPerPixelAlpha = FALSE;
+    m_nConstantAlpha = WCEUI_INVALID_CONSTANT_ALPHA;
+}
+
+void CWceUiGenericBitmap::CopyAttributes(const CWceUiGenericBitmap& src)
+{
+    m_crTrans = src.m_crTrans;
+    m_bPerPixelAlpha = src.m_bPerPixelAlpha;
+    m_nConstantAlpha = src.m_nConstantAlpha;
+}
+
+BOOL CWceUiGenericBitmap::IsLoaded() const { return m_pJxBmp && m_pJxBmp->IsLoaded(); }
+
+BOOL CWceUiGenericBitmap::CopyBeforeWrite() { return m_pJxBmp->CopyBeforeWrite(); }
+
+void CWceUiGenericBitmap::GetPixelArray(JxPixelArray& array) const
+{
+    const JxBmpData* pData = m_pJxBmp->GetData();
+    array.pBits = static_cast<BYTE*>(pData->pBmpBits);
+    array.pAlpha = pData->pAlphaBits;
+    array.nWidth = pData->bm.bmWidth;
+    array.nHeight = pData->bm.bmHeight;
+    array.nRowBytes = pData->bm.bmWidthBytes;
+    array.nAlphaRowBytes = (pData->bm.bmWidth + 1) & ~1;
+}
+
+BOOL CWceUiGenericBitmap::GetBitMapInfo(BITMAP* pBitmap) const
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::GetBitMapInfo, IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    if (!WCEUI_CHECK("CWceUiGenericBitmap::GetBitMapInfo", NULL != pBitmap)) return FALSE;
+    *pBitmap = m_pJxBmp->GetData()->bm;
+    return TRUE;
+}
+
+int CWceUiGenericBitmap::GetWidth() const
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::GetWidth, IsLoaded() return FALSE", kClass);
+        return 0;
+    }
+    return m_pJxBmp->GetData()->bm.bmWidth;
+}
+
+int CWceUiGenericBitmap::GetHeight() const
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::GetHeight, IsLoaded() return FALSE", kClass);
+        return 0;
+    }
+    return m_pJxBmp->GetData()->bm.bmHeight;
+}
+
+int CWceUiGenericBitmap::GetBitsPixel() const
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::GetBitsPixel, IsLoaded() return FALSE", kClass);
+        return 0;
+    }
+    return m_pJxBmp->GetData()->bm.bmBitsPixel;
+}
+
+int CWceUiGenericBitmap::GetRowLength() const { return ((GetWidth() * GetBitsPixel() + 31) >> 5) * 4; }
+
+DWORD CWceUiGenericBitmap::GetTotalSize() const
+{
+    return static_cast<DWORD>(GetRowLength()) * static_cast<DWORD>(GetHeight());
+}
+
+BOOL CWceUiGenericBitmap::SetTransColor(BOOL bUse, COLORREF crTrans)
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::SetTransColor, IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    if (bUse && !WCEUI_CHECK("CWceUiGenericBitmap::SetTransColor", WCEUI_INVALID_TRANS_COLOR != crTrans)) return FALSE;
+    m_crTrans = bUse ? crTrans : WCEUI_INVALID_TRANS_COLOR;
+    return TRUE;
+}
+
+BOOL CWceUiGenericBitmap::GetTransColor(COLORREF* pcr) const
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::GetTransColor, IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    if (!WCEUI_CHECK("CWceUiGenericBitmap::GetTransColor", NULL != pcr)) return FALSE;
+    *pcr = m_crTrans;
+    return WCEUI_INVALID_TRANS_COLOR != m_crTrans;
+}
+
+BOOL CWceUiGenericBitmap::SetConstantAlpha(BOOL bUse, DWORD nAlpha)
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::SetConstantAlpha, IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    if (bUse && !WCEUI_CHECK("CWceUiGenericBitmap::SetConstantAlpha", ((nAlpha > 0) && (nAlpha <= 255)))) return FALSE;
+    m_nConstantAlpha = bUse ? nAlpha : WCEUI_INVALID_CONSTANT_ALPHA;
+    return TRUE;
+}
+
+BOOL CWceUiGenericBitmap::GetConstantAlpha(DWORD* pnAlpha) const
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::GetConstantAlpha, IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    if (!WCEUI_CHECK("CWceUiGenericBitmap::GetConstantAlpha", NULL != pnAlpha)) return FALSE;
+    *pnAlpha = m_nConstantAlpha;
+    return WCEUI_INVALID_CONSTANT_ALPHA != m_nConstantAlpha;
+}
+
+BOOL CWceUiGenericBitmap::Lock()
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::Lock, IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    return m_pJxBmp->Lock();
+}
+
+BOOL CWceUiGenericBitmap::Unlock()
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::Unlock, IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    return m_pJxBmp->Unlock();
+}
+
+HBITMAP CWceUiGenericBitmap::GetHBitmap(void** ppBits)
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::GetHBitmap, IsLoaded() return FALSE", kClass);
+        return NULL;
+    }
+    if (!m_pJxBmp->Lock()) return NULL;
+    if (ppBits) *ppBits = m_pJxBmp->GetData()->pBmpBits;
+    return m_pJxBmp->GetData()->hBitmap;
+}
+
+BOOL CWceUiGenericBitmap::FillColor(COLORREF crColor, const RECT* pRect)
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::FillColor, IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    HBRUSH hBrush = CreateSolidBrush(crColor);
+    if (!hBrush) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::FillColor, call ::CreateSolidBrush failed, GetLastError is:%d", kClass,
+                    GetLastError());
+        return FALSE;
+    }
+    BOOL bOk = FALSE;
+    RECT rc;
+    if (!CopyBeforeWrite()) {
+        // logged by the check
+    } else if (pRect) {
+        rc = *pRect;
+        bOk = TRUE;
+    } else if (!SetRect(&rc, 0, 0, GetWidth(), GetHeight())) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::FillColor, call ::SetRect failed, GetLastError is %d", kClass, GetLastError());
+    } else {
+        bOk = TRUE;
+    }
+    if (bOk) {
+        CSelectedDc dc(NULL, m_pJxBmp->GetData()->hBitmap);
+        bOk = dc.IsReady() && ::FillRect(dc.Get(), &rc, hBrush);
+        if (!bOk)
+            JxWriteLogW(JX_LOG_ERROR, u"%s::FillColor, call ::FillRect failed, GetLastError is %d", kClass,
+                        GetLastError());
+    }
+    DeleteObject(hBrush);
+    return bOk;
+}
+
+BOOL CWceUiGenericBitmap::impBlitInto(HBITMAP hSrc, int nKind, int x, int y, int w, int h, int sx, int sy, int sw,
+                                      int sh, DWORD dwRopOrKey)
+{
+    if (!CopyBeforeWrite()) return FALSE;
+    CSelectedDc dst(NULL, m_pJxBmp->GetData()->hBitmap);
+    CSelectedDc src(NULL, hSrc);
+    if (!dst.IsReady() || !src.IsReady()) return FALSE;
+    return CallBlit(dst.Get(), src.Get(), nKind, x, y, w, h, sx, sy, sw, sh, dwRopOrKey);
+}
+
+BOOL CWceUiGenericBitmap::impBlitToDc(HDC dcDst, int nKind, int x, int y, int w, int h, int sx, int sy, int sw,
+                                      int sh, DWORD dwRopOrKey)
+{
+    CSelectedDc src(dcDst, m_pJxBmp->GetData()->hBitmap);
+    if (!src.IsReady()) return FALSE;
+    return CallBlit(dcDst, src.Get(), nKind, x, y, w, h, sx, sy, sw, sh, dwRopOrKey);
+}
+
+BOOL CWceUiGenericBitmap::BitBlt(int x, int y, int w, int h, CWceUiGenericBitmap* pSrcBmp, int sx, int sy, DWORD dwRop)
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::BitBlt(pSrcBmp),IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    if (!pSrcBmp) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::BitBlt(pSrcBmp), pSrcBmp is NULL", kClass);
+        return FALSE;
+    }
+    if (!pSrcBmp->IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::BitBlt(pSrcBmp), pSrcBmp->IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    BOOL bOk = impBlitInto(pSrcBmp->m_pJxBmp->GetData()->hBitmap, BLIT_COPY, x, y, w, h, sx, sy, w, h, dwRop);
+    if (!bOk)
+        JxWriteLogW(JX_LOG_WARNING, u"%s::BitBlt(pSrcBmp),call ::BitBlt failed, GetLastError is %d", kClass,
+                    GetLastError());
+    return bOk;
+}
+
+BOOL CWceUiGenericBitmap::StretchBlt(int x, int y, int w, int h, CWceUiGenericBitmap* pSrcBmp, int sx, int sy, int sw,
+                                     int sh, DWORD dwRop)
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::StretchBlt(pSrcBmp), IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    if (!pSrcBmp) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::StretchBlt(pSrcBmp), pSrcBmp is NULL", kClass);
+        return FALSE;
+    }
+    if (!pSrcBmp->IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::StretchBlt(pSrcBmp), pSrcBmp->IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    BOOL bOk = impBlitInto(pSrcBmp->m_pJxBmp->GetData()->hBitmap, BLIT_STRETCH, x, y, w, h, sx, sy, sw, sh, dwRop);
+    if (!bOk)
+        JxWriteLogW(JX_LOG_WARNING, u"%s::StretchBlt(pSrcBmp),call ::StretchBlt failed, GetLastError is %d", kClass,
+                    GetLastError());
+    return bOk;
+}
+
+BOOL CWceUiGenericBitmap::TransBlt(int x, int y, int w, int h, CWceUiGenericBitmap* pSrcBmp, int sx, int sy, int sw,
+                                   int sh, COLORREF crTrans)
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::TransBlt(pSrcBmp), IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    if (!pSrcBmp) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::TransBlt(pSrcBmp), pSrcBmp is NULL", kClass);
+        return FALSE;
+    }
+    if (!pSrcBmp->IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::TransBlt(pSrcBmp), pSrcBmp->IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    BOOL bOk = impBlitInto(pSrcBmp->m_pJxBmp->GetData()->hBitmap, BLIT_TRANS, x, y, w, h, sx, sy, sw, sh, crTrans);
+    if (!bOk)
+        JxWriteLogW(JX_LOG_WARNING, u"%s::TransBlt(pSrcBmp),call ::TransparentBlt failed, GetLastError: %d", kClass,
+                    GetLastError());
+    return bOk;
+}
+
+BOOL CWceUiGenericBitmap::BitBlt(int x, int y, int w, int h, HBITMAP hSrcBmp, int sx, int sy, DWORD dwRop)
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::BitBlt(hSrcBmp),IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    if (!hSrcBmp) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::BitBlt(hSrcBmp),hSrcBmp is NULL", kClass);
+        return FALSE;
+    }
+    BITMAP bm;
+    if (!GetObject(hSrcBmp, sizeof(bm), &bm)) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::BitBlt(hSrcBmp),::GetObject(hSrcBmp) return 0", kClass);
+        return FALSE;
+    }
+    BOOL bOk = impBlitInto(hSrcBmp, BLIT_COPY, x, y, w, h, sx, sy, w, h, dwRop);
+    if (!bOk)
+        JxWriteLogW(JX_LOG_WARNING, u"%s::BitBlt(hSrcBmp),call ::BitBlt failed,GetLastError is %d", kClass,
+                    GetLastError());
+    return bOk;
+}
+
+BOOL CWceUiGenericBitmap::StretchBlt(int x, int y, int w, int h, HBITMAP hSrcBmp, int sx, int sy, int sw, int sh,
+                                     DWORD dwRop)
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::StretchBlt(hSrcBmp), IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    if (!hSrcBmp) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::StretchBlt(hSrcBmp), hSrcBmp is NULL", kClass);
+        return FALSE;
+    }
+    BITMAP bm;
+    if (!GetObject(hSrcBmp, sizeof(bm), &bm)) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::StretchBlt(hSrcBmp), ::GetObject(hSrcBmp) return 0", kClass);
+        return FALSE;
+    }
+    BOOL bOk = impBlitInto(hSrcBmp, BLIT_STRETCH, x, y, w, h, sx, sy, sw, sh, dwRop);
+    if (!bOk)
+        JxWriteLogW(JX_LOG_WARNING, u"%s::StretchBlt(hSrcBmp),call ::StretchBlt failed, GetLastError is %d", kClass,
+                    GetLastError());
+    return bOk;
+}
+
+BOOL CWceUiGenericBitmap::TransBlt(int x, int y, int w, int h, HBITMAP hSrcBmp, int sx, int sy, int sw, int sh,
+                                   COLORREF crTrans)
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::TransBlt(hSrcBmp), IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    if (!hSrcBmp) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::TransBlt(hSrcBmp), hSrcBmp is NULL", kClass);
+        return FALSE;
+    }
+    BITMAP bm;
+    if (!GetObject(hSrcBmp, sizeof(bm), &bm)) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::TransBlt(hSrcBmp), ::GetObject(hSrcBmp) return 0", kClass);
+        return FALSE;
+    }
+    BOOL bOk = impBlitInto(hSrcBmp, BLIT_TRANS, x, y, w, h, sx, sy, sw, sh, crTrans);
+    if (!bOk)
+        JxWriteLogW(JX_LOG_WARNING, u"%s::TransBlt(hSrcBmp),call ::TransparentBlt failed, GetLastError: %d", kClass,
+                    GetLastError());
+    return bOk;
+}
+
+BOOL CWceUiGenericBitmap::BltToDc(HDC dcDst, int x, int y, int w, int h, int sx, int sy, DWORD dwRop)
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::BltToDc, IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    if (!WCEUI_CHECK("CWceUiGenericBitmap::BltToDc", NULL != dcDst)) return FALSE;
+    BOOL bOk = impBlitToDc(dcDst, BLIT_COPY, x, y, w, h, sx, sy, w, h, dwRop);
+    if (!bOk)
+        JxWriteLogW(JX_LOG_WARNING, u"%s::BltToDc,call ::BitBlt failed, GetLastError is %d", kClass, GetLastError());
+    return bOk;
+}
+
+BOOL CWceUiGenericBitmap::StretchToDc(HDC dcDst, int x, int y, int w, int h, int sx, int sy, int sw, int sh,
+                                      DWORD dwRop)
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::StretchToDc, IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    if (!WCEUI_CHECK("CWceUiGenericBitmap::StretchToDc", NULL != dcDst)) return FALSE;
+    BOOL bOk = impBlitToDc(dcDst, BLIT_STRETCH, x, y, w, h, sx, sy, sw, sh, dwRop);
+    if (!bOk)
+        JxWriteLogW(JX_LOG_WARNING, u"%s::StretchToDc,call ::StretchBlt failed, GetLastError is %d", kClass,
+                    GetLastError());
+    return bOk;
+}
+
+BOOL CWceUiGenericBitmap::TransToDc(HDC dcDst, int x, int y, int w, int h, int sx, int sy, int sw, int sh,
+                                    COLORREF crTrans)
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::TransToDc, IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    if (!WCEUI_CHECK("CWceUiGenericBitmap::TransToDc", NULL != dcDst)) return FALSE;
+    BOOL bOk = impBlitToDc(dcDst, BLIT_TRANS, x, y, w, h, sx, sy, sw, sh, crTrans);
+    if (!bOk)
+        JxWriteLogW(JX_LOG_WARNING, u"%s::TransToDc,call ::TransparentBlt failed, GetLastError is %d", kClass,
+                    GetLastError());
+    return bOk;
+}
+
+BOOL CWceUiGenericBitmap::SetHSLOffsetHue(int nOffsetHue)
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::SetHSLOffsetHue,IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    if (!WCEUI_CHECK("CWceUiGenericBitmap::SetHSLOffsetHue", ((nOffsetHue >= -180) && (nOffsetHue <= 180))))
+        return FALSE;
+    if (0 == nOffsetHue) return TRUE;
+    if (!CopyBeforeWrite()) return FALSE;
+    JxPixelArray array;
+    GetPixelArray(array);
+    if (16 == GetBitsPixel()) JxBmp565OffsetHue(array, nOffsetHue);
+    else JxBmp32OffsetHue(array, nOffsetHue);
+    return TRUE;
+}
+
+BOOL CWceUiGenericBitmap::SetGray()
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::SetGray, IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    if (!CopyBeforeWrite()) return FALSE;
+    JxPixelArray array;
+    GetPixelArray(array);
+    if (16 == GetBitsPixel()) JxBmp565SetGray(array);
+    else JxBmp32SetGray(array);
+    return TRUE;
+}
+
+BOOL CWceUiGenericBitmap::AlphaBlend(int, int, int, int, CWceUiGenericBitmap* pSrcBmp, int, int,
+                                     BLENDFUNCTION blendFunction)
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::AlphaBlend, IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    if (!pSrcBmp) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::AlphaBlend, pSrcBmp is NULL", kClass);
+        return FALSE;
+    }
+    if (!pSrcBmp->IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::AlphaBlend, pSrcBmp->IsLoaded() return FALSE", kClass);
+        return FALSE;
+    }
+    if (AC_SRC_ALPHA == blendFunction.AlphaFormat && !pSrcBmp->HasPerPixelAlpha()) {
+        JxWriteLogW(JX_LOG_ERROR,
+                    u"%s::AlphaBlend, Invalid argument:use AC_SRC_ALPHA but pSrcBmp->HasPerPixelAlpha() return FALSE",
+                    kClass);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+CWceUiGenericBitmap* WceUiCreateBitmapObject(int bmBitsPixel)
+{
+    CWceUiGenericBitmap* pBitmap = NULL;
+    if (16 == bmBitsPixel) {
+        pBitmap = new (std::nothrow) CWceUi565Bitmap;
+    } else if (32 == bmBitsPixel) {
+        pBitmap = new (std::nothrow) CWceUi32Bitmap;
+    } else {
+        JxWriteLogW(JX_LOG_ERROR, u"%s,bmBitsPixel is invalid, neither 16 nor 32", u"WceUiCreateBitmapObject");
+    }
+    return pBitmap;
+}
+
+namespace {
+
+const WCHAR kLoadBmp[] = u"WceUiLoadBmpFromFile";
+
+CWceUiGenericBitmap* LoadBmp565(LPCWSTR pFilePath, const BITMAPINFO& info, const BYTE* pBits, BOOL bPerPixelAlpha,
+                                LPCWSTR pAlphaPath)
+{
+    int nWidth = info.bmiHeader.biWidth, nHeight = info.bmiHeader.biHeight;
+    BYTE* pAlpha = NULL;
+    if (bPerPixelAlpha) {
+        if (!pAlphaPath) {
+            JxWriteLogW(JX_LOG_ERROR, u"%s, load %s , bPerPixelAlpha is TRUE but pAlphaPath is NULL", kLoadBmp,
+                        pFilePath);
+            return NULL;
+        }
+        DWORD nAlphaSize = 0;
+        pAlpha = WceUiReadFile(pAlphaPath, &nAlphaSize, WceUiGetPackPassword());
+        if (!pAlpha) {
+            JxWriteLogW(JX_LOG_ERROR, u"%s, read %s failed", kLoadBmp, pAlphaPath);
+            return NULL;
+        }
+        if (nAlphaSize < JxGet565AlphaLen(nWidth, nHeight)) {
+            JxWriteLogW(JX_LOG_ERROR, u"%s, read %s failed, the length is not enough", kLoadBmp, pAlphaPath);
+            delete[] pAlpha;
+            return NULL;
+        }
+    }
+    CWceUi565Bitmap* pBitmap = new (std::nothrow) CWceUi565Bitmap;
+    if (pBitmap && !pBitmap->CreateDIB565(nWidth, nHeight, pBits, pAlpha)) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s, CreateDIB %s failed", kLoadBmp, pFilePath);
+        delete pBitmap;
+        pBitmap = NULL;
+    }
+    delete[] pAlpha;
+    return pBitmap;
+}
+
+CWceUiGenericBitmap* LoadBmp32(LPCWSTR pFilePath, const BITMAPINFO& info, const BYTE* pBits, BOOL bPerPixelAlpha)
+{
+    CWceUi32Bitmap* pBitmap = new (std::nothrow) CWceUi32Bitmap;
+    if (pBitmap && !pBitmap->CreateDIB32(info.bmiHeader.biWidth, info.bmiHeader.biHeight, pBits, bPerPixelAlpha)) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s, CreateDIB %s failed", kLoadBmp, pFilePath);
+        delete pBitmap;
+        pBitmap = NULL;
+    }
+    return pBitmap;
+}
+
+}  // namespace
+
+CWceUiGenericBitmap* WceUiLoadBmpFromFile(LPCWSTR pFilePath, BOOL bPerPixelAlpha, LPCWSTR pAlphaPath)
+{
+    if (!WCEUI_CHECK("WceUiLoadBmpFromFile", NULL != pFilePath)) return NULL;
+    DWORD nSize = 0;
+    BYTE* pFile = WceUiReadFile(pFilePath, &nSize, WceUiGetPackPassword());
+    if (!pFile) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s, WceUiReadFile %s failed", kLoadBmp, pFilePath);
+        return NULL;
+    }
+    BITMAPINFO info;
+    const BYTE* pBits = NULL;
+    CWceUiGenericBitmap* pBitmap = NULL;
+    if (!GetBitmapInfoFromBuffer(pFile, nSize, &info, &pBits)) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s, %s is not a valid bitmap", kLoadBmp, pFilePath);
+    } else if (16 == info.bmiHeader.biBitCount) {
+        pBitmap = LoadBmp565(pFilePath, info, pBits, bPerPixelAlpha, pAlphaPath);
+    } else if (32 == info.bmiHeader.biBitCount) {
+        pBitmap = LoadBmp32(pFilePath, info, pBits, bPerPixelAlpha);
+    } else {
+        JxWriteLogW(JX_LOG_ERROR, u"%s, %s is neither  16 nor 32 bitmap", kLoadBmp, pFilePath);
+    }
+    delete[] pFile;
+    return pBitmap;
+}
+
+CWceUiGenericBitmap* JxLoadBitmapFromConfFile(LPCWSTR pBitmapConfFullPath)
+{
+    if (!WCEUI_CHECK("JxLoadBitmapFromConfFile", NULL != pBitmapConfFullPath)) return NULL;
+    CReadBitmapConfInfo conf;
+    if (!conf.LoadBitmapConfFile(pBitmapConfFullPath)) {
+        JxWriteLogW(JX_LOG_ERROR, u"load file %s failed", pBitmapConfFullPath);
+        return NULL;
+    }
+    BOOL bPerPixelAlpha = conf.HasPerPixelAlpha();
+    CWceUiGenericBitmap* pBitmap =
+        WceUiLoadBmpFromFile(conf.GetBitmapFullPath(), bPerPixelAlpha, bPerPixelAlpha ? conf.GetAlphaFullPath() : NULL);
+    if (!pBitmap) {
+        JxWriteLogW(JX_LOG_ERROR, u"WceUiLoadBmpFromFile %s failed", conf.GetBitmapFullPath());
+        return NULL;
+    }
+    COLORREF crTrans;
+    if (conf.GetTransColor(&crTrans)) pBitmap->SetTransColor(TRUE, crTrans);
+    DWORD nAlpha;
+    if (conf.GetConstantAlpha(&nAlpha)) {
+        // The conf accepts 0, the bitmap only 1..255: a skin's mistake, not a caller's.
+        if (0 == nAlpha)
+            JxWriteLogW(JX_LOG_WARNING, u"ca 0 in %s, the bitmap gets no constant alpha", pBitmapConfFullPath);
+        else
+            pBitmap->SetConstantAlpha(TRUE, nAlpha);
+    }
+    return pBitmap;
+}

@@ -1,0 +1,121 @@
+// The framework's one bitmap type: skin images, window and layer bitmaps, transition pictures.
+// Two kinds exist, CWceUi565Bitmap (RGB565 with an optional alpha plane of 0..63) and
+// CWceUi32Bitmap (0xAARRGGBB). Both keep their pixels in a DIB section, shared between copies
+// until one of them writes.
+//
+// Image coordinates have y = 0 at the top. Pixels with per-pixel alpha are premultiplied.
+#pragma once
+
+#include "WceUiObject.h"
+#include "wce/gdi.h"
+#include "wce/types.h"
+
+#define WCEUI_INVALID_TRANS_COLOR 0xFFFFFFFFu
+#define WCEUI_INVALID_CONSTANT_ALPHA 0xFFFFFFFFu
+
+enum WCEUI_ROTATE_ANGLE {
+    WCEUI_ROTATE_90 = 1,   // a quarter turn clockwise
+    WCEUI_ROTATE_180 = 2,
+    WCEUI_ROTATE_270 = 3,  // a quarter turn counter-clockwise
+};
+
+class CJxBmp;
+struct JxPixelArray;
+
+class CWceUiGenericBitmap : public CWceUiObject {
+    WCEUI_DYNAMIC_BEGIN(CWceUiGenericBitmap, CWceUiObject)
+
+public:
+    CWceUiGenericBitmap();
+    virtual ~CWceUiGenericBitmap();
+    CWceUiGenericBitmap(const CWceUiGenericBitmap&) = delete;
+    CWceUiGenericBitmap& operator=(const CWceUiGenericBitmap&) = delete;
+
+    // An empty bitmap of this kind (pixels 0).
+    virtual BOOL CreateDIB(int nWidth, int nHeight) = 0;
+    virtual BOOL SaveFile(LPCWSTR pFilePath) = 0;
+    virtual BOOL LoadFromHBitmap(HBITMAP hBitmap) = 0;
+    // A new object of the same kind sharing the pixels; *ppCopyBmp should be null.
+    virtual BOOL MakeACopy(CWceUiGenericBitmap** ppCopyBmp) = 0;
+    virtual BOOL SetPerPixelAlpha(BOOL bPerPixelAlpha) = 0;
+    // Here only the arguments are checked; each kind blends. blendFunction.AlphaFormat
+    // AC_SRC_ALPHA selects the source's per-pixel alpha, else SourceConstantAlpha applies.
+    virtual BOOL AlphaBlend(int x, int y, int w, int h, CWceUiGenericBitmap* pSrcBmp, int sx, int sy,
+                            BLENDFUNCTION blendFunction);
+    // Mixes crColor (a COLORREF) into the rectangle with weight nAlpha (0..255).
+    virtual BOOL MixColor(int x, int y, int w, int h, COLORREF crColor, int nAlpha) = 0;
+    // A new bitmap of the same kind (the caller owns it); *ppRotatedBmp should be null.
+    virtual BOOL Rotate(WCEUI_ROTATE_ANGLE eAngle, CWceUiGenericBitmap** ppRotatedBmp) = 0;
+
+    BOOL IsLoaded() const;
+    BOOL GetBitMapInfo(BITMAP* pBitmap) const;
+    int GetWidth() const;
+    int GetHeight() const;
+    int GetBitsPixel() const;
+    // Bytes of one DIB row (padded to 4) and of the whole pixel array.
+    int GetRowLength() const;
+    DWORD GetTotalSize() const;
+    BOOL HasPerPixelAlpha() const { return m_bPerPixelAlpha; }
+
+    BOOL SetTransColor(BOOL bUse, COLORREF crTrans);
+    BOOL GetTransColor(COLORREF* pcr) const;
+    BOOL SetConstantAlpha(BOOL bUse, DWORD nAlpha);
+    BOOL GetConstantAlpha(DWORD* pnAlpha) const;
+
+    // Direct access: GetHBitmap locks the pixels (no copy will share them) and the caller
+    // ends its access with Unlock.
+    BOOL Lock();
+    BOOL Unlock();
+    HBITMAP GetHBitmap(void** ppBits);
+
+    // The whole bitmap when pRect is null.
+    BOOL FillColor(COLORREF crColor, const RECT* pRect);
+    BOOL BitBlt(int x, int y, int w, int h, CWceUiGenericBitmap* pSrcBmp, int sx, int sy, DWORD dwRop);
+    BOOL StretchBlt(int x, int y, int w, int h, CWceUiGenericBitmap* pSrcBmp, int sx, int sy, int sw, int sh,
+                    DWORD dwRop);
+    BOOL TransBlt(int x, int y, int w, int h, CWceUiGenericBitmap* pSrcBmp, int sx, int sy, int sw, int sh,
+                  COLORREF crTrans);
+    BOOL BitBlt(int x, int y, int w, int h, HBITMAP hSrcBmp, int sx, int sy, DWORD dwRop);
+    BOOL StretchBlt(int x, int y, int w, int h, HBITMAP hSrcBmp, int sx, int sy, int sw, int sh, DWORD dwRop);
+    BOOL TransBlt(int x, int y, int w, int h, HBITMAP hSrcBmp, int sx, int sy, int sw, int sh, COLORREF crTrans);
+    // This bitmap as the source, into a caller's device context.
+    BOOL BltToDc(HDC dcDst, int x, int y, int w, int h, int sx, int sy, DWORD dwRop);
+    BOOL StretchToDc(HDC dcDst, int x, int y, int w, int h, int sx, int sy, int sw, int sh, DWORD dwRop);
+    BOOL TransToDc(HDC dcDst, int x, int y, int w, int h, int sx, int sy, int sw, int sh, COLORREF crTrans);
+
+    // nOffsetHue in -180..180; 0 does nothing.
+    BOOL SetHSLOffsetHue(int nOffsetHue);
+    BOOL SetGray();
+
+protected:
+    // Back to none / FALSE / none.
+    void ResetAttributes();
+    void CopyAttributes(const CWceUiGenericBitmap& src);
+    BOOL CopyBeforeWrite();
+    // The pixel array for the loops; the block must be loaded.
+    void GetPixelArray(JxPixelArray& array) const;
+
+    CJxBmp* m_pJxBmp;
+    COLORREF m_crTrans;
+    BOOL m_bPerPixelAlpha;
+    DWORD m_nConstantAlpha;
+
+private:
+    // Runs one platform blit with this bitmap selected into a memory device context as the
+    // destination and hSrc into another as the source.
+    BOOL impBlitInto(HBITMAP hSrc, int nKind, int x, int y, int w, int h, int sx, int sy, int sw, int sh,
+                     DWORD dwRopOrKey);
+    BOOL impBlitToDc(HDC dcDst, int nKind, int x, int y, int w, int h, int sx, int sy, int sw, int sh,
+                     DWORD dwRopOrKey);
+};
+WCEUI_DYNAMIC_END(CWceUiGenericBitmap, CWceUiObject)
+
+// A new, empty bitmap for 16 or 32 bits per pixel (the caller owns it), or null.
+CWceUiGenericBitmap* WceUiCreateBitmapObject(int bmBitsPixel);
+// Loads a 16-bit (565, with an optional ".alpha" plane) or 32-bit BMP file through
+// WceUiReadFile, so also from inside a .pack archive. The caller owns the result; null on
+// failure (logged).
+CWceUiGenericBitmap* WceUiLoadBmpFromFile(LPCWSTR pFilePath, BOOL bPerPixelAlpha, LPCWSTR pAlphaPath);
+// Loads the bitmap that a ".565a.conf" file describes, with its transparent color and
+// constant alpha. The caller owns the result; null on failure (logged).
+CWceUiGenericBitmap* JxLoadBitmapFromConfFile(LPCWSTR pBitmapConfFullPath);

@@ -1,0 +1,116 @@
+// Building BMP, ".alpha" and ".565a.conf" files in memory, and reading a bitmap's pixels
+// without locking it (so that sharing stays as it is).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "WceUi32Bitmap.h"
+#include "WceUi565Bitmap.h"
+#include "log_helpers.h"
+#include "wce/wstring.h"
+
+inline void Put16(std::string& s, unsigned v)
+{
+    s += static_cast<char>(v & 0xFF);
+    s += static_cast<char>((v >> 8) & 0xFF);
+}
+inline void Put32(std::string& s, unsigned v)
+{
+    Put16(s, v & 0xFFFF);
+    Put16(s, v >> 16);
+}
+inline unsigned Get16(const std::string& s, size_t at)
+{
+    return static_cast<unsigned char>(s[at]) | (static_cast<unsigned char>(s[at + 1]) << 8);
+}
+inline unsigned Get32(const std::string& s, size_t at) { return Get16(s, at) | (Get16(s, at + 2) << 16); }
+
+// The pixel array of a BMP file or DIB section: bottom-up rows padded to 4 bytes. pixel(x, y)
+// gives the pixel at image row y (0 = top); padding is left 0.
+inline std::string PixelArray(int w, int h, int bits, const std::function<unsigned(int, int)>& pixel)
+{
+    int stride = ((w * bits + 31) >> 5) * 4;
+    std::string out(static_cast<size_t>(stride) * h, '\0');
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::string p;
+            if (16 == bits) Put16(p, pixel(x, y));
+            else Put32(p, pixel(x, y));
+            out.replace(static_cast<size_t>(h - 1 - y) * stride + x * bits / 8, p.size(), p);
+        }
+    return out;
+}
+
+// A BMP file: file header, an info header of infoSize bytes (the 40 usual fields, the rest 0;
+// 16-bit files get the three 565 masks right after the 40 bytes), the pixels at offBits
+// (computed when -1).
+inline std::string BmpFile(int w, int h, int bits, const std::string& pixels, int infoSize = 40, long offBits = -1)
+{
+    std::string info;
+    Put32(info, 40);  // biSize, set below
+    Put32(info, static_cast<unsigned>(w));
+    Put32(info, static_cast<unsigned>(h));
+    Put16(info, 1);
+    Put16(info, static_cast<unsigned>(bits));
+    Put32(info, 16 == bits ? 3 : 0);
+    Put32(info, static_cast<unsigned>(pixels.size()));
+    info.append(16, '\0');
+    if (16 == bits) {
+        Put32(info, 0xF800);
+        Put32(info, 0x07E0);
+        Put32(info, 0x001F);
+        Put32(info, 0);
+    }
+    if (infoSize > static_cast<int>(info.size())) info.resize(static_cast<size_t>(infoSize), '\0');
+    std::string size;
+    Put32(size, static_cast<unsigned>(infoSize));
+    info.replace(0, 4, size);
+    std::string file = "BM";
+    long off = offBits >= 0 ? offBits : static_cast<long>(14 + info.size());
+    Put32(file, static_cast<unsigned>(14 + info.size() + pixels.size()));
+    Put32(file, 0);
+    Put32(file, static_cast<unsigned>(off));
+    return file + info + pixels;
+}
+
+// A UTF-16LE text with its byte-order mark, as key=value documents are stored.
+inline std::string Utf16File(const std::u16string& text)
+{
+    std::string out = "\xFF\xFE";
+    for (char16_t c : text) Put16(out, c);
+    return out;
+}
+
+// The pixels as they are, through the BITMAP record (no lock, no copy).
+inline const BYTE* Bits(const CWceUiGenericBitmap& bitmap)
+{
+    BITMAP bm{};
+    bitmap.GetBitMapInfo(&bm);
+    return static_cast<const BYTE*>(bm.bmBits);
+}
+inline unsigned PixelAt(const CWceUiGenericBitmap& bitmap, int x, int y)
+{
+    BITMAP bm{};
+    bitmap.GetBitMapInfo(&bm);
+    const BYTE* row = static_cast<const BYTE*>(bm.bmBits) + static_cast<size_t>(bm.bmHeight - 1 - y) * bm.bmWidthBytes;
+    if (16 == bm.bmBitsPixel) return reinterpret_cast<const WORD*>(row)[x];
+    return reinterpret_cast<const DWORD*>(row)[x];
+}
+inline std::string ArrayOf(const CWceUiGenericBitmap& bitmap)
+{
+    return std::string(reinterpret_cast<const char*>(Bits(bitmap)), bitmap.GetTotalSize());
+}
+
+// Tests that read log lines.
+class BitmapTest : public LogTest {
+protected:
+    bool Logged(const char* level, const std::u16string& message) const
+    {
+        return LogText().find(Utf8ToWide(level) + u": " + message + u"\r\n") != std::u16string::npos;
+    }
+    bool LoggedError(const std::u16string& message) const { return Logged("error", message); }
+    bool LoggedWarning(const std::u16string& message) const { return Logged("warning", message); }
+    void Write(const std::string& relative, const std::string& bytes) const { m_device.WriteHostFile(relative, bytes); }
+};

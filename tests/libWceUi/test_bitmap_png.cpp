@@ -1,0 +1,144 @@
+// Bitmaps as PNG files for people (and test screenshots), and PNG images turned into the BMP,
+// ".alpha" and ".565a.conf" files of a skin.
+#include <array>
+#include <functional>
+#include <memory>
+#include <random>
+
+#include "BitmapPng.h"
+#include "PngToSkin.h"
+#include "bitmap_helpers.h"
+#include "wce/host.h"
+#include "wce/png.h"
+
+namespace {
+
+wce::host::RgbaImage Image(int w, int h, const std::function<std::array<int, 4>(int, int)>& rgba)
+{
+    wce::host::RgbaImage image;
+    image.width = w;
+    image.height = h;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int c : rgba(x, y)) image.pixels.push_back(static_cast<std::uint8_t>(c));
+    return image;
+}
+
+const std::uint8_t* Px(const wce::host::RgbaImage& image, int x, int y)
+{
+    return &image.pixels[(static_cast<size_t>(y) * image.width + x) * 4];
+}
+
+class BitmapPngTest : public BitmapTest {};
+
+}  // namespace
+
+TEST_F(BitmapPngTest, PremultipliedPlanesNeverExceedTheirAlpha)
+{
+    std::mt19937 random(3);
+    auto image = Image(9, 4, [&](int, int) {
+        return std::array<int, 4>{static_cast<int>(random() % 256), static_cast<int>(random() % 256),
+                                  static_cast<int>(random() % 256), static_cast<int>(random() % 256)};
+    });
+    std::vector<WORD> pixels;
+    std::vector<BYTE> alpha;
+    EXPECT_TRUE(tool::RgbaTo565(image, pixels, alpha));
+    ASSERT_EQ(10u * 4, pixels.size());
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        unsigned p = pixels[i], a = alpha[i];
+        EXPECT_LE(a, 63u);
+        EXPECT_LE((p >> 11) * 2, a) << i;
+        EXPECT_LE((p >> 5) & 63, a) << i;
+        EXPECT_LE((p & 31) * 2, a) << i;
+    }
+    // Bottom-up: the image's top-left pixel is in the last row.
+    const std::uint8_t* topLeft = Px(image, 0, 0);
+    EXPECT_EQ((topLeft[3] * 63u + 127) / 255, alpha[3 * 10]);
+
+    std::vector<DWORD> p32;
+    EXPECT_TRUE(tool::RgbaTo32(image, p32));
+    for (DWORD p : p32) {
+        EXPECT_LE((p >> 16) & 255, p >> 24);
+        EXPECT_LE(p & 255, p >> 24);
+    }
+    auto opaque = Image(2, 2, [](int x, int y) { return std::array<int, 4>{x * 255, y * 255, 7, 255}; });
+    EXPECT_FALSE(tool::RgbaTo565(opaque, pixels, alpha));
+    EXPECT_FALSE(tool::RgbaTo32(opaque, p32));
+}
+
+TEST_F(BitmapPngTest, ExportGivesStraightAlphaAndHidesTheKeyColor)
+{
+    // 565 with a plane: opaque white, half-covered red (premultiplied), nothing.
+    WORD pixels[4] = {0xFFFF, (16u << 11), 0, 0};
+    BYTE alpha[4] = {63, 32, 0, 0};
+    CWceUi565Bitmap bmp;
+    ASSERT_TRUE(bmp.CreateDIB565(3, 1, pixels, alpha));
+    wce::host::RgbaImage image;
+    ASSERT_TRUE(tool::BitmapToRgba(bmp, image));
+    EXPECT_EQ((std::vector<std::uint8_t>{255, 255, 255, 255}), std::vector<std::uint8_t>(Px(image, 0, 0), Px(image, 0, 0) + 4));
+    EXPECT_EQ(129, Px(image, 1, 0)[3]);  // 32 of 63
+    EXPECT_GE(Px(image, 1, 0)[0], 250);  // red divided back to full
+    EXPECT_EQ(0, Px(image, 1, 0)[1]);
+    EXPECT_EQ(0, Px(image, 2, 0)[3]);
+
+    // 32 bits without per-pixel alpha: opaque, except the transparent color.
+    DWORD p32[2] = {0x00FF00FF, 0x00123456};
+    CWceUi32Bitmap keyed;
+    ASSERT_TRUE(keyed.CreateDIB32(2, 1, p32, FALSE));
+    ASSERT_TRUE(keyed.SetTransColor(TRUE, RGB(255, 0, 255)));
+    ASSERT_TRUE(tool::BitmapToRgba(keyed, image));
+    EXPECT_EQ(0, Px(image, 0, 0)[3]);
+    EXPECT_EQ((std::vector<std::uint8_t>{0x12, 0x34, 0x56, 255}), std::vector<std::uint8_t>(Px(image, 1, 0), Px(image, 1, 0) + 4));
+
+    // The PNG file holds exactly that.
+    std::string path = m_device.Host("shot.png");
+    ASSERT_TRUE(tool::SaveBitmapPng(keyed, path));
+    wce::host::RgbaImage back;
+    ASSERT_TRUE(wce::host::ReadPng(path, back));
+    EXPECT_EQ(image.pixels, back.pixels);
+    EXPECT_EQ(2, back.width);
+
+    CWceUi565Bitmap empty;
+    std::string error;
+    EXPECT_FALSE(tool::SaveBitmapPng(empty, path, &error));
+    m_device.WriteHostFile("not.png", "not a png at all");
+    EXPECT_FALSE(wce::host::ReadPng(m_device.Host("not.png"), back, &error));
+    EXPECT_FALSE(error.empty());
+}
+
+// png2skin's work: the files it writes load through the framework's conf loader.
+TEST_F(BitmapPngTest, ConvertedSkinFilesLoadAsTheFrameworkReadsThem)
+{
+    auto image = Image(5, 3, [](int x, int y) { return std::array<int, 4>{x * 60, y * 100, 200, (x * 50 + y * 30) % 256}; });
+    m_device.MakeHostDir("SDMMC/skin");
+    ASSERT_TRUE(wce::host::WritePng(m_device.Host("SDMMC/skin/in.png"), image));
+
+    // The tool sees the host's file system as the device, as on the command line.
+    const std::string root = m_device.Root();
+    wce::host::SetDeviceRoot("/");
+    tool::SkinOptions options;
+    options.transColor = "FF00FF";
+    options.constantAlpha = 200;
+    std::string error;
+    bool converted = tool::ConvertPngToSkin(root + "/SDMMC/skin/in.png", root + "/SDMMC/skin/Out.BMP", options, error);
+    options = tool::SkinOptions();
+    bool opaque = tool::ConvertPngToSkin(root + "/SDMMC/skin/in.png", root + "/SDMMC/skin/out.png", options, error);
+    wce::host::SetDeviceRoot(root);
+    ASSERT_TRUE(converted) << error;
+    EXPECT_FALSE(opaque);  // the output must be a .bmp
+
+    EXPECT_TRUE(m_device.HostExists("SDMMC/skin/Out.alpha"));
+    std::unique_ptr<CWceUiGenericBitmap> bmp(JxLoadBitmapFromConfFile(u"\\SDMMC\\skin\\Out.565a.conf"));
+    ASSERT_NE(nullptr, bmp);
+    EXPECT_TRUE(bmp->HasPerPixelAlpha());
+    COLORREF cr = 0;
+    EXPECT_TRUE(bmp->GetTransColor(&cr));
+    EXPECT_EQ(RGB(255, 0, 255), cr);
+    DWORD ca = 0;
+    EXPECT_TRUE(bmp->GetConstantAlpha(&ca));
+    EXPECT_EQ(200u, ca);
+    std::vector<WORD> pixels;
+    std::vector<BYTE> alpha;
+    tool::RgbaTo565(image, pixels, alpha);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(pixels.data()), pixels.size() * 2), ArrayOf(*bmp));
+}

@@ -1,0 +1,213 @@
+// skincheck: loads skin files the way the framework does and prints the framework's own
+// messages for each file that does not load.
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BitmapCheck.h"
+#include "JXWriteLogFile.h"
+#include "JxConfDoc.h"
+#include "ToolSupport.h"
+#include "WceUiCommon.h"
+#include "WceUiGenericBitmap.h"
+#include "WceUiXml.h"
+#include "wce/wstring.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* kProgram = "skincheck";
+
+const char* kHelp =
+    "usage:\n"
+    "  skincheck [--escape] [--password TEXT] FILE|FOLDER...\n"
+    "  skincheck [--password TEXT] --png OUT.png BITMAP\n"
+    "\n"
+    "Loads each .xml file (dialogs, styles, the screen configuration) as an XML document and\n"
+    "each .ini, .color and .conf file as a key=value document, as the framework does, and\n"
+    "prints the framework's messages for every file that fails. A FOLDER is searched for\n"
+    "such files; a file inside an archive is named through the archive, for example\n"
+    "skin.pack\\800x480\\wnd\\CBrantelDlg.dlg.xml (or with / after .pack). --escape loads\n"
+    ".ini files (languages) with escapes, as WceUiInit's flag would; --password opens\n"
+    "archives scrambled with that password. Exit status: 0 all load, 1 some fail, 2 usage.\n"
+    "\n"
+    "Bitmaps: each .bmp file is loaded with the .alpha plane beside it when there is one (a\n"
+    "32-bit file has per-pixel alpha when any pixel's top byte is set), each .565a.conf file\n"
+    "with the files it names. --png writes the one BITMAP given as an RGBA PNG (8-bit\n"
+    "channels, straight alpha) for a person to look at.\n";
+
+enum class Kind { Xml, Language, Conf, Bitmap };
+
+struct Target {
+    std::string shown;        // as named on the command line, or found in a folder
+    std::u16string device;    // the device path the framework reads
+    Kind kind;
+};
+
+struct Message {
+    int level;
+    std::string text;
+};
+
+void Observe(void* pContext, int nLevel, LPCWSTR pMessage, int nLength)
+{
+    static_cast<std::vector<Message>*>(pContext)->push_back({nLevel, WideToUtf8(std::u16string(pMessage, nLength))});
+}
+
+bool KindOf(const std::string& name, Kind& kind)
+{
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    auto endsWith = [&](const char* ext) {
+        std::string e = ext;
+        return lower.size() > e.size() && lower.compare(lower.size() - e.size(), e.size(), e) == 0;
+    };
+    if (skincheck::IsBitmapName(lower)) kind = Kind::Bitmap;
+    else if (endsWith(".xml")) kind = Kind::Xml;
+    else if (endsWith(".ini")) kind = Kind::Language;
+    else if (endsWith(".color") || endsWith(".conf")) kind = Kind::Conf;
+    else return false;
+    return true;
+}
+
+// Returns an empty string on success, else what is wrong with the argument.
+std::string Collect(const std::string& arg, std::vector<Target>& targets)
+{
+    std::error_code ec;
+    Kind kind;
+    if (fs::is_directory(arg, ec)) {
+        std::vector<fs::path> files;
+        for (fs::recursive_directory_iterator it(arg, ec), end; !ec && it != end; it.increment(ec))
+            if (it->is_regular_file() && KindOf(it->path().filename().string(), kind)) files.push_back(it->path());
+        if (ec) return "cannot read the folder " + arg;
+        if (files.empty()) return "no .xml, .ini, .color or .conf file in " + arg;
+        std::sort(files.begin(), files.end());
+        for (const fs::path& file : files) {
+            KindOf(file.filename().string(), kind);
+            targets.push_back({file.string(), tool::HostToDevicePath(file.string()), kind});
+        }
+        return "";
+    }
+    if (fs::is_regular_file(arg, ec)) {
+        if (!KindOf(arg, kind)) return arg + " is not an .xml, .ini, .color or .conf file";
+        targets.push_back({arg, tool::HostToDevicePath(arg), kind});
+        return "";
+    }
+    // An entry of an archive: the archive is a host file, the rest a path inside it.
+    for (size_t at = arg.find(".pack"); at != std::string::npos; at = arg.find(".pack", at + 1)) {
+        size_t split = at + 5;
+        if (split >= arg.size() || (arg[split] != '\\' && arg[split] != '/')) continue;
+        std::string archive = arg.substr(0, split);
+        if (!fs::is_regular_file(archive, ec)) return "cannot find the archive " + archive;
+        std::string inner = arg.substr(split + 1);
+        if (inner.empty() || !KindOf(inner, kind)) return arg + " is not an .xml, .ini, .color or .conf file";
+        std::u16string device = tool::HostToDevicePath(archive) + u"\\" + Utf8ToWide(inner);
+        for (auto& c : device)
+            if (c == u'/') c = u'\\';
+        targets.push_back({arg, device, kind});
+        return "";
+    }
+    return "cannot find " + arg;
+}
+
+// --png: where the loaded bitmap goes; empty for none.
+std::string g_pngPath;
+
+bool LoadBitmap(const Target& target)
+{
+    std::unique_ptr<CWceUiGenericBitmap> bitmap(skincheck::LoadBitmapFile(target.device));
+    if (!bitmap || g_pngPath.empty()) return nullptr != bitmap;
+    std::string error;
+    if (skincheck::WriteBitmapPng(*bitmap, g_pngPath, error)) return true;
+    std::fprintf(stderr, "%s: cannot write %s: %s\n", kProgram, g_pngPath.c_str(), error.c_str());
+    return false;
+}
+
+bool Load(const Target& target, bool escapeLanguage)
+{
+    if (Kind::Bitmap == target.kind) return LoadBitmap(target);
+    if (Kind::Xml == target.kind) {
+        CWceUiXmlDoc doc;
+        return doc.LoadXmlFile(target.device.c_str(), FALSE);
+    }
+    // Bitmap, color and font configurations hold paths with backslashes: never escaped.
+    CJxConfDoc doc;
+    return doc.LoadFile(target.device.c_str(), Kind::Language == target.kind && escapeLanguage);
+}
+
+const char* LevelName(int level)
+{
+    switch (level) {
+    case JX_LOG_INFO: return "info";
+    case JX_LOG_WARNING: return "warning";
+    default: return "error";
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    bool escapeLanguage = false;
+    bool passwordGiven = false;
+    std::u16string password;
+    std::vector<std::string> paths;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        } else if (arg == "--escape") {
+            escapeLanguage = true;
+        } else if (arg == "--password") {
+            if (passwordGiven) return tool::UsageError(kProgram, "--password given twice");
+            if (i + 1 >= argc) return tool::UsageError(kProgram, "--password needs a value");
+            password = Utf8ToWide(argv[++i]);
+            passwordGiven = true;
+        } else if (arg == "--png") {
+            if (i + 1 >= argc) return tool::UsageError(kProgram, "--png needs a file name");
+            g_pngPath = argv[++i];
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return tool::UsageError(kProgram, "unknown option '" + arg + "'");
+        } else {
+            paths.push_back(arg);
+        }
+    }
+    if (paths.empty()) return tool::UsageError(kProgram, "name at least one file or folder");
+
+    std::vector<Target> targets;
+    for (const std::string& path : paths) {
+        std::string problem = Collect(path, targets);
+        if (!problem.empty()) return tool::UsageError(kProgram, problem);
+    }
+    if (!g_pngPath.empty() && (1 != targets.size() || Kind::Bitmap != targets[0].kind))
+        return tool::UsageError(kProgram, "--png takes exactly one .bmp or .565a.conf file");
+
+    tool::UseHostFileSystem();
+    // The messages come through the observer; no log file is written anywhere.
+    WceUiCloseLogFile();
+    if (passwordGiven) WceUiSetPackPassword(password.c_str());
+
+    std::vector<Message> messages;
+    JxSetLogObserver(&Observe, &messages);
+    int failed = 0;
+    for (const Target& target : targets) {
+        messages.clear();
+        if (Load(target, escapeLanguage)) continue;
+        ++failed;
+        if (messages.empty())
+            std::printf("%s: error: does not load (the framework's message was too long for its log)\n",
+                        target.shown.c_str());
+        for (const Message& m : messages)
+            std::printf("%s: %s: %s\n", target.shown.c_str(), LevelName(m.level), m.text.c_str());
+    }
+    JxSetLogObserver(nullptr, nullptr);
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s: %d of %zu files failed\n", kProgram, failed, targets.size());
+    return failed > 0 ? 1 : 0;
+}
