@@ -33,7 +33,7 @@ private:
     size_t m_count = 0;
 };
 
-struct Spec {
+struct Conversion {
     bool left = false;
     bool zero = false;
     char sign = 0;  // '+', ' ' or 0
@@ -46,7 +46,7 @@ struct Spec {
 // Units of a string argument, either narrow or wide, with the conversion to the output kind:
 // narrow bytes widen one to one; wide units beyond Latin-1 narrow to '?'.
 template <class Unit, class Arg>
-void PutString(Sink<Unit>& out, const Spec& spec, const Arg* text)
+void PutString(Sink<Unit>& out, const Conversion& spec, const Arg* text)
 {
     static const Arg kNull[] = {'(', 'n', 'u', 'l', 'l', ')', 0};
     if (!text) text = kNull;
@@ -67,7 +67,7 @@ void PutString(Sink<Unit>& out, const Spec& spec, const Arg* text)
 // Numbers are formatted by the host's narrow printf, which knows every flag; the result is
 // plain ASCII.
 template <class Unit>
-void PutNumber(Sink<Unit>& out, const Spec& spec, char conversion, va_list& args)
+void PutNumber(Sink<Unit>& out, const Conversion& spec, char conversion, va_list& args)
 {
     char format[32];
     char* f = format;
@@ -135,7 +135,7 @@ int FormatImpl(Unit* buffer, size_t cap, const Unit* format, va_list& args)
             continue;
         }
         const Unit* start = p++;
-        Spec spec;
+        Conversion spec;
         for (;; ++p) {
             if (*p == '-') spec.left = true;
             else if (*p == '0') spec.zero = true;

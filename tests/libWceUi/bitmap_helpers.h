@@ -36,20 +36,18 @@ inline std::string PixelArray(int w, int h, int bits, const std::function<unsign
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             std::string p;
-            if (16 == bits) Put16(p, pixel(x, y));
-            else Put32(p, pixel(x, y));
+            (16 == bits ? Put16 : Put32)(p, pixel(x, y));
             out.replace(static_cast<size_t>(h - 1 - y) * stride + x * bits / 8, p.size(), p);
         }
     return out;
 }
 
 // A BMP file: file header, an info header of infoSize bytes (the 40 usual fields, the rest 0;
-// 16-bit files get the three 565 masks right after the 40 bytes), the pixels at offBits
-// (computed when -1).
-inline std::string BmpFile(int w, int h, int bits, const std::string& pixels, int infoSize = 40, long offBits = -1)
+// 16-bit files get the three 565 masks right after the 40 bytes), then the pixels.
+inline std::string BmpFile(int w, int h, int bits, const std::string& pixels, int infoSize = 40)
 {
     std::string info;
-    Put32(info, 40);  // biSize, set below
+    Put32(info, static_cast<unsigned>(infoSize));
     Put32(info, static_cast<unsigned>(w));
     Put32(info, static_cast<unsigned>(h));
     Put16(info, 1);
@@ -57,21 +55,13 @@ inline std::string BmpFile(int w, int h, int bits, const std::string& pixels, in
     Put32(info, 16 == bits ? 3 : 0);
     Put32(info, static_cast<unsigned>(pixels.size()));
     info.append(16, '\0');
-    if (16 == bits) {
-        Put32(info, 0xF800);
-        Put32(info, 0x07E0);
-        Put32(info, 0x001F);
-        Put32(info, 0);
-    }
+    if (16 == bits)
+        for (unsigned mask : {0xF800u, 0x07E0u, 0x001Fu, 0u}) Put32(info, mask);
     if (infoSize > static_cast<int>(info.size())) info.resize(static_cast<size_t>(infoSize), '\0');
-    std::string size;
-    Put32(size, static_cast<unsigned>(infoSize));
-    info.replace(0, 4, size);
     std::string file = "BM";
-    long off = offBits >= 0 ? offBits : static_cast<long>(14 + info.size());
     Put32(file, static_cast<unsigned>(14 + info.size() + pixels.size()));
     Put32(file, 0);
-    Put32(file, static_cast<unsigned>(off));
+    Put32(file, static_cast<unsigned>(14 + info.size()));
     return file + info + pixels;
 }
 
@@ -97,6 +87,14 @@ inline unsigned PixelAt(const CWceUiGenericBitmap& bitmap, int x, int y)
     const BYTE* row = static_cast<const BYTE*>(bm.bmBits) + static_cast<size_t>(bm.bmHeight - 1 - y) * bm.bmWidthBytes;
     if (16 == bm.bmBitsPixel) return reinterpret_cast<const WORD*>(row)[x];
     return reinterpret_cast<const DWORD*>(row)[x];
+}
+// The pixels of image row y, left to right.
+using Pixels = std::vector<unsigned>;
+inline Pixels RowOf(const CWceUiGenericBitmap& bitmap, int y = 0)
+{
+    Pixels row;
+    for (int x = 0; x < bitmap.GetWidth(); ++x) row.push_back(PixelAt(bitmap, x, y));
+    return row;
 }
 inline std::string ArrayOf(const CWceUiGenericBitmap& bitmap)
 {

@@ -9,6 +9,9 @@
 #include "log_helpers.h"
 #include "wce/wstring.h"
 
+// UTF-8 for messages and comparisons; a null string shows as "(null)".
+inline std::string Utf8(LPCWSTR s) { return s ? WideToUtf8(s) : std::string("(null)"); }
+
 // The bytes of a UTF-16LE file holding text, with the byte-order mark unless told not to.
 inline std::string Utf16File(const std::u16string& text, bool bByteOrderMark = true)
 {

@@ -2,6 +2,7 @@
 // groups of the device code: what the fast loops must match bit for bit.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 namespace ref {
@@ -119,8 +120,7 @@ inline u32 PreMul32(u32 d)
 inline u16 Gray565(u16 d)
 {
     int r = (d >> 11) * 2, g = (d >> 5) & 63, b = (d & 31) * 2;
-    int M = r > g ? (r > b ? r : b) : (g > b ? g : b);
-    int m = r < g ? (r < b ? r : b) : (g < b ? g : b);
+    int M = std::max({r, g, b}), m = std::min({r, g, b});
     int L = (M + m) >> 1;
     return static_cast<u16>(((L >> 1) << 11) | (L << 5) | (L >> 1));
 }
@@ -128,8 +128,7 @@ inline u16 Gray565(u16 d)
 inline u32 Gray32(u32 d)
 {
     int r = (d >> 16) & 255, g = (d >> 8) & 255, b = d & 255;
-    int M = r > g ? (r > b ? r : b) : (g > b ? g : b);
-    int m = r < g ? (r < b ? r : b) : (g < b ? g : b);
+    int M = std::max({r, g, b}), m = std::min({r, g, b});
     u32 L = static_cast<u32>((M + m) >> 1);
     return (d & 0xFF000000) | (L << 16) | (L << 8) | L;
 }
@@ -139,8 +138,7 @@ inline int FloorDiv65536(long long v) { return static_cast<int>(v >= 0 ? v / 655
 
 inline void Hue(int& r, int& g, int& b, int offset)
 {
-    int M = r > g ? (r > b ? r : b) : (g > b ? g : b);
-    int m = r < g ? (r < b ? r : b) : (g < b ? g : b);
+    int M = std::max({r, g, b}), m = std::min({r, g, b});
     int delta = M - m;
     if (0 == delta) return;
     long long K = 60LL * 65536 / delta;

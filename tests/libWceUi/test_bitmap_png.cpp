@@ -1,5 +1,6 @@
 // Bitmaps as PNG files for people (and test screenshots), and PNG images turned into the BMP,
 // ".alpha" and ".565a.conf" files of a skin.
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
@@ -24,9 +25,10 @@ wce::host::RgbaImage Image(int w, int h, const std::function<std::array<int, 4>(
     return image;
 }
 
-const std::uint8_t* Px(const wce::host::RgbaImage& image, int x, int y)
+std::vector<int> Px(const wce::host::RgbaImage& image, int x, int y)
 {
-    return &image.pixels[(static_cast<size_t>(y) * image.width + x) * 4];
+    auto at = image.pixels.begin() + (static_cast<size_t>(y) * image.width + x) * 4;
+    return std::vector<int>(at, at + 4);
 }
 
 class BitmapPngTest : public BitmapTest {};
@@ -36,31 +38,23 @@ class BitmapPngTest : public BitmapTest {};
 TEST_F(BitmapPngTest, PremultipliedPlanesNeverExceedTheirAlpha)
 {
     std::mt19937 random(3);
-    auto image = Image(9, 4, [&](int, int) {
-        return std::array<int, 4>{static_cast<int>(random() % 256), static_cast<int>(random() % 256),
-                                  static_cast<int>(random() % 256), static_cast<int>(random() % 256)};
-    });
+    auto channel = [&] { return static_cast<int>(random() % 256); };
+    auto image = Image(9, 4, [&](int, int) { return std::array<int, 4>{channel(), channel(), channel(), channel()}; });
     std::vector<WORD> pixels;
     std::vector<BYTE> alpha;
     EXPECT_TRUE(tool::RgbaTo565(image, pixels, alpha));
     ASSERT_EQ(10u * 4, pixels.size());
     for (size_t i = 0; i < pixels.size(); ++i) {
-        unsigned p = pixels[i], a = alpha[i];
-        EXPECT_LE(a, 63u);
-        EXPECT_LE((p >> 11) * 2, a) << i;
-        EXPECT_LE((p >> 5) & 63, a) << i;
-        EXPECT_LE((p & 31) * 2, a) << i;
+        unsigned p = pixels[i];  // red and blue as 6-bit values
+        EXPECT_LE(std::max({(p >> 11) * 2, (p >> 5) & 63, (p & 31) * 2}), alpha[i]) << i;
+        EXPECT_LE(alpha[i], 63);
     }
     // Bottom-up: the image's top-left pixel is in the last row.
-    const std::uint8_t* topLeft = Px(image, 0, 0);
-    EXPECT_EQ((topLeft[3] * 63u + 127) / 255, alpha[3 * 10]);
+    EXPECT_EQ((Px(image, 0, 0)[3] * 63 + 127) / 255, alpha[3 * 10]);
 
     std::vector<DWORD> p32;
     EXPECT_TRUE(tool::RgbaTo32(image, p32));
-    for (DWORD p : p32) {
-        EXPECT_LE((p >> 16) & 255, p >> 24);
-        EXPECT_LE(p & 255, p >> 24);
-    }
+    for (DWORD p : p32) EXPECT_LE(std::max({(p >> 16) & 255, (p >> 8) & 255, p & 255}), p >> 24);
     auto opaque = Image(2, 2, [](int x, int y) { return std::array<int, 4>{x * 255, y * 255, 7, 255}; });
     EXPECT_FALSE(tool::RgbaTo565(opaque, pixels, alpha));
     EXPECT_FALSE(tool::RgbaTo32(opaque, p32));
@@ -75,10 +69,10 @@ TEST_F(BitmapPngTest, ExportGivesStraightAlphaAndHidesTheKeyColor)
     ASSERT_TRUE(bmp.CreateDIB565(3, 1, pixels, alpha));
     wce::host::RgbaImage image;
     ASSERT_TRUE(tool::BitmapToRgba(bmp, image));
-    EXPECT_EQ((std::vector<std::uint8_t>{255, 255, 255, 255}), std::vector<std::uint8_t>(Px(image, 0, 0), Px(image, 0, 0) + 4));
-    EXPECT_EQ(129, Px(image, 1, 0)[3]);  // 32 of 63
+    EXPECT_EQ((std::vector<int>{255, 255, 255, 255}), Px(image, 0, 0));
     EXPECT_GE(Px(image, 1, 0)[0], 250);  // red divided back to full
     EXPECT_EQ(0, Px(image, 1, 0)[1]);
+    EXPECT_EQ(129, Px(image, 1, 0)[3]);  // 32 of 63
     EXPECT_EQ(0, Px(image, 2, 0)[3]);
 
     // 32 bits without per-pixel alpha: opaque, except the transparent color.
@@ -88,7 +82,7 @@ TEST_F(BitmapPngTest, ExportGivesStraightAlphaAndHidesTheKeyColor)
     ASSERT_TRUE(keyed.SetTransColor(TRUE, RGB(255, 0, 255)));
     ASSERT_TRUE(tool::BitmapToRgba(keyed, image));
     EXPECT_EQ(0, Px(image, 0, 0)[3]);
-    EXPECT_EQ((std::vector<std::uint8_t>{0x12, 0x34, 0x56, 255}), std::vector<std::uint8_t>(Px(image, 1, 0), Px(image, 1, 0) + 4));
+    EXPECT_EQ((std::vector<int>{0x12, 0x34, 0x56, 255}), Px(image, 1, 0));
 
     // The PNG file holds exactly that.
     std::string path = m_device.Host("shot.png");

@@ -6,14 +6,22 @@
 
 namespace {
 
-std::string Utf8(LPCWSTR s) { return s ? WideToUtf8(s) : std::string("(null)"); }
-
 // Loads text as the file "\\SDMMC\\t.ini".
 bool Load(CJxConfDoc& doc, const std::u16string& text, BOOL bEscape = FALSE)
 {
     std::string bytes = Utf16File(text);
     return doc.LoadData(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()),
                         u"\\SDMMC\\t.ini", bEscape);
+}
+
+// What a refused "\\SDMMC\\t.ini" logs: the failing step's line (if any), then its callers'.
+std::vector<std::string> Refusal(const std::string& step, const std::string& reason = "")
+{
+    std::vector<std::string> lines;
+    if (!reason.empty()) lines.push_back("CJxConfDoc::" + step + ", Parse \\SDMMC\\t.ini fail" + reason);
+    lines.push_back("CJxConfDoc::ParseStr, " + step + "(\\SDMMC\\t.ini) fail");
+    lines.push_back("CJxConfDoc::LoadFile, Parse \\SDMMC\\t.ini fail");
+    return lines;
 }
 
 }  // namespace
@@ -28,68 +36,24 @@ TEST_F(DocTest, ConfLinesCommentsHeadersAndSpaces)
                      u"\r\n"
                      u"   \r\n"
                      u"title = Update \r\n"
+                     u"Title=another key\r\n"
                      u"\tindented=x\n"
                      u"empty=\r\n"
                      u"path=a=b;c\r\n"
+                     u"42=forty-two\r\n"
                      u"last=no line end"))
         << ::testing::PrintToString(m_log.Messages());
-    EXPECT_EQ(5, doc.GetCount());
+    EXPECT_EQ(7, doc.GetCount());
     EXPECT_EQ("Update ", Utf8(doc.GetValue(u"title")));
+    EXPECT_EQ("another key", Utf8(doc.GetValue(u"Title")));  // keys compare exactly
     EXPECT_EQ("x", Utf8(doc.GetValue(u"indented")));
     EXPECT_EQ("", Utf8(doc.GetValue(u"empty")));
     EXPECT_EQ("a=b;c", Utf8(doc.GetValue(u"path")));
+    EXPECT_EQ("forty-two", Utf8(doc.GetValue(42u)));
     EXPECT_EQ("no line end", Utf8(doc.GetValue(u"last")));
-    EXPECT_EQ(nullptr, doc.GetValue(u"Title"));  // keys compare exactly
     EXPECT_EQ(nullptr, doc.GetValue(u"section"));
+    EXPECT_EQ(nullptr, doc.GetValue(4u));
     EXPECT_TRUE(m_log.Messages().empty());
-}
-
-TEST_F(DocTest, ConfNumericKeysAndWalking)
-{
-    CJxConfDoc doc;
-    ASSERT_TRUE(Load(doc, u"100=hundred\n7=seven\n"));
-    EXPECT_EQ("hundred", Utf8(doc.GetValue(100u)));
-    EXPECT_EQ("seven", Utf8(doc.GetValue(7u)));
-    EXPECT_EQ(nullptr, doc.GetValue(8u));
-    int nSeen = 0;
-    for (JXPOSITION pos = doc.GetStartPosition(); pos;) {
-        LPCWSTR pKey = nullptr;
-        LPCWSTR pValue = nullptr;
-        doc.GetNextAssoc(pos, pKey, pValue);
-        EXPECT_EQ(Utf8(doc.GetValue(pKey)), Utf8(pValue));
-        ++nSeen;
-    }
-    EXPECT_EQ(2, nSeen);
-}
-
-TEST_F(DocTest, ConfLineWithoutEqualsFailsTheWholeDocument)
-{
-    CJxConfDoc doc;
-    EXPECT_FALSE(Load(doc, u"a=1\nword\nb=2\n"));
-    EXPECT_FALSE(doc.IsLoaded());
-    EXPECT_EQ((std::vector<std::string>{"CJxConfDoc::ParseStr, PrePareLine(\\SDMMC\\t.ini) fail",
-                                        "CJxConfDoc::LoadFile, Parse \\SDMMC\\t.ini fail"}),
-              m_log.Messages());
-}
-
-TEST_F(DocTest, ConfKeysMustStandAloneBeforeTheEqualsSign)
-{
-    CJxConfDoc doc;
-    EXPECT_FALSE(Load(doc, u"two words=1\n"));
-    EXPECT_FALSE(Load(doc, u"  =1\n"));
-    EXPECT_FALSE(Load(doc, u"two words=\\n\n", TRUE));
-    EXPECT_EQ((std::vector<std::string>{
-                  "CJxConfDoc::ParseLineNoSlash, Parse \\SDMMC\\t.ini fail 2",
-                  "CJxConfDoc::ParseStr, ParseLineNoSlash(\\SDMMC\\t.ini) fail",
-                  "CJxConfDoc::LoadFile, Parse \\SDMMC\\t.ini fail",
-                  "CJxConfDoc::ParseLineNoSlash, Parse \\SDMMC\\t.ini fail 3",
-                  "CJxConfDoc::ParseStr, ParseLineNoSlash(\\SDMMC\\t.ini) fail",
-                  "CJxConfDoc::LoadFile, Parse \\SDMMC\\t.ini fail",
-                  "CJxConfDoc::ParseLineWithSlash, Parse \\SDMMC\\t.ini fail 2",
-                  "CJxConfDoc::ParseStr, ParseLineWithSlash(\\SDMMC\\t.ini) fail",
-                  "CJxConfDoc::LoadFile, Parse \\SDMMC\\t.ini fail",
-              }),
-              m_log.Messages());
 }
 
 TEST_F(DocTest, ConfEscapesOnlyWhenEnabled)
@@ -105,19 +69,33 @@ TEST_F(DocTest, ConfEscapesOnlyWhenEnabled)
     ASSERT_TRUE(Load(plain, text + u"bad=\\x\n", FALSE));
     EXPECT_EQ("a\\nb", Utf8(plain.GetValue(u"nl")));
     EXPECT_EQ("\\x", Utf8(plain.GetValue(u"bad")));
+}
 
-    CJxConfDoc bad;
-    EXPECT_FALSE(Load(bad, u"ok=1\nbad=a\\x\n", TRUE));
-    EXPECT_FALSE(Load(bad, u"end=a\\", TRUE));
-    EXPECT_EQ((std::vector<std::string>{
-                  "CJxConfDoc::ParseLineWithSlash, Parse \\SDMMC\\t.ini fail, \\x is not valid",
-                  "CJxConfDoc::ParseStr, ParseLineWithSlash(\\SDMMC\\t.ini) fail",
-                  "CJxConfDoc::LoadFile, Parse \\SDMMC\\t.ini fail",
-                  "CJxConfDoc::ParseLineWithSlash, Parse \\SDMMC\\t.ini fail, \\ is not valid",
-                  "CJxConfDoc::ParseStr, ParseLineWithSlash(\\SDMMC\\t.ini) fail",
-                  "CJxConfDoc::LoadFile, Parse \\SDMMC\\t.ini fail",
-              }),
-              m_log.Messages());
+// One bad line refuses the whole document, with the messages naming the step.
+TEST_F(DocTest, ConfRefusedDocumentsAndTheirMessages)
+{
+    const struct {
+        const char16_t* pText;
+        BOOL bEscape;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {u"a=1\nword\nb=2\n", FALSE, Refusal("PrePareLine")},
+        {u"two words=1\n", FALSE, Refusal("ParseLineNoSlash", " 2")},
+        {u"  =1\n", FALSE, Refusal("ParseLineNoSlash", " 3")},
+        {u"two words=\\n\n", TRUE, Refusal("ParseLineWithSlash", " 2")},
+        {u"ok=1\nbad=a\\x\n", TRUE, Refusal("ParseLineWithSlash", ", \\x is not valid")},
+        {u"end=a\\", TRUE, Refusal("ParseLineWithSlash", ", \\ is not valid")},
+        // Outside the format: the map could keep only one of the values.
+        {u"title=1\nother=2\ntitle = 3\n", FALSE,
+         {"CJxConfDoc::ParseStr, key title is not unique", "CJxConfDoc::LoadFile, Parse \\SDMMC\\t.ini fail"}},
+    };
+    for (const auto& c : cases) {
+        m_log.Clear();
+        CJxConfDoc doc;
+        EXPECT_FALSE(Load(doc, c.pText, c.bEscape)) << WideToUtf8(c.pText);
+        EXPECT_FALSE(doc.IsLoaded());
+        EXPECT_EQ(c.messages, m_log.Messages()) << WideToUtf8(c.pText);
+    }
 }
 
 TEST_F(DocTest, ConfHashTableIsSizedForItsKeys)
@@ -129,15 +107,11 @@ TEST_F(DocTest, ConfHashTableIsSizedForItsKeys)
     EXPECT_EQ(40, doc.GetCount());
     EXPECT_EQ(47u, doc.GetHashTableSize());
 
-    EXPECT_EQ(17u, CJxConfDoc::CalcHashTableSize(0));
-    EXPECT_EQ(17u, CJxConfDoc::CalcHashTableSize(14));  // m = 17
-    EXPECT_EQ(17u, CJxConfDoc::CalcHashTableSize(15));  // m = 18: below, not at most
-    EXPECT_EQ(19u, CJxConfDoc::CalcHashTableSize(16));  // m = 20
-    EXPECT_EQ(19u, CJxConfDoc::CalcHashTableSize(17));  // m = 21: strictly below 23
-    EXPECT_EQ(2477u, CJxConfDoc::CalcHashTableSize(2000));
-    EXPECT_EQ(9967u, CJxConfDoc::CalcHashTableSize(7977));   // m = 9971
-    EXPECT_EQ(9919u, CJxConfDoc::CalcHashTableSize(7978));   // (9972 / 100) x 100 + 19
-    EXPECT_EQ(12519u, CJxConfDoc::CalcHashTableSize(10000));
+    // {keys, size}: 15 keys give m = 18 and 17 (strictly below); 17 give m = 21 and 19;
+    // 7977 give m = 9971, the last prime; 7978 give (9972 / 100) x 100 + 19.
+    const unsigned sizes[][2] = {{0, 17},      {14, 17},     {15, 17},     {16, 19},     {17, 19},
+                                 {2000, 2477}, {7977, 9967}, {7978, 9919}, {10000, 12519}};
+    for (const auto& size : sizes) EXPECT_EQ(size[1], CJxConfDoc::CalcHashTableSize(size[0])) << size[0];
 }
 
 TEST_F(DocTest, ConfFileNeedsTheMarkAndAnEvenLength)
@@ -153,10 +127,8 @@ TEST_F(DocTest, ConfFileNeedsTheMarkAndAnEvenLength)
     EXPECT_EQ(0, doc.GetCount());
     EXPECT_FALSE(doc.LoadFile(u"\\SDMMC\\mark.ini", FALSE));
     doc.Clean();
-    EXPECT_FALSE(doc.LoadFile(u"\\SDMMC\\odd.ini", FALSE));
-    EXPECT_FALSE(doc.LoadFile(u"\\SDMMC\\one.ini", FALSE));
-    EXPECT_FALSE(doc.LoadFile(u"\\SDMMC\\plain.ini", FALSE));
-    EXPECT_FALSE(doc.LoadFile(u"\\SDMMC\\none.ini", FALSE));
+    for (LPCWSTR path : {u"\\SDMMC\\odd.ini", u"\\SDMMC\\one.ini", u"\\SDMMC\\plain.ini", u"\\SDMMC\\none.ini"})
+        EXPECT_FALSE(doc.LoadFile(path, FALSE)) << Utf8(path);
     const std::vector<std::string>& m = m_log.Messages();
     ASSERT_GE(m.size(), 5u);
     EXPECT_EQ("CJxConfDoc::LoadFile(\\SDMMC\\mark.ini), already loaded", m[0]);
@@ -170,29 +142,15 @@ TEST_F(DocTest, ConfFileNeedsTheMarkAndAnEvenLength)
     EXPECT_EQ("\\SDMMC\\lang\\en.ini", Utf8(doc.GetPath()));
 }
 
-// Outside the format: the map could keep only one of the values.
-TEST_F(DocTest, ConfDuplicateKeyIsRefusedByName)
-{
-    CJxConfDoc doc;
-    ASSERT_TRUE(Load(doc, u"a=1\nA=2\n"));
-    EXPECT_EQ("2", Utf8(doc.GetValue(u"A")));
-    doc.Clean();
-    EXPECT_FALSE(Load(doc, u"title=1\nother=2\ntitle = 3\n"));
-    EXPECT_FALSE(doc.IsLoaded());
-    EXPECT_EQ((std::vector<std::string>{"CJxConfDoc::ParseStr, key title is not unique",
-                                        "CJxConfDoc::LoadFile, Parse \\SDMMC\\t.ini fail"}),
-              m_log.Messages());
-}
-
 // Every cut of a document, odd lengths included, loads or fails inside its bytes.
 TEST_F(DocTest, ConfEveryCutStaysInsideTheText)
 {
     const std::string bytes = Utf16File(u"; c\r\n[s]\r\nkey = a\\tb\\\\\r\nx=\\n");
     for (size_t n = 0; n <= bytes.size(); ++n) {
+        const std::vector<BYTE> data(bytes.begin(), bytes.begin() + n);  // exactly n bytes
         for (BOOL bEscape : {FALSE, TRUE}) {
             CJxConfDoc doc;
-            doc.LoadData(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(n), u"\\SDMMC\\t.ini",
-                         bEscape);
+            doc.LoadData(data.data(), static_cast<DWORD>(n), u"\\SDMMC\\t.ini", bEscape);
         }
     }
 }

@@ -18,20 +18,16 @@ std::u16string ClassLikeName(int i) { return WFormatString(u"CWceUiKey%05dLayer"
 
 }  // namespace
 
+// The hash takes four units a step: every length, units up to 0xFFFF, 32-bit wrap-around.
 TEST(JXMapStringToType, HashIsTimes33PlusUnit)
 {
-    EXPECT_EQ(0u, JXMapStringToType<int>::HashKey(u""));
-    EXPECT_EQ(static_cast<DWORD>(u'a'), JXMapStringToType<int>::HashKey(u"a"));
-    EXPECT_EQ(static_cast<DWORD>(u'a') * 33 + u'b', JXMapStringToType<int>::HashKey(u"ab"));
-    // Every length (the hash takes four units a step), units up to 0xFFFF, 32-bit wrap-around.
     std::mt19937 random(3);
     for (size_t length = 0; length < 40; ++length) {
         std::u16string key;
         DWORD expected = 0;
         for (size_t i = 0; i < length; ++i) {
-            char16_t c = static_cast<char16_t>(1 + random() % 0xFFFF);
-            key += c;
-            expected = expected * 33 + c;
+            key += static_cast<char16_t>(1 + random() % 0xFFFF);
+            expected = expected * 33 + key.back();
         }
         EXPECT_EQ(expected, JXMapStringToType<int>::HashKey(key.c_str())) << length;
     }
@@ -60,9 +56,7 @@ TEST(JXMapStringToType, ManyKeysInsertReplaceRemoveAgainstAReference)
         int value = -1;
         auto it = reference.find(key);
         EXPECT_EQ(it != reference.end(), map.Lookup(key.c_str(), value) == TRUE);
-        if (it != reference.end()) {
-            EXPECT_EQ(it->second, value);
-        }
+        EXPECT_EQ(it == reference.end() ? -1 : it->second, value);  // a miss leaves the value alone
     }
     // The walk visits every entry once.
     std::set<std::u16string> walked;
@@ -87,15 +81,12 @@ TEST(JXMapStringToType, CopiedKeysOutliveTheCallersStringUncopiedOnesAreTheCalle
     EXPECT_FALSE(map.Lookup(key.c_str(), value));
 
     static const char16_t kStatic[] = u"CWceUiLayer";
-    ASSERT_TRUE(map.SetAt(kStatic, 2));
-    JXPOSITION position = map.GetStartPosition();
-    bool found = false;
-    while (position) {
-        LPCWSTR storedKey = nullptr;
-        map.GetNextAssoc(position, storedKey, value);
-        if (2 == value) found = storedKey == kStatic;
-    }
-    EXPECT_TRUE(found);
+    JXMapStringToType<int> uncopied;
+    ASSERT_TRUE(uncopied.SetAt(kStatic, 2));
+    JXPOSITION position = uncopied.GetStartPosition();
+    LPCWSTR storedKey = nullptr;
+    uncopied.GetNextAssoc(position, storedKey, value);
+    EXPECT_EQ(kStatic, storedKey);
 }
 
 TEST(JXMapStringToType, KeysCompareExactlyAndCollidingHashesStayApart)
@@ -109,47 +100,21 @@ TEST(JXMapStringToType, KeysCompareExactlyAndCollidingHashesStayApart)
     ASSERT_TRUE(map.SetAt(b.c_str(), 2, TRUE));
     ASSERT_TRUE(map.SetAt(u"Key", 3));
     int value = 0;
-    EXPECT_TRUE(map.Lookup(a.c_str(), value));
-    EXPECT_EQ(1, value);
+    for (LPCWSTR absent : {u"key", u"Ke", u"Keys"}) EXPECT_FALSE(map.Lookup(absent, value));
+    EXPECT_TRUE(map.RemoveKey(a.c_str()));
+    EXPECT_FALSE(map.RemoveKey(a.c_str()));
     EXPECT_TRUE(map.Lookup(b.c_str(), value));
     EXPECT_EQ(2, value);
-    EXPECT_FALSE(map.Lookup(u"key", value));
-    EXPECT_FALSE(map.Lookup(u"Ke", value));
-    EXPECT_FALSE(map.Lookup(u"Keys", value));
-    EXPECT_TRUE(map.RemoveKey(a.c_str()));
-    EXPECT_FALSE(map.Lookup(a.c_str(), value));
-    EXPECT_TRUE(map.Lookup(b.c_str(), value));
-    EXPECT_FALSE(map.RemoveKey(a.c_str()));
 }
 
 TEST(JXMapStringToType, TableSizeIsFixedWhileNotEmpty)
 {
     JXMapStringToType<int> map;
-    EXPECT_TRUE(map.InitHashTable(10007));
-    EXPECT_EQ(10007u, map.GetHashTableSize());
     ASSERT_TRUE(map.SetAt(u"a", 1));
-    EXPECT_FALSE(map.InitHashTable(47));
-    EXPECT_EQ(10007u, map.GetHashTableSize());
+    EXPECT_FALSE(map.InitHashTable(47));  // the entries would sit in the wrong buckets
     map.RemoveAll();
     EXPECT_TRUE(map.InitHashTable(47, FALSE));
-    EXPECT_TRUE(map.IsEmpty());
-    EXPECT_EQ(nullptr, map.GetStartPosition());
-    ASSERT_TRUE(map.SetAt(u"a", 1));
-    EXPECT_EQ(1, map.GetCount());
-}
-
-TEST(JXMapStringToType, ValuesWithResourcesAreReleasedOnRemoval)
-{
-    JXMapStringToType<std::u16string> map;
-    for (int i = 0; i < 100; ++i) ASSERT_TRUE(map.SetAt(ClassLikeName(i).c_str(), std::u16string(200, u'v'), TRUE));
-    for (int i = 0; i < 100; i += 2) ASSERT_TRUE(map.RemoveKey(ClassLikeName(i).c_str()));
-    std::u16string* pValue = map.PLookup(ClassLikeName(1).c_str());
-    ASSERT_NE(nullptr, pValue);
-    EXPECT_EQ(200u, pValue->size());
-    EXPECT_EQ(50, map.GetCount());
-    // Freed entries are used again (the sanitizer build sees any leak or double free).
-    for (int i = 0; i < 100; i += 2) ASSERT_TRUE(map.SetAt(ClassLikeName(i).c_str(), u"again", TRUE));
-    EXPECT_EQ(100, map.GetCount());
+    ASSERT_TRUE(map.SetAt(u"a", 1));  // the table is allocated on first use
 }
 
 TEST(JXMap, PointerKeysManyAndRemoved)
@@ -160,72 +125,48 @@ TEST(JXMap, PointerKeysManyAndRemoved)
     for (int i = 0; i < 5000; ++i) ASSERT_TRUE(map.SetAt(handle(i), i));
     for (int i = 0; i < 5000; i += 3) ASSERT_TRUE(map.RemoveKey(handle(i)));
     for (int i = 1; i < 5000; i += 3) ASSERT_TRUE(map.SetAt(handle(i), -i));
-    int count = 0;
+    EXPECT_EQ(3333, map.GetCount());
     for (int i = 0; i < 5000; ++i) {
         int value = 0;
-        bool present = map.Lookup(handle(i), value);
-        EXPECT_EQ(i % 3 != 0, present) << i;
-        if (present) {
-            EXPECT_EQ(i % 3 == 1 ? -i : i, value);
-            ++count;
-        }
+        ASSERT_EQ(i % 3 != 0, !!map.Lookup(handle(i), value)) << i;
+        EXPECT_EQ(i % 3 == 0 ? 0 : i % 3 == 1 ? -i : i, value);
     }
-    EXPECT_EQ(count, map.GetCount());
-    EXPECT_FALSE(map.RemoveKey(handle(0)));
-    // Keys above 32 bits hash from their full width.
+    // Keys above 32 bits are kept and hashed at their full width.
     JXMap<std::uintptr_t, int> wide;
-    std::uintptr_t high = static_cast<std::uintptr_t>(1) << 40;
+    const std::uintptr_t high = static_cast<std::uintptr_t>(1) << 40;
     ASSERT_TRUE(wide.SetAt(high, 1));
-    ASSERT_TRUE(wide.SetAt(high + 16, 2));
     int value = 0;
-    EXPECT_TRUE(wide.Lookup(high, value));
-    EXPECT_EQ(1, value);
+    EXPECT_FALSE(wide.Lookup(0, value));
     EXPECT_EQ(high >> 4, (JXMap<std::uintptr_t, int>::HashKey(high)));
 }
 
 TEST(JXList, InsertWalkAndRemoveAcrossBlocks)
 {
     JXList<int> list;
-    EXPECT_TRUE(list.IsEmpty());
-    for (int i = 0; i < 25; ++i) ASSERT_NE(nullptr, list.AddTail(i));
-    ASSERT_NE(nullptr, list.AddHead(-1));
-    JXPOSITION middle = list.FindIndex(11);  // holds 10
-    ASSERT_NE(nullptr, middle);
-    EXPECT_EQ(10, list.GetAt(middle));
-    list.InsertBefore(middle, 100);
-    list.InsertAfter(middle, 200);
-    EXPECT_EQ(28, list.GetCount());
-
-    std::vector<int> forward;
-    for (JXPOSITION position = list.GetHeadPosition(); position;) forward.push_back(list.GetNext(position));
     std::vector<int> expected = {-1};
     for (int i = 0; i < 25; ++i) {
+        ASSERT_NE(nullptr, list.AddTail(i));
         if (10 == i) expected.push_back(100);
         expected.push_back(i);
         if (10 == i) expected.push_back(200);
     }
-    EXPECT_EQ(expected, forward);
-
-    std::vector<int> backward;
+    ASSERT_NE(nullptr, list.AddHead(-1));
+    JXPOSITION middle = list.Find(10);
+    ASSERT_EQ(list.FindIndex(11), middle);
+    list.InsertBefore(middle, 100);
+    list.InsertAfter(middle, 200);
+    std::vector<int> forward, backward;
+    for (JXPOSITION position = list.GetHeadPosition(); position;) forward.push_back(list.GetNext(position));
     for (JXPOSITION position = list.GetTailPosition(); position;) backward.push_back(list.GetPrev(position));
+    EXPECT_EQ(expected, forward);
     EXPECT_EQ(std::vector<int>(expected.rbegin(), expected.rend()), backward);
 
-    int value = 0;
-    EXPECT_TRUE(list.RemoveHead(&value));
-    EXPECT_EQ(-1, value);
-    EXPECT_TRUE(list.RemoveTail(&value));
-    EXPECT_EQ(24, value);
     EXPECT_TRUE(list.RemoveAt(list.Find(100)));
-    EXPECT_EQ(nullptr, list.Find(100));
-    EXPECT_EQ(list.FindIndex(10), list.Find(10));
-    EXPECT_EQ(25, list.GetCount());
+    EXPECT_EQ(27, list.GetCount());
     // Emptied one by one, then the nodes serve again.
     while (list.RemoveHead()) {
     }
-    EXPECT_TRUE(list.IsEmpty());
-    EXPECT_EQ(nullptr, list.GetHeadPosition());
     EXPECT_EQ(nullptr, list.GetTailPosition());
-    EXPECT_FALSE(list.RemoveTail());
     list.AddTail(7);
     EXPECT_EQ(7, list.GetAt(list.GetHeadPosition()));
     EXPECT_EQ(list.GetHeadPosition(), list.GetTailPosition());
@@ -235,12 +176,7 @@ TEST(CQuickStack, HoldsSixtyFourAndRefusesTheSixtyFifth)
 {
     CQuickStack<int> stack;
     for (int i = 0; i < 64; ++i) ASSERT_TRUE(stack.Push(i));
-    EXPECT_TRUE(stack.IsFull());
     EXPECT_FALSE(stack.Push(64));
-    EXPECT_EQ(64, stack.GetCount());
-    int top = 0;
-    EXPECT_TRUE(stack.GetTop(top));
-    EXPECT_EQ(63, top);
     for (int i = 63; i >= 0; --i) {
         int value = -1;
         ASSERT_TRUE(stack.Pop(value));
@@ -257,11 +193,9 @@ TEST(CQuickString, OwnsItsTextAndAppendsFromItself)
     WCHAR szSource[] = u"layer";
     CQuickString str(szSource);
     szSource[0] = u'X';
-    EXPECT_EQ(u"layer", std::u16string(str));
     CQuickString copy = str;
     str += u"s";
     EXPECT_EQ(u"layer", std::u16string(copy));
-    EXPECT_EQ(u"layers", std::u16string(str));
     str.Append(str.GetString(), 3);  // from its own buffer, which may move
     EXPECT_EQ(u"layerslay", std::u16string(str));
     for (int i = 0; i < 10; ++i) str.Append(str);
@@ -269,19 +203,7 @@ TEST(CQuickString, OwnsItsTextAndAppendsFromItself)
     str.SetString(str.GetString() + 3, 2);
     EXPECT_EQ(u"er", std::u16string(str));
     EXPECT_TRUE(str.Format(u"%s-%d", u"id", 12));
-    EXPECT_EQ(u"id-12", std::u16string(str));
     EXPECT_EQ(0, str.CompareNoCase(u"ID-12"));
-    EXPECT_NE(0, str.Compare(u"ID-12"));
-    EXPECT_EQ(u'2', str.GetLast());
-    EXPECT_EQ(0, str.GetAt(5));
-    str.Truncate(2);
-    EXPECT_EQ(u"id", std::u16string(str));
-    str.Empty();
-    EXPECT_TRUE(str.IsEmpty());
-    EXPECT_EQ(u"", std::u16string(str.GetString()));
-    CQuickString none(nullptr);
-    EXPECT_EQ(u"", std::u16string(none));
-    CQuickString moved(static_cast<CQuickString&&>(copy));
-    EXPECT_EQ(u"layer", std::u16string(moved));
-    EXPECT_TRUE(copy.IsEmpty());
+    EXPECT_EQ(0, str.GetAt(5));  // past the last unit
+    EXPECT_EQ(u"", std::u16string(CQuickString(nullptr)));
 }

@@ -1,3 +1,4 @@
+#include <cctype>
 #include <functional>
 #include <string>
 #include <vector>
@@ -7,7 +8,11 @@
 
 namespace {
 
-std::string Utf8(LPCWSTR s) { return s ? WideToUtf8(s) : std::string("(null)"); }
+// The item's text as it stands in the buffer.
+std::string Raw(const CWceUiXmlElem* pItem)
+{
+    return pItem ? WideToUtf8(std::u16string(pItem->m_pRawStart, pItem->m_pRawEnd + 1)) : "(no item)";
+}
 
 // The saved text from pFrom, or "(failed)".
 std::string Save(CWceUiXmlDoc& doc, CWceUiXmlElem* pFrom)
@@ -28,11 +33,8 @@ std::vector<std::string> SyntaxErrors(const std::vector<std::string>& messages)
     for (const std::string& m : messages) {
         size_t comma = m.find(", (");
         size_t code = m.find(") syntax error ");
-        if (0 != m.find(prefix) || std::string::npos == comma || std::string::npos == code) {
-            codes.push_back(m);
-            continue;
-        }
-        codes.push_back(m.substr(prefix.size(), comma - prefix.size()) + " " + m.substr(code + 15));
+        bool bSyntax = 0 == m.find(prefix) && std::string::npos != comma && std::string::npos != code;
+        codes.push_back(bSyntax ? m.substr(prefix.size(), comma - prefix.size()) + " " + m.substr(code + 15) : m);
     }
     return codes;
 }
@@ -41,26 +43,21 @@ std::vector<std::string> SyntaxErrors(const std::vector<std::string>& messages)
 // and parents that agree.
 void ExpectConsistent(CWceUiXmlDoc& doc)
 {
-    std::vector<CWceUiXmlElem*> expected;
+    std::vector<CWceUiXmlElem*> expected, actual;
     std::function<void(CWceUiXmlElem*)> walk = [&](CWceUiXmlElem* pElem) {
         expected.push_back(pElem);
         int nChildren = 0;
-        for (CWceUiXmlElem* pChild = pElem->GetFirstChild(); pChild; pChild = pChild->GetNextSibling()) {
+        for (CWceUiXmlElem* pChild = pElem->GetFirstChild(); pChild; pChild = pChild->GetNextSibling(), ++nChildren) {
             EXPECT_EQ(pElem, pChild->GetParent());
             EXPECT_EQ(pElem->GetLevel() + 1, pChild->GetLevel());
             walk(pChild);
-            ++nChildren;
         }
         EXPECT_EQ(nChildren, pElem->GetChildCount());
     };
     if (doc.GetRootElem()) walk(doc.GetRootElem());
-    std::vector<CWceUiXmlElem*> actual;
     int nItems = 0;
-    for (CWceUiXmlElem* pItem = doc.GetFirstItem(); pItem; pItem = doc.GetNextItem(pItem)) {
-        ++nItems;
+    for (CWceUiXmlElem* pItem = doc.GetFirstItem(); pItem; pItem = doc.GetNextItem(pItem), ++nItems)
         if (XML_ELEM_NODE == pItem->GetType()) actual.push_back(pItem);
-        else EXPECT_EQ(0, pItem->GetLevel());
-    }
     EXPECT_EQ(doc.GetItemCount(), nItems);
     EXPECT_EQ(expected, actual);
 }
@@ -89,84 +86,55 @@ TEST_F(DocTest, XmlParsesItemsInDocumentOrderWithLevelsAndAttributes)
                                u"\t<layer type=\"a\"/><layer type=\"b\"><style/></layer>\r\n"
                                u"</dlg>\r\n",
                                TRUE));
-    EXPECT_TRUE(doc.IsLoaded());
     EXPECT_TRUE(m_log.Messages().empty());
-
     CWceUiXmlElem* pItem = doc.GetFirstItem();
-    ASSERT_NE(nullptr, pItem);
-    EXPECT_EQ(XML_ELEM_DECLARE, pItem->GetType());
-    EXPECT_EQ("<?xml version=\"1.0\"?>",
-              WideToUtf8(std::u16string(pItem->m_pRawStart, pItem->m_pRawEnd - pItem->m_pRawStart + 1)));
+    ASSERT_EQ(XML_ELEM_DECLARE, pItem->GetType());
+    EXPECT_EQ("<?xml version=\"1.0\"?>", Raw(pItem));
     pItem = doc.GetNextItem(pItem);
     ASSERT_EQ(XML_ELEM_COMMENT, pItem->GetType());
-    EXPECT_EQ("<!-- top -->", WideToUtf8(std::u16string(pItem->m_pRawStart, pItem->m_pRawEnd + 1)));
+    EXPECT_EQ("<!-- top -->", Raw(pItem));
 
     CWceUiXmlElem* pRoot = doc.GetRootElem();
     ASSERT_EQ(doc.GetNextItem(pItem), pRoot);
     EXPECT_EQ("Dlg", Utf8(pRoot->GetTagName()));
-    EXPECT_EQ(0, pRoot->GetLevel());
-    EXPECT_EQ(nullptr, pRoot->GetParent());
     EXPECT_EQ(3, pRoot->GetAttributeCount());
     EXPECT_EQ("main", Utf8(pRoot->GetAttribute(u"NAME")));
-    EXPECT_EQ("1", Utf8(pRoot->GetAttribute(u"x")));
     EXPECT_EQ("2", Utf8(pRoot->GetAttribute(u"y")));
     EXPECT_EQ(nullptr, pRoot->GetAttribute(u"z"));
-    CWceUiXmlAttr* pAttr = pRoot->GetFirstAttribute();
-    EXPECT_EQ("name", Utf8(pAttr->GetName()));
-    EXPECT_EQ("x", Utf8(pRoot->GetNextAttribute(pAttr)->GetName()));
-
+    EXPECT_EQ("name", Utf8(pRoot->GetFirstAttribute()->GetName()));
     ASSERT_EQ(2, pRoot->GetChildCount());
-    CWceUiXmlElem* pFirst = pRoot->GetFirstChild();
     CWceUiXmlElem* pSecond = pRoot->GetLastChild();
-    EXPECT_EQ("a", Utf8(pFirst->GetAttribute(u"type")));
-    EXPECT_EQ(pSecond, pRoot->GetNextChild(pFirst));
-    EXPECT_EQ(pFirst, pRoot->GetPrevChild(pSecond));
-    EXPECT_EQ(pSecond, pFirst->GetNextSibling());
-    EXPECT_EQ(nullptr, pSecond->GetNextSibling());
-    EXPECT_EQ(pFirst, pRoot->FindChild(u"LAYER"));
+    EXPECT_EQ("a", Utf8(pRoot->FindChild(u"LAYER")->GetAttribute(u"type")));
     // Each name takes the first matching child only: the first layer has no style.
     EXPECT_EQ(nullptr, pRoot->FindElemByPath(u"layer/Style"));
     EXPECT_EQ(pSecond->GetFirstChild(), pSecond->FindElemByPath(u"STYLE"));
-    EXPECT_EQ(2, pSecond->FindElemByPath(u"style")->GetLevel());
+    ExpectConsistent(doc);
+
     CWceUiXmlDoc other;
     ASSERT_TRUE(other.LoadXmlStr(u"<a><b><c/></b><b/></a>"));
-    EXPECT_EQ(u"c", std::u16string(other.GetRootElem()->FindElemByPath(u"B/c")->GetTagName()));
+    EXPECT_EQ("c", Utf8(other.GetRootElem()->FindElemByPath(u"B/c")->GetTagName()));
     EXPECT_EQ(nullptr, other.GetRootElem()->FindElemByPath(u"b//c"));
     EXPECT_EQ(nullptr, other.GetRootElem()->FindElemByPath(u"b/c/"));
-    ExpectConsistent(doc);
 }
 
-TEST_F(DocTest, XmlDropsCommentsUnlessKeptAndSkipsTextBeforeAChild)
-{
-    CWceUiXmlDoc doc;
-    ASSERT_TRUE(doc.LoadXmlStr(u"<!--a--><r>text before a child<c/><!--b--></r><?xml x?>"));
-    EXPECT_EQ(3, doc.GetItemCount());  // r, c and the declaration
-    EXPECT_EQ(1, doc.GetRootElem()->GetChildCount());
-}
-
-TEST_F(DocTest, XmlAttributesNeedNoSpaceBetweenThemAndMayUseEitherQuote)
+// Forms the loader takes although strict XML would not, and texts without a root.
+TEST_F(DocTest, XmlLenientFormsLoad)
 {
     CWceUiXmlDoc doc;
     ASSERT_TRUE(doc.LoadXmlStr(u"<a b=\"it's\"c='say \"hi\"'d=''/>"));
-    CWceUiXmlElem* pRoot = doc.GetRootElem();
-    EXPECT_EQ(3, pRoot->GetAttributeCount());
-    EXPECT_EQ("it's", Utf8(pRoot->GetAttribute(u"b")));
-    EXPECT_EQ("say \"hi\"", Utf8(pRoot->GetAttribute(u"c")));
-    EXPECT_EQ("", Utf8(pRoot->GetAttribute(u"d")));
-}
-
-TEST_F(DocTest, XmlClosingTagsMatchIgnoringCase)
-{
-    CWceUiXmlDoc doc;
+    EXPECT_EQ("it's", Utf8(doc.GetRootElem()->GetAttribute(u"b")));
+    EXPECT_EQ("say \"hi\"", Utf8(doc.GetRootElem()->GetAttribute(u"c")));
+    EXPECT_EQ("", Utf8(doc.GetRootElem()->GetAttribute(u"d")));
+    doc.Clean();
     EXPECT_TRUE(doc.LoadXmlStr(u"<Layer><Item></ITEM ignored text></layer>"));
-    EXPECT_TRUE(m_log.Messages().empty());
-}
-
-TEST_F(DocTest, XmlTextOnlyOfCommentsOrSpaceHasNoRoot)
-{
-    CWceUiXmlDoc doc;
+    doc.Clean();
+    // Comments are dropped unless kept; text before a child is skipped.
+    ASSERT_TRUE(doc.LoadXmlStr(u"<!--a--><r>text before a child<c/><!--b--></r><?xml x?>"));
+    EXPECT_EQ(3, doc.GetItemCount());  // r, c and the declaration
+    doc.Clean();
     ASSERT_TRUE(doc.LoadXmlStr(u"  <!-- nothing -->\r\n\t<?xml v?>  \r\n"));
     EXPECT_EQ(nullptr, doc.GetRootElem());
+    EXPECT_TRUE(m_log.Messages().empty());
 }
 
 struct SyntaxCase {
@@ -191,7 +159,6 @@ INSTANTIATE_TEST_SUITE_P(
         SyntaxCase{u"<a>", {"ParseXml 001"}},
         SyntaxCase{u"<a/><!-->", {"ParseXml 002"}},
         SyntaxCase{u"<!DOCTYPE a><a/>", {"ParseXml 003"}},
-        SyntaxCase{u"<a/><![CDATA[x]]>", {"ParseXml 003"}},
         SyntaxCase{u"<a/><!-- never closed -", {"ParseXml 004"}},
         SyntaxCase{u"<a/><?xm>", {"ParseXml 006"}},
         SyntaxCase{u"<?XML version='1.0'?><a/>", {"ParseXml 007"}},
@@ -204,7 +171,6 @@ INSTANTIATE_TEST_SUITE_P(
         SyntaxCase{u"< a></a>", {"ParseXmlTag 013", "ParseXml 009"}},
         SyntaxCase{u"<a=1></a=1>", {"ParseXmlTag 014", "ParseXml 009"}},
         SyntaxCase{u"<a b></a>", {"ParseXmlTag 015", "ParseXml 009"}},
-        SyntaxCase{u"<a b=x></a>", {"ParseXmlTag 015", "ParseXml 009"}},
         SyntaxCase{u"<a c='x>", {"HandleXmlTagContent 028", "ParseXmlTag 015", "ParseXml 009"}},
         SyntaxCase{u"<a></a><b></b>", {"ParseXmlTag 016", "ParseXml 009"}},
         SyntaxCase{u"<a>text", {"ParseXmlTag 018", "ParseXml 009"}},
@@ -216,22 +182,14 @@ INSTANTIATE_TEST_SUITE_P(
         SyntaxCase{u"<a></ a>", {"ParseXmlTag 023", "ParseXml 009"}},
         SyntaxCase{u"</a>", {"ParseXmlTag 024", "ParseXml 009"}},
         SyntaxCase{u"<a><b></a></b>", {"ParseXmlTag 025", "ParseXml 009"}},
-        SyntaxCase{u"<a></a/>", {"ParseXmlTag 026", "ParseXml 009"}}));
-
-TEST_F(DocTest, XmlThirtyTwoOpenElementsLoadAndThirtyThreeFail)
-{
-    CWceUiXmlDoc doc;
-    ASSERT_TRUE(doc.LoadXmlStr(Nested(32, true).c_str()));
-    CWceUiXmlElem* pLeaf = doc.GetRootElem()->FindElemByPath(
-        u"e1/e2/e3/e4/e5/e6/e7/e8/e9/e10/e11/e12/e13/e14/e15/e16/e17/e18/e19/e20/e21/e22/e23/e24/e25/e26/e27/"
-        u"e28/e29/e30/e31/leaf");
-    ASSERT_NE(nullptr, pLeaf);
-    EXPECT_EQ(32, pLeaf->GetLevel());
-
-    CWceUiXmlDoc deeper;
-    EXPECT_FALSE(deeper.LoadXmlStr(Nested(33, false).c_str()));
-    EXPECT_EQ((std::vector<std::string>{"ParseXmlTag 017", "ParseXml 009"}), SyntaxErrors(m_log.Messages()));
-}
+        SyntaxCase{u"<a></a/>", {"ParseXmlTag 026", "ParseXml 009"}}),
+    // Stable names ("ParseXmlTag_025_22"), so that ctest can run each case by name.
+    [](const ::testing::TestParamInfo<SyntaxCase>& info) {
+        std::string name = info.param.errors.front().substr(0, info.param.errors.front().find(','));
+        for (char& c : name)
+            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+        return name + "_" + std::to_string(info.index);
+    });
 
 // Every cut of a document must fail or load without reading past the text (the sanitizer
 // build watches the reads); once the root has begun, only the whole text loads.
@@ -242,18 +200,17 @@ TEST_F(DocTest, XmlEveryCutOfADocumentStaysInsideTheText)
     const size_t nRootStart = text.find(u"<r ");
     for (size_t n = 1; n <= text.size(); ++n) {
         CWceUiXmlDoc doc;
-        std::u16string cut = text.substr(0, n);
+        const std::u16string cut = text.substr(0, n);
         BOOL bLoaded = doc.LoadXmlStr(cut.c_str());
         if (n > nRootStart) {
             EXPECT_EQ(n == text.size(), !!bLoaded) << WideToUtf8(cut);
         }
-
-        std::string bytes = Utf16File(cut);
-        for (size_t extra = 0; extra < 2; ++extra) {
+        // As a file too, once with an odd trailing byte; each buffer exactly its size.
+        const std::string bytes = Utf16File(cut);
+        for (size_t size : {bytes.size(), bytes.size() - 1}) {
+            const std::vector<BYTE> data(bytes.begin(), bytes.begin() + size);
             CWceUiXmlDoc fromBytes;
-            std::string data = bytes.substr(0, bytes.size() - extra);
-            fromBytes.LoadXmlData(reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()),
-                                  u"\\SDMMC\\cut.xml");
+            fromBytes.LoadXmlData(data.data(), static_cast<DWORD>(size), u"\\SDMMC\\cut.xml");
         }
     }
 }
@@ -261,7 +218,7 @@ TEST_F(DocTest, XmlEveryCutOfADocumentStaysInsideTheText)
 // ---------------------------------------------------------------------------------------
 // Files
 
-TEST_F(DocTest, XmlFileNeedsTheMarkAndAnEvenLength)
+TEST_F(DocTest, XmlFileNeedsTheMarkAnEvenLengthAndACleanDocument)
 {
     m_device.WriteHostFile("SDMMC/plain.xml", Utf16File(u"<a/>", false));
     m_device.WriteHostFile("SDMMC/odd.xml", Utf16File(u"<a/>") + "x");
@@ -270,10 +227,8 @@ TEST_F(DocTest, XmlFileNeedsTheMarkAndAnEvenLength)
     WriteText("SDMMC/bad.xml", u"<a></b>");
 
     CWceUiXmlDoc doc;
-    EXPECT_FALSE(doc.LoadXmlFile(u"\\SDMMC\\plain.xml"));
-    EXPECT_FALSE(doc.LoadXmlFile(u"\\SDMMC\\odd.xml"));
-    EXPECT_FALSE(doc.LoadXmlFile(u"\\SDMMC\\mark.xml"));
-    EXPECT_FALSE(doc.LoadXmlFile(u"\\SDMMC\\bad.xml"));
+    for (LPCWSTR path : {u"\\SDMMC\\plain.xml", u"\\SDMMC\\odd.xml", u"\\SDMMC\\mark.xml", u"\\SDMMC\\bad.xml"})
+        EXPECT_FALSE(doc.LoadXmlFile(path)) << Utf8(path);
     EXPECT_EQ((std::vector<std::string>{
                   "CWceUiXmlDoc::LoadXmlFile, \\SDMMC\\plain.xml is not a UNICODE file",
                   "CWceUiXmlDoc::LoadXmlFile, the length of \\SDMMC\\odd.xml is odd number, not a UNICODE file",
@@ -289,22 +244,15 @@ TEST_F(DocTest, XmlFileNeedsTheMarkAndAnEvenLength)
     ASSERT_TRUE(doc.LoadXmlFile(u"\\SDMMC\\space.xml"));
     EXPECT_EQ(nullptr, doc.GetRootElem());
     EXPECT_EQ("\\SDMMC\\space.xml", Utf8(doc.GetPath()));
-}
-
-TEST_F(DocTest, XmlLoadingTwiceNeedsClean)
-{
-    WriteText("SDMMC/a.xml", u"<a/>");
-    CWceUiXmlDoc doc;
-    ASSERT_TRUE(doc.LoadXmlFile(u"\\SDMMC\\a.xml"));
-    EXPECT_FALSE(doc.LoadXmlFile(u"\\SDMMC\\a.xml"));
-    EXPECT_FALSE(doc.LoadXmlStr(u"<b/>"));
-    EXPECT_EQ("a", Utf8(doc.GetRootElem()->GetTagName()));
-    ASSERT_GE(m_log.Messages().size(), 2u);
-    EXPECT_EQ("CWceUiXmlDoc::LoadXmlFile, can not load \\SDMMC\\a.xml, call clean first", m_log.Messages()[0]);
-    EXPECT_EQ("CWceUiXmlDoc::LoadXmlStr fail, please call Clean first", m_log.Messages()[1]);
-
-    doc.Clean();
+    // A loaded document takes no other until cleaned.
     m_log.Clear();
+    EXPECT_FALSE(doc.LoadXmlFile(u"\\SDMMC\\space.xml"));
+    EXPECT_FALSE(doc.LoadXmlStr(u"<b/>"));
+    EXPECT_EQ((std::vector<std::string>{
+                  "CWceUiXmlDoc::LoadXmlFile, can not load \\SDMMC\\space.xml, call clean first",
+                  "CWceUiXmlDoc::LoadXmlStr fail, please call Clean first"}),
+              m_log.Messages());
+    doc.Clean();
     EXPECT_FALSE(doc.LoadXmlFile(u"\\SDMMC\\missing.xml"));
     EXPECT_TRUE(m_log.Contains("CWceUiXmlDoc::LoadXmlFile, WceUiReadFile \\SDMMC\\missing.xml fail"));
     EXPECT_TRUE(doc.LoadXmlStr(u"<b/>"));
@@ -318,24 +266,17 @@ TEST_F(DocTest, XmlIncludeReplacesItsLineEvenInsideAComment)
     WriteText("SDMMC/skin/common/items.xml", u"<item n=\"1\"/>\r\n<item n=\"2\"/>");
     WriteText("SDMMC/skin/wnd/note.xml", u"included note");
     WriteText("SDMMC/skin/wnd/a.xml",
-              u"<list>\r\n"
-              u"  \t#include_xml  \"..\\common\\items.xml\"  \r\n"
-              u"<!--\r\n"
-              u"#include_xml \"note.xml\"\r\n"
-              u"-->\r\n"
-              u"</list>");
+              u"<list>\r\n  \t#include_xml  \"..\\common\\items.xml\"  \r\n"
+              u"<!--\r\n#include_xml \"note.xml\"\r\n-->\r\n</list>");
     CWceUiXmlDoc doc;
     ASSERT_TRUE(doc.LoadXmlFile(u"\\SDMMC\\skin\\wnd\\a.xml", TRUE)) << ::testing::PrintToString(m_log.Messages());
     CWceUiXmlElem* pRoot = doc.GetRootElem();
     ASSERT_EQ(2, pRoot->GetChildCount());
     EXPECT_EQ("2", Utf8(pRoot->GetLastChild()->GetAttribute(u"n")));
-    CWceUiXmlElem* pComment = doc.GetNextItem(pRoot->GetLastChild());
-    ASSERT_EQ(XML_ELEM_COMMENT, pComment->GetType());
-    EXPECT_EQ("<!--\r\nincluded note-->",
-              WideToUtf8(std::u16string(pComment->m_pRawStart, pComment->m_pRawEnd + 1)));
+    EXPECT_EQ("<!--\r\nincluded note-->", Raw(doc.GetNextItem(pRoot->GetLastChild())));
 }
 
-TEST_F(DocTest, XmlIncludeIsOnlyADirectiveAloneOnItsLine)
+TEST_F(DocTest, XmlIncludeIsOnlyADirectiveAloneOnItsLineAndDoesNotNest)
 {
     WriteText("SDMMC/inc.xml", u"<x/>");
     // After other text, with a lone CR behind it, or without its quotes: left as written.
@@ -346,27 +287,21 @@ TEST_F(DocTest, XmlIncludeIsOnlyADirectiveAloneOnItsLine)
     CWceUiXmlDoc doc;
     ASSERT_TRUE(doc.LoadXmlFile(u"\\SDMMC\\a.xml", TRUE));
     EXPECT_EQ(0, doc.GetRootElem()->GetChildCount());
-    CWceUiXmlElem* pComment = doc.GetNextItem(doc.GetRootElem());
     EXPECT_EQ("<!-- x #include_xml \"inc.xml\"\r\n#include_xml \"inc.xml\"\r -->",
-              WideToUtf8(std::u16string(pComment->m_pRawStart, pComment->m_pRawEnd + 1)));
+              Raw(doc.GetNextItem(doc.GetRootElem())));
 
     // A directive at the very end of the text needs no line end.
     WriteText("SDMMC/end.xml", u"<!-- -->\r\n#include_xml \"inc.xml\"");
     CWceUiXmlDoc atEnd;
     ASSERT_TRUE(atEnd.LoadXmlFile(u"\\SDMMC\\end.xml"));
     EXPECT_EQ("x", Utf8(atEnd.GetRootElem()->GetTagName()));
-}
 
-TEST_F(DocTest, XmlIncludesDoNotNest)
-{
+    // An included file's own directives stay text.
     WriteText("SDMMC/inner.xml", u"<!--\r\n#include_xml \"missing.xml\"\r\n--><x/>");
-    WriteText("SDMMC/a.xml", u"#include_xml \"inner.xml\"\r\n");
-    CWceUiXmlDoc doc;
-    ASSERT_TRUE(doc.LoadXmlFile(u"\\SDMMC\\a.xml", TRUE)) << ::testing::PrintToString(m_log.Messages());
-    CWceUiXmlElem* pComment = doc.GetFirstItem();
-    ASSERT_EQ(XML_ELEM_COMMENT, pComment->GetType());
-    EXPECT_EQ("<!--\r\n#include_xml \"missing.xml\"\r\n-->",
-              WideToUtf8(std::u16string(pComment->m_pRawStart, pComment->m_pRawEnd + 1)));
+    WriteText("SDMMC/outer.xml", u"#include_xml \"inner.xml\"\r\n");
+    CWceUiXmlDoc outer;
+    ASSERT_TRUE(outer.LoadXmlFile(u"\\SDMMC\\outer.xml", TRUE)) << ::testing::PrintToString(m_log.Messages());
+    EXPECT_EQ("<!--\r\n#include_xml \"missing.xml\"\r\n-->", Raw(outer.GetFirstItem()));
 }
 
 TEST_F(DocTest, XmlIncludeFailuresFailTheLoad)
@@ -381,20 +316,15 @@ TEST_F(DocTest, XmlIncludeFailuresFailTheLoad)
     // An empty file leaves its line (here inside a comment); a file of only the mark takes it.
     WriteText("SDMMC/emptyhost.xml", u"<!--\n#include_xml \"empty.xml\"\n-->\n#include_xml \"mark.xml\"\n<r/>");
 
-    for (const char16_t* pPath : {u"\\SDMMC\\missing.xml", u"\\SDMMC\\plainhost.xml", u"\\SDMMC\\oddhost.xml"}) {
-        CWceUiXmlDoc doc;
-        EXPECT_FALSE(doc.LoadXmlFile(pPath)) << Utf8(pPath);
-        EXPECT_FALSE(doc.IsLoaded());
-    }
+    for (LPCWSTR path : {u"\\SDMMC\\missing.xml", u"\\SDMMC\\plainhost.xml", u"\\SDMMC\\oddhost.xml"})
+        EXPECT_FALSE(CWceUiXmlDoc().LoadXmlFile(path)) << Utf8(path);
     EXPECT_TRUE(m_log.Contains("CWceUiXmlDoc::ReadIncludeFile, WceUiReadFile \\SDMMC\\none.xml fail"));
     EXPECT_TRUE(m_log.Contains("CWceUiXmlDoc::ReadIncludeFile,\\SDMMC\\plain.xml is not a UNICODE file 2"));
     EXPECT_TRUE(m_log.Contains("CWceUiXmlDoc::ReadIncludeFile, \\SDMMC\\odd.xml is not a UNICODE file 1"));
 
     CWceUiXmlDoc doc;
     ASSERT_TRUE(doc.LoadXmlFile(u"\\SDMMC\\emptyhost.xml", TRUE));
-    CWceUiXmlElem* pComment = doc.GetFirstItem();
-    EXPECT_EQ("<!--\n#include_xml \"empty.xml\"\n-->",
-              WideToUtf8(std::u16string(pComment->m_pRawStart, pComment->m_pRawEnd + 1)));
+    EXPECT_EQ("<!--\n#include_xml \"empty.xml\"\n-->", Raw(doc.GetFirstItem()));
     EXPECT_EQ("r", Utf8(doc.GetRootElem()->GetTagName()));
 }
 
@@ -403,51 +333,33 @@ TEST_F(DocTest, XmlIncludeFailuresFailTheLoad)
 
 TEST_F(DocTest, XmlSavesWithTabsCrLfDoubleQuotesAndSelfClosingLeaves)
 {
+    WriteText("SDMMC/a.xml", u"<?xml version=\"1.0\" encoding=\"unicode\"?>\n<!-- dialog -->\n"
+                             u"<dlg name='main'>\n<!-- first -->\n"
+                             u"<layer type=\"CWceUiButton\"><style/></layer>\n"
+                             u"<empty   ></empty>\n<!-- tail -->\n</dlg>\n");
     CWceUiXmlDoc doc;
-    ASSERT_TRUE(doc.LoadXmlStr(u"<?xml version=\"1.0\" encoding=\"unicode\"?>\n"
-                               u"<!-- dialog -->\n"
-                               u"<dlg name='main'>\n"
-                               u"<!-- first -->\n"
-                               u"<layer type=\"CWceUiButton\"><style/></layer>\n"
-                               u"<empty   ></empty>\n"
-                               u"<!-- tail -->\n"
-                               u"</dlg>\n",
-                               TRUE));
-    EXPECT_EQ("<?xml version=\"1.0\" encoding=\"unicode\"?>\r\n"
-              "<!-- dialog -->\r\n"
-              "<dlg name=\"main\">\r\n"
-              "\t<!-- first -->\r\n"
-              "\t<layer type=\"CWceUiButton\">\r\n"
-              "\t\t<style/>\r\n"
-              "\t</layer>\r\n"
-              "\t<empty/>\r\n"
-              "\t<!-- tail -->\r\n"
-              "</dlg>\r\n",
-              Save(doc, doc.GetFirstItem()));
+    ASSERT_TRUE(doc.LoadXmlFile(u"\\SDMMC\\a.xml", TRUE));
+    doc.GetRootElem()->SetAttribute(u"z", u"new");
+    const std::u16string expected =
+        u"<?xml version=\"1.0\" encoding=\"unicode\"?>\r\n"
+        u"<!-- dialog -->\r\n"
+        u"<dlg name=\"main\" z=\"new\">\r\n"
+        u"\t<!-- first -->\r\n"
+        u"\t<layer type=\"CWceUiButton\">\r\n"
+        u"\t\t<style/>\r\n"
+        u"\t</layer>\r\n"
+        u"\t<empty/>\r\n"
+        u"\t<!-- tail -->\r\n"
+        u"</dlg>\r\n";
+    EXPECT_EQ(WideToUtf8(expected), Save(doc, doc.GetFirstItem()));
+    // Files get the byte-order mark, in place or under another name.
+    ASSERT_TRUE(doc.SaveXmlFile());
+    EXPECT_EQ(Utf16File(expected), m_device.ReadHostFile("SDMMC/a.xml"));
+    ASSERT_TRUE(doc.SaveXmlFile(u"\\SDMMC\\copy.xml"));
+    EXPECT_EQ(Utf16File(expected), m_device.ReadHostFile("SDMMC/copy.xml"));
     // From an element: its subtree only.
     CWceUiXmlElem* pLayer = doc.GetRootElem()->FindChild(u"layer");
     EXPECT_EQ("\t<layer type=\"CWceUiButton\">\r\n\t\t<style/>\r\n\t</layer>\r\n", Save(doc, pLayer));
-}
-
-TEST_F(DocTest, XmlSaveFileWritesTheMarkAndLoadsBackTheSame)
-{
-    WriteText("SDMMC/a.xml", u"<?xml v?><a b='1'><c/><d><e/></d></a>");
-    CWceUiXmlDoc doc;
-    ASSERT_TRUE(doc.LoadXmlFile(u"\\SDMMC\\a.xml"));
-    doc.GetRootElem()->SetAttribute(u"z", u"new");
-    ASSERT_TRUE(doc.SaveXmlFile());
-    std::string saved = m_device.ReadHostFile("SDMMC/a.xml");
-    EXPECT_EQ(Utf16File(u"<?xml v?>\r\n<a b=\"1\" z=\"new\">\r\n\t<c/>\r\n\t<d>\r\n\t\t<e/>\r\n\t</d>\r\n</a>\r\n"),
-              saved);
-
-    ASSERT_TRUE(doc.SaveXmlFile(u"\\SDMMC\\copy.xml"));
-    CWceUiXmlDoc copy;
-    ASSERT_TRUE(copy.LoadXmlFile(u"\\SDMMC\\copy.xml"));
-    EXPECT_EQ(Save(doc, doc.GetFirstItem()), Save(copy, copy.GetFirstItem()));
-
-    CWceUiXmlDoc fromText;
-    ASSERT_TRUE(fromText.LoadXmlStr(u"<a/>"));
-    EXPECT_FALSE(fromText.SaveXmlFile());  // no path to save to
 }
 
 TEST_F(DocTest, XmlDocumentStartingWithACommentCannotBeSaved)
@@ -466,15 +378,15 @@ TEST_F(DocTest, XmlDocumentStartingWithACommentCannotBeSaved)
 TEST_F(DocTest, XmlCreatedDocumentSavesWithItsDeclaration)
 {
     CWceUiXmlDoc doc;
-    EXPECT_FALSE(doc.AddXmlDeclaration());
+    EXPECT_FALSE(doc.AddXmlDeclaration());  // no root yet
     CWceUiXmlElem* pRoot = doc.CreateRootElem(u"wceui");
     ASSERT_NE(nullptr, pRoot);
-    EXPECT_TRUE(doc.IsLoaded());
     EXPECT_EQ(nullptr, doc.CreateRootElem(u"second"));
     ASSERT_TRUE(doc.AddXmlDeclaration());
     pRoot->SetAttribute(u"width", u"800");
     EXPECT_EQ("<?xml version=\"1.0\" encoding=\"unicode\" standalone=\"yes\" ?>\r\n<wceui width=\"800\"/>\r\n",
               Save(doc, doc.GetFirstItem()));
+    EXPECT_FALSE(doc.SaveXmlFile());  // no path to save to
 }
 
 // ---------------------------------------------------------------------------------------
@@ -490,20 +402,13 @@ TEST_F(DocTest, XmlInsertedChildrenKeepTheDocumentDepthFirst)
 
     CWceUiXmlElem* pX = pRoot->InsertChildAfter(pA, u"x");
     ASSERT_NE(nullptr, pX);
-    EXPECT_EQ(1, pX->GetLevel());
     EXPECT_EQ(pX, pA->GetNextSibling());
     EXPECT_EQ(pB, doc.GetNextItem(pX));  // after the comment, before b
-    CWceUiXmlElem* pFirst = pRoot->InsertChildBefore(nullptr, u"first");
-    EXPECT_EQ(pFirst, pRoot->GetFirstChild());
-    EXPECT_EQ(pFirst, doc.GetNextItem(pRoot));
-    CWceUiXmlElem* pLast = pRoot->InsertChildAfter(nullptr, u"last");
-    EXPECT_EQ(pLast, pRoot->GetLastChild());
-    CWceUiXmlElem* pB1 = pB->InsertChildBefore(nullptr, u"b1");
-    EXPECT_EQ(pB1, doc.GetNextItem(pB));
-    EXPECT_EQ(pLast, doc.GetNextItem(pB1));
+    ASSERT_NE(nullptr, pRoot->InsertChildBefore(nullptr, u"first"));
+    ASSERT_NE(nullptr, pRoot->InsertChildAfter(nullptr, u"last"));
+    ASSERT_NE(nullptr, pB->InsertChildBefore(nullptr, u"b1"));
     CWceUiXmlElem* pBefore = pRoot->InsertChildBefore(pB, u"beforeB");
     EXPECT_EQ(pBefore, pB->GetPrevSibling());
-    EXPECT_EQ(pB, doc.GetNextItem(pBefore));
     ASSERT_NE(nullptr, pA->FindChild(u"a1")->InsertChildAfter(nullptr, u"deep"));
     ExpectConsistent(doc);
 
@@ -515,63 +420,49 @@ TEST_F(DocTest, XmlInsertedChildrenKeepTheDocumentDepthFirst)
     EXPECT_TRUE(pX->SetAttribute(u"K", u"2"));
     EXPECT_TRUE(pX->SetAttribute(u"gone", u"3"));
     EXPECT_TRUE(pX->RemoveAttribute(u"GONE"));
-    EXPECT_FALSE(pX->RemoveAttribute(u"gone"));
     EXPECT_TRUE(pRoot->RemoveChild(pBefore));
     EXPECT_TRUE(pB->SetComment(u"old"));
     EXPECT_TRUE(pB->SetComment(u"note"));
-    EXPECT_EQ("<r>\r\n"
-              "\t<first/>\r\n"
-              "\t<x k=\"2\"/>\r\n"
-              "\t<!--note-->\r\n"
-              "\t<b>\r\n"
-              "\t\t<b1/>\r\n"
-              "\t</b>\r\n"
-              "\t<last/>\r\n"
+    EXPECT_EQ("<r>\r\n\t<first/>\r\n\t<x k=\"2\"/>\r\n\t<!--note-->\r\n\t<b>\r\n\t\t<b1/>\r\n\t</b>\r\n\t<last/>\r\n"
               "</r>\r\n",
               Save(doc, pRoot));
     EXPECT_TRUE(pB->RemoveComment());
-    EXPECT_FALSE(pB->RemoveComment());
     EXPECT_EQ(6, doc.GetItemCount());
 }
 
-TEST_F(DocTest, XmlEditingStopsAtLevelThirtyTwoAndTheDeepestTreeSaves)
+// 32 open elements and a self-closing leaf load, stay editable and save; 33 do not load.
+TEST_F(DocTest, XmlThirtyTwoLevelsLoadEditAndSaveThirtyThreeFail)
 {
     CWceUiXmlDoc doc;
     ASSERT_TRUE(doc.LoadXmlStr(Nested(32, true).c_str()));
-    CWceUiXmlElem* pLeaf = doc.GetFirstItem();
-    while (pLeaf && 0 != WStrCmp(pLeaf->GetTagName(), u"leaf")) pLeaf = doc.GetNextItem(pLeaf);
+    std::u16string path = u"e1";
+    for (int i = 2; i < 32; ++i) path += u"/e" + Utf8ToWide(std::to_string(i));
+    path += u"/leaf";  // 32 names, the most a path may have
+    CWceUiXmlElem* pLeaf = doc.GetRootElem()->FindElemByPath(path.c_str());
     ASSERT_NE(nullptr, pLeaf);
-    CWceUiXmlElem* pParent = pLeaf->GetParent();
-    ASSERT_EQ(31, pParent->GetLevel());
+    EXPECT_EQ(32, pLeaf->GetLevel());
 
     EXPECT_EQ(nullptr, pLeaf->InsertChildAfter(nullptr, u"tooDeep"));
     EXPECT_EQ(nullptr, pLeaf->InsertChildBefore(nullptr, u"tooDeep"));
+    EXPECT_EQ(nullptr, doc.GetRootElem()->FindElemByPath((path + u"/x").c_str()));
     EXPECT_EQ((std::vector<std::string>{
                   "CWceUiXmlElem::InsertChildAfter, the parent is at level 32, no level below 32 can be added",
-                  "CWceUiXmlElem::InsertChildBefore, the parent is at level 32, no level below 32 can be added"}),
+                  "CWceUiXmlElem::InsertChildBefore, the parent is at level 32, no level below 32 can be added",
+                  "CWceUiXmlElem::FindElemByPath, more than 32 names in " +
+                      WideToUtf8((path + u"/x").substr(0, 64))}),
               m_log.Messages());
-    CWceUiXmlElem* pSibling = pParent->InsertChildBefore(pLeaf, u"sibling");
+    CWceUiXmlElem* pSibling = pLeaf->GetParent()->InsertChildBefore(pLeaf, u"sibling");
     ASSERT_NE(nullptr, pSibling);
     EXPECT_EQ(32, pSibling->GetLevel());
     ExpectConsistent(doc);
-
     // The saved text loads again and saves the same.
-    std::string saved = Save(doc, doc.GetFirstItem());
+    const std::string saved = Save(doc, doc.GetFirstItem());
     CWceUiXmlDoc again;
     ASSERT_TRUE(again.LoadXmlStr(Utf8ToWide(saved).c_str()));
     EXPECT_EQ(saved, Save(again, again.GetFirstItem()));
-}
 
-TEST_F(DocTest, XmlPathsOfMoreThanThirtyTwoNamesFail)
-{
-    CWceUiXmlDoc doc;
-    ASSERT_TRUE(doc.LoadXmlStr(u"<r><a/></r>"));
-    std::u16string path = u"a";
-    for (int i = 1; i < 32; ++i) path += u"/a";
-    EXPECT_EQ(nullptr, doc.GetRootElem()->FindElemByPath(path.c_str()));
-    EXPECT_TRUE(m_log.Messages().empty());
-    path += u"/a";
-    EXPECT_EQ(nullptr, doc.GetRootElem()->FindElemByPath(path.c_str()));
-    ASSERT_EQ(1u, m_log.Messages().size());
-    EXPECT_EQ(0u, m_log.Messages()[0].find("CWceUiXmlElem::FindElemByPath, more than 32 names in a/a/a"));
+    m_log.Clear();
+    CWceUiXmlDoc deeper;
+    EXPECT_FALSE(deeper.LoadXmlStr(Nested(33, false).c_str()));
+    EXPECT_EQ((std::vector<std::string>{"ParseXmlTag 017", "ParseXml 009"}), SyntaxErrors(m_log.Messages()));
 }

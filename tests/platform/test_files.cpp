@@ -21,6 +21,15 @@ HANDLE Open(LPCWSTR path, DWORD access, DWORD share, DWORD disposition)
     return CreateFileW(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// The error of a call that must fail; ERROR_SUCCESS when it did not (an opened file is closed).
+DWORD ErrorOf(BOOL ok) { return ok ? ERROR_SUCCESS : GetLastError(); }
+DWORD ErrorOf(HANDLE file)
+{
+    if (INVALID_HANDLE_VALUE == file) return GetLastError();
+    CloseHandle(file);
+    return ERROR_SUCCESS;
+}
+
 std::string MapOrEmpty(LPCWSTR path)
 {
     std::string host;
@@ -96,10 +105,8 @@ TEST(DevicePath, SymbolicLinksMustStayOnTheDevice)
 
     EXPECT_EQ(MapError(u"\\out"), ERROR_ACCESS_DENIED);
     EXPECT_EQ(MapError(u"\\OUT\\new.txt"), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(Open(u"\\out\\new.txt", GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(Open(u"\\dangling", GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorOf(Open(u"\\out\\new.txt", GENERIC_WRITE, 0, CREATE_ALWAYS)), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorOf(Open(u"\\dangling", GENERIC_WRITE, 0, CREATE_ALWAYS)), ERROR_ACCESS_DENIED);
     EXPECT_TRUE(fs::is_empty(outside.path));
 
     HANDLE file = Open(u"\\alias\\F.TXT", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
@@ -119,50 +126,42 @@ TEST(Files, CreateDispositionsAndTheirErrors)
     device.WriteHostFile("SDMMC/old.txt", "old data");
     device.MakeHostDir("SDMMC/folder");
 
-    EXPECT_EQ(Open(u"\\sdmmc\\none.txt", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(Open(u"\\sdmmc\\no\\none.txt", GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-    EXPECT_EQ(Open(u"\\sdmmc\\old.txt\\x", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-    EXPECT_EQ(Open(u"\\sdmmc\\folder", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-    ASSERT_EQ(mkfifo(device.Host("SDMMC/fifo").c_str(), 0666), 0);  // must not hang
-    EXPECT_EQ(Open(u"\\sdmmc\\fifo", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(Open(u"\\sdmmc\\OLD.txt", GENERIC_WRITE, 0, CREATE_NEW), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
-    EXPECT_EQ(Open(u"\\sdmmc\\old.txt", GENERIC_READ, 0, 99), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    ASSERT_EQ(mkfifo(device.Host("SDMMC/fifo").c_str(), 0666), 0);
+    const struct {
+        LPCWSTR path;
+        DWORD access, disposition, error;
+    } refused[] = {
+        {u"\\sdmmc\\none.txt", GENERIC_READ, OPEN_EXISTING, ERROR_FILE_NOT_FOUND},
+        {u"\\sdmmc\\no\\none.txt", GENERIC_WRITE, CREATE_ALWAYS, ERROR_PATH_NOT_FOUND},
+        {u"\\sdmmc\\old.txt\\x", GENERIC_READ, OPEN_EXISTING, ERROR_PATH_NOT_FOUND},
+        {u"\\sdmmc\\folder", GENERIC_READ, OPEN_EXISTING, ERROR_ACCESS_DENIED},
+        {u"\\sdmmc\\fifo", GENERIC_READ, OPEN_EXISTING, ERROR_ACCESS_DENIED},  // must not hang
+        {u"\\sdmmc\\OLD.txt", GENERIC_WRITE, CREATE_NEW, ERROR_FILE_EXISTS},
+        {u"\\sdmmc\\old.txt", GENERIC_READ, 99, ERROR_INVALID_PARAMETER},
+    };
+    for (const auto& r : refused)
+        EXPECT_EQ(ErrorOf(Open(r.path, r.access, 0, r.disposition)), r.error) << WideToUtf8(r.path);
 
+    // Opening or replacing an existing file succeeds and says so.
     HANDLE file = Open(u"\\sdmmc\\old.txt", GENERIC_READ, 0, OPEN_ALWAYS);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
     EXPECT_EQ(ReadAll(file), "old data");
-    CloseHandle(file);
-
+    EXPECT_TRUE(CloseHandle(file));
     file = Open(u"\\sdmmc\\old.txt", GENERIC_WRITE, 0, CREATE_ALWAYS);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
     EXPECT_EQ(GetFileSize(file, nullptr), 0u);
-    CloseHandle(file);
+    EXPECT_TRUE(CloseHandle(file));
 
     SetLastError(1234);
-    file = Open(u"\\sdmmc\\new.txt", GENERIC_WRITE, 0, OPEN_ALWAYS);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
-    CloseHandle(file);
+    EXPECT_EQ(ErrorOf(Open(u"\\sdmmc\\new.txt", GENERIC_WRITE, 0, OPEN_ALWAYS)), ERROR_SUCCESS);
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);  // a new file clears the last error
 
-    EXPECT_FALSE(CreateDirectoryW(u"\\SDMMC\\FOLDER", nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
-    EXPECT_FALSE(CreateDirectoryW(u"\\SDMMC\\a\\b", nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-    EXPECT_FALSE(RemoveDirectoryW(u"\\SDMMC"));
-    EXPECT_EQ(GetLastError(), ERROR_DIR_NOT_EMPTY);
+    EXPECT_EQ(ErrorOf(CreateDirectoryW(u"\\SDMMC\\FOLDER", nullptr)), ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(ErrorOf(CreateDirectoryW(u"\\SDMMC\\a\\b", nullptr)), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(ErrorOf(RemoveDirectoryW(u"\\SDMMC")), ERROR_DIR_NOT_EMPTY);
     EXPECT_FALSE(RemoveDirectoryW(u"\\"));
     EXPECT_TRUE(RemoveDirectoryW(u"\\sdmmc\\Folder"));
-    EXPECT_FALSE(DeleteFileW(u"\\sdmmc\\gone"));
-    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ErrorOf(DeleteFileW(u"\\sdmmc\\gone")), ERROR_FILE_NOT_FOUND);
 }
 
 TEST(Files, ShareModesConflictInBothDirections)
@@ -172,30 +171,23 @@ TEST(Files, ShareModesConflictInBothDirections)
 
     HANDLE reader = Open(u"\\SDMMC\\pkg.msk", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-    HANDLE second = Open(u"\\sdmmc\\PKG.MSK", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-    EXPECT_NE(second, INVALID_HANDLE_VALUE);
-    CloseHandle(second);
+    EXPECT_EQ(ErrorOf(Open(u"\\sdmmc\\PKG.MSK", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING)), ERROR_SUCCESS);
 
     // The earlier reader does not share writing ...
-    EXPECT_EQ(Open(u"\\SDMMC\\pkg.msk", GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    HANDLE writer = Open(u"\\SDMMC\\pkg.msk", GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+    EXPECT_EQ(ErrorOf(writer), ERROR_SHARING_VIOLATION);
     EXPECT_EQ(device.ReadHostFile("SDMMC/pkg.msk"), "package");  // nor was it truncated
     // ... and a later opener that shares nothing refuses the earlier reader.
-    EXPECT_EQ(Open(u"\\SDMMC\\pkg.msk", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(ErrorOf(Open(u"\\SDMMC\\pkg.msk", GENERIC_READ, 0, OPEN_EXISTING)), ERROR_SHARING_VIOLATION);
     // An open file can be neither deleted nor moved.
-    EXPECT_FALSE(DeleteFileW(u"\\SDMMC\\pkg.msk"));
-    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
-    EXPECT_FALSE(MoveFileW(u"\\SDMMC\\pkg.msk", u"\\SDMMC\\moved.msk"));
-    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(ErrorOf(DeleteFileW(u"\\SDMMC\\pkg.msk")), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(ErrorOf(MoveFileW(u"\\SDMMC\\pkg.msk", u"\\SDMMC\\moved.msk")), ERROR_SHARING_VIOLATION);
     // Copying a file onto itself must not truncate it.
     EXPECT_FALSE(CopyFileW(u"\\SDMMC\\pkg.msk", u"\\sdmmc\\pkg.msk", FALSE));
     EXPECT_EQ(device.ReadHostFile("SDMMC/pkg.msk"), "package");
 
     EXPECT_TRUE(CloseHandle(reader));
-    HANDLE writer = Open(u"\\SDMMC\\pkg.msk", GENERIC_WRITE, 0, OPEN_EXISTING);
-    EXPECT_NE(writer, INVALID_HANDLE_VALUE);
-    CloseHandle(writer);
+    EXPECT_EQ(ErrorOf(Open(u"\\SDMMC\\pkg.msk", GENERIC_WRITE, 0, OPEN_EXISTING)), ERROR_SUCCESS);
 }
 
 TEST(Files, ReadWriteAndSeek)
@@ -211,8 +203,7 @@ TEST(Files, ReadWriteAndSeek)
     char buffer[32] = {};
     EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &done, nullptr));  // short read at the end
     EXPECT_EQ(std::string(buffer, done), "world");
-    EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &done, nullptr));
-    EXPECT_EQ(done, 0u);
+    EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &done, nullptr) && 0 == done);
 
     EXPECT_EQ(SetFilePointer(file, -5, nullptr, FILE_END), 6u);
     EXPECT_EQ(SetFilePointer(file, -7, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
@@ -229,18 +220,18 @@ TEST(Files, ReadWriteAndSeek)
     DWORD sizeHigh = 7;
     EXPECT_EQ(GetFileSize(file, &sizeHigh), 5u);
     EXPECT_EQ(sizeHigh, 0u);
-    EXPECT_TRUE(FlushFileBuffers(file));
     CloseHandle(file);
     EXPECT_EQ(device.ReadHostFile("data.bin"), "hello");
 
     HANDLE reader = Open(u"\\data.bin", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-    EXPECT_FALSE(WriteFile(reader, "x", 1, &done, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorOf(WriteFile(reader, "x", 1, &done, nullptr)), ERROR_ACCESS_DENIED);
     EXPECT_FALSE(SetEndOfFile(reader));
     CloseHandle(reader);
 }
 
-TEST(Files, BadArgumentsFailWithoutCrashing)
+// Beyond the nulls and made-up handles every call refuses: a search handle is no file handle,
+// and the other way round.
+TEST(Files, HandlesOfTheWrongKindAndBadParametersFail)
 {
     TempDevice device;
     device.WriteHostFile("f.txt", "abc");
@@ -250,39 +241,18 @@ TEST(Files, BadArgumentsFailWithoutCrashing)
     ASSERT_NE(find, INVALID_HANDLE_VALUE);
     char buffer[4];
     DWORD done = 0;
-
-    for (HANDLE bad : {static_cast<HANDLE>(nullptr), INVALID_HANDLE_VALUE, reinterpret_cast<HANDLE>(0x7777), find}) {
-        EXPECT_FALSE(ReadFile(bad, buffer, 1, &done, nullptr));
-        EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-        EXPECT_FALSE(WriteFile(bad, buffer, 1, &done, nullptr));
-        EXPECT_EQ(SetFilePointer(bad, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
-        EXPECT_EQ(GetFileSize(bad, nullptr), INVALID_FILE_SIZE);
-        EXPECT_FALSE(SetEndOfFile(bad));
-        EXPECT_FALSE(FlushFileBuffers(bad));
-        EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-    }
-    EXPECT_FALSE(FindNextFileW(file, &data));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorOf(ReadFile(find, buffer, 1, &done, nullptr)), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorOf(SetEndOfFile(find)), ERROR_INVALID_HANDLE);
     EXPECT_FALSE(FindClose(file));
-    EXPECT_FALSE(ReadFile(file, nullptr, 1, &done, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-    EXPECT_FALSE(ReadFile(file, buffer, 1, nullptr, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+
+    EXPECT_EQ(ErrorOf(ReadFile(file, buffer, 1, nullptr, nullptr)), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(SetFilePointer(file, 0, nullptr, 7), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     EXPECT_FALSE(FindNextFileW(find, nullptr));
-    EXPECT_EQ(FindFirstFileW(nullptr, &data), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(FindFirstFileW(u"\\*", nullptr), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(Open(nullptr, GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetFileAttributesW(nullptr), INVALID_FILE_ATTRIBUTES);
     EXPECT_FALSE(CopyFileW(nullptr, u"\\x", FALSE));
     EXPECT_FALSE(MoveFileW(u"\\f.txt", nullptr));
-    EXPECT_FALSE(DeleteFileW(nullptr));
-
     EXPECT_TRUE(FindClose(find));
     EXPECT_TRUE(CloseHandle(file));
-    EXPECT_FALSE(CloseHandle(file));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 }
 
 TEST(Files, WriteQuotaGivesDiskFullAfterAPartialWrite)
@@ -296,8 +266,7 @@ TEST(Files, WriteQuotaGivesDiskFullAfterAPartialWrite)
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     DWORD done = 0;
     EXPECT_TRUE(WriteFile(file, "123456", 6, &done, nullptr));
-    EXPECT_FALSE(WriteFile(file, "abcdef", 6, &done, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+    EXPECT_EQ(ErrorOf(WriteFile(file, "abcdef", 6, &done, nullptr)), ERROR_DISK_FULL);
     EXPECT_EQ(done, 4u);
     EXPECT_FALSE(WriteFile(file, "x", 1, &done, nullptr));
     EXPECT_EQ(done, 0u);
@@ -306,8 +275,7 @@ TEST(Files, WriteQuotaGivesDiskFullAfterAPartialWrite)
 
     // Elsewhere on the device there is room; a copy into the full folder leaves nothing.
     device.WriteHostFile("SDMMC/big.bin", std::string(100, 'b'));
-    EXPECT_FALSE(CopyFileW(u"\\SDMMC\\big.bin", u"\\Residentflash2\\big.bin", FALSE));
-    EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+    EXPECT_EQ(ErrorOf(CopyFileW(u"\\SDMMC\\big.bin", u"\\Residentflash2\\big.bin", FALSE)), ERROR_DISK_FULL);
     EXPECT_FALSE(device.HostExists("Residentflash2/big.bin"));
     EXPECT_TRUE(CopyFileW(u"\\SDMMC\\big.bin", u"\\SDMMC\\copy.bin", FALSE));
 
@@ -322,35 +290,33 @@ TEST(Files, FindMatchesTheLastComponentIgnoringCase)
     for (const char* name : {"a.txt", "B.TXT", "noext", "c.dat", "cc.dat"}) device.WriteHostFile(std::string("d/") + name, "12345");
     device.MakeHostDir("d/Sub");
 
+    // The names found, folders marked with a trailing "/".
     auto find = [](LPCWSTR pattern) {
         std::set<std::string> names;
         WIN32_FIND_DATAW data;
         HANDLE search = FindFirstFileW(pattern, &data);
         if (search == INVALID_HANDLE_VALUE) return names;
-        do names.insert(WideToUtf8(data.cFileName));
+        do names.insert(WideToUtf8(data.cFileName) + (FILE_ATTRIBUTE_DIRECTORY == data.dwFileAttributes ? "/" : ""));
         while (FindNextFileW(search, &data));
         EXPECT_EQ(GetLastError(), ERROR_NO_MORE_FILES);
         FindClose(search);
         return names;
     };
     using Names = std::set<std::string>;
-    EXPECT_EQ(find(u"\\D\\*.*"), (Names{"B.TXT", "Sub", "a.txt", "c.dat", "cc.dat", "noext"}));
+    EXPECT_EQ(find(u"\\D\\*.*"), (Names{"B.TXT", "Sub/", "a.txt", "c.dat", "cc.dat", "noext"}));
     EXPECT_EQ(find(u"\\d\\*"), find(u"\\d\\*.*"));
     EXPECT_EQ(find(u"\\d\\*.txt"), (Names{"B.TXT", "a.txt"}));
     EXPECT_EQ(find(u"/d/?.DAT"), (Names{"c.dat"}));
     EXPECT_EQ(find(u"\\d\\NOEXT"), (Names{"noext"}));
     EXPECT_EQ(find(u"\\d\\c*t"), (Names{"c.dat", "cc.dat"}));
+    EXPECT_EQ(find(u"\\d\\s*"), (Names{"Sub/"}));
 
     WIN32_FIND_DATAW data;
     EXPECT_EQ(FindFirstFileW(u"\\d\\*.xyz", &data), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(FindFirstFileW(u"\\nowhere\\*.*", &data), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-    HANDLE search = FindFirstFileW(u"\\d\\s*", &data);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(data.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
-    FindClose(search);
-    search = FindFirstFileW(u"\\d\\a.txt", &data);
+    HANDLE search = FindFirstFileW(u"\\d\\a.txt", &data);
     ASSERT_NE(search, INVALID_HANDLE_VALUE);
     EXPECT_EQ(data.nFileSizeLow, 5u);
     EXPECT_EQ(data.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL));
@@ -372,22 +338,16 @@ TEST(Files, AttributesMoveAndCopy)
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(GetFileAttributesW(u"\\none\\none"), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-    EXPECT_EQ(Open(u"\\app\\locked.txt", GENERIC_WRITE, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-    EXPECT_FALSE(DeleteFileW(u"\\app\\locked.txt"));
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorOf(Open(u"\\app\\locked.txt", GENERIC_WRITE, 0, OPEN_EXISTING)), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorOf(DeleteFileW(u"\\app\\locked.txt")), ERROR_ACCESS_DENIED);
 
-    EXPECT_FALSE(MoveFileW(u"\\app\\a.txt", u"\\app\\B.txt"));
-    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(ErrorOf(MoveFileW(u"\\app\\a.txt", u"\\app\\B.txt")), ERROR_ALREADY_EXISTS);
     EXPECT_TRUE(MoveFileW(u"\\app\\a.txt", u"\\app\\c.txt"));
     EXPECT_EQ(device.ReadHostFile("app/c.txt"), "A");
-    EXPECT_FALSE(MoveFileW(u"\\app\\a.txt", u"\\app\\d.txt"));
-    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ErrorOf(MoveFileW(u"\\app\\a.txt", u"\\app\\d.txt")), ERROR_FILE_NOT_FOUND);
 
-    EXPECT_FALSE(CopyFileW(u"\\app\\c.txt", u"\\app\\b.txt", TRUE));
-    EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+    EXPECT_EQ(ErrorOf(CopyFileW(u"\\app\\c.txt", u"\\app\\b.txt", TRUE)), ERROR_FILE_EXISTS);
     EXPECT_TRUE(CopyFileW(u"\\app\\c.txt", u"\\app\\b.txt", FALSE));
     EXPECT_EQ(device.ReadHostFile("app/b.txt"), "A");
-    EXPECT_FALSE(CopyFileW(u"\\app", u"\\app2", FALSE));
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorOf(CopyFileW(u"\\app", u"\\app2", FALSE)), ERROR_ACCESS_DENIED);
 }

@@ -1,43 +1,12 @@
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
-
 #include "JxFile.h"
 #include "gtest/gtest.h"
-#include "temp_device.h"
+#include "tool_run.h"
 #include "wce/wstring.h"
 
-namespace fs = std::filesystem;
-
 namespace {
-
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 // Files with upper case, nesting, an empty file, and names whose order differs between
 // UTF-16 units and UTF-8 bytes (U+1F600 is a surrogate pair, below U+E000 in units).
@@ -61,25 +30,14 @@ protected:
         for (const auto& [name, data] : kTree) m_device.WriteHostFile("SDMMC/skin/" + name, data);
     }
 
-    Result Run(const std::string& arguments) const
-    {
-        const std::string out = m_device.Host("stdout.txt");
-        const std::string err = m_device.Host("stderr.txt");
-        std::string command = std::string("'") + PACKTOOL_PATH + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
-        Result result;
-        int raw = std::system(command.c_str());
-        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        result.out = ReadText(out);
-        result.err = ReadText(err);
-        return result;
-    }
+    ToolResult Run(const std::string& arguments) const { return RunTool(PACKTOOL_PATH, arguments, m_device); }
 
     std::string Quoted(const std::string& relative) const { return "'" + m_device.Host(relative) + "'"; }
 
     // Names in the order "list" prints them.
     std::vector<std::string> Listed(const std::string& archive, const std::string& password) const
     {
-        Result r = Run("list --password " + password + " " + Quoted(archive));
+        ToolResult r = Run("list --password " + password + " " + Quoted(archive));
         EXPECT_EQ(0, r.status) << r.err;
         std::vector<std::string> names;
         for (const std::string& line : Lines(r.out))
@@ -104,7 +62,7 @@ protected:
 
 TEST_F(PacktoolTest, CreatedArchivesReadOnTheUnitAndExtractAgain)
 {
-    Result r = Run("create --password Skin " + Quoted("SDMMC/skin.pack") + " " + Quoted("SDMMC/skin"));
+    ToolResult r = Run("create --password Skin " + Quoted("SDMMC/skin.pack") + " " + Quoted("SDMMC/skin"));
     ASSERT_EQ(0, r.status) << r.err;
     EXPECT_NE(std::string::npos, r.out.find("6 entries")) << r.out;
     EXPECT_NE(std::string::npos, r.err.find("create [100%]")) << r.err;
@@ -123,7 +81,7 @@ TEST_F(PacktoolTest, CreatedArchivesReadOnTheUnitAndExtractAgain)
     for (const auto& [name, data] : kTree) {
         std::u16string lower = Utf8ToWide(name);
         for (auto& c : lower) c = WCharLower(c);
-        EXPECT_EQ(data, ReadText(m_device.Host("out/" + WideToUtf8(lower)))) << name;
+        EXPECT_EQ(data, ReadHostBytes(m_device.Host("out/" + WideToUtf8(lower)))) << name;
     }
 }
 
@@ -138,12 +96,12 @@ TEST_F(PacktoolTest, AnArchiveWrittenIntoItsFolderDoesNotPackItself)
 TEST_F(PacktoolTest, VerifyFindsWrongPasswordsAndDamagedEntries)
 {
     ASSERT_EQ(0, Run("create --password pw " + Quoted("SDMMC/skin.pack") + " " + Quoted("SDMMC/skin")).status);
-    Result r = Run("verify " + Quoted("SDMMC/skin.pack"));
+    ToolResult r = Run("verify " + Quoted("SDMMC/skin.pack"));
     EXPECT_EQ(1, r.status);
     EXPECT_NE(std::string::npos, r.err.find("wrong password?")) << r.err;
 
     // The last entry's zlib trailer loses a bit: it no longer inflates.
-    std::string bytes = ReadText(m_device.Host("SDMMC/skin.pack"));
+    std::string bytes = ReadHostBytes(m_device.Host("SDMMC/skin.pack"));
     bytes.back() ^= 1;
     m_device.WriteHostFile("SDMMC/skin.pack", bytes);
     r = Run("verify --password pw " + Quoted("SDMMC/skin.pack"));
@@ -160,13 +118,13 @@ TEST_F(PacktoolTest, VerifyFindsWrongPasswordsAndDamagedEntries)
     EXPECT_EQ("<failed>", ReadEntry(u"\\SDMMC\\skin.pack\\" + Utf8ToWide(kEntries.back()), u"pw"));
     EXPECT_EQ("alpha", ReadEntry(u"\\SDMMC\\skin.pack\\a.txt", u"pw"));
     EXPECT_EQ(1, Run("extract --password pw " + Quoted("SDMMC/skin.pack") + " " + Quoted("out")).status);
-    EXPECT_EQ("alpha", ReadText(m_device.Host("out/a.txt")));
+    EXPECT_EQ("alpha", ReadHostBytes(m_device.Host("out/a.txt")));
 }
 
 TEST_F(PacktoolTest, CreateRefusesFilesThatBecomeOneEntryAndMissingFolders)
 {
     m_device.WriteHostFile("SDMMC/skin/A.TXT", "upper");
-    Result r = Run("create " + Quoted("SDMMC/x.pack") + " " + Quoted("SDMMC/skin"));
+    ToolResult r = Run("create " + Quoted("SDMMC/x.pack") + " " + Quoted("SDMMC/skin"));
     EXPECT_EQ(1, r.status);
     EXPECT_NE(std::string::npos, r.err.find("become the same entry a.txt")) << r.err;
     EXPECT_FALSE(m_device.HostExists("SDMMC/x.pack"));
@@ -181,12 +139,12 @@ TEST_F(PacktoolTest, WrongArgumentsGiveStatusTwoAndOneLine)
 {
     for (const char* arguments : {"", "frobnicate", "create only-one", "list a b", "extract a", "list --bogus a",
                                   "verify a --password", "create --password a --password b x y"}) {
-        Result r = Run(arguments);
+        ToolResult r = Run(arguments);
         EXPECT_EQ(2, r.status) << arguments;
         EXPECT_EQ(1u, Lines(r.err).size()) << arguments << ": " << r.err;
         EXPECT_EQ(0u, r.err.rfind("packtool: ", 0)) << r.err;
     }
-    Result help = Run("--help");
+    ToolResult help = Run("--help");
     EXPECT_EQ(0, help.status);
     EXPECT_EQ(0u, help.out.rfind("usage:", 0));
 }

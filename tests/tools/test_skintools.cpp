@@ -1,38 +1,12 @@
 // skintext and skincheck, run as the people who write skins run them.
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <algorithm>
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
-
 #include "gtest/gtest.h"
-#include "temp_device.h"
+#include "tool_run.h"
 
 namespace {
-
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 // UTF-16LE bytes with the mark, for ASCII text.
 std::string Utf16(const std::string& ascii)
@@ -44,29 +18,16 @@ std::string Utf16(const std::string& ascii)
 
 class SkinToolsTest : public ::testing::Test {
 protected:
-    Result Run(const char* program, const std::string& arguments) const
-    {
-        const std::string out = m_device.Host("stdout.txt");
-        const std::string err = m_device.Host("stderr.txt");
-        std::string command = std::string("'") + program + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
-        Result result;
-        int raw = std::system(command.c_str());
-        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        result.out = ReadBytes(out);
-        result.err = ReadBytes(err);
-        return result;
-    }
-    Result SkinText(const std::string& arguments) const { return Run(SKINTEXT_PATH, arguments); }
-    Result SkinCheck(const std::string& arguments) const { return Run(SKINCHECK_PATH, arguments); }
-    Result PackTool(const std::string& arguments) const { return Run(PACKTOOL_PATH, arguments); }
+    ToolResult SkinText(const std::string& arguments) const { return RunTool(SKINTEXT_PATH, arguments, m_device); }
+    ToolResult SkinCheck(const std::string& arguments) const { return RunTool(SKINCHECK_PATH, arguments, m_device); }
+    ToolResult PackTool(const std::string& arguments) const { return RunTool(PACKTOOL_PATH, arguments, m_device); }
 
     std::string Quoted(const std::string& relative) const { return "'" + m_device.Host(relative) + "'"; }
     // The device path the tools give the framework for a host file below the temp folder.
     std::string Device(const std::string& relative) const
     {
         std::string path = m_device.Host(relative);
-        for (char& c : path)
-            if ('/' == c) c = '\\';
+        std::replace(path.begin(), path.end(), '/', '\\');
         return path;
     }
 
@@ -90,37 +51,39 @@ TEST_F(SkinToolsTest, SkinTextWritesUtf16WithTheMarkAndCrLf)
 {
     // A UTF-8 mark, each kind of line end, a letter outside the BMP (a surrogate pair).
     m_device.WriteHostFile("in.xml", "\xEF\xBB\xBF<a/>\n<b/>\r\n<c/>\r\xF0\x9F\x98\x80");
-    Result r = SkinText(Quoted("in.xml") + " " + Quoted("out.xml"));
+    ToolResult r = SkinText(Quoted("in.xml") + " " + Quoted("out.xml"));
     ASSERT_EQ(0, r.status) << r.err;
     std::string expected = Utf16("<a/>\r\n<b/>\r\n<c/>\r\n") + std::string("\x3D\xD8\x00\xDE", 4);
-    EXPECT_EQ(expected, ReadBytes(m_device.Host("out.xml")));
+    EXPECT_EQ(expected, ReadHostBytes(m_device.Host("out.xml")));
 }
 
 TEST_F(SkinToolsTest, SkinTextRefusesBrokenUtf8AndNul)
 {
-    m_device.WriteHostFile("overlong.ini", "a=1\nb=\xC0\xAF\n");
-    m_device.WriteHostFile("surrogate.ini", "a=\xED\xA0\x80\n");
-    m_device.WriteHostFile("cut.ini", "a=\xE2\x82");
-    m_device.WriteHostFile("nul.ini", std::string("a=1\n\nb=\0\n", 9));
-    for (const char* name : {"overlong.ini", "surrogate.ini", "cut.ini", "nul.ini"}) {
-        Result r = SkinText(Quoted(name) + " " + Quoted("out.ini"));
-        EXPECT_EQ(1, r.status) << name;
+    const std::pair<std::string, const char*> cases[] = {
+        {"a=1\nb=\xC0\xAF\n", "invalid UTF-8 on line 2"},  // overlong
+        {"a=\xED\xA0\x80\n", "invalid UTF-8 on line 1"},     // a surrogate
+        {"a=\xE2\x82", "invalid UTF-8 on line 1"},             // cut short
+        {std::string("a=1\n\nb=\0\n", 9), "a NUL character on line 3"},
+    };
+    for (const auto& [bytes, error] : cases) {
+        m_device.WriteHostFile("bad.ini", bytes);
+        ToolResult r = SkinText(Quoted("bad.ini") + " " + Quoted("out.ini"));
+        EXPECT_EQ(1, r.status) << error;
+        EXPECT_NE(std::string::npos, r.err.find(error)) << r.err;
     }
-    EXPECT_NE(std::string::npos, SkinText(Quoted("overlong.ini") + " " + Quoted("o")).err.find("invalid UTF-8 on line 2"));
-    EXPECT_NE(std::string::npos, SkinText(Quoted("nul.ini") + " " + Quoted("o")).err.find("a NUL character on line 3"));
 
     EXPECT_EQ(2, SkinText(Quoted("missing.ini") + " " + Quoted("out.ini")).status);
-    EXPECT_EQ(2, SkinText(Quoted("cut.ini")).status);
-    EXPECT_EQ(2, SkinText("--bogus " + Quoted("cut.ini") + " " + Quoted("o")).status);
+    EXPECT_EQ(2, SkinText(Quoted("bad.ini")).status);
+    EXPECT_EQ(2, SkinText("--bogus " + Quoted("bad.ini") + " " + Quoted("o")).status);
 }
 
 TEST_F(SkinToolsTest, SkinTextFolderModeConvertsTextAndCopiesTheRest)
 {
     WriteSources();
-    Result r = SkinText(Quoted("src") + " " + Quoted("skin"));
+    ToolResult r = SkinText(Quoted("src") + " " + Quoted("skin"));
     ASSERT_EQ(0, r.status) << r.err;
-    EXPECT_EQ(Utf16("title=Update\r\nline=a\\xb\r\n"), ReadBytes(m_device.Host("skin/language/english.ini")));
-    EXPECT_EQ(std::string("notes\0\x01\xFF", 8), ReadBytes(m_device.Host("skin/notes/readme.txt")));
+    EXPECT_EQ(Utf16("title=Update\r\nline=a\\xb\r\n"), ReadHostBytes(m_device.Host("skin/language/english.ini")));
+    EXPECT_EQ(std::string("notes\0\x01\xFF", 8), ReadHostBytes(m_device.Host("skin/notes/readme.txt")));
     EXPECT_TRUE(m_device.HostExists("skin/wnd/Good.dlg.xml"));
 }
 
@@ -129,7 +92,7 @@ TEST_F(SkinToolsTest, SkinCheckPrintsTheFrameworksLinesForFailingFiles)
     WriteSources();
     ASSERT_EQ(0, SkinText(Quoted("src") + " " + Quoted("skin")).status);
 
-    Result r = SkinCheck(Quoted("skin"));
+    ToolResult r = SkinCheck(Quoted("skin"));
     EXPECT_EQ(1, r.status);
     const std::string bad = m_device.Host("skin/wnd/Bad.dlg.xml");
     const std::string badDevice = Device("skin/wnd/Bad.dlg.xml");
@@ -155,7 +118,7 @@ TEST_F(SkinToolsTest, SkinCheckReadsFilesInsideAnArchive)
 {
     WriteSources();
     ASSERT_EQ(0, SkinText(Quoted("src") + " " + Quoted("skin")).status);
-    Result r = PackTool("create --password Skin " + Quoted("skin.pack") + " " + Quoted("skin"));
+    ToolResult r = PackTool("create --password Skin " + Quoted("skin.pack") + " " + Quoted("skin"));
     ASSERT_EQ(0, r.status) << r.err;
 
     const std::string archive = m_device.Host("skin.pack");

@@ -1,0 +1,42 @@
+// Runs a command-line tool as its users do and reads what it leaves behind.
+#pragma once
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+
+#include "temp_device.h"
+
+struct ToolResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+inline std::string ReadHostBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// The arguments arrive quoted for the shell; the output goes through files on the device.
+inline ToolResult RunTool(const std::string& program, const std::string& arguments, const TempDevice& device)
+{
+    const std::string out = device.Host("stdout.txt");
+    const std::string err = device.Host("stderr.txt");
+    int raw = std::system(("'" + program + "' " + arguments + " >'" + out + "' 2>'" + err + "'").c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadHostBytes(out), ReadHostBytes(err)};
+}
