@@ -1,6 +1,7 @@
 #include "ToolSupport.h"
 
-#include <filesystem>
+#include <cstring>
+#include <fstream>
 #include <unistd.h>
 
 #include "wce/host.h"
@@ -38,6 +39,30 @@ int UsageError(const char* program, const std::string& message)
 {
     std::fprintf(stderr, "%s: %s (try --help)\n", program, message.c_str());
     return 2;
+}
+
+bool HelpAsked(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
+    return false;
+}
+
+std::string ReadPackageCommand(int argc, char** argv, std::string& command)
+{
+    if (argc < 2) return "missing command";
+    command = argv[1];
+    const std::string& c = command;
+    if (c != "create" && c != "list" && c != "verify" && c != "extract") return "unknown command '" + c + "'";
+    return "";
+}
+
+bool WriteHostFile(const std::filesystem::path& path, const void* data, std::size_t size)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+    file.close();
+    return !file.fail();
 }
 
 }  // namespace tool

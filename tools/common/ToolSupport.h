@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 namespace tool {
@@ -25,5 +26,15 @@ private:
 
 // The exit status for a wrong command line, after a one-line message.
 int UsageError(const char* program, const std::string& message);
+
+// Whether "--help" or "-h" stands anywhere on the command line.
+bool HelpAsked(int argc, char** argv);
+
+// The package tools' first argument: create, list, verify or extract. Returns an empty
+// string when command is one of them, else what is wrong.
+std::string ReadPackageCommand(int argc, char** argv, std::string& command);
+
+// Replaces path with size bytes from data; false when they cannot all be written.
+bool WriteHostFile(const std::filesystem::path& path, const void* data, std::size_t size);
 
 }  // namespace tool

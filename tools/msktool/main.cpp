@@ -1,6 +1,6 @@
 // msktool: builds, lists, verifies and extracts MSK update packages.
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -44,10 +44,9 @@ struct Options {
 // Returns an empty string on success, else what is wrong.
 std::string ParseArguments(int argc, char** argv, Options& options)
 {
-    if (argc < 2) return "missing command";
-    options.command = argv[1];
+    std::string problem = tool::ReadPackageCommand(argc, argv, options.command);
+    if (!problem.empty()) return problem;
     const std::string& c = options.command;
-    if (c != "create" && c != "list" && c != "verify" && c != "extract") return "unknown command '" + c + "'";
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
         auto value = [&](std::string& out) {
@@ -161,10 +160,7 @@ int Create(const Options& options)
         std::fprintf(stderr, "%s: the package would exceed 4 GiB\n", kProgram);
         return 1;
     }
-    std::ofstream file(out, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) {
+    if (!tool::WriteHostFile(out, bytes.data(), bytes.size())) {
         std::fprintf(stderr, "%s: cannot write %s\n", kProgram, out.c_str());
         return 1;
     }
@@ -260,11 +256,10 @@ int Extract(const Options& options)
 
 int main(int argc, char** argv)
 {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(kHelp, stdout);
-            return 0;
-        }
+    if (tool::HelpAsked(argc, argv)) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
     Options options;
     std::string problem = ParseArguments(argc, argv, options);
     if (!problem.empty()) return tool::UsageError(kProgram, problem);

@@ -1,10 +1,8 @@
 #include "PackBuilder.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "BuildSupport.h"
 #include "JXPackCommon.h"
 #include "JXPackFormat.h"
 #include "wce/wstring.h"
@@ -12,37 +10,12 @@
 
 namespace fs = std::filesystem;
 
+using tool::AppendLe32;
+using tool::AppendName;
+using tool::PadToWord;
+using tool::PutLe32;
+
 namespace {
-
-void PutLe32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) { JxWriteLe32(out.data() + at, v); }
-
-void AppendLe32(std::vector<std::uint8_t>& out, std::uint32_t v)
-{
-    out.resize(out.size() + 4);
-    PutLe32(out, out.size() - 4, v);
-}
-
-void AppendName(std::vector<std::uint8_t>& out, const std::u16string& name)
-{
-    for (char16_t c : name) {
-        out.push_back(static_cast<std::uint8_t>(c));
-        out.push_back(static_cast<std::uint8_t>(c >> 8));
-    }
-    out.push_back(0);
-    out.push_back(0);
-}
-
-void PadToWord(std::vector<std::uint8_t>& out) { out.resize((out.size() + 3) & ~std::size_t(3), 0); }
-
-std::string Deflate(const std::string& plain, int level)
-{
-    uLongf size = compressBound(plain.size());
-    std::string packed(size, '\0');
-    compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(plain.data()),
-              plain.size(), level);
-    packed.resize(size);
-    return packed;
-}
 
 std::uint32_t Crc(const std::string& bytes)
 {
@@ -88,7 +61,7 @@ PackImage BuildPackImage(const std::vector<PackBuildEntry>& entries, const std::
     // The data follows the block; offsets are absolute.
     std::uint32_t offset = static_cast<std::uint32_t>(kJxPackHeadSize + block.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        std::string packed = Deflate(entries[i].data, level);
+        std::string packed = tool::Deflate(entries[i].data, level);
         std::size_t at = image.recordOffsets[i];
         PutLe32(block, at + 4, Crc(entries[i].data));
         PutLe32(block, at + 8, static_cast<std::uint32_t>(entries[i].data.size()));
@@ -135,43 +108,30 @@ void SortPackEntries(std::vector<PackBuildEntry>& entries)
 bool CollectPackEntries(const std::string& folder, std::vector<PackBuildEntry>& entries, std::string& error,
                         const std::string& skipPath)
 {
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) {
-        error = "not a folder: " + folder;
-        return false;
-    }
     std::vector<PackBuildEntry> found;
     std::vector<std::string> sources;  // host paths, for the messages
-    for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
-        if (!it->is_regular_file(ec)) continue;
-        if (!skipPath.empty() && fs::equivalent(it->path(), skipPath, ec)) continue;
-        std::string relative = fs::relative(it->path(), folder, ec).generic_string();
+    bool walked = tool::WalkFolder(folder, [&](const tool::FolderItem& item, std::string& problem) {
+        std::error_code ec;
+        if (item.isDirectory || (!skipPath.empty() && fs::equivalent(item.path, skipPath, ec))) return true;
         PackBuildEntry entry;
-        entry.name = PackEntryName(Utf8ToWide(relative));
+        entry.name = PackEntryName(Utf8ToWide(item.relative));
         if (entry.name.size() >= static_cast<std::size_t>(kJxPackMaxNameUnits)) {
-            error = "path too long for an archive entry (259 UTF-16 units at most): " + relative;
+            problem = "path too long for an archive entry (259 UTF-16 units at most): " + item.relative;
             return false;
         }
-        std::ifstream in(it->path(), std::ios::binary);
-        std::ostringstream all;
-        all << in.rdbuf();
-        if (!in) {
-            error = "cannot read " + it->path().string();
+        if (!tool::ReadHostFile(item.path, entry.data)) {
+            problem = "cannot read " + item.path.string();
             return false;
         }
-        entry.data = all.str();
         if (entry.data.size() > 0xFFFFFFFFull) {
-            error = "file too large for an archive entry: " + it->path().string();
+            problem = "file too large for an archive entry: " + item.path.string();
             return false;
         }
         found.push_back(std::move(entry));
-        sources.push_back(relative);
-    }
-    if (ec) {
-        error = "cannot list " + folder + ": " + ec.message();
-        return false;
-    }
+        sources.push_back(item.relative);
+        return true;
+    }, error);
+    if (!walked) return false;
     std::vector<std::size_t> order(found.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
     std::sort(order.begin(), order.end(),

@@ -1,6 +1,5 @@
 // packtool: builds, lists, verifies and extracts .pack resource archives.
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -42,10 +41,9 @@ struct Options {
 // Returns an empty string on success, else what is wrong.
 std::string ParseArguments(int argc, char** argv, Options& options)
 {
-    if (argc < 2) return "missing command";
-    options.command = argv[1];
+    std::string problem = tool::ReadPackageCommand(argc, argv, options.command);
+    if (!problem.empty()) return problem;
     const std::string& c = options.command;
-    if (c != "create" && c != "list" && c != "verify" && c != "extract") return "unknown command '" + c + "'";
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--password") {
@@ -226,10 +224,7 @@ int Create(const Options& options)
         std::fprintf(stderr, "%s: the archive would exceed 4 GiB\n", kProgram);
         return 1;
     }
-    std::ofstream file(out, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) {
+    if (!tool::WriteHostFile(out, bytes.data(), bytes.size())) {
         Fail(out, "cannot write");
         return 1;
     }
@@ -298,10 +293,7 @@ int Extract(const Options& options)
             const fs::path target = folder / WideToUtf8(relative);
             std::error_code ec;
             fs::create_directories(target.parent_path(), ec);
-            std::ofstream file(target, std::ios::binary | std::ios::trunc);
-            file.write(plain.data(), static_cast<std::streamsize>(plain.size()));
-            file.close();
-            if (!file) problem = "cannot write " + target.string();
+            if (!tool::WriteHostFile(target, plain.data(), plain.size())) problem = "cannot write " + target.string();
         }
         if (!problem.empty()) {
             Fail(path, "entry " + WideToUtf8(name) + ": " + problem);
@@ -319,11 +311,10 @@ int Extract(const Options& options)
 
 int main(int argc, char** argv)
 {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(kHelp, stdout);
-            return 0;
-        }
+    if (tool::HelpAsked(argc, argv)) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
     Options options;
     std::string problem = ParseArguments(argc, argv, options);
     if (!problem.empty()) return tool::UsageError(kProgram, problem);
