@@ -20,14 +20,12 @@ public:
     BOOL LoadFromFile(LPCWSTR pFilePath, BOOL bPerPixelAlpha);
     virtual BOOL SaveFile(LPCWSTR pFilePath);
     virtual BOOL LoadFromHBitmap(HBITMAP hBitmap);
-    virtual BOOL MakeACopy(CWceUiGenericBitmap** ppCopyBmp);
-    virtual BOOL SetPerPixelAlpha(BOOL bPerPixelAlpha);
     // Multiplies each color channel by the pixel's alpha and turns per-pixel alpha on.
     BOOL PreMulAlpha();
 
-    virtual BOOL AlphaBlend(int x, int y, int w, int h, CWceUiGenericBitmap* pSrcBmp, int sx, int sy,
-                            BLENDFUNCTION blendFunction);
-    virtual BOOL MixColor(int x, int y, int w, int h, COLORREF crColor, int nAlpha);
-    virtual BOOL Rotate(WCEUI_ROTATE_ANGLE eAngle, CWceUiGenericBitmap** ppRotatedBmp);
+protected:
+    virtual CWceUiGenericBitmap* impNewSameKind(BOOL bCopy, DWORD* pdwObjectSize);
+    virtual BOOL impCheckBlendSource(CWceUiGenericBitmap* pSrcBmp, BOOL bPerPixel);
+    virtual const JxPixelLoops& impGetPixelLoops() const;
 };
 WCEUI_DYNCREATE_END(CWceUi32Bitmap, CWceUiGenericBitmap)

@@ -26,14 +26,14 @@ public:
     // The BMP file and, with per-pixel alpha, the plane as an ".alpha" file.
     BOOL SaveFileAndAlpha(LPCWSTR pFilePath, LPCWSTR pAlphaPath);
     virtual BOOL LoadFromHBitmap(HBITMAP hBitmap);
-    virtual BOOL MakeACopy(CWceUiGenericBitmap** ppCopyBmp);
+    // Turning per-pixel alpha on gives a bitmap without a plane a transparent one.
     virtual BOOL SetPerPixelAlpha(BOOL bPerPixelAlpha);
     // Locks the pixels like GetHBitmap; the caller ends with Unlock.
     HBITMAP GetBmpData(void** ppBits, BYTE** ppAlphaBits);
 
-    virtual BOOL AlphaBlend(int x, int y, int w, int h, CWceUiGenericBitmap* pSrcBmp, int sx, int sy,
-                            BLENDFUNCTION blendFunction);
-    virtual BOOL MixColor(int x, int y, int w, int h, COLORREF crColor, int nAlpha);
-    virtual BOOL Rotate(WCEUI_ROTATE_ANGLE eAngle, CWceUiGenericBitmap** ppRotatedBmp);
+protected:
+    virtual CWceUiGenericBitmap* impNewSameKind(BOOL bCopy, DWORD* pdwObjectSize);
+    virtual BOOL impCheckBlendSource(CWceUiGenericBitmap* pSrcBmp, BOOL bPerPixel);
+    virtual const JxPixelLoops& impGetPixelLoops() const;
 };
 WCEUI_DYNCREATE_END(CWceUi565Bitmap, CWceUiGenericBitmap)

@@ -1,5 +1,6 @@
 #include "WceUiGenericBitmap.h"
 
+#include <cstring>
 #include <new>
 
 #include "JXBmp.h"
@@ -57,6 +58,29 @@ private:
     HGDIOBJ m_hOld;
 };
 
+// "<class>::<method>" as a check's operation name. Checks evaluate it only when they fail.
+class COperationName {
+public:
+    COperationName(LPCWSTR pClass, LPCWSTR pMethod)
+    {
+        size_t n = 0;
+        impAppend(n, pClass);
+        impAppend(n, u"::");
+        impAppend(n, pMethod);
+        m_szName[n] = '\0';
+    }
+    const char* Get() const { return m_szName; }
+
+private:
+    // Class and method names are ASCII.
+    void impAppend(size_t& n, LPCWSTR p)
+    {
+        for (; p && *p && n + 1 < sizeof(m_szName); ++p) m_szName[n++] = static_cast<char>(*p);
+    }
+
+    char m_szName[80];
+};
+
 }  // namespace
 
 CWceUiGenericBitmap::CWceUiGenericBitmap()
@@ -102,6 +126,134 @@ void CWceUiGenericBitmap::GetPixelArray(JxPixelArray& array) const
     array.nHeight = pData->bm.bmHeight;
     array.nRowBytes = pData->bm.bmWidthBytes;
     array.nAlphaRowBytes = (pData->bm.bmWidth + 1) & ~1;
+}
+
+BOOL CWceUiGenericBitmap::impCreateDIB(LPCWSTR pMethod, int nBitsPixel, int nWidth, int nHeight, const void* pBits,
+                                       const BYTE* pAlphaBits, BOOL bPerPixelAlpha)
+{
+    if (!WCEUI_CHECK(COperationName(GetClassName(), pMethod).Get(), nWidth > 0)) return FALSE;
+    if (!WCEUI_CHECK(COperationName(GetClassName(), pMethod).Get(), nHeight > 0)) return FALSE;
+    ResetAttributes();
+    m_pJxBmp->Release();
+
+    void* pNewBits = NULL;
+    HBITMAP hBitmap = 16 == nBitsPixel ? CreateEmptyDIB565(nWidth, nHeight, &pNewBits)
+                                       : CreateEmptyDIB32(nWidth, nHeight, &pNewBits);
+    if (!hBitmap) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::%s, call CreateDibSection fail, GetLastError = %d", GetClassName(), pMethod,
+                    GetLastError());
+        return FALSE;
+    }
+    BITMAP bm;
+    if (!GetObject(hBitmap, sizeof(bm), &bm)) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::%s, call GetObject fail ,GetLastError = %d", GetClassName(), pMethod,
+                    GetLastError());
+        DeleteObject(hBitmap);
+        return FALSE;
+    }
+    if (pBits) memcpy(pNewBits, pBits, JxGetBitmapDataLen(nWidth, nHeight, nBitsPixel));
+    BYTE* pAlpha = NULL;
+    if (pAlphaBits) {
+        DWORD dwAlphaSize = JxGet565AlphaLen(nWidth, nHeight);
+        pAlpha = new (std::nothrow) BYTE[dwAlphaSize];
+        if (!pAlpha) {
+            JxWriteLogW(JX_LOG_ERROR, u"%s::%s, new fail, dwAlphaSize = %u", GetClassName(), pMethod, dwAlphaSize);
+            DeleteObject(hBitmap);
+            return FALSE;
+        }
+        memcpy(pAlpha, pAlphaBits, dwAlphaSize);
+    }
+    if (!m_pJxBmp->Allocate()) {
+        DeleteObject(hBitmap);
+        delete[] pAlpha;
+        return FALSE;
+    }
+    JxBmpData* pData = m_pJxBmp->GetData();
+    pData->hBitmap = hBitmap;
+    pData->pBmpBits = pNewBits;
+    pData->bm = bm;
+    pData->pAlphaBits = pAlpha;
+    m_bPerPixelAlpha = bPerPixelAlpha;
+    return TRUE;
+}
+
+void CWceUiGenericBitmap::impShareOrCopy(const CWceUiGenericBitmap& bmpSrc, LPCWSTR pCreateMethod)
+{
+    const JxBmpData* pSrcData = bmpSrc.m_pJxBmp->GetData();
+    if (-1 == pSrcData->nRefs && pSrcData->hBitmap) {
+        // The owner may be writing through its pointers: this copy gets pixels of its own.
+        if (!impCreateDIB(pCreateMethod, pSrcData->bm.bmBitsPixel, pSrcData->bm.bmWidth, pSrcData->bm.bmHeight,
+                          pSrcData->pBmpBits, pSrcData->pAlphaBits, bmpSrc.m_bPerPixelAlpha))
+            JxWriteLogW(JX_LOG_ERROR, u"%s(bmpSrc), Call %s failed", GetClassName(), pCreateMethod);
+    } else {
+        m_pJxBmp->Share(*bmpSrc.m_pJxBmp);
+    }
+    CopyAttributes(bmpSrc);
+}
+
+BOOL CWceUiGenericBitmap::impLoadFromHBitmap(int nBitsPixel, HBITMAP hBitmap)
+{
+    ResetAttributes();
+    if (!m_pJxBmp->Allocate()) return FALSE;
+    if (!m_pJxBmp->CopyHBitmap(nBitsPixel, hBitmap)) {
+        m_pJxBmp->Release();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BYTE* CWceUiGenericBitmap::impReadBmpFile(LPCWSTR pFilePath, int nBitsPixel, BITMAPINFO* pInfo, const BYTE** ppBits)
+{
+    ResetAttributes();
+    m_pJxBmp->Release();
+    if (!WCEUI_CHECK(COperationName(GetClassName(), u"LoadFromFile").Get(), NULL != pFilePath)) return NULL;
+    DWORD nSize = 0;
+    BYTE* pFile = WceUiReadFile(pFilePath, &nSize, WceUiGetPackPassword());
+    if (!pFile) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::LoadFromFile, WceUiReadFile %s failed", GetClassName(), pFilePath);
+        return NULL;
+    }
+    if (!GetBitmapInfoFromBuffer(pFile, nSize, pInfo, ppBits)) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::LoadFromFile, %s is not a valid bitmap", GetClassName(), pFilePath);
+    } else if (nBitsPixel != pInfo->bmiHeader.biBitCount) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::LoadFromFile, %s is not a %d bitmap", GetClassName(), pFilePath, nBitsPixel);
+    } else {
+        return pFile;
+    }
+    delete[] pFile;
+    return NULL;
+}
+
+BOOL CWceUiGenericBitmap::MakeACopy(CWceUiGenericBitmap** ppCopyBmp)
+{
+    if (!WCEUI_CHECK(COperationName(GetClassName(), u"MakeACopy").Get(), NULL != ppCopyBmp)) return FALSE;
+    if (*ppCopyBmp)
+        JxWriteLogW(JX_LOG_WARNING, u"%s::MakeACopy, *ppCopyBmp should be NULL to prevent possible memory leak",
+                    GetClassName());
+    *ppCopyBmp = NULL;
+    DWORD dwObjectSize = 0;
+    CWceUiGenericBitmap* pCopy = impNewSameKind(TRUE, &dwObjectSize);
+    if (!pCopy) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::MakeACopy, new fail, sizeof(%s) = %u", GetClassName(), GetClassName(),
+                    static_cast<unsigned>(dwObjectSize));
+        return FALSE;
+    }
+    if (IsLoaded() && !pCopy->IsLoaded()) {
+        delete pCopy;
+        return FALSE;
+    }
+    *ppCopyBmp = pCopy;
+    return TRUE;
+}
+
+BOOL CWceUiGenericBitmap::SetPerPixelAlpha(BOOL bPerPixelAlpha)
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::SetPerPixelAlpha, IsLoaded() return FALSE", GetClassName());
+        return FALSE;
+    }
+    m_bPerPixelAlpha = bPerPixelAlpha;
+    return TRUE;
 }
 
 BOOL CWceUiGenericBitmap::GetBitMapInfo(BITMAP* pBitmap) const
@@ -482,7 +634,7 @@ BOOL CWceUiGenericBitmap::SetGray()
     return TRUE;
 }
 
-BOOL CWceUiGenericBitmap::AlphaBlend(int, int, int, int, CWceUiGenericBitmap* pSrcBmp, int, int,
+BOOL CWceUiGenericBitmap::AlphaBlend(int x, int y, int w, int h, CWceUiGenericBitmap* pSrcBmp, int sx, int sy,
                                      BLENDFUNCTION blendFunction)
 {
     if (!IsLoaded()) {
@@ -503,6 +655,80 @@ BOOL CWceUiGenericBitmap::AlphaBlend(int, int, int, int, CWceUiGenericBitmap* pS
                     kClass);
         return FALSE;
     }
+    BOOL bPerPixel = AC_SRC_ALPHA == blendFunction.AlphaFormat;
+    if (!impCheckBlendSource(pSrcBmp, bPerPixel)) return FALSE;
+
+    RECT rcDst = JxMakeRect(x, y, w, h), rcSrc = JxMakeRect(sx, sy, w, h);
+    RECT rcDstBound = {0, 0, GetWidth(), GetHeight()};
+    RECT rcSrcBound = {0, 0, pSrcBmp->GetWidth(), pSrcBmp->GetHeight()};
+    RECT rcOutDst, rcOutSrc;
+    if (!CalcBitBltRects(&rcOutDst, &rcOutSrc, &rcDstBound, &rcSrcBound, &rcDst, &rcSrc)) return TRUE;
+    if (!CopyBeforeWrite()) return FALSE;
+
+    JxPixelArray dst, src;
+    GetPixelArray(dst);
+    pSrcBmp->GetPixelArray(src);
+    const JxPixelLoops& loops = impGetPixelLoops();
+    if (EqualRect(&rcOutDst, &rcDstBound) && EqualRect(&rcOutSrc, &rcSrcBound) && EqualRect(&rcOutDst, &rcOutSrc))
+        loops.pfnAlphaBlendWhole(dst, src, bPerPixel, blendFunction.SourceConstantAlpha);
+    else
+        loops.pfnAlphaBlendRect(dst, rcOutDst, src, rcOutSrc, bPerPixel, blendFunction.SourceConstantAlpha);
+    return TRUE;
+}
+
+BOOL CWceUiGenericBitmap::MixColor(int x, int y, int w, int h, COLORREF crColor, int nAlpha)
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::MixColor, IsLoaded() return FALSE", GetClassName());
+        return FALSE;
+    }
+    if (!WCEUI_CHECK(COperationName(GetClassName(), u"MixColor").Get(), ((nAlpha >= 0) && (nAlpha <= 255))))
+        return FALSE;
+    RECT rcArea = JxMakeRect(x, y, w, h), rcBound = {0, 0, GetWidth(), GetHeight()}, rc;
+    if (!IntersectRect(&rc, &rcArea, &rcBound)) return TRUE;
+    if (!CopyBeforeWrite()) return FALSE;
+    JxPixelArray dst;
+    GetPixelArray(dst);
+    const JxPixelLoops& loops = impGetPixelLoops();
+    if (EqualRect(&rc, &rcBound)) loops.pfnMixColorWhole(dst, crColor, nAlpha);
+    else loops.pfnMixColorRect(dst, rc, crColor, nAlpha);
+    return TRUE;
+}
+
+BOOL CWceUiGenericBitmap::Rotate(WCEUI_ROTATE_ANGLE eAngle, CWceUiGenericBitmap** ppRotatedBmp)
+{
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::Rotate, IsLoaded() return FALSE", GetClassName());
+        return FALSE;
+    }
+    if (!WCEUI_CHECK(COperationName(GetClassName(), u"Rotate").Get(), NULL != ppRotatedBmp)) return FALSE;
+    if (eAngle < WCEUI_ROTATE_90 || eAngle > WCEUI_ROTATE_270) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::Rotate, eAngle is Invalid", GetClassName());
+        return FALSE;
+    }
+    if (*ppRotatedBmp)
+        JxWriteLogW(JX_LOG_WARNING, u"%s::Rotate, *ppRotatedBmp should be NULL to prevent possible memory leak",
+                    GetClassName());
+    *ppRotatedBmp = NULL;
+
+    DWORD dwObjectSize = 0;
+    CWceUiGenericBitmap* pRotatedBmp = impNewSameKind(FALSE, &dwObjectSize);
+    if (!pRotatedBmp) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::Rotate, new fail,sizeof(%s)=%u", GetClassName(), GetClassName(),
+                    static_cast<unsigned>(dwObjectSize));
+        return FALSE;
+    }
+    BOOL bQuarter = WCEUI_ROTATE_180 != eAngle;
+    if (!pRotatedBmp->CreateDIB(bQuarter ? GetHeight() : GetWidth(), bQuarter ? GetWidth() : GetHeight())) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::Rotate,call pRotatedBmp->CreateDIB fail", GetClassName());
+        delete pRotatedBmp;
+        return FALSE;
+    }
+    JxPixelArray src, dst;
+    GetPixelArray(src);
+    pRotatedBmp->GetPixelArray(dst);
+    impGetPixelLoops().pfnRotate(src, dst, eAngle);
+    *ppRotatedBmp = pRotatedBmp;
     return TRUE;
 }
 

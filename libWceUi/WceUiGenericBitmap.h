@@ -21,6 +21,7 @@ enum WCEUI_ROTATE_ANGLE {
 
 class CJxBmp;
 struct JxPixelArray;
+struct JxPixelLoops;
 
 class CWceUiGenericBitmap : public CWceUiObject {
     WCEUI_DYNAMIC_BEGIN(CWceUiGenericBitmap, CWceUiObject)
@@ -36,16 +37,16 @@ public:
     virtual BOOL SaveFile(LPCWSTR pFilePath) = 0;
     virtual BOOL LoadFromHBitmap(HBITMAP hBitmap) = 0;
     // A new object of the same kind sharing the pixels; *ppCopyBmp should be null.
-    virtual BOOL MakeACopy(CWceUiGenericBitmap** ppCopyBmp) = 0;
-    virtual BOOL SetPerPixelAlpha(BOOL bPerPixelAlpha) = 0;
-    // Here only the arguments are checked; each kind blends. blendFunction.AlphaFormat
-    // AC_SRC_ALPHA selects the source's per-pixel alpha, else SourceConstantAlpha applies.
+    virtual BOOL MakeACopy(CWceUiGenericBitmap** ppCopyBmp);
+    virtual BOOL SetPerPixelAlpha(BOOL bPerPixelAlpha);
+    // The source must be of the same kind. blendFunction.AlphaFormat AC_SRC_ALPHA selects
+    // the source's per-pixel alpha, else SourceConstantAlpha applies.
     virtual BOOL AlphaBlend(int x, int y, int w, int h, CWceUiGenericBitmap* pSrcBmp, int sx, int sy,
                             BLENDFUNCTION blendFunction);
     // Mixes crColor (a COLORREF) into the rectangle with weight nAlpha (0..255).
-    virtual BOOL MixColor(int x, int y, int w, int h, COLORREF crColor, int nAlpha) = 0;
+    virtual BOOL MixColor(int x, int y, int w, int h, COLORREF crColor, int nAlpha);
     // A new bitmap of the same kind (the caller owns it); *ppRotatedBmp should be null.
-    virtual BOOL Rotate(WCEUI_ROTATE_ANGLE eAngle, CWceUiGenericBitmap** ppRotatedBmp) = 0;
+    virtual BOOL Rotate(WCEUI_ROTATE_ANGLE eAngle, CWceUiGenericBitmap** ppRotatedBmp);
 
     BOOL IsLoaded() const;
     BOOL GetBitMapInfo(BITMAP* pBitmap) const;
@@ -94,6 +95,23 @@ protected:
     BOOL CopyBeforeWrite();
     // The pixel array for the loops; the block must be loaded.
     void GetPixelArray(JxPixelArray& array) const;
+
+    // The kinds' creators and loaders share these. pMethod is the kind's public operation, as
+    // its messages name it (u"CreateDIB565"); the class name comes from the object.
+    BOOL impCreateDIB(LPCWSTR pMethod, int nBitsPixel, int nWidth, int nHeight, const void* pBits,
+                      const BYTE* pAlphaBits, BOOL bPerPixelAlpha);
+    // For a copy constructor: shares bmpSrc's pixels, or copies them when bmpSrc is locked.
+    void impShareOrCopy(const CWceUiGenericBitmap& bmpSrc, LPCWSTR pCreateMethod);
+    BOOL impLoadFromHBitmap(int nBitsPixel, HBITMAP hBitmap);
+    // The file read and checked to be a BMP of nBitsPixel (the caller deletes it), or null.
+    BYTE* impReadBmpFile(LPCWSTR pFilePath, int nBitsPixel, BITMAPINFO* pInfo, const BYTE** ppBits);
+
+    // What each kind supplies. impNewSameKind: a new empty object of this kind, or with bCopy a
+    // copy of this one; *pdwObjectSize gets the size asked for, for the log when new fails.
+    virtual CWceUiGenericBitmap* impNewSameKind(BOOL bCopy, DWORD* pdwObjectSize) = 0;
+    // The kind's own checks of an AlphaBlend source, after the common ones.
+    virtual BOOL impCheckBlendSource(CWceUiGenericBitmap* pSrcBmp, BOOL bPerPixel) = 0;
+    virtual const JxPixelLoops& impGetPixelLoops() const = 0;
 
     CJxBmp* m_pJxBmp;
     COLORREF m_crTrans;

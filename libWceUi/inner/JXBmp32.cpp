@@ -219,3 +219,6 @@ void JxBmp32Rotate(const JxPixelArray& src, const JxPixelArray& dst, int eAngle)
         }
     }
 }
+
+const JxPixelLoops g_jxBmp32Loops = {JxBmp32AlphaBlendWhole, JxBmp32AlphaBlendRect, JxBmp32MixColorWhole,
+                                     JxBmp32MixColorRect, JxBmp32Rotate};

@@ -15,6 +15,8 @@ void JxBmp32MixColorRect(const JxPixelArray& dst, const RECT& rc, COLORREF crCol
 // Each color channel becomes (c * a) >> 8 with the pixel's own alpha a.
 void JxBmp32PreMulAlpha(const JxPixelArray& dst);
 void JxBmp32Rotate(const JxPixelArray& src, const JxPixelArray& dst, int eAngle);
+// The five above, for CWceUi32Bitmap.
+extern const JxPixelLoops g_jxBmp32Loops;
 
 void Jx32BlendConstSpan(DWORD* pDst, const DWORD* pSrc, long n, int nLevel, int nAlpha);
 void Jx32BlendAlphaSpan(DWORD* pDst, const DWORD* pSrc, long n);

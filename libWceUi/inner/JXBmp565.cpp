@@ -189,3 +189,6 @@ void JxBmp565Rotate(const JxPixelArray& src, const JxPixelArray& dst, int eAngle
         }
     }
 }
+
+const JxPixelLoops g_jxBmp565Loops = {JxBmp565AlphaBlendWhole, JxBmp565AlphaBlendRect, JxBmp565MixColorWhole,
+                                      JxBmp565MixColorRect, JxBmp565Rotate};

@@ -16,6 +16,8 @@ void JxBmp565MixColorWhole(const JxPixelArray& dst, COLORREF crColor, int nAlpha
 void JxBmp565MixColorRect(const JxPixelArray& dst, const RECT& rc, COLORREF crColor, int nAlpha);
 // dst is already created at the turned size; eAngle is 1 (clockwise), 2 or 3.
 void JxBmp565Rotate(const JxPixelArray& src, const JxPixelArray& dst, int eAngle);
+// The five above, for CWceUi565Bitmap.
+extern const JxPixelLoops g_jxBmp565Loops;
 
 // One run of pixels each; the loops above are made of these.
 void Jx565BlendConstSpan(WORD* pDst, const WORD* pSrc, long n, int nLevel, int nAlpha);

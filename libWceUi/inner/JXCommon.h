@@ -61,3 +61,14 @@ struct JxPixelArray {
     // Pixels of the whole array, 565 row padding included.
     long GetPixelCount(int nBytesPerPixel) const { return static_cast<long>(nRowBytes) / nBytesPerPixel * nHeight; }
 };
+
+// One bitmap kind's pixel loops, for the operations that clip and dispatch alike for both
+// kinds (JXBmp565.h and JXBmp32.h describe them).
+struct JxPixelLoops {
+    void (*pfnAlphaBlendWhole)(const JxPixelArray& dst, const JxPixelArray& src, BOOL bPerPixel, int nAlpha);
+    void (*pfnAlphaBlendRect)(const JxPixelArray& dst, const RECT& rcDst, const JxPixelArray& src, const RECT& rcSrc,
+                              BOOL bPerPixel, int nAlpha);
+    void (*pfnMixColorWhole)(const JxPixelArray& dst, COLORREF crColor, int nAlpha);
+    void (*pfnMixColorRect)(const JxPixelArray& dst, const RECT& rc, COLORREF crColor, int nAlpha);
+    void (*pfnRotate)(const JxPixelArray& src, const JxPixelArray& dst, int eAngle);
+};
