@@ -116,17 +116,8 @@ private:
 
     JXPOSITION InsertNode(const TYPE& value, CNode* pPrev, CNode* pNext)
     {
-        if (NULL == m_pNodeFree) {
-            JXPlex<CNode>* pPlex = JXPlex<CNode>::Create(m_pBlocks, m_nBlockSize);
-            if (NULL == pPlex) return NULL;
-            CNode* pNodes = pPlex->GetNodes();
-            for (int i = m_nBlockSize - 1; i >= 0; --i) {
-                pNodes[i].pNext = m_pNodeFree;
-                m_pNodeFree = &pNodes[i];
-            }
-        }
-        CNode* pNode = m_pNodeFree;
-        m_pNodeFree = pNode->pNext;
+        CNode* pNode = JXPlex<CNode>::TakeNode(m_pBlocks, m_pNodeFree, m_nBlockSize);
+        if (NULL == pNode) return NULL;
         pNode->data = value;
         pNode->pPrev = pPrev;
         pNode->pNext = pNext;

@@ -152,21 +152,7 @@ private:
         return NULL;
     }
 
-    CAssoc* NewAssoc()
-    {
-        if (NULL == m_pFreeList) {
-            JXPlex<CAssoc>* pPlex = JXPlex<CAssoc>::Create(m_pBlocks, m_nBlockSize);
-            if (NULL == pPlex) return NULL;
-            CAssoc* pNodes = pPlex->GetNodes();
-            for (int i = m_nBlockSize - 1; i >= 0; --i) {
-                pNodes[i].pNext = m_pFreeList;
-                m_pFreeList = &pNodes[i];
-            }
-        }
-        CAssoc* pAssoc = m_pFreeList;
-        m_pFreeList = pAssoc->pNext;
-        return pAssoc;
-    }
+    CAssoc* NewAssoc() { return JXPlex<CAssoc>::TakeNode(m_pBlocks, m_pFreeList, m_nBlockSize); }
 
     CAssoc** m_pHashTable;
     UINT m_nHashTableSize;

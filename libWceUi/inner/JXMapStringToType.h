@@ -205,22 +205,7 @@ private:
         return NULL;
     }
 
-    CAssoc* NewAssoc()
-    {
-        if (NULL == m_pFreeList) {
-            JXPlex<CAssoc>* pPlex = JXPlex<CAssoc>::Create(m_pBlocks, m_nBlockSize);
-            if (NULL == pPlex) return NULL;
-            // Linked backwards so that the block's first association is taken first.
-            CAssoc* pNodes = pPlex->GetNodes();
-            for (int i = m_nBlockSize - 1; i >= 0; --i) {
-                pNodes[i].pNext = m_pFreeList;
-                m_pFreeList = &pNodes[i];
-            }
-        }
-        CAssoc* pAssoc = m_pFreeList;
-        m_pFreeList = pAssoc->pNext;
-        return pAssoc;
-    }
+    CAssoc* NewAssoc() { return JXPlex<CAssoc>::TakeNode(m_pBlocks, m_pFreeList, m_nBlockSize); }
 
     void FreeAssoc(CAssoc* pAssoc)
     {

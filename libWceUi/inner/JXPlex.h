@@ -37,6 +37,25 @@ struct alignas(alignof(std::max_align_t)) JXPlex {
         return pPlex;
     }
 
+    // Takes a node from the free list, refilling the list with a new block when it is empty.
+    // A block's nodes are linked backwards so that its first node is taken first. Null when
+    // memory runs out.
+    static NODE* TakeNode(JXPlex*& pHead, NODE*& pFreeList, int nBlockSize)
+    {
+        if (NULL == pFreeList) {
+            JXPlex* pPlex = Create(pHead, nBlockSize);
+            if (NULL == pPlex) return NULL;
+            NODE* pNodes = pPlex->GetNodes();
+            for (int i = nBlockSize - 1; i >= 0; --i) {
+                pNodes[i].pNext = pFreeList;
+                pFreeList = &pNodes[i];
+            }
+        }
+        NODE* pNode = pFreeList;
+        pFreeList = pNode->pNext;
+        return pNode;
+    }
+
     static void FreeChain(JXPlex*& pHead)
     {
         while (pHead) {
