@@ -133,8 +133,10 @@ CString& CString::operator+=(LPCWSTR text)
     int add = ClampedLength(text, -1);
     if (add == 0) return *this;
     int length = GetLength();
-    // Keep text alive if it points into our own buffer, which MakeUnique may replace.
-    CString keep(*this);
+    // Text from our own buffer must outlive MakeUnique, which may replace that buffer. Only
+    // then is a reference kept: an extra one always makes MakeUnique copy the whole string.
+    const bool fromSelf = m_pData && text >= m_pData->Units() && text <= m_pData->Units() + length;
+    CString keep = fromSelf ? *this : CString();
     LPWSTR units = MakeUnique(length + add + (length + add) / 2);
     std::memcpy(units + length, text, static_cast<size_t>(add) * sizeof(WCHAR));
     units[length + add] = 0;
