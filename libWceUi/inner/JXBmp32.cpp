@@ -202,22 +202,7 @@ void JxBmp32PreMulAlpha(const JxPixelArray& dst)
 
 void JxBmp32Rotate(const JxPixelArray& src, const JxPixelArray& dst, int eAngle)
 {
-    const int W = src.nWidth, H = src.nHeight;
-    for (int y = 0; y < dst.nHeight; ++y) {
-        DWORD* pDst = reinterpret_cast<DWORD*>(dst.Row(y));
-        if (2 == eAngle) {
-            const DWORD* pSrc = reinterpret_cast<const DWORD*>(src.Row(H - 1 - y));
-            for (int x = 0; x < dst.nWidth; ++x) pDst[x] = pSrc[W - 1 - x];
-        } else if (1 == eAngle) {
-            const BYTE* pBase = src.pBits + 4 * y;
-            for (int x = 0; x < dst.nWidth; ++x)
-                pDst[x] = *reinterpret_cast<const DWORD*>(pBase + static_cast<long>(x) * src.nRowBytes);
-        } else {
-            const BYTE* pBase = src.pBits + 4 * (W - 1 - y);
-            for (int x = 0; x < dst.nWidth; ++x)
-                pDst[x] = *reinterpret_cast<const DWORD*>(pBase + static_cast<long>(H - 1 - x) * src.nRowBytes);
-        }
-    }
+    JxRotatePixels<DWORD>(src, dst, eAngle);
 }
 
 const JxPixelLoops g_jxBmp32Loops = {JxBmp32AlphaBlendWhole, JxBmp32AlphaBlendRect, JxBmp32MixColorWhole,

@@ -170,24 +170,7 @@ void JxBmp565MixColorRect(const JxPixelArray& dst, const RECT& rc, COLORREF crCo
 
 void JxBmp565Rotate(const JxPixelArray& src, const JxPixelArray& dst, int eAngle)
 {
-    const int W = src.nWidth, H = src.nHeight;
-    for (int y = 0; y < dst.nHeight; ++y) {
-        WORD* pDst = reinterpret_cast<WORD*>(dst.Row(y));
-        if (2 == eAngle) {
-            const WORD* pSrc = reinterpret_cast<const WORD*>(src.Row(H - 1 - y));
-            for (int x = 0; x < dst.nWidth; ++x) pDst[x] = pSrc[W - 1 - x];
-        } else if (1 == eAngle) {
-            // Destination (x, y) comes from source column y, row H - 1 - x.
-            const BYTE* pBase = src.pBits + 2 * y;
-            for (int x = 0; x < dst.nWidth; ++x)
-                pDst[x] = *reinterpret_cast<const WORD*>(pBase + static_cast<long>(x) * src.nRowBytes);
-        } else {
-            // Destination (x, y) comes from source column W - 1 - y, row x.
-            const BYTE* pBase = src.pBits + 2 * (W - 1 - y);
-            for (int x = 0; x < dst.nWidth; ++x)
-                pDst[x] = *reinterpret_cast<const WORD*>(pBase + static_cast<long>(H - 1 - x) * src.nRowBytes);
-        }
-    }
+    JxRotatePixels<WORD>(src, dst, eAngle);
 }
 
 const JxPixelLoops g_jxBmp565Loops = {JxBmp565AlphaBlendWhole, JxBmp565AlphaBlendRect, JxBmp565MixColorWhole,

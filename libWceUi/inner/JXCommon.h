@@ -62,6 +62,31 @@ struct JxPixelArray {
     long GetPixelCount(int nBytesPerPixel) const { return static_cast<long>(nRowBytes) / nBytesPerPixel * nHeight; }
 };
 
+// Turns src by a quarter (eAngle 1), a half (2) or three quarters (3) into dst, which the
+// caller made with the turned size. Only the pixel type differs between the kinds.
+template <class PIXEL>
+void JxRotatePixels(const JxPixelArray& src, const JxPixelArray& dst, int eAngle)
+{
+    const int W = src.nWidth, H = src.nHeight;
+    for (int y = 0; y < dst.nHeight; ++y) {
+        PIXEL* pDst = reinterpret_cast<PIXEL*>(dst.Row(y));
+        if (2 == eAngle) {
+            const PIXEL* pSrc = reinterpret_cast<const PIXEL*>(src.Row(H - 1 - y));
+            for (int x = 0; x < dst.nWidth; ++x) pDst[x] = pSrc[W - 1 - x];
+        } else if (1 == eAngle) {
+            // Destination (x, y) comes from source column y, row H - 1 - x.
+            const BYTE* pBase = src.pBits + sizeof(PIXEL) * y;
+            for (int x = 0; x < dst.nWidth; ++x)
+                pDst[x] = *reinterpret_cast<const PIXEL*>(pBase + static_cast<long>(x) * src.nRowBytes);
+        } else {
+            // Destination (x, y) comes from source column W - 1 - y, row x.
+            const BYTE* pBase = src.pBits + sizeof(PIXEL) * (W - 1 - y);
+            for (int x = 0; x < dst.nWidth; ++x)
+                pDst[x] = *reinterpret_cast<const PIXEL*>(pBase + static_cast<long>(H - 1 - x) * src.nRowBytes);
+        }
+    }
+}
+
 // One bitmap kind's pixel loops, for the operations that clip and dispatch alike for both
 // kinds (JXBmp565.h and JXBmp32.h describe them).
 struct JxPixelLoops {
