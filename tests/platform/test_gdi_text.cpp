@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
+#include <filesystem>
+
+#include <unistd.h>
 
 #include "gdi_canvas.h"
 
@@ -296,6 +300,53 @@ TEST(TextFonts, MissingFontFilesFallBackThenFail)
     wce::host::SetFontFile("DejaVu Serif", false, "");
     EXPECT_EQ(sans, Rendered(kSans, u"Serif?"));
     EXPECT_NE(sans, Rendered(Describe(u"DejaVu Serif", -16), u"Serif?"));
+}
+
+TEST(TextFonts, UnderlineStrikeOutAndMonochrome)
+{
+    const struct {
+        BYTE underline, strikeOut, quality;
+    } cases[] = {{1, 0, 0}, {0, 1, 0}, {1, 1, NONANTIALIASED_QUALITY}};
+    for (const auto& k : cases) {
+        Canvas c(32, 120, 40);
+        LOGFONTW lf = Describe(u"DejaVu Sans", -20);
+        lf.lfUnderline = k.underline;
+        lf.lfStrikeOut = k.strikeOut;
+        lf.lfQuality = k.quality;
+        UseFont f(c, lf);
+        SetTextColor(c, RGB(0, 0, 160));
+        SetBkMode(c, TRANSPARENT);
+        TEXTMETRICW tm;
+        ASSERT_TRUE(GetTextMetricsW(c, &tm));
+        const LONG cx = Extent(c, u"ab ab").cx, baseline = 4 + tm.tmAscent;
+        Draw(c, u"ab ab", RECT{4, 4, 120, 40}, 0);
+        auto solidRow = [&](LONG y) {
+            RECT row{4, y, 4 + cx, y + 1};
+            return cx == c.Ink(row) && RGB(0, 0, 160) == GetPixel(c, 4 + cx - 1, y) && 0 == c.Ink(RECT{4 + cx, y, 120, y + 1});
+        };
+        EXPECT_EQ(k.underline != 0, solidRow(baseline + 1));
+        EXPECT_EQ(k.strikeOut != 0, solidRow(baseline - tm.tmAscent / 3));
+        int between = 0;  // pixels neither background nor text colour
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 120; ++x) between += GetPixel(c, x, y) != c.Fill() && GetPixel(c, x, y) != RGB(0, 0, 160);
+        EXPECT_EQ(NONANTIALIASED_QUALITY == k.quality, 0 == between);
+    }
+}
+
+TEST(TextFonts, FontFolderFromTheEnvironment)
+{
+    const auto sans = Rendered(kSans, u"Folder"), mono = Rendered(kMono, u"Folder");
+    auto folder = std::filesystem::temp_directory_path() / ("wce-fonts-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf", folder / "DejaVuSans.ttf",
+                               std::filesystem::copy_options::overwrite_existing);
+    setenv("WCE_FONT_DIR", folder.c_str(), 1);
+    wce::host::SetFontFile("DejaVu Sans", false, "");  // faces open again, from the new folder
+    EXPECT_EQ(mono, Rendered(kSans, u"Folder"));
+    unsetenv("WCE_FONT_DIR");
+    wce::host::SetFontFile("DejaVu Sans", false, "");
+    EXPECT_EQ(sans, Rendered(kSans, u"Folder"));
+    std::filesystem::remove_all(folder);
 }
 
 TEST(TextInput, OddStringsFlagsAndRectanglesStayInside)
