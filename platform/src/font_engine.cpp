@@ -118,8 +118,9 @@ private:
         Glyph glyph;
         FT_Activate_Size(size);
         FT_UInt index = FT_Get_Char_Index(face, cp);
-        if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0 &&
-            (0 == index || FT_Load_Glyph(face, 0, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0))
+        // Monochrome glyphs are hinted for their two levels; advances come from the same load.
+        const FT_Int32 flags = FT_LOAD_NO_BITMAP | (mono ? FT_LOAD_TARGET_MONO : FT_LOAD_DEFAULT);
+        if (FT_Load_Glyph(face, index, flags) != 0 && (0 == index || FT_Load_Glyph(face, 0, flags) != 0))
             return glyph;
         FT_GlyphSlot slot = face->glyph;
         glyph.advance = static_cast<int>((slot->advance.x + 32) >> 6);
