@@ -20,6 +20,7 @@ enum WCEUI_ROTATE_ANGLE {
 };
 
 class CJxBmp;
+class CReadBitmapConfInfo;
 struct JxPixelArray;
 struct JxPixelLoops;
 
@@ -47,6 +48,11 @@ public:
     virtual BOOL MixColor(int x, int y, int w, int h, COLORREF crColor, int nAlpha);
     // A new bitmap of the same kind (the caller owns it); *ppRotatedBmp should be null.
     virtual BOOL Rotate(WCEUI_ROTATE_ANGLE eAngle, CWceUiGenericBitmap** ppRotatedBmp);
+
+    // Loads a bitmap configuration into this object in place (a skin change): the file
+    // must be of this kind. The new picture is built aside and taken over only when it is
+    // complete, so a failure (logged) leaves pixels and attributes as they were.
+    BOOL ReloadFromConfFile(LPCWSTR pBitmapConfFullPath);
 
     BOOL IsLoaded() const;
     BOOL GetBitMapInfo(BITMAP* pBitmap) const;
@@ -105,6 +111,10 @@ protected:
     BOOL impLoadFromHBitmap(int nBitsPixel, HBITMAP hBitmap);
     // The file read and checked to be a BMP of nBitsPixel (the caller deletes it), or null.
     BYTE* impReadBmpFile(LPCWSTR pFilePath, int nBitsPixel, BITMAPINFO* pInfo, const BYTE** ppBits);
+    // A new bitmap of this kind from a BMP file's bytes and its configuration, for a skin
+    // change; null (logged with the skin change's messages) when it does not fit this one.
+    CWceUiGenericBitmap* impBuildFromConf(const CReadBitmapConfInfo& conf, LPCWSTR pConfPath, const BYTE* pFile,
+                                          DWORD nSize);
 
     // What each kind supplies. impNewSameKind: a new empty object of this kind, or with bCopy a
     // copy of this one; *pdwObjectSize gets the size asked for, for the log when new fails.
