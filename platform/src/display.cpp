@@ -142,8 +142,12 @@ bool OpenDisplay(const DisplayOptions& requested, std::string& error)
         state->options.backend = DisplayOptions::Backend::Sdl;
     }
     if (!MakeScreen(*state, error)) return false;
+    state->hostWidth = GetSystemMetrics(SM_CXSCREEN);
+    state->hostHeight = GetSystemMetrics(SM_CYSCREEN);
+    state->hostBitsPerPixel = GetScreenBitsPerPixel();
     delete g_display;
     g_display = state.release();
+    ResetWhenNoWindows();
     SetScreenMetrics(requested.width, requested.height, requested.bitsPerPixel);
     if (!requested.tracePath.empty()) OpenTrace(requested.tracePath);
     Trace("open %s %dx%dx%d", g_display->backend->Name(), requested.width, requested.height, requested.bitsPerPixel);
@@ -155,6 +159,7 @@ bool CloseDisplay()
     if (!IsDisplayOpen()) return true;
     bool ok = g_display->backend->Close();
     g_display->backend.reset();
+    SetScreenMetrics(g_display->hostWidth, g_display->hostHeight, g_display->hostBitsPerPixel);
     CloseTrace();
     return ok;
 }

@@ -45,6 +45,7 @@ struct DisplayState {
     std::uint64_t frames = 0;
     std::function<void(std::uint64_t, const RECT&)> presentHook;
     bool ended = false;  // the run is over: every loop gets WM_QUIT
+    int hostWidth = 0, hostHeight = 0, hostBitsPerPixel = 0;  // the metrics before the display
 };
 
 // A surface bitmap at the given depth (16: RGB565, 32: 0xAARRGGBB), zeroed.

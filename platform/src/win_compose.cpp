@@ -171,22 +171,27 @@ void PresentArea(const RECT& screenArea, bool compose)
     RECT bounds = ScreenBounds();
     RECT area{};
     if (!IntersectRect(&area, &screenArea, &bounds)) return;
-    if (compose) ComposeArea(area);
+    if (compose) {
+        ComposeArea(area);
+        RECT both{};
+        if (IntersectRect(&both, &g_pending, &area) && EqualRect(&both, &g_pending)) SetRectEmpty(&g_pending);
+    }
     std::uint64_t frame = ++display.frames;
     std::string file;
+    char name[32] = "";
     if (!display.options.framesDir.empty()) {
-        char name[32];
         std::snprintf(name, sizeof name, "/frame-%06llu.png", static_cast<unsigned long long>(frame));
         file = display.options.framesDir + name;
+        name[0] = ' ';  // the trace names the file without its folder, so runs compare
         wce::host::RgbaImage image;
         ScreenToRgba(image);
         std::string error;
         if (!WriteFramePng(file, image, error)) std::fprintf(stderr, "frame %s: %s\n", file.c_str(), error.c_str());
     }
     if (TraceOn())
-        Trace("frame %llu %d %d %d %d%s%s", static_cast<unsigned long long>(frame), static_cast<int>(area.left),
+        Trace("frame %llu %d %d %d %d%s", static_cast<unsigned long long>(frame), static_cast<int>(area.left),
               static_cast<int>(area.top), static_cast<int>(area.right - area.left),
-              static_cast<int>(area.bottom - area.top), file.empty() ? "" : " ", file.c_str());
+              static_cast<int>(area.bottom - area.top), name);
     display.backend->Present(area, frame);
     if (display.presentHook) display.presentHook(frame, area);
 }

@@ -11,9 +11,6 @@ using namespace wce::detail;
 
 namespace {
 
-// The program's own instance until the module calls provide it.
-HINSTANCE ProgramInstance() { return reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(0x10000)); }
-
 std::shared_ptr<WindowClass> FindClass(LPCWSTR name)
 {
     std::u16string lower = LowerName(name);
@@ -97,7 +94,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     w.proc = cls->proc;
     w.style = style & ~(WS_VISIBLE | WS_DISABLED);
     w.exStyle = exStyle;
-    w.instance = instance ? instance : ProgramInstance();
+    w.instance = instance ? instance : GetModuleHandleW(nullptr);
     w.id = child ? static_cast<LONG>(reinterpret_cast<std::intptr_t>(menu)) : 0;
     w.enabled = (style & WS_DISABLED) == 0;
     w.rect = RECT{x, y, x + width, y + height};

@@ -101,6 +101,8 @@ struct WindowSystem {
 };
 
 WindowSystem& Wins();
+// A display opened with no window left starts afresh: numbering, queue, pen and quit state.
+void ResetWhenNoWindows();
 Window* FindWin(HWND hwnd);
 // As FindWin, but sets ERROR_INVALID_WINDOW_HANDLE when the handle is not a window.
 Window* LookupWin(HWND hwnd);

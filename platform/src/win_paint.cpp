@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "display_internal.h"
-#include "win_dc_clip.h"
 #include "win_internal.h"
 #include "wce/files.h"
 
@@ -163,7 +162,7 @@ int ReleaseDC(HWND hwnd, HDC dc)
         if (it == s.windowDcs.end() || it->second) return 0;
         s.windowDcs.erase(it);
         RECT area{};
-        GetDcClipBox(dc, area);
+        GetClipBox(dc, &area);
         DeleteDC(dc);
         PresentArea(area, false);  // the screen DC drew the picture itself
         return 1;

@@ -86,7 +86,7 @@ BOOL GetMessageW(LPMSG msg, HWND hwnd, UINT minMsg, UINT maxMsg)
     }
     for (;;) {
         if (Retrieve(*msg, hwnd, minMsg, maxMsg, true)) return WM_QUIT == msg->message ? FALSE : TRUE;
-        if (!Display().backend->Idle()) Display().ended = true;
+        if (!Display().backend->Idle()) EndRun();
     }
 }
 

@@ -16,6 +16,19 @@ WindowSystem& Wins()
     return *system;
 }
 
+void ResetWhenNoWindows()
+{
+    WindowSystem& s = Wins();
+    if (!s.windows.empty()) return;
+    s.nextNumber = 1;
+    s.posted.clear();
+    s.input.clear();
+    s.quitPending = false;
+    s.timers.clear();
+    s.capture = s.active = s.focus = nullptr;
+    s.penDown = false;
+}
+
 Window* FindWin(HWND hwnd)
 {
     auto& table = Wins().windows;
