@@ -7,6 +7,7 @@
 
 #include "display_clock.h"
 #include "display_internal.h"
+#include "display_script.h"
 #include "win_internal.h"
 #include "wce/host.h"
 #include "wce/process.h"
@@ -169,6 +170,12 @@ bool GetScreenImage(RgbaImage& image)
     if (!IsDisplayOpen()) return false;
     ScreenToRgba(image);
     return true;
+}
+
+bool CheckDisplayScript(const std::string& text, int width, int height, std::string& error)
+{
+    Script script;
+    return ParseScript(text, width, height, script, error);
 }
 
 std::uint64_t GetPresentedFrameCount() { return IsDisplayOpen() ? g_display->frames : 0; }

@@ -39,6 +39,8 @@ bool OpenDisplay(const DisplayOptions& options, std::string& error);
 // commands never reached (each reported on stderr); programs then exit with 3.
 bool CloseDisplay();
 bool GetScreenImage(RgbaImage& image);
+// Reads a script as OpenDisplay would for a screen of the given size, running nothing.
+bool CheckDisplayScript(const std::string& text, int width, int height, std::string& error);
 std::uint64_t GetPresentedFrameCount();
 // Called after each presented frame with its number and area.
 void SetPresentHook(std::function<void(std::uint64_t, const RECT&)> hook);
