@@ -11,6 +11,7 @@
 #include "JXIgnoreMsg.h"
 #include "JXWriteLogFile.h"
 #include "RealDlg.h"
+#include "temp_device.h"
 #include "wce/display.h"
 #include "wce/platform.h"
 
@@ -99,6 +100,7 @@ protected:
         std::string error;
         ASSERT_TRUE(wce::host::OpenDisplay(options, error)) << error;
     }
+    TempDevice m_device;  // the log lands there
 };
 
 TEST_F(RealWndTest, EndDialogFromAHandlerEndsTheLoopAfterItAndDestroysTheWindow)
@@ -343,6 +345,7 @@ MSG PenAt(HWND hWnd, UINT msg, DWORD time) { return MSG{hWnd, msg, 0, 0, time, {
 
 TEST(IgnoreFilter, TablesAreBoundedAndReportOverflow)
 {
+    TempDevice device;
     Messages().clear();
     JxSetLogObserver(&Observe, nullptr);
     CJxIgnoreMsg filter;
