@@ -150,7 +150,7 @@ bool PostCloseRequest();
 
 // Timers (win_timer.cpp).
 void KillWindowTimers(HWND hwnd);
-// The earliest due time of the timers; false when none is set.
+// The earliest due time after now; false when no timer is due later.
 bool NextTimerDue(DWORD& due);
 bool TakeDueTimer(HWND filter, UINT minMsg, UINT maxMsg, bool remove, DWORD now, MSG& msg);
 bool MessageMatches(const MSG& msg, HWND filter, UINT minMsg, UINT maxMsg);

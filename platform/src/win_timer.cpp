@@ -21,13 +21,19 @@ void KillWindowTimers(HWND hwnd)
 
 bool NextTimerDue(DWORD& due)
 {
-    auto& timers = Wins().timers;
-    if (timers.empty()) return false;
+    // Timers due already are not counted: the caller found nothing to retrieve, so those are
+    // filtered out, and waiting for them would wait for ever.
     DWORD now = Now();
     std::int32_t best = INT32_MAX;
-    for (const Timer& t : timers) best = std::min(best, static_cast<std::int32_t>(t.due - now));
-    due = now + static_cast<DWORD>(std::max<std::int32_t>(best, 0));
-    return true;
+    bool found = false;
+    for (const Timer& t : Wins().timers) {
+        std::int32_t left = static_cast<std::int32_t>(t.due - now);
+        if (left <= 0) continue;
+        best = std::min(best, left);
+        found = true;
+    }
+    if (found) due = now + static_cast<DWORD>(best);
+    return found;
 }
 
 bool TakeDueTimer(HWND filter, UINT minMsg, UINT maxMsg, bool remove, DWORD now, MSG& msg)

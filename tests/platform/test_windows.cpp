@@ -120,6 +120,18 @@ TEST_F(WindowTest, TimerOfElapseZeroCountsAsOneAndKillStopsIt)
     EXPECT_FALSE(GetMessageW(&msg, nullptr, 0, 0));  // nothing left: the run ends
 }
 
+TEST_F(WindowTest, AFilteredWaitSkipsTimersItCannotTake)
+{
+    ASSERT_TRUE(Open("wait 20\nkey A\n"));
+    HWND w = Make(0, 0, 10, 10);
+    Drain();
+    SetTimer(w, 1, 5, nullptr);
+    MSG msg;
+    ASSERT_TRUE(GetMessageW(&msg, nullptr, WM_KEYDOWN, WM_KEYUP));
+    EXPECT_EQ(1020u, msg.time);
+    EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));  // still due
+}
+
 TEST_F(WindowTest, VirtualClockStartsAt1000AndMovesOnlyWhileWaiting)
 {
     ASSERT_TRUE(Open("wait 250\ndown 1 1\n"));
