@@ -7,9 +7,11 @@
 #include "JXGetFont.h"
 #include "JXGlobalData.h"
 #include "JXHandleDycInfo.h"
+#include "JXIgnoreMsg.h"
 #include "JXLanguage.h"
 #include "JXPackedFileMgr.h"
 #include "JXWriteLogFile.h"
+#include "QoWndHelper.h"
 
 CJxGVar* CJxGVar::GetInstance()
 {
@@ -38,8 +40,9 @@ CJxGVar::CJxGVar()
     static CJxGlobalData s_CJxGlobalData;
     m_pCJxGlobalData = &s_CJxGlobalData;
 
-    // 5. Message filtering of real windows: not yet.
-    m_pCJxIgnoreMsg = NULL;
+    // 5. The ignore filter of the modal loops.
+    static CJxIgnoreMsg s_CJxIgnoreMsg;
+    m_pCJxIgnoreMsg = &s_CJxIgnoreMsg;
 
     // 6. Bitmap pixel-format data: the shared empty block and the DIB headers.
     static CInitJxBitmapData s_CInitJxBitmapData;
@@ -49,8 +52,9 @@ CJxGVar::CJxGVar()
     static CJxPackedFileMgr s_CJxPackedFileMgr;
     m_pCJxPackedFileMgr = &s_CJxPackedFileMgr;
 
-    // 8. The real-window helper: not yet.
-    m_pCQoWndHelper = NULL;
+    // 8. The real-window helper.
+    static CQoWndHelper s_CQoWndHelper;
+    m_pCQoWndHelper = &s_CQoWndHelper;
     // 9. to 11. The bitmap, font and color caches.
     static CJxBitmapResLoader s_CJxBitmapResLoader;
     m_pCJxBitmapResLoader = &s_CJxBitmapResLoader;
@@ -84,6 +88,18 @@ CJxGlobalData* CJxGVar::GetCJxGlobalData() const
 {
     WCEUI_CHECK("CJxGVar::GetCJxGlobalData", 0 != m_pCJxGlobalData);
     return m_pCJxGlobalData;
+}
+
+CJxIgnoreMsg* CJxGVar::GetCJxIgnoreMsg() const
+{
+    WCEUI_CHECK("CJxGVar::GetCJxIgnoreMsg", 0 != m_pCJxIgnoreMsg);
+    return m_pCJxIgnoreMsg;
+}
+
+CQoWndHelper* CJxGVar::GetCQoWndHelper() const
+{
+    WCEUI_CHECK("CJxGVar::GetCQoWndHelper", 0 != m_pCQoWndHelper);
+    return m_pCQoWndHelper;
 }
 
 CJxPackedFileMgr* CJxGVar::GetCJxPackedFileMgr() const

@@ -26,6 +26,8 @@ public:
     CJxHandleDycInfo* GetCJxHandleDycInfo() const;
     CJxLanguage* GetCJxLanguage() const;
     CJxGlobalData* GetCJxGlobalData() const;
+    CJxIgnoreMsg* GetCJxIgnoreMsg() const;
+    CQoWndHelper* GetCQoWndHelper() const;
     CInitJxBitmapData* GetCInitJxBitmapData() const;
     CJxPackedFileMgr* GetCJxPackedFileMgr() const;
     // The caches: null once they are gone at process exit, so that holders destroyed later

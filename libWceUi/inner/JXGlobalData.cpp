@@ -4,8 +4,8 @@
 
 #include "JXCheck.h"
 #include "wce/format.h"
-#include "wce/host.h"
 #include "wce/process.h"
+#include "wce/window.h"
 #include "wce/wstring.h"
 
 namespace {
@@ -55,8 +55,10 @@ void CJxGlobalData::SetInstanceHandle(HINSTANCE hInstance) { GetData()->hInstanc
 void CJxGlobalData::InitScreenFromDevice()
 {
     if (0 != GetData()->m_nBitsPixel) return;
-    // The platform has no display device context yet; its screen answers for it.
-    GetData()->m_nBitsPixel = wce::host::GetScreenBitsPerPixel();
+    // The depth of the screen's device context, as on the device.
+    HDC hScreenDC = GetDC(NULL);
+    GetData()->m_nBitsPixel = GetDeviceCaps(hScreenDC, BITSPIXEL);
+    ReleaseDC(NULL, hScreenDC);
     GetData()->m_nScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     GetData()->m_nScreenHeight = GetSystemMetrics(SM_CYSCREEN);
 }

@@ -14,6 +14,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "display_clock.h"
 #include "handles.h"
 #include "wce/files.h"
 #include "wce/host.h"
@@ -49,14 +50,29 @@ namespace wce::host {
 void SetDebugOutputEnabled(bool enabled) { g_debugOutput = enabled ? 1 : 0; }
 }  // namespace wce::host
 
-DWORD GetTickCount()
+namespace wce::detail {
+
+DWORD RealTick()
 {
     using namespace std::chrono;
     auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     return static_cast<DWORD>(ms);
 }
 
-void Sleep(DWORD milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+void RealSleep(DWORD ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+}  // namespace wce::detail
+
+DWORD GetTickCount()
+{
+    DWORD tick = 0;
+    return wce::detail::DisplayTick(tick) ? tick : wce::detail::RealTick();
+}
+
+void Sleep(DWORD milliseconds)
+{
+    if (!wce::detail::DisplaySleep(milliseconds)) wce::detail::RealSleep(milliseconds);
+}
 
 void GetLocalTime(SYSTEMTIME* time)
 {

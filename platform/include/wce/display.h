@@ -1,0 +1,53 @@
+// The display the windows are shown on, as the host program sets it up: options shared by
+// every program with windows, opening and closing, and what tests read back.
+//
+// Two backends: "sdl" (a real window) and "headless" (an in-memory screen with virtual time
+// and a script of pen and key input). Headless, the tick count is 1000 when the display
+// opens and moves only while the program waits for a message or sleeps, so a run is
+// reproducible frame by frame.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "png.h"
+#include "types.h"
+
+namespace wce::host {
+
+struct DisplayOptions {
+    enum class Backend { Auto, Sdl, Headless };
+    Backend backend = Backend::Auto;
+    int width = 800;
+    int height = 480;
+    int bitsPerPixel = 16;
+    std::string scriptPath;
+    std::string scriptText;  // an inline script (tests); used when scriptPath is empty
+    std::string framesDir;
+    std::string tracePath;
+    int scale = 1;
+};
+
+extern const char* const kDisplayOptionsHelp;
+
+// Takes the display options out of argv (argc shrinks); false with a reason on a bad one.
+bool ParseDisplayOptions(int& argc, char** argv, DisplayOptions& options, std::string& error);
+// False with a reason (a script error reads "script:LINE: reason"); programs exit with 2.
+bool OpenDisplay(const DisplayOptions& options, std::string& error);
+// False after a failed expect, an unwritten screenshot, a close without a window or script
+// commands never reached (each reported on stderr); programs then exit with 3.
+bool CloseDisplay();
+bool GetScreenImage(RgbaImage& image);
+// Reads a script as OpenDisplay would for a screen of the given size, running nothing.
+bool CheckDisplayScript(const std::string& text, int width, int height, std::string& error);
+std::uint64_t GetPresentedFrameCount();
+// Called after each presented frame with its number and area.
+void SetPresentHook(std::function<void(std::uint64_t, const RECT&)> hook);
+const char* GetDisplayBackendName();
+
+// For the SDL smoke test: queues a real SDL event (kind "down", "up", "move" or "close") as
+// if it came from the window system. False without an SDL display.
+bool PushSdlTestEvent(const char* kind, int x, int y);
+
+}  // namespace wce::host

@@ -1,0 +1,77 @@
+// The display: one interface, two backends (headless and SDL), and the state every window
+// call reaches through it (the screen buffer, the clock, the frame count, the trace).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "gdi_objects.h"
+#include "wce/display.h"
+
+namespace wce::detail {
+
+class DisplayBackend {
+public:
+    virtual ~DisplayBackend() = default;
+    virtual const char* Name() const = 0;
+    // The tick count while this display is open.
+    virtual DWORD Now() = 0;
+    // The screen buffer changed in area and was presented as frame number frame.
+    virtual void Present(const RECT& /*area*/, std::uint64_t /*frame*/) {}
+    // Takes pending input (SDL stamps events when they are pumped, not when they happened).
+    virtual void Pump() {}
+    // Called when GetMessageW finds nothing: waits for input, a command or the next timer.
+    // Returns false when the run has ended.
+    virtual bool Idle() = 0;
+    virtual void Sleep(DWORD ms) = 0;
+    // The title of the active window changed.
+    virtual void TitleChanged() {}
+    virtual void RaiseWindow() {}
+    // False when the run had a failure (see wce::host::CloseDisplay).
+    virtual bool Close() { return true; }
+};
+
+std::unique_ptr<DisplayBackend> MakeHeadlessBackend(const wce::host::DisplayOptions& options, std::string& error);
+// Null with a reason when SDL video cannot start (or the build has no SDL).
+std::unique_ptr<DisplayBackend> MakeSdlBackend(const wce::host::DisplayOptions& options, std::string& error);
+
+struct DisplayState {
+    std::unique_ptr<DisplayBackend> backend;
+    wce::host::DisplayOptions options;
+    HBITMAP screenBitmap = nullptr;
+    Surface screen;
+    std::uint64_t frames = 0;
+    std::function<void(std::uint64_t, const RECT&)> presentHook;
+    bool ended = false;  // the run is over: every loop gets WM_QUIT
+    int hostWidth = 0, hostHeight = 0, hostBitsPerPixel = 0;  // the metrics before the display
+};
+
+// A surface bitmap at the given depth (16: RGB565, 32: 0xAARRGGBB), zeroed.
+HBITMAP NewScreenBitmap(int width, int height, int bitsPixel);
+
+// The open display, opening a headless one with the host's metrics when none is.
+DisplayState& Display();
+bool IsDisplayOpen();
+// The display's tick count, or the real one when no display is open.
+DWORD Now();
+// Ends the run: from now on every message loop gets WM_QUIT.
+void EndRun();
+// Pumps the backend's input (before routing-relevant changes).
+void PumpInput();
+
+// The presented screen as RGBA with the caret drawn (frames, screenshots, expects).
+void ScreenToRgba(wce::host::RgbaImage& image);
+// A PNG at zlib's fastest level; false with a reason.
+bool WriteFramePng(const std::string& path, const wce::host::RgbaImage& image, std::string& error);
+
+// The trace (--trace): one line per event, "TICK text", flushed.
+void OpenTrace(const std::string& path);
+void CloseTrace();
+bool TraceOn();
+void Trace(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// "w3", or "w?" for a handle that is not a window.
+std::string WindowName(HWND hwnd);
+
+}  // namespace wce::detail

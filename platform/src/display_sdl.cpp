@@ -1,0 +1,321 @@
+// The SDL display: one window of the screen's size times the scale, showing the presented
+// screen through a streaming texture scaled nearest. The left button (or SDL's first finger,
+// which SDL turns into the mouse) is the pen; keys arrive as virtual keys.
+//
+// SDL stamps an event when it is pumped, not when it happened. So events are pumped at every
+// retrieval and wait, inside Sleep, at every present and before each change that affects
+// routing, and each is routed with the tick of that moment: input made while the program was
+// busy (a transition, an update) is then older than the moment the program starts to listen.
+#include "display_internal.h"
+
+#ifdef WCE_HAVE_SDL
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "display_clock.h"
+#include "win_internal.h"
+#include "wce/wstring.h"
+
+namespace wce::detail {
+namespace {
+
+class SdlBackend;
+SdlBackend* g_sdl = nullptr;
+
+UINT VirtualKey(SDL_Keycode key)
+{
+    if (key >= SDLK_a && key <= SDLK_z) return static_cast<UINT>('A' + (key - SDLK_a));
+    if (key >= SDLK_0 && key <= SDLK_9) return static_cast<UINT>('0' + (key - SDLK_0));
+    if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + static_cast<UINT>(key - SDLK_F1);
+    switch (key) {
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_PAGEUP: return VK_PRIOR;
+    case SDLK_PAGEDOWN: return VK_NEXT;
+    case SDLK_END: return VK_END;
+    case SDLK_HOME: return VK_HOME;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_INSERT: return VK_INSERT;
+    case SDLK_DELETE: return VK_DELETE;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return VK_CONTROL;
+    default: return 0;
+    }
+}
+
+class SdlBackend : public DisplayBackend {
+public:
+    explicit SdlBackend(const wce::host::DisplayOptions& o)
+        : m_width(o.width), m_height(o.height), m_bpp(o.bitsPerPixel), m_scale(o.scale)
+    {
+    }
+
+    bool Start(std::string& error)
+    {
+        if (0 != SDL_InitSubSystem(SDL_INIT_VIDEO)) {
+            error = SDL_GetError();
+            return false;
+        }
+        m_initialized = true;
+        // Without a screen SDL falls back to drivers that show nothing; those only when asked.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+        if (driver && (0 == SDL_strcmp(driver, "offscreen") || 0 == SDL_strcmp(driver, "dummy")) &&
+            !(asked && 0 == SDL_strcmp(asked, driver))) {
+            error = std::string("no video device (only the ") + driver + " driver started)";
+            Stop();
+            return false;
+        }
+        SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+        m_window = SDL_CreateWindow("WceUi", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, m_width * m_scale,
+                                    m_height * m_scale, 0);
+        if (m_window) m_renderer = SDL_CreateRenderer(m_window, -1, 0);
+        if (m_renderer) {
+            m_texture = SDL_CreateTexture(m_renderer, 16 == m_bpp ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888,
+                                          SDL_TEXTUREACCESS_STREAMING, m_width, m_height);
+        }
+        if (!m_texture) {
+            error = SDL_GetError();
+            Stop();
+            return false;
+        }
+        SDL_StartTextInput();
+        g_sdl = this;
+        return true;
+    }
+
+    ~SdlBackend() override { Stop(); }
+
+    const char* Name() const override { return "sdl"; }
+    DWORD Now() override { return RealTick(); }
+
+    void Present(const RECT& area, std::uint64_t) override
+    {
+        Upload(area);
+        Show();
+        Pump();
+    }
+
+    void Pump() override
+    {
+        if (m_pumping) return;  // routing may present, which pumps again
+        m_pumping = true;
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) Handle(e, RealTick());
+        m_pumping = false;
+    }
+
+    bool Idle() override
+    {
+        PresentPending();
+        TakeRaiseRequests();
+        Blink();
+        DWORD due = 0;
+        std::int32_t wait = 100;  // raise requests and the caret are checked this often
+        if (NextTimerDue(due)) wait = std::min<std::int32_t>(wait, std::max<std::int32_t>(0, static_cast<std::int32_t>(due - RealTick())));
+        SDL_Event e;
+        if (SDL_WaitEventTimeout(&e, wait)) {
+            Handle(e, RealTick());
+            Pump();
+        }
+        return true;
+    }
+
+    void Sleep(DWORD ms) override
+    {
+        DWORD end = RealTick() + ms;
+        for (;;) {
+            Pump();
+            std::int32_t left = static_cast<std::int32_t>(end - RealTick());
+            if (left <= 0) break;
+            SDL_Event e;
+            if (SDL_WaitEventTimeout(&e, left)) Handle(e, RealTick());
+        }
+        TakeRaiseRequests();
+    }
+
+    void TitleChanged() override
+    {
+        Window* w = FindWin(Wins().active);
+        std::string title = w && !w->text.empty() ? WideToUtf8(w->text) : std::string("WceUi");
+        SDL_SetWindowTitle(m_window, title.c_str());
+    }
+
+    void RaiseWindow() override { SDL_RaiseWindow(m_window); }
+
+    bool Close() override
+    {
+        Stop();
+        return true;
+    }
+
+    bool PushTestEvent(const std::string& kind, int x, int y)
+    {
+        SDL_Event e{};
+        if ("close" == kind) {
+            e.type = SDL_QUIT;
+        } else if ("down" == kind || "up" == kind) {
+            e.type = "down" == kind ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+            e.button.windowID = SDL_GetWindowID(m_window);
+            e.button.button = SDL_BUTTON_LEFT;
+            e.button.state = "down" == kind ? SDL_PRESSED : SDL_RELEASED;
+            e.button.x = x * m_scale;
+            e.button.y = y * m_scale;
+        } else if ("move" == kind) {
+            e.type = SDL_MOUSEMOTION;
+            e.motion.windowID = SDL_GetWindowID(m_window);
+            e.motion.x = x * m_scale;
+            e.motion.y = y * m_scale;
+        } else {
+            return false;
+        }
+        return 1 == SDL_PushEvent(&e);
+    }
+
+private:
+    void Stop()
+    {
+        if (g_sdl == this) g_sdl = nullptr;
+        if (m_texture) SDL_DestroyTexture(m_texture);
+        if (m_renderer) SDL_DestroyRenderer(m_renderer);
+        if (m_window) {
+            SDL_StopTextInput();
+            SDL_DestroyWindow(m_window);
+        }
+        if (m_initialized) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        m_texture = nullptr;
+        m_renderer = nullptr;
+        m_window = nullptr;
+        m_initialized = false;
+    }
+
+    // Copies an area of the screen buffer (bottom-up rows) into the texture, caret inverted.
+    void Upload(const RECT& area)
+    {
+        const Surface& s = Display().screen;
+        int bytes = s.bitsPixel / 8;
+        int w = area.right - area.left, h = area.bottom - area.top;
+        if (w <= 0 || h <= 0) return;
+        m_rows.resize(static_cast<std::size_t>(w) * h * bytes);
+        RECT caret{};
+        bool hasCaret = m_blinkOn && CaretScreenRect(caret);
+        for (int y = 0; y < h; ++y) {
+            BYTE* out = &m_rows[static_cast<std::size_t>(y) * w * bytes];
+            std::memcpy(out, s.Row(area.top + y) + static_cast<std::size_t>(area.left) * bytes, static_cast<std::size_t>(w) * bytes);
+            int sy = area.top + y;
+            if (!hasCaret || sy < caret.top || sy >= caret.bottom) continue;
+            for (int x = std::max(area.left, caret.left); x < std::min(area.right, caret.right); ++x)
+                for (int b = 0; b < bytes; ++b) out[(x - area.left) * bytes + b] ^= 0xFF;
+        }
+        SDL_Rect rect{area.left, area.top, w, h};
+        SDL_UpdateTexture(m_texture, &rect, m_rows.data(), w * bytes);
+    }
+
+    void Show()
+    {
+        SDL_RenderClear(m_renderer);
+        SDL_RenderCopy(m_renderer, m_texture, nullptr, nullptr);
+        SDL_RenderPresent(m_renderer);
+    }
+
+    void Blink()
+    {
+        RECT caret{};
+        if (!CaretScreenRect(caret)) {
+            m_blinkOn = true;
+            return;
+        }
+        DWORD now = RealTick();
+        if (static_cast<std::int32_t>(now - m_nextBlink) < 0) return;
+        m_nextBlink = now + GetCaretBlinkTime();
+        m_blinkOn = !m_blinkOn;
+        Upload(caret);
+        Show();
+    }
+
+    void Handle(const SDL_Event& e, DWORD tick)
+    {
+        switch (e.type) {
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            if (SDL_BUTTON_LEFT != e.button.button) break;
+            m_down = SDL_MOUSEBUTTONDOWN == e.type;
+            RoutePen(m_down ? PenEvent::Down : PenEvent::Up, e.button.x / m_scale, e.button.y / m_scale, tick);
+            break;
+        case SDL_MOUSEMOTION:
+            if (m_down) RoutePen(PenEvent::Move, e.motion.x / m_scale, e.motion.y / m_scale, tick);
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            if (UINT vk = VirtualKey(e.key.keysym.sym))
+                RouteKey(SDL_KEYDOWN == e.type, vk, SDL_KEYDOWN == e.type && e.key.repeat, tick);
+            break;
+        case SDL_TEXTINPUT:
+            for (WCHAR unit : Utf8ToWide(e.text.text)) RouteChar(unit, tick);
+            break;
+        case SDL_QUIT: PostCloseRequest(); break;
+        case SDL_WINDOWEVENT:
+            if (SDL_WINDOWEVENT_EXPOSED == e.window.event) Show();  // the same picture: no new frame
+            break;
+        default: break;
+        }
+    }
+
+    int m_width, m_height, m_bpp, m_scale;
+    SDL_Window* m_window = nullptr;
+    SDL_Renderer* m_renderer = nullptr;
+    SDL_Texture* m_texture = nullptr;
+    std::vector<BYTE> m_rows;
+    bool m_down = false;
+    bool m_pumping = false;
+    bool m_initialized = false;
+    bool m_blinkOn = true;
+    DWORD m_nextBlink = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<DisplayBackend> MakeSdlBackend(const wce::host::DisplayOptions& options, std::string& error)
+{
+    auto backend = std::make_unique<SdlBackend>(options);
+    if (!backend->Start(error)) return nullptr;
+    return backend;
+}
+
+}  // namespace wce::detail
+
+namespace wce::host {
+bool PushSdlTestEvent(const char* kind, int x, int y)
+{
+    return wce::detail::g_sdl && kind && wce::detail::g_sdl->PushTestEvent(kind, x, y);
+}
+}  // namespace wce::host
+
+#else  // built without SDL
+
+namespace wce::detail {
+std::unique_ptr<DisplayBackend> MakeSdlBackend(const wce::host::DisplayOptions&, std::string& error)
+{
+    error = "this build has no SDL";
+    return nullptr;
+}
+}  // namespace wce::detail
+
+namespace wce::host {
+bool PushSdlTestEvent(const char*, int, int) { return false; }
+}  // namespace wce::host
+
+#endif

@@ -1,0 +1,370 @@
+// Windows and the queue: retrieval order, timers, painting, WM_QUIT and stale handles.
+#include "window_fixture.h"
+
+namespace {
+
+using Messages = std::vector<UINT>;
+
+// --- message order ---------------------------------------------------------------------
+
+TEST_F(WindowTest, RetrievalOrderIsPostedQuitInputPaintTimer)
+{
+    ASSERT_TRUE(Open("down 10 10\n"));
+    HWND w = Make(0, 0, 100, 100);
+    SetTimer(w, 7, 1, nullptr);
+    Sleep(5);  // routes the pen-down and makes the timer due
+    PostMessageW(w, WM_USER, 0, 0);
+    PostQuitMessage(3);
+    Messages got;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        got.push_back(msg.message);
+        if (WM_QUIT == msg.message) { EXPECT_EQ(3u, msg.wParam); }
+        DispatchMessageW(&msg);  // WM_PAINT is validated by the default procedure
+        if (WM_TIMER == msg.message) break;
+    }
+    EXPECT_EQ((Messages{WM_USER, WM_QUIT, WM_LBUTTONDOWN, WM_PAINT, WM_TIMER}), got);
+}
+
+TEST_F(WindowTest, CreateComesFirstAndVisibleWindowsPaintTopmostFirst)
+{
+    ASSERT_TRUE(Open(""));
+    HWND below = Make(0, 0, 50, 50);
+    HWND above = Make(10, 10, 50, 50);
+    EXPECT_EQ(WM_CREATE, MessagesOf(below).front());
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(above, msg.hwnd);
+    DispatchMessageW(&msg);
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(below, msg.hwnd);
+}
+
+TEST_F(WindowTest, TranslatedControlKeysGiveTheirCharacterNext)
+{
+    ASSERT_TRUE(Open("key RETURN\nkey A\n"));
+    HWND w = Make(0, 0, 50, 50, WS_POPUP | WS_VISIBLE);
+    RunLoop();
+    EXPECT_EQ((Messages{WM_KEYDOWN, WM_CHAR, WM_KEYUP, WM_KEYDOWN, WM_KEYUP}),
+              MessagesOf(w, {WM_KEYDOWN, WM_KEYUP, WM_CHAR}));
+    for (const Recorded& r : Log()) {
+        if (WM_CHAR == r.msg) { EXPECT_EQ(13u, r.wParam); }
+        if (WM_KEYDOWN == r.msg) {
+            EXPECT_EQ(1, r.lParam);
+        }
+        if (WM_KEYUP == r.msg) { EXPECT_EQ(0xC0000001u, static_cast<DWORD>(r.lParam)); }
+    }
+}
+
+TEST_F(WindowTest, RegisteredMessagesAreOnePerNameIgnoringCase)
+{
+    UINT a = RegisterWindowMessageW(u"MV_WM_SDNOTIFY");
+    EXPECT_GE(a, 0xC000u);
+    EXPECT_EQ(a, RegisterWindowMessageW(u"mv_wm_sdnotify"));
+    EXPECT_NE(a, RegisterWindowMessageW(u"SCAN_CODE_MENU"));
+    SetLastError(0);
+    EXPECT_EQ(0u, RegisterWindowMessageW(u""));
+    EXPECT_EQ(87u, GetLastError());
+}
+
+TEST_F(WindowTest, PostedToAWindowDestroyedLaterIsRetrievedAndGoesNowhere)
+{
+    ASSERT_TRUE(Open(""));
+    HWND w = Make(0, 0, 10, 10, WS_POPUP);
+    PostMessageW(w, WM_USER + 1, 0, 0);
+    DestroyWindow(w);
+    Log().clear();
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(WM_USER + 1, msg.message);
+    EXPECT_EQ(0, DispatchMessageW(&msg));
+    EXPECT_TRUE(Log().empty());
+}
+
+TEST_F(WindowTest, PostingFailsPastTenThousandWaiting)
+{
+    ASSERT_TRUE(Open(""));
+    for (int i = 0; i < 10000; ++i) ASSERT_TRUE(PostMessageW(nullptr, WM_USER, 0, 0));
+    EXPECT_FALSE(PostMessageW(nullptr, WM_USER, 0, 0));
+    EXPECT_EQ(1816u, GetLastError());
+}
+
+// --- timers ----------------------------------------------------------------------------
+
+TEST_F(WindowTest, ADueTimerGivesOneMessageAndNoBacklog)
+{
+    ASSERT_TRUE(Open(""));
+    HWND w = Make(0, 0, 10, 10, WS_POPUP);
+    SetTimer(w, 1, 100, nullptr);
+    Sleep(1000);  // ten elapses late
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(WM_TIMER, msg.message);
+    EXPECT_EQ(2000u, msg.time);
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    ASSERT_TRUE(GetMessageW(&msg, nullptr, 0, 0));  // waits: the clock moves to the next due time
+    EXPECT_EQ(2100u, msg.time);
+    EXPECT_EQ(2100u, GetTickCount());
+}
+
+TEST_F(WindowTest, TimerOfElapseZeroCountsAsOneAndKillStopsIt)
+{
+    ASSERT_TRUE(Open(""));
+    HWND w = Make(0, 0, 10, 10, WS_POPUP);
+    SetTimer(w, 1, 0, nullptr);
+    MSG msg;
+    ASSERT_TRUE(GetMessageW(&msg, nullptr, 0, 0));
+    EXPECT_EQ(1001u, msg.time);
+    EXPECT_TRUE(KillTimer(w, 1));
+    EXPECT_FALSE(KillTimer(w, 1));
+    EXPECT_FALSE(GetMessageW(&msg, nullptr, 0, 0));  // nothing left: the run ends
+}
+
+TEST_F(WindowTest, AFilteredWaitSkipsTimersItCannotTake)
+{
+    ASSERT_TRUE(Open("wait 20\nkey A\n"));
+    HWND w = Make(0, 0, 10, 10);
+    Drain();
+    SetTimer(w, 1, 5, nullptr);
+    MSG msg;
+    ASSERT_TRUE(GetMessageW(&msg, nullptr, WM_KEYDOWN, WM_KEYUP));
+    EXPECT_EQ(1020u, msg.time);
+    EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));  // still due
+}
+
+TEST_F(WindowTest, VirtualClockStartsAt1000AndMovesOnlyWhileWaiting)
+{
+    ASSERT_TRUE(Open("wait 250\ndown 1 1\n"));
+    EXPECT_EQ(1000u, GetTickCount());
+    HWND w = Make(0, 0, 10, 10);
+    Drain();
+    EXPECT_EQ(1000u, GetTickCount());
+    MSG msg;
+    ASSERT_TRUE(GetMessageW(&msg, nullptr, 0, 0));
+    EXPECT_EQ(WM_LBUTTONDOWN, msg.message);
+    EXPECT_EQ(w, msg.hwnd);
+    EXPECT_EQ(1250u, msg.time);
+    Sleep(40);
+    EXPECT_EQ(1290u, GetTickCount());
+}
+
+// --- painting --------------------------------------------------------------------------
+
+TEST_F(WindowTest, PaintRectangleIsTheBoundingBoxClippedToTheClient)
+{
+    ASSERT_TRUE(Open(""));
+    HWND w = Make(0, 0, 100, 50);
+    Drain();
+    Log().clear();
+    PAINTSTRUCT ps{};
+    RECT seen{};
+    BOOL erased = TRUE;
+    Hook() = [&](HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) {
+        if (WM_ERASEBKGND == msg) {
+            result = 0;  // not erased: BeginPaint reports fErase
+            return true;
+        }
+        return false;
+    };
+    RECT a{10, 10, 20, 20}, b{90, 40, 150, 80};
+    InvalidateRect(w, &a, FALSE);
+    InvalidateRect(w, &b, TRUE);
+    HDC dc = BeginPaint(w, &ps);
+    seen = ps.rcPaint;
+    erased = ps.fErase;
+    EndPaint(w, &ps);
+    ASSERT_NE(nullptr, dc);
+    EXPECT_EQ((RECT{10, 10, 100, 50}.left), seen.left);
+    EXPECT_EQ(100, seen.right);
+    EXPECT_EQ(50, seen.bottom);
+    EXPECT_TRUE(erased);
+    EXPECT_EQ(1u, MessagesOf(w, {WM_ERASEBKGND}).size());
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+}
+
+TEST_F(WindowTest, ValidateClearsOnlyWhenCovering)
+{
+    ASSERT_TRUE(Open(""));
+    HWND w = Make(0, 0, 100, 50);
+    Drain();
+    RECT part{0, 0, 10, 10}, all{0, 0, 100, 50};
+    struct Case {
+        const RECT* validate;
+        bool paintLeft;
+    } cases[] = {{&part, true}, {&all, false}, {nullptr, false}};
+    for (const Case& c : cases) {
+        InvalidateRect(w, nullptr, FALSE);
+        ValidateRect(w, c.validate);
+        MSG msg;
+        EXPECT_EQ(c.paintLeft, PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE) != FALSE);
+        ValidateRect(w, nullptr);
+    }
+}
+
+TEST_F(WindowTest, HiddenWindowsGetNoPaintAndShowingInvalidatesWithErase)
+{
+    ASSERT_TRUE(Open(""));
+    HWND parent = Make(0, 0, 100, 100, WS_POPUP);
+    HWND child = Make(10, 10, 20, 20, WS_CHILD | WS_VISIBLE, parent);
+    InvalidateRect(child, nullptr, FALSE);
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    ShowWindow(parent, SW_SHOW);
+    Drain();
+    EXPECT_EQ((Messages{WM_PAINT, WM_ERASEBKGND}), MessagesOf(parent, {WM_PAINT, WM_ERASEBKGND}));
+    EXPECT_EQ((Messages{WM_PAINT, WM_ERASEBKGND}), MessagesOf(child, {WM_PAINT, WM_ERASEBKGND}));
+}
+
+TEST_F(WindowTest, SetRedrawFalseHoldsPaintingUntilTrue)
+{
+    ASSERT_TRUE(Open(""));
+    HWND w = Make(0, 0, 10, 10);
+    SendMessageW(w, WM_SETREDRAW, FALSE, 0);
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    SendMessageW(w, WM_SETREDRAW, TRUE, 0);
+    EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+}
+
+TEST_F(WindowTest, UpdateWindowPaintsAtOnceOnlyWhenInvalid)
+{
+    ASSERT_TRUE(Open(""));
+    HWND w = Make(0, 0, 10, 10);
+    UpdateWindow(w);
+    EXPECT_EQ(1u, MessagesOf(w, {WM_PAINT}).size());
+    UpdateWindow(w);
+    EXPECT_EQ(1u, MessagesOf(w, {WM_PAINT}).size());
+    InvalidateRect(w, nullptr, FALSE);
+    UpdateWindow(w);
+    EXPECT_EQ(2u, MessagesOf(w, {WM_PAINT}).size());
+}
+
+// --- WM_QUIT ---------------------------------------------------------------------------
+
+TEST_F(WindowTest, QuitIsRetrievedOnceAndEndsGetMessage)
+{
+    ASSERT_TRUE(Open("wait 10\nkey A\n"));
+    Make(0, 0, 10, 10);
+    Drain();
+    PostQuitMessage(5);
+    MSG msg;
+    EXPECT_FALSE(GetMessageW(&msg, nullptr, 0, 0));
+    EXPECT_EQ(5u, msg.wParam);
+    ASSERT_TRUE(GetMessageW(&msg, nullptr, 0, 0));  // the quit request was taken
+    EXPECT_EQ(WM_KEYDOWN, msg.message);
+}
+
+TEST_F(WindowTest, AfterTheRunEndsEveryLoopGetsQuit)
+{
+    ASSERT_TRUE(Open("quit\nkey A\n"));
+    Make(0, 0, 10, 10);
+    RunLoop();
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(WM_QUIT, msg.message);
+    EXPECT_FALSE(GetMessageW(&msg, nullptr, 0, 0));
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(wce::host::CloseDisplay());  // "key A" was never reached
+    EXPECT_NE(std::string::npos, testing::internal::GetCapturedStderr().find("script:2: not reached"));
+}
+
+// --- handles and errors ----------------------------------------------------------------
+
+TEST_F(WindowTest, StaleHandlesFailWith1400AndAreNeverReused)
+{
+    ASSERT_TRUE(Open(""));
+    HWND w = Make(0, 0, 10, 10);
+    bool aliveInDestroy = false;
+    Hook() = [&](HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT&) {
+        if (WM_DESTROY == msg) aliveInDestroy = IsWindow(hwnd) != FALSE;
+        return false;
+    };
+    ASSERT_TRUE(DestroyWindow(w));
+    EXPECT_TRUE(aliveInDestroy);
+    EXPECT_FALSE(IsWindow(w));
+    HWND made = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x12345));
+    for (HWND bad : {w, made}) {
+        RECT rc;
+        SetLastError(0);
+        EXPECT_FALSE(ShowWindow(bad, SW_SHOW));
+        EXPECT_EQ(1400u, GetLastError());
+        SetLastError(0);
+        EXPECT_FALSE(GetWindowRect(bad, &rc));
+        EXPECT_EQ(1400u, GetLastError());
+        SetLastError(0);
+        EXPECT_FALSE(PostMessageW(bad, WM_USER, 0, 0));
+        EXPECT_EQ(1400u, GetLastError());
+        SetLastError(0);
+        EXPECT_EQ(nullptr, GetDC(bad));
+        EXPECT_EQ(1400u, GetLastError());
+    }
+    for (int i = 0; i < 20; ++i) EXPECT_NE(w, Make(0, 0, 1, 1));
+}
+
+TEST_F(WindowTest, CreationAndClassErrors)
+{
+    ASSERT_TRUE(Open(""));
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &WindowTest::Proc;
+    wc.lpszClassName = u"testwnd";
+    SetLastError(0);
+    EXPECT_EQ(0, RegisterClassW(&wc));
+    EXPECT_EQ(1410u, GetLastError());
+    wc.lpszClassName = nullptr;
+    EXPECT_EQ(0, RegisterClassW(&wc));
+    EXPECT_EQ(87u, GetLastError());
+
+    EXPECT_EQ(nullptr, CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(1407u, GetLastError());
+    EXPECT_EQ(nullptr, Make(0, 0, 1, 1, WS_CHILD));
+    EXPECT_EQ(1406u, GetLastError());
+    Hook() = [](HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) {
+        result = -1;
+        return WM_CREATE == msg;
+    };
+    EXPECT_EQ(nullptr, Make(0, 0, 1, 1));
+    EXPECT_EQ(1223u, GetLastError());
+    Hook() = nullptr;
+    HWND w = Make(0, 0, 1, 1);
+    EXPECT_FALSE(UnregisterClassW(u"TestWnd", nullptr));
+    EXPECT_EQ(1412u, GetLastError());
+    DestroyWindow(w);
+    EXPECT_TRUE(UnregisterClassW(u"TestWnd", nullptr));
+}
+
+TEST_F(WindowTest, DestroyGoesToOwnedWindowsFirstThenChildrenDepthFirst)
+{
+    ASSERT_TRUE(Open(""));
+    HWND main = Make(0, 0, 100, 100);
+    HWND child = Make(0, 0, 10, 10, WS_CHILD | WS_VISIBLE, main);
+    HWND grandChild = Make(0, 0, 5, 5, WS_CHILD | WS_VISIBLE, child);
+    HWND owned = Make(0, 0, 10, 10, WS_POPUP | WS_VISIBLE, main);
+    SetTimer(child, 1, 10, nullptr);
+    Log().clear();
+    DestroyWindow(main);
+    std::vector<HWND> order;
+    for (const Recorded& r : Log())
+        if (WM_DESTROY == r.msg) order.push_back(r.hwnd);
+    EXPECT_EQ((std::vector<HWND>{owned, main, child, grandChild}), order);
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_FALSE(GetMessageW(&msg, nullptr, 0, 0));  // the child's timer went with it
+}
+
+TEST_F(WindowTest, TextsGoThroughTheWindowProcedure)
+{
+    ASSERT_TRUE(Open(""));
+    HWND w = CreateWindowExW(0, u"TestWnd", u"First", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(5, GetWindowTextLengthW(w));
+    Log().clear();
+    EXPECT_TRUE(SetWindowTextW(w, u"BRANTEL_RQN"));
+    WCHAR text[8];
+    EXPECT_EQ(7, GetWindowTextW(w, text, 8));
+    EXPECT_EQ(std::u16string(u"BRANTEL"), std::u16string(text));
+    EXPECT_EQ((Messages{WM_SETTEXT, WM_GETTEXT}), MessagesOf(w));
+    EXPECT_EQ(w, FindWindowW(nullptr, u"brantel_rqn"));
+    EXPECT_EQ(w, FindWindowW(u"TESTWND", nullptr));
+}
+
+}  // namespace
