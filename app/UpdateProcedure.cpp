@@ -5,7 +5,8 @@
 #include "wce/platform.h"
 
 CUpdateProcedure::CUpdateProcedure(IUpdateScreen& screen, const CString& strAppPath)
-    : m_screen(screen), m_strAppPath(strAppPath), m_bKpt(IsKptVariant(strAppPath))
+    : m_screen(screen), m_strAppPath(strAppPath), m_bKpt(IsKptVariant(strAppPath)), m_bLaunched(FALSE),
+      m_dwLaunchError(ERROR_SUCCESS)
 {
 }
 
@@ -19,7 +20,9 @@ void CUpdateProcedure::OnUpdate()
     if (!DoUpdate(m_screen.GetItemPath(selection))) return;
 
     if (!m_bKpt) {
-        LaunchProgram(m_strAppPath, brantel::kLaunchArguments);  // a failed launch is not reported
+        // A failed launch is not shown: the updater ends either way.
+        m_bLaunched = LaunchProgram(m_strAppPath, brantel::kLaunchArguments);
+        m_dwLaunchError = m_bLaunched ? ERROR_SUCCESS : GetLastError();
         m_screen.EndDialog(0);
         return;
     }
@@ -42,12 +45,21 @@ int CUpdateProcedure::DoUpdate(LPCWSTR pPackagePath)
 
     CString error;
     int result = 0;
+    m_strRefusal.Empty();
     {
         CMskUnpacker unpacker;
-        unpacker.m_pfnProgress = &CUpdateProcedure::OnUnpackProgress;
-        unpacker.m_pProgressContext = this;
-        // A wrong or damaged package is refused here, before anything is deleted.
-        if (unpacker.VerifyPackage(pPackagePath, key, error)) {
+        unpacker.SetProgressCallback(&CUpdateProcedure::OnUnpackProgress, this);
+        // A wrong or damaged package is refused here, before anything is deleted; so is a
+        // package that the delete itself would remove.
+        if (IsInsideFolder(pPackagePath, brantel::kInstalledFolder)) {
+            error.Format(u"the package %s lies in %s, which the update deletes first", pPackagePath,
+                         brantel::kInstalledFolder);
+            m_strRefusal = error;
+            CString line = error + u"\n";
+            OutputDebugStringW(line);
+        } else if (!unpacker.VerifyPackage(pPackagePath, key, error)) {
+            m_strRefusal = unpacker.GetProblem();
+        } else {
             m_screen.SetStatusText(u"Delete...");
             m_screen.UpdateWindow();
             ShellFileOperation(m_screen.GetWindowHandle(), FO_DELETE, brantel::kInstalledFiles, nullptr);
