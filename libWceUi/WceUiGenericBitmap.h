@@ -137,3 +137,6 @@ CWceUiGenericBitmap* WceUiLoadBmpFromFile(LPCWSTR pFilePath, BOOL bPerPixelAlpha
 // Loads the bitmap that a ".565a.conf" file describes, with its transparent color and
 // constant alpha. The caller owns the result; null on failure (logged).
 CWceUiGenericBitmap* JxLoadBitmapFromConfFile(LPCWSTR pBitmapConfFullPath);
+// The ".alpha" plane's path beside a ".bmp" path (any case); FALSE for another name or
+// when it does not fit nLength units with its terminator.
+BOOL WceUiGetAlphaPath(LPCWSTR pBmpPath, LPWSTR pAlphaPath, int nLength);

@@ -9,8 +9,6 @@
 #include <vector>
 
 #include "BitmapCheck.h"
-#include "JXWriteLogFile.h"
-#include "JxConfDoc.h"
 #include "ToolSupport.h"
 #include "WceUiCommon.h"
 #include "WceUiGenericBitmap.h"
@@ -136,15 +134,14 @@ bool Load(const Target& target, bool escapeLanguage)
         return doc.LoadXmlFile(target.device.c_str(), FALSE);
     }
     // Bitmap, color and font configurations hold paths with backslashes: never escaped.
-    CJxConfDoc doc;
-    return doc.LoadFile(target.device.c_str(), Kind::Language == target.kind && escapeLanguage);
+    return WceUiCheckConfFile(target.device.c_str(), Kind::Language == target.kind && escapeLanguage);
 }
 
 const char* LevelName(int level)
 {
     switch (level) {
-    case JX_LOG_INFO: return "info";
-    case JX_LOG_WARNING: return "warning";
+    case WCEUI_LOG_INFO: return "info";
+    case WCEUI_LOG_WARNING: return "warning";
     default: return "error";
     }
 }
@@ -194,7 +191,7 @@ int main(int argc, char** argv)
     if (passwordGiven) WceUiSetPackPassword(password.c_str());
 
     std::vector<Message> messages;
-    JxSetLogObserver(&Observe, &messages);
+    WceUiSetLogObserver(&Observe, &messages);
     int failed = 0;
     for (const Target& target : targets) {
         messages.clear();
@@ -206,7 +203,7 @@ int main(int argc, char** argv)
         for (const Message& m : messages)
             std::printf("%s: %s: %s\n", target.shown.c_str(), LevelName(m.level), m.text.c_str());
     }
-    JxSetLogObserver(nullptr, nullptr);
+    WceUiSetLogObserver(nullptr, nullptr);
     std::fflush(stdout);
     std::fprintf(stderr, "%s: %d of %zu files failed\n", kProgram, failed, targets.size());
     return failed > 0 ? 1 : 0;
