@@ -7,6 +7,7 @@
 // operations are allocated separately; the document tells the two kinds apart by address.
 #pragma once
 
+#include "JXRecordPool.h"
 #include "WceUiHTList.h"
 #include "wce/types.h"
 
@@ -113,30 +114,6 @@ private:
     CWceUiXmlElem* GetComment() const;
 };
 
-// Fixed-size records of one kind, a block at a time; freed records are reused. Documents
-// keep their items here, so that loading a large file does not call the allocator per item.
-class CWceUiXmlRecordPool {
-public:
-    explicit CWceUiXmlRecordPool(size_t nRecordSize);
-    ~CWceUiXmlRecordPool();
-    CWceUiXmlRecordPool(const CWceUiXmlRecordPool&) = delete;
-    CWceUiXmlRecordPool& operator=(const CWceUiXmlRecordPool&) = delete;
-
-    void* Alloc();
-    void Free(void* pRecord);
-    // Frees every block at once (the records need no destruction).
-    void FreeAll();
-
-private:
-    struct CBlock;
-    size_t m_nRecordSize;
-    CBlock* m_pBlocks;
-    void* m_pFree;
-    BYTE* m_pCursor;
-    BYTE* m_pLimit;
-    size_t m_nNextBlockRecords;
-};
-
 class CWceUiXmlDoc {
 public:
     enum { MAX_STACK = 32 };
@@ -213,7 +190,7 @@ private:
     int m_nStack;
     CWceUiHTList m_AccessList;
 
-    CWceUiXmlRecordPool m_ItemPool;
-    CWceUiXmlRecordPool m_AttrPool;
+    CJxRecordPool m_ItemPool;
+    CJxRecordPool m_AttrPool;
     BOOL m_bOwnStrings;  // some item holds a string of its own (set by editing)
 };
