@@ -277,6 +277,7 @@ CWceUiXmlDoc::CWceUiXmlDoc()
       m_ItemPool(sizeof(CWceUiXmlElem)), m_AttrPool(sizeof(CWceUiXmlAttr)), m_bOwnStrings(FALSE)
 {
     m_strPath[0] = 0;
+    ForgetSyntaxError();
 }
 
 CWceUiXmlDoc::~CWceUiXmlDoc() { Clean(); }

@@ -154,6 +154,11 @@ public:
     CWceUiXmlElem* CreateRootElem(LPCWSTR pTagName);
     BOOL AddXmlDeclaration();
 
+    // Where the last load met its first syntax error: line and column (from 1) in the text
+    // as parsed (after "#include_xml" lines are replaced), the code the log names and what it
+    // means. FALSE when that load met none.
+    BOOL GetFirstSyntaxError(int* pnLine, int* pnColumn, LPCWSTR* ppCode, LPCWSTR* ppMeaning) const;
+
 private:
     friend class CWceUiXmlElem;
 
@@ -169,7 +174,11 @@ private:
     BOOL ParseXml(size_t nLength);
     BOOL ParseXmlTag(LPWSTR pTag, LPWSTR pEnd, LPWSTR& pNext);
     BOOL HandleXmlTagContent(CWceUiXmlElem* pElem, LPWSTR pContent, LPWSTR pEnd);
-    BOOL SyntaxError(LPCWSTR pFunction, LPCWSTR pCode) const;
+    // Logs the error; the first of a load also keeps its place (pAt, in m_pMemXmlStr).
+    BOOL SyntaxError(LPCWSTR pFunction, int nCode, LPCWSTR pAt);
+    void ForgetSyntaxError();
+    // Ends a name in place, remembering a line feed it overwrites for the error's place.
+    void EndNameAt(LPWSTR p);
     long long impSave(CWceUiXmlElem* pStart, LPWSTR pOut);
 
     CWceUiXmlElem* NewItem(int nType);
@@ -193,4 +202,11 @@ private:
     CJxRecordPool m_ItemPool;
     CJxRecordPool m_AttrPool;
     BOOL m_bOwnStrings;  // some item holds a string of its own (set by editing)
+
+    int m_nSyntaxLine;  // 0: no syntax error in the last load
+    int m_nSyntaxColumn;
+    int m_nSyntaxCode;
+    int m_nLostLineFeeds;
+    LPCWSTR m_pLastLostLineFeed;
+    LPCWSTR m_pPrevLostLineFeed;
 };

@@ -48,6 +48,78 @@ size_t CopyUnits(WCHAR* pDest, const BYTE* pBytes, size_t nUnits)
     return nText;
 }
 
+// The syntax errors, in one table: the code the log names (as it has always been written)
+// and what it means.
+enum {
+    XML_SYNTAX_SHORT_TAG,       // 001
+    XML_SYNTAX_SHORT_COMMENT,   // 002
+    XML_SYNTAX_BAD_COMMENT,     // 003
+    XML_SYNTAX_OPEN_COMMENT,    // 004
+    XML_SYNTAX_SHORT_DECLARE,   // 006
+    XML_SYNTAX_BAD_DECLARE,     // 007
+    XML_SYNTAX_OPEN_DECLARE,    // 008
+    XML_SYNTAX_BAD_TAG,         // 009
+    XML_SYNTAX_TEXT,            // 010
+    XML_SYNTAX_OPEN_ELEMENTS,   // 011
+    XML_SYNTAX_NO_GT,           // 012
+    XML_SYNTAX_NO_NAME,         // 013
+    XML_SYNTAX_EQUAL_IN_NAME,   // 014
+    XML_SYNTAX_BAD_ATTRIBUTE,   // 015
+    XML_SYNTAX_SECOND_ROOT,     // 016
+    XML_SYNTAX_TOO_DEEP,        // 017
+    XML_SYNTAX_END_AFTER_TAG,   // 018
+    XML_SYNTAX_EMPTY_NO_NAME,   // 019
+    XML_SYNTAX_EMPTY_EQUAL,     // 020
+    XML_SYNTAX_EMPTY_BAD_ATTR,  // 021
+    XML_SYNTAX_EMPTY_SECOND,    // 022
+    XML_SYNTAX_CLOSE_NO_NAME,   // 023
+    XML_SYNTAX_CLOSE_NOTHING,   // 024
+    XML_SYNTAX_CLOSE_MISMATCH,  // 025
+    XML_SYNTAX_CLOSE_EMPTY,     // 026
+    XML_SYNTAX_NO_VALUE,        // 027
+    XML_SYNTAX_OPEN_VALUE,      // 028
+    XML_SYNTAX_SAME_ATTRIBUTE,  // 029
+    XML_SYNTAX_NOT_LOADED,      // 030
+    XML_SYNTAX_COUNT
+};
+
+struct CXmlSyntaxCode {
+    LPCWSTR pLogged;   // the code as the log writes it
+    LPCWSTR pMeaning;
+};
+
+const CXmlSyntaxCode kSyntaxCodes[XML_SYNTAX_COUNT] = {
+    {u"001", u"a tag is cut off by the end of the text"},
+    {u"002", u"a comment is cut off by the end of the text"},
+    {u"003", u"\"<!\" does not start a comment \"<!--\""},
+    {u"004", u"a comment has no \"-->\""},
+    {u"006", u"a declaration is cut off by the end of the text"},
+    {u"007", u"\"<?\" does not start \"<?xml\""},
+    {u"008", u"a declaration has no \"?>\""},
+    {u"009", u"a tag is malformed"},
+    {u"010,attention:<a><x></x>err</a> is not supported", u"text outside a tag (elements carry no text)"},
+    {u"011", u"the text ends with elements still open"},
+    {u"012", u"a tag has no '>'"},
+    {u"013", u"a start tag has no name"},
+    {u"014", u"a tag name holds '='"},
+    {u"015", u"an attribute is malformed"},
+    {u"016", u"a second root element"},
+    {u"017", u"elements nested deeper than 32 levels"},
+    {u"018", u"the text ends after a start tag"},
+    {u"019", u"an empty-element tag has no name"},
+    {u"020", u"an empty-element tag name holds '='"},
+    {u"021", u"an attribute of an empty-element tag is malformed"},
+    {u"022", u"a second root element"},
+    {u"023", u"an end tag has no name"},
+    {u"024", u"an end tag closes no element"},
+    {u"025", u"an end tag does not match the open element"},
+    {u"026", u"a tag is both an end tag and empty"},
+    {u"027", u"an attribute has no value"},
+    {u"028", u"an attribute value has no closing quote"},
+    {u"029", u"an attribute is given twice"},
+    {u"030", u"the document does not load"},
+};
+
 // One piece of the text that results from resolving includes.
 struct CIncludePiece {
     const WCHAR* pText;  // a part of the loaded text, or null
@@ -57,10 +129,62 @@ struct CIncludePiece {
 
 }  // namespace
 
-BOOL CWceUiXmlDoc::SyntaxError(LPCWSTR pFunction, LPCWSTR pCode) const
+BOOL CWceUiXmlDoc::SyntaxError(LPCWSTR pFunction, int nCode, LPCWSTR pAt)
 {
-    JxWriteLogW(JX_LOG_ERROR, u"%s::%s, (%s) syntax error %s", kXmlDocClass, pFunction, m_strPath, pCode);
+    JxWriteLogW(JX_LOG_ERROR, u"%s::%s, (%s) syntax error %s", kXmlDocClass, pFunction, m_strPath,
+                kSyntaxCodes[nCode].pLogged);
+    if (0 == m_nSyntaxLine && NULL != pAt && NULL != m_pMemXmlStr) {
+        // Names ended by the parser may have overwritten line feeds: those were counted as
+        // they went (NoteEndWritten).
+        // The name just ended may lie behind pAt; any earlier one lies before it.
+        int nLost = m_nLostLineFeeds;
+        LPCWSTR pLost = m_pLastLostLineFeed;
+        if (pLost && pLost >= pAt) {
+            --nLost;
+            pLost = m_pPrevLostLineFeed;
+        }
+        int nLine = 1 + nLost;
+        LPCWSTR pLineStart = pLost ? pLost + 1 : m_pMemXmlStr;
+        for (LPCWSTR p = m_pMemXmlStr; p < pAt; ++p) {
+            if (u'\n' != *p) continue;
+            ++nLine;
+            if (p + 1 > pLineStart) pLineStart = p + 1;
+        }
+        m_nSyntaxLine = nLine;
+        m_nSyntaxColumn = static_cast<int>(pAt - pLineStart) + 1;
+        m_nSyntaxCode = nCode;
+    }
     return FALSE;
+}
+
+void CWceUiXmlDoc::EndNameAt(LPWSTR p)
+{
+    if (u'\n' == *p) {
+        ++m_nLostLineFeeds;
+        m_pPrevLostLineFeed = m_pLastLostLineFeed;
+        m_pLastLostLineFeed = p;
+    }
+    *p = 0;
+}
+
+BOOL CWceUiXmlDoc::GetFirstSyntaxError(int* pnLine, int* pnColumn, LPCWSTR* ppCode, LPCWSTR* ppMeaning) const
+{
+    if (0 == m_nSyntaxLine) return FALSE;
+    if (pnLine) *pnLine = m_nSyntaxLine;
+    if (pnColumn) *pnColumn = m_nSyntaxColumn;
+    if (ppCode) *ppCode = kSyntaxCodes[m_nSyntaxCode].pLogged;
+    if (ppMeaning) *ppMeaning = kSyntaxCodes[m_nSyntaxCode].pMeaning;
+    return TRUE;
+}
+
+void CWceUiXmlDoc::ForgetSyntaxError()
+{
+    m_nSyntaxLine = 0;
+    m_nSyntaxColumn = 0;
+    m_nSyntaxCode = 0;
+    m_nLostLineFeeds = 0;
+    m_pLastLostLineFeed = NULL;
+    m_pPrevLostLineFeed = NULL;
 }
 
 // A loaded document is left as it is; m_strPath holds MAX_PATH characters.
@@ -113,6 +237,7 @@ BOOL CWceUiXmlDoc::LoadXmlData(const BYTE* pData, DWORD nSize, LPCWSTR pPath, BO
     }
 
     Clean();
+    ForgetSyntaxError();
     size_t nUnits = (nSize - 2) / 2;
     // m_nMemXmlStr counts the units in an int.
     m_pMemXmlStr = nUnits < kMaxTextUnits ? new (std::nothrow) WCHAR[nUnits + 1] : NULL;
@@ -132,7 +257,7 @@ BOOL CWceUiXmlDoc::LoadXmlData(const BYTE* pData, DWORD nSize, LPCWSTR pPath, BO
     m_bKeepComment = bKeepComment;
     nLength = TrimTrailingSpace(nLength);
     if (!ParseXml(nLength)) {
-        SyntaxError(u"LoadXmlFile", u"030");
+        SyntaxError(u"LoadXmlFile", XML_SYNTAX_NOT_LOADED, NULL);
         Clean();
         return FALSE;
     }
@@ -149,6 +274,7 @@ BOOL CWceUiXmlDoc::LoadXmlStr(LPCWSTR pXmlStr, BOOL bKeepComment)
         return FALSE;
     }
     Clean();
+    ForgetSyntaxError();
     size_t nLength = WStrLen(pXmlStr);
     m_pMemXmlStr = nLength < kMaxTextUnits ? new (std::nothrow) WCHAR[nLength + 1] : NULL;
     if (NULL == m_pMemXmlStr) return FALSE;
@@ -326,29 +452,29 @@ BOOL CWceUiXmlDoc::ParseXml(size_t nLength)
     for (;;) {
         while (p < pEnd && IsXmlSpace(*p)) ++p;
         if (p >= pEnd) {
-            bParsed = 0 == m_nStack || SyntaxError(kFunction, u"011");
+            bParsed = 0 == m_nStack || SyntaxError(kFunction, XML_SYNTAX_OPEN_ELEMENTS, p);
             break;
         }
         if (u'<' != *p) {
-            SyntaxError(kFunction, u"010,attention:<a><x></x>err</a> is not supported");
+            SyntaxError(kFunction, XML_SYNTAX_TEXT, p);
             break;
         }
         if (pEnd - p < 4) {
-            SyntaxError(kFunction, u"001");
+            SyntaxError(kFunction, XML_SYNTAX_SHORT_TAG, p);
             break;
         }
         if (u'!' == p[1]) {
             if (pEnd - p < 7) {
-                SyntaxError(kFunction, u"002");
+                SyntaxError(kFunction, XML_SYNTAX_SHORT_COMMENT, p);
                 break;
             }
             if (u'-' != p[2] || u'-' != p[3]) {
-                SyntaxError(kFunction, u"003");
+                SyntaxError(kFunction, XML_SYNTAX_BAD_COMMENT, p);
                 break;
             }
             LPWSTR pClose = FindText(p + 4, pEnd, u"-->", 3);
             if (NULL == pClose) {
-                SyntaxError(kFunction, u"004");
+                SyntaxError(kFunction, XML_SYNTAX_OPEN_COMMENT, p);
                 break;
             }
             if (m_bKeepComment) {
@@ -361,16 +487,16 @@ BOOL CWceUiXmlDoc::ParseXml(size_t nLength)
             p = pClose + 3;
         } else if (u'?' == p[1]) {
             if (pEnd - p < 7) {
-                SyntaxError(kFunction, u"006");
+                SyntaxError(kFunction, XML_SYNTAX_SHORT_DECLARE, p);
                 break;
             }
             if (u'x' != p[2] || u'm' != p[3] || u'l' != p[4]) {
-                SyntaxError(kFunction, u"007");
+                SyntaxError(kFunction, XML_SYNTAX_BAD_DECLARE, p);
                 break;
             }
             LPWSTR pClose = FindText(p + 5, pEnd, u"?>", 2);
             if (NULL == pClose) {
-                SyntaxError(kFunction, u"008");
+                SyntaxError(kFunction, XML_SYNTAX_OPEN_DECLARE, p);
                 break;
             }
             CWceUiXmlElem* pDeclare = NewItem(XML_ELEM_DECLARE);
@@ -380,7 +506,7 @@ BOOL CWceUiXmlDoc::ParseXml(size_t nLength)
             m_AccessList.AddTail(pDeclare);
             p = pClose + 2;
         } else if (!ParseXmlTag(p, pEnd, p)) {
-            SyntaxError(kFunction, u"009");
+            SyntaxError(kFunction, XML_SYNTAX_BAD_TAG, p);
             break;
         }
     }
@@ -395,47 +521,47 @@ BOOL CWceUiXmlDoc::ParseXmlTag(LPWSTR pTag, LPWSTR pEnd, LPWSTR& pNext)
     // The tag ends at the first '>': a value can never hold one.
     LPWSTR pGt = pTag + 1;
     while (pGt < pEnd && u'>' != *pGt) ++pGt;
-    if (pGt >= pEnd) return SyntaxError(kFunction, u"012");
+    if (pGt >= pEnd) return SyntaxError(kFunction, XML_SYNTAX_NO_GT, pTag);
     const BOOL bClosing = u'/' == pTag[1];
     const BOOL bSelfClosing = u'/' == pGt[-1];
-    if (bClosing && bSelfClosing) return SyntaxError(kFunction, u"026");
+    if (bClosing && bSelfClosing) return SyntaxError(kFunction, XML_SYNTAX_CLOSE_EMPTY, pTag);
 
     if (bClosing) {
         LPWSTR pName = pTag + 2;
         LPWSTR pNameEnd = pName;
         while (pNameEnd < pGt && !IsXmlSpace(*pNameEnd)) ++pNameEnd;
-        if (pNameEnd == pName) return SyntaxError(kFunction, u"023");
-        if (0 == m_nStack) return SyntaxError(kFunction, u"024");
+        if (pNameEnd == pName) return SyntaxError(kFunction, XML_SYNTAX_CLOSE_NO_NAME, pTag);
+        if (0 == m_nStack) return SyntaxError(kFunction, XML_SYNTAX_CLOSE_NOTHING, pTag);
         LPCWSTR pOpenName = m_Stack[--m_nStack].pTagName;
         size_t nLength = static_cast<size_t>(pNameEnd - pName);
-        if (!NameEquals(pOpenName, pName, nLength)) return SyntaxError(kFunction, u"025");
+        if (!NameEquals(pOpenName, pName, nLength)) return SyntaxError(kFunction, XML_SYNTAX_CLOSE_MISMATCH, pName);
         pNext = pGt + 1;
         return TRUE;
     }
 
-    LPCWSTR kEmptyName = bSelfClosing ? u"019" : u"013";
-    LPCWSTR kEqualInName = bSelfClosing ? u"020" : u"014";
-    LPCWSTR kBadAttribute = bSelfClosing ? u"021" : u"015";
-    LPCWSTR kSecondRoot = bSelfClosing ? u"022" : u"016";
+    const int kEmptyName = bSelfClosing ? XML_SYNTAX_EMPTY_NO_NAME : XML_SYNTAX_NO_NAME;
+    const int kEqualInName = bSelfClosing ? XML_SYNTAX_EMPTY_EQUAL : XML_SYNTAX_EQUAL_IN_NAME;
+    const int kBadAttribute = bSelfClosing ? XML_SYNTAX_EMPTY_BAD_ATTR : XML_SYNTAX_BAD_ATTRIBUTE;
+    const int kSecondRoot = bSelfClosing ? XML_SYNTAX_EMPTY_SECOND : XML_SYNTAX_SECOND_ROOT;
     LPWSTR pContentEnd = bSelfClosing ? pGt - 1 : pGt;
     LPWSTR pName = pTag + 1;
     LPWSTR pNameEnd = pName;
     while (pNameEnd < pContentEnd && !IsXmlSpace(*pNameEnd)) ++pNameEnd;
-    if (pNameEnd == pName) return SyntaxError(kFunction, kEmptyName);
+    if (pNameEnd == pName) return SyntaxError(kFunction, kEmptyName, pTag);
     for (LPWSTR p = pName; p < pNameEnd; ++p)
-        if (u'=' == *p) return SyntaxError(kFunction, kEqualInName);
+        if (u'=' == *p) return SyntaxError(kFunction, kEqualInName, p);
 
     CWceUiXmlElem* pElem = NewItem(XML_ELEM_NODE);
     if (NULL == pElem) return FALSE;
     m_AccessList.AddTail(pElem);
     pElem->m_pTagName = pName;
     if (pNameEnd < pContentEnd && !HandleXmlTagContent(pElem, pNameEnd + 1, pContentEnd))
-        return SyntaxError(kFunction, kBadAttribute);
-    *pNameEnd = 0;  // a space, the '/' or the '>': all read already
+        return SyntaxError(kFunction, kBadAttribute, pNameEnd + 1);
+    EndNameAt(pNameEnd);  // a space, the '/' or the '>': all read already
 
     CWceUiXmlElem* pParent = m_nStack > 0 ? m_Stack[m_nStack - 1].pElem : NULL;
     if (NULL == pParent) {
-        if (m_pRootElem) return SyntaxError(kFunction, kSecondRoot);
+        if (m_pRootElem) return SyntaxError(kFunction, kSecondRoot, pTag);
         m_pRootElem = pElem;
     } else {
         pElem->m_pParent = pParent;
@@ -447,14 +573,14 @@ BOOL CWceUiXmlDoc::ParseXmlTag(LPWSTR pTag, LPWSTR pEnd, LPWSTR& pNext)
         return TRUE;
     }
 
-    if (m_nStack >= MAX_STACK) return SyntaxError(kFunction, u"017");
+    if (m_nStack >= MAX_STACK) return SyntaxError(kFunction, XML_SYNTAX_TOO_DEEP, pTag);
     m_Stack[m_nStack].pElem = pElem;
     m_Stack[m_nStack].pTagName = pName;
     ++m_nStack;
     // Elements carry no text: whatever stands before the next tag is skipped.
     LPWSTR p = pGt + 1;
     while (p < pEnd && u'<' != *p) ++p;
-    if (p >= pEnd) return SyntaxError(kFunction, u"018");
+    if (p >= pEnd) return SyntaxError(kFunction, XML_SYNTAX_END_AFTER_TAG, pTag);
     pNext = p;
     return TRUE;
 }
@@ -474,17 +600,17 @@ BOOL CWceUiXmlDoc::HandleXmlTagContent(CWceUiXmlElem* pElem, LPWSTR p, LPWSTR pE
         if (p >= pEnd || u'=' != *p) return FALSE;
         ++p;
         while (p < pEnd && IsXmlSpace(*p)) ++p;
-        if (p >= pEnd) return SyntaxError(kFunction, u"027");
+        if (p >= pEnd) return SyntaxError(kFunction, XML_SYNTAX_NO_VALUE, p);
         const WCHAR quote = *p;
         if (u'"' != quote && u'\'' != quote) return FALSE;
         LPWSTR pValue = ++p;
         while (p < pEnd && quote != *p) ++p;
-        if (p >= pEnd) return SyntaxError(kFunction, u"028");
-        *pNameEnd = 0;
+        if (p >= pEnd) return SyntaxError(kFunction, XML_SYNTAX_OPEN_VALUE, pValue - 1);
+        EndNameAt(pNameEnd);
         *p++ = 0;
 
         for (CWceUiXmlAttr* pOther = pElem->GetFirstAttribute(); pOther; pOther = pOther->pNext)
-            if (NameEquals(pOther->pName, pName)) return SyntaxError(kFunction, u"029");
+            if (NameEquals(pOther->pName, pName)) return SyntaxError(kFunction, XML_SYNTAX_SAME_ATTRIBUTE, pName);
         CWceUiXmlAttr* pAttr = NewAttr();
         if (NULL == pAttr) return FALSE;
         pAttr->pName = pName;
