@@ -182,10 +182,10 @@ CString MskJudgeDirectory(const BYTE* pBlock, DWORD dwLength, DWORD dwCheckWord,
 {
     if (dwLength < 4 || JxReadLe32(pBlock) != dwCheckWord) {
         strProblem = u"the check word does not match (wrong password?)";
-        return u"crc_check_fail";
+        return kMskKeyCrcFail;
     }
     if (!MskCheckDirectory(pBlock, dwLength, dwFileSize, strProblem) ||
         !MskCheckTargets(pBlock, dwLength, kMskDeviceTarget, strProblem))
-        return u"file_format_error";
+        return kMskKeyFormatError;
     return CString();
 }

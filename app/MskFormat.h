@@ -19,6 +19,26 @@ constexpr const WCHAR* kMskDeviceTarget = u"\\Residentflash2";
 // must not make the reader allocate gigabytes.
 constexpr DWORD kMskMaxInflateRatio = 1032;
 
+// The error keys the unpacker leaves and the user messages the update shows for them, in
+// one table for both sides. A cancel shows nothing.
+constexpr const WCHAR* kMskKeyInvalidFile = u"invalid_msk_file";
+constexpr const WCHAR* kMskKeyFormatError = u"file_format_error";
+constexpr const WCHAR* kMskKeyCrcFail = u"crc_check_fail";
+constexpr const WCHAR* kMskKeyDiskFull = u"error_disk_full";
+constexpr const WCHAR* kMskKeyUserCancel = u"user_cancel";
+
+struct MskErrorText {
+    const WCHAR* pKey;
+    const WCHAR* pMessage;  // null: no message
+};
+constexpr MskErrorText kMskErrorTexts[] = {
+    {kMskKeyInvalidFile, u"Invalid MSK file. Update fail."},
+    {kMskKeyFormatError, u"MSK file format error. Update fail."},
+    {kMskKeyCrcFail, u"MSK file type error or file is modified. Update fail."},
+    {kMskKeyDiskFull, u"There is not enough space on the disk. Update fail."},
+    {kMskKeyUserCancel, nullptr},
+};
+
 // One entry record inside the unscrambled directory block. Read field by field, since
 // records need not be aligned.
 class CMskEntryView {

@@ -122,12 +122,12 @@ int CMskUnpacker::VerifyPackage(LPCWSTR pPath, DWORD dwKey, CString& strError)
     LoadFailure failure = ReadDirectoryBlock(h, dwKey, m_pDirectory, m_dwDirectoryLength, fileSize, checkWord);
     switch (failure) {
     case LoadFailure::Magic:
-        strError = u"invalid_msk_file";
+        strError = kMskKeyInvalidFile;
         m_strProblem = u"the file does not start with the package mark";
         break;
     case LoadFailure::Read:
     case LoadFailure::Format:
-        strError = u"file_format_error";
+        strError = kMskKeyFormatError;
         m_strProblem = u"the header or the directory cannot be read whole";
         break;
     case LoadFailure::Check:
@@ -160,7 +160,7 @@ int CMskUnpacker::LoadDirectory()
     LoadFailure failure = ReadDirectoryBlock(h, m_dwKey, m_pDirectory, m_dwDirectoryLength, fileSize, checkWord);
     CString problem;
     switch (failure) {
-    case LoadFailure::Magic: m_strError = u"invalid_msk_file"; break;
+    case LoadFailure::Magic: m_strError = kMskKeyInvalidFile; break;
     case LoadFailure::Read: m_strError.Format(u"read failed %s", m_strFile.c_str()); break;
     case LoadFailure::Format:
         m_strError.Format(u"MSK file format error in %s: the directory is too short", m_strFile.c_str());
@@ -220,7 +220,7 @@ int CMskUnpacker::Unpack(LPCWSTR pPath, LPCWSTR pTargetDir, DWORD dwKey, CString
 int CMskUnpacker::ReportProgress(DWORD dwIndex, LPCWSTR pName, DWORD dwCount)
 {
     if (m_pfnProgress && !m_pfnProgress(m_pProgressContext, dwIndex, pName, dwCount)) {
-        m_strError = u"user_cancel";
+        m_strError = kMskKeyUserCancel;
         return 0;
     }
     return 1;
@@ -301,7 +301,7 @@ int CMskUnpacker::ExtractFile(const BYTE* pRecord, HANDLE hPackage)
     if (!WriteFile(out, plain.get(), plainSize, &written, nullptr) || written != plainSize) {
         DWORD error = GetLastError();
         if (error == ERROR_DISK_FULL)
-            m_strError = u"error_disk_full";
+            m_strError = kMskKeyDiskFull;
         else
             m_strError.Format(u"WriteFile %s failed, GetLastError is %d", target.c_str(), static_cast<int>(error));
         return 0;

@@ -1,5 +1,6 @@
 #include "UpdateProcedure.h"
 
+#include "MskFormat.h"
 #include "MskUnpacker.h"
 #include "UpdateSystem.h"
 #include "wce/platform.h"
@@ -100,11 +101,8 @@ int CUpdateProcedure::OnUnpackProgress(void* pContext, DWORD dwIndex, LPCWSTR /*
 
 CString CUpdateProcedure::MessageForError(const CString& strError)
 {
-    if (strError == u"user_cancel") return CString();
-    if (strError == u"invalid_msk_file") return u"Invalid MSK file. Update fail.";
-    if (strError == u"file_format_error") return u"MSK file format error. Update fail.";
-    if (strError == u"crc_check_fail") return u"MSK file type error or file is modified. Update fail.";
-    if (strError == u"error_disk_full") return u"There is not enough space on the disk. Update fail.";
+    for (const MskErrorText& text : kMskErrorTexts)
+        if (strError == text.pKey) return text.pMessage ? CString(text.pMessage) : CString();
     CString message;
     message.Format(u"Update fail. \n(%s)", strError.c_str());
     return message;
