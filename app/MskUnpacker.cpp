@@ -4,38 +4,14 @@
 #include <new>
 
 #include "JXPackCommon.h"
+#include "JxHandle.h"
 #include "MskFormat.h"
 #include "wce/files.h"
+#include "wce/timesync.h"
 #include "wce/wstring.h"
 #include "zlib.h"
 
 namespace {
-
-// Closes a file handle when the scope ends.
-class CFileCloser {
-public:
-    explicit CFileCloser(HANDLE h) : m_h(h) {}
-    ~CFileCloser()
-    {
-        if (m_h != INVALID_HANDLE_VALUE) CloseHandle(m_h);
-    }
-    CFileCloser(const CFileCloser&) = delete;
-    CFileCloser& operator=(const CFileCloser&) = delete;
-
-private:
-    HANDLE m_h;
-};
-
-HANDLE OpenPackage(LPCWSTR pPath)
-{
-    return CreateFileW(pPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-BOOL ReadExactly(HANDLE h, void* pBuffer, DWORD dwBytes)
-{
-    DWORD done = 0;
-    return ReadFile(h, pBuffer, dwBytes, &done, nullptr) && done == dwBytes;
-}
 
 BOOL IsDirectory(LPCWSTR pPath)
 {
@@ -71,6 +47,7 @@ void CMskUnpacker::Reset()
     m_strDir.Empty();
     m_strError.Empty();
     m_strRootName.Empty();
+    m_strProblem.Empty();
     FreeDirectory();
 }
 
@@ -79,13 +56,14 @@ namespace {
 // Reads magic, header and directory block of an open package into a new buffer and
 // unscrambles it. The directory end is checked against the file size before anything is
 // allocated, so a damaged header cannot ask for gigabytes.
-LoadFailure ReadDirectoryBlock(HANDLE h, DWORD dwKey, BYTE*& pBlock, DWORD& dwLength, DWORD& dwFileSize)
+LoadFailure ReadDirectoryBlock(HANDLE h, DWORD dwKey, BYTE*& pBlock, DWORD& dwLength, DWORD& dwFileSize,
+                               DWORD& dwCheckWord)
 {
     BYTE magic[2];
-    if (!ReadExactly(h, magic, 2) || JxReadLe16(magic) != kMskMagic) return LoadFailure::Magic;
+    if (!JxReadExactly(h, magic, 2) || JxReadLe16(magic) != kMskMagic) return LoadFailure::Magic;
     BYTE head[12];
     if (SetFilePointer(h, kMskDirEndOffset, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
-        !ReadExactly(h, head, sizeof head))
+        !JxReadExactly(h, head, sizeof head))
         return LoadFailure::Read;
     DWORD dirEnd = JxReadLe32(head);
     dwFileSize = GetFileSize(h, nullptr);
@@ -94,9 +72,10 @@ LoadFailure ReadDirectoryBlock(HANDLE h, DWORD dwKey, BYTE*& pBlock, DWORD& dwLe
     if (dwLength < kMskBlockFixedSize) return LoadFailure::Format;
     pBlock = new (std::nothrow) BYTE[dwLength];
     if (!pBlock) return LoadFailure::Read;
-    if (!ReadExactly(h, pBlock, dwLength)) return LoadFailure::Read;
+    if (!JxReadExactly(h, pBlock, dwLength)) return LoadFailure::Read;
     JxScrambleWords(pBlock, dwLength, dwKey);
-    if (JxReadLe32(pBlock) != JxReadLe32(head + 8)) return LoadFailure::Check;
+    dwCheckWord = JxReadLe32(head + 8);
+    if (JxReadLe32(pBlock) != dwCheckWord) return LoadFailure::Check;
     return LoadFailure::None;
 }
 
@@ -107,46 +86,56 @@ int CMskUnpacker::VerifyPackage(LPCWSTR pPath, DWORD dwKey, CString& strError)
     Reset();
     m_strFile = pPath;
     m_dwKey = dwKey;
-    HANDLE h = OpenPackage(pPath);
+    HANDLE h = JxOpenForReading(pPath);
     if (h == INVALID_HANDLE_VALUE) {
         strError.Format(u"open file %s failed, error code is %d", m_strFile.c_str(), static_cast<int>(GetLastError()));
         return 0;
     }
-    CFileCloser closer(h);
+    CJxAutoHandle closer(h);
     DWORD fileSize = 0;
-    LoadFailure failure = ReadDirectoryBlock(h, dwKey, m_pDirectory, m_dwDirectoryLength, fileSize);
-    CString problem;
-    int result = 0;
+    DWORD checkWord = 0;
+    LoadFailure failure = ReadDirectoryBlock(h, dwKey, m_pDirectory, m_dwDirectoryLength, fileSize, checkWord);
     switch (failure) {
-    case LoadFailure::Magic: strError = u"invalid_msk_file"; break;
+    case LoadFailure::Magic:
+        strError = kMskKeyInvalidFile;
+        m_strProblem = u"the file does not start with the package mark";
+        break;
     case LoadFailure::Read:
-    case LoadFailure::Format: strError = u"file_format_error"; break;
-    case LoadFailure::Check: strError = u"crc_check_fail"; break;
-    case LoadFailure::None:
-        // A damaged directory is refused here, before the caller deletes anything.
-        if (MskCheckDirectory(m_pDirectory, m_dwDirectoryLength, fileSize, problem))
-            result = 1;
-        else
-            strError = u"file_format_error";
+    case LoadFailure::Format:
+        strError = kMskKeyFormatError;
+        m_strProblem = u"the header or the directory cannot be read whole";
+        break;
+    case LoadFailure::Check:
+    case LoadFailure::None: {
+        // A damaged directory or a name the device cannot store is refused here, before
+        // the caller deletes anything.
+        CString key = MskJudgeDirectory(m_pDirectory, m_dwDirectoryLength, checkWord, fileSize, m_strProblem);
+        if (!key.IsEmpty()) strError = key;
         break;
     }
+    }
     FreeDirectory();
-    return result;
+    if (m_strProblem.IsEmpty()) return 1;
+    CString line;
+    line.Format(u"CMskUnpacker::VerifyPackage: %s refused: %s\n", m_strFile.c_str(), m_strProblem.c_str());
+    OutputDebugStringW(line);
+    return 0;
 }
 
 int CMskUnpacker::LoadDirectory()
 {
-    HANDLE h = OpenPackage(m_strFile);
+    HANDLE h = JxOpenForReading(m_strFile);
     if (h == INVALID_HANDLE_VALUE) {
         m_strError.Format(u"open file %s failed, GetLastError is %d", m_strFile.c_str(), static_cast<int>(GetLastError()));
         return 0;
     }
-    CFileCloser closer(h);
+    CJxAutoHandle closer(h);
     DWORD fileSize = 0;
-    LoadFailure failure = ReadDirectoryBlock(h, m_dwKey, m_pDirectory, m_dwDirectoryLength, fileSize);
+    DWORD checkWord = 0;
+    LoadFailure failure = ReadDirectoryBlock(h, m_dwKey, m_pDirectory, m_dwDirectoryLength, fileSize, checkWord);
     CString problem;
     switch (failure) {
-    case LoadFailure::Magic: m_strError = u"invalid_msk_file"; break;
+    case LoadFailure::Magic: m_strError = kMskKeyInvalidFile; break;
     case LoadFailure::Read: m_strError.Format(u"read failed %s", m_strFile.c_str()); break;
     case LoadFailure::Format:
         m_strError.Format(u"MSK file format error in %s: the directory is too short", m_strFile.c_str());
@@ -156,7 +145,8 @@ int CMskUnpacker::LoadDirectory()
         if (!MskReadRootName(m_pDirectory, m_dwDirectoryLength, m_strRootName)) {
             m_strError = u"check CRC failed, Wrong password?";
             failure = LoadFailure::Check;
-        } else if (!MskCheckDirectory(m_pDirectory, m_dwDirectoryLength, fileSize, problem)) {
+        } else if (!MskCheckDirectory(m_pDirectory, m_dwDirectoryLength, fileSize, problem) ||
+                   !MskCheckTargets(m_pDirectory, m_dwDirectoryLength, m_strDir, problem)) {
             m_strError.Format(u"MSK file format error in %s: %s", m_strFile.c_str(), problem.c_str());
             failure = LoadFailure::Format;
         }
@@ -184,10 +174,10 @@ int CMskUnpacker::Unpack(LPCWSTR pPath, LPCWSTR pTargetDir, DWORD dwKey, CString
     } else if (!IsDirectory(m_strDir)) {
         m_strError.Format(u"the unpack directory '%s' is not valid", m_strDir.c_str());
     } else if (LoadDirectory()) {
+        // Every target path has passed the device rules, so nothing is written for a
+        // package with one bad name.
         m_strDir = AddTrailingBackslash(AddTrailingBackslash(m_strDir) + m_strRootName);
-        if (!CheckTargetPaths()) {
-            // m_strError is set; nothing has been written
-        } else if (!Exists(m_strDir)) {
+        if (!Exists(m_strDir)) {
             if (CreateDirectoryTree(m_strDir))
                 result = UnpackEntries();
             else
@@ -202,31 +192,10 @@ int CMskUnpacker::Unpack(LPCWSTR pPath, LPCWSTR pTargetDir, DWORD dwKey, CString
     return result;
 }
 
-// Every path the unpack will write must fit the device's path limit; checking them all
-// first means a package with one overlong name writes nothing at all.
-int CMskUnpacker::CheckTargetPaths()
-{
-    if (m_strDir.GetLength() > kMskMaxPath) {
-        m_strError.Format(u"MSK file format error in %s: the path %s is too long", m_strFile.c_str(), m_strDir.c_str());
-        return 0;
-    }
-    for (const BYTE* record : m_entries) {
-        CMskEntryView entry(record);
-        if (entry.GetType() != kMskTypeDirectory && entry.GetType() != kMskTypeFile) continue;
-        CString target = m_strDir + entry.GetName();
-        if (target.GetLength() > kMskMaxPath) {
-            m_strError.Format(u"MSK file format error in %s: the path %s is too long", m_strFile.c_str(),
-                              target.c_str());
-            return 0;
-        }
-    }
-    return 1;
-}
-
 int CMskUnpacker::ReportProgress(DWORD dwIndex, LPCWSTR pName, DWORD dwCount)
 {
     if (m_pfnProgress && !m_pfnProgress(m_pProgressContext, dwIndex, pName, dwCount)) {
-        m_strError = u"user_cancel";
+        m_strError = kMskKeyUserCancel;
         return 0;
     }
     return 1;
@@ -234,12 +203,12 @@ int CMskUnpacker::ReportProgress(DWORD dwIndex, LPCWSTR pName, DWORD dwCount)
 
 int CMskUnpacker::UnpackEntries()
 {
-    HANDLE h = OpenPackage(m_strFile);
+    HANDLE h = JxOpenForReading(m_strFile);
     if (h == INVALID_HANDLE_VALUE) {
         m_strError.Format(u"open file %s failed, error code is %d", m_strFile.c_str(), static_cast<int>(GetLastError()));
         return 0;
     }
-    CFileCloser closer(h);
+    CJxAutoHandle closer(h);
     const DWORD count = static_cast<DWORD>(m_entries.size());
     DWORD index = 0;
     for (const BYTE* record : m_entries) {
@@ -284,7 +253,7 @@ int CMskUnpacker::ExtractFile(const BYTE* pRecord, HANDLE hPackage)
                           static_cast<int>(GetLastError()));
         return 0;
     }
-    if (!ReadExactly(hPackage, packed.get(), packedSize)) {
+    if (!JxReadExactly(hPackage, packed.get(), packedSize)) {
         m_strError.Format(u"ReadFile failed for %s, GetLastError is %d", target.c_str(),
                           static_cast<int>(GetLastError()));
         return 0;
@@ -302,12 +271,12 @@ int CMskUnpacker::ExtractFile(const BYTE* pRecord, HANDLE hPackage)
         m_strError.Format(u"CreateFile %s failed, GetLastError is %d", target.c_str(), static_cast<int>(GetLastError()));
         return 0;
     }
-    CFileCloser closer(out);
+    CJxAutoHandle closer(out);
     DWORD written = 0;
     if (!WriteFile(out, plain.get(), plainSize, &written, nullptr) || written != plainSize) {
         DWORD error = GetLastError();
         if (error == ERROR_DISK_FULL)
-            m_strError = u"error_disk_full";
+            m_strError = kMskKeyDiskFull;
         else
             m_strError.Format(u"WriteFile %s failed, GetLastError is %d", target.c_str(), static_cast<int>(error));
         return 0;

@@ -6,6 +6,7 @@
 #include "JXPackCommon.h"
 #include "JXPackFormat.h"
 #include "JXWriteLogFile.h"
+#include "JxHandle.h"
 #include "wce/files.h"
 #include "wce/process.h"
 #include "wce/wstring.h"
@@ -14,35 +15,6 @@ namespace {
 
 // The decompression library's contract: zlib's uncompress.
 typedef int (*PFN_WCEUI_UNCOMPRESS)(BYTE* pDest, DWORD* pdwDestLen, const BYTE* pSource, DWORD dwSourceLen);
-
-// Closes the archive on every way out of a read.
-class CAutoHandle {
-public:
-    explicit CAutoHandle(HANDLE hFile) : m_hFile(hFile) {}
-    ~CAutoHandle()
-    {
-        if (IsValid()) CloseHandle(m_hFile);
-    }
-    CAutoHandle(const CAutoHandle&) = delete;
-    CAutoHandle& operator=(const CAutoHandle&) = delete;
-    BOOL IsValid() const { return INVALID_HANDLE_VALUE != m_hFile; }
-    HANDLE Get() const { return m_hFile; }
-
-private:
-    HANDLE m_hFile;
-};
-
-HANDLE OpenForReading(LPCWSTR pPath)
-{
-    return CreateFileW(pPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-}
-
-// Exactly dwBytes, or FALSE.
-BOOL ReadExactly(HANDLE hFile, void* pBuffer, DWORD dwBytes)
-{
-    DWORD dwRead = 0;
-    return ReadFile(hFile, pBuffer, dwBytes, &dwRead, NULL) && dwRead == dwBytes;
-}
 
 // The file's size; a file of 4 GiB or more counts as 0xFFFFFFFF, beyond any 32-bit offset.
 BOOL GetSize(HANDLE hFile, DWORD* pdwSize)
@@ -85,14 +57,14 @@ const BYTE* CJxPackedFile::GetItem(int nIndex) const
 CJxPackedFile::ChangeState CJxPackedFile::CheckForChange(DWORD dwKey) const
 {
     if (dwKey != m_dwKey) return PACK_CHANGED;
-    CAutoHandle file(OpenForReading(m_szPackPath));
+    CJxAutoHandle file(JxOpenForReading(m_szPackPath));
     if (!file.IsValid()) {
         JxWriteLogW(JX_LOG_ERROR, u"CreateFile %s failed, GetLastError is %d", m_szPackPath,
                     static_cast<int>(GetLastError()));
         return PACK_CHECK_FAILED;
     }
     BYTE head[kJxPackHeadSize];
-    if (!ReadExactly(file.Get(), head, sizeof head)) {
+    if (!JxReadExactly(file.Get(), head, sizeof head)) {
         JxWriteLogW(JX_LOG_ERROR, u"ReadFile %s failed", m_szPackPath);
         return PACK_CHECK_FAILED;
     }
@@ -119,14 +91,14 @@ BOOL CJxPackedFile::Load(LPCWSTR pPassword)
 
 BOOL CJxPackedFile::impLoad(DWORD dwKey)
 {
-    CAutoHandle file(OpenForReading(m_szPackPath));
+    CJxAutoHandle file(JxOpenForReading(m_szPackPath));
     if (!file.IsValid()) {
         JxWriteLogW(JX_LOG_ERROR, u"CreateFile : %s failed, GetLastError is %d", m_szPackPath,
                     static_cast<int>(GetLastError()));
         return FALSE;
     }
     BYTE head[kJxPackHeadSize];
-    if (!ReadExactly(file.Get(), head, sizeof head)) {
+    if (!JxReadExactly(file.Get(), head, sizeof head)) {
         JxWriteLogW(JX_LOG_ERROR, u"ReadFile failed %s", m_szPackPath);
         return FALSE;
     }
@@ -151,7 +123,7 @@ BOOL CJxPackedFile::impLoad(DWORD dwKey)
         JxWriteLogW(JX_LOG_ERROR, u"load %s failed, out of memory", m_szPackPath);
         return FALSE;
     }
-    if (!ReadExactly(file.Get(), m_pDirectory, dwLength)) {
+    if (!JxReadExactly(file.Get(), m_pDirectory, dwLength)) {
         JxWriteLogW(JX_LOG_ERROR, u"ReadFile failed %s", m_szPackPath);
         return FALSE;
     }
@@ -225,7 +197,7 @@ BYTE* CJxPackedFile::ReadItem(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPa
     const DWORD dwCompressed = JxPackRecordCompressedSize(pItem);
     const DWORD dwOffset = JxPackRecordDataOffset(pItem);
 
-    CAutoHandle file(OpenForReading(m_szPackPath));
+    CJxAutoHandle file(JxOpenForReading(m_szPackPath));
     if (!file.IsValid()) {
         JxWriteLogW(JX_LOG_ERROR, u"CreateFile : %s failed, GetLastError is %d", m_szPackPath,
                     static_cast<int>(GetLastError()));
@@ -261,7 +233,7 @@ BYTE* CJxPackedFile::ReadItem(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPa
         JxWriteLogW(JX_LOG_ERROR, u"ReadFile %s in %s failed", pRelativePath, m_szPackPath);
         return NULL;
     }
-    if (!ReadExactly(file.Get(), pCompressed, dwCompressed)) {
+    if (!JxReadExactly(file.Get(), pCompressed, dwCompressed)) {
         JxWriteLogW(JX_LOG_ERROR, u"ReadFile %s in %s failed", pRelativePath, m_szPackPath);
         delete[] pCompressed;
         return NULL;

@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <new>
 #include <vector>
 
+#include "host_ptr.h"
 #include "wce/files.h"
 #include "wce/host.h"
 #include "wce/wstring.h"
@@ -63,18 +65,17 @@ std::u16string Fold(const std::u16string& text)
 // directory order.
 bool FindNameIgnoringCase(const std::string& folder, const std::u16string& name, std::string& found)
 {
-    DIR* dir = opendir(folder.c_str());
+    HostDir dir(opendir(folder.c_str()));
     if (!dir) return false;
     const std::u16string wanted = Fold(name);
     bool any = false;
-    while (dirent* entry = readdir(dir)) {
+    while (dirent* entry = readdir(dir.get())) {
         std::string candidate = entry->d_name;
         if (candidate == "." || candidate == "..") continue;
         if (Fold(Utf8ToWide(candidate)) != wanted) continue;
         if (!any || candidate < found) found = candidate;
         any = true;
     }
-    closedir(dir);
     return any;
 }
 
@@ -160,10 +161,9 @@ std::string RealDeviceRoot()
     RootState& state = GetRootState();
     std::lock_guard<std::mutex> guard(state.lock);
     if (state.realRoot.empty()) {
-        char* real = realpath(root.c_str(), nullptr);
+        HostString real = RealPath(root);
         if (!real) return std::string();
-        state.realRoot = real;
-        free(real);
+        state.realRoot = real.get();
     }
     return state.realRoot;
 }
@@ -177,7 +177,23 @@ unsigned long DeviceRootGeneration()
 
 std::string HostPathInRoot(const std::string& fileName) { return Join(DeviceRootHostPath(), fileName); }
 
+namespace {
+bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last);
+}  // namespace
+
 bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last)
+{
+    try {
+        return MapToHostOrThrow(devicePath, hostPath, error, last);
+    } catch (const std::bad_alloc&) {
+        error = ERROR_NOT_ENOUGH_MEMORY;
+        return false;
+    }
+}
+
+namespace {
+
+bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last)
 {
     std::vector<std::u16string> components;
     if (!SplitDevicePath(devicePath, components, error)) return false;
@@ -219,15 +235,14 @@ bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink
         error = ERROR_PATH_NOT_FOUND;
         return false;
     }
-    char* real = realpath(checked.c_str(), nullptr);
+    HostString real = RealPath(checked);
     if (!real) {
         struct stat st;
         const bool danglingLink = lstat(checked.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
         error = danglingLink ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND;
         return false;
     }
-    const bool inside = IsInside(real, realRootText);
-    free(real);
+    const bool inside = IsInside(real.get(), realRootText);
     if (!inside) {
         error = ERROR_ACCESS_DENIED;
         return false;
@@ -235,6 +250,8 @@ bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink
     hostPath = current;
     return true;
 }
+
+}  // namespace
 
 bool MapToHostOrFail(LPCWSTR devicePath, std::string& hostPath, LastLink last)
 {

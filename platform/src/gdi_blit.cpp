@@ -8,6 +8,7 @@
 #include "wce/files.h"
 
 using namespace wce::detail;
+using namespace wce;
 
 namespace {
 

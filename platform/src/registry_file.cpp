@@ -125,7 +125,7 @@ private:
 
     bool Fail(std::string message)
     {
-        m_error.line = m_line;
+        m_error.line = m_line ? m_line : 1;  // an empty file is wrong on its first line
         m_error.message = std::move(message);
         return false;
     }

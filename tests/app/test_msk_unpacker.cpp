@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "MskFormat.h"
@@ -49,8 +50,7 @@ protected:
     {
         CMskUnpacker unpacker;
         if (progress) {
-            unpacker.m_pfnProgress = &Record;
-            unpacker.m_pProgressContext = progress;
+            unpacker.SetProgressCallback(&Record, progress);
         }
         return unpacker.Unpack(kPackage, target, GetPackKey(password), error);
     }
@@ -83,6 +83,47 @@ TEST_F(MskUnpackerTest, UnpacksTreeWithProgressInDirectoryThenFileOrder)
     EXPECT_EQ(progress.indexes, (std::vector<DWORD>{0, 1, 2}));
     EXPECT_EQ(progress.names, (std::vector<std::u16string>{u"config", u"NaviMain.exe", u"config\\a.xml"}));
     EXPECT_EQ(progress.count, 3u);
+}
+
+// Bytes written down once, independently of the builder and the unpacker: a fault the two
+// share cannot pass. Password "sxq_trelo", check word 0x1234ABCD, root "app", directory "d",
+// file "d\\f.txt" = "hi\n".
+TEST_F(MskUnpackerTest, KnownAnswerPackage)
+{
+    static const char kPackage[] =
+        "\x45\xFA\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+        "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+        "\x90\x00\x00\x00\x00\x00\x00\x00\xCD\xAB\x34\x12\x0F\xDF\x79\x6E"
+        "\xC2\x74\x4D\x7C\xC2\x74\x4D\x7C\xC6\x74\x4D\x7C\xA3\x74\x3D\x7C"
+        "\xB2\x74\x4D\x7C\xE2\x74\x4D\x7C\xC2\x74\x4D\x7C\xC2\x74\x4D\x7C"
+        "\xC2\x74\x4D\x7C\xC2\x74\x4D\x7C\xC2\x74\x4D\x7C\xC2\x74\x4D\x7C"
+        "\xA6\x74\x4D\x7C\xEE\x74\x4D\x7C\xC3\x74\x4D\x7C\xC1\x74\x4D\x7C"
+        "\xC9\x74\x4D\x7C\x52\x74\x4D\x7C\xC2\x74\x4D\x7C\xC2\x74\x4D\x7C"
+        "\xA6\x74\x11\x7C\xA4\x74\x63\x7C\xB6\x74\x35\x7C\xB6\x74\x4D\x7C"
+        "\x78\xDA\xCB\xC8\xE4\x02\x00\x02\x17\x00\xDC";
+    EXPECT_EQ(0x47D7B217u, GetPackKey(kPassword));
+    EXPECT_EQ(0x38EB7704u, GetPackKey(u"sxq_bnf"));
+    device.WriteHostFile("SDMMC/p.msk", std::string(kPackage, sizeof kPackage - 1));
+    CString error;
+    EXPECT_EQ(Verify(error), 1);
+    Progress progress;
+    EXPECT_EQ(Unpack(error, u"\\Residentflash2", &progress), 1) << WideToUtf8(error.c_str());
+    EXPECT_EQ(device.ReadHostFile("Residentflash2/app/d/f.txt"), "hi\n");
+    EXPECT_EQ(progress.names, (std::vector<std::u16string>{u"d", u"d\\f.txt"}));
+}
+
+// An offset of 2 GiB or more is still a position from the start, never a negative move.
+TEST_F(MskUnpackerTest, DataBeyondTwoGiB)
+{
+    MskImage image = BuildMskImage({File(u"far.bin", std::string(3000, 'f'))}, u"app");
+    const std::uint32_t kFar = 0x80000010u;
+    JxWriteLe32(image.block.data() + image.recordOffsets[0] + 16, kFar);
+    Write(image);
+    device.WriteHostFileAt("SDMMC/p.msk", kFar, Bytes(image.data));
+    CString error;
+    EXPECT_EQ(Verify(error), 1);
+    EXPECT_EQ(Unpack(error), 1) << WideToUtf8(error.c_str());
+    EXPECT_EQ(device.ReadHostFile("Residentflash2/app/far.bin"), std::string(3000, 'f'));
 }
 
 TEST_F(MskUnpackerTest, WrongMagicAndWrongPassword)
@@ -144,12 +185,13 @@ TEST_F(MskUnpackerTest, TailBytesOfTheBlockStayUnscrambled)
 
 TEST_F(MskUnpackerTest, RootNameLengthLimits)
 {
-    std::u16string longest(258, u'r');  // 258 units + terminator = 259
-    Write(BuildMskImage({}, longest));
+    std::u16string longest(258, u'r');  // 258 units + terminator = 259: sound, but too long below the target
+    Write(BuildMskImage({File(u"f", "x")}, longest));
     CString error;
-    EXPECT_EQ(Verify(error), 1);
-    EXPECT_EQ(Unpack(error), 0);  // fits the block, but not the path limit below the target
-    EXPECT_NE(error.Find(u"too long"), -1);
+    CMskUnpacker unpacker;
+    EXPECT_EQ(unpacker.VerifyPackage(kPackage, GetPackKey(kPassword), error), 0);
+    EXPECT_EQ(error, u"file_format_error");
+    EXPECT_NE(unpacker.GetProblem().Find(u"too long"), -1);
 
     MskImage image = BuildMskImage({}, std::u16string(259, u'r'));  // 260 units
     Write(image);
@@ -157,6 +199,62 @@ TEST_F(MskUnpackerTest, RootNameLengthLimits)
     EXPECT_EQ(error, u"check CRC failed, Wrong password?");
     EXPECT_EQ(Verify(error), 0);
     EXPECT_EQ(error, u"file_format_error");
+}
+
+// What the device cannot store is refused by VerifyPackage, before the update deletes
+// anything, and by Unpack before it writes anything. "\\Residentflash2\\app\\" is 20 units.
+TEST_F(MskUnpackerTest, DeviceRulesForNames)
+{
+    struct Case {
+        std::vector<MskBuildEntry> entries;
+        std::u16string root;
+        const char16_t* problem;  // empty: accepted
+    };
+    const std::u16string fits(239, u'n');
+    const Case cases[] = {
+        {{File(u"a<b", "x")}, u"app", u"cannot store"},
+        {{File(u"a>b", "x")}, u"app", u"cannot store"},
+        {{File(u"ab:c", "x")}, u"app", u"cannot store"},
+        {{File(u"a\"b", "x")}, u"app", u"cannot store"},
+        {{File(u"a|b", "x")}, u"app", u"cannot store"},
+        {{File(u"a?b", "x")}, u"app", u"cannot store"},
+        {{File(u"a*b", "x")}, u"app", u"cannot store"},
+        {{File(u"a\x1F" u"b", "x")}, u"app", u"cannot store"},
+        {{Dir(u"d|"), File(u"f", "x")}, u"app", u"cannot store"},
+        {{File(u"f", "x")}, u"ap*p", u"cannot store"},
+        {{File(fits, "x")}, u"app", u""},                 // exactly 259 units
+        {{File(fits + u"n", "x")}, u"app", u"too long"},  // 260
+        {{Dir(fits + u"n"), File(u"f", "x")}, u"app", u"too long"},
+        {{}, u"app", u"no file"},
+        {{Dir(u"d"), {2, u"odd", "x"}}, u"app", u"no file"},
+        {{File(u"empty", "")}, u"app", u""},  // empty files are files
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.entries.empty() ? c.root : c.entries.back().name));
+        Write(BuildMskImage(c.entries, c.root));
+        CMskUnpacker unpacker;
+        CString error;
+        const bool refused = *c.problem != 0;
+        EXPECT_EQ(unpacker.VerifyPackage(kPackage, GetPackKey(kPassword), error), refused ? 0 : 1);
+        if (refused) {
+            EXPECT_EQ(error, u"file_format_error");
+            EXPECT_NE(unpacker.GetProblem().Find(c.problem), -1) << WideToUtf8(unpacker.GetProblem().c_str());
+            EXPECT_EQ(Unpack(error), 0);
+            EXPECT_FALSE(device.HostExists("Residentflash2/app"));
+        }
+    }
+}
+
+// A name must end inside its own record: one that runs on into the next record is
+// damaged, and searching only the record keeps the check linear in the block.
+TEST_F(MskUnpackerTest, NameRunningIntoTheNextRecordIsRefused)
+{
+    MskImage image = BuildMskImage({File(u"abcdef", "x"), File(u"b", "y")}, u"app");
+    JxWriteLe32(image.block.data() + image.recordOffsets[0], kMskEntryFixedSize + 4);  // cuts "abcdef"
+    std::vector<BYTE> block = image.block;
+    CString problem;
+    EXPECT_FALSE(MskCheckDirectory(block.data(), static_cast<DWORD>(block.size()), 1u << 20, problem));
+    EXPECT_NE(problem.Find(u"has no end"), -1) << WideToUtf8(problem.c_str());
 }
 
 TEST_F(MskUnpackerTest, OtherEntryTypesAreSkippedButCounted)
@@ -242,12 +340,21 @@ TEST_F(MskUnpackerTest, DirectoryTreeAndTrailingBackslash)
 
 // Damaged directories: each is refused before anything is written.
 
-TEST_F(MskUnpackerTest, RefusesBadRecordSizes)
+TEST_F(MskUnpackerTest, RefusesBadRecordsAndDataOutsideTheFile)
 {
-    for (DWORD size : {0u, 27u, 100000u}) {
+    auto field = [](MskImage& m, size_t at, DWORD value) { JxWriteLe32(m.block.data() + m.recordOffsets[1] + at, value); };
+    const std::pair<const char*, std::function<void(MskImage&)>> cases[] = {
+        {"record size 0", [&](MskImage& m) { field(m, 0, 0); }},
+        {"record size below the fixed part", [&](MskImage& m) { field(m, 0, 27); }},
+        {"record past the block", [&](MskImage& m) { field(m, 0, 100000); }},
+        {"data offset past the file", [&](MskImage& m) { field(m, 16, 0xFFFFFF00u); }},
+        {"data cut short", [](MskImage& m) { m.data.resize(m.data.size() - 1); }},
+        {"8 bytes cannot inflate to 4 GB", [&](MskImage& m) { field(m, 8, 0xFFFFFFF0u); }},
+    };
+    for (const auto& [what, patch] : cases) {
+        SCOPED_TRACE(what);
         MskImage image = BuildMskImage(SampleEntries(), u"app");
-        JxWriteLe32(image.block.data() + image.recordOffsets[1], size);
-        SCOPED_TRACE(size);
+        patch(image);
         ExpectRefused(image);
     }
 }
@@ -269,21 +376,6 @@ TEST_F(MskUnpackerTest, RefusesNamesWithoutEndAndShortBlocks)
     EXPECT_FALSE(error.IsEmpty());
 }
 
-TEST_F(MskUnpackerTest, RefusesDataOutsideTheFile)
-{
-    MskImage image = BuildMskImage(SampleEntries(), u"app");
-    JxWriteLe32(image.block.data() + image.recordOffsets[1] + 16, 0xFFFFFF00u);
-    ExpectRefused(image);
-
-    MskImage truncated = BuildMskImage(SampleEntries(), u"app");
-    truncated.data.resize(truncated.data.size() - 1);
-    ExpectRefused(truncated);
-
-    MskImage huge = BuildMskImage(SampleEntries(), u"app");  // 8 bytes cannot inflate to 4 GB
-    JxWriteLe32(huge.block.data() + huge.recordOffsets[1] + 8, 0xFFFFFFF0u);
-    ExpectRefused(huge);
-}
-
 TEST_F(MskUnpackerTest, RefusesNamesThatLeaveTheTarget)
 {
     for (const char16_t* name : {u"..\\evil", u"a\\..\\..\\evil", u"\\Windows\\evil", u"C:\\evil", u""}) {
@@ -302,15 +394,10 @@ TEST_F(MskUnpackerTest, RefusesNamesThatLeaveTheTarget)
     }
 }
 
-TEST_F(MskUnpackerTest, RefusesPathsPastTheLimitBeforeWriting)
-{
-    std::u16string deep = std::u16string(200, u'd') + u"\\" + std::u16string(60, u'f');
-    ExpectRefused(BuildMskImage({Dir(u"ok"), Dir(std::u16string(200, u'd')), File(deep, "x")}, u"app"));
-    EXPECT_FALSE(device.HostExists("Residentflash2/app/ok"));
-}
-
 TEST(MskFormat, SafeRelativePaths)
 {
+    EXPECT_TRUE(MskIsStorableName(u"a b.c-d_e\\f"));
+    EXPECT_FALSE(MskIsStorableName(nullptr));
     EXPECT_TRUE(MskIsSafeRelativePath(u"app"));
     EXPECT_TRUE(MskIsSafeRelativePath(u"a\\b..c\\.d"));
     EXPECT_FALSE(MskIsSafeRelativePath(u"a/../b"));

@@ -231,6 +231,7 @@ TEST(Registry, MalformedFileIsReportedAndLeftAlone)
     };
     const Case cases[] = {
         {"[HKLM\\OEM]\n", 1, "REGEDIT4"},
+        {"", 1, "empty"},
         {"REGEDIT4\n\n\"a\"=\"b\"\n", 3, "[key]"},
         {"REGEDIT4\n[HKLM\\OEM]\n\"a\"=\"c:\\x\"\n", 3, "escape"},
         {"REGEDIT4\n[HKLM\\OEM]\n\"a\"=\"open\n", 3, "closing quote"},
