@@ -3,38 +3,17 @@
 #include <new>
 
 #include "JXCheck.h"
+#include "JXGlobal.h"
+#include "JXStyleFile.h"
 #include "wce/gdi.h"
 #include "JXWriteLogFile.h"
 #include "WceUiLayerCtrl.h"
 #include "WceUiLayerPrivate.h"
 #include "WceUiXml.h"
 
-// Stand-in until the style drawing objects exist.
-static BOOL WceUiParseRectStr(LPCWSTR pText, RECT* pRect)
-{
-    long long v[4];
-    int n = 0;
-    for (LPCWSTR p = pText; *p && n < 4; ++p) {
-        if (*p < u'0' || *p > u'9') continue;
-        WCHAR prev = p == pText ? 0 : p[-1];
-        if (p != pText && prev != u'\t' && prev != u'\r' && prev != u'\n' && prev != u' ' && prev != u',' &&
-            prev != u'-') {
-            while (p[1] >= u'0' && p[1] <= u'9') ++p;
-            continue;
-        }
-        long long x = 0;
-        while (*p >= u'0' && *p <= u'9') x = x * 10 + (*p++ - u'0');
-        v[n++] = prev == u'-' ? -x : x;
-        --p;
-    }
-    if (n < 4) return FALSE;
-    SetRect(pRect, (int)v[0], (int)v[1], (int)(v[0] + v[2]), (int)(v[1] + v[3]));
-    return TRUE;
-}
-
 struct CWceUiDlgData {
     CWceUiXmlDoc m_DlgDoc;
-    CWceUiXmlDoc m_StyleFile;
+    CJxStyleFile m_StyleFile;
     RECT m_rcWnd;
     int m_DlgRunWay;
     BOOL m_bEnd;
@@ -56,7 +35,7 @@ CWceUiDlg::~CWceUiDlg()
 BOOL CWceUiDlg::LoadStyleFile(LPCWSTR pStyleFile)
 {
     if (!WCEUI_CHECK("CWceUiDlg::LoadStyleFile", NULL != pStyleFile)) return FALSE;
-    return m_pData->m_StyleFile.LoadXmlFile(pStyleFile);
+    return m_pData->m_StyleFile.LoadStyleFile(pStyleFile);
 }
 
 BOOL CWceUiDlg::Init(LPCWSTR pDlgFileFullPath, LPCWSTR pStyleFileFullPath)
@@ -97,7 +76,7 @@ BOOL CWceUiDlg::SetProperties(CWceUiXmlElem* pCreateElem)
     LPCWSTR pWndRect = pCreateElem->GetAttribute(u"windowrect");
     if (pWndRect) {
         RECT rc;
-        if (WceUiParseRectStr(pWndRect, &rc))
+        if (ConvertRectStrToRect(pWndRect, &rc))
             m_pData->m_rcWnd = rc;
         else
             JxWriteLogW(JX_LOG_ERROR, u"CWceUiDlg::SetProperties, windowrect %s is not valid", pWndRect);
@@ -125,15 +104,14 @@ BOOL CWceUiDlg::GetStyleData(LPCWSTR pStyleName, CWceUiStyle* pStyle)
 {
     if (!WCEUI_CHECK("CWceUiDlg::GetStyleData", NULL != pStyleName)) return FALSE;
     if (!WCEUI_CHECK("CWceUiDlg::GetStyleData", *pStyleName)) return FALSE;
-    (void)pStyle;
-    return FALSE;
+    return m_pData->m_StyleFile.GetStyleData(pStyleName, pStyle);
 }
 
 BOOL CWceUiDlg::DoesHaveAnimate(LPCWSTR pName)
 {
     if (!WCEUI_CHECK("CWceUiDlg::DoesHaveAnimate", NULL != pName)) return FALSE;
     if (!WCEUI_CHECK("CWceUiDlg::DoesHaveAnimate", *pName)) return FALSE;
-    return FALSE;
+    return m_pData->m_StyleFile.DoesHaveAnimate(pName);
 }
 
 void CWceUiDlg::SendOnLoad()

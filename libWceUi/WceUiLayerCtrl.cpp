@@ -5,6 +5,7 @@
 #include "JXCheck.h"
 #include "wce/gdi.h"
 #include "JXMap.h"
+#include "JXWUniqueID.h"
 #include "JXWriteLogFile.h"
 #include "QuickGrowStack.h"
 #include "QuickString.h"
@@ -15,7 +16,6 @@
 #include "WceUiHList.h"
 #include "WceUiHTList.h"
 #include "WceUiLayerData.h"
-#include "WceUiLayerIds.h"
 #include "WceUiLayerPrivate.h"
 #include "WceUiXml.h"
 
@@ -25,7 +25,7 @@ const int kMaxPath = 259;
 }  // namespace
 
 struct CWceUiLayerCtrlData {
-    CWceUiLayerIds m_Ids;
+    CWUniqueID m_Ids;
     JXMap<DWORD, CWceUiLayer*> m_IdMap;
     CWceUiLayerHost* m_pWindow;
     CWceUiHTList m_DrawList;

@@ -6,27 +6,12 @@
 #include "WceUiHTList.h"
 #include "WceUiLayer.h"
 #include "WceUiLoadString.h"
+#include "WceUiStyle.h"
 #include "wce/types.h"
 
-// Stand-in for the style record until styles exist: the layout part that the tree needs.
-struct CWceUiLayerLayout {
-    RECT m_rcPos;
-    BOOL m_bRelative;
-    BOOL m_bShown;
-    BOOL m_bEnabled;
-    BOOL m_bContainer;
-    BOOL m_bNoDraw;
-    BOOL m_bNoInput;
-    CQuickString m_strTextResID;
-    CWceUiLayerLayout()
-        : m_rcPos{0, 0, 0, 0}, m_bRelative(FALSE), m_bShown(TRUE), m_bEnabled(TRUE), m_bContainer(FALSE),
-          m_bNoDraw(FALSE), m_bNoInput(FALSE)
-    {
-    }
-};
-
 struct CWceUiLayerData {
-    CWceUiLayerLayout m_Layout;
+    CWceUiStyle m_Style;
+    CWceUiStyle m_CommonStyle;
     CWceUiLayerCtrl* m_pLayerCtrl;
     CQuickString m_strText;
     CWceUiLoadString m_LoadString;
@@ -42,11 +27,16 @@ struct CWceUiLayerData {
     JXList<UINT> m_MsgList;
     DWORD m_dwUserData;
 
+    // The current style's record: the layer's own flags and position live there.
+    CWceUiStyleData* Rec() const { return m_Style.GetData(); }
+    // Where OnDraw limits the paint steps (window coordinates); large outside OnDraw.
+    RECT m_rcPaintClip;
+
     CWceUiLayerData()
         : m_pLayerCtrl(NULL), m_bReDraw(TRUE),
           m_ChildList(WCEUI_LINK_OFFSET(m_pSiblingNext), WCEUI_LINK_OFFSET(m_pSiblingPre)), m_pParent(NULL),
           m_rcNeedDraw{0, 0, 0, 0}, m_nLayerId(0), m_bTextSet(FALSE), m_pLayerBitmap(NULL), m_TimerList(10),
-          m_MsgList(10), m_dwUserData(0)
+          m_MsgList(10), m_dwUserData(0), m_rcPaintClip{-65535, -65535, 65535, 65535}
     {
     }
 };

@@ -11,40 +11,40 @@
 
 // ---- Flags ----
 
-BOOL CWceUiLayer::IsLayerShown() const { return m_pData->m_Layout.m_bShown; }
-BOOL CWceUiLayer::IsLayerSelfEnabled() const { return m_pData->m_Layout.m_bEnabled; }
-BOOL CWceUiLayer::IsLayerSelfNoDraw() const { return m_pData->m_Layout.m_bNoDraw; }
-BOOL CWceUiLayer::IsLayerSelfNoInput() const { return m_pData->m_Layout.m_bNoInput; }
+BOOL CWceUiLayer::IsLayerShown() const { return m_pData->Rec()->m_bVisible; }
+BOOL CWceUiLayer::IsLayerSelfEnabled() const { return m_pData->Rec()->m_bEnabled; }
+BOOL CWceUiLayer::IsLayerSelfNoDraw() const { return m_pData->Rec()->m_bNoDraw; }
+BOOL CWceUiLayer::IsLayerSelfNoInput() const { return m_pData->Rec()->m_bNoInput; }
 
 BOOL CWceUiLayer::IsLayerVisible() const
 {
     for (const CWceUiLayer* p = this; p; p = p->GetParent())
-        if (!p->m_pData->m_Layout.m_bShown) return FALSE;
+        if (!p->m_pData->Rec()->m_bVisible) return FALSE;
     return TRUE;
 }
 
 BOOL CWceUiLayer::IsLayerEnabled() const
 {
     for (const CWceUiLayer* p = this; p; p = p->GetParent())
-        if (!p->m_pData->m_Layout.m_bEnabled) return FALSE;
+        if (!p->m_pData->Rec()->m_bEnabled) return FALSE;
     return TRUE;
 }
 
-BOOL CWceUiLayer::IsLayerContainer() const { return m_pData->m_Layout.m_bContainer; }
+BOOL CWceUiLayer::IsLayerContainer() const { return m_pData->Rec()->m_bContainer; }
 
 BOOL CWceUiLayer::IsLayerNoDraw() const
 {
-    return IsLayerContainer() || !m_pData->m_bReDraw || m_pData->m_Layout.m_bNoDraw;
+    return IsLayerContainer() || !m_pData->m_bReDraw || m_pData->Rec()->m_bNoDraw;
 }
 
-BOOL CWceUiLayer::IsLayerNoInput() const { return IsLayerContainer() || m_pData->m_Layout.m_bNoInput; }
+BOOL CWceUiLayer::IsLayerNoInput() const { return IsLayerContainer() || m_pData->Rec()->m_bNoInput; }
 
 BOOL CWceUiLayer::ShowLayer(BOOL bShow, BOOL bToCommonStyle)
 {
     bShow = WceUiBool(bShow);
     if (bToCommonStyle) impWriteCommonFlag(WCEUI_FLAG_SHOWN, bShow);
-    if (WceUiBool(m_pData->m_Layout.m_bShown) == bShow) return TRUE;
-    m_pData->m_Layout.m_bShown = bShow;
+    if (WceUiBool(m_pData->Rec()->m_bVisible) == bShow) return TRUE;
+    m_pData->Rec()->m_bVisible = bShow;
     impRebuildLists(TRUE, TRUE);
     // Descendants appear or vanish with it, wherever they lie.
     impInvalidateSubtree();
@@ -65,8 +65,8 @@ BOOL CWceUiLayer::EnableLayer(BOOL bEnable, BOOL bToCommonStyle)
 {
     bEnable = WceUiBool(bEnable);
     if (bToCommonStyle) impWriteCommonFlag(WCEUI_FLAG_ENABLED, bEnable);
-    if (WceUiBool(m_pData->m_Layout.m_bEnabled) == bEnable) return TRUE;
-    m_pData->m_Layout.m_bEnabled = bEnable;
+    if (WceUiBool(m_pData->Rec()->m_bEnabled) == bEnable) return TRUE;
+    m_pData->Rec()->m_bEnabled = bEnable;
     // A disabled layer takes no pen input; a capture held below it would keep every pen
     // message pointed at a layer that can no longer take it.
     if (!bEnable && impHoldsCaptureBelow()) {
@@ -81,8 +81,8 @@ BOOL CWceUiLayer::EnableLayer(BOOL bEnable, BOOL bToCommonStyle)
 BOOL CWceUiLayer::SetLayerContainer(BOOL bContainer)
 {
     bContainer = WceUiBool(bContainer);
-    if (WceUiBool(m_pData->m_Layout.m_bContainer) == bContainer) return TRUE;
-    m_pData->m_Layout.m_bContainer = bContainer;
+    if (WceUiBool(m_pData->Rec()->m_bContainer) == bContainer) return TRUE;
+    m_pData->Rec()->m_bContainer = bContainer;
     impRebuildLists(TRUE, TRUE);
     impInvalidateOwnRect();
     return TRUE;
@@ -91,8 +91,8 @@ BOOL CWceUiLayer::SetLayerContainer(BOOL bContainer)
 BOOL CWceUiLayer::SetLayerNoDraw(BOOL bNoDraw)
 {
     bNoDraw = WceUiBool(bNoDraw);
-    if (WceUiBool(m_pData->m_Layout.m_bNoDraw) == bNoDraw) return TRUE;
-    m_pData->m_Layout.m_bNoDraw = bNoDraw;
+    if (WceUiBool(m_pData->Rec()->m_bNoDraw) == bNoDraw) return TRUE;
+    m_pData->Rec()->m_bNoDraw = bNoDraw;
     impRebuildLists(TRUE, FALSE);
     return TRUE;
 }
@@ -100,8 +100,8 @@ BOOL CWceUiLayer::SetLayerNoDraw(BOOL bNoDraw)
 BOOL CWceUiLayer::SetLayerNoInput(BOOL bNoInput)
 {
     bNoInput = WceUiBool(bNoInput);
-    if (WceUiBool(m_pData->m_Layout.m_bNoInput) == bNoInput) return TRUE;
-    m_pData->m_Layout.m_bNoInput = bNoInput;
+    if (WceUiBool(m_pData->Rec()->m_bNoInput) == bNoInput) return TRUE;
+    m_pData->Rec()->m_bNoInput = bNoInput;
     impRebuildLists(FALSE, TRUE);
     return TRUE;
 }
@@ -118,8 +118,8 @@ BOOL CWceUiLayer::IsReDraw() const { return m_pData->m_bReDraw; }
 
 int CWceUiLayer::GetLayerPosition(RECT* lpRect) const
 {
-    if (lpRect) *lpRect = m_pData->m_Layout.m_rcPos;
-    return m_pData->m_Layout.m_bRelative ? WCEUI_POS_RELATIVE : WCEUI_POS_WINDOW;
+    if (lpRect) *lpRect = m_pData->Rec()->m_rcPosition;
+    return m_pData->Rec()->m_bRelative ? WCEUI_POS_RELATIVE : WCEUI_POS_WINDOW;
 }
 
 BOOL CWceUiLayer::impGetWindowRectFor(const RECT& rcPos, int nWay, RECT* lpOut) const
@@ -155,7 +155,7 @@ BOOL CWceUiLayer::GetWindowRect(RECT* lpRect) const
 BOOL CWceUiLayer::GetClientRect(RECT* lpRect) const
 {
     if (!WCEUI_CHECK("CWceUiLayer::GetClientRect", NULL != lpRect)) return FALSE;
-    const RECT& rc = m_pData->m_Layout.m_rcPos;
+    const RECT& rc = m_pData->Rec()->m_rcPosition;
     SetRect(lpRect, 0, 0, rc.right - rc.left, rc.bottom - rc.top);
     return TRUE;
 }
@@ -219,10 +219,10 @@ BOOL CWceUiLayer::SetLayerPosition(const RECT* lpRect, int posWay, BOOL bRedraw)
     }
     // A new way or relative rectangle is kept even when the window rectangle stays: it
     // decides whether the layer follows its parent later.
-    CWceUiLayerLayout& layout = m_pData->m_Layout;
+    CWceUiStyleData& layout = *m_pData->Rec();
     BOOL bRelative = WCEUI_POS_RELATIVE == posWay;
-    if (bMoved || !EqualRect(&layout.m_rcPos, lpRect) || WceUiBool(layout.m_bRelative) != bRelative) {
-        layout.m_rcPos = *lpRect;
+    if (bMoved || !EqualRect(&layout.m_rcPosition, lpRect) || WceUiBool(layout.m_bRelative) != bRelative) {
+        layout.m_rcPosition = *lpRect;
         layout.m_bRelative = bRelative;
     }
     if (bMoved && m_pData->m_pLayerCtrl) m_pData->m_pLayerCtrl->ReBuildInputList();

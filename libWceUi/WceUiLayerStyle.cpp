@@ -3,6 +3,7 @@
 #include "JXWriteLogFile.h"
 #include "QuickGrowStack.h"
 #include "WceUiLayer.h"
+#include "WceUiDlg.h"
 #include "WceUiLayerCtrl.h"
 #include "WceUiLayerData.h"
 #include "WceUiLayerPrivate.h"
@@ -10,13 +11,23 @@
 
 // ---- Style ----
 
-void CWceUiLayer::impBindStyle(BOOL bBind) { (void)bBind; }
+void CWceUiLayer::impBindStyle(BOOL bBind) { m_pData->m_Style.BindLayer(bBind ? this : NULL); }
 
 void CWceUiLayer::impWriteCommonFlag(int nFlag, BOOL bValue)
 {
-    (void)nFlag;
-    (void)bValue;
+    // Kept in the common style so that a later SetStyle, which starts from it, keeps it.
+    CWceUiStyle& common = m_pData->m_CommonStyle;
+    if (WCEUI_FLAG_SHOWN == nFlag) {
+        common.SetVisible(bValue);
+        common.SetSpecified(WCEUI_SPECIFIED_VISIBILITY, TRUE);
+    } else {
+        common.SetEnabled(bValue);
+        common.SetSpecified(WCEUI_SPECIFIED_DISABILITY, TRUE);
+    }
 }
+
+CWceUiStyle* CWceUiLayer::GetStyle() { return &m_pData->m_Style; }
+CWceUiStyle* CWceUiLayer::GetCommonStyle() { return &m_pData->m_CommonStyle; }
 
 BOOL CWceUiLayer::SetProperties(CWceUiXmlElem* pCreateElem)
 {
@@ -30,20 +41,63 @@ BOOL CWceUiLayer::SetProperties(CWceUiXmlElem* pCreateElem)
     return TRUE;
 }
 
+static BOOL LoadFromDlg(CWceUiLayer* pLayer, LPCWSTR pStyleName, CWceUiStyle* pStyle)
+{
+    CWceUiLayer* pDlg = pLayer->GetDlg();
+    return pDlg && static_cast<CWceUiDlg*>(pDlg)->GetStyleData(pStyleName, pStyle);
+}
+
 BOOL CWceUiLayer::SetStyle(LPCWSTR pStyleName)
 {
     if (!WCEUI_CHECK("CWceUiLayer::SetStyle", NULL != pStyleName)) return FALSE;
     if (!WCEUI_CHECK("CWceUiLayer::SetStyle", *pStyleName)) return FALSE;
-    JxWriteLogW(JX_LOG_ERROR, u"Can not load style %s", pStyleName);
-    return FALSE;
+    CWceUiStyle loaded;
+    if (!LoadFromDlg(this, pStyleName, &loaded)) {
+        JxWriteLogW(JX_LOG_ERROR, u"Can not load style %s", pStyleName);
+        return FALSE;
+    }
+    // The common style first: what was written into it (ShowLayer's bToCommonStyle) wins.
+    CWceUiStyle merged;
+    merged.MergeStyle(m_pData->m_CommonStyle, loaded);
+    impApplyStyle(merged);
+    return TRUE;
+}
+
+void CWceUiLayer::impApplyStyle(const CWceUiStyle& newStyle)
+{
+    const CWceUiStyleData& oldRec = *m_pData->Rec();
+    const CWceUiStyleData& newRec = *newStyle.GetData();
+    BOOL bMoved = !EqualRect(&oldRec.m_rcPosition, &newRec.m_rcPosition) ||
+                  WceUiBool(oldRec.m_bRelative) != WceUiBool(newRec.m_bRelative);
+    BOOL bShowEnable = WceUiBool(oldRec.m_bVisible) != WceUiBool(newRec.m_bVisible) ||
+                       WceUiBool(oldRec.m_bEnabled) != WceUiBool(newRec.m_bEnabled) ||
+                       WceUiBool(oldRec.m_bContainer) != WceUiBool(newRec.m_bContainer);
+    BOOL bNoDraw = WceUiBool(oldRec.m_bNoDraw) != WceUiBool(newRec.m_bNoDraw);
+    BOOL bNoInput = WceUiBool(oldRec.m_bNoInput) != WceUiBool(newRec.m_bNoInput);
+    BOOL bLayout = bMoved || bShowEnable || bNoDraw || bNoInput;
+    // A style may move the layer or change what shows and takes input: the old place and
+    // the new one are both repainted, and the lists follow, as the single setters would do.
+    if (bLayout) impInvalidateSubtree();
+    m_pData->m_Style = newStyle;  // the record changes, the binding stays
+    if (bLayout) {
+        impRebuildLists(bShowEnable || bNoDraw, bShowEnable || bNoInput || bMoved);
+        impInvalidateSubtree();
+    } else {
+        InvalidateLayer(NULL);
+    }
 }
 
 BOOL CWceUiLayer::SetCommonStyle(LPCWSTR pCommonStyleName)
 {
     if (!WCEUI_CHECK("CWceUiLayer::SetCommonStyle", NULL != pCommonStyleName)) return FALSE;
     if (!WCEUI_CHECK("CWceUiLayer::SetCommonStyle", *pCommonStyleName)) return FALSE;
-    JxWriteLogW(JX_LOG_ERROR, u"Can not load the style %s", pCommonStyleName);
-    return FALSE;
+    CWceUiStyle loaded;
+    if (!LoadFromDlg(this, pCommonStyleName, &loaded)) {
+        JxWriteLogW(JX_LOG_ERROR, u"Can not load the style %s", pCommonStyleName);
+        return FALSE;
+    }
+    m_pData->m_CommonStyle = loaded;
+    return TRUE;
 }
 
 // ---- Text ----
@@ -60,7 +114,7 @@ BOOL CWceUiLayer::SetText(LPCWSTR pText)
 BOOL CWceUiLayer::SetTextResID(LPCWSTR pTextResID)
 {
     m_pData->m_bTextSet = FALSE;
-    if (!m_pData->m_Layout.m_strTextResID.SetString(pTextResID ? pTextResID : u"")) return FALSE;
+    m_pData->m_Style.SetTextResID(pTextResID);
     InvalidateLayer(NULL);
     return TRUE;
 }
@@ -72,7 +126,7 @@ BOOL CWceUiLayer::SetTextResID(UINT nTextResID)
     return SetTextResID(strId.GetString());
 }
 
-LPCWSTR CWceUiLayer::GetTextResID() const { return m_pData->m_Layout.m_strTextResID.GetString(); }
+LPCWSTR CWceUiLayer::GetTextResID() const { return m_pData->m_Style.GetTextResID(); }
 
 void CWceUiLayer::OnUpdateText()
 {
