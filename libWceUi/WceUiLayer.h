@@ -50,6 +50,10 @@ enum {
     WCEUI_POS_RELATIVE = 1,  // relative to the parent's window rectangle
 };
 
+// Makes a destination and a source rectangle the same size by placing the smaller inside
+// the larger as nAlign says (1 or 4 centre, 2 right, 8 bottom, else left and top).
+BOOL CalcAlignRects(RECT* pOutDst, RECT* pOutSrc, const RECT* pDstRect, const RECT* pSrcRect, UINT nAlign);
+
 class CWceUiLayer : public CWceUiObject {
     WCEUI_DYNCREATE_BEGIN(CWceUiLayer, CWceUiObject)
 
