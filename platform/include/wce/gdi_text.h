@@ -100,7 +100,7 @@ enum : BYTE {
 };
 
 // The limit on |lfHeight| and lfWidth: larger descriptions are refused.
-constexpr LONG kMaxFontPixels = 4096;
+constexpr LONG kMaxFontPixels = 2048;
 
 // Copies the description: a face name is cut at 31 units (it need not be terminated),
 // lfWeight is clamped to 0..1000 and a negative lfWidth taken as its size. Fails with
