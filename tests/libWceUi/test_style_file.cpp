@@ -245,7 +245,8 @@ TEST_F(StyleFileTest, MergeTakesFirstsSpecifiedGroupsAndSecondsItemsAndFlags)
     CWceUiStyle common, state, result;
     ASSERT_TRUE(Get(u"common", common));
     ASSERT_TRUE(Get(u"state", state));
-    result.BindLayer(reinterpret_cast<CWceUiLayer*>(&common));  // any binding goes with a merge
+    CWceUiLayer* pLayer = reinterpret_cast<CWceUiLayer*>(&state);
+    state.BindLayer(pLayer);  // an input's binding never comes along
     ASSERT_TRUE(result.MergeStyle(common, state));
     RECT rc;
     result.GetPosition(&rc);
@@ -257,14 +258,14 @@ TEST_F(StyleFileTest, MergeTakesFirstsSpecifiedGroupsAndSecondsItemsAndFlags)
     EXPECT_EQ(state.GetSpecifiedBits(), result.GetSpecifiedBits());
     EXPECT_EQ(nullptr, result.GetBoundLayer());
 
-    // Copies are unbound; assigning into a bound style keeps its binding.
-    CWceUiLayer* pLayer = reinterpret_cast<CWceUiLayer*>(&state);
-    state.BindLayer(pLayer);
+    // Copies are unbound; assigning or merging into a bound style keeps its binding.
     CWceUiStyle copy(state);
     EXPECT_EQ(nullptr, copy.GetBoundLayer());
     state = common;
     EXPECT_EQ(pLayer, state.GetBoundLayer());
     EXPECT_EQ(common.GetSpecifiedBits(), state.GetSpecifiedBits());
+    state.MergeStyle(copy, common);
+    EXPECT_EQ(pLayer, state.GetBoundLayer());
 }
 
 TEST_F(StyleFileTest, AnimationsAreFoundByNameIgnoringCase)
