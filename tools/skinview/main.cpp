@@ -13,7 +13,6 @@
 #include "JXGVar.h"
 #include "JXGlobalData.h"
 #include "JXHandleDycInfo.h"
-#include "JXLanguage.h"
 #include "JXPackCommon.h"
 #include "JXPackFormat.h"
 #include "JXWriteLogFile.h"
@@ -21,6 +20,7 @@
 #include "WceUiCommon.h"
 #include "WceUiDlg.h"
 #include "WceUiGenericBitmap.h"
+#include "WceUiInit.h"
 #include "WceUiLayer.h"
 #include "WceUiLayerCtrl.h"
 #include "WceUiOffscreenWnd.h"
@@ -381,10 +381,10 @@ int Render(const Options& o)
     std::u16string lang = Utf8ToWide(o.lang);
     std::replace(lang.begin(), lang.end(), u'/', u'\\');
     std::u16string wndDir = setDir + u"wnd\\";
-    pGlobal->SetInstanceHandle(GetModuleHandleW(NULL));
-    pGlobal->SetWndDir(wndDir.c_str());
-    pGlobal->SetResDir((setDir + u"res\\").c_str());
-    CJxGVar::GetInstance()->GetCJxLanguage()->SetLanguage((setDir + lang).c_str(), FALSE);
+    if (!WceUiInit(GetModuleHandleW(NULL), wndDir.c_str(), (setDir + u"res\\").c_str(), (setDir + lang).c_str(), FALSE)) {
+        std::fprintf(stderr, "%s: the framework does not start\n", kProgram);
+        return 1;
+    }
 
     if (!o.over.empty()) RegisterStandIns(wndDir, o.over, o.strict);
     RegisterStandIns(wndDir, dialog, o.strict);
