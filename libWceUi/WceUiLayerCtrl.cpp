@@ -264,9 +264,14 @@ CWceUiLayer* CWceUiLayerCtrl::GetLayerById(DWORD dwId) const
 BOOL CWceUiLayerCtrl::impDeleteElement(CWceUiLayer* pNode)
 {
     if (!WCEUI_CHECK("CWceUiLayerCtrl::impDeleteElement", NULL != pNode)) return FALSE;
+    // The id goes back only when it is this layer's entry: another controller's layer, or
+    // one that never got an id, must not take a living layer's id with it.
     WORD nId = pNode->GetLayerId();
-    m_pData->m_IdMap.RemoveKey(nId);
-    m_pData->m_Ids.ReleaseID(nId);
+    CWceUiLayer* pMapped = NULL;
+    if (m_pData->m_IdMap.Lookup(nId, pMapped) && pMapped == pNode) {
+        m_pData->m_IdMap.RemoveKey(nId);
+        m_pData->m_Ids.ReleaseID(nId);
+    }
     delete pNode;
     return TRUE;
 }
@@ -278,6 +283,7 @@ BOOL CWceUiLayerCtrl::DeleteLayer(CWceUiLayer* pNode)
         JxWriteLogW(JX_LOG_ERROR, u"In CWceUiLayerCtrl::DeleteLayer, dont call delete root layer directly");
         return FALSE;
     }
+    if (!WCEUI_CHECK("CWceUiLayerCtrl::DeleteLayer", this == pNode->GetData()->m_pLayerCtrl)) return FALSE;
     if (pNode->GetParent()) pNode->GetParent()->RemoveChild(pNode);
     // Post-order, last child first, by the layers' own links: a deleted layer leaves its
     // parent's child list, so an emptied parent becomes a leaf in turn.

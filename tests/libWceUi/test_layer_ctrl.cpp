@@ -131,6 +131,11 @@ TEST_F(LayerCtrlTest, DeletingFreesSubtreesAndIds)
     m_log.Clear();
     EXPECT_FALSE(m_pCtrl->DeleteLayer(m_pCtrl->RootLayer()));
     EXPECT_TRUE(m_log.Contains("dont call delete root layer directly"));
+    // Another window's layer would take one of this tree's ids with it.
+    CWceUiOffscreenWnd other(10, 10, 16);
+    CWceUiLayer* pForeign = other.GetLayerCtrl()->RootLayer();
+    EXPECT_FALSE(m_pCtrl->DeleteLayer(pForeign));
+    EXPECT_EQ(m_pCtrl->GetLayerById(pForeign->GetLayerId()), m_pCtrl->RootLayer());
 
     // Layers may not be created straight on the root, nor of a non-layer class.
     EXPECT_EQ(m_pCtrl->CreateLayer(m_pCtrl->RootLayer(), u"CWceUiLayer", u"x"), nullptr);
