@@ -123,3 +123,32 @@ TEST_F(LayerPaintTest, ImagesWithAlphaLetTheLayerBelowShowEvenBeforeTheyLoad)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LayerPaintTest, TextIsDrawnInsideItsLayerAndLeavesTheBitmapUnlocked)
+{
+    ASSERT_TRUE(Build("<a type=\"CWceUiLayer\" name=\"t\" style=\"t\"/>",
+                      "<t><position rect=\"10,10,110,40\"/><background color=\"0x000000\"/>"
+                      "<text color=\"0xFFFFFF\"><drawtext/></text></t>"));
+    m_pBuilt->GetLayerByName(u"t")->SetText(u"Wide text that runs past the right edge of its layer");
+    PaintAll();
+    int lit = 0, outside = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x) {
+            bool inLayer = x >= 10 && x < 120 && y >= 10 && y < 50;  // 10,10 and 110 x 40
+            if (Px(x, y) == k565White) ++(inLayer ? lit : outside);
+        }
+    EXPECT_GT(lit, 20);
+    EXPECT_EQ(outside, 0);
+    // A copy shares the pixels only when no one holds them locked.
+    CWceUiGenericBitmap* pCopy = nullptr;
+    ASSERT_TRUE(m_pWnd->GetWndBitmap()->MakeACopy(&pCopy));
+    BITMAP a{}, b{};
+    m_pWnd->GetWndBitmap()->GetBitMapInfo(&a);
+    pCopy->GetBitMapInfo(&b);
+    EXPECT_EQ(a.bmBits, b.bmBits);
+    delete pCopy;
+}
+
+}  // namespace
