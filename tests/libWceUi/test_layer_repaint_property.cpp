@@ -15,6 +15,7 @@ protected:
     void SetUp() override
     {
         LayerTest::SetUp();
+        m_pCtrl->DeleteLayer(m_pDlg);
         delete m_pWnd;
         m_pWnd = new CWceUiOffscreenWnd(120, 80, GetParam());
         m_pCtrl = m_pWnd->GetLayerCtrl();
