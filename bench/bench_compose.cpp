@@ -237,8 +237,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) m_times[run.benchmark_name()] = run.GetAdjustedCPUTime();
+        // With repetitions the medians count; a single run counts as it is.
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && 0 == m_times.count(run.run_name.str()))
+                m_times[run.run_name.str()] = run.GetAdjustedCPUTime();
+            else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                m_times[run.run_name.str()] = run.GetAdjustedCPUTime();
+        }
         ConsoleReporter::ReportRuns(runs);
     }
     double Time(const std::string& name) const
