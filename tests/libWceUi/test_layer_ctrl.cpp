@@ -271,7 +271,9 @@ TEST_F(DlgFileTest, BrokenDialogFilesCreateNothing)
 namespace {
 
 // The mask against a plain set of covered pixels, on widths that end inside a word.
-TEST(CoverageMask, TestAndFillAgreeWithAPixelSet)
+class CoverageMask : public DocTest {};
+
+TEST_F(CoverageMask, TestAndFillAgreeWithAPixelSet)
 {
     for (int width : {1, 63, 64, 65, 130}) {
         const int height = 5;
@@ -295,9 +297,8 @@ TEST(CoverageMask, TestAndFillAgreeWithAPixelSet)
         }
     }
     CTestFillRect mask;
-    LogCapture log;
     EXPECT_FALSE(mask.Create(0, 5));
-    EXPECT_TRUE(log.Contains("check(nWidth > 0)fail"));
+    EXPECT_TRUE(m_log.Contains("check(nWidth > 0)fail"));
 }
 
 }  // namespace
