@@ -56,6 +56,37 @@ BOOL ReadOpacity(LPCWSTR pValue, int* pnAlpha)
     return TRUE;
 }
 
+// A name in lower case for the matching below; FALSE when it is too long to be one we know.
+BOOL LowerName(LPCWSTR pName, WCHAR (&szLower)[24])
+{
+    int n = 0;
+    for (; pName[n]; ++n) {
+        if (n + 1 >= 24) return FALSE;
+        WCHAR c = pName[n];
+        szLower[n] = c < 0x80 ? static_cast<WCHAR>(c >= u'A' && c <= u'Z' ? c + 32 : c) : WCharLower(c);
+    }
+    szLower[n] = 0;
+    return TRUE;
+}
+
+// The values of the attributes named in pNames (lower case), read in one pass over the
+// element's attributes: pValues[i] is the first attribute of that name ignoring case, or
+// null. One pass lowers each attribute name once, instead of once per name asked for.
+template <int N>
+void ReadAttributes(const CWceUiXmlElem* pElem, const char16_t* const (&pNames)[N], LPCWSTR (&pValues)[N])
+{
+    for (int i = 0; i < N; ++i) pValues[i] = NULL;
+    for (CWceUiXmlAttr* pAttr = pElem->GetFirstAttribute(); pAttr; pAttr = pElem->GetNextAttribute(pAttr)) {
+        WCHAR szLower[24];
+        if (!pAttr->GetName() || !LowerName(pAttr->GetName(), szLower)) continue;
+        for (int i = 0; i < N; ++i) {
+            if (pValues[i] || 0 != WStrCmp(szLower, pNames[i])) continue;
+            pValues[i] = pAttr->GetValue();
+            break;
+        }
+    }
+}
+
 // The first element child of that tag name (ignoring case).
 CWceUiXmlElem* FindElemChild(const CWceUiXmlElem* pParent, LPCWSTR pName)
 {
@@ -74,13 +105,16 @@ public:
 
     BOOL Position(const CWceUiXmlElem* pElem)
     {
+        static const char16_t* const kNames[] = {u"rect", u"way"};
+        LPCWSTR pValues[2];
+        ReadAttributes(pElem, kNames, pValues);
         RECT rc = {0, 0, 0, 0};
-        LPCWSTR pRect = pElem->GetAttribute(u"rect");
+        LPCWSTR pRect = pValues[0];
         if (pRect && !ReadRect(pRect, &rc)) return FALSE;
         // The position is set only here: a bound style would hand it to its layer.
         CWceUiStyleData* p = m_pStyle->GetData();
         p->m_rcPosition = rc;
-        p->m_bRelative = IsSameWord(pElem->GetAttribute(u"way"), u"relative");
+        p->m_bRelative = IsSameWord(pValues[1], u"relative");
         Specify(WCEUI_SPECIFIED_POSITION);
         return TRUE;
     }
@@ -88,15 +122,18 @@ public:
     BOOL Layout(const CWceUiXmlElem* pElem)
     {
         CWceUiStyleData* p = m_pStyle->GetData();
-        if (LPCWSTR pValue = pElem->GetAttribute(u"visibility")) {
+        static const char16_t* const kNames[] = {u"visibility", u"disability", u"container"};
+        LPCWSTR pValues[3];
+        ReadAttributes(pElem, kNames, pValues);
+        if (LPCWSTR pValue = pValues[0]) {
             p->m_bVisible = IsTrue(pValue);
             Specify(WCEUI_SPECIFIED_VISIBILITY);
         }
-        if (LPCWSTR pValue = pElem->GetAttribute(u"disability")) {
+        if (LPCWSTR pValue = pValues[1]) {
             p->m_bEnabled = !IsTrue(pValue);
             Specify(WCEUI_SPECIFIED_DISABILITY);
         }
-        if (LPCWSTR pValue = pElem->GetAttribute(u"container")) {
+        if (LPCWSTR pValue = pValues[2]) {
             p->m_bContainer = IsTrue(pValue);
             Specify(WCEUI_SPECIFIED_CONTAINER);
         }
@@ -106,11 +143,14 @@ public:
     BOOL Text(const CWceUiXmlElem* pElem)
     {
         CWceUiStyleData* p = m_pStyle->GetData();
-        if (LPCWSTR pValue = pElem->GetAttribute(u"res-id")) {
+        static const char16_t* const kNames[] = {u"res-id", u"color"};
+        LPCWSTR pValues[2];
+        ReadAttributes(pElem, kNames, pValues);
+        if (LPCWSTR pValue = pValues[0]) {
             p->m_strTextResID = pValue;
             Specify(WCEUI_SPECIFIED_TEXT_RES_ID);
         }
-        if (LPCWSTR pValue = pElem->GetAttribute(u"color")) {
+        if (LPCWSTR pValue = pValues[1]) {
             if (SetColor(p->m_TextColor, pValue)) Specify(WCEUI_SPECIFIED_TEXT_COLOR);
         }
         if (CWceUiXmlElem* pFont = FindElemChild(pElem, u"font")) {
@@ -123,24 +163,27 @@ public:
             }
         }
         if (CWceUiXmlElem* pDrawText = FindElemChild(pElem, u"drawtext")) {
+            static const char16_t* const kDrawTextNames[] = {u"multiline", u"valign", u"align", u"rect"};
+            LPCWSTR pDrawValues[4];
+            ReadAttributes(pDrawText, kDrawTextNames, pDrawValues);
             UINT nFormat = 0;
-            LPCWSTR pMultiLine = pDrawText->GetAttribute(u"multiline");
+            LPCWSTR pMultiLine = pDrawValues[0];
             if (pMultiLine && !IsTrue(pMultiLine)) nFormat |= kDtSingleLine;
-            if (LPCWSTR pValue = pDrawText->GetAttribute(u"valign")) {
+            if (LPCWSTR pValue = pDrawValues[1]) {
                 UINT nAlign;
                 if (!ReadVAlign(pValue, &nAlign))
                     JxWriteLogW(JX_LOG_ERROR, u"can not load style %s, %s is not valid for valign", m_pName, pValue);
                 else if (0 != nAlign)
                     nFormat |= kDtSingleLine | nAlign;
             }
-            if (LPCWSTR pValue = pDrawText->GetAttribute(u"align")) {
+            if (LPCWSTR pValue = pDrawValues[2]) {
                 UINT nAlign;
                 if (!ReadAlign(pValue, &nAlign))
                     JxWriteLogW(JX_LOG_ERROR, u"can not load style %s, %s is not valid for align", m_pName, pValue);
                 else
                     nFormat |= nAlign;
             }
-            if (LPCWSTR pRect = pDrawText->GetAttribute(u"rect")) {
+            if (LPCWSTR pRect = pDrawValues[3]) {
                 RECT rc;
                 if (!ReadRect(pRect, &rc)) return FALSE;
                 p->m_DrawTextCtrl.SetRect(&rc);
@@ -175,7 +218,7 @@ public:
             if (!BgItem(pChild, pItem)) return FALSE;
         }
         if (items.GetCount() > 0) {
-            p->m_BgItemCtrl = items;
+            p->m_BgItemCtrl.Swap(items);
             Specify(WCEUI_SPECIFIED_BG_ITEMS);
         }
         return TRUE;
@@ -260,36 +303,40 @@ private:
 
     BOOL BgItem(const CWceUiXmlElem* pElem, CWceUiBgItem* pItem)
     {
-        if (LPCWSTR pValue = pElem->GetAttribute(u"common-index")) pItem->SetCommonIndex(JxParseDecimal(pValue));
-        if (LPCWSTR pValue = pElem->GetAttribute(u"name")) pItem->SetName(pValue);
-        LPCWSTR pID = pElem->GetAttribute(u"id");
+        static const char16_t* const kNames[] = {u"common-index", u"name", u"id",     u"src-rect",
+                                                 u"dst-rect",     u"align", u"valign", u"zoom"};
+        LPCWSTR pValues[8];
+        ReadAttributes(pElem, kNames, pValues);
+        if (LPCWSTR pValue = pValues[0]) pItem->SetCommonIndex(JxParseDecimal(pValue));
+        if (LPCWSTR pValue = pValues[1]) pItem->SetName(pValue);
+        LPCWSTR pID = pValues[2];
         if (pID && *pID) pItem->SetBitmapFromRes(pID);
         RECT rc;
-        if (LPCWSTR pValue = pElem->GetAttribute(u"src-rect")) {
+        if (LPCWSTR pValue = pValues[3]) {
             if (!ReadRect(pValue, &rc)) return FALSE;
             pItem->SetSrcRect(&rc);
         }
-        if (LPCWSTR pValue = pElem->GetAttribute(u"dst-rect")) {
+        if (LPCWSTR pValue = pValues[4]) {
             if (!ReadRect(pValue, &rc)) return FALSE;
             pItem->SetDstRect(&rc);
         }
         // Missing or unknown: centred. Set once on the fresh item, so "left" and "top" (no
         // bits) stay as they are.
         UINT nHorz = kDtCenter, nVert = kDtVCenter;
-        if (LPCWSTR pValue = pElem->GetAttribute(u"align")) {
+        if (LPCWSTR pValue = pValues[5]) {
             if (!ReadAlign(pValue, &nHorz)) {
                 JxWriteLogW(JX_LOG_ERROR, u"can not load style %s, %s is not valid for align", m_pName, pValue);
                 nHorz = kDtCenter;
             }
         }
-        if (LPCWSTR pValue = pElem->GetAttribute(u"valign")) {
+        if (LPCWSTR pValue = pValues[6]) {
             if (!ReadVAlign(pValue, &nVert)) {
                 JxWriteLogW(JX_LOG_ERROR, u"can not load style %s, %s is not valid for valign", m_pName, pValue);
                 nVert = kDtVCenter;
             }
         }
         pItem->SetAlign(nHorz | nVert);
-        pItem->SetZoom(IsTrue(pElem->GetAttribute(u"zoom")));
+        pItem->SetZoom(IsTrue(pValues[7]));
         return TRUE;
     }
 
@@ -417,6 +464,7 @@ CWceUiStyle* CJxStyleFile::ReadStyleFromFile(LPCWSTR pStyleName)
 BOOL CJxStyleFile::LoadStyle(CWceUiStyle* pNewStyle, CWceUiXmlElem* pStyleElem)
 {
     if (!WCEUI_CHECK("CJxStyleFile::LoadStyle", NULL != pNewStyle && NULL != pStyleElem)) return FALSE;
+    if (!pStyleElem->GetAttribute(u"overwrite")) return impApplyGroups(pNewStyle, pStyleElem);
     // An "overwrite" chain is resolved without recursion (it may be as long as the file):
     // walk down to a cached style or one without a base, then build upwards, caching each
     // base as a recursive read would. Every base lies earlier in the file, so the chain has

@@ -45,7 +45,7 @@ public:
 private:
     BOOL impAfterLoad();
     CWceUiXmlElem* impFindAnimate(LPCWSTR pName) const;
-    // Builds pStyle from pElem on top of pBase (may be null) and logs why it fails.
+    // Applies the groups of pElem to pStyle, in file order; logs why one fails.
     BOOL impApplyGroups(CWceUiStyle* pStyle, CWceUiXmlElem* pElem);
 
     JXMapStringToType<CWceUiStyle*> m_StyleMap;  // built styles by name

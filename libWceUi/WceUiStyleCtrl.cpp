@@ -240,6 +240,19 @@ void CWceUiBgItemCtrl::DoCopy(const CWceUiBgItemCtrl& other)
     }
 }
 
+void CWceUiBgItemCtrl::Swap(CWceUiBgItemCtrl& other)
+{
+    CWceUiBgItem* pHead = m_pHead;
+    CWceUiBgItem* pTail = m_pTail;
+    int nCount = m_nCount;
+    m_pHead = other.m_pHead;
+    m_pTail = other.m_pTail;
+    m_nCount = other.m_nCount;
+    other.m_pHead = pHead;
+    other.m_pTail = pTail;
+    other.m_nCount = nCount;
+}
+
 // Font
 
 CWceUiFontCtrl::CWceUiFontCtrl() = default;

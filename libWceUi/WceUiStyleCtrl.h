@@ -109,6 +109,8 @@ public:
     void FreeBmpRes();
     BOOL Contains(const CWceUiBgItem* pBgItem) const;
     void DoCopy(const CWceUiBgItemCtrl& other);
+    // Exchanges the items of the two lists (no copies).
+    void Swap(CWceUiBgItemCtrl& other);
 
 private:
     BOOL impLink(CWceUiBgItem* pPre, CWceUiBgItem* pNext, CWceUiBgItem* pNewBgItem);

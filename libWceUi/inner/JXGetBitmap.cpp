@@ -36,6 +36,8 @@ CJxBitmapResLoader::~CJxBitmapResLoader()
 CWceUiGenericBitmap* CJxBitmapResLoader::GetBitmap(LPCWSTR pBitmapID)
 {
     if (!WCEUI_CHECK("CJxBitmapResLoader::GetBitmap", NULL != pBitmapID && 0 != *pBitmapID)) return NULL;
+    // Keys never hold '/': the id as given is looked up first, and turned only on a miss.
+    if (void* pCached = impGetCached(pBitmapID)) return static_cast<CWceUiGenericBitmap*>(pCached);
     if (!HasSlash(pBitmapID)) return static_cast<CWceUiGenericBitmap*>(impGet(pBitmapID));
     CQuickString strID;
     if (!JxMakeFileID(strID, pBitmapID)) return NULL;

@@ -27,18 +27,24 @@ void SetByte(const CJxConfDoc& doc, LPCWSTR pKey, BYTE& rField)
 
 void JxGetSystemLogFont(LOGFONTW* pLogFont)
 {
-    memset(pLogFont, 0, sizeof(*pLogFont));
-    LOGFONTW lf;
-    if (GetObject(GetStockObject(SYSTEM_FONT), sizeof(lf), &lf) == static_cast<int>(sizeof(lf))) {
-        *pLogFont = lf;
-        // Zero-fill after the name: descriptions are compared and copied whole.
-        size_t n = 0;
-        while (n < LF_FACESIZE - 1 && pLogFont->lfFaceName[n]) ++n;
-        for (; n < LF_FACESIZE; ++n) pLogFont->lfFaceName[n] = 0;
-    } else {
-        pLogFont->lfHeight = -16;
-        pLogFont->lfWeight = 400;
-    }
+    // The stock font never changes: ask the platform once (every font holder starts here).
+    static const LOGFONTW s_SystemLogFont = [] {
+        LOGFONTW lf;
+        memset(&lf, 0, sizeof(lf));
+        LOGFONTW query;
+        if (GetObject(GetStockObject(SYSTEM_FONT), sizeof(query), &query) == static_cast<int>(sizeof(query))) {
+            lf = query;
+            // Zero-fill after the name: descriptions are compared and copied whole.
+            size_t n = 0;
+            while (n < LF_FACESIZE - 1 && lf.lfFaceName[n]) ++n;
+            for (; n < LF_FACESIZE; ++n) lf.lfFaceName[n] = 0;
+        } else {
+            lf.lfHeight = -16;
+            lf.lfWeight = 400;
+        }
+        return lf;
+    }();
+    *pLogFont = s_SystemLogFont;
 }
 
 BOOL JxIsSameLogFont(const LOGFONTW& a, const LOGFONTW& b)

@@ -38,25 +38,32 @@ BOOL CJxResCache::impGetResPath(CQuickString& strPath, LPCWSTR pSubDir, LPCWSTR 
            strPath.Append(pID);
 }
 
+void* CJxResCache::impGetCached(LPCWSTR pID)
+{
+    CEntry* pEntry = NULL;
+    if (!m_IdMap.Lookup(pID, pEntry)) return NULL;
+    InterlockedIncrement(&pEntry->nRefs);
+    return pEntry->pObject;
+}
+
 void* CJxResCache::impGet(LPCWSTR pID)
 {
+    // Entries exist only while a directory is set (it cannot be unset): a hit needs no check.
+    if (void* pCached = impGetCached(pID)) return pCached;
     if (!impCheckResDir()) return NULL;
-    CEntry* pEntry = NULL;
-    if (!m_IdMap.Lookup(pID, pEntry)) {
-        void* pObject = impLoad(pID);
-        if (!pObject) return NULL;
-        pEntry = new (std::nothrow) CEntry{pObject, 0, CQuickString()};
-        if (!pEntry || !pEntry->strID.SetString(pID) || !m_IdMap.SetAt(pEntry->strID, pEntry)) {
-            delete pEntry;
-            impDelete(pObject);
-            return NULL;
-        }
-        if (!m_ObjectMap.SetAt(pObject, pEntry)) {
-            m_IdMap.RemoveKey(pEntry->strID);
-            delete pEntry;
-            impDelete(pObject);
-            return NULL;
-        }
+    void* pObject = impLoad(pID);
+    if (!pObject) return NULL;
+    CEntry* pEntry = new (std::nothrow) CEntry{pObject, 0, CQuickString()};
+    if (!pEntry || !pEntry->strID.SetString(pID) || !m_IdMap.SetAt(pEntry->strID, pEntry)) {
+        delete pEntry;
+        impDelete(pObject);
+        return NULL;
+    }
+    if (!m_ObjectMap.SetAt(pObject, pEntry)) {
+        m_IdMap.RemoveKey(pEntry->strID);
+        delete pEntry;
+        impDelete(pObject);
+        return NULL;
     }
     InterlockedIncrement(&pEntry->nRefs);
     return pEntry->pObject;

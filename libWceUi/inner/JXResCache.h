@@ -30,6 +30,8 @@ protected:
     // The shared object of the id (count + 1), loaded with impLoad on first use; null when
     // the resource directory is not set or the load fails.
     void* impGet(LPCWSTR pID);
+    // The cached object of the id (count + 1) without loading anything; null when absent.
+    void* impGetCached(LPCWSTR pID);
     // Count - 1; at 0 the entry goes and its object is deleted. FALSE (logged) when pObject
     // is not an object of this cache.
     BOOL impRelease(void* pObject);

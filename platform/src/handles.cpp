@@ -15,10 +15,12 @@ struct Table {
     std::uintptr_t next = 0x100;
 };
 
+// Never destroyed: objects of other static lifetimes (the framework's log file) close their
+// handles at exit, possibly after a static table would already be gone.
 Table& GetTable()
 {
-    static Table table;
-    return table;
+    static Table* table = new Table;
+    return *table;
 }
 
 }  // namespace

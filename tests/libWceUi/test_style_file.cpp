@@ -291,3 +291,21 @@ TEST_F(StyleFileTest, AnimationsAreFoundByNameIgnoringCase)
     EXPECT_EQ(std::vector<std::string>{"CJxStyleFile::GetWndAnimate failed, the xml file is not loaded"},
               m_log.Messages());
 }
+
+TEST_F(StyleFileTest, LoadingFromAFile)
+{
+    EXPECT_FALSE(m_file.LoadStyleFile(u"\\SDMMC\\none.style.xml"));
+    EXPECT_FALSE(m_file.IsLoaded());
+    EXPECT_TRUE(m_log.Contains("CJxStyleFile::LoadStyleFile load xml file \\SDMMC\\none.style.xml failed"));
+    Text("SDMMC/empty.style.xml", u"<root><animate/></root>");
+    EXPECT_TRUE(m_file.LoadStyleFile(u"\\SDMMC\\empty.style.xml"));
+    EXPECT_EQ(0, m_file.GetStyleCount());
+    Text("SDMMC/a.style.xml", u"<root><style><a/><b/><a><layout container=\"true\"/></a></style></root>");
+    ASSERT_TRUE(m_file.LoadStyleFile(u"\\SDMMC\\a.style.xml"));
+    EXPECT_EQ(3, m_file.GetStyleCount());
+    // The first style of a name wins.
+    CWceUiStyle a;
+    ASSERT_TRUE(Get(u"a", a));
+    EXPECT_FALSE(a.IsContainer());
+    EXPECT_EQ(-1, m_file.GetStyleNameIndex(u"A"));
+}
