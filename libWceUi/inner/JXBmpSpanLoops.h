@@ -32,6 +32,18 @@ struct JxSpanLoops {
         }
     }
 
+    // ForRows with f(pDst, pSrc, pAlpha, n): a one-pixel column gets its own copy of the row
+    // loop with n fixed at 1, in which the span's wide steps and tail set-up fold away.
+    template <class F>
+    static void ForRowsOf(const JxPixelArray& dst, const RECT& rcDst, const JxPixelArray& src, const RECT& rcSrc,
+                          long n, F f)
+    {
+        if (1 == n)
+            ForRows(dst, rcDst, src, rcSrc, [f](PIXEL* d, const PIXEL* s, const BYTE* a) { f(d, s, a, 1L); });
+        else
+            ForRows(dst, rcDst, src, rcSrc, [f, n](PIXEL* d, const PIXEL* s, const BYTE* a) { f(d, s, a, n); });
+    }
+
     static void BlendConst(const JxPixelArray& dst, const RECT& rcDst, const JxPixelArray& src, const RECT& rcSrc,
                            long n, int nLevel, int nAlpha)
     {
@@ -41,21 +53,21 @@ struct JxSpanLoops {
         case JX_ALPHA_LEVEL_NONE:
             return;
         case JX_ALPHA_LEVEL_QUARTER:
-            return ForRows(dst, rcDst, src, rcSrc, [n](PIXEL* d, const PIXEL* s, const BYTE*) {
+            return ForRowsOf(dst, rcDst, src, rcSrc, n, [](PIXEL* d, const PIXEL* s, const BYTE*, long n) {
                 SPANS::template Weigh<2>(d, s, n, 3, 1);
             });
         case JX_ALPHA_LEVEL_HALF:
-            return ForRows(dst, rcDst, src, rcSrc, [n](PIXEL* d, const PIXEL* s, const BYTE*) {
+            return ForRowsOf(dst, rcDst, src, rcSrc, n, [](PIXEL* d, const PIXEL* s, const BYTE*, long n) {
                 SPANS::template Weigh<1>(d, s, n, 1, 1);
             });
         case JX_ALPHA_LEVEL_THREE_QUARTERS:
-            return ForRows(dst, rcDst, src, rcSrc, [n](PIXEL* d, const PIXEL* s, const BYTE*) {
+            return ForRowsOf(dst, rcDst, src, rcSrc, n, [](PIXEL* d, const PIXEL* s, const BYTE*, long n) {
                 SPANS::template Weigh<2>(d, s, n, 1, 3);
             });
         case JX_ALPHA_LEVEL_FULL:
-            return ForRows(dst, rcDst, src, rcSrc, [n](PIXEL* d, const PIXEL* s, const BYTE*) { SPANS::Copy(d, s, n); });
+            return ForRowsOf(dst, rcDst, src, rcSrc, n, [](PIXEL* d, const PIXEL* s, const BYTE*, long n) { SPANS::Copy(d, s, n); });
         default:
-            return ForRows(dst, rcDst, src, rcSrc, [n, wd, ws](PIXEL* d, const PIXEL* s, const BYTE*) {
+            return ForRowsOf(dst, rcDst, src, rcSrc, n, [wd, ws](PIXEL* d, const PIXEL* s, const BYTE*, long n) {
                 SPANS::template Weigh<SPANS::kWeightBits>(d, s, n, wd, ws);
             });
         }
@@ -64,7 +76,7 @@ struct JxSpanLoops {
     static void BlendAlpha(const JxPixelArray& dst, const RECT& rcDst, const JxPixelArray& src, const RECT& rcSrc,
                            long n)
     {
-        ForRows(dst, rcDst, src, rcSrc, [n](PIXEL* d, const PIXEL* s, const BYTE* a) { SPANS::BlendAlpha(d, s, a, n); });
+        ForRowsOf(dst, rcDst, src, rcSrc, n, [](PIXEL* d, const PIXEL* s, const BYTE* a, long n) { SPANS::BlendAlpha(d, s, a, n); });
     }
 
     // The whole array is one rectangle of one row.
@@ -99,25 +111,25 @@ struct JxSpanLoops {
         if (JX_ALPHA_LEVEL_NONE == nLevel) return;
         if (0 == (crColor & 0x00FFFFFF)) {
             if (JX_ALPHA_LEVEL_GENERAL == nLevel)
-                return ForRows(dst, rc, dst, rc, [n, wd](PIXEL* d, const PIXEL*, const BYTE*) {
+                return ForRowsOf(dst, rc, dst, rc, n, [wd](PIXEL* d, const PIXEL*, const BYTE*, long n) {
                     SPANS::template WeighColor<SPANS::kWeightBits>(d, n, 0, wd, 0);
                 });
-            return ForRows(dst, rc, dst, rc, [n, nLevel, nAlpha](PIXEL* d, const PIXEL*, const BYTE*) {
+            return ForRowsOf(dst, rc, dst, rc, n, [nLevel, nAlpha](PIXEL* d, const PIXEL*, const BYTE*, long n) {
                 SPANS::PlainDarken(d, n, nLevel, nAlpha);
             });
         }
         const PIXEL c = SPANS::Color(crColor);
         switch (nLevel) {
         case JX_ALPHA_LEVEL_QUARTER:
-            return ForRows(dst, rc, dst, rc, [n, c](PIXEL* d, const PIXEL*, const BYTE*) {
+            return ForRowsOf(dst, rc, dst, rc, n, [c](PIXEL* d, const PIXEL*, const BYTE*, long n) {
                 SPANS::template WeighColor<2>(d, n, c, 3, 1);
             });
         case JX_ALPHA_LEVEL_GENERAL:
-            return ForRows(dst, rc, dst, rc, [n, c, wd, ws](PIXEL* d, const PIXEL*, const BYTE*) {
+            return ForRowsOf(dst, rc, dst, rc, n, [c, wd, ws](PIXEL* d, const PIXEL*, const BYTE*, long n) {
                 SPANS::template WeighColor<SPANS::kWeightBits>(d, n, c, wd, ws);
             });
         default:
-            return ForRows(dst, rc, dst, rc, [=](PIXEL* d, const PIXEL*, const BYTE*) {
+            return ForRowsOf(dst, rc, dst, rc, n, [=](PIXEL* d, const PIXEL*, const BYTE*, long n) {
                 SPANS::PlainMix(d, n, c, nLevel, nAlpha, bWholeForm);
             });
         }
