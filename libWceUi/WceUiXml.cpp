@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "JXCheck.h"
 #include "JXGlobalData.h"
@@ -51,8 +54,30 @@ size_t CopyUnits(WCHAR* pDest, const BYTE* pBytes, size_t nUnits)
     return nText;
 }
 
+// Names are nearly always ASCII: fold those here, the rest as the platform does.
+inline WCHAR FoldNameUnit(WCHAR c)
+{
+    if (c < 0x80) return u'A' <= c && c <= u'Z' ? static_cast<WCHAR>(c + 32) : c;
+    return WCharLower(c);
+}
+
 // Names compare case-insensitively; most pairs are equal as written, so test that first.
-inline bool SameNameUnit(WCHAR a, WCHAR b) { return a == b || WCharLower(a) == WCharLower(b); }
+inline bool SameNameUnit(WCHAR a, WCHAR b) { return a == b || FoldNameUnit(a) == FoldNameUnit(b); }
+
+// The first c in [p, pEnd), or pEnd. Tags run to some hundred units: eight at a time.
+inline LPWSTR FindUnit(LPWSTR p, LPWSTR pEnd, WCHAR c)
+{
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
+    for (; pEnd - p >= 8; p += 8) {
+        __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        int nMask = _mm_movemask_epi8(_mm_cmpeq_epi16(units, wanted));
+        if (nMask) return p + (__builtin_ctz(static_cast<unsigned>(nMask)) >> 1);
+    }
+#endif
+    while (p < pEnd && c != *p) ++p;
+    return p;
+}
 
 // pName (terminated) against the nLength units at pOther.
 bool NameEquals(LPCWSTR pName, LPCWSTR pOther, size_t nLength)
@@ -902,8 +927,7 @@ BOOL CWceUiXmlDoc::ParseXmlTag(LPWSTR pTag, LPWSTR pEnd, LPWSTR& pNext)
 {
     static const WCHAR kFunction[] = u"ParseXmlTag";
     // The tag ends at the first '>': a value can never hold one.
-    LPWSTR pGt = pTag + 1;
-    while (pGt < pEnd && u'>' != *pGt) ++pGt;
+    LPWSTR pGt = FindUnit(pTag + 1, pEnd, u'>');
     if (pGt >= pEnd) return SyntaxError(kFunction, u"012");
     const BOOL bClosing = u'/' == pTag[1];
     const BOOL bSelfClosing = u'/' == pGt[-1];
@@ -987,7 +1011,7 @@ BOOL CWceUiXmlDoc::HandleXmlTagContent(CWceUiXmlElem* pElem, LPWSTR p, LPWSTR pE
         const WCHAR quote = *p;
         if (u'"' != quote && u'\'' != quote) return FALSE;
         LPWSTR pValue = ++p;
-        while (p < pEnd && quote != *p) ++p;
+        p = FindUnit(p, pEnd, quote);
         if (p >= pEnd) return SyntaxError(kFunction, u"028");
         *pNameEnd = 0;
         *p++ = 0;
