@@ -28,6 +28,7 @@ inline U64 Load2(const DWORD* p)
 inline void Store2(DWORD* p, U64 v) { memcpy(p, &v, sizeof(v)); }
 
 struct Spans {
+    static const bool kAlphaColumn = false;
     static const bool kAlphaPlane = false;
     static const unsigned kWeightBits = 8;
 

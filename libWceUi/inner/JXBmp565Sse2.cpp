@@ -46,6 +46,7 @@ inline __m128i Pack(const Channels& a, const Channels& b)
 }
 
 struct Spans {
+    static const bool kAlphaColumn = false;
     static const bool kAlphaPlane = true;
     static const unsigned kWeightBits = 6;
 

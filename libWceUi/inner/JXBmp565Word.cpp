@@ -38,6 +38,7 @@ inline U64 Weigh2(U64 d, U64 s, U64 wd, U64 ws)
 }
 
 struct Spans {
+    static const bool kAlphaColumn = false;
     static const bool kAlphaPlane = true;
     static const unsigned kWeightBits = 6;
 

@@ -18,6 +18,10 @@ extern const JxPixelLoops g_jxBmp32LoopsWord;
 extern const JxPixelLoops g_jxBmp565LoopsSse2;
 extern const JxPixelLoops g_jxBmp32LoopsSse2;
 #endif
+#if defined(__SSE2__) && (defined(__x86_64__) || defined(__i386__))
+// The 32-bit per-pixel blend in AVX2; listed only when the processor has it.
+extern const JxPixelLoops g_jxBmp32LoopsAvx2;
+#endif
 
 // The tables of the kind, plain first and the one the bitmaps use last; returns their count.
 int JxGetBmp565LoopVariants(const JxPixelLoopVariant** ppVariants);

@@ -10,6 +10,8 @@
 //   Copy(PIXEL* d, const PIXEL* s, long n)                             (the full level)
 //   PlainMix(...), PlainDarken(...): the plain spans, for the forms made of shifts and masks
 //   Color(COLORREF) -> PIXEL, Rotate(src, dst, eAngle), kAlphaPlane, kWeightBits (6 or 8)
+//   kAlphaColumn: with it, BlendAlphaColumn(pDst, nDstStep, pSrc, nSrcStep, nRows) blends a
+//   one-pixel column (steps in bytes) several rows at a time.
 #pragma once
 
 #include "JXCommon.h"
@@ -76,6 +78,14 @@ struct JxSpanLoops {
     static void BlendAlpha(const JxPixelArray& dst, const RECT& rcDst, const JxPixelArray& src, const RECT& rcSrc,
                            long n)
     {
+        if constexpr (SPANS::kAlphaColumn) {
+            if (1 == n) {
+                SPANS::BlendAlphaColumn(reinterpret_cast<PIXEL*>(dst.Row(rcDst.top)) + rcDst.left, -static_cast<long>(dst.nRowBytes),
+                                        reinterpret_cast<const PIXEL*>(src.Row(rcSrc.top)) + rcSrc.left,
+                                        -static_cast<long>(src.nRowBytes), JxRectHeight(rcDst));
+                return;
+            }
+        }
         ForRowsOf(dst, rcDst, src, rcSrc, n, [](PIXEL* d, const PIXEL* s, const BYTE* a, long n) { SPANS::BlendAlpha(d, s, a, n); });
     }
 

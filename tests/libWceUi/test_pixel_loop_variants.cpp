@@ -85,7 +85,7 @@ const Kind kKinds[] = {{"565", JxGetBmp565LoopVariants, JxGetBmp565Loops, 2},
 
 // Widths: shorter than a vector, odd (565 padding), around 8 and 16, and longer.
 const int kWidths[] = {1, 3, 7, 8, 9, 17, 37, 64};
-const int kHeight = 5;
+const int kHeight = 16;  // one-pixel columns of 14 rows: eight and four at a time, then two
 
 // Alphas at both ends of each level and inside the general ranges.
 std::vector<int> Alphas()
