@@ -59,10 +59,11 @@ BOOL MskIsSafeRelativePath(LPCWSTR name)
 
 namespace {
 
-// Index of the name's terminator in units, or -1 when it is missing before limit.
-long FindNameEnd(const BYTE* pName, DWORD dwBytesLeft)
+// Index of the name's terminator in units, or -1 when it is missing inside its record.
+// Searching only the record keeps the whole check linear in the block length.
+long FindNameEnd(const BYTE* pName, DWORD dwRecordBytes)
 {
-    for (DWORD i = 0; i + 2 <= dwBytesLeft; i += 2)
+    for (DWORD i = 0; i + 2 <= dwRecordBytes; i += 2)
         if (JxReadLe16(pName + i) == 0) return static_cast<long>(i / 2);
     return -1;
 }
@@ -93,7 +94,7 @@ BOOL MskCheckDirectory(const BYTE* pBlock, DWORD dwLength, DWORD dwFileSize, CSt
             strProblem.Format(u"entry %u has a bad record size (%u)", index, size);
             return FALSE;
         }
-        long nameUnits = FindNameEnd(pBlock + pos + kMskEntryFixedSize, left - kMskEntryFixedSize);
+        long nameUnits = FindNameEnd(pBlock + pos + kMskEntryFixedSize, size - kMskEntryFixedSize);
         if (nameUnits < 0) {
             strProblem.Format(u"the name of entry %u has no end", index);
             return FALSE;
@@ -121,4 +122,70 @@ BOOL MskCheckDirectory(const BYTE* pBlock, DWORD dwLength, DWORD dwFileSize, CSt
         pos += size;
     }
     return TRUE;
+}
+
+BOOL MskIsStorableName(LPCWSTR name)
+{
+    if (!name) return FALSE;
+    for (const WCHAR* p = name; *p; ++p) {
+        WCHAR c = *p;
+        if (c < 0x20 || c == u'<' || c == u'>' || c == u':' || c == u'"' || c == u'|' || c == u'?' || c == u'*')
+            return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL MskCheckTargets(const BYTE* pBlock, DWORD dwLength, LPCWSTR pTargetDir, CString& strProblem)
+{
+    CString root;
+    MskReadRootName(pBlock, dwLength, root);
+    if (!MskIsStorableName(root)) {
+        strProblem.Format(u"the root name '%s' holds a character the device cannot store", root.c_str());
+        return FALSE;
+    }
+    CString folder = pTargetDir ? pTargetDir : u"";
+    int length = folder.GetLength();
+    if (length > 0 && (folder[length - 1] == u'\\' || folder[length - 1] == u'/')) folder = folder.Left(length - 1);
+    folder += u'\\';
+    folder += root;
+    folder += u'\\';
+    if (folder.GetLength() > kMskMaxPath) {
+        strProblem.Format(u"the path %s is too long", folder.c_str());
+        return FALSE;
+    }
+    DWORD files = 0;
+    BOOL ok = TRUE;
+    DWORD index = 0;
+    MskForEachEntry(pBlock, dwLength, [&](const CMskEntryView& entry) {
+        DWORD type = entry.GetType();
+        DWORD at = index++;
+        if (!ok || (type != kMskTypeDirectory && type != kMskTypeFile)) return;
+        if (type == kMskTypeFile) ++files;
+        CString name = entry.GetName();
+        if (!MskIsStorableName(name)) {
+            strProblem.Format(u"entry %u has a name the device cannot store '%s'", at, name.c_str());
+            ok = FALSE;
+        } else if (folder.GetLength() + name.GetLength() > kMskMaxPath) {
+            strProblem.Format(u"the path %s%s is too long", folder.c_str(), name.c_str());
+            ok = FALSE;
+        }
+    });
+    if (ok && files == 0) {
+        strProblem = u"the package holds no file";
+        ok = FALSE;
+    }
+    return ok;
+}
+
+CString MskJudgeDirectory(const BYTE* pBlock, DWORD dwLength, DWORD dwCheckWord, DWORD dwFileSize,
+                          CString& strProblem)
+{
+    if (dwLength < 4 || JxReadLe32(pBlock) != dwCheckWord) {
+        strProblem = u"the check word does not match (wrong password?)";
+        return kMskKeyCrcFail;
+    }
+    if (!MskCheckDirectory(pBlock, dwLength, dwFileSize, strProblem) ||
+        !MskCheckTargets(pBlock, dwLength, kMskDeviceTarget, strProblem))
+        return kMskKeyFormatError;
+    return CString();
 }

@@ -13,9 +13,31 @@ constexpr DWORD kMskEntryFixedSize = 28;   // record size .. reserved, then the 
 constexpr DWORD kMskTypeDirectory = 0;
 constexpr DWORD kMskTypeFile = 1;
 constexpr int kMskMaxPath = 259;           // longest path in UTF-16 units
+// Where the unit unpacks: the device rules for names and path lengths apply below it.
+constexpr const WCHAR* kMskDeviceTarget = u"\\Residentflash2";
 // zlib cannot expand data by more than about 1032:1; a larger claim is a damaged entry and
 // must not make the reader allocate gigabytes.
 constexpr DWORD kMskMaxInflateRatio = 1032;
+
+// The error keys the unpacker leaves and the user messages the update shows for them, in
+// one table for both sides. A cancel shows nothing.
+constexpr const WCHAR* kMskKeyInvalidFile = u"invalid_msk_file";
+constexpr const WCHAR* kMskKeyFormatError = u"file_format_error";
+constexpr const WCHAR* kMskKeyCrcFail = u"crc_check_fail";
+constexpr const WCHAR* kMskKeyDiskFull = u"error_disk_full";
+constexpr const WCHAR* kMskKeyUserCancel = u"user_cancel";
+
+struct MskErrorText {
+    const WCHAR* pKey;
+    const WCHAR* pMessage;  // null: no message
+};
+constexpr MskErrorText kMskErrorTexts[] = {
+    {kMskKeyInvalidFile, u"Invalid MSK file. Update fail."},
+    {kMskKeyFormatError, u"MSK file format error. Update fail."},
+    {kMskKeyCrcFail, u"MSK file type error or file is modified. Update fail."},
+    {kMskKeyDiskFull, u"There is not enough space on the disk. Update fail."},
+    {kMskKeyUserCancel, nullptr},
+};
 
 // One entry record inside the unscrambled directory block. Read field by field, since
 // records need not be aligned.
@@ -40,6 +62,21 @@ BOOL MskReadRootName(const BYTE* pBlock, DWORD dwLength, CString& strRoot);
 // A relative name that cannot leave the folder it is unpacked into: not empty, not
 // absolute, no drive, no ".." component.
 BOOL MskIsSafeRelativePath(LPCWSTR name);
+
+// A name the device's file system can store: no unit below 0x20 and none of < > : " | ? *.
+BOOL MskIsStorableName(LPCWSTR name);
+
+// The device rules for unpacking below pTargetDir: the root name and every directory and
+// file name storable, every path (target\root\ and target\root\name) at most 259 units,
+// and at least one file entry. The block must have passed MskCheckDirectory.
+BOOL MskCheckTargets(const BYTE* pBlock, DWORD dwLength, LPCWSTR pTargetDir, CString& strProblem);
+
+// Everything VerifyPackage judges once the block is read and unscrambled: the check word,
+// the structure and the device rules below kMskDeviceTarget. Returns the error key
+// ("crc_check_fail" or "file_format_error"), empty when the package is sound; strProblem
+// says why in English.
+CString MskJudgeDirectory(const BYTE* pBlock, DWORD dwLength, DWORD dwCheckWord, DWORD dwFileSize,
+                          CString& strProblem);
 
 // Checks the unscrambled directory block of a package of dwFileSize bytes: the root name,
 // every record's size and name against the block end, every file's data against the file

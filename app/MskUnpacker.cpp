@@ -6,6 +6,7 @@
 #include "JXPackCommon.h"
 #include "MskFormat.h"
 #include "wce/files.h"
+#include "wce/timesync.h"
 #include "wce/wstring.h"
 #include "zlib.h"
 
@@ -71,6 +72,7 @@ void CMskUnpacker::Reset()
     m_strDir.Empty();
     m_strError.Empty();
     m_strRootName.Empty();
+    m_strProblem.Empty();
     FreeDirectory();
 }
 
@@ -79,7 +81,8 @@ namespace {
 // Reads magic, header and directory block of an open package into a new buffer and
 // unscrambles it. The directory end is checked against the file size before anything is
 // allocated, so a damaged header cannot ask for gigabytes.
-LoadFailure ReadDirectoryBlock(HANDLE h, DWORD dwKey, BYTE*& pBlock, DWORD& dwLength, DWORD& dwFileSize)
+LoadFailure ReadDirectoryBlock(HANDLE h, DWORD dwKey, BYTE*& pBlock, DWORD& dwLength, DWORD& dwFileSize,
+                               DWORD& dwCheckWord)
 {
     BYTE magic[2];
     if (!ReadExactly(h, magic, 2) || JxReadLe16(magic) != kMskMagic) return LoadFailure::Magic;
@@ -96,7 +99,8 @@ LoadFailure ReadDirectoryBlock(HANDLE h, DWORD dwKey, BYTE*& pBlock, DWORD& dwLe
     if (!pBlock) return LoadFailure::Read;
     if (!ReadExactly(h, pBlock, dwLength)) return LoadFailure::Read;
     JxScrambleWords(pBlock, dwLength, dwKey);
-    if (JxReadLe32(pBlock) != JxReadLe32(head + 8)) return LoadFailure::Check;
+    dwCheckWord = JxReadLe32(head + 8);
+    if (JxReadLe32(pBlock) != dwCheckWord) return LoadFailure::Check;
     return LoadFailure::None;
 }
 
@@ -114,24 +118,33 @@ int CMskUnpacker::VerifyPackage(LPCWSTR pPath, DWORD dwKey, CString& strError)
     }
     CFileCloser closer(h);
     DWORD fileSize = 0;
-    LoadFailure failure = ReadDirectoryBlock(h, dwKey, m_pDirectory, m_dwDirectoryLength, fileSize);
-    CString problem;
-    int result = 0;
+    DWORD checkWord = 0;
+    LoadFailure failure = ReadDirectoryBlock(h, dwKey, m_pDirectory, m_dwDirectoryLength, fileSize, checkWord);
     switch (failure) {
-    case LoadFailure::Magic: strError = u"invalid_msk_file"; break;
+    case LoadFailure::Magic:
+        strError = kMskKeyInvalidFile;
+        m_strProblem = u"the file does not start with the package mark";
+        break;
     case LoadFailure::Read:
-    case LoadFailure::Format: strError = u"file_format_error"; break;
-    case LoadFailure::Check: strError = u"crc_check_fail"; break;
-    case LoadFailure::None:
-        // A damaged directory is refused here, before the caller deletes anything.
-        if (MskCheckDirectory(m_pDirectory, m_dwDirectoryLength, fileSize, problem))
-            result = 1;
-        else
-            strError = u"file_format_error";
+    case LoadFailure::Format:
+        strError = kMskKeyFormatError;
+        m_strProblem = u"the header or the directory cannot be read whole";
+        break;
+    case LoadFailure::Check:
+    case LoadFailure::None: {
+        // A damaged directory or a name the device cannot store is refused here, before
+        // the caller deletes anything.
+        CString key = MskJudgeDirectory(m_pDirectory, m_dwDirectoryLength, checkWord, fileSize, m_strProblem);
+        if (!key.IsEmpty()) strError = key;
         break;
     }
+    }
     FreeDirectory();
-    return result;
+    if (m_strProblem.IsEmpty()) return 1;
+    CString line;
+    line.Format(u"CMskUnpacker::VerifyPackage: %s refused: %s\n", m_strFile.c_str(), m_strProblem.c_str());
+    OutputDebugStringW(line);
+    return 0;
 }
 
 int CMskUnpacker::LoadDirectory()
@@ -143,10 +156,11 @@ int CMskUnpacker::LoadDirectory()
     }
     CFileCloser closer(h);
     DWORD fileSize = 0;
-    LoadFailure failure = ReadDirectoryBlock(h, m_dwKey, m_pDirectory, m_dwDirectoryLength, fileSize);
+    DWORD checkWord = 0;
+    LoadFailure failure = ReadDirectoryBlock(h, m_dwKey, m_pDirectory, m_dwDirectoryLength, fileSize, checkWord);
     CString problem;
     switch (failure) {
-    case LoadFailure::Magic: m_strError = u"invalid_msk_file"; break;
+    case LoadFailure::Magic: m_strError = kMskKeyInvalidFile; break;
     case LoadFailure::Read: m_strError.Format(u"read failed %s", m_strFile.c_str()); break;
     case LoadFailure::Format:
         m_strError.Format(u"MSK file format error in %s: the directory is too short", m_strFile.c_str());
@@ -156,7 +170,8 @@ int CMskUnpacker::LoadDirectory()
         if (!MskReadRootName(m_pDirectory, m_dwDirectoryLength, m_strRootName)) {
             m_strError = u"check CRC failed, Wrong password?";
             failure = LoadFailure::Check;
-        } else if (!MskCheckDirectory(m_pDirectory, m_dwDirectoryLength, fileSize, problem)) {
+        } else if (!MskCheckDirectory(m_pDirectory, m_dwDirectoryLength, fileSize, problem) ||
+                   !MskCheckTargets(m_pDirectory, m_dwDirectoryLength, m_strDir, problem)) {
             m_strError.Format(u"MSK file format error in %s: %s", m_strFile.c_str(), problem.c_str());
             failure = LoadFailure::Format;
         }
@@ -184,10 +199,10 @@ int CMskUnpacker::Unpack(LPCWSTR pPath, LPCWSTR pTargetDir, DWORD dwKey, CString
     } else if (!IsDirectory(m_strDir)) {
         m_strError.Format(u"the unpack directory '%s' is not valid", m_strDir.c_str());
     } else if (LoadDirectory()) {
+        // Every target path has passed the device rules, so nothing is written for a
+        // package with one bad name.
         m_strDir = AddTrailingBackslash(AddTrailingBackslash(m_strDir) + m_strRootName);
-        if (!CheckTargetPaths()) {
-            // m_strError is set; nothing has been written
-        } else if (!Exists(m_strDir)) {
+        if (!Exists(m_strDir)) {
             if (CreateDirectoryTree(m_strDir))
                 result = UnpackEntries();
             else
@@ -202,31 +217,10 @@ int CMskUnpacker::Unpack(LPCWSTR pPath, LPCWSTR pTargetDir, DWORD dwKey, CString
     return result;
 }
 
-// Every path the unpack will write must fit the device's path limit; checking them all
-// first means a package with one overlong name writes nothing at all.
-int CMskUnpacker::CheckTargetPaths()
-{
-    if (m_strDir.GetLength() > kMskMaxPath) {
-        m_strError.Format(u"MSK file format error in %s: the path %s is too long", m_strFile.c_str(), m_strDir.c_str());
-        return 0;
-    }
-    for (const BYTE* record : m_entries) {
-        CMskEntryView entry(record);
-        if (entry.GetType() != kMskTypeDirectory && entry.GetType() != kMskTypeFile) continue;
-        CString target = m_strDir + entry.GetName();
-        if (target.GetLength() > kMskMaxPath) {
-            m_strError.Format(u"MSK file format error in %s: the path %s is too long", m_strFile.c_str(),
-                              target.c_str());
-            return 0;
-        }
-    }
-    return 1;
-}
-
 int CMskUnpacker::ReportProgress(DWORD dwIndex, LPCWSTR pName, DWORD dwCount)
 {
     if (m_pfnProgress && !m_pfnProgress(m_pProgressContext, dwIndex, pName, dwCount)) {
-        m_strError = u"user_cancel";
+        m_strError = kMskKeyUserCancel;
         return 0;
     }
     return 1;
@@ -307,7 +301,7 @@ int CMskUnpacker::ExtractFile(const BYTE* pRecord, HANDLE hPackage)
     if (!WriteFile(out, plain.get(), plainSize, &written, nullptr) || written != plainSize) {
         DWORD error = GetLastError();
         if (error == ERROR_DISK_FULL)
-            m_strError = u"error_disk_full";
+            m_strError = kMskKeyDiskFull;
         else
             m_strError.Format(u"WriteFile %s failed, GetLastError is %d", target.c_str(), static_cast<int>(error));
         return 0;

@@ -26,18 +26,31 @@ public:
     static int CreateDirectoryTree(LPCWSTR pPath);
     static CString AddTrailingBackslash(const CString& strPath);
 
+    // Set before Unpack; the context is passed back to the callback.
+    void SetProgressCallback(MskProgressCallback pfnProgress, void* pContext)
+    {
+        m_pfnProgress = pfnProgress;
+        m_pProgressContext = pContext;
+    }
+    // After a successful Unpack: the records of the directory, all types, and the root name.
+    DWORD GetEntryCount() const { return static_cast<DWORD>(m_entries.size()); }
+    const CString& GetRootName() const { return m_strRootName; }
+    // Why the last VerifyPackage refused the package, in English (empty after success).
+    const CString& GetProblem() const { return m_strProblem; }
+
+private:
     DWORD m_dwKey;
     CString m_strFile;
     CString m_strDir;
     CString m_strError;
     CString m_strRootName;
+    CString m_strProblem;
     std::vector<const BYTE*> m_entries;  // records inside m_pDirectory, in directory order
     BYTE* m_pDirectory;
     DWORD m_dwDirectoryLength;
     MskProgressCallback m_pfnProgress;
     void* m_pProgressContext;
 
-private:
     void Reset();
     void FreeDirectory();
     // Reads and unscrambles the directory block of an open package; sets m_strError with
@@ -46,5 +59,4 @@ private:
     int UnpackEntries();
     int ExtractFile(const BYTE* pRecord, HANDLE hPackage);
     int ReportProgress(DWORD dwIndex, LPCWSTR pName, DWORD dwCount);
-    int CheckTargetPaths();
 };

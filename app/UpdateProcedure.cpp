@@ -1,11 +1,13 @@
 #include "UpdateProcedure.h"
 
+#include "MskFormat.h"
 #include "MskUnpacker.h"
 #include "UpdateSystem.h"
 #include "wce/platform.h"
 
 CUpdateProcedure::CUpdateProcedure(IUpdateScreen& screen, const CString& strAppPath)
-    : m_screen(screen), m_strAppPath(strAppPath), m_bKpt(IsKptVariant(strAppPath))
+    : m_screen(screen), m_strAppPath(strAppPath), m_bKpt(IsKptVariant(strAppPath)), m_bLaunched(FALSE),
+      m_dwLaunchError(ERROR_SUCCESS)
 {
 }
 
@@ -19,7 +21,9 @@ void CUpdateProcedure::OnUpdate()
     if (!DoUpdate(m_screen.GetItemPath(selection))) return;
 
     if (!m_bKpt) {
-        LaunchProgram(m_strAppPath, brantel::kLaunchArguments);  // a failed launch is not reported
+        // A failed launch is not shown: the updater ends either way.
+        m_bLaunched = LaunchProgram(m_strAppPath, brantel::kLaunchArguments);
+        m_dwLaunchError = m_bLaunched ? ERROR_SUCCESS : GetLastError();
         m_screen.EndDialog(0);
         return;
     }
@@ -42,12 +46,21 @@ int CUpdateProcedure::DoUpdate(LPCWSTR pPackagePath)
 
     CString error;
     int result = 0;
+    m_strRefusal.Empty();
     {
         CMskUnpacker unpacker;
-        unpacker.m_pfnProgress = &CUpdateProcedure::OnUnpackProgress;
-        unpacker.m_pProgressContext = this;
-        // A wrong or damaged package is refused here, before anything is deleted.
-        if (unpacker.VerifyPackage(pPackagePath, key, error)) {
+        unpacker.SetProgressCallback(&CUpdateProcedure::OnUnpackProgress, this);
+        // A wrong or damaged package is refused here, before anything is deleted; so is a
+        // package that the delete itself would remove.
+        if (IsInsideFolder(pPackagePath, brantel::kInstalledFolder)) {
+            error.Format(u"the package %s lies in %s, which the update deletes first", pPackagePath,
+                         brantel::kInstalledFolder);
+            m_strRefusal = error;
+            CString line = error + u"\n";
+            OutputDebugStringW(line);
+        } else if (!unpacker.VerifyPackage(pPackagePath, key, error)) {
+            m_strRefusal = unpacker.GetProblem();
+        } else {
             m_screen.SetStatusText(u"Delete...");
             m_screen.UpdateWindow();
             ShellFileOperation(m_screen.GetWindowHandle(), FO_DELETE, brantel::kInstalledFiles, nullptr);
@@ -88,11 +101,8 @@ int CUpdateProcedure::OnUnpackProgress(void* pContext, DWORD dwIndex, LPCWSTR /*
 
 CString CUpdateProcedure::MessageForError(const CString& strError)
 {
-    if (strError == u"user_cancel") return CString();
-    if (strError == u"invalid_msk_file") return u"Invalid MSK file. Update fail.";
-    if (strError == u"file_format_error") return u"MSK file format error. Update fail.";
-    if (strError == u"crc_check_fail") return u"MSK file type error or file is modified. Update fail.";
-    if (strError == u"error_disk_full") return u"There is not enough space on the disk. Update fail.";
+    for (const MskErrorText& text : kMskErrorTexts)
+        if (strError == text.pKey) return text.pMessage ? CString(text.pMessage) : CString();
     CString message;
     message.Format(u"Update fail. \n(%s)", strError.c_str());
     return message;

@@ -26,8 +26,18 @@ public:
     // The message shown for an unpacker error; empty for a cancel.
     static CString MessageForError(const CString& strError);
 
+    // After OnUpdate on the generic variant: whether the new program was started, and the
+    // platform's error when it was not.
+    BOOL HasLaunched() const { return m_bLaunched; }
+    DWORD GetLaunchError() const { return m_dwLaunchError; }
+    // Why the last DoUpdate refused its package before deleting anything (empty if it did not).
+    const CString& GetRefusal() const { return m_strRefusal; }
+
 private:
     IUpdateScreen& m_screen;
     CString m_strAppPath;
     BOOL m_bKpt;
+    BOOL m_bLaunched;
+    DWORD m_dwLaunchError;
+    CString m_strRefusal;
 };

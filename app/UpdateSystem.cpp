@@ -19,6 +19,40 @@ CString ReadInstalledAppPath()
 
 BOOL IsKptVariant(LPCWSTR pAppPath) { return WStrICmp(pAppPath, brantel::kKptMainPath) == 0; }
 
+namespace {
+
+// The path's components after "." and ".." are resolved; ".." at the top stays at the top.
+std::vector<CString> PathComponents(LPCWSTR pPath)
+{
+    std::vector<CString> parts;
+    CString part;
+    for (const WCHAR* p = pPath ? pPath : u"";; ++p) {
+        if (*p && *p != u'\\' && *p != u'/') {
+            part += *p;
+            continue;
+        }
+        if (part == u"..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.IsEmpty() && part != u".") {
+            parts.push_back(part);
+        }
+        part.Empty();
+        if (!*p) return parts;
+    }
+}
+
+}  // namespace
+
+BOOL IsInsideFolder(LPCWSTR pPath, LPCWSTR pFolder)
+{
+    std::vector<CString> path = PathComponents(pPath);
+    std::vector<CString> folder = PathComponents(pFolder);
+    if (path.size() < folder.size()) return FALSE;
+    for (size_t i = 0; i < folder.size(); ++i)
+        if (WStrICmp(path[i], folder[i]) != 0) return FALSE;
+    return TRUE;
+}
+
 int GetDefaultPackagePath(CString& strPath)
 {
     strPath = IsKptVariant(ReadInstalledAppPath()) ? brantel::kKptPackage : brantel::kGenericPackage;

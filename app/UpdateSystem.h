@@ -12,6 +12,7 @@ constexpr const WCHAR* kGenericPassword = u"sxq_trelo";
 constexpr const WCHAR* kKptPassword = u"sxq_bnf";
 constexpr const WCHAR* kLaunchArguments = u"_K+T#W_B3D5F8_!M";
 constexpr const WCHAR* kInstalledFiles = u"\\Residentflash2\\app\\*.*";
+constexpr const WCHAR* kInstalledFolder = u"\\Residentflash2\\app";
 constexpr const WCHAR* kUnpackTarget = u"\\Residentflash2";
 constexpr const WCHAR* kFactoryConfigSource = u"\\SDMMC\\FactoryConfig.xml";
 constexpr const WCHAR* kFactoryConfigTarget = u"\\Residentflash2\\app\\config\\FactoryConfig.xml";
@@ -24,6 +25,9 @@ constexpr int kMaxAppPath = 260;
 // The "APP" value of HKEY_LOCAL_MACHINE\OEM (REG_SZ or REG_EXPAND_SZ); empty when absent.
 CString ReadInstalledAppPath();
 BOOL IsKptVariant(LPCWSTR pAppPath);
+// Whether pPath names pFolder or something below it, ignoring case, doubled separators,
+// '/' for '\\', "." and "..".
+BOOL IsInsideFolder(LPCWSTR pPath, LPCWSTR pFolder);
 int GetDefaultPackagePath(CString& strPath);
 int RunTouchCalibrate();
 BOOL LaunchProgram(LPCWSTR pProgram, LPCWSTR pCommandLine, HANDLE* phProcess = nullptr);

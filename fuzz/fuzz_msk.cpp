@@ -111,8 +111,7 @@ void FuzzPackage(const FuzzDevice& device, const std::uint8_t* data, size_t size
             Require(!error.IsEmpty() && error != u"untouched", "VerifyPackage failed without an error");
 
         ProgressCheck progress;
-        unpacker.m_pfnProgress = OnProgress;
-        unpacker.m_pProgressContext = &progress;
+        unpacker.SetProgressCallback(OnProgress, &progress);
         wce::host::SetWriteQuota(brantel::kUnpackTarget, kWriteQuota);
         error = u"untouched";
         const int unpacked = unpacker.Unpack(u"\\SDMMC\\p.msk", brantel::kUnpackTarget, key, error);

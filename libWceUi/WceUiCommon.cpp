@@ -3,7 +3,16 @@
 #include "JXCheck.h"
 #include "JXGVar.h"
 #include "JXGlobalData.h"
+#include "JXPackedFile.h"
+#include "JXPackedFileMgr.h"
 #include "JXWriteLogFile.h"
+#include "JxConfDoc.h"
+#include "wce/files.h"
+#include "wce/wstring.h"
+
+static_assert(int(WCEUI_LOG_INFO) == int(JX_LOG_INFO) && int(WCEUI_LOG_WARNING) == int(JX_LOG_WARNING) &&
+                  int(WCEUI_LOG_ERROR) == int(JX_LOG_ERROR),
+              "one set of log levels");
 
 namespace {
 
@@ -60,4 +69,35 @@ void WceUiGetLargeRect(RECT& rc)
 int WceUiGetVerString(LPWSTR pBuffer, int nBufferLength)
 {
     return GlobalData()->GetVersionString(pBuffer, nBufferLength);
+}
+
+void WceUiSetLogObserver(PFN_WCEUI_LOG_OBSERVER pfnObserver, void* pContext)
+{
+    JxSetLogObserver(pfnObserver, pContext);
+}
+
+BOOL WceUiFileExists(LPCWSTR pPath)
+{
+    if (!WCEUI_CHECK("WceUiFileExists", NULL != pPath)) return FALSE;
+    DWORD dwAttributes = GetFileAttributesW(pPath);
+    if (INVALID_FILE_ATTRIBUTES != dwAttributes) return 0 == (dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    // "x.pack\\inner" names an entry; the archive cache keeps lower-case, "\\"-separated names.
+    WCHAR szPath[MAX_PATH];
+    if (WStrLen(pPath) >= MAX_PATH) return FALSE;
+    WStrCopy(szPath, MAX_PATH, pPath);
+    WStrLowerInPlace(szPath);
+    for (LPWSTR p = szPath; *p; ++p)
+        if (u'/' == *p) *p = u'\\';
+    LPWSTR pSplit = const_cast<LPWSTR>(WStrStr(szPath, u".pack\\"));
+    if (NULL == pSplit) return FALSE;
+    pSplit[5] = 0;
+    CJxPackedFile* pPack = CJxGVar::GetInstance()->GetCJxPackedFileMgr()->GetPackedFile(szPath);
+    return NULL != pPack && pPack->Load(WceUiGetPackPassword()) && NULL != pPack->FindItem(pSplit + 6);
+}
+
+BOOL WceUiCheckConfFile(LPCWSTR pPath, BOOL bEscape)
+{
+    if (!WCEUI_CHECK("WceUiCheckConfFile", NULL != pPath)) return FALSE;
+    CJxConfDoc doc;
+    return doc.LoadFile(pPath, bEscape);
 }

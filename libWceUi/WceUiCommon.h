@@ -24,6 +24,21 @@ BOOL WceUiOpenLogFile(LPCWSTR pLogDir, DWORD nMaxLogFileSize);
 // Later messages are dropped.
 void WceUiCloseLogFile();
 
+// The levels of the framework's messages.
+enum { WCEUI_LOG_INFO = 1, WCEUI_LOG_WARNING = 2, WCEUI_LOG_ERROR = 3 };
+// Sees every message the log accepts, whether or not the log file is open: tools show the
+// framework's messages with it. One observer; null removes it.
+typedef void (*PFN_WCEUI_LOG_OBSERVER)(void* pContext, int nLevel, LPCWSTR pMessage, int nLength);
+void WceUiSetLogObserver(PFN_WCEUI_LOG_OBSERVER pfnObserver, void* pContext);
+
+// Whether a plain file or an entry of an archive (with the pack password) exists; logs
+// nothing when it does not.
+BOOL WceUiFileExists(LPCWSTR pPath);
+
+// Loads a key=value document (language, color table, configuration) as the framework does;
+// FALSE, with the framework's messages logged, when it does not load.
+BOOL WceUiCheckConfFile(LPCWSTR pPath, BOOL bEscape);
+
 // The framework's rectangle for "the whole area".
 BOOL WceUiIsRectLarge(const RECT& rc);
 void WceUiGetLargeRect(RECT& rc);

@@ -427,180 +427,133 @@ BOOL CWceUiGenericBitmap::impBlitToDc(HDC dcDst, int nKind, int x, int y, int w,
     return CallBlit(dcDst, src.Get(), nKind, x, y, w, h, sx, sy, sw, sh, dwRopOrKey);
 }
 
-BOOL CWceUiGenericBitmap::BitBlt(int x, int y, int w, int h, CWceUiGenericBitmap* pSrcBmp, int sx, int sy, DWORD dwRop)
+enum { BLIT_FROM_BITMAP, BLIT_FROM_HANDLE, BLIT_TO_DC };
+
+// Each operation's messages, as it has always written them; %s is the class name.
+struct CWceUiBlitTexts {
+    int nSource;           // BLIT_FROM_BITMAP, BLIT_FROM_HANDLE or BLIT_TO_DC
+    const char* pCheck;    // the check's operation name (BLIT_TO_DC)
+    LPCWSTR pNotLoaded;    // this bitmap is not loaded
+    LPCWSTR pNoSource;     // null source
+    LPCWSTR pBadSource;    // source not loaded, or not a bitmap
+    LPCWSTR pFailed;       // the platform blit failed (%d: its last error)
+};
+
+BOOL CWceUiGenericBitmap::impCheckedBlit(const CWceUiBlitTexts& texts, int nKind, CWceUiGenericBitmap* pSrcBmp,
+                                         HBITMAP hSrcBmp, HDC dcDst, int x, int y, int w, int h, int sx, int sy,
+                                         int sw, int sh, DWORD dwRopOrKey)
 {
     if (!IsLoaded()) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::BitBlt(pSrcBmp),IsLoaded() return FALSE", kClass);
+        JxWriteLogW(JX_LOG_ERROR, texts.pNotLoaded, kClass);
         return FALSE;
     }
-    if (!pSrcBmp) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::BitBlt(pSrcBmp), pSrcBmp is NULL", kClass);
-        return FALSE;
+    BOOL bOk = FALSE;
+    if (BLIT_TO_DC == texts.nSource) {
+        if (!WCEUI_CHECK(texts.pCheck, NULL != dcDst)) return FALSE;
+        bOk = impBlitToDc(dcDst, nKind, x, y, w, h, sx, sy, sw, sh, dwRopOrKey);
+    } else {
+        BOOL bFromBitmap = BLIT_FROM_BITMAP == texts.nSource;
+        if (bFromBitmap ? NULL == pSrcBmp : NULL == hSrcBmp) {
+            JxWriteLogW(JX_LOG_ERROR, texts.pNoSource, kClass);
+            return FALSE;
+        }
+        BITMAP bm;
+        if (bFromBitmap ? !pSrcBmp->IsLoaded() : !GetObject(hSrcBmp, sizeof(bm), &bm)) {
+            JxWriteLogW(JX_LOG_ERROR, texts.pBadSource, kClass);
+            return FALSE;
+        }
+        HBITMAP hSrc = bFromBitmap ? pSrcBmp->m_pJxBmp->GetData()->hBitmap : hSrcBmp;
+        bOk = impBlitInto(hSrc, nKind, x, y, w, h, sx, sy, sw, sh, dwRopOrKey);
     }
-    if (!pSrcBmp->IsLoaded()) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::BitBlt(pSrcBmp), pSrcBmp->IsLoaded() return FALSE", kClass);
-        return FALSE;
-    }
-    BOOL bOk = impBlitInto(pSrcBmp->m_pJxBmp->GetData()->hBitmap, BLIT_COPY, x, y, w, h, sx, sy, w, h, dwRop);
-    if (!bOk)
-        JxWriteLogW(JX_LOG_WARNING, u"%s::BitBlt(pSrcBmp),call ::BitBlt failed, GetLastError is %d", kClass,
-                    GetLastError());
+    if (!bOk) JxWriteLogW(JX_LOG_WARNING, texts.pFailed, kClass, GetLastError());
     return bOk;
+}
+
+namespace {
+
+const CWceUiBlitTexts kBitBltBitmap = {BLIT_FROM_BITMAP, NULL, u"%s::BitBlt(pSrcBmp),IsLoaded() return FALSE",
+                                  u"%s::BitBlt(pSrcBmp), pSrcBmp is NULL",
+                                  u"%s::BitBlt(pSrcBmp), pSrcBmp->IsLoaded() return FALSE",
+                                  u"%s::BitBlt(pSrcBmp),call ::BitBlt failed, GetLastError is %d"};
+const CWceUiBlitTexts kStretchBltBitmap = {BLIT_FROM_BITMAP, NULL, u"%s::StretchBlt(pSrcBmp), IsLoaded() return FALSE",
+                                      u"%s::StretchBlt(pSrcBmp), pSrcBmp is NULL",
+                                      u"%s::StretchBlt(pSrcBmp), pSrcBmp->IsLoaded() return FALSE",
+                                      u"%s::StretchBlt(pSrcBmp),call ::StretchBlt failed, GetLastError is %d"};
+const CWceUiBlitTexts kTransBltBitmap = {BLIT_FROM_BITMAP, NULL, u"%s::TransBlt(pSrcBmp), IsLoaded() return FALSE",
+                                    u"%s::TransBlt(pSrcBmp), pSrcBmp is NULL",
+                                    u"%s::TransBlt(pSrcBmp), pSrcBmp->IsLoaded() return FALSE",
+                                    u"%s::TransBlt(pSrcBmp),call ::TransparentBlt failed, GetLastError: %d"};
+const CWceUiBlitTexts kBitBltHandle = {BLIT_FROM_HANDLE, NULL, u"%s::BitBlt(hSrcBmp),IsLoaded() return FALSE",
+                                  u"%s::BitBlt(hSrcBmp),hSrcBmp is NULL",
+                                  u"%s::BitBlt(hSrcBmp),::GetObject(hSrcBmp) return 0",
+                                  u"%s::BitBlt(hSrcBmp),call ::BitBlt failed,GetLastError is %d"};
+const CWceUiBlitTexts kStretchBltHandle = {BLIT_FROM_HANDLE, NULL, u"%s::StretchBlt(hSrcBmp), IsLoaded() return FALSE",
+                                      u"%s::StretchBlt(hSrcBmp), hSrcBmp is NULL",
+                                      u"%s::StretchBlt(hSrcBmp), ::GetObject(hSrcBmp) return 0",
+                                      u"%s::StretchBlt(hSrcBmp),call ::StretchBlt failed, GetLastError is %d"};
+const CWceUiBlitTexts kTransBltHandle = {BLIT_FROM_HANDLE, NULL, u"%s::TransBlt(hSrcBmp), IsLoaded() return FALSE",
+                                    u"%s::TransBlt(hSrcBmp), hSrcBmp is NULL",
+                                    u"%s::TransBlt(hSrcBmp), ::GetObject(hSrcBmp) return 0",
+                                    u"%s::TransBlt(hSrcBmp),call ::TransparentBlt failed, GetLastError: %d"};
+const CWceUiBlitTexts kBltToDc = {BLIT_TO_DC, "CWceUiGenericBitmap::BltToDc", u"%s::BltToDc, IsLoaded() return FALSE", NULL,
+                             NULL, u"%s::BltToDc,call ::BitBlt failed, GetLastError is %d"};
+const CWceUiBlitTexts kStretchToDc = {BLIT_TO_DC, "CWceUiGenericBitmap::StretchToDc",
+                                 u"%s::StretchToDc, IsLoaded() return FALSE", NULL, NULL,
+                                 u"%s::StretchToDc,call ::StretchBlt failed, GetLastError is %d"};
+const CWceUiBlitTexts kTransToDc = {BLIT_TO_DC, "CWceUiGenericBitmap::TransToDc", u"%s::TransToDc, IsLoaded() return FALSE",
+                               NULL, NULL, u"%s::TransToDc,call ::TransparentBlt failed, GetLastError is %d"};
+
+}  // namespace
+
+BOOL CWceUiGenericBitmap::BitBlt(int x, int y, int w, int h, CWceUiGenericBitmap* pSrcBmp, int sx, int sy, DWORD dwRop)
+{
+    return impCheckedBlit(kBitBltBitmap, BLIT_COPY, pSrcBmp, NULL, NULL, x, y, w, h, sx, sy, w, h, dwRop);
 }
 
 BOOL CWceUiGenericBitmap::StretchBlt(int x, int y, int w, int h, CWceUiGenericBitmap* pSrcBmp, int sx, int sy, int sw,
                                      int sh, DWORD dwRop)
 {
-    if (!IsLoaded()) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::StretchBlt(pSrcBmp), IsLoaded() return FALSE", kClass);
-        return FALSE;
-    }
-    if (!pSrcBmp) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::StretchBlt(pSrcBmp), pSrcBmp is NULL", kClass);
-        return FALSE;
-    }
-    if (!pSrcBmp->IsLoaded()) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::StretchBlt(pSrcBmp), pSrcBmp->IsLoaded() return FALSE", kClass);
-        return FALSE;
-    }
-    BOOL bOk = impBlitInto(pSrcBmp->m_pJxBmp->GetData()->hBitmap, BLIT_STRETCH, x, y, w, h, sx, sy, sw, sh, dwRop);
-    if (!bOk)
-        JxWriteLogW(JX_LOG_WARNING, u"%s::StretchBlt(pSrcBmp),call ::StretchBlt failed, GetLastError is %d", kClass,
-                    GetLastError());
-    return bOk;
+    return impCheckedBlit(kStretchBltBitmap, BLIT_STRETCH, pSrcBmp, NULL, NULL, x, y, w, h, sx, sy, sw, sh, dwRop);
 }
 
 BOOL CWceUiGenericBitmap::TransBlt(int x, int y, int w, int h, CWceUiGenericBitmap* pSrcBmp, int sx, int sy, int sw,
                                    int sh, COLORREF crTrans)
 {
-    if (!IsLoaded()) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::TransBlt(pSrcBmp), IsLoaded() return FALSE", kClass);
-        return FALSE;
-    }
-    if (!pSrcBmp) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::TransBlt(pSrcBmp), pSrcBmp is NULL", kClass);
-        return FALSE;
-    }
-    if (!pSrcBmp->IsLoaded()) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::TransBlt(pSrcBmp), pSrcBmp->IsLoaded() return FALSE", kClass);
-        return FALSE;
-    }
-    BOOL bOk = impBlitInto(pSrcBmp->m_pJxBmp->GetData()->hBitmap, BLIT_TRANS, x, y, w, h, sx, sy, sw, sh, crTrans);
-    if (!bOk)
-        JxWriteLogW(JX_LOG_WARNING, u"%s::TransBlt(pSrcBmp),call ::TransparentBlt failed, GetLastError: %d", kClass,
-                    GetLastError());
-    return bOk;
+    return impCheckedBlit(kTransBltBitmap, BLIT_TRANS, pSrcBmp, NULL, NULL, x, y, w, h, sx, sy, sw, sh, crTrans);
 }
 
 BOOL CWceUiGenericBitmap::BitBlt(int x, int y, int w, int h, HBITMAP hSrcBmp, int sx, int sy, DWORD dwRop)
 {
-    if (!IsLoaded()) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::BitBlt(hSrcBmp),IsLoaded() return FALSE", kClass);
-        return FALSE;
-    }
-    if (!hSrcBmp) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::BitBlt(hSrcBmp),hSrcBmp is NULL", kClass);
-        return FALSE;
-    }
-    BITMAP bm;
-    if (!GetObject(hSrcBmp, sizeof(bm), &bm)) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::BitBlt(hSrcBmp),::GetObject(hSrcBmp) return 0", kClass);
-        return FALSE;
-    }
-    BOOL bOk = impBlitInto(hSrcBmp, BLIT_COPY, x, y, w, h, sx, sy, w, h, dwRop);
-    if (!bOk)
-        JxWriteLogW(JX_LOG_WARNING, u"%s::BitBlt(hSrcBmp),call ::BitBlt failed,GetLastError is %d", kClass,
-                    GetLastError());
-    return bOk;
+    return impCheckedBlit(kBitBltHandle, BLIT_COPY, NULL, hSrcBmp, NULL, x, y, w, h, sx, sy, w, h, dwRop);
 }
 
 BOOL CWceUiGenericBitmap::StretchBlt(int x, int y, int w, int h, HBITMAP hSrcBmp, int sx, int sy, int sw, int sh,
                                      DWORD dwRop)
 {
-    if (!IsLoaded()) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::StretchBlt(hSrcBmp), IsLoaded() return FALSE", kClass);
-        return FALSE;
-    }
-    if (!hSrcBmp) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::StretchBlt(hSrcBmp), hSrcBmp is NULL", kClass);
-        return FALSE;
-    }
-    BITMAP bm;
-    if (!GetObject(hSrcBmp, sizeof(bm), &bm)) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::StretchBlt(hSrcBmp), ::GetObject(hSrcBmp) return 0", kClass);
-        return FALSE;
-    }
-    BOOL bOk = impBlitInto(hSrcBmp, BLIT_STRETCH, x, y, w, h, sx, sy, sw, sh, dwRop);
-    if (!bOk)
-        JxWriteLogW(JX_LOG_WARNING, u"%s::StretchBlt(hSrcBmp),call ::StretchBlt failed, GetLastError is %d", kClass,
-                    GetLastError());
-    return bOk;
+    return impCheckedBlit(kStretchBltHandle, BLIT_STRETCH, NULL, hSrcBmp, NULL, x, y, w, h, sx, sy, sw, sh, dwRop);
 }
 
 BOOL CWceUiGenericBitmap::TransBlt(int x, int y, int w, int h, HBITMAP hSrcBmp, int sx, int sy, int sw, int sh,
                                    COLORREF crTrans)
 {
-    if (!IsLoaded()) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::TransBlt(hSrcBmp), IsLoaded() return FALSE", kClass);
-        return FALSE;
-    }
-    if (!hSrcBmp) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::TransBlt(hSrcBmp), hSrcBmp is NULL", kClass);
-        return FALSE;
-    }
-    BITMAP bm;
-    if (!GetObject(hSrcBmp, sizeof(bm), &bm)) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::TransBlt(hSrcBmp), ::GetObject(hSrcBmp) return 0", kClass);
-        return FALSE;
-    }
-    BOOL bOk = impBlitInto(hSrcBmp, BLIT_TRANS, x, y, w, h, sx, sy, sw, sh, crTrans);
-    if (!bOk)
-        JxWriteLogW(JX_LOG_WARNING, u"%s::TransBlt(hSrcBmp),call ::TransparentBlt failed, GetLastError: %d", kClass,
-                    GetLastError());
-    return bOk;
+    return impCheckedBlit(kTransBltHandle, BLIT_TRANS, NULL, hSrcBmp, NULL, x, y, w, h, sx, sy, sw, sh, crTrans);
 }
 
 BOOL CWceUiGenericBitmap::BltToDc(HDC dcDst, int x, int y, int w, int h, int sx, int sy, DWORD dwRop)
 {
-    if (!IsLoaded()) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::BltToDc, IsLoaded() return FALSE", kClass);
-        return FALSE;
-    }
-    if (!WCEUI_CHECK("CWceUiGenericBitmap::BltToDc", NULL != dcDst)) return FALSE;
-    BOOL bOk = impBlitToDc(dcDst, BLIT_COPY, x, y, w, h, sx, sy, w, h, dwRop);
-    if (!bOk)
-        JxWriteLogW(JX_LOG_WARNING, u"%s::BltToDc,call ::BitBlt failed, GetLastError is %d", kClass, GetLastError());
-    return bOk;
+    return impCheckedBlit(kBltToDc, BLIT_COPY, NULL, NULL, dcDst, x, y, w, h, sx, sy, w, h, dwRop);
 }
 
 BOOL CWceUiGenericBitmap::StretchToDc(HDC dcDst, int x, int y, int w, int h, int sx, int sy, int sw, int sh,
                                       DWORD dwRop)
 {
-    if (!IsLoaded()) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::StretchToDc, IsLoaded() return FALSE", kClass);
-        return FALSE;
-    }
-    if (!WCEUI_CHECK("CWceUiGenericBitmap::StretchToDc", NULL != dcDst)) return FALSE;
-    BOOL bOk = impBlitToDc(dcDst, BLIT_STRETCH, x, y, w, h, sx, sy, sw, sh, dwRop);
-    if (!bOk)
-        JxWriteLogW(JX_LOG_WARNING, u"%s::StretchToDc,call ::StretchBlt failed, GetLastError is %d", kClass,
-                    GetLastError());
-    return bOk;
+    return impCheckedBlit(kStretchToDc, BLIT_STRETCH, NULL, NULL, dcDst, x, y, w, h, sx, sy, sw, sh, dwRop);
 }
 
 BOOL CWceUiGenericBitmap::TransToDc(HDC dcDst, int x, int y, int w, int h, int sx, int sy, int sw, int sh,
                                     COLORREF crTrans)
 {
-    if (!IsLoaded()) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::TransToDc, IsLoaded() return FALSE", kClass);
-        return FALSE;
-    }
-    if (!WCEUI_CHECK("CWceUiGenericBitmap::TransToDc", NULL != dcDst)) return FALSE;
-    BOOL bOk = impBlitToDc(dcDst, BLIT_TRANS, x, y, w, h, sx, sy, sw, sh, crTrans);
-    if (!bOk)
-        JxWriteLogW(JX_LOG_WARNING, u"%s::TransToDc,call ::TransparentBlt failed, GetLastError is %d", kClass,
-                    GetLastError());
-    return bOk;
+    return impCheckedBlit(kTransToDc, BLIT_TRANS, NULL, NULL, dcDst, x, y, w, h, sx, sy, sw, sh, crTrans);
 }
 
 BOOL CWceUiGenericBitmap::SetHSLOffsetHue(int nOffsetHue)
@@ -741,109 +694,6 @@ CWceUiGenericBitmap* WceUiCreateBitmapObject(int bmBitsPixel)
         pBitmap = new (std::nothrow) CWceUi32Bitmap;
     } else {
         JxWriteLogW(JX_LOG_ERROR, u"%s,bmBitsPixel is invalid, neither 16 nor 32", u"WceUiCreateBitmapObject");
-    }
-    return pBitmap;
-}
-
-namespace {
-
-const WCHAR kLoadBmp[] = u"WceUiLoadBmpFromFile";
-
-CWceUiGenericBitmap* LoadBmp565(LPCWSTR pFilePath, const BITMAPINFO& info, const BYTE* pBits, BOOL bPerPixelAlpha,
-                                LPCWSTR pAlphaPath)
-{
-    int nWidth = info.bmiHeader.biWidth, nHeight = info.bmiHeader.biHeight;
-    BYTE* pAlpha = NULL;
-    if (bPerPixelAlpha) {
-        if (!pAlphaPath) {
-            JxWriteLogW(JX_LOG_ERROR, u"%s, load %s , bPerPixelAlpha is TRUE but pAlphaPath is NULL", kLoadBmp,
-                        pFilePath);
-            return NULL;
-        }
-        DWORD nAlphaSize = 0;
-        pAlpha = WceUiReadFile(pAlphaPath, &nAlphaSize, WceUiGetPackPassword());
-        if (!pAlpha) {
-            JxWriteLogW(JX_LOG_ERROR, u"%s, read %s failed", kLoadBmp, pAlphaPath);
-            return NULL;
-        }
-        if (nAlphaSize < JxGet565AlphaLen(nWidth, nHeight)) {
-            JxWriteLogW(JX_LOG_ERROR, u"%s, read %s failed, the length is not enough", kLoadBmp, pAlphaPath);
-            delete[] pAlpha;
-            return NULL;
-        }
-    }
-    CWceUi565Bitmap* pBitmap = new (std::nothrow) CWceUi565Bitmap;
-    if (pBitmap && !pBitmap->CreateDIB565(nWidth, nHeight, pBits, pAlpha)) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s, CreateDIB %s failed", kLoadBmp, pFilePath);
-        delete pBitmap;
-        pBitmap = NULL;
-    }
-    delete[] pAlpha;
-    return pBitmap;
-}
-
-CWceUiGenericBitmap* LoadBmp32(LPCWSTR pFilePath, const BITMAPINFO& info, const BYTE* pBits, BOOL bPerPixelAlpha)
-{
-    CWceUi32Bitmap* pBitmap = new (std::nothrow) CWceUi32Bitmap;
-    if (pBitmap && !pBitmap->CreateDIB32(info.bmiHeader.biWidth, info.bmiHeader.biHeight, pBits, bPerPixelAlpha)) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s, CreateDIB %s failed", kLoadBmp, pFilePath);
-        delete pBitmap;
-        pBitmap = NULL;
-    }
-    return pBitmap;
-}
-
-}  // namespace
-
-CWceUiGenericBitmap* WceUiLoadBmpFromFile(LPCWSTR pFilePath, BOOL bPerPixelAlpha, LPCWSTR pAlphaPath)
-{
-    if (!WCEUI_CHECK("WceUiLoadBmpFromFile", NULL != pFilePath)) return NULL;
-    DWORD nSize = 0;
-    BYTE* pFile = WceUiReadFile(pFilePath, &nSize, WceUiGetPackPassword());
-    if (!pFile) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s, WceUiReadFile %s failed", kLoadBmp, pFilePath);
-        return NULL;
-    }
-    BITMAPINFO info;
-    const BYTE* pBits = NULL;
-    CWceUiGenericBitmap* pBitmap = NULL;
-    if (!GetBitmapInfoFromBuffer(pFile, nSize, &info, &pBits)) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s, %s is not a valid bitmap", kLoadBmp, pFilePath);
-    } else if (16 == info.bmiHeader.biBitCount) {
-        pBitmap = LoadBmp565(pFilePath, info, pBits, bPerPixelAlpha, pAlphaPath);
-    } else if (32 == info.bmiHeader.biBitCount) {
-        pBitmap = LoadBmp32(pFilePath, info, pBits, bPerPixelAlpha);
-    } else {
-        JxWriteLogW(JX_LOG_ERROR, u"%s, %s is neither  16 nor 32 bitmap", kLoadBmp, pFilePath);
-    }
-    delete[] pFile;
-    return pBitmap;
-}
-
-CWceUiGenericBitmap* JxLoadBitmapFromConfFile(LPCWSTR pBitmapConfFullPath)
-{
-    if (!WCEUI_CHECK("JxLoadBitmapFromConfFile", NULL != pBitmapConfFullPath)) return NULL;
-    CReadBitmapConfInfo conf;
-    if (!conf.LoadBitmapConfFile(pBitmapConfFullPath)) {
-        JxWriteLogW(JX_LOG_ERROR, u"load file %s failed", pBitmapConfFullPath);
-        return NULL;
-    }
-    BOOL bPerPixelAlpha = conf.HasPerPixelAlpha();
-    CWceUiGenericBitmap* pBitmap =
-        WceUiLoadBmpFromFile(conf.GetBitmapFullPath(), bPerPixelAlpha, bPerPixelAlpha ? conf.GetAlphaFullPath() : NULL);
-    if (!pBitmap) {
-        JxWriteLogW(JX_LOG_ERROR, u"WceUiLoadBmpFromFile %s failed", conf.GetBitmapFullPath());
-        return NULL;
-    }
-    COLORREF crTrans;
-    if (conf.GetTransColor(&crTrans)) pBitmap->SetTransColor(TRUE, crTrans);
-    DWORD nAlpha;
-    if (conf.GetConstantAlpha(&nAlpha)) {
-        // The conf accepts 0, the bitmap only 1..255: a skin's mistake, not a caller's.
-        if (0 == nAlpha)
-            JxWriteLogW(JX_LOG_WARNING, u"ca 0 in %s, the bitmap gets no constant alpha", pBitmapConfFullPath);
-        else
-            pBitmap->SetConstantAlpha(TRUE, nAlpha);
     }
     return pBitmap;
 }

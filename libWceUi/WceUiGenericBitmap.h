@@ -125,6 +125,11 @@ private:
                      DWORD dwRopOrKey);
     BOOL impBlitToDc(HDC dcDst, int nKind, int x, int y, int w, int h, int sx, int sy, int sw, int sh,
                      DWORD dwRopOrKey);
+    // The blit operations' one body: the checks of this bitmap and of the source (a bitmap
+    // object, a bitmap handle or, for the ...ToDc operations, the destination context),
+    // the blit, and a warning when it fails, with each operation's own messages.
+    BOOL impCheckedBlit(const struct CWceUiBlitTexts& texts, int nKind, CWceUiGenericBitmap* pSrcBmp, HBITMAP hSrcBmp, HDC dcDst,
+                        int x, int y, int w, int h, int sx, int sy, int sw, int sh, DWORD dwRopOrKey);
 };
 WCEUI_DYNAMIC_END(CWceUiGenericBitmap, CWceUiObject)
 
@@ -137,3 +142,6 @@ CWceUiGenericBitmap* WceUiLoadBmpFromFile(LPCWSTR pFilePath, BOOL bPerPixelAlpha
 // Loads the bitmap that a ".565a.conf" file describes, with its transparent color and
 // constant alpha. The caller owns the result; null on failure (logged).
 CWceUiGenericBitmap* JxLoadBitmapFromConfFile(LPCWSTR pBitmapConfFullPath);
+// The ".alpha" plane's path beside a ".bmp" path (any case); FALSE for another name or
+// when it does not fit nLength units with its terminator.
+BOOL WceUiGetAlphaPath(LPCWSTR pBmpPath, LPWSTR pAlphaPath, int nLength);

@@ -4,8 +4,18 @@
 #include "JXWriteLogFile.h"
 
 CWceUiClassNameMember::CWceUiClassNameMember(CWceUiObject* pOwner, LPCWSTR pClassName)
+    : m_pClassName(pClassName),
+      m_nOwnerOffset(static_cast<long>(reinterpret_cast<const char*>(this) - reinterpret_cast<const char*>(pOwner)))
 {
     pOwner->SetClassName(pClassName);
+}
+
+CWceUiClassNameMember::CWceUiClassNameMember(const CWceUiClassNameMember& other)
+    : m_pClassName(other.m_pClassName), m_nOwnerOffset(other.m_nOwnerOffset)
+{
+    // A class's members sit at the same offset in every object of that class.
+    auto* pOwner = reinterpret_cast<CWceUiObject*>(reinterpret_cast<char*>(this) - m_nOwnerOffset);
+    pOwner->SetClassName(m_pClassName);
 }
 
 CWceUiObject* WceUiRefuseDynamicCreate()

@@ -26,10 +26,18 @@
 
 class CWceUiObject;
 
-// An empty member, one per class of a hierarchy: members are built from the base class to
-// the most derived one, so the last name set is the object's own class.
+// A member, one per class of a hierarchy: members are built from the base class to the most
+// derived one, so the last name set is the object's own class. A copy names its new owner
+// after the member's own class, so a copy (sliced or not) never carries a foreign name;
+// assignment keeps the target's name.
 struct CWceUiClassNameMember {
     CWceUiClassNameMember(CWceUiObject* pOwner, LPCWSTR pClassName);
+    CWceUiClassNameMember(const CWceUiClassNameMember& other);
+    CWceUiClassNameMember& operator=(const CWceUiClassNameMember&) { return *this; }
+
+private:
+    LPCWSTR m_pClassName;
+    long m_nOwnerOffset;  // from the owner's CWceUiObject part to this member
 };
 
 // One per class and translation unit, run during static initialisation.
@@ -78,6 +86,9 @@ class CWceUiObject {
 
 public:
     CWceUiObject();
+    // The class-name members set the copy's name; assignment keeps the target's.
+    CWceUiObject(const CWceUiObject&) : m_pClassName(NULL) {}
+    CWceUiObject& operator=(const CWceUiObject&) { return *this; }
     virtual ~CWceUiObject();
 
     BOOL SetClassName(LPCWSTR pClassName);

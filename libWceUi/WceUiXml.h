@@ -7,6 +7,7 @@
 // operations are allocated separately; the document tells the two kinds apart by address.
 #pragma once
 
+#include "JXRecordPool.h"
 #include "WceUiHTList.h"
 #include "wce/types.h"
 
@@ -113,30 +114,6 @@ private:
     CWceUiXmlElem* GetComment() const;
 };
 
-// Fixed-size records of one kind, a block at a time; freed records are reused. Documents
-// keep their items here, so that loading a large file does not call the allocator per item.
-class CWceUiXmlRecordPool {
-public:
-    explicit CWceUiXmlRecordPool(size_t nRecordSize);
-    ~CWceUiXmlRecordPool();
-    CWceUiXmlRecordPool(const CWceUiXmlRecordPool&) = delete;
-    CWceUiXmlRecordPool& operator=(const CWceUiXmlRecordPool&) = delete;
-
-    void* Alloc();
-    void Free(void* pRecord);
-    // Frees every block at once (the records need no destruction).
-    void FreeAll();
-
-private:
-    struct CBlock;
-    size_t m_nRecordSize;
-    CBlock* m_pBlocks;
-    void* m_pFree;
-    BYTE* m_pCursor;
-    BYTE* m_pLimit;
-    size_t m_nNextBlockRecords;
-};
-
 class CWceUiXmlDoc {
 public:
     enum { MAX_STACK = 32 };
@@ -177,6 +154,11 @@ public:
     CWceUiXmlElem* CreateRootElem(LPCWSTR pTagName);
     BOOL AddXmlDeclaration();
 
+    // Where the last load met its first syntax error: line and column (from 1) in the text
+    // as parsed (after "#include_xml" lines are replaced), the code the log names and what it
+    // means. FALSE when that load met none.
+    BOOL GetFirstSyntaxError(int* pnLine, int* pnColumn, LPCWSTR* ppCode, LPCWSTR* ppMeaning) const;
+
 private:
     friend class CWceUiXmlElem;
 
@@ -192,7 +174,11 @@ private:
     BOOL ParseXml(size_t nLength);
     BOOL ParseXmlTag(LPWSTR pTag, LPWSTR pEnd, LPWSTR& pNext);
     BOOL HandleXmlTagContent(CWceUiXmlElem* pElem, LPWSTR pContent, LPWSTR pEnd);
-    BOOL SyntaxError(LPCWSTR pFunction, LPCWSTR pCode) const;
+    // Logs the error; the first of a load also keeps its place (pAt, in m_pMemXmlStr).
+    BOOL SyntaxError(LPCWSTR pFunction, int nCode, LPCWSTR pAt);
+    void ForgetSyntaxError();
+    // Ends a name in place, remembering a line feed it overwrites for the error's place.
+    void EndNameAt(LPWSTR p);
     long long impSave(CWceUiXmlElem* pStart, LPWSTR pOut);
 
     CWceUiXmlElem* NewItem(int nType);
@@ -213,7 +199,14 @@ private:
     int m_nStack;
     CWceUiHTList m_AccessList;
 
-    CWceUiXmlRecordPool m_ItemPool;
-    CWceUiXmlRecordPool m_AttrPool;
+    CJxRecordPool m_ItemPool;
+    CJxRecordPool m_AttrPool;
     BOOL m_bOwnStrings;  // some item holds a string of its own (set by editing)
+
+    int m_nSyntaxLine;  // 0: no syntax error in the last load
+    int m_nSyntaxColumn;
+    int m_nSyntaxCode;
+    int m_nLostLineFeeds;
+    LPCWSTR m_pLastLostLineFeed;
+    LPCWSTR m_pPrevLostLineFeed;
 };

@@ -32,8 +32,9 @@ BOOL IsFalse(LPCWSTR pValue) { return IsWord(pValue, u"false"); }
 // One to six hexadecimal digits RRGGBB, turned into a COLORREF (0x00BBGGRR).
 BOOL ParseTransColor(LPCWSTR pValue, COLORREF& cr)
 {
+    // Up to 8 digits: a COLORREF written whole; only the low 24 bits are a colour.
     int n = TrimmedLength(pValue);
-    if (n < 1 || n > 6) return FALSE;
+    if (n < 1 || n > 8) return FALSE;
     DWORD v = 0;
     for (int i = 0; i < n; ++i) {
         WCHAR c = pValue[i];
@@ -44,19 +45,21 @@ BOOL ParseTransColor(LPCWSTR pValue, COLORREF& cr)
         else return FALSE;
         v = (v << 4) | digit;
     }
+    v &= 0xFFFFFF;
     cr = ((v >> 16) & 0xFF) | (v & 0xFF00) | ((v & 0xFF) << 16);
     return TRUE;
 }
 
-// A decimal 0..255.
+// A decimal 0..255, leading zeros allowed.
 BOOL ParseConstantAlpha(LPCWSTR pValue, DWORD& n)
 {
     int nLength = TrimmedLength(pValue);
-    if (nLength < 1 || nLength > 3) return FALSE;
+    if (nLength < 1) return FALSE;
     DWORD v = 0;
     for (int i = 0; i < nLength; ++i) {
         if (pValue[i] < u'0' || pValue[i] > u'9') return FALSE;
         v = v * 10 + (pValue[i] - u'0');
+        if (v > 255) return FALSE;  // also keeps a long run of digits from overflowing
     }
     if (v > 255) return FALSE;
     n = v;

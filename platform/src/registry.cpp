@@ -21,6 +21,7 @@ struct Registry {
     std::mutex lock;
     bool loaded = false;
     bool broken = false;  // the file could not be read: refuse everything, never overwrite it
+    std::string problem;  // why, as "FILE:LINE: malformed registry file: ..." or "FILE: ..."
     std::string root;     // the device root the tree came from
     unsigned long generation = 0;
     RegTree tree;
@@ -39,7 +40,8 @@ std::string FilePath(const std::string& root) { return root + "/registry.reg"; }
 
 // Loads the file on first use and again whenever the device root has been set, even to
 // the same folder: its files may have been replaced in between.
-LONG Load(Registry& reg)
+// A caller that reports the problem itself passes quiet.
+LONG Load(Registry& reg, bool quiet = false)
 {
     unsigned long generation = wce::detail::DeviceRootGeneration();
     std::string root = wce::host::GetDeviceRoot();
@@ -53,6 +55,7 @@ LONG Load(Registry& reg)
     reg.generation = generation;
     reg.loaded = true;
     reg.broken = false;
+    reg.problem.clear();
 
     std::string path = FilePath(root);
     std::string bytes;
@@ -61,7 +64,8 @@ LONG Load(Registry& reg)
     case wce::detail::HostFileRead::kMissing:
         return ERROR_SUCCESS;
     case wce::detail::HostFileRead::kFailed:
-        std::fprintf(stderr, "%s: cannot read the registry: %s\n", path.c_str(), error.c_str());
+        reg.problem = path + ": cannot read the registry: " + error;
+        if (!quiet) std::fprintf(stderr, "%s\n", reg.problem.c_str());
         reg.broken = true;
         return ERROR_BADDB;
     case wce::detail::HostFileRead::kOk:
@@ -69,16 +73,29 @@ LONG Load(Registry& reg)
     }
     wce::detail::RegParseError parse;
     if (!wce::detail::ParseRegFile(bytes, reg.tree, parse)) {
-        std::fprintf(stderr,
-                     "%s:%zu: malformed registry file: %s. Registry calls fail until it is fixed; "
-                     "the file is left as it is.\n",
-                     path.c_str(), parse.line, parse.message.c_str());
+        reg.problem = path + ":" + std::to_string(parse.line) + ": malformed registry file: " + parse.message;
+        if (!quiet)
+            std::fprintf(stderr, "%s. Registry calls fail until it is fixed; the file is left as it is.\n",
+                         reg.problem.c_str());
         reg.tree = RegTree();
         reg.broken = true;
         return ERROR_BADDB;
     }
     return ERROR_SUCCESS;
 }
+
+}  // namespace
+
+bool wce::host::CheckRegistryFile(std::string& problem)
+{
+    Registry& reg = GetRegistry();
+    std::lock_guard<std::mutex> guard(reg.lock);
+    Load(reg, true);
+    problem = reg.problem;
+    return !reg.broken;
+}
+
+namespace {
 
 LONG Save(Registry& reg)
 {

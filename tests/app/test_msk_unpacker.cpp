@@ -49,8 +49,7 @@ protected:
     {
         CMskUnpacker unpacker;
         if (progress) {
-            unpacker.m_pfnProgress = &Record;
-            unpacker.m_pProgressContext = progress;
+            unpacker.SetProgressCallback(&Record, progress);
         }
         return unpacker.Unpack(kPackage, target, GetPackKey(password), error);
     }
@@ -144,12 +143,13 @@ TEST_F(MskUnpackerTest, TailBytesOfTheBlockStayUnscrambled)
 
 TEST_F(MskUnpackerTest, RootNameLengthLimits)
 {
-    std::u16string longest(258, u'r');  // 258 units + terminator = 259
-    Write(BuildMskImage({}, longest));
+    std::u16string longest(258, u'r');  // 258 units + terminator = 259: sound, but too long below the target
+    Write(BuildMskImage({File(u"f", "x")}, longest));
     CString error;
-    EXPECT_EQ(Verify(error), 1);
-    EXPECT_EQ(Unpack(error), 0);  // fits the block, but not the path limit below the target
-    EXPECT_NE(error.Find(u"too long"), -1);
+    CMskUnpacker unpacker;
+    EXPECT_EQ(unpacker.VerifyPackage(kPackage, GetPackKey(kPassword), error), 0);
+    EXPECT_EQ(error, u"file_format_error");
+    EXPECT_NE(unpacker.GetProblem().Find(u"too long"), -1);
 
     MskImage image = BuildMskImage({}, std::u16string(259, u'r'));  // 260 units
     Write(image);
@@ -157,6 +157,62 @@ TEST_F(MskUnpackerTest, RootNameLengthLimits)
     EXPECT_EQ(error, u"check CRC failed, Wrong password?");
     EXPECT_EQ(Verify(error), 0);
     EXPECT_EQ(error, u"file_format_error");
+}
+
+// What the device cannot store is refused by VerifyPackage, before the update deletes
+// anything, and by Unpack before it writes anything. "\\Residentflash2\\app\\" is 20 units.
+TEST_F(MskUnpackerTest, DeviceRulesForNames)
+{
+    struct Case {
+        std::vector<MskBuildEntry> entries;
+        std::u16string root;
+        const char16_t* problem;  // empty: accepted
+    };
+    const std::u16string fits(239, u'n');
+    const Case cases[] = {
+        {{File(u"a<b", "x")}, u"app", u"cannot store"},
+        {{File(u"a>b", "x")}, u"app", u"cannot store"},
+        {{File(u"ab:c", "x")}, u"app", u"cannot store"},
+        {{File(u"a\"b", "x")}, u"app", u"cannot store"},
+        {{File(u"a|b", "x")}, u"app", u"cannot store"},
+        {{File(u"a?b", "x")}, u"app", u"cannot store"},
+        {{File(u"a*b", "x")}, u"app", u"cannot store"},
+        {{File(u"a\x1F" u"b", "x")}, u"app", u"cannot store"},
+        {{Dir(u"d|"), File(u"f", "x")}, u"app", u"cannot store"},
+        {{File(u"f", "x")}, u"ap*p", u"cannot store"},
+        {{File(fits, "x")}, u"app", u""},                 // exactly 259 units
+        {{File(fits + u"n", "x")}, u"app", u"too long"},  // 260
+        {{Dir(fits + u"n"), File(u"f", "x")}, u"app", u"too long"},
+        {{}, u"app", u"no file"},
+        {{Dir(u"d"), {2, u"odd", "x"}}, u"app", u"no file"},
+        {{File(u"empty", "")}, u"app", u""},  // empty files are files
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.entries.empty() ? c.root : c.entries.back().name));
+        Write(BuildMskImage(c.entries, c.root));
+        CMskUnpacker unpacker;
+        CString error;
+        const bool refused = *c.problem != 0;
+        EXPECT_EQ(unpacker.VerifyPackage(kPackage, GetPackKey(kPassword), error), refused ? 0 : 1);
+        if (refused) {
+            EXPECT_EQ(error, u"file_format_error");
+            EXPECT_NE(unpacker.GetProblem().Find(c.problem), -1) << WideToUtf8(unpacker.GetProblem().c_str());
+            EXPECT_EQ(Unpack(error), 0);
+            EXPECT_FALSE(device.HostExists("Residentflash2/app"));
+        }
+    }
+}
+
+// A name must end inside its own record: one that runs on into the next record is
+// damaged, and searching only the record keeps the check linear in the block.
+TEST_F(MskUnpackerTest, NameRunningIntoTheNextRecordIsRefused)
+{
+    MskImage image = BuildMskImage({File(u"abcdef", "x"), File(u"b", "y")}, u"app");
+    JxWriteLe32(image.block.data() + image.recordOffsets[0], kMskEntryFixedSize + 4);  // cuts "abcdef"
+    std::vector<BYTE> block = image.block;
+    CString problem;
+    EXPECT_FALSE(MskCheckDirectory(block.data(), static_cast<DWORD>(block.size()), 1u << 20, problem));
+    EXPECT_NE(problem.Find(u"has no end"), -1) << WideToUtf8(problem.c_str());
 }
 
 TEST_F(MskUnpackerTest, OtherEntryTypesAreSkippedButCounted)
@@ -311,6 +367,8 @@ TEST_F(MskUnpackerTest, RefusesPathsPastTheLimitBeforeWriting)
 
 TEST(MskFormat, SafeRelativePaths)
 {
+    EXPECT_TRUE(MskIsStorableName(u"a b.c-d_e\\f"));
+    EXPECT_FALSE(MskIsStorableName(nullptr));
     EXPECT_TRUE(MskIsSafeRelativePath(u"app"));
     EXPECT_TRUE(MskIsSafeRelativePath(u"a\\b..c\\.d"));
     EXPECT_FALSE(MskIsSafeRelativePath(u"a/../b"));

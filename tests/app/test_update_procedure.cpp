@@ -114,6 +114,7 @@ TEST_F(UpdateProcedureTest, GenericSuccessReplacesAppAndLaunches)
     EXPECT_EQ(device.ReadHostFile("Residentflash2/app/config/FactoryConfig.xml"), "<factory/>");
     EXPECT_FALSE(ShellExKeyExists());
     EXPECT_EQ(device.ReadHostFile("launches.txt"), "\\Residentflash2\\app\\NaviMain.exe _K+T#W_B3D5F8_!M\n");
+    EXPECT_TRUE(procedure.HasLaunched());
     // The window is disabled for the whole update and the controls grayed.
     EXPECT_EQ(screen.windowEnabled, (std::vector<int>{0, 1}));
     EXPECT_EQ(screen.controlsEnabled, (std::vector<int>{0, 1}));
@@ -175,6 +176,24 @@ TEST_F(UpdateProcedureTest, NotAPackageAndDamagedPackageLeaveTheApplication)
     EXPECT_TRUE(device.HostExists("Residentflash2/app/old/legacy.dll"));
 }
 
+// The delete would remove the package before it is unpacked.
+TEST_F(UpdateProcedureTest, PackageInsideTheInstalledFolderIsRefused)
+{
+    WritePackage(device, "Residentflash2/app/sub/p.msk", BuildMskImage(SampleEntries(), u"app"), u"sxq_trelo");
+    for (LPCWSTR path : {u"\\Residentflash2\\app\\sub\\p.msk", u"\\residentflash2//APP/sub/p.msk",
+                         u"\\Residentflash2\\x\\..\\.\\app\\sub\\p.msk"}) {
+        SCOPED_TRACE(WideToUtf8(path));
+        CUpdateProcedure procedure(screen, u"");
+        EXPECT_FALSE(procedure.DoUpdate(path));
+        EXPECT_NE(screen.messages.back().find(u"which the update deletes first"), std::u16string::npos);
+        EXPECT_FALSE(procedure.GetRefusal().IsEmpty());
+        EXPECT_TRUE(device.HostExists("Residentflash2/app/old/legacy.dll"));
+    }
+    EXPECT_TRUE(IsInsideFolder(u"\\Residentflash2\\app", u"\\Residentflash2\\app"));
+    EXPECT_FALSE(IsInsideFolder(u"\\Residentflash2\\application\\p.msk", u"\\Residentflash2\\app"));
+    EXPECT_FALSE(IsInsideFolder(u"\\Residentflash2\\app\\..\\p.msk", u"\\Residentflash2\\app"));
+}
+
 TEST_F(UpdateProcedureTest, FullFlashAfterTheOldApplicationIsGone)
 {
     WriteGps({File(u"big.bin", std::string(200000, 'z'))});
@@ -233,9 +252,12 @@ TEST_F(UpdateProcedureTest, NoAppValueIsGenericAndStillEnds)
     GetDefaultPackagePath(package);
     EXPECT_EQ(package, u"\\SDMMC\\gpsApp.msk");
     WriteGps(SampleEntries());
-    CUpdateProcedure(screen, ReadInstalledAppPath()).OnUpdate();
+    CUpdateProcedure procedure(screen, ReadInstalledAppPath());
+    procedure.OnUpdate();
     EXPECT_EQ(screen.ended, 0);
     EXPECT_FALSE(device.HostExists("launches.txt"));  // the launch of an empty path failed silently
+    EXPECT_FALSE(procedure.HasLaunched());
+    EXPECT_NE(procedure.GetLaunchError(), 0u);
 }
 
 TEST_F(UpdateProcedureTest, AppValueOfAnotherTypeCountsAsAbsent)

@@ -221,6 +221,29 @@ TEST_F(BitmapConfTest, SrcResolvesBesideTheConfAndPaReplacesAnUpperCaseBmp)
     EXPECT_EQ(128u, alpha);
 }
 
+// "tc" may be a whole COLORREF (up to 8 digits, the top byte dropped); "ca" may have
+// leading zeros.
+TEST_F(BitmapConfTest, LongColoursAndLeadingZeros)
+{
+    const struct {
+        const char16_t* tc;
+        COLORREF colour;
+        const char16_t* ca;
+        DWORD alpha;
+    } cases[] = {{u"FF102030", 0x00302010, u"0128", 128}, {u"1", 0x00010000, u"000000000000255", 255},
+                 {u"00abcdef", 0x00EFCDAB, u"007", 7}};
+    for (const auto& c : cases) {
+        Conf(u"src=file.BMP\ntc=" + std::u16string(c.tc) + u"\nca=" + c.ca + u"\n");
+        auto bmp = LoadConf();
+        ASSERT_NE(nullptr, bmp) << WideToUtf8(c.tc);
+        COLORREF cr = 0;
+        DWORD alpha = 0;
+        EXPECT_TRUE(bmp->GetTransColor(&cr) && bmp->GetConstantAlpha(&alpha));
+        EXPECT_EQ(c.colour, cr);
+        EXPECT_EQ(c.alpha, alpha);
+    }
+}
+
 // 0 passes the conf's own range but is no constant alpha for a bitmap: none is set either.
 TEST_F(BitmapConfTest, FalseMeansNoneAndRelativePathsClimb)
 {
@@ -245,6 +268,8 @@ TEST_F(BitmapConfTest, BadValuesFailTheConfWithTheirMessages)
         {u"src=file.BMP\nca=256\n", u"invalid ca in " + path},
         {u"src=file.BMP\nca=-1\n", u"invalid ca in " + path},
         {u"src=file.BMP\ntc=red\n", u"invalid tc in " + path},
+        {u"src=file.BMP\ntc=100203040\n", u"invalid tc in " + path},  // 9 digits
+        {u"src=file.BMP\nca=00000000000000000000256\n", u"invalid ca in " + path},
         {u"pa=true\n", u"Load " + path + u" failed no src item"},
         {u"src=file.png\npa=TRUE\n", u"Load " + path + u" failed, pa needs a src ending in .bmp"},
         {u"src=gone.bmp\n", u"WceUiLoadBmpFromFile \\SDMMC\\skin\\bitmap\\listbox\\gone.bmp failed"},

@@ -50,6 +50,12 @@ TEST(RuntimeClass, ObjectsCarryTheirMostDerivedClassNameAndItsChain)
     CTestButton copy(button);
     EXPECT_EQ(u"CWceUiObject", std::u16string(CWceUiObject().GetClassName()));
     EXPECT_EQ(u"CTestButton", std::u16string(copy.GetClassName()));
+    CTestLayer sliced(button);  // copies never carry a foreign class name
+    EXPECT_EQ(u"CTestLayer", std::u16string(sliced.GetClassName()));
+    sliced = button;
+    EXPECT_EQ(u"CTestLayer", std::u16string(sliced.GetClassName()));
+    CWceUiObject base(button);
+    EXPECT_EQ(u"CWceUiObject", std::u16string(base.GetClassName()));
     EXPECT_TRUE(button.IsKindOf(u"CTestButton"));
     EXPECT_TRUE(button.IsKindOf(u"CTestLayer"));
     EXPECT_TRUE(button.IsKindOf(WCEUI_CLASS_NAME(CWceUiObject)));

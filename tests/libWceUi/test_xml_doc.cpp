@@ -191,6 +191,35 @@ INSTANTIATE_TEST_SUITE_P(
         return name + "_" + std::to_string(info.index);
     });
 
+// The first error's place counts the line feeds that the parser overwrote to end names.
+TEST_F(DocTest, XmlFirstSyntaxErrorKeepsItsLineAndColumn)
+{
+    const struct {
+        const char16_t* pText;
+        int nLine, nColumn;
+        const char* pCode;
+    } cases[] = {
+        {u"<a>\n  <b></c>\n</a>", 2, 8, "025"},
+        {u"<a\nb=\"1\"\nB=\"2\"/>", 3, 1, "029"},
+        {u"<a b='1'\nb\n='2'/>", 2, 1, "029"},  // the name just ended lies behind the error
+        {u"<a/>\r\n<!-->", 2, 1, "002"},
+        {u"<a/>", 0, 0, nullptr},
+    };
+    for (const auto& c : cases) {
+        CWceUiXmlDoc doc;
+        doc.LoadXmlStr(c.pText);
+        int nLine = 0, nColumn = 0;
+        LPCWSTR pCode = nullptr, pMeaning = nullptr;
+        EXPECT_EQ(nullptr != c.pCode, !!doc.GetFirstSyntaxError(&nLine, &nColumn, &pCode, &pMeaning));
+        EXPECT_EQ(c.nLine, nLine) << WideToUtf8(c.pText);
+        EXPECT_EQ(c.nColumn, nColumn) << WideToUtf8(c.pText);
+        if (c.pCode) {
+            EXPECT_EQ(c.pCode, WideToUtf8(std::u16string(pCode, 3)));
+            EXPECT_NE(nullptr, pMeaning);
+        }
+    }
+}
+
 // Every cut of a document must fail or load without reading past the text (the sanitizer
 // build watches the reads); once the root has begun, only the whole text loads.
 TEST_F(DocTest, XmlEveryCutOfADocumentStaysInsideTheText)

@@ -2,6 +2,8 @@
 #include <vector>
 
 #include "JxFile.h"
+#include "PackBuilder.h"
+#include "zlib.h"
 #include "gtest/gtest.h"
 #include "tool_run.h"
 #include "wce/wstring.h"
@@ -147,4 +149,14 @@ TEST_F(PacktoolTest, WrongArgumentsGiveStatusTwoAndOneLine)
     ToolResult help = Run("--help");
     EXPECT_EQ(0, help.status);
     EXPECT_EQ(0u, help.out.rfind("usage:", 0));
+}
+
+// zlib's crc32 answers 0 for a null buffer: an archive without entries must still get the
+// CRC of its directory, so that another empty archive under another name reloads.
+TEST(PackBuilder, CheckWordOfAnArchiveWithoutEntries)
+{
+    PackImage image = BuildPackImage({}, u"empty.pack");
+    uLong crc = crc32(crc32(0, nullptr, 0), image.block.data() + 4, static_cast<uInt>(image.block.size() - 4));
+    EXPECT_EQ(crc, image.checkWord);
+    EXPECT_NE(BuildPackImage({}, u"other.pack").checkWord, image.checkWord);
 }

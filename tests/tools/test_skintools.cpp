@@ -100,6 +100,7 @@ TEST_F(SkinToolsTest, SkinCheckPrintsTheFrameworksLinesForFailingFiles)
                   bad + ": error: CWceUiXmlDoc::ParseXmlTag, (" + badDevice + ") syntax error 025",
                   bad + ": error: CWceUiXmlDoc::ParseXml, (" + badDevice + ") syntax error 009",
                   bad + ": error: CWceUiXmlDoc::LoadXmlFile, (" + badDevice + ") syntax error 030",
+                  bad + ":2:12: first syntax error 025 (an end tag does not match the open element)",
               }),
               Lines(r.out));
     EXPECT_NE(std::string::npos, r.err.find("1 of 4 files failed")) << r.err;

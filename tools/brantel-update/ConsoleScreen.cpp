@@ -21,6 +21,11 @@ void ConsoleScreen::UpdateWindow()
 
 void ConsoleScreen::ShowMessage(LPCWSTR text, UINT flags)
 {
-    std::printf("%s%s\n", (flags & 0x10) ? "ERROR: " : "", WideToUtf8(text).c_str());
+    if (flags & kMsgBoxError) {
+        std::fprintf(stderr, "ERROR: %s\n", WideToUtf8(text).c_str());
+        std::fflush(stderr);
+        return;
+    }
+    std::printf("%s\n", WideToUtf8(text).c_str());
     std::fflush(stdout);
 }

@@ -23,7 +23,16 @@ const char* kHelp =
     "Updates the unit whose files live below FOLDER: reads the variant from the registry\n"
     "(HKLM\\OEM \"APP\"), takes the variant's default package on the SD card (or DEVICEPATH,\n"
     "e.g. \\SDMMC\\gpsApp.msk), replaces \\Residentflash2\\app, and starts the new program or\n"
-    "calibrates and resets. Exit status 0 only when the update succeeded.\n";
+    "calibrates and resets. Messages and failures go to standard error.\n"
+    "\n"
+    "Exit status: 0 the update succeeded (the new program was started, or the kpt unit was\n"
+    "reset); 1 the update failed or was refused, the package is missing, the new program\n"
+    "could not be started, or FOLDER/registry.reg is malformed (nothing is deleted then);\n"
+    "2 wrong command line.\n"
+    "\n"
+    "Record files a run leaves in FOLDER: launches.txt (each program start, with its\n"
+    "arguments), reset-requested.txt (the kpt variant's forced reset) and\n"
+    "calibration-requested.txt (the kpt variant's touch calibration).\n";
 
 std::string g_deviceRoot;
 
@@ -63,6 +72,14 @@ int main(int argc, char** argv)
     wce::host::SetModulePath(u"\\SDMMC\\brantel.exe");
     wce::host::SetTouchCalibrateRoutine(&RecordCalibration);
 
+    // A registry that cannot be read would pass for the generic variant and lose its
+    // ShellEx cleanup: stop before anything is deleted.
+    std::string registryProblem;
+    if (!wce::host::CheckRegistryFile(registryProblem)) {
+        std::fprintf(stderr, "%s: %s; nothing was changed\n", kProgram, registryProblem.c_str());
+        return 1;
+    }
+
     CString appPath = ReadInstalledAppPath();
     CString packagePath;
     if (package.empty())
@@ -83,7 +100,18 @@ int main(int argc, char** argv)
     ConsoleScreen screen(packagePath);
     CUpdateProcedure procedure(screen, appPath);
     procedure.OnUpdate();  // the kpt variant ends here in a reset, with status 0
-    if (!screen.Ended()) return 1;
+    if (!screen.Ended()) {
+        if (!procedure.GetRefusal().IsEmpty())
+            std::fprintf(stderr, "%s: refused before anything was deleted: %s\n", kProgram,
+                         WideToUtf8(procedure.GetRefusal().c_str()).c_str());
+        return 1;
+    }
+    if (!procedure.HasLaunched()) {
+        std::fprintf(stderr, "%s: update finished, but nothing was started: %s cannot be started (error %u)\n",
+                     kProgram, appPath.IsEmpty() ? "the empty \"APP\" path" : WideToUtf8(appPath.c_str()).c_str(),
+                     static_cast<unsigned>(procedure.GetLaunchError()));
+        return 1;
+    }
     std::printf("Update finished; started %s\n", WideToUtf8(appPath.c_str()).c_str());
     return 0;
 }

@@ -1,4 +1,5 @@
 // msktool: builds, lists, verifies and extracts MSK update packages.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -10,7 +11,7 @@
 #include "JXPackCommon.h"
 #include "MskBuilder.h"
 #include "MskFormat.h"
-#include "MskUnpacker.h"
+#include "BuildSupport.h"
 #include "ToolSupport.h"
 #include "UpdateSystem.h"
 #include "wce/wstring.h"
@@ -29,7 +30,11 @@ const char* kHelp =
     "\n"
     "The password scrambles the package directory; --variant picks the password of a unit\n"
     "variant (generic by default). create packs FOLDER's tree below the root name (\"app\" by\n"
-    "default); extract writes FOLDER/<root name>/...; verify --deep inflates every file.\n";
+    "default) and refuses a tree without files or with names the unit cannot write (< > : \" | ? *,\n"
+    "control characters, paths over 259 units below \\Residentflash2); extract writes\n"
+    "FOLDER/<root name>/...; verify --deep inflates every file. A refused package is\n"
+    "reported as \"msktool: PACKAGE: KEY: reason\", KEY being the unit's error key.\n"
+    "Exit status: 0 success, 1 failure, 2 wrong command line.\n";
 
 struct Options {
     std::string command;
@@ -92,53 +97,58 @@ std::string ParseArguments(int argc, char** argv, Options& options)
     return "";
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-// A package read whole into memory, its directory unscrambled and checked.
+// A package read whole through its host path, its directory unscrambled and judged as the
+// unit's VerifyPackage judges it.
 struct LoadedPackage {
-    std::vector<std::uint8_t> bytes;
+    std::string bytes;
     std::vector<std::uint8_t> block;
     std::u16string root;
 };
 
 bool LoadPackage(const std::string& path, const std::u16string& password, LoadedPackage& package)
 {
-    if (!ReadWholeFile(path, package.bytes)) {
+    if (!tool::ReadHostFile(path, package.bytes)) {
         std::fprintf(stderr, "%s: cannot read %s\n", kProgram, path.c_str());
         return false;
     }
-    const auto& b = package.bytes;
-    if (b.size() < kMskHeaderSize || JxReadLe16(b.data()) != kMskMagic) {
-        std::fprintf(stderr, "%s: %s is not an MSK package\n", kProgram, path.c_str());
+    const auto* b = reinterpret_cast<const std::uint8_t*>(package.bytes.data());
+    const std::size_t size = package.bytes.size();
+    auto refuse = [&](const char* key, const std::string& reason) {
+        std::fprintf(stderr, "%s: %s: %s: %s\n", kProgram, path.c_str(), key, reason.c_str());
         return false;
-    }
-    std::uint32_t dirEnd = JxReadLe32(b.data() + kMskDirEndOffset);
-    if (dirEnd < kMskHeaderSize + kMskBlockFixedSize || dirEnd > b.size()) {
-        std::fprintf(stderr, "%s: %s: the directory does not fit the file\n", kProgram, path.c_str());
-        return false;
-    }
-    package.block.assign(b.begin() + kMskHeaderSize, b.begin() + dirEnd);
+    };
+    if (size < 2 || JxReadLe16(b) != kMskMagic) return refuse("invalid_msk_file", "not an MSK package");
+    if (size > 0xFFFFFFFFull) return refuse("file_format_error", "the file is larger than 4 GiB");
+    std::uint32_t dirEnd = size >= kMskHeaderSize ? JxReadLe32(b + kMskDirEndOffset) : 0;
+    if (dirEnd < kMskHeaderSize + kMskBlockFixedSize || dirEnd > size)
+        return refuse("file_format_error", "the directory does not fit the file");
+    package.block.assign(b + kMskHeaderSize, b + dirEnd);
     JxScrambleWords(package.block.data(), package.block.size(), GetPackKey(password.c_str()));
-    if (JxReadLe32(package.block.data()) != JxReadLe32(b.data() + kMskDirEndOffset + 8)) {
-        std::fprintf(stderr, "%s: %s: check word mismatch (wrong password?)\n", kProgram, path.c_str());
-        return false;
-    }
     CString problem;
-    if (!MskCheckDirectory(package.block.data(), static_cast<DWORD>(package.block.size()),
-                           static_cast<DWORD>(b.size()), problem)) {
-        std::fprintf(stderr, "%s: %s: %s\n", kProgram, path.c_str(), WideToUtf8(problem.c_str()).c_str());
-        return false;
-    }
+    CString key = MskJudgeDirectory(package.block.data(), static_cast<DWORD>(package.block.size()),
+                                    JxReadLe32(b + kMskDirEndOffset + 8), static_cast<DWORD>(size), problem);
+    if (!key.IsEmpty()) return refuse(WideToUtf8(key.c_str()).c_str(), WideToUtf8(problem.c_str()));
     CString root;
     MskReadRootName(package.block.data(), static_cast<DWORD>(package.block.size()), root);
     package.root = root.c_str();
     return true;
+}
+
+// The names of entries in a package built of nothing but them, so that the unit's own rules
+// judge them before anything is compressed.
+bool CheckDeviceNames(const std::vector<MskBuildEntry>& entries, const std::u16string& root, std::string& problem)
+{
+    std::vector<MskBuildEntry> names;
+    names.reserve(entries.size());
+    for (const MskBuildEntry& entry : entries) names.push_back({entry.type, entry.name, {}});
+    MskImage image = BuildMskImage(names, root, 1, 0);
+    CString why;
+    DWORD length = static_cast<DWORD>(image.block.size());
+    if (MskCheckDirectory(image.block.data(), length, 0xFFFFFFFFu, why) &&
+        MskCheckTargets(image.block.data(), length, kMskDeviceTarget, why))
+        return true;
+    problem = WideToUtf8(why.c_str());
+    return false;
 }
 
 int Create(const Options& options)
@@ -148,6 +158,11 @@ int Create(const Options& options)
     std::string error;
     if (!CollectMskEntries(options.positional[1], entries, error)) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+        return 1;
+    }
+    if (!CheckDeviceNames(entries, options.root, error)) {
+        std::fprintf(stderr, "%s: %s cannot be unpacked on the unit: %s\n", kProgram,
+                     options.positional[1].c_str(), error.c_str());
         return 1;
     }
     tool::Progress progress("create");
@@ -169,6 +184,17 @@ int Create(const Options& options)
     return 0;
 }
 
+// A file entry's data inflated; false unless it is exactly the stated size.
+bool Inflate(const LoadedPackage& package, const CMskEntryView& e, std::string& plain)
+{
+    plain.resize(e.GetUncompressedSize() ? e.GetUncompressedSize() : 1);
+    uLongf produced = e.GetUncompressedSize();
+    const auto* data = reinterpret_cast<const Bytef*>(package.bytes.data()) + e.GetDataOffset();
+    int z = uncompress(reinterpret_cast<Bytef*>(plain.data()), &produced, data, e.GetCompressedSize());
+    plain.resize(produced);
+    return z == Z_OK && produced == e.GetUncompressedSize();
+}
+
 int List(const Options& options)
 {
     LoadedPackage package;
@@ -188,33 +214,24 @@ int List(const Options& options)
 
 int Verify(const Options& options)
 {
-    // The shallow check is the unit's own, so it answers exactly as an update would.
     const std::string& path = options.positional[0];
-    CMskUnpacker unpacker;
-    CString error;
-    if (!unpacker.VerifyPackage(tool::HostToDevicePath(path).c_str(), GetPackKey(options.password.c_str()), error)) {
-        std::fprintf(stderr, "%s: %s: %s\n", kProgram, path.c_str(), WideToUtf8(error.c_str()).c_str());
-        return 1;
-    }
+    LoadedPackage package;
+    if (!LoadPackage(path, options.password, package)) return 1;
     if (!options.deep) {
         std::printf("%s: OK\n", path.c_str());
         return 0;
     }
-    LoadedPackage package;
-    if (!LoadPackage(path, options.password, package)) return 1;
     std::vector<const std::uint8_t*> files;
     MskForEachEntry(package.block.data(), static_cast<DWORD>(package.block.size()), [&](const CMskEntryView& e) {
         if (e.GetType() == kMskTypeFile) files.push_back(e.GetRecord());
     });
     tool::Progress progress("verify");
+    std::string plain;
     int bad = 0;
     for (size_t i = 0; i < files.size(); ++i) {
         CMskEntryView e(files[i]);
         std::string name = WideToUtf8(e.GetName().c_str());
-        std::vector<std::uint8_t> plain(e.GetUncompressedSize() ? e.GetUncompressedSize() : 1);
-        uLongf produced = e.GetUncompressedSize();
-        int z = uncompress(plain.data(), &produced, package.bytes.data() + e.GetDataOffset(), e.GetCompressedSize());
-        if (z != Z_OK || produced != e.GetUncompressedSize()) {
+        if (!Inflate(package, e, plain)) {
             std::fprintf(stderr, "%s: %s: entry %s does not inflate to %u bytes\n", kProgram, path.c_str(),
                          name.c_str(), e.GetUncompressedSize());
             ++bad;
@@ -226,29 +243,60 @@ int Verify(const Options& options)
     return 0;
 }
 
-int ReportUnpack(void* context, DWORD index, LPCWSTR name, DWORD count)
-{
-    static_cast<tool::Progress*>(context)->Update(index + 1, count, WideToUtf8(name));
-    return 1;
-}
-
+// Writes the tree below FOLDER/<root> on the host: directories first, then files, in
+// directory order, as the unit unpacks. Parents of files must come from directory entries.
 int Extract(const Options& options)
 {
-    const std::string& folder = options.positional[1];
+    const std::string& path = options.positional[0];
+    LoadedPackage package;
+    if (!LoadPackage(path, options.password, package)) return 1;
+    namespace fs = std::filesystem;
+    const fs::path top = fs::path(options.positional[1]) / fs::path(WideToUtf8(package.root));
+    auto hostPath = [&](const CMskEntryView& e) {
+        std::string name = WideToUtf8(e.GetName().c_str());
+        std::replace(name.begin(), name.end(), '\\', '/');
+        return top / name;
+    };
     std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    tool::Progress progress("extract");
-    CMskUnpacker unpacker;
-    unpacker.m_pfnProgress = &ReportUnpack;
-    unpacker.m_pProgressContext = &progress;
-    CString error;
-    if (!unpacker.Unpack(tool::HostToDevicePath(options.positional[0]).c_str(),
-                         tool::HostToDevicePath(folder).c_str(), GetPackKey(options.password.c_str()), error)) {
-        std::fprintf(stderr, "%s: %s\n", kProgram, WideToUtf8(error.c_str()).c_str());
+    fs::create_directories(top, ec);
+    if (!fs::is_directory(top, ec)) {
+        std::fprintf(stderr, "%s: cannot create %s\n", kProgram, top.string().c_str());
         return 1;
     }
-    std::printf("extracted %zu entries below %s/%s\n", unpacker.m_entries.size(), folder.c_str(),
-                WideToUtf8(unpacker.m_strRootName.c_str()).c_str());
+    std::vector<const std::uint8_t*> dirs, files;
+    DWORD count = MskForEachEntry(package.block.data(), static_cast<DWORD>(package.block.size()),
+                                  [&](const CMskEntryView& e) {
+                                      if (e.GetType() == kMskTypeDirectory) dirs.push_back(e.GetRecord());
+                                      if (e.GetType() == kMskTypeFile) files.push_back(e.GetRecord());
+                                  });
+    tool::Progress progress("extract");
+    size_t done = 0;
+    for (const std::uint8_t* record : dirs) {
+        CMskEntryView e(record);
+        fs::path target = hostPath(e);
+        fs::create_directories(target, ec);
+        if (!fs::is_directory(target, ec)) {
+            std::fprintf(stderr, "%s: cannot create %s\n", kProgram, target.string().c_str());
+            return 1;
+        }
+        progress.Update(++done, count, WideToUtf8(e.GetName().c_str()));
+    }
+    std::string plain;
+    for (const std::uint8_t* record : files) {
+        CMskEntryView e(record);
+        fs::path target = hostPath(e);
+        if (!Inflate(package, e, plain)) {
+            std::fprintf(stderr, "%s: %s: entry %s does not inflate to %u bytes\n", kProgram, path.c_str(),
+                         WideToUtf8(e.GetName().c_str()).c_str(), e.GetUncompressedSize());
+            return 1;
+        }
+        if (!tool::WriteHostFile(target, plain.data(), plain.size())) {
+            std::fprintf(stderr, "%s: cannot write %s\n", kProgram, target.string().c_str());
+            return 1;
+        }
+        progress.Update(++done, count, WideToUtf8(e.GetName().c_str()));
+    }
+    std::printf("extracted %u entries below %s\n", static_cast<unsigned>(count), top.string().c_str());
     return 0;
 }
 
@@ -263,7 +311,6 @@ int main(int argc, char** argv)
     Options options;
     std::string problem = ParseArguments(argc, argv, options);
     if (!problem.empty()) return tool::UsageError(kProgram, problem);
-    tool::UseHostFileSystem();
     if (options.command == "create") return Create(options);
     if (options.command == "list") return List(options);
     if (options.command == "verify") return Verify(options);

@@ -74,7 +74,8 @@ PackImage BuildPackImage(const std::vector<PackBuildEntry>& entries, const std::
     if (0 == checkWord) {
         uLong crc = crc32(0, nullptr, 0);
         crc = crc32(crc, block.data() + 4, static_cast<uInt>(block.size() - 4));
-        crc = crc32(crc, image.data.data(), static_cast<uInt>(image.data.size()));
+        // zlib answers 0 for a null buffer, which an archive without entries would pass.
+        if (!image.data.empty()) crc = crc32(crc, image.data.data(), static_cast<uInt>(image.data.size()));
         checkWord = static_cast<std::uint32_t>(crc);
     }
     image.checkWord = checkWord;

@@ -4,10 +4,6 @@
 #include <cctype>
 
 #include "BitmapPng.h"
-#include "JXBmp.h"
-#include "JXGVar.h"
-#include "JXPackedFile.h"
-#include "JXPackedFileMgr.h"
 #include "WceUiCommon.h"
 #include "WceUiGenericBitmap.h"
 #include "wce/files.h"
@@ -21,23 +17,6 @@ bool EndsWith(const std::string& name, const std::string& ext)
     if (name.size() <= ext.size()) return false;
     return std::equal(ext.rbegin(), ext.rend(), name.rbegin(),
                       [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
-}
-
-// Whether a plain file or an archive entry exists, without a message when it does not: a
-// missing ".alpha" only means the bitmap has none.
-bool Exists(const std::u16string& devicePath)
-{
-    DWORD attributes = GetFileAttributesW(devicePath.c_str());
-    if (INVALID_FILE_ATTRIBUTES != attributes) return 0 == (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    size_t split = devicePath.find(u".pack\\");
-    if (std::u16string::npos == split) return false;
-    std::u16string pack = devicePath.substr(0, split + 5), inner = devicePath.substr(split + 6);
-    WStrLowerInPlace(pack.data());
-    WStrLowerInPlace(inner.data());
-    for (auto& c : inner)
-        if (u'/' == c) c = u'\\';
-    CJxPackedFile* pPack = CJxGVar::GetInstance()->GetCJxPackedFileMgr()->GetPackedFile(pack.c_str());
-    return pPack && pPack->Load(WceUiGetPackPassword()) && pPack->FindItem(inner.c_str());
 }
 
 bool AnyAlphaByte(CWceUiGenericBitmap& bitmap)
@@ -56,10 +35,10 @@ bool IsBitmapName(const std::string& name) { return EndsWith(name, ".bmp") || En
 CWceUiGenericBitmap* LoadBitmapFile(const std::u16string& devicePath)
 {
     if (!EndsWith(WideToUtf8(devicePath), ".bmp")) return JxLoadBitmapFromConfFile(devicePath.c_str());
-    CQuickString alphaPath(devicePath.c_str());
-    bool hasAlpha = GetAlphaPathFromBmpPath(alphaPath) && Exists(std::u16string(alphaPath.GetString()));
-    CWceUiGenericBitmap* pBitmap =
-        WceUiLoadBmpFromFile(devicePath.c_str(), hasAlpha, hasAlpha ? alphaPath.GetString() : nullptr);
+    WCHAR alphaPath[MAX_PATH];
+    // A missing ".alpha" only means the bitmap has none: asked without a message.
+    bool hasAlpha = WceUiGetAlphaPath(devicePath.c_str(), alphaPath, MAX_PATH) && WceUiFileExists(alphaPath);
+    CWceUiGenericBitmap* pBitmap = WceUiLoadBmpFromFile(devicePath.c_str(), hasAlpha, hasAlpha ? alphaPath : nullptr);
     if (pBitmap && 32 == pBitmap->GetBitsPixel() && !hasAlpha && AnyAlphaByte(*pBitmap)) pBitmap->SetPerPixelAlpha(TRUE);
     return pBitmap;
 }

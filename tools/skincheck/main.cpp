@@ -9,8 +9,6 @@
 #include <vector>
 
 #include "BitmapCheck.h"
-#include "JXWriteLogFile.h"
-#include "JxConfDoc.h"
 #include "ToolSupport.h"
 #include "WceUiCommon.h"
 #include "WceUiGenericBitmap.h"
@@ -34,7 +32,10 @@ const char* kHelp =
     "such files; a file inside an archive is named through the archive, for example\n"
     "skin.pack\\800x480\\wnd\\CBrantelDlg.dlg.xml (or with / after .pack). --escape loads\n"
     ".ini files (languages) with escapes, as WceUiInit's flag would; --password opens\n"
-    "archives scrambled with that password. Exit status: 0 all load, 1 some fail, 2 usage.\n"
+    "archives scrambled with that password. For XML that does not parse, a last line\n"
+    "FILE:LINE:COLUMN: first syntax error CODE (meaning) shows where the first error lies\n"
+    "(in the text after #include_xml lines are replaced). Exit status: 0 all load, 1 some\n"
+    "fail, 2 usage.\n"
     "\n"
     "Bitmaps: each .bmp file is loaded with the .alpha plane beside it when there is one (a\n"
     "32-bit file has per-pixel alpha when any pixel's top byte is set), each .565a.conf file\n"
@@ -128,23 +129,29 @@ bool LoadBitmap(const Target& target)
     return false;
 }
 
-bool Load(const Target& target, bool escapeLanguage)
+// syntaxPlace receives "LINE:COLUMN: first syntax error CODE (meaning)" for XML that does not parse.
+bool Load(const Target& target, bool escapeLanguage, std::string& syntaxPlace)
 {
     if (Kind::Bitmap == target.kind) return LoadBitmap(target);
     if (Kind::Xml == target.kind) {
         CWceUiXmlDoc doc;
-        return doc.LoadXmlFile(target.device.c_str(), FALSE);
+        if (doc.LoadXmlFile(target.device.c_str(), FALSE)) return true;
+        int line = 0, column = 0;
+        LPCWSTR code = nullptr, meaning = nullptr;
+        if (doc.GetFirstSyntaxError(&line, &column, &code, &meaning))
+            syntaxPlace = std::to_string(line) + ":" + std::to_string(column) + ": first syntax error " +
+                          WideToUtf8(std::u16string(code, 3)) + " (" + WideToUtf8(meaning) + ")";
+        return false;
     }
     // Bitmap, color and font configurations hold paths with backslashes: never escaped.
-    CJxConfDoc doc;
-    return doc.LoadFile(target.device.c_str(), Kind::Language == target.kind && escapeLanguage);
+    return WceUiCheckConfFile(target.device.c_str(), Kind::Language == target.kind && escapeLanguage);
 }
 
 const char* LevelName(int level)
 {
     switch (level) {
-    case JX_LOG_INFO: return "info";
-    case JX_LOG_WARNING: return "warning";
+    case WCEUI_LOG_INFO: return "info";
+    case WCEUI_LOG_WARNING: return "warning";
     default: return "error";
     }
 }
@@ -194,19 +201,21 @@ int main(int argc, char** argv)
     if (passwordGiven) WceUiSetPackPassword(password.c_str());
 
     std::vector<Message> messages;
-    JxSetLogObserver(&Observe, &messages);
+    WceUiSetLogObserver(&Observe, &messages);
     int failed = 0;
     for (const Target& target : targets) {
         messages.clear();
-        if (Load(target, escapeLanguage)) continue;
+        std::string syntaxPlace;
+        if (Load(target, escapeLanguage, syntaxPlace)) continue;
         ++failed;
         if (messages.empty())
             std::printf("%s: error: does not load (the framework's message was too long for its log)\n",
                         target.shown.c_str());
         for (const Message& m : messages)
             std::printf("%s: %s: %s\n", target.shown.c_str(), LevelName(m.level), m.text.c_str());
+        if (!syntaxPlace.empty()) std::printf("%s:%s\n", target.shown.c_str(), syntaxPlace.c_str());
     }
-    JxSetLogObserver(nullptr, nullptr);
+    WceUiSetLogObserver(nullptr, nullptr);
     std::fflush(stdout);
     std::fprintf(stderr, "%s: %d of %zu files failed\n", kProgram, failed, targets.size());
     return failed > 0 ? 1 : 0;

@@ -16,6 +16,10 @@ namespace wce::host {
 void SetDeviceRoot(const std::string& hostFolder);
 std::string GetDeviceRoot();
 
+// Loads "registry.reg" of the device root if needed. False, with "FILE:LINE: why" or
+// "FILE: why" in problem, when it cannot be read or is malformed (registry calls then fail).
+bool CheckRegistryFile(std::string& problem);
+
 // Maps a device path to a host path below the device root, resolving each existing name
 // case-insensitively. Fails (returns false and sets error) when the path is empty, too
 // long, or would leave the device root through ".." or a symbolic link.
