@@ -1,4 +1,6 @@
 // In-process modules for LoadLibraryW/GetProcAddressW, and the program's own module path.
+#include <libdeflate.h>
+
 #include <map>
 #include <mutex>
 #include <string>
@@ -9,7 +11,6 @@
 #include "wce/host.h"
 #include "wce/process.h"
 #include "wce/wstring.h"
-#include "libdeflate.h"
 #include "zlib.h"
 
 namespace {
