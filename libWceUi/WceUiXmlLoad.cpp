@@ -1,5 +1,6 @@
 #include "WceUiXml.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 #if defined(__SSE2__)
@@ -41,6 +42,30 @@ inline LPWSTR FindUnit(LPWSTR p, LPWSTR pEnd, WCHAR c)
     while (p < pEnd && c != *p) ++p;
     return p;
 }
+
+// The length of a terminated text, eight units at a time: a document is a long text. An
+// aligned 16-byte load never crosses into another page, so reading past the terminator inside
+// the last block is safe, though the address sanitizer cannot see that.
+#if defined(__SSE2__)
+__attribute__((no_sanitize_address)) size_t TextLength(LPCWSTR p)
+{
+    const std::uintptr_t nAddress = reinterpret_cast<std::uintptr_t>(p);
+    if (nAddress & 1) return WStrLen(p);
+    const __m128i zero = _mm_setzero_si128();
+    const BYTE* pBlock = reinterpret_cast<const BYTE*>(nAddress & ~static_cast<std::uintptr_t>(15));
+    unsigned nMask = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(pBlock)), zero)));
+    nMask &= ~0u << (nAddress & 15);  // units before p do not count
+    while (0 == nMask) {
+        pBlock += 16;
+        nMask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(pBlock)), zero)));
+    }
+    return static_cast<size_t>(pBlock + __builtin_ctz(nMask) - reinterpret_cast<const BYTE*>(p)) / sizeof(WCHAR);
+}
+#else
+size_t TextLength(LPCWSTR p) { return WStrLen(p); }
+#endif
 
 // The first occurrence of the nNeedle units of pNeedle in [p, pEnd), or null.
 LPWSTR FindText(LPWSTR p, LPWSTR pEnd, LPCWSTR pNeedle, int nNeedle)
@@ -293,7 +318,7 @@ BOOL CWceUiXmlDoc::LoadXmlStr(LPCWSTR pXmlStr, BOOL bKeepComment)
     }
     Clean();
     ForgetSyntaxError();
-    size_t nLength = WStrLen(pXmlStr);
+    size_t nLength = TextLength(pXmlStr);
     m_pMemXmlStr = nLength < kMaxTextUnits ? new (std::nothrow) WCHAR[nLength + 1] : NULL;
     if (NULL == m_pMemXmlStr) return FALSE;
     memcpy(m_pMemXmlStr, pXmlStr, (nLength + 1) * sizeof(WCHAR));
