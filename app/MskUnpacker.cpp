@@ -4,6 +4,7 @@
 #include <new>
 
 #include "JXPackCommon.h"
+#include "JxHandle.h"
 #include "MskFormat.h"
 #include "wce/files.h"
 #include "wce/timesync.h"
@@ -11,32 +12,6 @@
 #include "zlib.h"
 
 namespace {
-
-// Closes a file handle when the scope ends.
-class CFileCloser {
-public:
-    explicit CFileCloser(HANDLE h) : m_h(h) {}
-    ~CFileCloser()
-    {
-        if (m_h != INVALID_HANDLE_VALUE) CloseHandle(m_h);
-    }
-    CFileCloser(const CFileCloser&) = delete;
-    CFileCloser& operator=(const CFileCloser&) = delete;
-
-private:
-    HANDLE m_h;
-};
-
-HANDLE OpenPackage(LPCWSTR pPath)
-{
-    return CreateFileW(pPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-BOOL ReadExactly(HANDLE h, void* pBuffer, DWORD dwBytes)
-{
-    DWORD done = 0;
-    return ReadFile(h, pBuffer, dwBytes, &done, nullptr) && done == dwBytes;
-}
 
 BOOL IsDirectory(LPCWSTR pPath)
 {
@@ -85,10 +60,10 @@ LoadFailure ReadDirectoryBlock(HANDLE h, DWORD dwKey, BYTE*& pBlock, DWORD& dwLe
                                DWORD& dwCheckWord)
 {
     BYTE magic[2];
-    if (!ReadExactly(h, magic, 2) || JxReadLe16(magic) != kMskMagic) return LoadFailure::Magic;
+    if (!JxReadExactly(h, magic, 2) || JxReadLe16(magic) != kMskMagic) return LoadFailure::Magic;
     BYTE head[12];
     if (SetFilePointer(h, kMskDirEndOffset, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
-        !ReadExactly(h, head, sizeof head))
+        !JxReadExactly(h, head, sizeof head))
         return LoadFailure::Read;
     DWORD dirEnd = JxReadLe32(head);
     dwFileSize = GetFileSize(h, nullptr);
@@ -97,7 +72,7 @@ LoadFailure ReadDirectoryBlock(HANDLE h, DWORD dwKey, BYTE*& pBlock, DWORD& dwLe
     if (dwLength < kMskBlockFixedSize) return LoadFailure::Format;
     pBlock = new (std::nothrow) BYTE[dwLength];
     if (!pBlock) return LoadFailure::Read;
-    if (!ReadExactly(h, pBlock, dwLength)) return LoadFailure::Read;
+    if (!JxReadExactly(h, pBlock, dwLength)) return LoadFailure::Read;
     JxScrambleWords(pBlock, dwLength, dwKey);
     dwCheckWord = JxReadLe32(head + 8);
     if (JxReadLe32(pBlock) != dwCheckWord) return LoadFailure::Check;
@@ -111,12 +86,12 @@ int CMskUnpacker::VerifyPackage(LPCWSTR pPath, DWORD dwKey, CString& strError)
     Reset();
     m_strFile = pPath;
     m_dwKey = dwKey;
-    HANDLE h = OpenPackage(pPath);
+    HANDLE h = JxOpenForReading(pPath);
     if (h == INVALID_HANDLE_VALUE) {
         strError.Format(u"open file %s failed, error code is %d", m_strFile.c_str(), static_cast<int>(GetLastError()));
         return 0;
     }
-    CFileCloser closer(h);
+    CJxAutoHandle closer(h);
     DWORD fileSize = 0;
     DWORD checkWord = 0;
     LoadFailure failure = ReadDirectoryBlock(h, dwKey, m_pDirectory, m_dwDirectoryLength, fileSize, checkWord);
@@ -149,12 +124,12 @@ int CMskUnpacker::VerifyPackage(LPCWSTR pPath, DWORD dwKey, CString& strError)
 
 int CMskUnpacker::LoadDirectory()
 {
-    HANDLE h = OpenPackage(m_strFile);
+    HANDLE h = JxOpenForReading(m_strFile);
     if (h == INVALID_HANDLE_VALUE) {
         m_strError.Format(u"open file %s failed, GetLastError is %d", m_strFile.c_str(), static_cast<int>(GetLastError()));
         return 0;
     }
-    CFileCloser closer(h);
+    CJxAutoHandle closer(h);
     DWORD fileSize = 0;
     DWORD checkWord = 0;
     LoadFailure failure = ReadDirectoryBlock(h, m_dwKey, m_pDirectory, m_dwDirectoryLength, fileSize, checkWord);
@@ -228,12 +203,12 @@ int CMskUnpacker::ReportProgress(DWORD dwIndex, LPCWSTR pName, DWORD dwCount)
 
 int CMskUnpacker::UnpackEntries()
 {
-    HANDLE h = OpenPackage(m_strFile);
+    HANDLE h = JxOpenForReading(m_strFile);
     if (h == INVALID_HANDLE_VALUE) {
         m_strError.Format(u"open file %s failed, error code is %d", m_strFile.c_str(), static_cast<int>(GetLastError()));
         return 0;
     }
-    CFileCloser closer(h);
+    CJxAutoHandle closer(h);
     const DWORD count = static_cast<DWORD>(m_entries.size());
     DWORD index = 0;
     for (const BYTE* record : m_entries) {
@@ -278,7 +253,7 @@ int CMskUnpacker::ExtractFile(const BYTE* pRecord, HANDLE hPackage)
                           static_cast<int>(GetLastError()));
         return 0;
     }
-    if (!ReadExactly(hPackage, packed.get(), packedSize)) {
+    if (!JxReadExactly(hPackage, packed.get(), packedSize)) {
         m_strError.Format(u"ReadFile failed for %s, GetLastError is %d", target.c_str(),
                           static_cast<int>(GetLastError()));
         return 0;
@@ -296,7 +271,7 @@ int CMskUnpacker::ExtractFile(const BYTE* pRecord, HANDLE hPackage)
         m_strError.Format(u"CreateFile %s failed, GetLastError is %d", target.c_str(), static_cast<int>(GetLastError()));
         return 0;
     }
-    CFileCloser closer(out);
+    CJxAutoHandle closer(out);
     DWORD written = 0;
     if (!WriteFile(out, plain.get(), plainSize, &written, nullptr) || written != plainSize) {
         DWORD error = GetLastError();

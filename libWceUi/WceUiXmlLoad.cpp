@@ -376,10 +376,8 @@ BOOL CWceUiXmlDoc::ResolveIncludes(size_t& nLength)
     BOOL bFailed = FALSE;
 
     // The directory of the document, against which included names resolve.
-    int nDirLength = 0;
-    for (int i = 0; m_strPath[i]; ++i)
-        if (u'\\' == m_strPath[i] || u'/' == m_strPath[i]) nDirLength = i + 1;
-    CQuickString strDir(m_strPath, nDirLength);
+    CQuickString strDir;
+    JxGetDirPathFromFilePath(strDir, m_strPath);
 
     LPWSTR pSegmentStart = pText;
     LPWSTR pSearch = pText;

@@ -87,8 +87,6 @@ BOOL SaveBmpFile(LPCWSTR pFunction, LPCWSTR pSaveFileName, const void* pInfo, DW
     return bOk;
 }
 
-BOOL IsSeparator(WCHAR c) { return u'\\' == c || u'/' == c; }
-
 }  // namespace
 
 CInitJxBitmapData::CInitJxBitmapData()
@@ -389,24 +387,4 @@ BOOL GetBitmapInfoFromBuffer(const BYTE* lpBuffer, DWORD nBuffLen, BITMAPINFO* p
     *pBitmapInfo = info;
     *ppBmpBits = lpBuffer + bf.bfOffBits;
     return TRUE;
-}
-
-BOOL GetAlphaPathFromBmpPath(CQuickString& strBitmapToAlphaPath)
-{
-    const int nExtLength = 4;  // ".bmp"
-    int nLength = strBitmapToAlphaPath.GetLength();
-    if (nLength <= nExtLength) return FALSE;
-    if (0 != WStrICmp(strBitmapToAlphaPath.GetString() + nLength - nExtLength, u".bmp")) return FALSE;
-    strBitmapToAlphaPath.Truncate(nLength - nExtLength);
-    return strBitmapToAlphaPath.Append(u".alpha");
-}
-
-BOOL JxGetDirPathFromFilePath(CQuickString& strDirPath, LPCWSTR pFilePath)
-{
-    if (!WCEUI_CHECK("JxGetDirPathFromFilePath", NULL != pFilePath)) return FALSE;
-    int nDirLength = 0;
-    for (int i = 0; pFilePath[i]; ++i)
-        if (IsSeparator(pFilePath[i])) nDirLength = i + 1;
-    if (0 == nDirLength) return FALSE;
-    return strDirPath.SetString(pFilePath, nDirLength);
 }

@@ -6,6 +6,7 @@
 // is locked (nRefs == -1) and never shared while locked.
 #pragma once
 
+#include "JXPath.h"
 #include "QuickString.h"
 #include "wce/gdi.h"
 #include "wce/types.h"
@@ -106,8 +107,4 @@ enum { JX_MAX_BITMAP_SIDE = 32767 };
 // zeroed and *ppBmpBits null.
 BOOL GetBitmapInfoFromBuffer(const BYTE* lpBuffer, DWORD nBuffLen, BITMAPINFO* pBitmapInfo, const BYTE** ppBmpBits);
 
-// "dir\\a.bmp" -> "dir\\a.alpha" in place (".bmp" in any case). FALSE, unchanged, for a path
-// not ending in ".bmp" or not longer than it.
-BOOL GetAlphaPathFromBmpPath(CQuickString& strBitmapToAlphaPath);
-// The path up to and including its last "\\" or "/"; FALSE when there is none.
-BOOL JxGetDirPathFromFilePath(CQuickString& strDirPath, LPCWSTR pFilePath);
+

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "wce/gdi.h"
+#include "wce/pixel.h"
 #include "wce/types.h"
 
 // The treatment of an 8-bit alpha. Levels 1 to 3 use fixed weights (shifts and adds only).
@@ -24,15 +25,9 @@ int JxGetAlphaLevel(int nAlpha);
 BOOL CalcBitBltRects(RECT* pOutDst, RECT* pOutSrc, const RECT* pDstBound, const RECT* pSrcBound, const RECT* pDstRect,
                      const RECT* pSrcRect);
 
-// A COLORREF (0x00BBGGRR) as an RGB565 pixel: each channel truncated.
-inline WORD JxColorTo565(COLORREF cr)
-{
-    return static_cast<WORD>(((cr & 0xF8) << 8) | (((cr & 0xFFFF) >> 5) & ~31u) | (((cr >> 16) & 0xFF) >> 3));
-}
-
-// A COLORREF as the low 24 bits of a 32-bit pixel (0x00RRGGBB): red and blue change places,
-// so that a color tints both kinds of bitmap alike.
-inline DWORD JxColorTo32(COLORREF cr) { return ((cr & 0xFF) << 16) | (cr & 0xFF00) | ((cr >> 16) & 0xFF); }
+// COLORREF to pixels, as the platform converts (wce/pixel.h).
+inline WORD JxColorTo565(COLORREF cr) { return wce::ColorTo565(cr); }
+inline DWORD JxColorTo32(COLORREF cr) { return wce::ColorTo32(cr); }
 
 // (x, y, x + w, y + h) without overflow: coordinates stick to the ends of LONG.
 inline RECT JxMakeRect(int x, int y, int w, int h)

@@ -2,6 +2,7 @@
 // directory and file name it is given.
 #pragma once
 
+#include "JXPath.h"
 #include "QuickString.h"
 #include "wce/types.h"
 
@@ -45,11 +46,5 @@ private:
     CData* m_pData;
 };
 
-// The directory of the running executable, up to and including its last separator.
-BOOL JxGetExeDir(CQuickString& strExeDir);
 
-// Resolves pInputPath against pBasePath (a directory ending in a separator; null: the
-// executable's directory). Absolute paths ("\\..." or "x:...") stay as they are; in a
-// relative path "." parts are skipped and ".." parts remove the last directory, except in
-// the last part, which is appended as it is.
-BOOL JxGetRealPath(CQuickString& strRealPath, LPCWSTR pInputPath, LPCWSTR pBasePath = NULL);
+

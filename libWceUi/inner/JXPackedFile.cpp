@@ -6,6 +6,7 @@
 #include "JXPackCommon.h"
 #include "JXPackFormat.h"
 #include "JXWriteLogFile.h"
+#include "JxHandle.h"
 #include "wce/files.h"
 #include "wce/process.h"
 #include "wce/wstring.h"
@@ -14,35 +15,6 @@ namespace {
 
 // The decompression library's contract: zlib's uncompress.
 typedef int (*PFN_WCEUI_UNCOMPRESS)(BYTE* pDest, DWORD* pdwDestLen, const BYTE* pSource, DWORD dwSourceLen);
-
-// Closes the archive on every way out of a read.
-class CAutoHandle {
-public:
-    explicit CAutoHandle(HANDLE hFile) : m_hFile(hFile) {}
-    ~CAutoHandle()
-    {
-        if (IsValid()) CloseHandle(m_hFile);
-    }
-    CAutoHandle(const CAutoHandle&) = delete;
-    CAutoHandle& operator=(const CAutoHandle&) = delete;
-    BOOL IsValid() const { return INVALID_HANDLE_VALUE != m_hFile; }
-    HANDLE Get() const { return m_hFile; }
-
-private:
-    HANDLE m_hFile;
-};
-
-HANDLE OpenForReading(LPCWSTR pPath)
-{
-    return CreateFileW(pPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-}
-
-// Exactly dwBytes, or FALSE.
-BOOL ReadExactly(HANDLE hFile, void* pBuffer, DWORD dwBytes)
-{
-    DWORD dwRead = 0;
-    return ReadFile(hFile, pBuffer, dwBytes, &dwRead, NULL) && dwRead == dwBytes;
-}
 
 // The file's size; a file of 4 GiB or more counts as 0xFFFFFFFF, beyond any 32-bit offset.
 BOOL GetSize(HANDLE hFile, DWORD* pdwSize)
@@ -89,7 +61,7 @@ const BYTE* CJxPackedFile::GetItem(int nIndex) const
 
 HANDLE CJxPackedFile::impOpen(DWORD dwKey)
 {
-    HANDLE hFile = OpenForReading(m_szPackPath);
+    HANDLE hFile = JxOpenForReading(m_szPackPath);
     if (INVALID_HANDLE_VALUE == hFile) {
         // The loaded directory's check and a (re)load name the failure differently.
         if (m_bLoaded && dwKey == m_dwKey)
@@ -107,7 +79,7 @@ BOOL CJxPackedFile::impLoadOpen(HANDLE hFile, DWORD dwKey)
 {
     if (m_bLoaded && dwKey == m_dwKey) {
         BYTE head[kJxPackHeadSize];
-        if (!ReadExactly(hFile, head, sizeof head)) {
+        if (!JxReadExactly(hFile, head, sizeof head)) {
             JxWriteLogW(JX_LOG_ERROR, u"ReadFile %s failed", m_szPackPath);
             Empty();
             return FALSE;
@@ -129,14 +101,14 @@ BOOL CJxPackedFile::impLoadOpen(HANDLE hFile, DWORD dwKey)
 BOOL CJxPackedFile::Load(LPCWSTR pPassword)
 {
     const DWORD dwKey = GetPackKey(pPassword);
-    CAutoHandle file(impOpen(dwKey));
+    CJxAutoHandle file(impOpen(dwKey));
     return file.IsValid() && impLoadOpen(file.Get(), dwKey);
 }
 
 BOOL CJxPackedFile::impLoad(HANDLE hFile, DWORD dwKey)
 {
     BYTE head[kJxPackHeadSize];
-    if (!ReadExactly(hFile, head, sizeof head)) {
+    if (!JxReadExactly(hFile, head, sizeof head)) {
         JxWriteLogW(JX_LOG_ERROR, u"ReadFile failed %s", m_szPackPath);
         return FALSE;
     }
@@ -161,7 +133,7 @@ BOOL CJxPackedFile::impLoad(HANDLE hFile, DWORD dwKey)
         JxWriteLogW(JX_LOG_ERROR, u"load %s failed, out of memory", m_szPackPath);
         return FALSE;
     }
-    if (!ReadExactly(hFile, m_pDirectory, dwLength)) {
+    if (!JxReadExactly(hFile, m_pDirectory, dwLength)) {
         JxWriteLogW(JX_LOG_ERROR, u"ReadFile failed %s", m_szPackPath);
         return FALSE;
     }
@@ -227,7 +199,7 @@ BYTE* CJxPackedFile::ReadItem(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPa
     if (!WCEUI_CHECK("CJxPackedFile::ReadItem", NULL != pRelativePath)) return NULL;
     // One open serves the check of the directory and the read of the entry.
     const DWORD dwKey = GetPackKey(pPassword);
-    CAutoHandle file(impOpen(dwKey));
+    CJxAutoHandle file(impOpen(dwKey));
     if (!file.IsValid() || !impLoadOpen(file.Get(), dwKey)) return NULL;
     const BYTE* pItem = FindItem(pRelativePath);
     if (NULL == pItem) {
@@ -264,7 +236,7 @@ BYTE* CJxPackedFile::ReadItem(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPa
         return NULL;
     }
     BYTE* pCompressed = impGetReadBuffer(dwCompressed);
-    if (NULL == pCompressed || !ReadExactly(file.Get(), pCompressed, dwCompressed)) {
+    if (NULL == pCompressed || !JxReadExactly(file.Get(), pCompressed, dwCompressed)) {
         JxWriteLogW(JX_LOG_ERROR, u"ReadFile %s in %s failed", pRelativePath, m_szPackPath);
         impReleaseReadBuffer(pCompressed);
         return NULL;

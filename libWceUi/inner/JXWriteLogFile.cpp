@@ -6,6 +6,7 @@
 
 #include "JXCheck.h"
 #include "JXGVar.h"
+#include "JXPath.h"
 #include "wce/files.h"
 #include "wce/format.h"
 #include "wce/process.h"
@@ -15,8 +16,6 @@
 namespace {
 
 const WCHAR kLogExtension[] = u".wceuilog";
-
-bool IsSeparator(WCHAR c) { return u'\\' == c || u'/' == c; }
 
 // The device path of the running program, or FALSE when it does not fit.
 BOOL GetModulePath(WCHAR (&szPath)[MAX_PATH])
@@ -32,8 +31,8 @@ void CreateDirectoryTree(LPCWSTR pDir)
     size_t nLength = WStrLen(pDir);
     if (nLength >= MAX_PATH) return;
     for (size_t i = 1; i <= nLength; ++i) {
-        if (i < nLength && !IsSeparator(pDir[i])) continue;
-        if (IsSeparator(pDir[i - 1]) || u':' == pDir[i - 1]) continue;  // "\\", "a\\\\", "c:"
+        if (i < nLength && !JxIsPathSeparator(pDir[i])) continue;
+        if (JxIsPathSeparator(pDir[i - 1]) || u':' == pDir[i - 1]) continue;  // "\\", "a\\\\", "c:"
         memcpy(szPart, pDir, i * sizeof(WCHAR));
         szPart[i] = 0;
         if (INVALID_FILE_ATTRIBUTES == GetFileAttributesW(szPart)) CreateDirectoryW(szPart, NULL);
@@ -44,7 +43,7 @@ BOOL IsDirectory(LPCWSTR pDir)
 {
     WCHAR szDir[MAX_PATH];
     size_t nLength = WStrCopy(szDir, MAX_PATH, pDir);
-    while (nLength > 1 && IsSeparator(szDir[nLength - 1])) szDir[--nLength] = 0;
+    while (nLength > 1 && JxIsPathSeparator(szDir[nLength - 1])) szDir[--nLength] = 0;
     DWORD nAttributes = GetFileAttributesW(szDir);
     return INVALID_FILE_ATTRIBUTES != nAttributes && 0 != (nAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
@@ -97,10 +96,10 @@ BOOL CJxWriteLogFile::Open(LPCWSTR pLogDir, DWORD nMaxLogFileSize)
     if (!GetModulePath(szModule)) return FALSE;
     LPCWSTR pExeName = szModule;
     for (LPCWSTR p = szModule; *p; ++p)
-        if (IsSeparator(*p)) pExeName = p + 1;
+        if (JxIsPathSeparator(*p)) pExeName = p + 1;
 
     size_t nDirLength = WStrLen(pLogDir);
-    LPCWSTR pFormat = IsSeparator(pLogDir[nDirLength - 1]) ? u"%s%s%s" : u"%s\\%s%s";
+    LPCWSTR pFormat = JxIsPathSeparator(pLogDir[nDirLength - 1]) ? u"%s%s%s" : u"%s\\%s%s";
     WCHAR szPath[MAX_PATH];
     int nPathLength = WFormat(szPath, MAX_PATH, pFormat, pLogDir, pExeName, kLogExtension);
     if (nPathLength <= 0 || nPathLength >= MAX_PATH) return FALSE;
@@ -157,7 +156,7 @@ void CJxWriteLogFile::WriteMessage(int nLevel, LPCWSTR pMessage, int nLength)
         if (GetModulePath(szModule)) {
             WCHAR* pLastSeparator = NULL;
             for (WCHAR* p = szModule; *p; ++p)
-                if (IsSeparator(*p)) pLastSeparator = p;
+                if (JxIsPathSeparator(*p)) pLastSeparator = p;
             if (pLastSeparator) {
                 pLastSeparator[1] = 0;
                 Open(szModule, DEFAULT_LOG_FILE_SIZE);
@@ -184,7 +183,7 @@ void CJxWriteLogFile::WriteMessage(int nLevel, LPCWSTR pMessage, int nLength)
         WStrCopy(szDir, MAX_PATH, m_szLogFilePath);
         WCHAR* pLastSeparator = NULL;
         for (WCHAR* p = szDir; *p; ++p)
-            if (IsSeparator(*p)) pLastSeparator = p;
+            if (JxIsPathSeparator(*p)) pLastSeparator = p;
         Close();
         if (NULL == pLastSeparator) return;
         pLastSeparator[1] = 0;

@@ -34,6 +34,8 @@ public:
     BOOL IsOpen() const { return INVALID_HANDLE_VALUE != m_hFile; }
     LPCWSTR GetLogFilePath() const { return m_szLogFilePath; }
     DWORD GetMaxLogFileSize() const { return m_nMaxLogFileSize; }
+    // The open file (INVALID_HANDLE_VALUE when closed), for callers that watch over it.
+    HANDLE GetFileHandle() const { return m_hFile; }
 
     // Writes one formatted message (nLength units, at most MAX_MESSAGE_LENGTH) as a line.
     void WriteMessage(int nLevel, LPCWSTR pMessage, int nLength);

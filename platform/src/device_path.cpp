@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <new>
 #include <vector>
 
 #include "wce/files.h"
@@ -177,7 +178,23 @@ unsigned long DeviceRootGeneration()
 
 std::string HostPathInRoot(const std::string& fileName) { return Join(DeviceRootHostPath(), fileName); }
 
+namespace {
+bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last);
+}  // namespace
+
 bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last)
+{
+    try {
+        return MapToHostOrThrow(devicePath, hostPath, error, last);
+    } catch (const std::bad_alloc&) {
+        error = ERROR_NOT_ENOUGH_MEMORY;
+        return false;
+    }
+}
+
+namespace {
+
+bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last)
 {
     std::vector<std::u16string> components;
     if (!SplitDevicePath(devicePath, components, error)) return false;
@@ -244,6 +261,8 @@ bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink
     hostPath = current;
     return true;
 }
+
+}  // namespace
 
 bool MapToHostOrFail(LPCWSTR devicePath, std::string& hostPath, LastLink last)
 {

@@ -15,6 +15,7 @@
 
 #include "device_path.h"
 #include "handles.h"
+#include "nothrow.h"
 #include "wce/files.h"
 #include "wce/host.h"
 #include "wce/wstring.h"
@@ -134,9 +135,9 @@ bool IsOpen(dev_t device, ino_t inode)
 bool IsDeviceRoot(const std::string& hostPath) { return hostPath == wce::detail::DeviceRootHostPath(); }
 
 template <class T>
-T* FindOrFail(HANDLE handle)
+std::shared_ptr<T> FindOrFail(HANDLE handle)
 {
-    T* object = wce::detail::FindHandle<T>(handle);
+    std::shared_ptr<T> object = wce::detail::FindHandle<T>(handle);
     if (!object) SetLastError(ERROR_INVALID_HANDLE);
     return object;
 }
@@ -370,274 +371,306 @@ void ClearWriteQuotas()
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES, DWORD creationDisposition,
                    DWORD flagsAndAttributes, HANDLE)
 {
-    return OpenDeviceFile(path, access, shareMode, creationDisposition, flagsAndAttributes);
+    return wce::detail::NoThrow<HANDLE>(INVALID_HANDLE_VALUE, [&]() -> HANDLE {
+        return OpenDeviceFile(path, access, shareMode, creationDisposition, flagsAndAttributes);
+    });
 }
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, LPOVERLAPPED overlapped)
 {
-    if (bytesRead) *bytesRead = 0;
-    FileObject* object = FindOrFail<FileObject>(file);
-    if (!object) return FALSE;
-    if (!bytesRead || overlapped || (!buffer && bytesToRead > 0)) return Fail(ERROR_INVALID_PARAMETER);
-    if (!(object->Access() & GENERIC_READ)) return Fail(ERROR_ACCESS_DENIED);
-    auto* out = static_cast<char*>(buffer);
-    DWORD done = 0;
-    while (done < bytesToRead) {
-        const ssize_t n = read(object->Fd(), out + done, bytesToRead - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            *bytesRead = done;
-            return Fail(errno == EIO ? ERROR_READ_FAULT : ErrorFromErrno(errno));
+    return wce::detail::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+        if (bytesRead) *bytesRead = 0;
+        std::shared_ptr<FileObject> object = FindOrFail<FileObject>(file);
+        if (!object) return FALSE;
+        if (!bytesRead || overlapped || (!buffer && bytesToRead > 0)) return Fail(ERROR_INVALID_PARAMETER);
+        if (!(object->Access() & GENERIC_READ)) return Fail(ERROR_ACCESS_DENIED);
+        auto* out = static_cast<char*>(buffer);
+        DWORD done = 0;
+        while (done < bytesToRead) {
+            const ssize_t n = read(object->Fd(), out + done, bytesToRead - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                *bytesRead = done;
+                return Fail(errno == EIO ? ERROR_READ_FAULT : ErrorFromErrno(errno));
+            }
+            if (n == 0) break;  // end of file: a short read is still a success
+            done += static_cast<DWORD>(n);
         }
-        if (n == 0) break;  // end of file: a short read is still a success
-        done += static_cast<DWORD>(n);
-    }
-    *bytesRead = done;
-    return TRUE;
+        *bytesRead = done;
+        return TRUE;
+    });
 }
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten, LPOVERLAPPED overlapped)
 {
-    if (bytesWritten) *bytesWritten = 0;
-    FileObject* object = FindOrFail<FileObject>(file);
-    if (!object) return FALSE;
-    if (!bytesWritten || overlapped || (!buffer && bytesToWrite > 0)) return Fail(ERROR_INVALID_PARAMETER);
-    if (!(object->Access() & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED);
-    const auto allowed = static_cast<DWORD>(WritableBytes(*object, bytesToWrite));
-    const auto* in = static_cast<const char*>(buffer);
-    DWORD done = 0;
-    DWORD error = ERROR_SUCCESS;
-    while (done < allowed) {
-        const ssize_t n = write(object->Fd(), in + done, allowed - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            error = n < 0 ? (errno == EIO ? ERROR_WRITE_FAULT : ErrorFromErrno(errno)) : ERROR_DISK_FULL;
-            break;
+    return wce::detail::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+        if (bytesWritten) *bytesWritten = 0;
+        std::shared_ptr<FileObject> object = FindOrFail<FileObject>(file);
+        if (!object) return FALSE;
+        if (!bytesWritten || overlapped || (!buffer && bytesToWrite > 0)) return Fail(ERROR_INVALID_PARAMETER);
+        if (!(object->Access() & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED);
+        const auto allowed = static_cast<DWORD>(WritableBytes(*object, bytesToWrite));
+        const auto* in = static_cast<const char*>(buffer);
+        DWORD done = 0;
+        DWORD error = ERROR_SUCCESS;
+        while (done < allowed) {
+            const ssize_t n = write(object->Fd(), in + done, allowed - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                error = n < 0 ? (errno == EIO ? ERROR_WRITE_FAULT : ErrorFromErrno(errno)) : ERROR_DISK_FULL;
+                break;
+            }
+            done += static_cast<DWORD>(n);
         }
-        done += static_cast<DWORD>(n);
-    }
-    ChargeQuotas(*object, done);
-    *bytesWritten = done;
-    if (error == ERROR_SUCCESS && done < bytesToWrite) error = ERROR_DISK_FULL;
-    return error == ERROR_SUCCESS ? TRUE : Fail(error);
+        ChargeQuotas(*object, done);
+        *bytesWritten = done;
+        if (error == ERROR_SUCCESS && done < bytesToWrite) error = ERROR_DISK_FULL;
+        return error == ERROR_SUCCESS ? TRUE : Fail(error);
+    });
 }
 
 DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD moveMethod)
 {
-    FileObject* object = FindOrFail<FileObject>(file);
-    if (!object) return INVALID_SET_FILE_POINTER;
-    const std::int64_t offset =
-        distanceHigh ? static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<DWORD>(*distanceHigh)) << 32) |
-                                                 static_cast<DWORD>(distance))
-                     : static_cast<std::int64_t>(distance);
-    std::int64_t base = 0;
-    if (moveMethod == FILE_CURRENT) {
-        base = lseek(object->Fd(), 0, SEEK_CUR);
-    } else if (moveMethod == FILE_END) {
-        struct stat st;
-        base = fstat(object->Fd(), &st) == 0 ? st.st_size : -1;
-    } else if (moveMethod != FILE_BEGIN) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return INVALID_SET_FILE_POINTER;
-    }
-    std::int64_t position = 0;
-    if (base < 0 || __builtin_add_overflow(base, offset, &position)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return INVALID_SET_FILE_POINTER;
-    }
-    if (position < 0) {
-        SetLastError(ERROR_NEGATIVE_SEEK);
-        return INVALID_SET_FILE_POINTER;
-    }
-    if (!distanceHigh && position > 0xFFFFFFFELL) {  // the result would not fit the one return value
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return INVALID_SET_FILE_POINTER;
-    }
-    if (lseek(object->Fd(), static_cast<off_t>(position), SEEK_SET) < 0) {
-        SetLastError(ErrorFromErrno(errno));
-        return INVALID_SET_FILE_POINTER;
-    }
-    if (distanceHigh) *distanceHigh = static_cast<LONG>(static_cast<std::uint64_t>(position) >> 32);
-    const auto low = static_cast<DWORD>(position);
-    if (low == INVALID_SET_FILE_POINTER) SetLastError(ERROR_SUCCESS);  // tells a real position from failure
-    return low;
+    return wce::detail::NoThrow<DWORD>(INVALID_SET_FILE_POINTER, [&]() -> DWORD {
+        std::shared_ptr<FileObject> object = FindOrFail<FileObject>(file);
+        if (!object) return INVALID_SET_FILE_POINTER;
+        const std::int64_t offset =
+            distanceHigh ? static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<DWORD>(*distanceHigh)) << 32) |
+                                                     static_cast<DWORD>(distance))
+                         : static_cast<std::int64_t>(distance);
+        std::int64_t base = 0;
+        if (moveMethod == FILE_CURRENT) {
+            base = lseek(object->Fd(), 0, SEEK_CUR);
+        } else if (moveMethod == FILE_END) {
+            struct stat st;
+            base = fstat(object->Fd(), &st) == 0 ? st.st_size : -1;
+        } else if (moveMethod != FILE_BEGIN) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return INVALID_SET_FILE_POINTER;
+        }
+        std::int64_t position = 0;
+        if (base < 0 || __builtin_add_overflow(base, offset, &position)) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return INVALID_SET_FILE_POINTER;
+        }
+        if (position < 0) {
+            SetLastError(ERROR_NEGATIVE_SEEK);
+            return INVALID_SET_FILE_POINTER;
+        }
+        if (!distanceHigh && position > 0xFFFFFFFELL) {  // the result would not fit the one return value
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return INVALID_SET_FILE_POINTER;
+        }
+        if (lseek(object->Fd(), static_cast<off_t>(position), SEEK_SET) < 0) {
+            SetLastError(ErrorFromErrno(errno));
+            return INVALID_SET_FILE_POINTER;
+        }
+        if (distanceHigh) *distanceHigh = static_cast<LONG>(static_cast<std::uint64_t>(position) >> 32);
+        const auto low = static_cast<DWORD>(position);
+        if (low == INVALID_SET_FILE_POINTER) SetLastError(ERROR_SUCCESS);  // tells a real position from failure
+        return low;
+    });
 }
 
 DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh)
 {
-    FileObject* object = FindOrFail<FileObject>(file);
-    if (!object) return INVALID_FILE_SIZE;
-    struct stat st;
-    if (fstat(object->Fd(), &st) != 0) {
-        SetLastError(ErrorFromErrno(errno));
-        return INVALID_FILE_SIZE;
-    }
-    const auto size = static_cast<std::uint64_t>(st.st_size);
-    if (sizeHigh) *sizeHigh = static_cast<DWORD>(size >> 32);
-    const auto low = static_cast<DWORD>(size);
-    if (low == INVALID_FILE_SIZE) SetLastError(ERROR_SUCCESS);
-    return low;
+    return wce::detail::NoThrow<DWORD>(INVALID_FILE_SIZE, [&]() -> DWORD {
+        std::shared_ptr<FileObject> object = FindOrFail<FileObject>(file);
+        if (!object) return INVALID_FILE_SIZE;
+        struct stat st;
+        if (fstat(object->Fd(), &st) != 0) {
+            SetLastError(ErrorFromErrno(errno));
+            return INVALID_FILE_SIZE;
+        }
+        const auto size = static_cast<std::uint64_t>(st.st_size);
+        if (sizeHigh) *sizeHigh = static_cast<DWORD>(size >> 32);
+        const auto low = static_cast<DWORD>(size);
+        if (low == INVALID_FILE_SIZE) SetLastError(ERROR_SUCCESS);
+        return low;
+    });
 }
 
 BOOL SetEndOfFile(HANDLE file)
 {
-    FileObject* object = FindOrFail<FileObject>(file);
-    if (!object) return FALSE;
-    if (!(object->Access() & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED);
-    const off_t position = lseek(object->Fd(), 0, SEEK_CUR);
-    if (position < 0 || ftruncate(object->Fd(), position) != 0) return Fail(ErrorFromErrno(errno));
-    return TRUE;
+    return wce::detail::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+        std::shared_ptr<FileObject> object = FindOrFail<FileObject>(file);
+        if (!object) return FALSE;
+        if (!(object->Access() & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED);
+        const off_t position = lseek(object->Fd(), 0, SEEK_CUR);
+        if (position < 0 || ftruncate(object->Fd(), position) != 0) return Fail(ErrorFromErrno(errno));
+        return TRUE;
+    });
 }
 
 BOOL FlushFileBuffers(HANDLE file)
 {
-    FileObject* object = FindOrFail<FileObject>(file);
-    if (!object) return FALSE;
-    if (!(object->Access() & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED);
-    if (fsync(object->Fd()) != 0) return Fail(errno == EIO ? ERROR_WRITE_FAULT : ErrorFromErrno(errno));
-    return TRUE;
+    return wce::detail::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+        std::shared_ptr<FileObject> object = FindOrFail<FileObject>(file);
+        if (!object) return FALSE;
+        if (!(object->Access() & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED);
+        if (fsync(object->Fd()) != 0) return Fail(errno == EIO ? ERROR_WRITE_FAULT : ErrorFromErrno(errno));
+        return TRUE;
+    });
 }
 
 DWORD GetFileAttributesW(LPCWSTR path)
 {
-    std::string hostPath;
-    if (!MapToHostOrFail(path, hostPath)) return INVALID_FILE_ATTRIBUTES;
-    struct stat st;
-    if (stat(hostPath.c_str(), &st) != 0) {
-        SetLastError(OpenError(errno, hostPath));
-        return INVALID_FILE_ATTRIBUTES;
-    }
-    return AttributesOf(st);
+    return wce::detail::NoThrow<DWORD>(INVALID_FILE_ATTRIBUTES, [&]() -> DWORD {
+        std::string hostPath;
+        if (!MapToHostOrFail(path, hostPath)) return INVALID_FILE_ATTRIBUTES;
+        struct stat st;
+        if (stat(hostPath.c_str(), &st) != 0) {
+            SetLastError(OpenError(errno, hostPath));
+            return INVALID_FILE_ATTRIBUTES;
+        }
+        return AttributesOf(st);
+    });
 }
 
 BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES)
 {
-    std::string hostPath;
-    if (!MapToHostOrFail(path, hostPath)) return FALSE;
-    if (mkdir(hostPath.c_str(), 0777) != 0) {
-        if (errno == EEXIST) return Fail(ERROR_ALREADY_EXISTS);
-        return Fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
-    }
-    return TRUE;
+    return wce::detail::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+        std::string hostPath;
+        if (!MapToHostOrFail(path, hostPath)) return FALSE;
+        if (mkdir(hostPath.c_str(), 0777) != 0) {
+            if (errno == EEXIST) return Fail(ERROR_ALREADY_EXISTS);
+            return Fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
+        }
+        return TRUE;
+    });
 }
 
 BOOL RemoveDirectoryW(LPCWSTR path)
 {
-    std::string hostPath;
-    if (!MapToHostOrFail(path, hostPath, LastLink::Keep)) return FALSE;
-    struct stat st;
-    if (lstat(hostPath.c_str(), &st) != 0) return Fail(OpenError(errno, hostPath));
-    if (!S_ISDIR(st.st_mode)) return Fail(kErrorDirectory);
-    if (IsDeviceRoot(hostPath)) return Fail(ERROR_ACCESS_DENIED);
-    if (rmdir(hostPath.c_str()) != 0) return Fail(errno == EEXIST ? ERROR_DIR_NOT_EMPTY : ErrorFromErrno(errno));
-    return TRUE;
+    return wce::detail::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+        std::string hostPath;
+        if (!MapToHostOrFail(path, hostPath, LastLink::Keep)) return FALSE;
+        struct stat st;
+        if (lstat(hostPath.c_str(), &st) != 0) return Fail(OpenError(errno, hostPath));
+        if (!S_ISDIR(st.st_mode)) return Fail(kErrorDirectory);
+        if (IsDeviceRoot(hostPath)) return Fail(ERROR_ACCESS_DENIED);
+        if (rmdir(hostPath.c_str()) != 0) return Fail(errno == EEXIST ? ERROR_DIR_NOT_EMPTY : ErrorFromErrno(errno));
+        return TRUE;
+    });
 }
 
 BOOL DeleteFileW(LPCWSTR path)
 {
-    std::string hostPath;
-    if (!MapToHostOrFail(path, hostPath, LastLink::Keep)) return FALSE;
-    std::lock_guard<std::mutex> guard(OpenLock());
-    struct stat st;
-    if (lstat(hostPath.c_str(), &st) != 0) return Fail(OpenError(errno, hostPath));
-    if (S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
-    if (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) return Fail(ERROR_ACCESS_DENIED);
-    // The device refuses to delete an open file; the host would let it vanish under the handle.
-    if (IsOpen(st.st_dev, st.st_ino)) return Fail(ERROR_SHARING_VIOLATION);
-    if (unlink(hostPath.c_str()) != 0) return Fail(OpenError(errno, hostPath));
-    return TRUE;
+    return wce::detail::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+        std::string hostPath;
+        if (!MapToHostOrFail(path, hostPath, LastLink::Keep)) return FALSE;
+        std::lock_guard<std::mutex> guard(OpenLock());
+        struct stat st;
+        if (lstat(hostPath.c_str(), &st) != 0) return Fail(OpenError(errno, hostPath));
+        if (S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+        if (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) return Fail(ERROR_ACCESS_DENIED);
+        // The device refuses to delete an open file; the host would let it vanish under the handle.
+        if (IsOpen(st.st_dev, st.st_ino)) return Fail(ERROR_SHARING_VIOLATION);
+        if (unlink(hostPath.c_str()) != 0) return Fail(OpenError(errno, hostPath));
+        return TRUE;
+    });
 }
 
 BOOL MoveFileW(LPCWSTR existingPath, LPCWSTR newPath)
 {
-    std::string from;
-    std::string to;
-    if (!MapToHostOrFail(existingPath, from, LastLink::Keep) || !MapToHostOrFail(newPath, to, LastLink::Keep))
-        return FALSE;
-    std::lock_guard<std::mutex> guard(OpenLock());
-    struct stat st;
-    if (lstat(from.c_str(), &st) != 0) return Fail(OpenError(errno, from));
-    if (IsDeviceRoot(from)) return Fail(ERROR_ACCESS_DENIED);
-    struct stat target;
-    if (lstat(to.c_str(), &target) == 0) return Fail(ERROR_ALREADY_EXISTS);
-    if (IsOpen(st.st_dev, st.st_ino)) return Fail(ERROR_SHARING_VIOLATION);
-    if (rename(from.c_str(), to.c_str()) != 0)
-        return Fail(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
-    return TRUE;
+    return wce::detail::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+        std::string from;
+        std::string to;
+        if (!MapToHostOrFail(existingPath, from, LastLink::Keep) || !MapToHostOrFail(newPath, to, LastLink::Keep))
+            return FALSE;
+        std::lock_guard<std::mutex> guard(OpenLock());
+        struct stat st;
+        if (lstat(from.c_str(), &st) != 0) return Fail(OpenError(errno, from));
+        if (IsDeviceRoot(from)) return Fail(ERROR_ACCESS_DENIED);
+        struct stat target;
+        if (lstat(to.c_str(), &target) == 0) return Fail(ERROR_ALREADY_EXISTS);
+        if (IsOpen(st.st_dev, st.st_ino)) return Fail(ERROR_SHARING_VIOLATION);
+        if (rename(from.c_str(), to.c_str()) != 0)
+            return Fail(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
+        return TRUE;
+    });
 }
 
 BOOL CopyFileW(LPCWSTR existingPath, LPCWSTR newPath, BOOL failIfExists)
 {
-    if (!existingPath || !newPath) return Fail(ERROR_INVALID_PARAMETER);
-    HANDLE source = OpenDeviceFile(existingPath, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
-    if (source == INVALID_HANDLE_VALUE) return FALSE;
-    HANDLE target =
-        OpenDeviceFile(newPath, GENERIC_WRITE, 0, failIfExists ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
-    if (target == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
+    return wce::detail::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+        if (!existingPath || !newPath) return Fail(ERROR_INVALID_PARAMETER);
+        HANDLE source = OpenDeviceFile(existingPath, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0);
+        if (source == INVALID_HANDLE_VALUE) return FALSE;
+        HANDLE target =
+            OpenDeviceFile(newPath, GENERIC_WRITE, 0, failIfExists ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+        if (target == INVALID_HANDLE_VALUE) {
+            const DWORD error = GetLastError();
+            CloseHandle(source);
+            return Fail(error);
+        }
+        std::vector<char> buffer(64 * 1024);
+        DWORD error = ERROR_SUCCESS;
+        for (;;) {
+            DWORD got = 0;
+            if (!ReadFile(source, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+                error = GetLastError();
+                break;
+            }
+            if (got == 0) break;
+            DWORD put = 0;
+            if (!WriteFile(target, buffer.data(), got, &put, nullptr)) {
+                error = GetLastError();
+                break;
+            }
+        }
         CloseHandle(source);
+        CloseHandle(target);
+        if (error == ERROR_SUCCESS) {
+            SetLastError(ERROR_SUCCESS);
+            return TRUE;
+        }
+        DeleteFileW(newPath);  // no half copy that looks complete
         return Fail(error);
-    }
-    std::vector<char> buffer(64 * 1024);
-    DWORD error = ERROR_SUCCESS;
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(source, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
-            error = GetLastError();
-            break;
-        }
-        if (got == 0) break;
-        DWORD put = 0;
-        if (!WriteFile(target, buffer.data(), got, &put, nullptr)) {
-            error = GetLastError();
-            break;
-        }
-    }
-    CloseHandle(source);
-    CloseHandle(target);
-    if (error == ERROR_SUCCESS) {
-        SetLastError(ERROR_SUCCESS);
-        return TRUE;
-    }
-    DeleteFileW(newPath);  // no half copy that looks complete
-    return Fail(error);
+    });
 }
 
 HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data)
 {
-    if (!pattern || !data) return FailHandle(ERROR_INVALID_PARAMETER);
-    const std::u16string whole(pattern);
-    const size_t split = whole.find_last_of(u"\\/");
-    const std::u16string folder = split == std::u16string::npos ? u"\\" : whole.substr(0, split + 1);
-    const std::u16string name = split == std::u16string::npos ? whole : whole.substr(split + 1);
-    if (name.empty()) return FailHandle(ERROR_FILE_NOT_FOUND);
-    if (whole.size() > MAX_PATH - 1) return FailHandle(ERROR_FILENAME_EXCED_RANGE);
-    std::string hostFolder;
-    if (!MapToHostOrFail(folder.c_str(), hostFolder)) return INVALID_HANDLE_VALUE;
-    struct stat st;
-    if (stat(hostFolder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return FailHandle(ERROR_PATH_NOT_FOUND);
-    std::vector<FoundEntry> found;
-    if (!ListFolder(hostFolder, name, found)) return FailHandle(ErrorFromErrno(errno));
-    if (found.empty()) return FailHandle(ERROR_FILE_NOT_FOUND);
-    auto search = std::make_unique<FindObject>(std::move(found));
-    FillFindData(*search->Next(), data);
-    return wce::detail::AddHandle(std::move(search));
+    return wce::detail::NoThrow<HANDLE>(INVALID_HANDLE_VALUE, [&]() -> HANDLE {
+        if (!pattern || !data) return FailHandle(ERROR_INVALID_PARAMETER);
+        const std::u16string whole(pattern);
+        const size_t split = whole.find_last_of(u"\\/");
+        const std::u16string folder = split == std::u16string::npos ? u"\\" : whole.substr(0, split + 1);
+        const std::u16string name = split == std::u16string::npos ? whole : whole.substr(split + 1);
+        if (name.empty()) return FailHandle(ERROR_FILE_NOT_FOUND);
+        if (whole.size() > MAX_PATH - 1) return FailHandle(ERROR_FILENAME_EXCED_RANGE);
+        std::string hostFolder;
+        if (!MapToHostOrFail(folder.c_str(), hostFolder)) return INVALID_HANDLE_VALUE;
+        struct stat st;
+        if (stat(hostFolder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return FailHandle(ERROR_PATH_NOT_FOUND);
+        std::vector<FoundEntry> found;
+        if (!ListFolder(hostFolder, name, found)) return FailHandle(ErrorFromErrno(errno));
+        if (found.empty()) return FailHandle(ERROR_FILE_NOT_FOUND);
+        auto search = std::make_unique<FindObject>(std::move(found));
+        FillFindData(*search->Next(), data);
+        return wce::detail::AddHandle(std::move(search));
+    });
 }
 
 BOOL FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data)
 {
-    FindObject* search = FindOrFail<FindObject>(find);
-    if (!search) return FALSE;
-    if (!data) return Fail(ERROR_INVALID_PARAMETER);
-    const FoundEntry* entry = search->Next();
-    if (!entry) return Fail(ERROR_NO_MORE_FILES);
-    FillFindData(*entry, data);
-    return TRUE;
+    return wce::detail::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+        std::shared_ptr<FindObject> search = FindOrFail<FindObject>(find);
+        if (!search) return FALSE;
+        if (!data) return Fail(ERROR_INVALID_PARAMETER);
+        const FoundEntry* entry = search->Next();
+        if (!entry) return Fail(ERROR_NO_MORE_FILES);
+        FillFindData(*entry, data);
+        return TRUE;
+    });
 }
 
 BOOL FindClose(HANDLE find)
 {
-    if (!FindOrFail<FindObject>(find)) return FALSE;
-    wce::detail::RemoveHandle(find);
-    return TRUE;
+    return wce::detail::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
+        if (!FindOrFail<FindObject>(find)) return FALSE;
+        wce::detail::RemoveHandle(find);
+        return TRUE;
+    });
 }

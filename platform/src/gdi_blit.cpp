@@ -7,6 +7,7 @@
 #include "wce/files.h"
 
 using namespace wce::detail;
+using namespace wce;
 
 namespace {
 

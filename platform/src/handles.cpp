@@ -11,7 +11,7 @@ namespace {
 
 struct Table {
     std::mutex lock;
-    std::unordered_map<std::uintptr_t, std::unique_ptr<KernelObject>> objects;
+    std::unordered_map<std::uintptr_t, std::shared_ptr<KernelObject>> objects;
     std::uintptr_t next = 0x100;
 };
 
@@ -29,21 +29,21 @@ HANDLE AddHandle(std::unique_ptr<KernelObject> object)
     std::lock_guard<std::mutex> guard(table.lock);
     std::uintptr_t key = table.next;
     table.next += 4;  // never 0 nor INVALID_HANDLE_VALUE, never reused
-    table.objects.emplace(key, std::move(object));
+    table.objects.emplace(key, std::shared_ptr<KernelObject>(std::move(object)));
     return reinterpret_cast<HANDLE>(key);
 }
 
-KernelObject* FindKernelObject(HANDLE handle)
+std::shared_ptr<KernelObject> FindKernelObject(HANDLE handle)
 {
     Table& table = GetTable();
     std::lock_guard<std::mutex> guard(table.lock);
     auto it = table.objects.find(reinterpret_cast<std::uintptr_t>(handle));
-    return it == table.objects.end() ? nullptr : it->second.get();
+    return it == table.objects.end() ? nullptr : it->second;
 }
 
 bool RemoveHandle(HANDLE handle)
 {
-    std::unique_ptr<KernelObject> doomed;
+    std::shared_ptr<KernelObject> doomed;
     {
         Table& table = GetTable();
         std::lock_guard<std::mutex> guard(table.lock);

@@ -16,18 +16,20 @@ public:
 
 HANDLE AddHandle(std::unique_ptr<KernelObject> object);
 
-// Null when the handle is unknown or of another type.
+// Null when the handle is unknown or of another type. The object is shared: it stays alive
+// while the caller holds it, even if another thread or a timer closes the handle meanwhile.
 template <class T>
-T* FindHandle(HANDLE handle);
-KernelObject* FindKernelObject(HANDLE handle);
+std::shared_ptr<T> FindHandle(HANDLE handle);
+std::shared_ptr<KernelObject> FindKernelObject(HANDLE handle);
 
 template <class T>
-T* FindHandle(HANDLE handle)
+std::shared_ptr<T> FindHandle(HANDLE handle)
 {
-    return dynamic_cast<T*>(FindKernelObject(handle));
+    return std::dynamic_pointer_cast<T>(FindKernelObject(handle));
 }
 
-// Removes the handle and destroys its object; false when unknown.
+// Removes the handle; its object is destroyed when the last user lets it go. False when
+// unknown.
 bool RemoveHandle(HANDLE handle);
 
 // Calls fn(object) for every open object of type T (to find share-mode conflicts).

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "device_path.h"
+#include "nothrow.h"
 #include "registry_file.h"
 #include "wce/host.h"
 
@@ -48,40 +49,41 @@ LONG Load(Registry& reg, bool quiet = false)
     if (reg.loaded && root == reg.root && generation == reg.generation)
         return reg.broken ? ERROR_BADDB : ERROR_SUCCESS;
 
-    // Handles into the previous tree now find their keys deleted.
-    for (RegKeyPtr& top : reg.tree.roots) wce::detail::MarkRegDeleted(*top);
-    reg.tree = RegTree();
-    reg.root = root;
-    reg.generation = generation;
-    reg.loaded = true;
-    reg.broken = false;
-    reg.problem.clear();
-
+    // Everything is built aside and taken over at the end, so that a failed allocation
+    // leaves the registry unloaded (tried again next call), never half loaded.
+    RegTree tree;
+    std::string problem;
     std::string path = FilePath(root);
     std::string bytes;
     std::string error;
+    wce::detail::RegParseError parse;
     switch (wce::detail::ReadWholeHostFile(path, bytes, error)) {
     case wce::detail::HostFileRead::kMissing:
-        return ERROR_SUCCESS;
+        break;
     case wce::detail::HostFileRead::kFailed:
-        reg.problem = path + ": cannot read the registry: " + error;
-        if (!quiet) std::fprintf(stderr, "%s\n", reg.problem.c_str());
-        reg.broken = true;
-        return ERROR_BADDB;
+        problem = path + ": cannot read the registry: " + error;
+        break;
     case wce::detail::HostFileRead::kOk:
+        if (!wce::detail::ParseRegFile(bytes, tree, parse)) {
+            problem = path + ":" + std::to_string(parse.line) + ": malformed registry file: " + parse.message;
+            tree = RegTree();
+        }
         break;
     }
-    wce::detail::RegParseError parse;
-    if (!wce::detail::ParseRegFile(bytes, reg.tree, parse)) {
-        reg.problem = path + ":" + std::to_string(parse.line) + ": malformed registry file: " + parse.message;
-        if (!quiet)
-            std::fprintf(stderr, "%s. Registry calls fail until it is fixed; the file is left as it is.\n",
-                         reg.problem.c_str());
-        reg.tree = RegTree();
-        reg.broken = true;
-        return ERROR_BADDB;
-    }
-    return ERROR_SUCCESS;
+
+    // Handles into the previous tree now find their keys deleted.
+    for (RegKeyPtr& top : reg.tree.roots) wce::detail::MarkRegDeleted(*top);
+    reg.tree = std::move(tree);
+    reg.root = std::move(root);
+    reg.generation = generation;
+    reg.problem = std::move(problem);
+    reg.broken = !reg.problem.empty();
+    reg.loaded = true;
+    if (!reg.broken) return ERROR_SUCCESS;
+    if (!quiet)
+        std::fprintf(stderr, "%s. Registry calls fail until it is fixed; the file is left as it is.\n",
+                     reg.problem.c_str());
+    return ERROR_BADDB;
 }
 
 }  // namespace
@@ -169,165 +171,179 @@ RegKeyPtr Walk(RegKeyPtr from, const std::vector<std::u16string>& names, size_t 
 
 LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD /*options*/, REGSAM /*access*/, PHKEY result)
 {
-    if (!result) return ERROR_INVALID_PARAMETER;
-    *result = nullptr;
-    std::vector<std::u16string> names;
-    if (!SplitPath(subKey, names)) return ERROR_INVALID_PARAMETER;
+    return wce::detail::NoThrow<LONG>(ERROR_NOT_ENOUGH_MEMORY, [&]() -> LONG {
+        if (!result) return ERROR_INVALID_PARAMETER;
+        *result = nullptr;
+        std::vector<std::u16string> names;
+        if (!SplitPath(subKey, names)) return ERROR_INVALID_PARAMETER;
 
-    Registry& reg = GetRegistry();
-    std::lock_guard<std::mutex> guard(reg.lock);
-    RegKeyPtr node;
-    LONG status = Enter(reg, key, node);
-    if (status != ERROR_SUCCESS) return status;
-    node = Walk(node, names, names.size());
-    if (!node) return ERROR_FILE_NOT_FOUND;
-    *result = AddHandle(reg, node);
-    return ERROR_SUCCESS;
+        Registry& reg = GetRegistry();
+        std::lock_guard<std::mutex> guard(reg.lock);
+        RegKeyPtr node;
+        LONG status = Enter(reg, key, node);
+        if (status != ERROR_SUCCESS) return status;
+        node = Walk(node, names, names.size());
+        if (!node) return ERROR_FILE_NOT_FOUND;
+        *result = AddHandle(reg, node);
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD /*reserved*/, LPWSTR /*className*/, DWORD /*options*/,
                      REGSAM /*access*/, LPSECURITY_ATTRIBUTES /*security*/, PHKEY result, LPDWORD disposition)
 {
-    if (!result || !subKey) return ERROR_INVALID_PARAMETER;
-    *result = nullptr;
-    std::vector<std::u16string> names;
-    if (!SplitPath(subKey, names)) return ERROR_INVALID_PARAMETER;
-    for (const std::u16string& name : names)
-        if (!wce::detail::IsStorableRegName(name)) return ERROR_INVALID_PARAMETER;
+    return wce::detail::NoThrow<LONG>(ERROR_NOT_ENOUGH_MEMORY, [&]() -> LONG {
+        if (!result || !subKey) return ERROR_INVALID_PARAMETER;
+        *result = nullptr;
+        std::vector<std::u16string> names;
+        if (!SplitPath(subKey, names)) return ERROR_INVALID_PARAMETER;
+        for (const std::u16string& name : names)
+            if (!wce::detail::IsStorableRegName(name)) return ERROR_INVALID_PARAMETER;
 
-    Registry& reg = GetRegistry();
-    std::lock_guard<std::mutex> guard(reg.lock);
-    RegKeyPtr node;
-    LONG status = Enter(reg, key, node);
-    if (status != ERROR_SUCCESS) return status;
+        Registry& reg = GetRegistry();
+        std::lock_guard<std::mutex> guard(reg.lock);
+        RegKeyPtr node;
+        LONG status = Enter(reg, key, node);
+        if (status != ERROR_SUCCESS) return status;
 
-    RegKeyPtr firstNew;
-    RegKeyPtr firstNewParent;
-    for (const std::u16string& name : names) {
-        int found = wce::detail::FindRegChild(*node, name.c_str());
-        if (found >= 0) {
-            node = node->children[found];
-            continue;
+        RegKeyPtr firstNew;
+        RegKeyPtr firstNewParent;
+        for (const std::u16string& name : names) {
+            int found = wce::detail::FindRegChild(*node, name.c_str());
+            if (found >= 0) {
+                node = node->children[found];
+                continue;
+            }
+            auto child = std::make_shared<RegKeyNode>();
+            child->name = name;
+            node->children.push_back(child);
+            if (!firstNew) {
+                firstNew = child;
+                firstNewParent = node;
+            }
+            node = child;
         }
-        auto child = std::make_shared<RegKeyNode>();
-        child->name = name;
-        node->children.push_back(child);
-        if (!firstNew) {
-            firstNew = child;
-            firstNewParent = node;
+        if (firstNew) {
+            status = Save(reg);
+            if (status != ERROR_SUCCESS) {
+                firstNewParent->children.pop_back();  // a change that did not reach the file did not happen
+                return status;
+            }
         }
-        node = child;
-    }
-    if (firstNew) {
-        status = Save(reg);
-        if (status != ERROR_SUCCESS) {
-            firstNewParent->children.pop_back();  // a change that did not reach the file did not happen
-            return status;
-        }
-    }
-    *result = AddHandle(reg, node);
-    if (disposition) *disposition = firstNew ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-    return ERROR_SUCCESS;
+        *result = AddHandle(reg, node);
+        if (disposition) *disposition = firstNew ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+        return ERROR_SUCCESS;
+    });
 }
 
 LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD /*reserved*/, LPDWORD type, BYTE* data, LPDWORD dataSize)
 {
-    if (data && !dataSize) return ERROR_INVALID_PARAMETER;
-    Registry& reg = GetRegistry();
-    std::lock_guard<std::mutex> guard(reg.lock);
-    RegKeyPtr node;
-    LONG status = Enter(reg, key, node);
-    if (status != ERROR_SUCCESS) return status;
-    int found = wce::detail::FindRegValue(*node, valueName ? valueName : u"");
-    if (found < 0) return ERROR_FILE_NOT_FOUND;
+    return wce::detail::NoThrow<LONG>(ERROR_NOT_ENOUGH_MEMORY, [&]() -> LONG {
+        if (data && !dataSize) return ERROR_INVALID_PARAMETER;
+        Registry& reg = GetRegistry();
+        std::lock_guard<std::mutex> guard(reg.lock);
+        RegKeyPtr node;
+        LONG status = Enter(reg, key, node);
+        if (status != ERROR_SUCCESS) return status;
+        int found = wce::detail::FindRegValue(*node, valueName ? valueName : u"");
+        if (found < 0) return ERROR_FILE_NOT_FOUND;
 
-    const RegValue& value = node->values[found];
-    if (type) *type = value.type;
-    if (!dataSize) return ERROR_SUCCESS;
-    DWORD needed = static_cast<DWORD>(value.data.size());
-    if (data && *dataSize < needed) status = ERROR_MORE_DATA;
-    else if (data && needed > 0) std::copy(value.data.begin(), value.data.end(), data);
-    *dataSize = needed;
-    return status;
+        const RegValue& value = node->values[found];
+        if (type) *type = value.type;
+        if (!dataSize) return ERROR_SUCCESS;
+        DWORD needed = static_cast<DWORD>(value.data.size());
+        if (data && *dataSize < needed) status = ERROR_MORE_DATA;
+        else if (data && needed > 0) std::copy(value.data.begin(), value.data.end(), data);
+        *dataSize = needed;
+        return status;
+    });
 }
 
 LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD /*reserved*/, DWORD type, const BYTE* data, DWORD dataSize)
 {
-    if (!data && dataSize > 0) return ERROR_INVALID_PARAMETER;
-    std::u16string name = valueName ? valueName : u"";
-    if (!wce::detail::IsStorableRegName(name)) return ERROR_INVALID_PARAMETER;
+    return wce::detail::NoThrow<LONG>(ERROR_NOT_ENOUGH_MEMORY, [&]() -> LONG {
+        if (!data && dataSize > 0) return ERROR_INVALID_PARAMETER;
+        std::u16string name = valueName ? valueName : u"";
+        if (!wce::detail::IsStorableRegName(name)) return ERROR_INVALID_PARAMETER;
 
-    Registry& reg = GetRegistry();
-    std::lock_guard<std::mutex> guard(reg.lock);
-    RegKeyPtr node;
-    LONG status = Enter(reg, key, node);
-    if (status != ERROR_SUCCESS) return status;
+        Registry& reg = GetRegistry();
+        std::lock_guard<std::mutex> guard(reg.lock);
+        RegKeyPtr node;
+        LONG status = Enter(reg, key, node);
+        if (status != ERROR_SUCCESS) return status;
 
-    std::vector<BYTE> bytes;
-    if (dataSize > 0) bytes.assign(data, data + dataSize);
-    int found = wce::detail::FindRegValue(*node, name.c_str());
-    if (found >= 0) {
-        RegValue& value = node->values[found];  // keeps the case it was created with
-        RegValue old = value;
-        value.type = type;
-        value.data = std::move(bytes);
-        status = Save(reg);
-        if (status != ERROR_SUCCESS) value = std::move(old);
-    } else {
-        node->values.push_back(RegValue{std::move(name), type, std::move(bytes)});
-        status = Save(reg);
-        if (status != ERROR_SUCCESS) node->values.pop_back();
-    }
-    return status;
+        std::vector<BYTE> bytes;
+        if (dataSize > 0) bytes.assign(data, data + dataSize);
+        int found = wce::detail::FindRegValue(*node, name.c_str());
+        if (found >= 0) {
+            RegValue& value = node->values[found];  // keeps the case it was created with
+            RegValue old = value;
+            value.type = type;
+            value.data = std::move(bytes);
+            status = Save(reg);
+            if (status != ERROR_SUCCESS) value = std::move(old);
+        } else {
+            node->values.push_back(RegValue{std::move(name), type, std::move(bytes)});
+            status = Save(reg);
+            if (status != ERROR_SUCCESS) node->values.pop_back();
+        }
+        return status;
+    });
 }
 
 LONG RegDeleteValueW(HKEY key, LPCWSTR valueName)
 {
-    Registry& reg = GetRegistry();
-    std::lock_guard<std::mutex> guard(reg.lock);
-    RegKeyPtr node;
-    LONG status = Enter(reg, key, node);
-    if (status != ERROR_SUCCESS) return status;
-    int found = wce::detail::FindRegValue(*node, valueName ? valueName : u"");
-    if (found < 0) return ERROR_FILE_NOT_FOUND;
+    return wce::detail::NoThrow<LONG>(ERROR_NOT_ENOUGH_MEMORY, [&]() -> LONG {
+        Registry& reg = GetRegistry();
+        std::lock_guard<std::mutex> guard(reg.lock);
+        RegKeyPtr node;
+        LONG status = Enter(reg, key, node);
+        if (status != ERROR_SUCCESS) return status;
+        int found = wce::detail::FindRegValue(*node, valueName ? valueName : u"");
+        if (found < 0) return ERROR_FILE_NOT_FOUND;
 
-    RegValue old = std::move(node->values[found]);
-    node->values.erase(node->values.begin() + found);
-    status = Save(reg);
-    if (status != ERROR_SUCCESS) node->values.insert(node->values.begin() + found, std::move(old));
-    return status;
+        RegValue old = std::move(node->values[found]);
+        node->values.erase(node->values.begin() + found);
+        status = Save(reg);
+        if (status != ERROR_SUCCESS) node->values.insert(node->values.begin() + found, std::move(old));
+        return status;
+    });
 }
 
 LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey)
 {
-    std::vector<std::u16string> names;
-    if (!SplitPath(subKey, names) || names.empty()) return ERROR_INVALID_PARAMETER;
+    return wce::detail::NoThrow<LONG>(ERROR_NOT_ENOUGH_MEMORY, [&]() -> LONG {
+        std::vector<std::u16string> names;
+        if (!SplitPath(subKey, names) || names.empty()) return ERROR_INVALID_PARAMETER;
 
-    Registry& reg = GetRegistry();
-    std::lock_guard<std::mutex> guard(reg.lock);
-    RegKeyPtr node;
-    LONG status = Enter(reg, key, node);
-    if (status != ERROR_SUCCESS) return status;
-    RegKeyPtr parent = Walk(node, names, names.size() - 1);
-    int found = parent ? wce::detail::FindRegChild(*parent, names.back().c_str()) : -1;
-    if (found < 0) return ERROR_FILE_NOT_FOUND;
+        Registry& reg = GetRegistry();
+        std::lock_guard<std::mutex> guard(reg.lock);
+        RegKeyPtr node;
+        LONG status = Enter(reg, key, node);
+        if (status != ERROR_SUCCESS) return status;
+        RegKeyPtr parent = Walk(node, names, names.size() - 1);
+        int found = parent ? wce::detail::FindRegChild(*parent, names.back().c_str()) : -1;
+        if (found < 0) return ERROR_FILE_NOT_FOUND;
 
-    RegKeyPtr doomed = parent->children[found];
-    parent->children.erase(parent->children.begin() + found);
-    status = Save(reg);
-    if (status != ERROR_SUCCESS) {
-        parent->children.insert(parent->children.begin() + found, std::move(doomed));
-        return status;
-    }
-    wce::detail::MarkRegDeleted(*doomed);
-    return ERROR_SUCCESS;
+        RegKeyPtr doomed = parent->children[found];
+        parent->children.erase(parent->children.begin() + found);
+        status = Save(reg);
+        if (status != ERROR_SUCCESS) {
+            parent->children.insert(parent->children.begin() + found, std::move(doomed));
+            return status;
+        }
+        wce::detail::MarkRegDeleted(*doomed);
+        return ERROR_SUCCESS;
+    });
 }
 
 // Closing needs no file, so it works even while the file is malformed.
 LONG RegCloseKey(HKEY key)
 {
-    if (RootIndex(key) >= 0) return ERROR_SUCCESS;
-    Registry& reg = GetRegistry();
-    std::lock_guard<std::mutex> guard(reg.lock);
-    return reg.handles.erase(reinterpret_cast<std::uintptr_t>(key)) > 0 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    return wce::detail::NoThrow<LONG>(ERROR_NOT_ENOUGH_MEMORY, [&]() -> LONG {
+        if (RootIndex(key) >= 0) return ERROR_SUCCESS;
+        Registry& reg = GetRegistry();
+        std::lock_guard<std::mutex> guard(reg.lock);
+        return reg.handles.erase(reinterpret_cast<std::uintptr_t>(key)) > 0 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    });
 }

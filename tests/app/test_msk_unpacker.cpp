@@ -84,6 +84,47 @@ TEST_F(MskUnpackerTest, UnpacksTreeWithProgressInDirectoryThenFileOrder)
     EXPECT_EQ(progress.count, 3u);
 }
 
+// Bytes written down once, independently of the builder and the unpacker: a fault the two
+// share cannot pass. Password "sxq_trelo", check word 0x1234ABCD, root "app", directory "d",
+// file "d\\f.txt" = "hi\n".
+TEST_F(MskUnpackerTest, KnownAnswerPackage)
+{
+    static const char kPackage[] =
+        "\x45\xFA\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+        "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+        "\x90\x00\x00\x00\x00\x00\x00\x00\xCD\xAB\x34\x12\x0F\xDF\x79\x6E"
+        "\xC2\x74\x4D\x7C\xC2\x74\x4D\x7C\xC6\x74\x4D\x7C\xA3\x74\x3D\x7C"
+        "\xB2\x74\x4D\x7C\xE2\x74\x4D\x7C\xC2\x74\x4D\x7C\xC2\x74\x4D\x7C"
+        "\xC2\x74\x4D\x7C\xC2\x74\x4D\x7C\xC2\x74\x4D\x7C\xC2\x74\x4D\x7C"
+        "\xA6\x74\x4D\x7C\xEE\x74\x4D\x7C\xC3\x74\x4D\x7C\xC1\x74\x4D\x7C"
+        "\xC9\x74\x4D\x7C\x52\x74\x4D\x7C\xC2\x74\x4D\x7C\xC2\x74\x4D\x7C"
+        "\xA6\x74\x11\x7C\xA4\x74\x63\x7C\xB6\x74\x35\x7C\xB6\x74\x4D\x7C"
+        "\x78\xDA\xCB\xC8\xE4\x02\x00\x02\x17\x00\xDC";
+    EXPECT_EQ(0x47D7B217u, GetPackKey(kPassword));
+    EXPECT_EQ(0x38EB7704u, GetPackKey(u"sxq_bnf"));
+    device.WriteHostFile("SDMMC/p.msk", std::string(kPackage, sizeof kPackage - 1));
+    CString error;
+    EXPECT_EQ(Verify(error), 1);
+    Progress progress;
+    EXPECT_EQ(Unpack(error, u"\\Residentflash2", &progress), 1) << WideToUtf8(error.c_str());
+    EXPECT_EQ(device.ReadHostFile("Residentflash2/app/d/f.txt"), "hi\n");
+    EXPECT_EQ(progress.names, (std::vector<std::u16string>{u"d", u"d\\f.txt"}));
+}
+
+// An offset of 2 GiB or more is still a position from the start, never a negative move.
+TEST_F(MskUnpackerTest, DataBeyondTwoGiB)
+{
+    MskImage image = BuildMskImage({File(u"far.bin", std::string(3000, 'f'))}, u"app");
+    const std::uint32_t kFar = 0x80000010u;
+    JxWriteLe32(image.block.data() + image.recordOffsets[0] + 16, kFar);
+    Write(image);
+    device.WriteHostFileAt("SDMMC/p.msk", kFar, Bytes(image.data));
+    CString error;
+    EXPECT_EQ(Verify(error), 1);
+    EXPECT_EQ(Unpack(error), 1) << WideToUtf8(error.c_str());
+    EXPECT_EQ(device.ReadHostFile("Residentflash2/app/far.bin"), std::string(3000, 'f'));
+}
+
 TEST_F(MskUnpackerTest, WrongMagicAndWrongPassword)
 {
     device.WriteHostFile("SDMMC/p.msk", std::string(100, 'x'));

@@ -142,15 +142,43 @@ TEST_F(DocTest, ConfFileNeedsTheMarkAndAnEvenLength)
     EXPECT_EQ("\\SDMMC\\lang\\en.ini", Utf8(doc.GetPath()));
 }
 
-// Every cut of a document, odd lengths included, loads or fails inside its bytes.
+// Every cut of a document, odd lengths included, loads or fails inside its bytes, and what
+// a cut loads is what its text says.
 TEST_F(DocTest, ConfEveryCutStaysInsideTheText)
 {
     const std::string bytes = Utf16File(u"; c\r\n[s]\r\nkey = a\\tb\\\\\r\nx=\\n");
+    struct Cut {
+        size_t nUnits;  // after the mark
+        BOOL bEscape;
+        bool bLoads;
+        const char16_t* pKey;  // null: absent
+        const char16_t* pX;
+    };
+    const Cut cuts[] = {
+        {0, FALSE, true, nullptr, nullptr},
+        {12, FALSE, false, nullptr, nullptr},        // "ke": a key line without '='
+        {15, FALSE, true, u"", nullptr},             // "key =": an empty value
+        {18, FALSE, true, u"a\\", nullptr},          // "key = a\\" taken as it is
+        {18, TRUE, false, nullptr, nullptr},         // ... but a lone escape fails
+        {25, TRUE, false, nullptr, nullptr},         // "x"
+        {28, FALSE, true, u"a\\tb\\\\", u"\\n"},
+        {28, TRUE, true, u"a\tb\\", u"\n"},
+    };
     for (size_t n = 0; n <= bytes.size(); ++n) {
         const std::vector<BYTE> data(bytes.begin(), bytes.begin() + n);  // exactly n bytes
         for (BOOL bEscape : {FALSE, TRUE}) {
             CJxConfDoc doc;
-            doc.LoadData(data.data(), static_cast<DWORD>(n), u"\\SDMMC\\t.ini", bEscape);
+            BOOL bLoaded = doc.LoadData(data.data(), static_cast<DWORD>(n), u"\\SDMMC\\t.ini", bEscape);
+            if (n < 2 || n % 2) {
+                EXPECT_FALSE(bLoaded) << n;
+            }
+            EXPECT_LE(doc.GetCount(), bLoaded ? 2 : 0) << n;
+            for (const Cut& cut : cuts) {
+                if (2 + 2 * cut.nUnits != n || cut.bEscape != bEscape) continue;
+                EXPECT_EQ(cut.bLoads, !!bLoaded) << n;
+                EXPECT_EQ(Utf8(cut.pKey), Utf8(doc.GetValue(u"key"))) << n;
+                EXPECT_EQ(Utf8(cut.pX), Utf8(doc.GetValue(u"x"))) << n;
+            }
         }
     }
 }

@@ -1,9 +1,11 @@
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 
 #include "JXCheck.h"
 #include "log_helpers.h"
+#include "wce/files.h"
 #include "wce/timesync.h"
 #include "wce/wstring.h"
 
@@ -133,6 +135,35 @@ TEST_F(LogTest, FullLogKeepsItsNewestThreeQuartersEvenSized)
     // The log goes on after trimming.
     JxWriteLogW(JX_LOG_INFO, u"after trim");
     EXPECT_NE(std::u16string::npos, LogText().find(u"info: after trim\r\n"));
+}
+
+// The trim starts when the size reaches the maximum, not only past it.
+TEST_F(LogTest, TrimStartsAtExactlyTheMaximum)
+{
+    const size_t kLine = (27 + 1 + 2) * 2;  // "hh:mm:ss yyyy-mm-dd  info: " "x" CRLF
+    for (size_t total : {4094u, 4096u}) {
+        std::string start = "\xFF\xFE";
+        for (size_t i = 2; i < total - kLine; i += 2) start += std::string("a\0", 2);
+        m_device.WriteHostFile("SDMMC/full/app.exe.wceuilog", start);
+        ASSERT_TRUE(WceUiOpenLogFile(u"\\SDMMC\\full", 4096));
+        JxWriteLogA(JX_LOG_INFO, "x");
+        WceUiCloseLogFile();
+        const size_t size = m_device.ReadHostFile("SDMMC/full/app.exe.wceuilog").size();
+        EXPECT_EQ(total < 4096 ? total : 2 + ((total - total / 4) & ~size_t{1}), size) << total;
+    }
+}
+
+// A write through a handle that went away reopens the log where it was and writes again.
+TEST_F(LogTest, FailedWriteReopensAndRetriesOnce)
+{
+    JxWriteLogW(JX_LOG_INFO, u"first");
+    ASSERT_TRUE(CloseHandle(GlobalLog()->GetFileHandle()));  // as if the card went away and came back
+    JxWriteLogW(JX_LOG_INFO, u"second");
+    EXPECT_TRUE(GlobalLog()->IsOpen());
+    const std::u16string text = LogText();
+    EXPECT_NE(std::u16string::npos, text.find(u"info: first\r\n"));
+    EXPECT_NE(std::u16string::npos, text.find(u"info: second\r\n"));
+    EXPECT_EQ(1u, std::count(text.begin(), text.end(), u'\xFEFF'));  // no second mark
 }
 
 TEST_F(LogTest, ExistingReadOnlyLogOrAFileForADirectoryLeavesTheLogClosed)

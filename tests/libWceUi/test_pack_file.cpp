@@ -164,6 +164,44 @@ TEST_F(PackFileTest, PathsOfUpTo259Units)
     EXPECT_EQ(1u, ErrorCount());
 }
 
+// Bytes written down once, independently of the builder and the reader: a fault the two
+// share cannot pass. No password; "a.txt" = "alpha", "b\\c.txt" empty; check word 0xC0DE.
+TEST_F(PackFileTest, KnownAnswerArchive)
+{
+    static const char kArchive[] =
+        "\x00\x00\x00\x00\x80\x00\x00\x00\xDE\xC0\x00\x00\xEA\x90\xA6\x61"
+        "\x36\x50\xA6\x61\x34\x50\xA6\x61\x33\x50\xA6\x61\x40\x50\x88\x61"
+        "\x44\x50\xC7\x61\x57\x50\xCD\x61\x34\x50\x8E\x61\x34\x50\xA6\x61"
+        "\x34\x50\xA3\x61\x34\x50\xAB\x61\x34\x50\x26\x61\x34\x50\xA6\x61"
+        "\x34\x50\xA6\x61\x34\x50\xC7\x61\x1A\x50\xD2\x61\x4C\x50\xD2\x61"
+        "\x34\x50\x8A\x61\x34\x50\xA6\x61\x34\x50\xA6\x61\x34\x50\xAE\x61"
+        "\x34\x50\x2B\x61\x34\x50\xA6\x61\x34\x50\xA6\x61\x34\x50\xC4\x61"
+        "\x68\x50\xC5\x61\x1A\x50\xD2\x61\x4C\x50\xD2\x61\x34\x50\xA6\x61"
+        "\x78\xDA\x4B\xCC\x29\xC8\x48\x04\x00\x06\x1B\x02\x07\x78\xDA\x03"
+        "\x00\x00\x00\x00\x01";
+    EXPECT_EQ(0x5A3C96E1u, GetPackKey(nullptr));
+    m_device.WriteHostFile("SDMMC/t.pack", std::string(kArchive, sizeof kArchive - 1));
+    EXPECT_EQ("alpha", Read(u"\\SDMMC\\t.pack\\a.txt"));
+    EXPECT_EQ("", Read(u"\\SDMMC\\t.pack\\B\\C.txt"));
+    EXPECT_EQ(0u, ErrorCount()) << WideToUtf8(LogText());
+}
+
+// An offset of 2 GiB or more is still a position from the start, never a negative move.
+TEST_F(PackFileTest, EntriesBeyondTwoGiB)
+{
+    PackImage image = Image(Sample());
+    const std::uint32_t kFar = 0x80000100u;
+    const size_t z = image.recordOffsets.back();  // z.bin, sorted last
+    const DWORD packed = JxReadLe32(image.block.data() + z + 12);
+    const DWORD near = JxReadLe32(image.block.data() + z + 16);
+    std::string data = Bytes(image.Assemble(GetPackKey(nullptr)));
+    JxWriteLe32(image.block.data() + z + 16, kFar);
+    Write("SDMMC/far.pack", image);
+    m_device.WriteHostFileAt("SDMMC/far.pack", kFar, data.substr(near, packed));
+    EXPECT_EQ(Text(300, 'z'), Read(u"\\SDMMC\\far.pack\\z.bin"));
+    EXPECT_EQ("alpha", Read(u"\\SDMMC\\far.pack\\a.txt"));
+}
+
 // --- the directory and its search --------------------------------------------------------------
 
 TEST_F(PackFileTest, FindItemSearchesTheUnitOrder)
@@ -308,6 +346,23 @@ TEST_F(DamagedPackTest, WrongCheckWordOrNameIsAWrongPassword)
         WriteAndPatch();
         EXPECT_TRUE(Refused(u"failed2, wrong password?")) << units;
     }
+}
+
+// The name field holds up to 259 units with its NUL: 260 is refused even when it fits.
+TEST_F(DamagedPackTest, ArchiveNamesOfUpTo259Units)
+{
+    for (size_t units : {259u, 260u}) {
+        m_image = BuildPackImage({{u"a.txt", "alpha"}}, std::u16string(units - 1, u'n'), 0xC0DE);
+        WriteAndPatch();
+        CJxPackedFile pack(u"\\sdmmc\\bad.pack");
+        EXPECT_EQ(units < 260, !!pack.Load(nullptr)) << units;
+    }
+    EXPECT_TRUE(Logged(u"load \\sdmmc\\bad.pack failed2, wrong password?"));
+    EXPECT_EQ(1u, ErrorCount());
+
+    CJxPackedFile never(u"\\sdmmc\\never.pack");
+    EXPECT_FALSE(never.Load(nullptr));
+    EXPECT_TRUE(Logged(u"CreateFile : \\sdmmc\\never.pack failed, GetLastError is 2"));
 }
 
 TEST_F(DamagedPackTest, EntryCountsThatCannotFitAndNoEntries)

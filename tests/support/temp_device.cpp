@@ -32,6 +32,14 @@ void TempDevice::WriteHostFile(const std::string& relative, const std::string& b
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+void TempDevice::WriteHostFileAt(const std::string& relative, std::uint64_t offset, const std::string& bytes) const
+{
+    // Seeking past the end leaves a hole: a file of gigabytes costs only what is written.
+    std::fstream out(Host(relative), std::ios::binary | std::ios::in | std::ios::out);
+    out.seekp(static_cast<std::streamoff>(offset));
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
 std::string TempDevice::ReadHostFile(const std::string& relative) const
 {
     std::ifstream in(Host(relative), std::ios::binary);

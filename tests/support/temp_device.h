@@ -1,6 +1,7 @@
 // A fresh, empty device root in a temporary folder for one test, removed afterwards.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "wce/types.h"
@@ -17,6 +18,8 @@ public:
     std::string Host(const std::string& relative) const { return m_root + "/" + relative; }
     // Creates a host file (and its parent folders) with the given bytes.
     void WriteHostFile(const std::string& relative, const std::string& bytes) const;
+    // Writes bytes at offset into an existing host file, growing it (sparsely) as needed.
+    void WriteHostFileAt(const std::string& relative, std::uint64_t offset, const std::string& bytes) const;
     std::string ReadHostFile(const std::string& relative) const;
     bool HostExists(const std::string& relative) const;
     void MakeHostDir(const std::string& relative) const;

@@ -3,12 +3,11 @@
 #include <cstdint>
 
 #include "WceUi565Bitmap.h"
+#include "wce/pixel.h"
 
 namespace tool {
 namespace {
 
-std::uint8_t Widen5(unsigned v) { return static_cast<std::uint8_t>((v << 3) | (v >> 2)); }
-std::uint8_t Widen6(unsigned v) { return static_cast<std::uint8_t>((v << 2) | (v >> 4)); }
 
 // c was multiplied by alpha / 255: divide it back, rounded, at most 255.
 std::uint8_t Unmultiply(unsigned c, unsigned alpha)
@@ -35,9 +34,8 @@ bool BitmapToRgba(CWceUiGenericBitmap& bitmap, wce::host::RgbaImage& image)
                              : nullptr != bitmap.GetHBitmap(&pBits);
     if (!locked) return false;
     const int alphaRow = (w + 1) & ~1;
-    const WORD key565 = static_cast<WORD>(((crTrans & 0xF8) << 8) | (((crTrans & 0xFFFF) >> 5) & ~31u) |
-                                          (((crTrans >> 16) & 0xFF) >> 3));
-    const DWORD key32 = ((crTrans & 0xFF) << 16) | (crTrans & 0xFF00) | ((crTrans >> 16) & 0xFF);
+    const WORD key565 = wce::ColorTo565(crTrans);
+    const DWORD key32 = wce::ColorTo32(crTrans);
 
     image.width = w;
     image.height = h;
@@ -49,7 +47,7 @@ bool BitmapToRgba(CWceUiGenericBitmap& bitmap, wce::host::RgbaImage& image)
             bool isKey;
             if (16 == bits) {
                 unsigned p = reinterpret_cast<const WORD*>(row)[x];
-                r = Widen5(p >> 11), g = Widen6((p >> 5) & 63), b = Widen5(p & 31);
+                r = wce::Widen5(p >> 11), g = wce::Widen6((p >> 5) & 63), b = wce::Widen5(p & 31);
                 unsigned a6 = perPixel && pAlpha ? pAlpha[static_cast<size_t>(h - 1 - y) * alphaRow + x] : 63;
                 a = (a6 >= 63 ? 63 : a6) * 255 / 63;
                 isKey = p == key565;

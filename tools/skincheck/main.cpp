@@ -84,7 +84,7 @@ std::string Collect(const std::string& arg, std::vector<Target>& targets)
     if (fs::is_directory(arg, ec)) {
         std::vector<fs::path> files;
         for (fs::recursive_directory_iterator it(arg, ec), end; !ec && it != end; it.increment(ec))
-            if (it->is_regular_file() && KindOf(it->path().filename().string(), kind)) files.push_back(it->path());
+            if (std::error_code entry; it->is_regular_file(entry) && KindOf(it->path().filename().string(), kind)) files.push_back(it->path());
         if (ec) return "cannot read the folder " + arg;
         if (files.empty()) return "no .xml, .ini, .color or .conf file in " + arg;
         std::sort(files.begin(), files.end());

@@ -148,7 +148,7 @@ bool ConvertFolder(const fs::path& in, const fs::path& out)
     std::error_code ec;
     std::vector<fs::path> files;
     for (fs::recursive_directory_iterator it(in, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_regular_file()) files.push_back(it->path());
+        if (std::error_code kind; it->is_regular_file(kind)) files.push_back(it->path());  // a broken link is passed over
     if (ec) {
         std::fprintf(stderr, "%s: cannot read the folder %s\n", kProgram, in.string().c_str());
         return false;
@@ -156,7 +156,7 @@ bool ConvertFolder(const fs::path& in, const fs::path& out)
     std::sort(files.begin(), files.end());
     bool ok = true;
     for (const fs::path& file : files) {
-        fs::path target = out / fs::relative(file, in);
+        fs::path target = out / fs::relative(file, in, ec);
         fs::create_directories(target.parent_path(), ec);
         if (IsTextFile(file)) {
             ok = ConvertFile(file, target) && ok;
