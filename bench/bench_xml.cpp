@@ -244,24 +244,32 @@ private:
     std::map<std::string, std::vector<double>> m_times;
 };
 
+// Bytes in use: in the heap and in blocks mapped on their own (large blocks are, until the
+// allocator raises its threshold).
+std::size_t HeapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
 // The heap a parsed document holds, per element (glibc's count of bytes in use, the
 // allocator's own chunk headers included, the same for both).
 void PrintHeapPerElement()
 {
     const Document& doc = TheDocument();
-    std::size_t nBefore = mallinfo2().uordblks;
+    std::size_t nBefore = HeapInUse();
     std::size_t nOurs;
     {
         CWceUiXmlDoc xml;
         xml.LoadXmlStr(doc.text.c_str());
-        nOurs = mallinfo2().uordblks - nBefore;
+        nOurs = HeapInUse() - nBefore;
     }
-    nBefore = mallinfo2().uordblks;
+    nBefore = HeapInUse();
     std::size_t nPugi;
     {
         pugi::xml_document xml;
         xml.load_buffer(doc.bytes.data(), doc.bytes.size(), pugi::parse_default, pugi::encoding_utf16_le);
-        nPugi = mallinfo2().uordblks - nBefore;
+        nPugi = HeapInUse() - nBefore;
     }
     std::printf("document: %zu bytes of UTF-16, %d elements\n", doc.bytes.size(), doc.nElements);
     const double ours = static_cast<double>(nOurs) / doc.nElements, pugi = static_cast<double>(nPugi) / doc.nElements;
