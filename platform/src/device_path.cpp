@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -64,18 +65,18 @@ std::u16string Fold(const std::u16string& text)
 // directory order.
 bool FindNameIgnoringCase(const std::string& folder, const std::u16string& name, std::string& found)
 {
-    DIR* dir = opendir(folder.c_str());
+    // Closed on every way out, an allocation failure's exception included.
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
     if (!dir) return false;
     const std::u16string wanted = Fold(name);
     bool any = false;
-    while (dirent* entry = readdir(dir)) {
+    while (dirent* entry = readdir(dir.get())) {
         std::string candidate = entry->d_name;
         if (candidate == "." || candidate == "..") continue;
         if (Fold(Utf8ToWide(candidate)) != wanted) continue;
         if (!any || candidate < found) found = candidate;
         any = true;
     }
-    closedir(dir);
     return any;
 }
 
@@ -161,10 +162,9 @@ std::string RealDeviceRoot()
     RootState& state = GetRootState();
     std::lock_guard<std::mutex> guard(state.lock);
     if (state.realRoot.empty()) {
-        char* real = realpath(root.c_str(), nullptr);
+        std::unique_ptr<char, void (*)(void*)> real(realpath(root.c_str(), nullptr), free);
         if (!real) return std::string();
-        state.realRoot = real;
-        free(real);
+        state.realRoot = real.get();
     }
     return state.realRoot;
 }
@@ -245,15 +245,14 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
         hostPath = current;
         return true;
     }
-    char* real = realpath(checked.c_str(), nullptr);
+    std::unique_ptr<char, void (*)(void*)> real(realpath(checked.c_str(), nullptr), free);
     if (!real) {
         struct stat st;
         const bool danglingLink = lstat(checked.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
         error = danglingLink ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND;
         return false;
     }
-    const bool inside = IsInside(real, realRootText);
-    free(real);
+    const bool inside = IsInside(real.get(), realRootText);
     if (!inside) {
         error = ERROR_ACCESS_DENIED;
         return false;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -221,24 +222,20 @@ void FillFindData(const FoundEntry& entry, LPWIN32_FIND_DATAW data)
 
 bool IsLinkLeavingDevice(const std::string& hostPath)
 {
-    char* real = realpath(hostPath.c_str(), nullptr);
-    char* realRoot = realpath(wce::detail::DeviceRootHostPath().c_str(), nullptr);
-    bool leaves = true;
-    if (real && realRoot) {
-        const std::string path = real;
-        const std::string root = realRoot;
-        leaves = !(path == root || IsBelow(path, root));
-    }
-    free(real);
-    free(realRoot);
-    return leaves;
+    // Freed on every way out, an allocation failure's exception included.
+    std::unique_ptr<char, void (*)(void*)> real(realpath(hostPath.c_str(), nullptr), free);
+    std::unique_ptr<char, void (*)(void*)> realRoot(realpath(wce::detail::DeviceRootHostPath().c_str(), nullptr), free);
+    if (!real || !realRoot) return true;
+    const std::string path = real.get();
+    const std::string root = realRoot.get();
+    return !(path == root || IsBelow(path, root));
 }
 
 bool ListFolder(const std::string& hostFolder, const std::u16string& pattern, std::vector<FoundEntry>& found)
 {
-    DIR* dir = opendir(hostFolder.c_str());
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(hostFolder.c_str()), closedir);
     if (!dir) return false;
-    while (dirent* entry = readdir(dir)) {
+    while (dirent* entry = readdir(dir.get())) {
         const std::string hostName = entry->d_name;
         if (hostName == "." || hostName == "..") continue;
         std::u16string name = Utf8ToWide(hostName);
@@ -250,7 +247,7 @@ bool ListFolder(const std::string& hostFolder, const std::u16string& pattern, st
         found.push_back(FoundEntry{std::move(name), AttributesOf(st), static_cast<std::uint64_t>(st.st_size),
                                    ToFileTime(st.st_mtim)});
     }
-    closedir(dir);
+    dir.reset();
     std::sort(found.begin(), found.end(), [](const FoundEntry& a, const FoundEntry& b) { return a.name < b.name; });
     return true;
 }
