@@ -4,6 +4,7 @@
 
 #include "JXBmp.h"
 #include "JXBmp32.h"
+#include "JXBmpLoopVariants.h"
 #include "JXCheck.h"
 #include "JXCommon.h"
 #include "JXWriteLogFile.h"
@@ -87,4 +88,4 @@ BOOL CWceUi32Bitmap::impCheckBlendSource(CWceUiGenericBitmap* pSrcBmp, BOOL)
     return TRUE;
 }
 
-const JxPixelLoops& CWceUi32Bitmap::impGetPixelLoops() const { return g_jxBmp32Loops; }
+const JxPixelLoops& CWceUi32Bitmap::impGetPixelLoops() const { return JxGetBmp32Loops(); }

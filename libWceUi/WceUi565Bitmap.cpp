@@ -5,6 +5,7 @@
 
 #include "JXBmp.h"
 #include "JXBmp565.h"
+#include "JXBmpLoopVariants.h"
 #include "JXCheck.h"
 #include "JXCommon.h"
 #include "JXWriteLogFile.h"
@@ -156,4 +157,4 @@ BOOL CWceUi565Bitmap::impCheckBlendSource(CWceUiGenericBitmap* pSrcBmp, BOOL bPe
     return TRUE;
 }
 
-const JxPixelLoops& CWceUi565Bitmap::impGetPixelLoops() const { return g_jxBmp565Loops; }
+const JxPixelLoops& CWceUi565Bitmap::impGetPixelLoops() const { return JxGetBmp565Loops(); }

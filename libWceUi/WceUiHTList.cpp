@@ -26,8 +26,6 @@ BOOL CWceUiHTList::IsConstructed() const
 
 BOOL CWceUiHTList::AddHead(void* pElem) { return InsertBefore(NULL, pElem); }
 
-BOOL CWceUiHTList::AddTail(void* pElem) { return InsertAfter(NULL, pElem); }
-
 void* CWceUiHTList::RemoveHead()
 {
     void* pElem = m_pHead;

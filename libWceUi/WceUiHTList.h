@@ -22,7 +22,19 @@ public:
     BOOL Construct(int nNextOffset, int nPreOffset);
 
     BOOL AddHead(void* pElem);
-    BOOL AddTail(void* pElem);
+    // Inline: documents and trees append on every item they read.
+    BOOL AddTail(void* pElem)
+    {
+        if (NULL == pElem || m_nNextOffset < 0 || m_nPreOffset < 0 || m_nNextOffset == m_nPreOffset)
+            return InsertAfter(NULL, pElem);  // which reports the fault
+        WriteLink(pElem, m_nPreOffset, m_pTail);
+        WriteLink(pElem, m_nNextOffset, NULL);
+        if (m_pTail) WriteLink(m_pTail, m_nNextOffset, pElem);
+        else m_pHead = pElem;
+        m_pTail = pElem;
+        ++m_nCount;
+        return TRUE;
+    }
     // The removed element, or null for an empty list.
     void* RemoveHead();
     void* RemoveTail();

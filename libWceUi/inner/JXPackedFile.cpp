@@ -30,12 +30,17 @@ BOOL GetSize(HANDLE hFile, DWORD* pdwSize)
 }  // namespace
 
 CJxPackedFile::CJxPackedFile(LPCWSTR pPackPath)
-    : m_dwKey(0), m_dwCheckWord(0), m_ppItems(NULL), m_nItemCount(0), m_bLoaded(FALSE), m_pDirectory(NULL)
+    : m_dwKey(0), m_dwCheckWord(0), m_ppItems(NULL), m_nItemCount(0), m_bLoaded(FALSE), m_pDirectory(NULL),
+      m_pReadBuffer(NULL), m_dwReadBuffer(0)
 {
     WStrCopy(m_szPackPath, MAX_PATH, pPackPath);
 }
 
-CJxPackedFile::~CJxPackedFile() { Empty(); }
+CJxPackedFile::~CJxPackedFile()
+{
+    Empty();
+    delete[] m_pReadBuffer;
+}
 
 void CJxPackedFile::Empty()
 {
@@ -54,58 +59,63 @@ const BYTE* CJxPackedFile::GetItem(int nIndex) const
     return m_ppItems[nIndex];
 }
 
-CJxPackedFile::ChangeState CJxPackedFile::CheckForChange(DWORD dwKey) const
+HANDLE CJxPackedFile::impOpen(DWORD dwKey)
 {
-    if (dwKey != m_dwKey) return PACK_CHANGED;
-    CJxAutoHandle file(JxOpenForReading(m_szPackPath));
-    if (!file.IsValid()) {
-        JxWriteLogW(JX_LOG_ERROR, u"CreateFile %s failed, GetLastError is %d", m_szPackPath,
-                    static_cast<int>(GetLastError()));
-        return PACK_CHECK_FAILED;
+    HANDLE hFile = JxOpenForReading(m_szPackPath);
+    if (INVALID_HANDLE_VALUE == hFile) {
+        // The loaded directory's check and a (re)load name the failure differently.
+        if (m_bLoaded && dwKey == m_dwKey)
+            JxWriteLogW(JX_LOG_ERROR, u"CreateFile %s failed, GetLastError is %d", m_szPackPath,
+                        static_cast<int>(GetLastError()));
+        else
+            JxWriteLogW(JX_LOG_ERROR, u"CreateFile : %s failed, GetLastError is %d", m_szPackPath,
+                        static_cast<int>(GetLastError()));
+        Empty();
     }
-    BYTE head[kJxPackHeadSize];
-    if (!JxReadExactly(file.Get(), head, sizeof head)) {
-        JxWriteLogW(JX_LOG_ERROR, u"ReadFile %s failed", m_szPackPath);
-        return PACK_CHECK_FAILED;
-    }
-    return JxReadLe32(head + kJxPackCheckWordOffset) == m_dwCheckWord ? PACK_UNCHANGED : PACK_CHANGED;
+    return hFile;
 }
 
-BOOL CJxPackedFile::Load(LPCWSTR pPassword)
+BOOL CJxPackedFile::impLoadOpen(HANDLE hFile, DWORD dwKey)
 {
-    const DWORD dwKey = GetPackKey(pPassword);
-    if (m_bLoaded) {
-        ChangeState state = CheckForChange(dwKey);
-        if (PACK_UNCHANGED == state) return TRUE;
-        if (PACK_CHECK_FAILED == state) {
+    if (m_bLoaded && dwKey == m_dwKey) {
+        BYTE head[kJxPackHeadSize];
+        if (!JxReadExactly(hFile, head, sizeof head)) {
+            JxWriteLogW(JX_LOG_ERROR, u"ReadFile %s failed", m_szPackPath);
+            Empty();
+            return FALSE;
+        }
+        if (JxReadLe32(head + kJxPackCheckWordOffset) == m_dwCheckWord) return TRUE;
+        if (INVALID_SET_FILE_POINTER == SetFilePointer(hFile, 0, NULL, FILE_BEGIN)) {
+            JxWriteLogW(JX_LOG_ERROR, u"ReadFile failed %s", m_szPackPath);
             Empty();
             return FALSE;
         }
     }
     Empty();
     m_dwKey = dwKey;
-    if (impLoad(dwKey)) return TRUE;
+    if (impLoad(hFile, dwKey)) return TRUE;
     Empty();
     return FALSE;
 }
 
-BOOL CJxPackedFile::impLoad(DWORD dwKey)
+BOOL CJxPackedFile::Load(LPCWSTR pPassword)
 {
-    CJxAutoHandle file(JxOpenForReading(m_szPackPath));
-    if (!file.IsValid()) {
-        JxWriteLogW(JX_LOG_ERROR, u"CreateFile : %s failed, GetLastError is %d", m_szPackPath,
-                    static_cast<int>(GetLastError()));
-        return FALSE;
-    }
+    const DWORD dwKey = GetPackKey(pPassword);
+    CJxAutoHandle file(impOpen(dwKey));
+    return file.IsValid() && impLoadOpen(file.Get(), dwKey);
+}
+
+BOOL CJxPackedFile::impLoad(HANDLE hFile, DWORD dwKey)
+{
     BYTE head[kJxPackHeadSize];
-    if (!JxReadExactly(file.Get(), head, sizeof head)) {
+    if (!JxReadExactly(hFile, head, sizeof head)) {
         JxWriteLogW(JX_LOG_ERROR, u"ReadFile failed %s", m_szPackPath);
         return FALSE;
     }
     m_dwCheckWord = JxReadLe32(head + kJxPackCheckWordOffset);
 
     DWORD dwFileSize = 0;
-    if (!GetSize(file.Get(), &dwFileSize)) {
+    if (!GetSize(hFile, &dwFileSize)) {
         JxWriteLogW(JX_LOG_ERROR, u"GetFileSize %s failed , GetLastError is %d", m_szPackPath,
                     static_cast<int>(GetLastError()));
         return FALSE;
@@ -123,7 +133,7 @@ BOOL CJxPackedFile::impLoad(DWORD dwKey)
         JxWriteLogW(JX_LOG_ERROR, u"load %s failed, out of memory", m_szPackPath);
         return FALSE;
     }
-    if (!JxReadExactly(file.Get(), m_pDirectory, dwLength)) {
+    if (!JxReadExactly(hFile, m_pDirectory, dwLength)) {
         JxWriteLogW(JX_LOG_ERROR, u"ReadFile failed %s", m_szPackPath);
         return FALSE;
     }
@@ -187,7 +197,10 @@ BYTE* CJxPackedFile::ReadItem(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPa
     if (!WCEUI_CHECK("CJxPackedFile::ReadItem", NULL != pdwSize)) return NULL;
     *pdwSize = 0;
     if (!WCEUI_CHECK("CJxPackedFile::ReadItem", NULL != pRelativePath)) return NULL;
-    if (!Load(pPassword)) return NULL;
+    // One open serves the check of the directory and the read of the entry.
+    const DWORD dwKey = GetPackKey(pPassword);
+    CJxAutoHandle file(impOpen(dwKey));
+    if (!file.IsValid() || !impLoadOpen(file.Get(), dwKey)) return NULL;
     const BYTE* pItem = FindItem(pRelativePath);
     if (NULL == pItem) {
         JxWriteLogW(JX_LOG_ERROR, u"Can not find the item %s in %s", pRelativePath, m_szPackPath);
@@ -197,12 +210,6 @@ BYTE* CJxPackedFile::ReadItem(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPa
     const DWORD dwCompressed = JxPackRecordCompressedSize(pItem);
     const DWORD dwOffset = JxPackRecordDataOffset(pItem);
 
-    CJxAutoHandle file(JxOpenForReading(m_szPackPath));
-    if (!file.IsValid()) {
-        JxWriteLogW(JX_LOG_ERROR, u"CreateFile : %s failed, GetLastError is %d", m_szPackPath,
-                    static_cast<int>(GetLastError()));
-        return NULL;
-    }
     DWORD dwFileSize = 0;
     if (!GetSize(file.Get(), &dwFileSize)) {
         JxWriteLogW(JX_LOG_ERROR, u"GetFileSize %s failed , GetLastError is %d", m_szPackPath,
@@ -228,14 +235,10 @@ BYTE* CJxPackedFile::ReadItem(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPa
                     m_szPackPath, static_cast<int>(GetLastError()));
         return NULL;
     }
-    BYTE* pCompressed = new (std::nothrow) BYTE[dwCompressed];
-    if (NULL == pCompressed) {
+    BYTE* pCompressed = impGetReadBuffer(dwCompressed);
+    if (NULL == pCompressed || !JxReadExactly(file.Get(), pCompressed, dwCompressed)) {
         JxWriteLogW(JX_LOG_ERROR, u"ReadFile %s in %s failed", pRelativePath, m_szPackPath);
-        return NULL;
-    }
-    if (!JxReadExactly(file.Get(), pCompressed, dwCompressed)) {
-        JxWriteLogW(JX_LOG_ERROR, u"ReadFile %s in %s failed", pRelativePath, m_szPackPath);
-        delete[] pCompressed;
+        impReleaseReadBuffer(pCompressed);
         return NULL;
     }
 
@@ -260,6 +263,27 @@ BYTE* CJxPackedFile::ReadItem(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPa
         }
     }
     if (hLibrary) FreeLibrary(hLibrary);
-    delete[] pCompressed;
+    impReleaseReadBuffer(pCompressed);
     return pResult;
+}
+
+BYTE* CJxPackedFile::impGetReadBuffer(DWORD dwSize)
+{
+    if (dwSize > kMaxKeptReadBuffer) return new (std::nothrow) BYTE[dwSize ? dwSize : 1];
+    if (dwSize > m_dwReadBuffer || NULL == m_pReadBuffer) {
+        delete[] m_pReadBuffer;
+        m_dwReadBuffer = 0;
+        // Grown in steps, so that entries of rising size do not reallocate each time.
+        DWORD dwCapacity = dwSize < 4096 ? 4096 : dwSize + dwSize / 2;
+        if (dwCapacity > kMaxKeptReadBuffer) dwCapacity = kMaxKeptReadBuffer;
+        m_pReadBuffer = new (std::nothrow) BYTE[dwCapacity];
+        if (NULL == m_pReadBuffer) return NULL;
+        m_dwReadBuffer = dwCapacity;
+    }
+    return m_pReadBuffer;
+}
+
+void CJxPackedFile::impReleaseReadBuffer(BYTE* pBuffer)
+{
+    if (pBuffer != m_pReadBuffer) delete[] pBuffer;
 }

@@ -31,11 +31,20 @@ public:
     const BYTE* GetItem(int nIndex) const;
 
 private:
-    enum ChangeState { PACK_UNCHANGED, PACK_CHANGED, PACK_CHECK_FAILED };
+    // Compressed entries up to this size are read into one buffer kept between reads, so
+    // that a read allocates only its result; larger ones get a buffer of their own.
+    enum { kMaxKeptReadBuffer = 256 * 1024 };
 
     void Empty();
-    ChangeState CheckForChange(DWORD dwKey) const;
-    BOOL impLoad(DWORD dwKey);
+    // Opens the archive; a failure is logged (as a check of the loaded directory, or as a
+    // load) and empties the object.
+    HANDLE impOpen(DWORD dwKey);
+    // With the archive open at its start: keeps the loaded directory while the head's check
+    // word and the key are unchanged, else (re)loads it. A failure empties the object.
+    BOOL impLoadOpen(HANDLE hFile, DWORD dwKey);
+    BOOL impLoad(HANDLE hFile, DWORD dwKey);
+    BYTE* impGetReadBuffer(DWORD dwSize);
+    void impReleaseReadBuffer(BYTE* pBuffer);
 
     DWORD m_dwKey;                  // the key the directory was unscrambled with
     WCHAR m_szPackPath[MAX_PATH];   // lower case
@@ -44,4 +53,6 @@ private:
     int m_nItemCount;               // N
     BOOL m_bLoaded;
     BYTE* m_pDirectory;             // the unscrambled directory block, owned
+    BYTE* m_pReadBuffer;            // compressed bytes of the last read, owned
+    DWORD m_dwReadBuffer;
 };

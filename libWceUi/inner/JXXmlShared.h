@@ -9,8 +9,15 @@
 
 const WCHAR kXmlDocClass[] = u"CWceUiXmlDoc";
 
+// Names are nearly always ASCII: fold those here, the rest as the platform does.
+inline WCHAR FoldNameUnit(WCHAR c)
+{
+    if (c < 0x80) return u'A' <= c && c <= u'Z' ? static_cast<WCHAR>(c + 32) : c;
+    return WCharLower(c);
+}
+
 // Names compare case-insensitively; most pairs are equal as written, so test that first.
-inline bool SameNameUnit(WCHAR a, WCHAR b) { return a == b || WCharLower(a) == WCharLower(b); }
+inline bool SameNameUnit(WCHAR a, WCHAR b) { return a == b || FoldNameUnit(a) == FoldNameUnit(b); }
 
 // pName (terminated) against the nLength units at pOther.
 inline bool NameEquals(LPCWSTR pName, LPCWSTR pOther, size_t nLength)

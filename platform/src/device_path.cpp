@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -204,6 +205,7 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
     std::string parentOfDeepest = root;
     size_t existingCount = 0;
     bool existing = true;
+    bool anyLink = false;  // among the existing components below the root
     for (const auto& component : components) {
         const std::string name = WideToUtf8(component);
         if (existing) {
@@ -211,11 +213,14 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
             std::string candidate = Join(current, name);
             std::string other;
             if (lstat(candidate.c_str(), &st) != 0) {
-                if (FindNameIgnoringCase(current, component, other))
+                if (FindNameIgnoringCase(current, component, other)) {
                     candidate = Join(current, other);
-                else
+                    if (lstat(candidate.c_str(), &st) != 0) anyLink = true;  // vanished: let realpath decide
+                } else {
                     existing = false;
+                }
             }
+            if (existing && S_ISLNK(st.st_mode)) anyLink = true;
             if (existing) {
                 parentOfDeepest = current;
                 deepestExisting = candidate;
@@ -234,6 +239,11 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
     if (realRootText.empty()) {
         error = ERROR_PATH_NOT_FOUND;
         return false;
+    }
+    // Without links below the root the path stays inside it as written: no need to resolve it.
+    if (!anyLink) {
+        hostPath = current;
+        return true;
     }
     HostString real = RealPath(checked);
     if (!real) {

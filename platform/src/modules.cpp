@@ -1,4 +1,6 @@
 // In-process modules for LoadLibraryW/GetProcAddressW, and the program's own module path.
+#include <libdeflate.h>
+
 #include <map>
 #include <mutex>
 #include <string>
@@ -32,14 +34,29 @@ std::u16string Lower(LPCWSTR s)
     return r;
 }
 
-// zlib's uncompress, with the decompression library's calling convention.
+// The decompression library's ordinal 2: zlib's uncompress contract (Z_OK only for a whole
+// zlib stream that fits, *destLen the bytes it made; Z_BUF_ERROR when it does not fit,
+// Z_DATA_ERROR when it is damaged), done by libdeflate, which inflates whole buffers in one go.
 int CallUncompress(BYTE* dest, DWORD* destLen, const BYTE* source, DWORD sourceLen)
 {
     if (!destLen) return Z_STREAM_ERROR;
-    uLongf length = *destLen;
-    int result = uncompress(dest, &length, source, sourceLen);
-    *destLen = static_cast<DWORD>(length);
-    return result;
+    // One decompressor per thread, kept: making one costs more than a small entry's inflate.
+    struct Decompressor {
+        libdeflate_decompressor* p = libdeflate_alloc_decompressor();
+        ~Decompressor() { libdeflate_free_decompressor(p); }
+    };
+    thread_local Decompressor decompressor;
+    if (!decompressor.p) return Z_MEM_ERROR;
+    size_t produced = 0;
+    const DWORD room = *destLen;
+    libdeflate_result result = libdeflate_zlib_decompress(decompressor.p, source, sourceLen, dest, room, &produced);
+    *destLen = LIBDEFLATE_SUCCESS == result ? static_cast<DWORD>(produced) : 0;
+    switch (result) {
+    case LIBDEFLATE_SUCCESS: return Z_OK;
+    // uncompress reports a stream with data for a buffer of no room at all as damaged.
+    case LIBDEFLATE_INSUFFICIENT_SPACE: return 0 == room ? Z_DATA_ERROR : Z_BUF_ERROR;
+    default: return Z_DATA_ERROR;
+    }
 }
 
 ModuleTable& Table()

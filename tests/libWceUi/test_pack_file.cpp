@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <functional>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -251,6 +252,37 @@ TEST_F(PackFileTest, LoadKeepsTheDirectoryUntilTheHeadChanges)
     EXPECT_TRUE(Logged(u"ReadFile \\sdmmc\\keep.pack failed"));
     EXPECT_FALSE(pack.Load(nullptr));
     EXPECT_TRUE(Logged(u"ReadFile failed \\sdmmc\\keep.pack"));
+}
+
+TEST_F(PackFileTest, EntriesOfEverySizeReadWholeInAnyOrder)
+{
+    // Around the buffer kept between reads (256 KiB of compressed bytes): stored entries of
+    // random bytes keep their size when compressed, so some overflow it.
+    std::vector<PackBuildEntry> entries;
+    std::mt19937 random(3);
+    for (size_t size : {size_t(0), size_t(1), size_t(4095), size_t(4097), size_t(200000), size_t(262145), size_t(300000)}) {
+        std::string data(size, 0);
+        for (char& c : data) c = static_cast<char>(random());
+        entries.push_back({Utf8ToWide("r" + std::to_string(size)), data});
+        entries.push_back({Utf8ToWide("t" + std::to_string(size)), Text(size, 't')});
+    }
+    Write("SDMMC/sizes.pack", Image(entries));
+    CJxPackedFile pack(u"\\sdmmc\\sizes.pack");
+    for (int round = 0; round < 2; ++round)
+        for (size_t i = 0; i < entries.size(); ++i) {
+            // Large and small in turn, so that the kept buffer grows, is passed by and reused.
+            const PackBuildEntry& entry = entries[round ? entries.size() - 1 - i : i];
+            EXPECT_EQ(entry.data, ReadItem(pack, entry.name.c_str())) << WideToUtf8(entry.name);
+        }
+    EXPECT_EQ(0u, ErrorCount()) << WideToUtf8(LogText());
+
+    // A read after the archive went away fails as the check of the loaded directory.
+    std::remove(m_device.Host("SDMMC/sizes.pack").c_str());
+    EXPECT_EQ(std::nullopt, ReadItem(pack, u"t1"));
+    EXPECT_TRUE(Logged(u"CreateFile \\sdmmc\\sizes.pack failed, GetLastError is 2"));
+    EXPECT_FALSE(pack.IsLoaded());
+    EXPECT_EQ(std::nullopt, ReadItem(pack, u"t1"));
+    EXPECT_TRUE(Logged(u"CreateFile : \\sdmmc\\sizes.pack failed, GetLastError is 2"));
 }
 
 // --- damaged archives ----------------------------------------------------------------------
