@@ -136,3 +136,38 @@ TEST_F(BitmapPngTest, ConvertedSkinFilesLoadAsTheFrameworkReadsThem)
     tool::RgbaTo565(image, pixels, alpha);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(pixels.data()), pixels.size() * 2), ArrayOf(*bmp));
 }
+
+// Opaque images keep a plane only when asked: alpha-blending draws refuse a source without one.
+TEST_F(BitmapPngTest, OpaqueImagesKeepAnAlphaPlaneOnlyWhenAsked)
+{
+    auto image = Image(3, 2, [](int x, int y) { return std::array<int, 4>{x * 80, y * 90, 40, 255}; });
+    m_device.MakeHostDir("SDMMC/skin");
+    ASSERT_TRUE(wce::host::WritePng(m_device.Host("SDMMC/skin/in.png"), image));
+    struct Case {
+        const char* name;
+        bool thirtyTwoBits, keepAlpha, perPixel, alphaFile;
+    };
+    const Case cases[] = {
+        {"plain565", false, false, false, false},
+        {"kept565", false, true, true, true},
+        {"plain32", true, false, false, false},
+        {"kept32", true, true, true, false},  // the plane is the pixels' top byte
+    };
+    const std::string root = m_device.Root();
+    for (const Case& c : cases) {
+        tool::SkinOptions options;
+        options.thirtyTwoBits = c.thirtyTwoBits;
+        options.keepAlpha = c.keepAlpha;
+        std::string error;
+        wce::host::SetDeviceRoot("/");
+        bool converted = tool::ConvertPngToSkin(root + "/SDMMC/skin/in.png", root + "/SDMMC/skin/" + c.name + ".bmp",
+                                                options, error);
+        wce::host::SetDeviceRoot(root);
+        ASSERT_TRUE(converted) << c.name << ": " << error;
+        EXPECT_EQ(c.alphaFile, m_device.HostExists(std::string("SDMMC/skin/") + c.name + ".alpha")) << c.name;
+        std::u16string conf = u"\\SDMMC\\skin\\" + Utf8ToWide(c.name) + u".565a.conf";
+        std::unique_ptr<CWceUiGenericBitmap> bmp(JxLoadBitmapFromConfFile(conf.c_str()));
+        ASSERT_NE(nullptr, bmp) << c.name;
+        EXPECT_EQ(c.perPixel, !!bmp->HasPerPixelAlpha()) << c.name;
+    }
+}

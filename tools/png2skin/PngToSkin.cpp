@@ -88,14 +88,16 @@ bool ConvertPngToSkin(const std::string& pngPath, const std::string& bmpPath, co
     bool translucent = false, saved = false;
     if (options.thirtyTwoBits) {
         std::vector<DWORD> pixels;
-        translucent = RgbaTo32(image, pixels);
+        translucent = RgbaTo32(image, pixels) || options.keepAlpha;
         CWceUi32Bitmap bitmap;
         saved = bitmap.CreateDIB32(image.width, image.height, pixels.data(), translucent) &&
                 bitmap.SaveFile(deviceBmp.c_str());
     } else {
         std::vector<WORD> pixels;
         std::vector<BYTE> alpha;
-        translucent = RgbaTo565(image, pixels, alpha);
+        // Per-pixel blends (sliders, check marks, scroll bars) refuse a source without a
+        // plane, opaque or not.
+        translucent = RgbaTo565(image, pixels, alpha) || options.keepAlpha;
         CWceUi565Bitmap bitmap;
         saved = bitmap.CreateDIB565(image.width, image.height, pixels.data(), translucent ? alpha.data() : nullptr) &&
                 bitmap.SaveFileAndAlpha(deviceBmp.c_str(), deviceAlpha.c_str());

@@ -18,6 +18,7 @@ bool RgbaTo32(const wce::host::RgbaImage& image, std::vector<DWORD>& pixels);
 
 struct SkinOptions {
     bool thirtyTwoBits = false;
+    bool keepAlpha = false;  // an alpha plane ("pa=true") even when every pixel is opaque
     std::string transColor;  // "RRGGBB" for "tc", empty for none
     int constantAlpha = -1;  // 0..255 for "ca", -1 for none
 };
