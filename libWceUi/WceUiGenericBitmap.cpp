@@ -6,6 +6,7 @@
 #include "JXBmp.h"
 #include "JXCheck.h"
 #include "JXCommon.h"
+#include "JXGetBitmap.h"
 #include "JXLoadRes.h"
 #include "JXWriteLogFile.h"
 #include "JxBmpHSL.h"
@@ -847,3 +848,107 @@ CWceUiGenericBitmap* JxLoadBitmapFromConfFile(LPCWSTR pBitmapConfFullPath)
     }
     return pBitmap;
 }
+
+BOOL CWceUiGenericBitmap::ReloadFromConfFile(LPCWSTR pBitmapConfFullPath)
+{
+    if (!WCEUI_CHECK("CWceUiGenericBitmap::ReloadFromConfFile", NULL != pBitmapConfFullPath && NULL != m_pJxBmp))
+        return FALSE;
+    CReadBitmapConfInfo conf;
+    if (!conf.LoadBitmapConfFile(pBitmapConfFullPath)) return FALSE;
+    LPCWSTR pBmpPath = conf.GetBitmapFullPath();
+    DWORD nSize = 0;
+    BYTE* pFile = WceUiReadFile(pBmpPath, &nSize, WceUiGetPackPassword());
+    if (!pFile) {
+        JxWriteLogW(JX_LOG_ERROR, u"WceUiReadFile %s failed", pBmpPath);
+        return FALSE;
+    }
+    BYTE* pAlpha = NULL;
+    CWceUiGenericBitmap* pNew = NULL;
+    BOOL bResult = FALSE;
+    BITMAPINFO info;
+    const BYTE* pBits = NULL;
+    DWORD dwObjectSize = 0;
+    int nBits = 0;
+    int nWidth = 0, nHeight = 0;
+    if (!GetBitmapInfoFromBuffer(pFile, nSize, &info, &pBits)) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s is not a valid bitmap", pBmpPath);
+        goto done;
+    }
+    nBits = info.bmiHeader.biBitCount;
+    nWidth = info.bmiHeader.biWidth;
+    nHeight = info.bmiHeader.biHeight;
+    if (16 != nBits && 32 != nBits) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s is not a 16 or a 32 bitmap", pBmpPath);
+        goto done;
+    }
+    if (!IsKindOf(16 == nBits ? WCEUI_CLASS_NAME(CWceUi565Bitmap) : WCEUI_CLASS_NAME(CWceUi32Bitmap))) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s is not match when changing skin", pBmpPath);
+        goto done;
+    }
+    if (16 == nBits && conf.HasPerPixelAlpha()) {
+        DWORD nAlphaSize = 0;
+        pAlpha = WceUiReadFile(conf.GetAlphaFullPath(), &nAlphaSize, WceUiGetPackPassword());
+        if (!pAlpha) {
+            JxWriteLogW(JX_LOG_ERROR, u"read %s failed", conf.GetAlphaFullPath());
+            goto done;
+        }
+        if (nAlphaSize < JxGet565AlphaLen(nWidth, nHeight)) {
+            JxWriteLogW(JX_LOG_ERROR, u"read %s failed, the length is not enough", conf.GetAlphaFullPath());
+            goto done;
+        }
+    }
+    // The new picture is built in a bitmap of its own: creating in place would drop the old
+    // pixels before the new ones exist.
+    pNew = impNewSameKind(FALSE, &dwObjectSize);
+    if (!pNew || !(16 == nBits ? static_cast<CWceUi565Bitmap*>(pNew)->CreateDIB565(nWidth, nHeight, pBits, pAlpha)
+                               : static_cast<CWceUi32Bitmap*>(pNew)->CreateDIB32(nWidth, nHeight, pBits,
+                                                                                 conf.HasPerPixelAlpha()))) {
+        JxWriteLogW(JX_LOG_ERROR, u"CreateDIB %s failed", pBmpPath);
+        goto done;
+    }
+    {
+        COLORREF crTrans;
+        if (conf.GetTransColor(&crTrans)) pNew->SetTransColor(TRUE, crTrans);
+        DWORD nAlpha;
+        if (conf.GetConstantAlpha(&nAlpha)) {
+            if (0 == nAlpha)
+                JxWriteLogW(JX_LOG_WARNING, u"ca 0 in %s, the bitmap gets no constant alpha", pBitmapConfFullPath);
+            else
+                pNew->SetConstantAlpha(TRUE, nAlpha);
+        }
+    }
+    // Take over the new block and attributes; the old block goes with pNew.
+    {
+        CJxBmp* pOld = m_pJxBmp;
+        m_pJxBmp = pNew->m_pJxBmp;
+        pNew->m_pJxBmp = pOld;
+        CopyAttributes(*pNew);
+    }
+    bResult = TRUE;
+done:
+    delete pNew;
+    delete[] pAlpha;
+    delete[] pFile;
+    return bResult;
+}
+
+namespace {
+
+// The bitmap cache lives below these classes and reaches them only through this.
+class CCacheBitmapLoader : public CJxBitmapLoader {
+public:
+    CWceUiGenericBitmap* LoadBitmap(LPCWSTR pConfPath) override { return JxLoadBitmapFromConfFile(pConfPath); }
+    BOOL ReloadBitmap(CWceUiGenericBitmap* pBitmap, LPCWSTR pConfPath) override
+    {
+        return pBitmap->ReloadFromConfFile(pConfPath);
+    }
+    void DeleteBitmap(CWceUiGenericBitmap* pBitmap) override { delete pBitmap; }
+};
+
+CCacheBitmapLoader g_CacheBitmapLoader;
+
+struct CRegisterCacheBitmapLoader {
+    CRegisterCacheBitmapLoader() { JxSetBitmapLoader(&g_CacheBitmapLoader); }
+} g_RegisterCacheBitmapLoader;
+
+}  // namespace

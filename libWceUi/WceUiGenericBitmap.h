@@ -48,6 +48,11 @@ public:
     // A new bitmap of the same kind (the caller owns it); *ppRotatedBmp should be null.
     virtual BOOL Rotate(WCEUI_ROTATE_ANGLE eAngle, CWceUiGenericBitmap** ppRotatedBmp);
 
+    // Loads a bitmap configuration into this object in place (a skin change): the file
+    // must be of this kind. The new picture is built aside and taken over only when it is
+    // complete, so a failure (logged) leaves pixels and attributes as they were.
+    BOOL ReloadFromConfFile(LPCWSTR pBitmapConfFullPath);
+
     BOOL IsLoaded() const;
     BOOL GetBitMapInfo(BITMAP* pBitmap) const;
     int GetWidth() const;

@@ -2,6 +2,9 @@
 
 #include "JXBmp.h"
 #include "JXCheck.h"
+#include "JXGetBitmap.h"
+#include "JXGetColor.h"
+#include "JXGetFont.h"
 #include "JXGlobalData.h"
 #include "JXHandleDycInfo.h"
 #include "JXLanguage.h"
@@ -48,10 +51,20 @@ CJxGVar::CJxGVar()
 
     // 8. The real-window helper: not yet.
     m_pCQoWndHelper = NULL;
-    // 9. to 11. The bitmap, font and color caches: not yet.
-    m_pCJxBitmapResLoader = NULL;
-    m_pCJxFontResLoader = NULL;
-    m_pCJxColorResLoader = NULL;
+    // 9. to 11. The bitmap, font and color caches.
+    static CJxBitmapResLoader s_CJxBitmapResLoader;
+    m_pCJxBitmapResLoader = &s_CJxBitmapResLoader;
+    static CJxFontResLoader s_CJxFontResLoader;
+    m_pCJxFontResLoader = &s_CJxFontResLoader;
+    static CJxColorResLoader s_CJxColorResLoader;
+    m_pCJxColorResLoader = &s_CJxColorResLoader;
+}
+
+void CJxGVar::ForgetService(const void* pService)
+{
+    if (pService == m_pCJxBitmapResLoader) m_pCJxBitmapResLoader = NULL;
+    if (pService == m_pCJxFontResLoader) m_pCJxFontResLoader = NULL;
+    if (pService == m_pCJxColorResLoader) m_pCJxColorResLoader = NULL;
 }
 
 CJxWriteLogFile* CJxGVar::GetCJxWriteLogFile() const

@@ -28,6 +28,13 @@ public:
     CJxGlobalData* GetCJxGlobalData() const;
     CInitJxBitmapData* GetCInitJxBitmapData() const;
     CJxPackedFileMgr* GetCJxPackedFileMgr() const;
+    // The caches: null once they are gone at process exit, so that holders destroyed later
+    // release nothing.
+    CJxBitmapResLoader* GetCJxBitmapResLoader() const { return m_pCJxBitmapResLoader; }
+    CJxFontResLoader* GetCJxFontResLoader() const { return m_pCJxFontResLoader; }
+    CJxColorResLoader* GetCJxColorResLoader() const { return m_pCJxColorResLoader; }
+    // A service being destroyed says so: its pointer is cleared.
+    void ForgetService(const void* pService);
 
 private:
     CJxGVar();

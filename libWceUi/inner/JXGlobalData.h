@@ -22,6 +22,11 @@ public:
     int GetScreenHeight();
     BOOL IsScreenInfoSet() const;
     BOOL SetScreenInfo(int nScreenWidth, int nScreenHeight, int nBitsPixel);
+    // Fixes the screen settings from "wceui.xml" in the executable's directory, else at the
+    // device root, unless they are set already. TRUE when they were set or a file gave a
+    // usable width and height; FALSE when the defaults 480 x 272 x 16 had to be used.
+    // Defined with the XML document, above this library (WceUiInit.cpp).
+    BOOL InitWin();
 
     // Resolved against the executable's directory; stored with a trailing separator.
     BOOL SetWndDir(LPCWSTR pWndDir);

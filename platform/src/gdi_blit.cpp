@@ -1,5 +1,6 @@
-// Blits, fills and single pixels on DIB sections. Every public function clips both
-// rectangles to their bitmaps first; the loops below it take clean ranges.
+// Blits, fills and single pixels on DIB sections. Every public function clips the
+// destination to the device context's clip and the source to its bitmap first; the loops
+// below it take clean ranges.
 #include <cstring>
 #include <vector>
 
@@ -15,15 +16,15 @@ struct Span {
     int dx, dy, sx, sy, cols, rows;
 };
 
-// Intersects [d, d + n) with [0, dLimit) and [s, s + n) with [0, sLimit) in one step, so that
+// Intersects [d, d + n) with [dLo, dHi) and [s, s + n) with [0, sLimit) in one step, so that
 // both ranges stay the same length. 64-bit so that coordinates near INT_MAX cannot overflow.
-bool ClipRange(long long d, long long s, long long n, long long dLimit, long long sLimit, int& outD, int& outS,
-               int& outN)
+bool ClipRange(long long d, long long s, long long n, long long dLo, long long dHi, long long sLimit, int& outD,
+               int& outS, int& outN)
 {
     long long lo = 0, hi = n;
-    if (-d > lo) lo = -d;
+    if (dLo - d > lo) lo = dLo - d;
     if (-s > lo) lo = -s;
-    if (dLimit - d < hi) hi = dLimit - d;
+    if (dHi - d < hi) hi = dHi - d;
     if (sLimit - s < hi) hi = sLimit - s;
     if (hi <= lo) return false;
     outD = static_cast<int>(d + lo);
@@ -82,10 +83,10 @@ void CopyRows(const Surface& dst, const Surface& src, const Span& s)
     }
 }
 
-void FillArea(const Surface& dst, const RECT& rc, COLORREF color)
+// Fills rc inside the clip (which lies inside the bitmap).
+void FillArea(const Surface& dst, const RECT& clip, const RECT& rc, COLORREF color)
 {
-    RECT bounds{0, 0, dst.width, dst.height}, area;
-    if (!IntersectRect(&area, &rc, &bounds)) return;
+    RECT area = IntersectClip(rc, clip);
     for (int y = area.top; y < area.bottom; ++y) {
         BYTE* row = dst.Row(y);
         if (16 == dst.bitsPixel) {
@@ -98,16 +99,17 @@ void FillArea(const Surface& dst, const RECT& rc, COLORREF color)
     }
 }
 
-// The nearest-source mapping of one axis: for each destination coordinate inside its bitmap
-// whose source lies inside the source bitmap, the pair (destination, source).
+// The nearest-source mapping of one axis: for each destination coordinate inside the clip
+// [dLo, dHi) whose source lies inside the source bitmap, the pair (destination, source).
 struct AxisMap {
     std::vector<int> dst, src;
 };
 
-AxisMap MapAxis(long long d, long long n, long long dLimit, long long s, long long sn, long long sLimit, bool mirror)
+AxisMap MapAxis(long long d, long long n, long long dLo, long long dHi, long long s, long long sn, long long sLimit,
+                bool mirror)
 {
     AxisMap map;
-    long long first = d < 0 ? -d : 0, last = dLimit - d < n ? dLimit - d : n;
+    long long first = d < dLo ? dLo - d : 0, last = dHi - d < n ? dHi - d : n;
     for (long long i = first; i < last; ++i) {
         long long dc = d + i;
         long long k = mirror ? n - 1 - i : i;
@@ -167,14 +169,18 @@ BOOL Fail(DWORD error)
 BOOL BitBlt(HDC hdcDest, int nXDest, int nYDest, int nWidth, int nHeight, HDC hdcSrc, int nXSrc, int nYSrc,
             DWORD dwRop)
 {
-    Surface dst, src;
-    if (!GetDcSurface(hdcDest, dst)) return Fail(ERROR_INVALID_HANDLE);
+    DcTarget target;
+    Surface src;
+    if (!GetDcTarget(hdcDest, target)) return Fail(ERROR_INVALID_HANDLE);
+    const Surface& dst = target.surface;
+    const RECT& clip = target.clip;
     if (BLACKNESS == dwRop || WHITENESS == dwRop) {
         Span s{};
-        if (nWidth > 0 && nHeight > 0 && ClipRange(nXDest, 0, nWidth, dst.width, nWidth, s.dx, s.sx, s.cols) &&
-            ClipRange(nYDest, 0, nHeight, dst.height, nHeight, s.dy, s.sy, s.rows)) {
+        if (nWidth > 0 && nHeight > 0 &&
+            ClipRange(nXDest, 0, nWidth, clip.left, clip.right, nWidth, s.dx, s.sx, s.cols) &&
+            ClipRange(nYDest, 0, nHeight, clip.top, clip.bottom, nHeight, s.dy, s.sy, s.rows)) {
             RECT rc{s.dx, s.dy, s.dx + s.cols, s.dy + s.rows};
-            FillArea(dst, rc, BLACKNESS == dwRop ? RGB(0, 0, 0) : RGB(255, 255, 255));
+            FillArea(dst, clip, rc, BLACKNESS == dwRop ? RGB(0, 0, 0) : RGB(255, 255, 255));
         }
         return TRUE;
     }
@@ -182,8 +188,8 @@ BOOL BitBlt(HDC hdcDest, int nXDest, int nYDest, int nWidth, int nHeight, HDC hd
     if (!GetDcSurface(hdcSrc, src)) return Fail(ERROR_INVALID_HANDLE);
     if (nWidth <= 0 || nHeight <= 0) return TRUE;
     Span s{};
-    if (!ClipRange(nXDest, nXSrc, nWidth, dst.width, src.width, s.dx, s.sx, s.cols)) return TRUE;
-    if (!ClipRange(nYDest, nYSrc, nHeight, dst.height, src.height, s.dy, s.sy, s.rows)) return TRUE;
+    if (!ClipRange(nXDest, nXSrc, nWidth, clip.left, clip.right, src.width, s.dx, s.sx, s.cols)) return TRUE;
+    if (!ClipRange(nYDest, nYSrc, nHeight, clip.top, clip.bottom, src.height, s.dy, s.sy, s.rows)) return TRUE;
     CopyRows(dst, src, s);
     return TRUE;
 }
@@ -193,8 +199,11 @@ BOOL StretchBlt(HDC hdcDest, int nXDest, int nYDest, int nWidthDest, int nHeight
 {
     if (nWidthDest == nWidthSrc && nHeightDest == nHeightSrc && nWidthDest >= 0 && nHeightDest >= 0)
         return BitBlt(hdcDest, nXDest, nYDest, nWidthDest, nHeightDest, hdcSrc, nXSrc, nYSrc, dwRop);
-    Surface dst, src;
-    if (!GetDcSurface(hdcDest, dst)) return Fail(ERROR_INVALID_HANDLE);
+    DcTarget target;
+    Surface src;
+    if (!GetDcTarget(hdcDest, target)) return Fail(ERROR_INVALID_HANDLE);
+    const Surface& dst = target.surface;
+    const RECT& clip = target.clip;
     if (SRCCOPY != dwRop) return Fail(ERROR_NOT_SUPPORTED);
     if (!GetDcSurface(hdcSrc, src)) return Fail(ERROR_INVALID_HANDLE);
     long long x = nXDest, y = nYDest, w = nWidthDest, h = nHeightDest;
@@ -202,8 +211,8 @@ BOOL StretchBlt(HDC hdcDest, int nXDest, int nYDest, int nWidthDest, int nHeight
     bool mirrorX = Normalise(x, w) != Normalise(sx, sw);
     bool mirrorY = Normalise(y, h) != Normalise(sy, sh);
     if (0 == w || 0 == h || 0 == sw || 0 == sh) return TRUE;
-    AxisMap cols = MapAxis(x, w, dst.width, sx, sw, src.width, mirrorX);
-    AxisMap rows = MapAxis(y, h, dst.height, sy, sh, src.height, mirrorY);
+    AxisMap cols = MapAxis(x, w, clip.left, clip.right, sx, sw, src.width, mirrorX);
+    AxisMap rows = MapAxis(y, h, clip.top, clip.bottom, sy, sh, src.height, mirrorY);
     Stretch<false>(dst, src, cols, rows, 0);
     return TRUE;
 }
@@ -211,13 +220,16 @@ BOOL StretchBlt(HDC hdcDest, int nXDest, int nYDest, int nWidthDest, int nHeight
 BOOL TransparentImage(HDC hdcDest, LONG nXDest, LONG nYDest, LONG nWidthDest, LONG nHeightDest, HANDLE hSrc,
                       LONG nXSrc, LONG nYSrc, LONG nWidthSrc, LONG nHeightSrc, COLORREF crTransparent)
 {
-    Surface dst, src;
-    if (!GetDcSurface(hdcDest, dst)) return Fail(ERROR_INVALID_HANDLE);
+    DcTarget target;
+    Surface src;
+    if (!GetDcTarget(hdcDest, target)) return Fail(ERROR_INVALID_HANDLE);
+    const Surface& dst = target.surface;
+    const RECT& clip = target.clip;
     if (!GetAnySurface(hSrc, src)) return Fail(ERROR_INVALID_HANDLE);
     if (nWidthDest < 0 || nHeightDest < 0 || nWidthSrc < 0 || nHeightSrc < 0) return Fail(ERROR_INVALID_PARAMETER);
     if (0 == nWidthDest || 0 == nHeightDest || 0 == nWidthSrc || 0 == nHeightSrc) return TRUE;
-    AxisMap cols = MapAxis(nXDest, nWidthDest, dst.width, nXSrc, nWidthSrc, src.width, false);
-    AxisMap rows = MapAxis(nYDest, nHeightDest, dst.height, nYSrc, nHeightSrc, src.height, false);
+    AxisMap cols = MapAxis(nXDest, nWidthDest, clip.left, clip.right, nXSrc, nWidthSrc, src.width, false);
+    AxisMap rows = MapAxis(nYDest, nHeightDest, clip.top, clip.bottom, nYSrc, nHeightSrc, src.height, false);
     std::uint32_t key = 16 == src.bitsPixel ? ColorTo565(crTransparent) : ColorTo32(crTransparent);
     Stretch<true>(dst, src, cols, rows, key);
     return TRUE;
@@ -225,11 +237,12 @@ BOOL TransparentImage(HDC hdcDest, LONG nXDest, LONG nYDest, LONG nWidthDest, LO
 
 int FillRect(HDC hdc, const RECT* lprc, HBRUSH hbr)
 {
-    Surface dst;
+    DcTarget target;
     COLORREF color = 0;
+    bool hollow = false;
     if (!lprc) return Fail(ERROR_INVALID_PARAMETER);
-    if (!GetDcSurface(hdc, dst) || !GetBrushColor(hbr, color)) return Fail(ERROR_INVALID_HANDLE);
-    FillArea(dst, *lprc, color);
+    if (!GetDcTarget(hdc, target) || !GetBrushColor(hbr, color, hollow)) return Fail(ERROR_INVALID_HANDLE);
+    if (!hollow) FillArea(target.surface, target.clip, *lprc, color);
     return TRUE;
 }
 
@@ -243,8 +256,10 @@ COLORREF GetPixel(HDC hdc, int x, int y)
 
 COLORREF SetPixel(HDC hdc, int x, int y, COLORREF crColor)
 {
-    Surface s;
-    if (!GetDcSurface(hdc, s) || x < 0 || y < 0 || x >= s.width || y >= s.height) return CLR_INVALID;
+    DcTarget target;
+    POINT pt{x, y};
+    if (!GetDcTarget(hdc, target) || !PtInRect(&target.clip, pt)) return CLR_INVALID;
+    const Surface& s = target.surface;
     if (16 == s.bitsPixel) Store<16>(s.Row(y), x, ColorTo565(crColor));
     else Store<32>(s.Row(y), x, ColorTo32(crColor));
     return GetPixel(hdc, x, y);

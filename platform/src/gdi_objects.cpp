@@ -9,36 +9,56 @@
 #include <unordered_map>
 
 #include "wce/files.h"
+#include "wce/host.h"
+#include "wce/process.h"
 
 namespace wce::detail {
 namespace {
 
-enum class Kind { Bitmap, Brush, Dc };
+enum class Kind { Bitmap, Brush, Font, Region, Dc };
 
 struct GdiObject {
     explicit GdiObject(Kind k) : kind(k) {}
     virtual ~GdiObject() = default;
     Kind kind;
     bool stock = false;
+    int selections = 0;  // device contexts holding it (bitmaps, brushes, fonts)
 };
 
 struct DibObject : GdiObject {
     DibObject() : GdiObject(Kind::Bitmap) {}
     ~DibObject() override { std::free(surface.bits); }
     Surface surface;
-    int selections = 0;  // device contexts holding it
 };
 
 struct BrushObject : GdiObject {
     BrushObject() : GdiObject(Kind::Brush) {}
     COLORREF color = 0;
-    int selections = 0;
+    bool hollow = false;
+};
+
+struct FontObject : GdiObject {
+    FontObject() : GdiObject(Kind::Font) {}
+    LOGFONTW description{};
+};
+
+struct RegionObject : GdiObject {
+    RegionObject() : GdiObject(Kind::Region) {}
+    RECT rect{0, 0, 0, 0};
 };
 
 struct DcObject : GdiObject {
     DcObject() : GdiObject(Kind::Dc) {}
     std::uintptr_t bitmap = 0;
     std::uintptr_t brush = 0;
+    std::uintptr_t font = 0;
+    COLORREF textColor = RGB(0, 0, 0);
+    COLORREF bkColor = RGB(255, 255, 255);
+    int bkMode = OPAQUE;
+    bool hasBase = false;
+    RECT base{0, 0, 0, 0};
+    bool hasRegion = false;
+    RECT region{0, 0, 0, 0};
 };
 
 // Sizes past this are refused before anything is allocated.
@@ -49,7 +69,8 @@ struct Table {
     std::unordered_map<std::uintptr_t, std::unique_ptr<GdiObject>> objects;
     std::uintptr_t next = 0x40000002;
     std::uintptr_t stockBitmap = 0;
-    std::uintptr_t stockBrush = 0;
+    std::uintptr_t stockBrushes[NULL_BRUSH + 1] = {};
+    std::uintptr_t systemFont = 0;
 
     std::uintptr_t Add(std::unique_ptr<GdiObject> object)
     {
@@ -64,6 +85,18 @@ struct Table {
         auto it = objects.find(key);
         if (it == objects.end() || it->second->kind != kind) return nullptr;
         return static_cast<T*>(it->second.get());
+    }
+    GdiObject* FindAny(std::uintptr_t key)
+    {
+        auto it = objects.find(key);
+        return it == objects.end() ? nullptr : it->second.get();
+    }
+    // Moves a device context's selection from one object to another of the same kind.
+    void Reselect(std::uintptr_t& slot, std::uintptr_t key)
+    {
+        if (GdiObject* old = FindAny(slot)) --old->selections;
+        if (GdiObject* object = FindAny(key)) ++object->selections;
+        slot = key;
     }
 };
 
@@ -99,10 +132,19 @@ Table& GetTable()
         auto bitmap = NewDib(1, 1, 32);
         bitmap->stock = true;
         t->stockBitmap = t->Add(std::move(bitmap));
-        auto brush = std::make_unique<BrushObject>();
-        brush->color = RGB(255, 255, 255);
-        brush->stock = true;
-        t->stockBrush = t->Add(std::move(brush));
+        const COLORREF grays[] = {RGB(255, 255, 255), RGB(192, 192, 192), RGB(128, 128, 128),
+                                  RGB(64, 64, 64), RGB(0, 0, 0), 0};
+        for (int i = WHITE_BRUSH; i <= NULL_BRUSH; ++i) {
+            auto brush = std::make_unique<BrushObject>();
+            brush->color = grays[i];
+            brush->hollow = NULL_BRUSH == i;
+            brush->stock = true;
+            t->stockBrushes[i] = t->Add(std::move(brush));
+        }
+        auto font = std::make_unique<FontObject>();
+        font->description = SystemFontDescription();
+        font->stock = true;
+        t->systemFont = t->Add(std::move(font));
         return t;
     }();
     return *table;
@@ -136,7 +178,57 @@ bool IsSupportedFormat(const BITMAPINFO* pbmi)
     return false;
 }
 
+RECT Ordered(int left, int top, int right, int bottom)
+{
+    return RECT{left < right ? left : right, top < bottom ? top : bottom, left < right ? right : left,
+                top < bottom ? bottom : top};
+}
+
+int RegionType(const RECT& rc) { return IsRectEmpty(&rc) ? NULLREGION : SIMPLEREGION; }
+
+RECT BitmapBounds(Table& table, const DcObject& dc)
+{
+    DibObject* dib = table.Find<DibObject>(dc.bitmap, Kind::Bitmap);
+    return dib ? RECT{0, 0, dib->surface.width, dib->surface.height} : RECT{0, 0, 0, 0};
+}
+
+// bitmap ∩ base ∩ region: what every drawing call of the device context may touch.
+RECT DcClip(Table& table, const DcObject& dc)
+{
+    RECT clip = BitmapBounds(table, dc);
+    if (dc.hasBase) clip = IntersectClip(clip, dc.base);
+    if (dc.hasRegion) clip = IntersectClip(clip, dc.region);
+    return clip;
+}
+
+int Fail(DWORD error)
+{
+    SetLastError(error);
+    return 0;
+}
+
 }  // namespace
+
+RECT IntersectClip(const RECT& a, const RECT& b)
+{
+    RECT r{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top, a.right < b.right ? a.right : b.right,
+           a.bottom < b.bottom ? a.bottom : b.bottom};
+    if (r.right <= r.left || r.bottom <= r.top) return RECT{0, 0, 0, 0};
+    return r;
+}
+
+const LOGFONTW& SystemFontDescription()
+{
+    static const LOGFONTW description = [] {
+        LOGFONTW lf{};
+        lf.lfHeight = -16;
+        lf.lfWeight = FW_NORMAL;
+        const char16_t name[] = u"DejaVu Sans";
+        std::memcpy(lf.lfFaceName, name, sizeof name);
+        return lf;
+    }();
+    return description;
+}
 
 bool GetBitmapSurface(HBITMAP hBitmap, Surface& surface)
 {
@@ -160,18 +252,57 @@ bool GetDcSurface(HDC hdc, Surface& surface)
     return true;
 }
 
+bool GetDcTarget(HDC hdc, DcTarget& target)
+{
+    Table& table = GetTable();
+    std::lock_guard<std::mutex> guard(table.lock);
+    DcObject* dc = table.Find<DcObject>(Key(hdc), Kind::Dc);
+    if (!dc) return false;
+    DibObject* dib = table.Find<DibObject>(dc->bitmap, Kind::Bitmap);
+    if (!dib) return false;
+    target.surface = dib->surface;
+    target.clip = DcClip(table, *dc);
+    return true;
+}
+
+bool SetDcBaseClip(HDC hdc, const RECT* base)
+{
+    Table& table = GetTable();
+    std::lock_guard<std::mutex> guard(table.lock);
+    DcObject* dc = table.Find<DcObject>(Key(hdc), Kind::Dc);
+    if (!dc) return false;
+    dc->hasBase = base != nullptr;
+    dc->base = base ? *base : RECT{0, 0, 0, 0};
+    return true;
+}
+
+bool GetDcTextState(HDC hdc, DcTextState& state)
+{
+    Table& table = GetTable();
+    std::lock_guard<std::mutex> guard(table.lock);
+    DcObject* dc = table.Find<DcObject>(Key(hdc), Kind::Dc);
+    if (!dc) return false;
+    FontObject* font = table.Find<FontObject>(dc->font, Kind::Font);
+    state.font = font ? font->description : SystemFontDescription();
+    state.textColor = dc->textColor;
+    state.bkColor = dc->bkColor;
+    state.bkMode = dc->bkMode;
+    return true;
+}
+
 bool GetAnySurface(HANDLE handle, Surface& surface)
 {
     return GetDcSurface(static_cast<HDC>(handle), surface) || GetBitmapSurface(static_cast<HBITMAP>(handle), surface);
 }
 
-bool GetBrushColor(HBRUSH hBrush, COLORREF& color)
+bool GetBrushColor(HBRUSH hBrush, COLORREF& color, bool& hollow)
 {
     Table& table = GetTable();
     std::lock_guard<std::mutex> guard(table.lock);
     BrushObject* brush = table.Find<BrushObject>(Key(hBrush), Kind::Brush);
     if (!brush) return false;
     color = brush->color;
+    hollow = brush->hollow;
     return true;
 }
 
@@ -205,8 +336,9 @@ HDC CreateCompatibleDC(HDC hdc)
         return nullptr;
     }
     auto dc = std::make_unique<DcObject>();
-    dc->bitmap = table.stockBitmap;
-    dc->brush = table.stockBrush;
+    table.Reselect(dc->bitmap, table.stockBitmap);
+    table.Reselect(dc->brush, table.stockBrushes[WHITE_BRUSH]);
+    table.Reselect(dc->font, table.systemFont);
     return reinterpret_cast<HDC>(table.Add(std::move(dc)));
 }
 
@@ -216,12 +348,10 @@ BOOL DeleteDC(HDC hdc)
     Table& table = GetTable();
     std::lock_guard<std::mutex> guard(table.lock);
     DcObject* dc = table.Find<DcObject>(Key(hdc), Kind::Dc);
-    if (!dc) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (DibObject* dib = table.Find<DibObject>(dc->bitmap, Kind::Bitmap)) --dib->selections;
-    if (BrushObject* brush = table.Find<BrushObject>(dc->brush, Kind::Brush)) --brush->selections;
+    if (!dc) return Fail(ERROR_INVALID_HANDLE);
+    table.Reselect(dc->bitmap, 0);
+    table.Reselect(dc->brush, 0);
+    table.Reselect(dc->font, 0);
     auto it = table.objects.find(Key(hdc));
     doomed = std::move(it->second);
     table.objects.erase(it);
@@ -233,27 +363,26 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ hObject)
     Table& table = GetTable();
     std::lock_guard<std::mutex> guard(table.lock);
     DcObject* dc = table.Find<DcObject>(Key(hdc), Kind::Dc);
-    if (!dc) {
+    GdiObject* object = table.FindAny(Key(hObject));
+    if (!dc || !object || Kind::Dc == object->kind) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    std::uintptr_t key = Key(hObject);
-    if (DibObject* dib = table.Find<DibObject>(key, Kind::Bitmap)) {
-        std::uintptr_t old = dc->bitmap;
-        if (DibObject* oldDib = table.Find<DibObject>(old, Kind::Bitmap)) --oldDib->selections;
-        ++dib->selections;
-        dc->bitmap = key;
-        return reinterpret_cast<HGDIOBJ>(old);
+    std::uintptr_t* slot = nullptr;
+    switch (object->kind) {
+    case Kind::Bitmap: slot = &dc->bitmap; break;
+    case Kind::Brush: slot = &dc->brush; break;
+    case Kind::Font: slot = &dc->font; break;
+    case Kind::Region: {
+        dc->hasRegion = true;
+        dc->region = static_cast<RegionObject*>(object)->rect;
+        return reinterpret_cast<HGDIOBJ>(static_cast<std::uintptr_t>(RegionType(DcClip(table, *dc))));
     }
-    if (BrushObject* brush = table.Find<BrushObject>(key, Kind::Brush)) {
-        std::uintptr_t old = dc->brush;
-        if (BrushObject* oldBrush = table.Find<BrushObject>(old, Kind::Brush)) --oldBrush->selections;
-        ++brush->selections;
-        dc->brush = key;
-        return reinterpret_cast<HGDIOBJ>(old);
+    case Kind::Dc: break;
     }
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
+    std::uintptr_t old = *slot;
+    table.Reselect(*slot, Key(hObject));
+    return reinterpret_cast<HGDIOBJ>(old);
 }
 
 BOOL DeleteObject(HGDIOBJ hObject)
@@ -262,57 +391,55 @@ BOOL DeleteObject(HGDIOBJ hObject)
     Table& table = GetTable();
     std::lock_guard<std::mutex> guard(table.lock);
     auto it = table.objects.find(Key(hObject));
-    if (it == table.objects.end() || Kind::Dc == it->second->kind) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    if (it == table.objects.end() || Kind::Dc == it->second->kind) return Fail(ERROR_INVALID_HANDLE);
     GdiObject* object = it->second.get();
     if (object->stock) return TRUE;
-    int selections = Kind::Bitmap == object->kind ? static_cast<DibObject*>(object)->selections
-                                                  : static_cast<BrushObject*>(object)->selections;
-    if (selections > 0) {
-        // Still selected: deleting it would leave the device context drawing into freed memory.
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
+    // Still selected: deleting it would leave the device context drawing with freed memory.
+    if (object->selections > 0) return Fail(ERROR_INVALID_PARAMETER);
     doomed = std::move(it->second);
     table.objects.erase(it);
     return TRUE;
 }
 
+namespace {
+
+template <class T>
+int CopyOut(const T& value, int cbBuffer, LPVOID pv)
+{
+    if (!pv) return static_cast<int>(sizeof(T));
+    if (cbBuffer < static_cast<int>(sizeof(T))) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    std::memcpy(pv, &value, sizeof(T));
+    return static_cast<int>(sizeof(T));
+}
+
+}  // namespace
+
 int GetObject(HGDIOBJ hObject, int cbBuffer, LPVOID pv)
 {
     Table& table = GetTable();
     std::lock_guard<std::mutex> guard(table.lock);
-    std::uintptr_t key = Key(hObject);
-    if (DibObject* dib = table.Find<DibObject>(key, Kind::Bitmap)) {
-        if (!pv) return static_cast<int>(sizeof(BITMAP));
-        if (cbBuffer < static_cast<int>(sizeof(BITMAP))) {
-            SetLastError(ERROR_INSUFFICIENT_BUFFER);
-            return 0;
-        }
+    GdiObject* object = table.FindAny(Key(hObject));
+    if (!object) return Fail(ERROR_INVALID_HANDLE);
+    switch (object->kind) {
+    case Kind::Bitmap: {
+        const Surface& surface = static_cast<DibObject*>(object)->surface;
         BITMAP bm{};
-        bm.bmWidth = dib->surface.width;
-        bm.bmHeight = dib->surface.height;
-        bm.bmWidthBytes = dib->surface.stride;
+        bm.bmWidth = surface.width;
+        bm.bmHeight = surface.height;
+        bm.bmWidthBytes = surface.stride;
         bm.bmPlanes = 1;
-        bm.bmBitsPixel = static_cast<WORD>(dib->surface.bitsPixel);
-        bm.bmBits = dib->surface.bits;
-        std::memcpy(pv, &bm, sizeof bm);
-        return static_cast<int>(sizeof bm);
+        bm.bmBitsPixel = static_cast<WORD>(surface.bitsPixel);
+        bm.bmBits = surface.bits;
+        return CopyOut(bm, cbBuffer, pv);
     }
-    if (BrushObject* brush = table.Find<BrushObject>(key, Kind::Brush)) {
-        if (!pv) return static_cast<int>(sizeof(LOGBRUSH));
-        if (cbBuffer < static_cast<int>(sizeof(LOGBRUSH))) {
-            SetLastError(ERROR_INSUFFICIENT_BUFFER);
-            return 0;
-        }
-        LOGBRUSH lb{BS_SOLID, brush->color, 0};
-        std::memcpy(pv, &lb, sizeof lb);
-        return static_cast<int>(sizeof lb);
+    case Kind::Brush: {
+        auto* brush = static_cast<BrushObject*>(object);
+        LOGBRUSH lb{brush->hollow ? static_cast<UINT>(BS_NULL) : static_cast<UINT>(BS_SOLID), brush->color, 0};
+        return CopyOut(lb, cbBuffer, pv);
     }
-    SetLastError(ERROR_INVALID_HANDLE);
-    return 0;
+    case Kind::Font: return CopyOut(static_cast<FontObject*>(object)->description, cbBuffer, pv);
+    default: return Fail(ERROR_INVALID_HANDLE);
+    }
 }
 
 HBRUSH CreateSolidBrush(COLORREF crColor)
@@ -322,4 +449,192 @@ HBRUSH CreateSolidBrush(COLORREF crColor)
     Table& table = GetTable();
     std::lock_guard<std::mutex> guard(table.lock);
     return reinterpret_cast<HBRUSH>(table.Add(std::move(brush)));
+}
+
+HGDIOBJ GetStockObject(int fnObject)
+{
+    Table& table = GetTable();
+    std::lock_guard<std::mutex> guard(table.lock);
+    if (fnObject >= WHITE_BRUSH && fnObject <= NULL_BRUSH)
+        return reinterpret_cast<HGDIOBJ>(table.stockBrushes[fnObject]);
+    if (SYSTEM_FONT == fnObject || DEFAULT_GUI_FONT == fnObject) return reinterpret_cast<HGDIOBJ>(table.systemFont);
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+}
+
+HFONT CreateFontIndirectW(const LOGFONTW* lplf)
+{
+    if (!lplf) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    LOGFONTW lf = *lplf;
+    // INT_MIN has no magnitude: compare in 64 bits.
+    std::int64_t height = lf.lfHeight, width = lf.lfWidth;
+    if (height < -kMaxFontPixels || height > kMaxFontPixels || width < -kMaxFontPixels || width > kMaxFontPixels) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (lf.lfWidth < 0) lf.lfWidth = -lf.lfWidth;
+    if (lf.lfWeight < 0) lf.lfWeight = 0;
+    if (lf.lfWeight > 1000) lf.lfWeight = 1000;
+    // The name need not be terminated: keep what precedes a terminator in the first 31 units.
+    bool ended = false;
+    for (WCHAR& c : lf.lfFaceName) {
+        if (!c) ended = true;
+        if (ended) c = 0;
+    }
+    lf.lfFaceName[LF_FACESIZE - 1] = 0;
+    auto font = std::make_unique<FontObject>();
+    font->description = lf;
+    Table& table = GetTable();
+    std::lock_guard<std::mutex> guard(table.lock);
+    return reinterpret_cast<HFONT>(table.Add(std::move(font)));
+}
+
+// Text state -----------------------------------------------------------------------------
+
+namespace {
+
+// Runs fn on the device context under the lock; false (ERROR_INVALID_HANDLE) when bad.
+template <class Fn>
+bool WithDc(HDC hdc, Fn&& fn)
+{
+    Table& table = GetTable();
+    std::lock_guard<std::mutex> guard(table.lock);
+    DcObject* dc = table.Find<DcObject>(Key(hdc), Kind::Dc);
+    if (!dc) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return false;
+    }
+    fn(table, *dc);
+    return true;
+}
+
+}  // namespace
+
+COLORREF SetTextColor(HDC hdc, COLORREF crColor)
+{
+    COLORREF old = CLR_INVALID;
+    WithDc(hdc, [&](Table&, DcObject& dc) {
+        old = dc.textColor;
+        dc.textColor = crColor & 0x00FFFFFF;
+    });
+    return old;
+}
+
+COLORREF GetTextColor(HDC hdc)
+{
+    COLORREF color = CLR_INVALID;
+    WithDc(hdc, [&](Table&, DcObject& dc) { color = dc.textColor; });
+    return color;
+}
+
+COLORREF SetBkColor(HDC hdc, COLORREF crColor)
+{
+    COLORREF old = CLR_INVALID;
+    WithDc(hdc, [&](Table&, DcObject& dc) {
+        old = dc.bkColor;
+        dc.bkColor = crColor & 0x00FFFFFF;
+    });
+    return old;
+}
+
+COLORREF GetBkColor(HDC hdc)
+{
+    COLORREF color = CLR_INVALID;
+    WithDc(hdc, [&](Table&, DcObject& dc) { color = dc.bkColor; });
+    return color;
+}
+
+int SetBkMode(HDC hdc, int iBkMode)
+{
+    if (TRANSPARENT != iBkMode && OPAQUE != iBkMode) return Fail(ERROR_INVALID_PARAMETER);
+    int old = 0;
+    WithDc(hdc, [&](Table&, DcObject& dc) {
+        old = dc.bkMode;
+        dc.bkMode = iBkMode;
+    });
+    return old;
+}
+
+int GetBkMode(HDC hdc)
+{
+    int mode = 0;
+    WithDc(hdc, [&](Table&, DcObject& dc) { mode = dc.bkMode; });
+    return mode;
+}
+
+// Clip regions ----------------------------------------------------------------------------
+
+HRGN CreateRectRgn(int nLeftRect, int nTopRect, int nRightRect, int nBottomRect)
+{
+    auto region = std::make_unique<RegionObject>();
+    region->rect = Ordered(nLeftRect, nTopRect, nRightRect, nBottomRect);
+    Table& table = GetTable();
+    std::lock_guard<std::mutex> guard(table.lock);
+    return reinterpret_cast<HRGN>(table.Add(std::move(region)));
+}
+
+HRGN CreateRectRgnIndirect(const RECT* lprc)
+{
+    if (!lprc) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return CreateRectRgn(lprc->left, lprc->top, lprc->right, lprc->bottom);
+}
+
+int SelectClipRgn(HDC hdc, HRGN hrgn)
+{
+    Table& table = GetTable();
+    std::lock_guard<std::mutex> guard(table.lock);
+    DcObject* dc = table.Find<DcObject>(Key(hdc), Kind::Dc);
+    if (!dc) return Fail(ERROR_INVALID_HANDLE);
+    if (hrgn) {
+        RegionObject* region = table.Find<RegionObject>(Key(hrgn), Kind::Region);
+        if (!region) return Fail(ERROR_INVALID_HANDLE);
+        dc->hasRegion = true;
+        dc->region = region->rect;
+    } else {
+        dc->hasRegion = false;
+    }
+    return RegionType(DcClip(table, *dc));
+}
+
+int IntersectClipRect(HDC hdc, int nLeftRect, int nTopRect, int nRightRect, int nBottomRect)
+{
+    int type = ERROR;
+    WithDc(hdc, [&](Table& table, DcObject& dc) {
+        RECT rect = Ordered(nLeftRect, nTopRect, nRightRect, nBottomRect);
+        dc.region = dc.hasRegion ? IntersectClip(dc.region, rect) : rect;
+        dc.hasRegion = true;
+        type = RegionType(DcClip(table, dc));
+    });
+    return type;
+}
+
+int GetClipBox(HDC hdc, LPRECT lprc)
+{
+    if (!lprc) return Fail(ERROR_INVALID_PARAMETER);
+    int type = ERROR;
+    WithDc(hdc, [&](Table& table, DcObject& dc) {
+        *lprc = DcClip(table, dc);
+        type = RegionType(*lprc);
+    });
+    return type;
+}
+
+int GetDeviceCaps(HDC hdc, int nIndex)
+{
+    if (!WithDc(hdc, [](Table&, DcObject&) {})) return 0;
+    switch (nIndex) {
+    case HORZRES: return GetSystemMetrics(SM_CXSCREEN);
+    case VERTRES: return GetSystemMetrics(SM_CYSCREEN);
+    case BITSPIXEL: return wce::host::GetScreenBitsPerPixel();
+    case PLANES: return 1;
+    case LOGPIXELSX:
+    case LOGPIXELSY: return 96;
+    default: return 0;
+    }
 }

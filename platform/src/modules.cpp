@@ -57,6 +57,10 @@ ModuleTable& Table()
     return table;
 }
 
+// The program's own instance: an address no module entry can have.
+char g_programInstance;
+HMODULE ProgramInstance() { return reinterpret_cast<HMODULE>(&g_programInstance); }
+
 Module* FindLoaded(ModuleTable& table, HMODULE module)
 {
     for (auto& entry : table.byLowerName)
@@ -162,9 +166,25 @@ BOOL FreeLibrary(HMODULE module)
     return TRUE;
 }
 
+HMODULE GetModuleHandleW(LPCWSTR moduleName)
+{
+    if (!moduleName) return ProgramInstance();
+    LPCWSTR base = moduleName;
+    for (LPCWSTR p = moduleName; *p; ++p)
+        if (*p == u'\\' || *p == u'/') base = p + 1;
+    ModuleTable& table = Table();
+    std::lock_guard<std::mutex> guard(table.lock);
+    auto it = table.byLowerName.find(Lower(base));
+    if (it == table.byLowerName.end() || it->second.loads <= 0) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    return reinterpret_cast<HMODULE>(&it->second);
+}
+
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size)
 {
-    if (module != nullptr) {  // only the running program has a file here
+    if (module != nullptr && module != ProgramInstance()) {  // only the running program has a file here
         SetLastError(ERROR_MOD_NOT_FOUND);
         return 0;
     }

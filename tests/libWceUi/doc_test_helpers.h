@@ -59,7 +59,7 @@ protected:
     // Writes a UTF-16 file with its mark below the device root ("SDMMC/a.xml").
     void WriteText(const std::string& relative, const std::u16string& text) const
     {
-        m_device.WriteHostFile(relative, Utf16File(text));
+        m_device.WriteHostFile(relative, Utf16File(text, true));
     }
 
     LogCapture m_log;

@@ -22,8 +22,8 @@ struct ClassRow {
 
 const ClassRow kClassTable[] = {
     {u"CWceUiObject", u"0", true, true},
-    {u"CWceUiLayer", u"CWceUiObject", true, false},
-    {u"CWceUiDlg", u"CWceUiLayer", true, false},
+    {u"CWceUiLayer", u"CWceUiObject", true, true},
+    {u"CWceUiDlg", u"CWceUiLayer", true, true},
     {u"CWceUiButton", u"CWceUiLayer", true, false},
     {u"CWceUiSlider", u"CWceUiLayer", true, false},
     {u"CWceUiScrollLayer", u"CWceUiLayer", true, false},

@@ -11,6 +11,7 @@
 #include "BitmapCheck.h"
 #include "JXWriteLogFile.h"
 #include "JxConfDoc.h"
+#include "SkinCheck.h"
 #include "ToolSupport.h"
 #include "WceUiCommon.h"
 #include "WceUiGenericBitmap.h"
@@ -25,8 +26,9 @@ const char* kProgram = "skincheck";
 
 const char* kHelp =
     "usage:\n"
-    "  skincheck [--escape] [--password TEXT] FILE|FOLDER...\n"
+    "  skincheck [--escape] [--password TEXT] [--res DIR] FILE|FOLDER...\n"
     "  skincheck [--password TEXT] --png OUT.png BITMAP\n"
+    "  skincheck [--password TEXT] --style NAME FILE\n"
     "\n"
     "Loads each .xml file (dialogs, styles, the screen configuration) as an XML document and\n"
     "each .ini, .color and .conf file as a key=value document, as the framework does, and\n"
@@ -40,9 +42,18 @@ const char* kHelp =
     "Bitmaps: each .bmp file is loaded with the .alpha plane beside it when there is one (a\n"
     "32-bit file has per-pixel alpha when any pixel's top byte is set), each .565a.conf file\n"
     "with the files it names. --png writes the one BITMAP given as an RGBA PNG (8-bit\n"
-    "channels, straight alpha) for a person to look at.\n";
+    "channels, straight alpha) for a person to look at.\n"
+    "\n"
+    "Skins: a .style.xml file loads as a style file and every style in it is built in file\n"
+    "order; the file fails on any error line. wceui.xml is read as the screen configuration.\n"
+    "--res DIR checks a resource folder: every bitmap configuration below bitmap\\ through\n"
+    "the bitmap cache, color\\wceui.color (values 0x and six hexadecimal digits) and every\n"
+    "file below font\\ as a font configuration (warnings for unknown keys, values without\n"
+    "digits and face names over 31 characters); style files given with it have every color,\n"
+    "font and bitmap id they name resolved in DIR. --style NAME FILE prints the built style\n"
+    "as key=value lines (exit status 1 when it does not build).\n";
 
-enum class Kind { Xml, Language, Conf, Bitmap };
+enum class Kind { Xml, Style, Screen, Language, Conf, Bitmap };
 
 struct Target {
     std::string shown;        // as named on the command line, or found in a folder
@@ -57,6 +68,7 @@ struct Message {
 
 void Observe(void* pContext, int nLevel, LPCWSTR pMessage, int nLength)
 {
+    skincheck::CountLevel(nLevel);
     static_cast<std::vector<Message>*>(pContext)->push_back({nLevel, WideToUtf8(std::u16string(pMessage, nLength))});
 }
 
@@ -68,7 +80,10 @@ bool KindOf(const std::string& name, Kind& kind)
         std::string e = ext;
         return lower.size() > e.size() && lower.compare(lower.size() - e.size(), e.size(), e) == 0;
     };
+    std::string base = lower.substr(lower.find_last_of("/\\") == std::string::npos ? 0 : lower.find_last_of("/\\") + 1);
     if (skincheck::IsBitmapName(lower)) kind = Kind::Bitmap;
+    else if (endsWith(".style.xml")) kind = Kind::Style;
+    else if (base == "wceui.xml") kind = Kind::Screen;
     else if (endsWith(".xml")) kind = Kind::Xml;
     else if (endsWith(".ini")) kind = Kind::Language;
     else if (endsWith(".color") || endsWith(".conf")) kind = Kind::Conf;
@@ -129,9 +144,14 @@ bool LoadBitmap(const Target& target)
     return false;
 }
 
+// --res: the resource folder in use; empty for none.
+std::string g_resFolder;
+
 bool Load(const Target& target, bool escapeLanguage)
 {
     if (Kind::Bitmap == target.kind) return LoadBitmap(target);
+    if (Kind::Style == target.kind) return skincheck::CheckStyleFile(target.device, !g_resFolder.empty());
+    if (Kind::Screen == target.kind) return skincheck::CheckScreenConf(target.device);
     if (Kind::Xml == target.kind) {
         CWceUiXmlDoc doc;
         return doc.LoadXmlFile(target.device.c_str(), FALSE);
@@ -150,6 +170,30 @@ const char* LevelName(int level)
     }
 }
 
+// --style: prints the style, or the framework's messages when it does not build.
+int PrintStyle(const std::string& name, const std::string& file, const std::u16string* password)
+{
+    std::vector<Target> targets;
+    std::string problem = Collect(file, targets);
+    if (!problem.empty()) return tool::UsageError(kProgram, problem);
+    if (1 != targets.size() || Kind::Style != targets[0].kind)
+        return tool::UsageError(kProgram, "--style needs one .style.xml file");
+    tool::UseHostFileSystem();
+    WceUiCloseLogFile();
+    if (password) WceUiSetPackPassword(password->c_str());
+    std::vector<Message> messages;
+    JxSetLogObserver(&Observe, &messages);
+    std::string out;
+    bool built = skincheck::PrintStyle(targets[0].device, Utf8ToWide(name), out);
+    JxSetLogObserver(nullptr, nullptr);
+    if (built) {
+        std::fputs(out.c_str(), stdout);
+        return 0;
+    }
+    for (const Message& m : messages) std::printf("%s: %s: %s\n", file.c_str(), LevelName(m.level), m.text.c_str());
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -158,6 +202,7 @@ int main(int argc, char** argv)
     bool passwordGiven = false;
     std::u16string password;
     std::vector<std::string> paths;
+    std::string styleName, styleFile;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -170,6 +215,13 @@ int main(int argc, char** argv)
             if (i + 1 >= argc) return tool::UsageError(kProgram, "--password needs a value");
             password = Utf8ToWide(argv[++i]);
             passwordGiven = true;
+        } else if (arg == "--res") {
+            if (i + 1 >= argc) return tool::UsageError(kProgram, "--res needs a folder");
+            g_resFolder = argv[++i];
+        } else if (arg == "--style") {
+            if (i + 2 >= argc) return tool::UsageError(kProgram, "--style needs a style name and a file");
+            styleName = argv[++i];
+            styleFile = argv[++i];
         } else if (arg == "--png") {
             if (i + 1 >= argc) return tool::UsageError(kProgram, "--png needs a file name");
             g_pngPath = argv[++i];
@@ -179,7 +231,15 @@ int main(int argc, char** argv)
             paths.push_back(arg);
         }
     }
-    if (paths.empty()) return tool::UsageError(kProgram, "name at least one file or folder");
+    if (!styleFile.empty()) {
+        if (!paths.empty() || !g_pngPath.empty() || !g_resFolder.empty())
+            return tool::UsageError(kProgram, "--style takes one style name and one file, and nothing else");
+        return PrintStyle(styleName, styleFile, passwordGiven ? &password : nullptr);
+    }
+    std::error_code resError;
+    if (!g_resFolder.empty() && !fs::is_directory(g_resFolder, resError))
+        return tool::UsageError(kProgram, "--res: cannot find the folder " + g_resFolder);
+    if (paths.empty() && g_resFolder.empty()) return tool::UsageError(kProgram, "name at least one file or folder");
 
     std::vector<Target> targets;
     for (const std::string& path : paths) {
@@ -197,6 +257,17 @@ int main(int argc, char** argv)
     std::vector<Message> messages;
     JxSetLogObserver(&Observe, &messages);
     int failed = 0;
+    size_t checked = targets.size();
+    if (!g_resFolder.empty()) {
+        ++checked;
+        skincheck::UseResFolder(fs::absolute(g_resFolder).string());
+        skincheck::Notes notes;
+        if (!skincheck::CheckResFolder(fs::absolute(g_resFolder).string(), notes)) ++failed;
+        for (const Message& m : messages)
+            std::printf("%s: %s: %s\n", g_resFolder.c_str(), LevelName(m.level), m.text.c_str());
+        for (const skincheck::Note& n : notes)
+            std::printf("%s: %s: %s\n", g_resFolder.c_str(), LevelName(n.level), n.text.c_str());
+    }
     for (const Target& target : targets) {
         messages.clear();
         if (Load(target, escapeLanguage)) continue;
@@ -209,6 +280,6 @@ int main(int argc, char** argv)
     }
     JxSetLogObserver(nullptr, nullptr);
     std::fflush(stdout);
-    std::fprintf(stderr, "%s: %d of %zu files failed\n", kProgram, failed, targets.size());
+    std::fprintf(stderr, "%s: %d of %zu files failed\n", kProgram, failed, checked);
     return failed > 0 ? 1 : 0;
 }

@@ -30,9 +30,15 @@ void ClearWriteQuotas();
 // "\\SDMMC\\" + the host executable's file name.
 void SetModulePath(LPCWSTR devicePath);
 
-// Screen metrics until a display exists: 800 x 480 x 16 by default.
+// Screen metrics until a display exists: 800 x 480 x 16 by default. GetSystemMetrics and
+// GetDeviceCaps answer them.
 void SetScreenMetrics(int width, int height, int bitsPerPixel);
 int GetScreenBitsPerPixel();
+
+// Adds a face to the font table or replaces one of its files (regular or bold); the name
+// compares ignoring case. Text drawn afterwards uses the new file; an empty path restores
+// the default file.
+void SetFontFile(const std::string& faceName, bool bold, const std::string& hostPath);
 
 // In-process modules for LoadLibraryW. A procedure is found by name or by "#<ordinal>".
 using ModuleExports = std::map<std::u16string, FARPROC>;

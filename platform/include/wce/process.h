@@ -28,7 +28,11 @@ BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTR
 HMODULE LoadLibraryW(LPCWSTR name);
 FARPROC GetProcAddressW(HMODULE module, LPCWSTR procName);
 BOOL FreeLibrary(HMODULE module);
+// Null or the program's own instance: the running program's path.
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
+// Null gives the program's instance (never null); a name gives a loaded module of that name,
+// else null with ERROR_MOD_NOT_FOUND.
+HMODULE GetModuleHandleW(LPCWSTR moduleName);
 #define MAKEINTRESOURCEW(i) (reinterpret_cast<LPCWSTR>(static_cast<std::uintptr_t>(static_cast<WORD>(i))))
 #define IS_INTRESOURCE(p) ((reinterpret_cast<std::uintptr_t>(p) >> 16) == 0)
 

@@ -1,0 +1,551 @@
+#include "JXStyleFile.h"
+
+#include <new>
+
+#include "JXCheck.h"
+#include "JXGlobal.h"
+#include "JXList.h"
+#include "JXWriteLogFile.h"
+#include "JxConfDoc.h"
+#include "WceUiObject.h"
+#include "WceUiStyle.h"
+#include "wce/wstring.h"
+
+namespace {
+
+enum : UINT {
+    kDtCenter = 1,
+    kDtRight = 2,
+    kDtVCenter = 4,
+    kDtBottom = 8,
+    kDtSingleLine = 32,
+};
+
+BOOL IsSameWord(LPCWSTR pValue, LPCWSTR pWord) { return pValue && 0 == WStrICmp(pValue, pWord); }
+
+// Booleans are true only when "true", in any case.
+BOOL IsTrue(LPCWSTR pValue) { return IsSameWord(pValue, u"true"); }
+
+// Horizontal and vertical alignment words; FALSE for an unknown word.
+BOOL ReadAlign(LPCWSTR pValue, UINT* pnAlign)
+{
+    if (IsSameWord(pValue, u"left")) *pnAlign = 0;
+    else if (IsSameWord(pValue, u"right")) *pnAlign = kDtRight;
+    else if (IsSameWord(pValue, u"center")) *pnAlign = kDtCenter;
+    else return FALSE;
+    return TRUE;
+}
+
+BOOL ReadVAlign(LPCWSTR pValue, UINT* pnAlign)
+{
+    if (IsSameWord(pValue, u"top")) *pnAlign = 0;
+    else if (IsSameWord(pValue, u"bottom")) *pnAlign = kDtBottom;
+    else if (IsSameWord(pValue, u"center")) *pnAlign = kDtVCenter;
+    else return FALSE;
+    return TRUE;
+}
+
+// 0..255 with at least one digit.
+BOOL ReadOpacity(LPCWSTR pValue, int* pnAlpha)
+{
+    if (!pValue) return FALSE;
+    BOOL bDigits = FALSE;
+    int n = JxParseDecimal(pValue, &bDigits);
+    if (!bDigits || n < 0 || n > 255) return FALSE;
+    *pnAlpha = n;
+    return TRUE;
+}
+
+// The first element child of that tag name (ignoring case).
+CWceUiXmlElem* FindElemChild(const CWceUiXmlElem* pParent, LPCWSTR pName)
+{
+    CWceUiXmlElem* pChild = pParent->FindChild(pName);
+    while (pChild && XML_ELEM_NODE != pChild->GetType()) {
+        do pChild = pChild->GetNextSibling();
+        while (pChild && 0 != WStrICmp(pChild->GetTagName() ? pChild->GetTagName() : u"", pName));
+    }
+    return pChild;
+}
+
+// One style's groups, with the name for the messages.
+class CStyleBuilder {
+public:
+    CStyleBuilder(CWceUiStyle* pStyle, LPCWSTR pName) : m_pStyle(pStyle), m_pName(pName) {}
+
+    BOOL Position(const CWceUiXmlElem* pElem)
+    {
+        RECT rc = {0, 0, 0, 0};
+        LPCWSTR pRect = pElem->GetAttribute(u"rect");
+        if (pRect && !ReadRect(pRect, &rc)) return FALSE;
+        // The position is set only here: a bound style would hand it to its layer.
+        CWceUiStyleData* p = m_pStyle->GetData();
+        p->m_rcPosition = rc;
+        p->m_bRelative = IsSameWord(pElem->GetAttribute(u"way"), u"relative");
+        Specify(WCEUI_SPECIFIED_POSITION);
+        return TRUE;
+    }
+
+    BOOL Layout(const CWceUiXmlElem* pElem)
+    {
+        CWceUiStyleData* p = m_pStyle->GetData();
+        if (LPCWSTR pValue = pElem->GetAttribute(u"visibility")) {
+            p->m_bVisible = IsTrue(pValue);
+            Specify(WCEUI_SPECIFIED_VISIBILITY);
+        }
+        if (LPCWSTR pValue = pElem->GetAttribute(u"disability")) {
+            p->m_bEnabled = !IsTrue(pValue);
+            Specify(WCEUI_SPECIFIED_DISABILITY);
+        }
+        if (LPCWSTR pValue = pElem->GetAttribute(u"container")) {
+            p->m_bContainer = IsTrue(pValue);
+            Specify(WCEUI_SPECIFIED_CONTAINER);
+        }
+        return TRUE;
+    }
+
+    BOOL Text(const CWceUiXmlElem* pElem)
+    {
+        CWceUiStyleData* p = m_pStyle->GetData();
+        if (LPCWSTR pValue = pElem->GetAttribute(u"res-id")) {
+            p->m_strTextResID = pValue;
+            Specify(WCEUI_SPECIFIED_TEXT_RES_ID);
+        }
+        if (LPCWSTR pValue = pElem->GetAttribute(u"color")) {
+            if (SetColor(p->m_TextColor, pValue)) Specify(WCEUI_SPECIFIED_TEXT_COLOR);
+        }
+        if (CWceUiXmlElem* pFont = FindElemChild(pElem, u"font")) {
+            LPCWSTR pID = pFont->GetAttribute(u"id");
+            if (pID && *pID) {
+                p->m_FontCtrl.SetFontFromRes(pID);
+                Specify(WCEUI_SPECIFIED_FONT);
+            } else {
+                JxWriteLogW(JX_LOG_ERROR, u"can not load style %s, the font has no id", m_pName);
+            }
+        }
+        if (CWceUiXmlElem* pDrawText = FindElemChild(pElem, u"drawtext")) {
+            UINT nFormat = 0;
+            LPCWSTR pMultiLine = pDrawText->GetAttribute(u"multiline");
+            if (pMultiLine && !IsTrue(pMultiLine)) nFormat |= kDtSingleLine;
+            if (LPCWSTR pValue = pDrawText->GetAttribute(u"valign")) {
+                UINT nAlign;
+                if (!ReadVAlign(pValue, &nAlign))
+                    JxWriteLogW(JX_LOG_ERROR, u"can not load style %s, %s is not valid for valign", m_pName, pValue);
+                else if (0 != nAlign)
+                    nFormat |= kDtSingleLine | nAlign;
+            }
+            if (LPCWSTR pValue = pDrawText->GetAttribute(u"align")) {
+                UINT nAlign;
+                if (!ReadAlign(pValue, &nAlign))
+                    JxWriteLogW(JX_LOG_ERROR, u"can not load style %s, %s is not valid for align", m_pName, pValue);
+                else
+                    nFormat |= nAlign;
+            }
+            if (LPCWSTR pRect = pDrawText->GetAttribute(u"rect")) {
+                RECT rc;
+                if (!ReadRect(pRect, &rc)) return FALSE;
+                p->m_DrawTextCtrl.SetRect(&rc);
+            }
+            p->m_DrawTextCtrl.SetFormat(nFormat);
+            Specify(WCEUI_SPECIFIED_DRAWTEXT);
+        }
+        return TRUE;
+    }
+
+    BOOL Background(const CWceUiXmlElem* pElem)
+    {
+        CWceUiStyleData* p = m_pStyle->GetData();
+        if (LPCWSTR pValue = pElem->GetAttribute(u"color")) {
+            if (IsSameWord(pValue, u"transparent")) {
+                p->m_BgColorCtrl.SetTransparent(TRUE);
+                Specify(WCEUI_SPECIFIED_BG_COLOR);
+            } else {
+                COLORREF cr;
+                if (JxParseColorLiteral(pValue, &cr)) p->m_BgColorCtrl.SetColor(cr);
+                else if (*pValue) p->m_BgColorCtrl.SetColor(pValue);
+                if (*pValue) Specify(WCEUI_SPECIFIED_BG_COLOR);
+                else EmptyColor();
+            }
+        }
+        CWceUiBgItemCtrl items;
+        for (CWceUiXmlElem* pChild = pElem->GetFirstChild(); pChild; pChild = pChild->GetNextSibling()) {
+            if (XML_ELEM_NODE != pChild->GetType()) continue;
+            CWceUiBgItem* pItem = new (std::nothrow) CWceUiBgItem;
+            if (!pItem) return FALSE;
+            items.AddTail(pItem);
+            if (!BgItem(pChild, pItem)) return FALSE;
+        }
+        if (items.GetCount() > 0) {
+            p->m_BgItemCtrl = items;
+            Specify(WCEUI_SPECIFIED_BG_ITEMS);
+        }
+        return TRUE;
+    }
+
+    BOOL Filters(const CWceUiXmlElem* pElem)
+    {
+        CWceUiStyleData* p = m_pStyle->GetData();
+        if (CWceUiXmlElem* pAlpha = FindElemChild(pElem, u"alpha")) {
+            BOOL bEnabled = IsTrue(pAlpha->GetAttribute(u"enabled"));
+            int nAlpha = -1;
+            if (!ReadFilterOpacity(pAlpha, bEnabled, &nAlpha)) return FALSE;
+            p->m_AlphaFilterCtrl.SetFilter(bEnabled, nAlpha);
+            Specify(WCEUI_SPECIFIED_ALPHA);
+        }
+        if (CWceUiXmlElem* pMix = FindElemChild(pElem, u"mixcolor")) {
+            BOOL bEnabled = IsTrue(pMix->GetAttribute(u"enabled"));
+            int nAlpha = -1;
+            if (!ReadFilterOpacity(pMix, bEnabled, &nAlpha)) return FALSE;
+            LPCWSTR pColor = pMix->GetAttribute(u"color");
+            COLORREF cr = 0;
+            if (pColor && *pColor && !JxParseColorLiteral(pColor, &cr))
+                p->m_MixColorFilterCtrl.SetFilterFromRes(bEnabled, pColor, nAlpha);
+            else
+                p->m_MixColorFilterCtrl.SetFilter(bEnabled, cr, nAlpha);
+            Specify(WCEUI_SPECIFIED_MIX_COLOR);
+        }
+        return TRUE;
+    }
+
+    BOOL AdvProperties(const CWceUiXmlElem* pElem)
+    {
+        CWceUiStyleData* p = m_pStyle->GetData();
+        if (LPCWSTR pValue = pElem->GetAttribute(u"no-draw")) {
+            p->m_bNoDraw = IsTrue(pValue);
+            Specify(WCEUI_SPECIFIED_NO_DRAW);
+        }
+        if (LPCWSTR pValue = pElem->GetAttribute(u"no-input")) {
+            p->m_bNoInput = IsTrue(pValue);
+            Specify(WCEUI_SPECIFIED_NO_INPUT);
+        }
+        return TRUE;
+    }
+
+private:
+    void Specify(int nFlag) { m_pStyle->SetSpecified(nFlag, TRUE); }
+
+    BOOL ReadRect(LPCWSTR pText, RECT* pRect)
+    {
+        if (ConvertRectStrToRect(pText, pRect)) return TRUE;
+        JxWriteLogW(JX_LOG_ERROR, u"can not load style %s, %s is not a valid rect", m_pName, pText);
+        return FALSE;
+    }
+
+    // An empty color text is neither a literal nor an id.
+    void EmptyColor() { JxWriteLogW(JX_LOG_ERROR, u"can not load style %s, an empty color is ignored", m_pName); }
+
+    BOOL SetColor(CWceUiLoadColor& color, LPCWSTR pValue)
+    {
+        COLORREF cr;
+        if (JxParseColorLiteral(pValue, &cr)) {
+            color.SetColor(cr);
+        } else if (*pValue) {
+            color.SetColor(pValue);
+        } else {
+            EmptyColor();
+            return FALSE;
+        }
+        return TRUE;
+    }
+
+    // An opacity that is given must be 0..255; an enabled filter must give one.
+    BOOL ReadFilterOpacity(const CWceUiXmlElem* pFilter, BOOL bEnabled, int* pnAlpha)
+    {
+        LPCWSTR pValue = pFilter->GetAttribute(u"opacity");
+        if (!pValue && !bEnabled) return TRUE;
+        if (ReadOpacity(pValue, pnAlpha)) return TRUE;
+        JxWriteLogW(JX_LOG_ERROR, u"can not load style %s, %s is not valid alpha value", m_pName,
+                    pValue ? pValue : u"");
+        return FALSE;
+    }
+
+    BOOL BgItem(const CWceUiXmlElem* pElem, CWceUiBgItem* pItem)
+    {
+        if (LPCWSTR pValue = pElem->GetAttribute(u"common-index")) pItem->SetCommonIndex(JxParseDecimal(pValue));
+        if (LPCWSTR pValue = pElem->GetAttribute(u"name")) pItem->SetName(pValue);
+        LPCWSTR pID = pElem->GetAttribute(u"id");
+        if (pID && *pID) pItem->SetBitmapFromRes(pID);
+        RECT rc;
+        if (LPCWSTR pValue = pElem->GetAttribute(u"src-rect")) {
+            if (!ReadRect(pValue, &rc)) return FALSE;
+            pItem->SetSrcRect(&rc);
+        }
+        if (LPCWSTR pValue = pElem->GetAttribute(u"dst-rect")) {
+            if (!ReadRect(pValue, &rc)) return FALSE;
+            pItem->SetDstRect(&rc);
+        }
+        // Missing or unknown: centred. Set once on the fresh item, so "left" and "top" (no
+        // bits) stay as they are.
+        UINT nHorz = kDtCenter, nVert = kDtVCenter;
+        if (LPCWSTR pValue = pElem->GetAttribute(u"align")) {
+            if (!ReadAlign(pValue, &nHorz)) {
+                JxWriteLogW(JX_LOG_ERROR, u"can not load style %s, %s is not valid for align", m_pName, pValue);
+                nHorz = kDtCenter;
+            }
+        }
+        if (LPCWSTR pValue = pElem->GetAttribute(u"valign")) {
+            if (!ReadVAlign(pValue, &nVert)) {
+                JxWriteLogW(JX_LOG_ERROR, u"can not load style %s, %s is not valid for valign", m_pName, pValue);
+                nVert = kDtVCenter;
+            }
+        }
+        pItem->SetAlign(nHorz | nVert);
+        pItem->SetZoom(IsTrue(pElem->GetAttribute(u"zoom")));
+        return TRUE;
+    }
+
+    CWceUiStyle* m_pStyle;
+    LPCWSTR m_pName;
+};
+
+}  // namespace
+
+CJxStyleFile::CJxStyleFile() : m_pStyleElems(NULL), m_nStyleElems(0), m_bStyleLoaded(FALSE)
+{
+    m_StyleMap.InitHashTable(17, FALSE);
+}
+
+CJxStyleFile::~CJxStyleFile() { Clean(); }
+
+void CJxStyleFile::Clean()
+{
+    for (JXPOSITION pos = m_StyleMap.GetStartPosition(); pos;) {
+        LPCWSTR pKey;
+        CWceUiStyle* pStyle;
+        m_StyleMap.GetNextAssoc(pos, pKey, pStyle);
+        delete pStyle;
+    }
+    m_StyleMap.RemoveAll();
+    m_IndexMap.RemoveAll();
+    delete[] m_pStyleElems;
+    m_pStyleElems = NULL;
+    m_nStyleElems = 0;
+    m_bStyleLoaded = FALSE;
+    CWceUiXmlDoc::Clean();
+}
+
+BOOL CJxStyleFile::LoadStyleFile(LPCWSTR pPath)
+{
+    if (!WCEUI_CHECK("CJxStyleFile::LoadStyleFile", NULL != pPath)) return FALSE;
+    Clean();
+    if (!LoadXmlFile(pPath, FALSE)) {
+        JxWriteLogW(JX_LOG_ERROR, u"CJxStyleFile::LoadStyleFile load xml file %s failed", pPath);
+        return FALSE;
+    }
+    return impAfterLoad();
+}
+
+BOOL CJxStyleFile::LoadStyleData(const BYTE* pData, DWORD nSize, LPCWSTR pPath)
+{
+    if (!WCEUI_CHECK("CJxStyleFile::LoadStyleData", NULL != pPath)) return FALSE;
+    Clean();
+    if (!LoadXmlData(pData, nSize, pPath, FALSE)) {
+        JxWriteLogW(JX_LOG_ERROR, u"CJxStyleFile::LoadStyleFile load xml file %s failed", pPath);
+        return FALSE;
+    }
+    return impAfterLoad();
+}
+
+BOOL CJxStyleFile::impAfterLoad()
+{
+    CWceUiXmlElem* pRoot = GetRootElem();
+    CWceUiXmlElem* pStyles = pRoot ? FindElemChild(pRoot, u"style") : NULL;
+    int nCount = 0;
+    if (pStyles)
+        for (CWceUiXmlElem* p = pStyles->GetFirstChild(); p; p = p->GetNextSibling())
+            if (XML_ELEM_NODE == p->GetType()) ++nCount;
+    if (nCount > 0) {
+        m_pStyleElems = new (std::nothrow) CWceUiXmlElem*[nCount];
+        if (!m_pStyleElems) {
+            Clean();
+            return FALSE;
+        }
+        m_IndexMap.InitHashTable(CJxConfDoc::CalcHashTableSize(nCount), FALSE);
+        for (CWceUiXmlElem* p = pStyles->GetFirstChild(); p; p = p->GetNextSibling()) {
+            if (XML_ELEM_NODE != p->GetType()) continue;
+            // The first style of a name wins; the tag names live as long as the document.
+            if (!m_IndexMap.PLookup(p->GetTagName())) m_IndexMap.SetAt(p->GetTagName(), m_nStyleElems);
+            m_pStyleElems[m_nStyleElems++] = p;
+        }
+    }
+    m_bStyleLoaded = TRUE;
+    return TRUE;
+}
+
+int CJxStyleFile::GetStyleNameIndex(LPCWSTR pStyleName) const
+{
+    int nIndex = -1;
+    if (pStyleName && m_IndexMap.Lookup(pStyleName, nIndex)) return nIndex;
+    return -1;
+}
+
+CWceUiXmlElem* CJxStyleFile::GetStyleElem(int nIndex) const
+{
+    if (!WCEUI_CHECK("CJxStyleFile::GetStyleElem", nIndex >= 0 && nIndex < m_nStyleElems)) return NULL;
+    return m_pStyleElems[nIndex];
+}
+
+BOOL CJxStyleFile::GetStyleData(LPCWSTR pStyleName, CWceUiStyle* pStyle)
+{
+    if (!WCEUI_CHECK("CJxStyleFile::GetStyleData", NULL != pStyleName && 0 != *pStyleName)) return FALSE;
+    if (!WCEUI_CHECK("CJxStyleFile::GetStyleData", NULL != pStyle)) return FALSE;
+    if (!WCEUI_CHECK("CJxStyleFile::GetStyleData", IsLoaded())) return FALSE;
+    CWceUiStyle* pCached = NULL;
+    if (!m_StyleMap.Lookup(pStyleName, pCached)) pCached = ReadStyleFromFile(pStyleName);
+    if (!pCached) return FALSE;
+    *pStyle = *pCached;
+    return TRUE;
+}
+
+CWceUiStyle* CJxStyleFile::ReadStyleFromFile(LPCWSTR pStyleName)
+{
+    if (!WCEUI_CHECK("CJxStyleFile::ReadStyleFromFile", NULL != pStyleName && 0 != *pStyleName)) return NULL;
+    int nIndex = GetStyleNameIndex(pStyleName);
+    if (nIndex < 0) {
+        JxWriteLogW(JX_LOG_ERROR, u"Load style %s failed, can not find", pStyleName);
+        return NULL;
+    }
+    CWceUiStyle* pStyle = new (std::nothrow) CWceUiStyle;
+    if (!pStyle) return NULL;
+    if (!LoadStyle(pStyle, m_pStyleElems[nIndex]) || !m_StyleMap.SetAt(pStyleName, pStyle, TRUE)) {
+        JxWriteLogW(JX_LOG_ERROR, u"can not load style %s", pStyleName);
+        delete pStyle;
+        return NULL;
+    }
+    return pStyle;
+}
+
+BOOL CJxStyleFile::LoadStyle(CWceUiStyle* pNewStyle, CWceUiXmlElem* pStyleElem)
+{
+    if (!WCEUI_CHECK("CJxStyleFile::LoadStyle", NULL != pNewStyle && NULL != pStyleElem)) return FALSE;
+    // An "overwrite" chain is resolved without recursion (it may be as long as the file):
+    // walk down to a cached style or one without a base, then build upwards, caching each
+    // base as a recursive read would. Every base lies earlier in the file, so the chain has
+    // at most GetStyleCount() + 1 links.
+    JXList<CWceUiXmlElem*> chain;
+    chain.AddTail(pStyleElem);
+    CWceUiStyle* pBase = NULL;
+    BOOL bFailed = FALSE;
+    for (CWceUiXmlElem* pElem = pStyleElem;;) {
+        LPCWSTR pOverwrite = pElem->GetAttribute(u"overwrite");
+        if (!pOverwrite) break;
+        int nOwnIndex = GetStyleNameIndex(pElem->GetTagName());
+        int nBaseIndex = GetStyleNameIndex(pOverwrite);
+        if (nBaseIndex < 0) {
+            JxWriteLogW(JX_LOG_ERROR, u"overwrite: can not find style %s", pOverwrite);
+            bFailed = TRUE;
+            break;
+        }
+        if (nBaseIndex >= nOwnIndex) {
+            JxWriteLogW(JX_LOG_ERROR, u"style %s can not overwrite %s, not right order", pElem->GetTagName(),
+                        pOverwrite);
+            bFailed = TRUE;
+            break;
+        }
+        if (m_StyleMap.Lookup(pOverwrite, pBase)) break;
+        pElem = m_pStyleElems[nBaseIndex];
+        chain.AddTail(pElem);
+    }
+
+    // Build from the deepest link up; the first link is pNewStyle itself.
+    JXPOSITION pos = chain.GetTailPosition();
+    while (!bFailed && pos) {
+        JXPOSITION posThis = pos;
+        CWceUiXmlElem* pElem = chain.GetPrev(pos);
+        BOOL bFirst = NULL == pos;
+        CWceUiStyle* pStyle = bFirst ? pNewStyle : new (std::nothrow) CWceUiStyle;
+        if (!pStyle) {
+            bFailed = TRUE;
+            break;
+        }
+        if (pBase) *pStyle = *pBase;
+        if (!impApplyGroups(pStyle, pElem) || (!bFirst && !m_StyleMap.SetAt(pElem->GetTagName(), pStyle, TRUE))) {
+            if (!bFirst) delete pStyle;
+            bFailed = TRUE;
+            pos = posThis;  // the failed link logs below
+            break;
+        }
+        pBase = pStyle;
+    }
+    if (!bFailed) return TRUE;
+    // Each base that did not build says so, innermost first, as its own read would.
+    for (; pos;) {
+        CWceUiXmlElem* pElem = chain.GetPrev(pos);
+        if (pos) JxWriteLogW(JX_LOG_ERROR, u"can not load style %s", pElem->GetTagName());
+    }
+    return FALSE;
+}
+
+BOOL CJxStyleFile::impApplyGroups(CWceUiStyle* pStyle, CWceUiXmlElem* pElem)
+{
+    CStyleBuilder builder(pStyle, pElem->GetTagName());
+    CWceUiXmlElem* pGroup;
+    if ((pGroup = FindElemChild(pElem, u"position")) && !builder.Position(pGroup)) return FALSE;
+    if ((pGroup = FindElemChild(pElem, u"layout")) && !builder.Layout(pGroup)) return FALSE;
+    if ((pGroup = FindElemChild(pElem, u"text")) && !builder.Text(pGroup)) return FALSE;
+    if ((pGroup = FindElemChild(pElem, u"background")) && !builder.Background(pGroup)) return FALSE;
+    if ((pGroup = FindElemChild(pElem, u"filters")) && !builder.Filters(pGroup)) return FALSE;
+    if ((pGroup = FindElemChild(pElem, u"adv-properties")) && !builder.AdvProperties(pGroup)) return FALSE;
+    return TRUE;
+}
+
+CWceUiXmlElem* CJxStyleFile::impFindAnimate(LPCWSTR pName) const
+{
+    CWceUiXmlElem* pRoot = GetRootElem();
+    CWceUiXmlElem* pAnimate = pRoot ? FindElemChild(pRoot, u"animate") : NULL;
+    return pAnimate ? FindElemChild(pAnimate, pName) : NULL;
+}
+
+CWceUiXmlElem* CJxStyleFile::GetAnimateElem(LPCWSTR pName)
+{
+    if (!WCEUI_CHECK("CJxStyleFile::GetAnimateElem", NULL != pName && 0 != *pName)) return NULL;
+    if (!IsLoaded()) return NULL;
+    CWceUiXmlElem* pRoot = GetRootElem();
+    CWceUiXmlElem* pAnimate = pRoot ? FindElemChild(pRoot, u"animate") : NULL;
+    if (!pAnimate) {
+        JxWriteLogW(JX_LOG_ERROR, u"Can not load animate element in style file");
+        return NULL;
+    }
+    CWceUiXmlElem* pElem = FindElemChild(pAnimate, pName);
+    if (!pElem) JxWriteLogW(JX_LOG_ERROR, u"Can not load %s element  in style file", pName);
+    return pElem;
+}
+
+BOOL CJxStyleFile::DoesHaveAnimate(LPCWSTR pName)
+{
+    if (!WCEUI_CHECK("CJxStyleFile::DoesHaveAnimate", NULL != pName)) return FALSE;
+    return IsLoaded() && NULL != impFindAnimate(pName);
+}
+
+CWceUiWndAnimate* CJxStyleFile::GetWndAnimate(LPCWSTR pName)
+{
+    if (!WCEUI_CHECK("CJxStyleFile::GetWndAnimate", NULL != pName && 0 != *pName)) return NULL;
+    if (!IsLoaded()) {
+        JxWriteLogW(JX_LOG_ERROR, u"CJxStyleFile::GetWndAnimate failed, the xml file is not loaded");
+        return NULL;
+    }
+    CWceUiXmlElem* pElem = GetAnimateElem(pName);
+    if (!pElem) {
+        JxWriteLogW(JX_LOG_ERROR, u"Can not load animate item %s", pName);
+        return NULL;
+    }
+    LPCWSTR pType = pElem->GetAttribute(u"type");
+    if (!pType) {
+        JxWriteLogW(JX_LOG_ERROR, u"Load animate %s failed, can not find type attribute", pName);
+        return NULL;
+    }
+    CWceUiObject* pObject = WceUiCreateObject(pType);
+    if (!pObject) {
+        JxWriteLogW(JX_LOG_ERROR, u"Load animate %s failed, can not create object from type: %s", pName, pType);
+        return NULL;
+    }
+    if (!pObject->IsKindOf(u"CWceUiWndAnimate")) {
+        JxWriteLogW(JX_LOG_ERROR, u"Load animate %s failed, the type %s is not a kind of CWceUiWndAnimate", pName,
+                    pType);
+        delete pObject;
+        return NULL;
+    }
+    // The transition classes initialise themselves from pElem and take the name here; until
+    // they exist no class is a kind of CWceUiWndAnimate, so this is not reached.
+    delete pObject;
+    return NULL;
+}

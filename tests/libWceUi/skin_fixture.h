@@ -1,0 +1,57 @@
+// A window over a skin written by the skin builder into the test's device: the set "s"
+// below "\\SDMMC\\skin\\", with the window and resource directories pointing into it.
+#pragma once
+
+#include "JXGVar.h"
+#include "JXGlobalData.h"
+#include "SkinBuilder.h"
+#include "layer_fixture.h"
+
+inline unsigned PixelOf(const CWceUiGenericBitmap& bitmap, int x, int y)
+{
+    BITMAP bm{};
+    bitmap.GetBitMapInfo(&bm);
+    const BYTE* row = static_cast<const BYTE*>(bm.bmBits) + static_cast<size_t>(bm.bmHeight - 1 - y) * bm.bmWidthBytes;
+    if (16 == bm.bmBitsPixel) return reinterpret_cast<const WORD*>(row)[x];
+    return reinterpret_cast<const DWORD*>(row)[x];
+}
+
+class SkinTest : public LayerTest {
+protected:
+    // Writes the skin and builds the dialog "CWceUiDlg" from it, attached to the root.
+    CWceUiDlg* Build(const std::string& body, const std::string& styles)
+    {
+        m_skin.Dialog("s", "CWceUiDlg", "<d><body name=\"main\">" + body + "</body></d>",
+                      "<k><style>" + styles + "</style></k>");
+        std::string error;
+        EXPECT_TRUE(m_skin.WriteFolder(m_device.Host("SDMMC/skin"), error)) << error;
+        CJxGlobalData* pGlobal = CJxGVar::GetInstance()->GetCJxGlobalData();
+        pGlobal->SetWndDir(u"\\SDMMC\\skin\\s\\wnd\\");
+        pGlobal->SetResDir(u"\\SDMMC\\skin\\s\\res\\");
+        CWceUiDlg* pDlg = m_pCtrl->CreateDlg(u"CWceUiDlg");
+        if (pDlg) {
+            RECT rc = Rc(0, 0, 200, 100);
+            pDlg->SetLayerPosition(&rc, WCEUI_POS_WINDOW, FALSE);
+            m_pCtrl->RootLayer()->AppendChild(pDlg);
+        }
+        m_pBuilt = pDlg;
+        return pDlg;
+    }
+    void TearDown() override
+    {
+        if (m_pBuilt) m_pCtrl->DeleteLayer(m_pBuilt);
+        LayerTest::TearDown();
+    }
+    unsigned Px(int x, int y) const { return PixelOf(*m_pWnd->GetWndBitmap(), x, y); }
+    void PaintAll()
+    {
+        m_pWnd->InvalidateAll();
+        m_pWnd->Paint();
+    }
+
+    skinbuild::SkinBuilder m_skin;
+    CWceUiDlg* m_pBuilt = nullptr;
+};
+
+// 565 values of a few exact colours.
+enum : unsigned { k565Red = 0xF800, k565Green = 0x07E0, k565Blue = 0x001F, k565White = 0xFFFF, k565Black = 0 };

@@ -1,0 +1,79 @@
+// WceUiInit, WceUIChangeLanguage and the screen configuration file.
+#include "JXGlobalData.h"
+#include "WceUiCommon.h"
+#include "skin_test_helpers.h"
+
+namespace {
+
+struct ScreenCase {
+    const char* where;  // "exe" (the program's folder), "root" or "both"
+    const char16_t* xml;
+    BOOL result;
+    int width, height, bits;
+    const char* message;  // the one message expected, or null
+};
+
+}  // namespace
+
+TEST_F(SkinTest, InitWinReadsTheScreenConfiguration)
+{
+    const ScreenCase cases[] = {
+        {"exe", u"<screen width=\"800\" height=\"480\" bitspixel=\"32\"/>", TRUE, 800, 480, 32, nullptr},
+        {"root", u"<any width=\"320\" height=\"240\"/>", TRUE, 320, 240, 16,
+         "the bitspixel item can't be found, use m_nBitsPixel = 16"},
+        {"both", u"<s width=\"640\" height=\"400\" bitspixel=\"16\"/>", TRUE, 640, 400, 16, nullptr},
+        {"exe", u"<s width=\"800\" bitspixel=\"32\"/>", FALSE, 480, 272, 16,
+         "the screen width item or screen height item can't be found, use m_nScreenWidth = 480, "
+         "m_nScreenHeight = 272"},
+        {"exe", u"<s width=\"800\" height=\"480\" bitspixel=\"24\"/>", TRUE, 800, 480, 16,
+         "the bitspixel item 24 is not 16 or 32, use m_nBitsPixel = 16"},
+        {"exe", u"<s width=\"0\" height=\"480\" bitspixel=\"32\"/>", FALSE, 480, 272, 16,
+         "the screen width 0 or screen height 480 is not valid, use m_nScreenWidth = 480, m_nScreenHeight = 272"},
+        {"none", nullptr, FALSE, 480, 272, 16,
+         "Load xml file c:\\wceui.xml failed. use m_nBitsPixel = 16, m_nScreenWidth = 480, m_nScreenHeight = 272"},
+    };
+    for (const ScreenCase& c : cases) {
+        SCOPED_TRACE(c.xml ? Utf8(c.xml) : std::string("no file"));
+        std::string where = c.where;
+        m_device.WriteHostFile("SDMMC/wceui.xml", "");
+        m_device.WriteHostFile("wceui.xml", "");
+        if (where == "exe" || where == "both") Text("SDMMC/wceui.xml", c.xml);
+        if (where == "root") Text("wceui.xml", c.xml);
+        if (where == "both") Text("wceui.xml", u"<s width=\"1\" height=\"1\"/>");
+        m_log.Clear();
+        CJxGlobalData settings;
+        EXPECT_EQ(c.result, settings.InitWin());
+        EXPECT_EQ(c.width, settings.GetScreenWidth());
+        EXPECT_EQ(c.height, settings.GetScreenHeight());
+        EXPECT_EQ(c.bits, settings.GetBitsPixel());
+        if (c.message) {
+            EXPECT_TRUE(m_log.Contains(c.message)) << (m_log.Messages().empty() ? "" : m_log.Messages()[0]);
+        } else {
+            EXPECT_TRUE(m_log.Messages().empty()) << m_log.Messages()[0];
+        }
+        // Once set, the settings stay.
+        EXPECT_TRUE(settings.InitWin());
+    }
+}
+
+TEST_F(SkinTest, InitStoresTheSettingsWhateverTheLanguageLoadGives)
+{
+    HINSTANCE hInstance = reinterpret_cast<HINSTANCE>(0x1000);
+    EXPECT_TRUE(WceUiInit(hInstance, u"wnd", u"\\SDMMC\\res", u"language\\missing.ini", FALSE));
+    EXPECT_EQ(hInstance, WceUiGetInstanceHandle());
+    EXPECT_EQ(std::u16string(u"\\SDMMC\\wnd\\"), std::u16string(WceUiGetWndDir()));
+    EXPECT_EQ(std::u16string(u"\\SDMMC\\res\\"), std::u16string(WceUiGetResDir()));
+
+    m_log.Clear();
+    EXPECT_FALSE(WceUiInit(NULL, u"w", u"r", u"l", FALSE));
+    EXPECT_FALSE(WceUiInit(hInstance, u"w", u"r", NULL, FALSE));
+    EXPECT_EQ((std::vector<std::string>{"WceUiInit,check(NULL != hInstance)fail",
+                                        "WceUiInit,check(NULL != pLangFilePath)fail"}),
+              m_log.Messages());
+
+    m_log.Clear();
+    EXPECT_FALSE(WceUIChangeLanguage(u"\\SDMMC\\none.ini", FALSE));
+    EXPECT_TRUE(m_log.Contains("SetLanguage \\SDMMC\\none.ini failed"));
+    Text("SDMMC/lang.ini", u"a=b\n");
+    EXPECT_TRUE(WceUIChangeLanguage(u"\\SDMMC\\lang.ini", FALSE));
+}

@@ -1,0 +1,125 @@
+// Painting a layer: alignment, clipping, zoom, the common index, filters, transparency.
+#include "skin_fixture.h"
+
+namespace {
+
+using skinbuild::BitmapOptions;
+
+TEST(CalcAlignRects, PlacesTheSmallerInsideTheLarger)
+{
+    struct Case {
+        RECT dst, src;
+        UINT align;
+        const char *outDst, *outSrc;
+    } cases[] = {
+        {Rc(0, 0, 100, 40), Rc(0, 0, 60, 20), 0x05, "20,10,80,30", "0,0,60,20"},
+        {Rc(0, 0, 100, 40), Rc(0, 0, 200, 80), 0x0A, "0,0,100,40", "100,40,200,80"},
+        {Rc(0, 0, 100, 40), Rc(0, 0, 200, 80), 0x00, "0,0,100,40", "0,0,100,40"},
+        {Rc(0, 0, 100, 40), Rc(0, 0, 61, 21), 0x05, "19,9,80,30", "0,0,61,21"},
+        {Rc(10, 10, 20, 20), Rc(0, 0, 5, 30), 0x0A, "15,10,20,20", "0,20,5,30"},
+    };
+    for (const Case& k : cases) {
+        RECT d, s;
+        ASSERT_TRUE(CalcAlignRects(&d, &s, &k.dst, &k.src, k.align));
+        EXPECT_EQ(RectText(d), k.outDst) << k.align;
+        EXPECT_EQ(RectText(s), k.outSrc) << k.align;
+    }
+}
+
+class LayerPaintTest : public SkinTest {};
+
+TEST_F(LayerPaintTest, ImagesAreAlignedCutAndStretched)
+{
+    m_skin.Bitmap565("s", "small", 60, 20, [](int, int) { return 0xFFFF0000u; });
+    // Each pixel tells where it came from: red = x / 4 (0..49), green = y / 2.
+    m_skin.Bitmap565("s", "big", 200, 80, [](int x, int y) {
+        return 0xFF000000u | (static_cast<unsigned>(x / 4 * 5) << 16) | (static_cast<unsigned>(y / 2 * 6) << 8);
+    });
+    m_skin.Bitmap565("s", "tiny", 10, 10, [](int x, int y) { return x == 3 && y == 0 ? 0xFF0000FFu : 0xFFFFFFFFu; });
+    ASSERT_TRUE(Build("<a type=\"CWceUiLayer\" style=\"centre\"/><b type=\"CWceUiLayer\" style=\"corner\"/>"
+                      "<c type=\"CWceUiLayer\" style=\"zoom\"/>",
+                      "<centre><position rect=\"0,0,100,40\"/><background color=\"0x00FF00\">"
+                      "<i id=\"small.565a.conf\" align=\"center\" valign=\"center\"/></background></centre>"
+                      "<corner><position rect=\"100,0,100,40\"/><background>"
+                      "<i id=\"big.565a.conf\" align=\"right\" valign=\"bottom\"/></background></corner>"
+                      "<zoom><position rect=\"0,40,100,50\"/><background>"
+                      "<i id=\"tiny.565a.conf\" zoom=\"true\" dst-rect=\"-30,0,100,50\"/></background></zoom>"));
+    PaintAll();
+    EXPECT_EQ(Px(20, 10), k565Red);
+    EXPECT_EQ(Px(79, 29), k565Red);
+    EXPECT_EQ(Px(19, 10), k565Green);
+    EXPECT_EQ(Px(80, 29), k565Green);
+    // The bottom-right 100 x 40 of the big one: its pixel (100, 40) at the layer's (0, 0).
+    EXPECT_EQ(Px(100, 0), (((100 / 4 * 5) >> 3) << 11) | (((40 / 2 * 6) >> 2) << 5));
+    // 10 x 10 stretched onto 100 x 50 from x = -30: factors 10 and 5, cut at the layer.
+    struct {
+        int x, y;
+        unsigned px;
+    } zoomed[] = {{0, 40, k565Blue}, {9, 44, k565Blue}, {10, 40, k565White}, {0, 45, k565White},
+                  {69, 89, k565White}, {70, 40, k565Black}};
+    for (const auto& z : zoomed) EXPECT_EQ(Px(z.x, z.y), z.px) << z.x << "," << z.y;
+}
+
+TEST_F(LayerPaintTest, CommonItemsGoInByTheirIndexInTheGrowingList)
+{
+    const unsigned colours[5] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu, 0xFFFF00FFu};
+    const char* names[5] = {"A", "B", "C", "X", "Y"};
+    for (int i = 0; i < 5; ++i) m_skin.Bitmap565("s", names[i], 1, 1, [&, i](int, int) { return colours[i]; });
+    // Every item starts at x = 0; its width is its place from the end, so each band shows
+    // a different item only when they are drawn in the expected order.
+    auto item = [](const char* name, int width, const char* index) {
+        return std::string("<i id=\"") + name + ".565a.conf\" zoom=\"true\" common-index=\"" + index +
+               "\" dst-rect=\"0,0," + std::to_string(width) + ",10\"/>";
+    };
+    ASSERT_TRUE(Build("<a type=\"CWceUiLayer\" common.style=\"common\" style=\"own\"/>"
+                      "<b type=\"CWceUiLayer\" common.style=\"front\" style=\"own2\"/>",
+                      "<common><background>" + item("X", 30, "-1") + item("Y", 20, "-1") + "</background></common>"
+                      "<own><position rect=\"0,0,100,10\"/><background>" + item("A", 50, "0") + item("B", 40, "0") +
+                          item("C", 10, "0") + "</background></own>"
+                      "<front><background>" + item("X", 20, "0") + item("Y", 30, "0") + "</background></front>"
+                      "<own2><position rect=\"0,20,100,30\"/><background>" + item("A", 10, "0") + "</background></own2>"));
+    PaintAll();
+    // [A, B, C] with X(-1), Y(-1): [A, B, X, Y, C].
+    EXPECT_EQ((std::vector<unsigned>{Px(5, 0), Px(15, 0), Px(25, 0), Px(35, 0), Px(45, 0)}),
+              (std::vector<unsigned>{k565Blue, 0xF81F, k565White, k565Green, k565Red}));
+    // Two items of index 0 each go to the front: [Y, X, A].
+    EXPECT_EQ((std::vector<unsigned>{Px(5, 20), Px(15, 20), Px(25, 20)}),
+              (std::vector<unsigned>{k565Red, k565White, 0xF81F}));
+}
+
+TEST_F(LayerPaintTest, FiltersAndRepeatedPaintsGiveTheSamePixels)
+{
+    m_skin.Bitmap565("s", "glass", 20, 20, [](int, int) { return 0x80FFFFFFu; }, BitmapOptions{true, "", -1});
+    ASSERT_TRUE(Build("<a type=\"CWceUiLayer\" style=\"back\"/><b type=\"CWceUiLayer\" style=\"faded\"/>"
+                      "<c type=\"CWceUiLayer\" style=\"tinted\"/>",
+                      "<back><position rect=\"0,0,200,100\"/><background color=\"0x0000FF\"/></back>"
+                      "<faded><position rect=\"10,10,20,20\"/><background><i id=\"glass.565a.conf\"/></background>"
+                      "<filters><alpha enabled=\"true\" opacity=\"128\"/></filters></faded>"
+                      "<tinted><position rect=\"50,10,20,20\"/><background color=\"0x000000\"/>"
+                      "<filters><mixcolor enabled=\"true\" opacity=\"255\" color=\"0xFF0000\"/></filters></tinted>"));
+    PaintAll();
+    unsigned first = Px(15, 15);
+    EXPECT_NE(first, k565Blue);
+    EXPECT_EQ(Px(55, 15), k565Red);
+    for (int i = 0; i < 3; ++i) PaintAll();
+    EXPECT_EQ(Px(15, 15), first);  // the layer bitmap starts black each time
+}
+
+TEST_F(LayerPaintTest, ImagesWithAlphaLetTheLayerBelowShowEvenBeforeTheyLoad)
+{
+    m_skin.Bitmap565("s", "glass", 20, 20, [](int, int) { return 0x80FFFFFFu; }, BitmapOptions{true, "", -1});
+    m_skin.Bitmap565("s", "faint", 20, 20, [](int, int) { return 0xFFFFFFFFu; }, BitmapOptions{false, "", 100});
+    ASSERT_TRUE(Build("<a type=\"CWceUiLayer\" name=\"back\" style=\"back\"/>"
+                      "<b type=\"CWceUiLayer\" name=\"glass\" style=\"glass\"/>"
+                      "<c type=\"CWceUiLayer\" name=\"faint\" style=\"faint\"/>",
+                      "<back><position rect=\"0,0,200,100\"/><background color=\"0x0000FF\"/></back>"
+                      "<glass><position rect=\"0,0,20,20\"/><background><i id=\"glass.565a.conf\"/></background></glass>"
+                      "<faint><position rect=\"50,0,20,20\"/><background><i id=\"faint.565a.conf\"/></background></faint>"));
+    m_pCtrl->FreeBmpRes();
+    m_pCtrl->Draw(m_pWnd->GetWndBitmap(), Rc(5, 5, 10, 10));
+    EXPECT_EQ(NeedDrawNames(), (Strings{"back", "glass"}));
+    m_pCtrl->Draw(m_pWnd->GetWndBitmap(), Rc(55, 5, 60, 10));
+    EXPECT_EQ(NeedDrawNames(), (Strings{"back", "faint"}));
+}
+
+}  // namespace

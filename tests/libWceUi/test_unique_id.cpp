@@ -1,0 +1,67 @@
+// Layer ids: order, reuse after the wrap, exhaustion and the release warnings.
+#include "JXWUniqueID.h"
+#include "doc_test_helpers.h"
+
+namespace {
+
+class UniqueIdTest : public DocTest {
+protected:
+    // Hands out every id once.
+    void Exhaust()
+    {
+        for (DWORD i = 1; i < 65535; ++i) ASSERT_EQ(i, m_ids.GetID());
+    }
+    CWUniqueID m_ids;
+};
+
+}  // namespace
+
+TEST_F(UniqueIdTest, HandsOutIdsInOrderAndReusesTheSmallestFreeAfterTheWrap)
+{
+    Exhaust();
+    EXPECT_EQ(65534, m_ids.GetInUseCount());
+    for (DWORD id : {900u, 7u, 65534u, 64u, 63u}) m_ids.ReleaseID(id);
+    // Smallest first, whatever the release order; ids released later are still found.
+    EXPECT_EQ(7u, m_ids.GetID());
+    EXPECT_EQ(63u, m_ids.GetID());
+    m_ids.ReleaseID(2);
+    EXPECT_EQ(2u, m_ids.GetID());
+    EXPECT_EQ(64u, m_ids.GetID());
+    EXPECT_EQ(900u, m_ids.GetID());
+    EXPECT_EQ(65534u, m_ids.GetID());
+    EXPECT_TRUE(m_log.Messages().empty());
+}
+
+TEST_F(UniqueIdTest, ExhaustionGives65535WithItsMessage)
+{
+    Exhaust();
+    EXPECT_EQ(65535u, m_ids.GetID());
+    EXPECT_EQ(std::vector<std::string>{"CWUniqueID::GetID failed, all 1-65534 is used."}, m_log.Messages());
+    m_ids.ReleaseID(40000);
+    EXPECT_EQ(40000u, m_ids.GetID());
+}
+
+TEST_F(UniqueIdTest, ReleasingAnIdNotInUseOnlyWarns)
+{
+    EXPECT_EQ(1u, m_ids.GetID());
+    EXPECT_EQ(2u, m_ids.GetID());
+    m_ids.ReleaseID(2);
+    // Never handed out, released twice, and the two values that are never ids.
+    for (DWORD id : {3u, 2u, 0u, 65535u}) {
+        m_log.Clear();
+        m_ids.ReleaseID(id);
+        EXPECT_EQ(std::vector<std::string>{"(level 2) CWUniqueID::ReleaseID, Release ID " + std::to_string(id) +
+                                           ", but not found"},
+                  m_log.Messages());
+    }
+    EXPECT_TRUE(m_ids.IsInUse(1));
+    EXPECT_EQ(1, m_ids.GetInUseCount());
+    // Released ids before the wrap are not handed out again until it.
+    EXPECT_EQ(3u, m_ids.GetID());
+
+    m_log.Clear();
+    m_ids.ReleaseID(0x10001);
+    ASSERT_EQ(1u, m_log.Messages().size());
+    EXPECT_EQ("CWUniqueID::ReleaseID,check(0 == HIWORD(dwID))fail", m_log.Messages()[0]);
+    EXPECT_TRUE(m_ids.IsInUse(1));
+}

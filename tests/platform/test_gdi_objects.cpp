@@ -1,0 +1,239 @@
+// Fonts and stock objects as GDI objects, a device context's text state, the screen's device
+// caps, and clip rectangles that every drawing call honours.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <functional>
+
+#include "gdi_canvas.h"
+#include "gdi_objects.h"
+
+namespace {
+
+TEST(GdiFonts, DescriptionsAreCheckedAndKept)
+{
+    const struct {
+        LONG height, width, weight;
+        bool made;
+        LONG keptWidth, keptWeight;
+    } cases[] = {
+        {0, 0, 0, true, 0, 0},
+        {-16, 0, 400, true, 0, 400},
+        {kMaxFontPixels, -12, 5000, true, 12, 1000},
+        {-kMaxFontPixels, 0, -3, true, 0, 0},
+        {-kMaxFontPixels - 1, 0, 400, false, 0, 0},
+        {INT_MIN, 0, 400, false, 0, 0},
+        {16, INT_MAX, 400, false, 0, 0},
+    };
+    for (const auto& k : cases) {
+        LOGFONTW lf = Describe(u"DejaVu Sans", k.height, k.weight);
+        lf.lfWidth = k.width;
+        SetLastError(0);
+        HFONT font = CreateFontIndirectW(&lf);
+        ASSERT_EQ(k.made, font != nullptr) << k.height << " " << k.width;
+        if (!font) {
+            EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+            continue;
+        }
+        LOGFONTW back{};
+        ASSERT_EQ(92, GetObject(font, sizeof back, &back));
+        EXPECT_EQ(k.height, back.lfHeight);
+        EXPECT_EQ(k.keptWidth, back.lfWidth);
+        EXPECT_EQ(k.keptWeight, back.lfWeight);
+        EXPECT_TRUE(DeleteObject(font));
+    }
+    EXPECT_EQ(nullptr, CreateFontIndirectW(nullptr));
+
+    // A name filling all 32 units is cut at 31.
+    LOGFONTW full = Describe(u"", -16);
+    for (WCHAR& ch : full.lfFaceName) ch = u'A';
+    HFONT font = CreateFontIndirectW(&full);
+    LOGFONTW back;
+    EXPECT_EQ(92, GetObject(font, 92, &back));
+    EXPECT_EQ(std::u16string(31, u'A'), std::u16string(back.lfFaceName));
+
+    // Sizes and bad handles.
+    EXPECT_EQ(92, GetObject(font, 0, nullptr));
+    EXPECT_EQ(0, GetObject(font, 91, &back));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    DeleteObject(font);
+    EXPECT_EQ(0, GetObject(font, 92, &back));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+}
+
+TEST(GdiFonts, SelectedFontsCannotBeDeletedAndNewDcsHoldTheSystemFont)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    LOGFONTW lf = Describe(u"DejaVu Serif", -20);
+    HFONT font = CreateFontIndirectW(&lf);
+    HGDIOBJ old = SelectObject(dc, font);
+    EXPECT_EQ(GetStockObject(SYSTEM_FONT), old);
+    EXPECT_FALSE(DeleteObject(font));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_EQ(font, SelectObject(dc, old));
+    EXPECT_TRUE(DeleteObject(font));
+
+    HFONT other = CreateFontIndirectW(&lf);
+    SelectObject(dc, other);
+    EXPECT_TRUE(DeleteDC(dc));  // releases its font
+    EXPECT_TRUE(DeleteObject(other));
+}
+
+TEST(GdiStock, StockObjectsAndTheSystemFontDescription)
+{
+    const struct {
+        int index;
+        UINT style;
+        COLORREF color;
+    } brushes[] = {{WHITE_BRUSH, BS_SOLID, RGB(255, 255, 255)}, {LTGRAY_BRUSH, BS_SOLID, RGB(192, 192, 192)},
+                   {GRAY_BRUSH, BS_SOLID, RGB(128, 128, 128)},  {DKGRAY_BRUSH, BS_SOLID, RGB(64, 64, 64)},
+                   {BLACK_BRUSH, BS_SOLID, RGB(0, 0, 0)},       {NULL_BRUSH, BS_NULL, 0}};
+    for (const auto& k : brushes) {
+        HGDIOBJ brush = GetStockObject(k.index);
+        EXPECT_TRUE(DeleteObject(brush));  // ignored
+        LOGBRUSH lb{};
+        ASSERT_EQ(static_cast<int>(sizeof lb), GetObject(brush, sizeof lb, &lb)) << k.index;
+        EXPECT_EQ(k.style, lb.lbStyle);
+        EXPECT_EQ(k.color, lb.lbColor);
+    }
+    Canvas c(32, 4, 4, RGB(1, 2, 3));
+    RECT all{0, 0, 4, 4};
+    EXPECT_TRUE(FillRect(c, &all, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))));
+    EXPECT_EQ(0, c.Ink());
+
+    HGDIOBJ system = GetStockObject(SYSTEM_FONT);
+    EXPECT_EQ(system, GetStockObject(DEFAULT_GUI_FONT));
+    EXPECT_TRUE(DeleteObject(system));
+    LOGFONTW lf, expected = Describe(u"DejaVu Sans", -16);
+    ASSERT_EQ(92, GetObject(system, sizeof lf, &lf));
+    EXPECT_EQ(0, std::memcmp(&expected, &lf, sizeof lf));
+    for (int index : {6, 12, 14, 16, 18, -1}) EXPECT_EQ(nullptr, GetStockObject(index)) << index;
+}
+
+TEST(GdiState, TextStateDefaultsSettersAndDeviceCaps)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    EXPECT_EQ(RGB(0, 0, 0), GetTextColor(dc));
+    EXPECT_EQ(RGB(255, 255, 255), GetBkColor(dc));
+    EXPECT_EQ(OPAQUE, GetBkMode(dc));
+    EXPECT_EQ(RGB(0, 0, 0), SetTextColor(dc, RGB(1, 2, 3)));
+    EXPECT_EQ(RGB(255, 255, 255), SetBkColor(dc, RGB(4, 5, 6)));
+    EXPECT_EQ(OPAQUE, SetBkMode(dc, TRANSPARENT));
+    EXPECT_EQ(0, SetBkMode(dc, 3));
+    EXPECT_EQ(RGB(1, 2, 3), GetTextColor(dc));
+    EXPECT_EQ(RGB(4, 5, 6), GetBkColor(dc));
+    EXPECT_EQ(TRANSPARENT, GetBkMode(dc));
+    HDC bad = reinterpret_cast<HDC>(0x4444);
+    EXPECT_EQ(CLR_INVALID, SetTextColor(bad, 0));
+    EXPECT_EQ(CLR_INVALID, GetBkColor(bad));
+    EXPECT_EQ(0, GetBkMode(bad));
+
+    wce::host::SetScreenMetrics(480, 272, 32);
+    const std::pair<int, int> caps[] = {{HORZRES, 480}, {VERTRES, 272}, {BITSPIXEL, 32}, {PLANES, 1},
+                                        {LOGPIXELSX, 96}, {LOGPIXELSY, 96}, {999, 0}};
+    for (auto [index, value] : caps) EXPECT_EQ(value, GetDeviceCaps(dc, index)) << index;
+    EXPECT_EQ(0, GetDeviceCaps(bad, BITSPIXEL));
+    wce::host::SetScreenMetrics(800, 480, 16);
+    DeleteDC(dc);
+
+    HMODULE self = GetModuleHandleW(nullptr);
+    EXPECT_NE(nullptr, self);
+    WCHAR path[MAX_PATH];
+    EXPECT_GT(GetModuleFileNameW(self, path, MAX_PATH), 0u);
+    EXPECT_EQ(nullptr, GetModuleHandleW(u"nothing.dll"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), GetLastError());
+}
+
+TEST(GdiClip, ClipBoxFollowsRegionsAndTheBaseClip)
+{
+    Canvas c(16, 20, 10);
+    RECT box;
+    auto clip = [&]() {
+        int type = GetClipBox(c, &box);
+        return std::make_tuple(type, box.left, box.top, box.right, box.bottom);
+    };
+    EXPECT_EQ(std::make_tuple(SIMPLEREGION, 0, 0, 20, 10), clip());
+    HRGN region = CreateRectRgn(15, 8, 5, 2);  // put in order
+    EXPECT_EQ(SIMPLEREGION, SelectClipRgn(c, region));
+    SetRect(&box, 0, 0, 0, 0);
+    EXPECT_EQ(std::make_tuple(SIMPLEREGION, 5, 2, 15, 8), clip());
+    DeleteObject(region);  // the device context keeps its copy
+    EXPECT_EQ(std::make_tuple(SIMPLEREGION, 5, 2, 15, 8), clip());
+    EXPECT_EQ(SIMPLEREGION, IntersectClipRect(c, 10, 0, 100, 100));
+    EXPECT_EQ(std::make_tuple(SIMPLEREGION, 10, 2, 15, 8), clip());
+    EXPECT_EQ(NULLREGION, IntersectClipRect(c, 0, 0, 3, 3));
+    EXPECT_EQ(std::make_tuple(NULLREGION, 0, 0, 0, 0), clip());
+    EXPECT_EQ(SIMPLEREGION, SelectClipRgn(c, nullptr));
+    RECT outside{30, 30, 40, 40};
+    HRGN far = CreateRectRgnIndirect(&outside);
+    EXPECT_EQ(reinterpret_cast<HGDIOBJ>(NULLREGION), SelectObject(c, far));  // a region acts as SelectClipRgn
+    EXPECT_EQ(std::make_tuple(NULLREGION, 0, 0, 0, 0), clip());
+    SelectClipRgn(c, nullptr);
+    DeleteObject(far);
+
+    // A base clip (a window's paint rectangle) is only ever narrowed by a region.
+    RECT base{2, 1, 12, 9};
+    ASSERT_TRUE(wce::detail::SetDcBaseClip(c, &base));
+    EXPECT_EQ(std::make_tuple(SIMPLEREGION, 2, 1, 12, 9), clip());
+    HRGN wide = CreateRectRgn(0, 0, 20, 5);
+    SelectClipRgn(c, wide);
+    EXPECT_EQ(std::make_tuple(SIMPLEREGION, 2, 1, 12, 5), clip());
+    SelectClipRgn(c, nullptr);
+    EXPECT_EQ(std::make_tuple(SIMPLEREGION, 2, 1, 12, 9), clip());
+    wce::detail::SetDcBaseClip(c, nullptr);
+    DeleteObject(wide);
+
+    HDC bad = reinterpret_cast<HDC>(0x4444);
+    EXPECT_EQ(ERROR, GetClipBox(bad, &box));
+    EXPECT_EQ(ERROR, SelectClipRgn(bad, nullptr));
+    EXPECT_EQ(ERROR, IntersectClipRect(bad, 0, 0, 1, 1));
+    EXPECT_EQ(ERROR, GetClipBox(c, nullptr));
+    EXPECT_EQ(nullptr, CreateRectRgnIndirect(nullptr));
+}
+
+class ClipOnBothDepths : public ::testing::TestWithParam<int> {};
+
+// Each call draws over the whole canvas; clipped, it must change exactly the pixels inside the
+// clip that it changes unclipped, and sample its source the same way.
+TEST_P(ClipOnBothDepths, EveryDrawingCallStaysInsideTheClip)
+{
+    Canvas src(32, 8, 8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) SetPixel(src, x, y, RGB(x * 30, y * 30, x == y ? 255 : 0));
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    const std::pair<const char*, std::function<void(HDC)>> calls[] = {
+        {"BitBlt", [&](HDC dc) { BitBlt(dc, 0, 0, 16, 16, src, 0, 0, SRCCOPY); }},
+        {"BLACKNESS", [&](HDC dc) { BitBlt(dc, 0, 0, 16, 16, nullptr, 0, 0, BLACKNESS); }},
+        {"StretchBlt", [&](HDC dc) { StretchBlt(dc, 0, 0, 16, 16, src, 0, 0, 8, 8, SRCCOPY); }},
+        {"StretchBlt mirrored", [&](HDC dc) { StretchBlt(dc, 16, 0, -16, 16, src, 0, 0, 8, 8, SRCCOPY); }},
+        {"TransparentImage", [&](HDC dc) { TransparentImage(dc, 0, 0, 16, 16, src, 0, 0, 8, 8, RGB(0, 0, 0)); }},
+        {"FillRect", [&](HDC dc) { RECT rc{-4, -4, 40, 40}; FillRect(dc, &rc, red); }},
+        {"SetPixel", [&](HDC dc) { for (int i = 0; i < 16; ++i) SetPixel(dc, i, i, RGB(0, 0, 255)); }},
+        {"DrawTextW", [&](HDC dc) {
+             UseFont f(dc, Describe(u"DejaVu Sans", -20, FW_BOLD));
+             RECT rc{-2, -4, 16, 16};
+             DrawTextW(dc, u"WM", -1, &rc, DT_NOCLIP);
+         }},
+    };
+    const RECT clip{4, 3, 11, 13};
+    for (const auto& [name, call] : calls) {
+        Canvas whole(GetParam(), 16, 16, RGB(9, 99, 199)), clipped(GetParam(), 16, 16, RGB(9, 99, 199));
+        call(whole);
+        IntersectClipRect(clipped, clip.left, clip.top, clip.right, clip.bottom);
+        call(clipped);
+        int inside = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                bool in = PtInRect(&clip, POINT{x, y});
+                COLORREF expected = in ? GetPixel(whole, x, y) : clipped.Fill();
+                EXPECT_EQ(expected, GetPixel(clipped, x, y)) << name << " at " << x << "," << y;
+                inside += in && expected != clipped.Fill();
+            }
+        EXPECT_GT(inside, 0) << name;
+    }
+    DeleteObject(red);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, ClipOnBothDepths, ::testing::Values(16, 32));
+
+}  // namespace
