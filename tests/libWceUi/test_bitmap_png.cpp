@@ -171,3 +171,41 @@ TEST_F(BitmapPngTest, OpaqueImagesKeepAnAlphaPlaneOnlyWhenAsked)
         EXPECT_EQ(c.perPixel, !!bmp->HasPerPixelAlpha()) << c.name;
     }
 }
+
+// Dithering spreads an off-grid color over each 4x4 tile so that the tile's mean is the color;
+// colors on the 565 grid and pixels with alpha come out as without it.
+TEST_F(BitmapPngTest, DitherKeepsTheMeanOfEveryTileAndLeavesGridColorsExact)
+{
+    struct Case {
+        int r, g, b, a;
+        double meanR, meanG, meanB;  // of the 565 fields over a tile, in 8-bit units
+    };
+    const Case cases[] = {
+        {0x0E, 0x18, 0x22, 255, 14, 24, 34},        // off the grid in red and blue
+        {0x10, 0x1C, 0xF8, 255, 16, 28, 248},       // on the grid: exact
+        {0xFF, 0xFE, 0xFD, 255, 248, 252, 248},     // near the top: clamped, never wraps
+        {0x0E, 0x18, 0x22, 128, -1, -1, -1},        // with alpha: not dithered
+    };
+    for (const Case& c : cases) {
+        auto image = Image(8, 4, [&](int, int) { return std::array<int, 4>{c.r, c.g, c.b, c.a}; });
+        std::vector<WORD> plain, dithered;
+        std::vector<BYTE> alpha;
+        tool::RgbaTo565(image, plain, alpha, false);
+        tool::RgbaTo565(image, dithered, alpha, true);
+        if (c.meanR < 0) {
+            EXPECT_EQ(plain, dithered);
+            continue;
+        }
+        double r = 0, g = 0, b = 0;
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x) {
+                WORD p = dithered[static_cast<size_t>(y) * 8 + x];
+                r += (p >> 11) * 8;
+                g += ((p >> 5) & 63) * 4;
+                b += (p & 31) * 8;
+            }
+        EXPECT_DOUBLE_EQ(c.meanR, r / 16) << c.r;
+        EXPECT_DOUBLE_EQ(c.meanG, g / 16) << c.g;
+        EXPECT_DOUBLE_EQ(c.meanB, b / 16) << c.b;
+    }
+}
