@@ -2,13 +2,13 @@
 // and loads, and the layout keeps the rules the updater's code relies on (layer names and
 // kinds, backgrounds, images drawn unscaled, the kpt variant's moves).
 #include <cstdio>
+#include <deque>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
-#include <vector>
 
 #include "JxConfDoc.h"
 #include "WceUiGenericBitmap.h"
@@ -157,15 +157,14 @@ protected:
     const ScreenSet* m_set = nullptr;
     CWceUiXmlDoc m_dlg, m_style;
     CJxConfDoc m_language, m_colors;
-    std::vector<Layer> m_layers;
+    std::deque<Layer> m_layers;  // grows without moving the parents its entries point to
     std::map<std::string, std::unique_ptr<CWceUiGenericBitmap>> m_bitmaps;
     LogCapture m_log;
 
 private:
-    // Pre-order, so that parents come first; the vector is reserved so that parents stay put.
+    // Pre-order, so that parents come first.
     void Collect(const CWceUiXmlElem* elem, const Layer* parent)
     {
-        m_layers.reserve(64);
         for (auto* c = elem->GetFirstChild(); c; c = c->GetNextSibling()) {
             m_layers.push_back({Attr(c, "name"), Attr(c, "type"), c, parent});
             Collect(c, &m_layers.back());
