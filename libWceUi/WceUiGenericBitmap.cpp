@@ -862,74 +862,76 @@ BOOL CWceUiGenericBitmap::ReloadFromConfFile(LPCWSTR pBitmapConfFullPath)
         JxWriteLogW(JX_LOG_ERROR, u"WceUiReadFile %s failed", pBmpPath);
         return FALSE;
     }
-    BYTE* pAlpha = NULL;
-    CWceUiGenericBitmap* pNew = NULL;
-    BOOL bResult = FALSE;
+    CWceUiGenericBitmap* pNew = impBuildFromConf(conf, pBitmapConfFullPath, pFile, nSize);
+    delete[] pFile;
+    if (!pNew) return FALSE;
+    // Take over the new block and attributes; the old block goes with pNew.
+    CJxBmp* pOld = m_pJxBmp;
+    m_pJxBmp = pNew->m_pJxBmp;
+    pNew->m_pJxBmp = pOld;
+    CopyAttributes(*pNew);
+    delete pNew;
+    return TRUE;
+}
+
+CWceUiGenericBitmap* CWceUiGenericBitmap::impBuildFromConf(const CReadBitmapConfInfo& conf, LPCWSTR pConfPath,
+                                                           const BYTE* pFile, DWORD nSize)
+{
+    LPCWSTR pBmpPath = conf.GetBitmapFullPath();
     BITMAPINFO info;
     const BYTE* pBits = NULL;
-    DWORD dwObjectSize = 0;
-    int nBits = 0;
-    int nWidth = 0, nHeight = 0;
     if (!GetBitmapInfoFromBuffer(pFile, nSize, &info, &pBits)) {
         JxWriteLogW(JX_LOG_ERROR, u"%s is not a valid bitmap", pBmpPath);
-        goto done;
+        return NULL;
     }
-    nBits = info.bmiHeader.biBitCount;
-    nWidth = info.bmiHeader.biWidth;
-    nHeight = info.bmiHeader.biHeight;
+    int nBits = info.bmiHeader.biBitCount;
+    int nWidth = info.bmiHeader.biWidth, nHeight = info.bmiHeader.biHeight;
     if (16 != nBits && 32 != nBits) {
         JxWriteLogW(JX_LOG_ERROR, u"%s is not a 16 or a 32 bitmap", pBmpPath);
-        goto done;
+        return NULL;
     }
     if (!IsKindOf(16 == nBits ? WCEUI_CLASS_NAME(CWceUi565Bitmap) : WCEUI_CLASS_NAME(CWceUi32Bitmap))) {
         JxWriteLogW(JX_LOG_ERROR, u"%s is not match when changing skin", pBmpPath);
-        goto done;
+        return NULL;
     }
+    BYTE* pAlpha = NULL;
     if (16 == nBits && conf.HasPerPixelAlpha()) {
         DWORD nAlphaSize = 0;
         pAlpha = WceUiReadFile(conf.GetAlphaFullPath(), &nAlphaSize, WceUiGetPackPassword());
         if (!pAlpha) {
             JxWriteLogW(JX_LOG_ERROR, u"read %s failed", conf.GetAlphaFullPath());
-            goto done;
+            return NULL;
         }
         if (nAlphaSize < JxGet565AlphaLen(nWidth, nHeight)) {
             JxWriteLogW(JX_LOG_ERROR, u"read %s failed, the length is not enough", conf.GetAlphaFullPath());
-            goto done;
+            delete[] pAlpha;
+            return NULL;
         }
     }
     // The new picture is built in a bitmap of its own: creating in place would drop the old
     // pixels before the new ones exist.
-    pNew = impNewSameKind(FALSE, &dwObjectSize);
-    if (!pNew || !(16 == nBits ? static_cast<CWceUi565Bitmap*>(pNew)->CreateDIB565(nWidth, nHeight, pBits, pAlpha)
-                               : static_cast<CWceUi32Bitmap*>(pNew)->CreateDIB32(nWidth, nHeight, pBits,
-                                                                                 conf.HasPerPixelAlpha()))) {
-        JxWriteLogW(JX_LOG_ERROR, u"CreateDIB %s failed", pBmpPath);
-        goto done;
-    }
-    {
-        COLORREF crTrans;
-        if (conf.GetTransColor(&crTrans)) pNew->SetTransColor(TRUE, crTrans);
-        DWORD nAlpha;
-        if (conf.GetConstantAlpha(&nAlpha)) {
-            if (0 == nAlpha)
-                JxWriteLogW(JX_LOG_WARNING, u"ca 0 in %s, the bitmap gets no constant alpha", pBitmapConfFullPath);
-            else
-                pNew->SetConstantAlpha(TRUE, nAlpha);
-        }
-    }
-    // Take over the new block and attributes; the old block goes with pNew.
-    {
-        CJxBmp* pOld = m_pJxBmp;
-        m_pJxBmp = pNew->m_pJxBmp;
-        pNew->m_pJxBmp = pOld;
-        CopyAttributes(*pNew);
-    }
-    bResult = TRUE;
-done:
-    delete pNew;
+    DWORD dwObjectSize = 0;
+    CWceUiGenericBitmap* pNew = impNewSameKind(FALSE, &dwObjectSize);
+    BOOL bCreated = pNew && (16 == nBits ? static_cast<CWceUi565Bitmap*>(pNew)->CreateDIB565(nWidth, nHeight, pBits,
+                                                                                             pAlpha)
+                                         : static_cast<CWceUi32Bitmap*>(pNew)->CreateDIB32(nWidth, nHeight, pBits,
+                                                                                           conf.HasPerPixelAlpha()));
     delete[] pAlpha;
-    delete[] pFile;
-    return bResult;
+    if (!bCreated) {
+        JxWriteLogW(JX_LOG_ERROR, u"CreateDIB %s failed", pBmpPath);
+        delete pNew;
+        return NULL;
+    }
+    COLORREF crTrans;
+    if (conf.GetTransColor(&crTrans)) pNew->SetTransColor(TRUE, crTrans);
+    DWORD nAlpha;
+    if (conf.GetConstantAlpha(&nAlpha)) {
+        if (0 == nAlpha)
+            JxWriteLogW(JX_LOG_WARNING, u"ca 0 in %s, the bitmap gets no constant alpha", pConfPath);
+        else
+            pNew->SetConstantAlpha(TRUE, nAlpha);
+    }
+    return pNew;
 }
 
 namespace {

@@ -20,6 +20,7 @@ enum WCEUI_ROTATE_ANGLE {
 };
 
 class CJxBmp;
+class CReadBitmapConfInfo;
 struct JxPixelArray;
 struct JxPixelLoops;
 
@@ -110,6 +111,10 @@ protected:
     BOOL impLoadFromHBitmap(int nBitsPixel, HBITMAP hBitmap);
     // The file read and checked to be a BMP of nBitsPixel (the caller deletes it), or null.
     BYTE* impReadBmpFile(LPCWSTR pFilePath, int nBitsPixel, BITMAPINFO* pInfo, const BYTE** ppBits);
+    // A new bitmap of this kind from a BMP file's bytes and its configuration, for a skin
+    // change; null (logged with the skin change's messages) when it does not fit this one.
+    CWceUiGenericBitmap* impBuildFromConf(const CReadBitmapConfInfo& conf, LPCWSTR pConfPath, const BYTE* pFile,
+                                          DWORD nSize);
 
     // What each kind supplies. impNewSameKind: a new empty object of this kind, or with bCopy a
     // copy of this one; *pdwObjectSize gets the size asked for, for the log when new fails.

@@ -153,8 +153,7 @@ BOOL CWceUiStyle::MergeStyle(const CWceUiStyle& first, const CWceUiStyle& second
     if (pSpec[WCEUI_SPECIFIED_MIX_COLOR]) r.m_MixColorFilterCtrl = f.m_MixColorFilterCtrl;
     if (pSpec[WCEUI_SPECIFIED_NO_DRAW]) r.m_bNoDraw = f.m_bNoDraw;
     if (pSpec[WCEUI_SPECIFIED_NO_INPUT]) r.m_bNoInput = f.m_bNoInput;
+    // Written like an assignment: no input's binding comes along, this style keeps its own.
     impCopyRecord(r);
-    // A merge result is never bound.
-    GetData()->m_pLayer = NULL;
     return TRUE;
 }

@@ -108,7 +108,8 @@ public:
     DWORD GetSpecifiedBits() const;
 
     // This style becomes first's value of every group that first specified, second's of the
-    // others; background items always come from second, the flags too. The result is unbound.
+    // others; background items always come from second, the flags too. As in an assignment,
+    // neither input's binding comes along and this style keeps its own.
     BOOL MergeStyle(const CWceUiStyle& first, const CWceUiStyle& second);
 
     // Lets go of the shared bitmaps of the background items (ids kept).

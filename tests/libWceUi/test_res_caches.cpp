@@ -296,3 +296,31 @@ TEST_F(SkinTest, ResourceDirectoryMustBeSet)
     for (const std::string& m : m_log.Messages())
         EXPECT_EQ("please set the resource directory use WceUiInit or WceUiChangeResDir", m);
 }
+
+// At exit the caches go before holders in static objects made earlier: such holders must
+// then neither reach the caches nor the objects they held.
+TEST_F(CacheTest, HoldersThatOutliveTheCachesReleaseNothing)
+{
+    auto outlive = [this] {
+        CWceUiLoadBitmap* pBitmap = new CWceUiLoadBitmap(u"a.conf");
+        CWceUiLoadColor* pColor = new CWceUiLoadColor(u"text");
+        CWceUiLoadFont* pFont = new CWceUiLoadFont(u"title");
+        CWceUiGenericBitmap* p = pBitmap->GetBitmap();
+        pColor->GetColor();
+        pFont->GetFont();
+        CJxBitmapResLoader* pBitmaps = Bitmaps();
+        CJxGVar::GetInstance()->ForgetService(Bitmaps());
+        CJxGVar::GetInstance()->ForgetService(Colors());
+        CJxGVar::GetInstance()->ForgetService(Fonts());
+        m_log.Clear();
+        delete pBitmap;
+        delete pColor;
+        delete pFont;
+        bool quiet = m_log.Messages().empty() && nullptr == WceUiGetBitmap(u"a.conf") &&
+                     1 == pBitmaps->GetRefCount(p);
+        // The log closes first: a log still open at exit outlives the platform's handles.
+        WceUiCloseLogFile();
+        std::exit(quiet ? 0 : 1);
+    };
+    EXPECT_EXIT(outlive(), ::testing::ExitedWithCode(0), "");
+}

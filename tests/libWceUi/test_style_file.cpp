@@ -245,7 +245,8 @@ TEST_F(StyleFileTest, MergeTakesFirstsSpecifiedGroupsAndSecondsItemsAndFlags)
     CWceUiStyle common, state, result;
     ASSERT_TRUE(Get(u"common", common));
     ASSERT_TRUE(Get(u"state", state));
-    result.BindLayer(reinterpret_cast<CWceUiLayer*>(&common));  // any binding goes with a merge
+    CWceUiLayer* pLayer = reinterpret_cast<CWceUiLayer*>(&state);
+    state.BindLayer(pLayer);  // an input's binding never comes along
     ASSERT_TRUE(result.MergeStyle(common, state));
     RECT rc;
     result.GetPosition(&rc);
@@ -257,14 +258,14 @@ TEST_F(StyleFileTest, MergeTakesFirstsSpecifiedGroupsAndSecondsItemsAndFlags)
     EXPECT_EQ(state.GetSpecifiedBits(), result.GetSpecifiedBits());
     EXPECT_EQ(nullptr, result.GetBoundLayer());
 
-    // Copies are unbound; assigning into a bound style keeps its binding.
-    CWceUiLayer* pLayer = reinterpret_cast<CWceUiLayer*>(&state);
-    state.BindLayer(pLayer);
+    // Copies are unbound; assigning or merging into a bound style keeps its binding.
     CWceUiStyle copy(state);
     EXPECT_EQ(nullptr, copy.GetBoundLayer());
     state = common;
     EXPECT_EQ(pLayer, state.GetBoundLayer());
     EXPECT_EQ(common.GetSpecifiedBits(), state.GetSpecifiedBits());
+    state.MergeStyle(copy, common);
+    EXPECT_EQ(pLayer, state.GetBoundLayer());
 }
 
 TEST_F(StyleFileTest, AnimationsAreFoundByNameIgnoringCase)
@@ -289,4 +290,22 @@ TEST_F(StyleFileTest, AnimationsAreFoundByNameIgnoringCase)
     EXPECT_EQ(nullptr, m_file.GetWndAnimate(u"in"));
     EXPECT_EQ(std::vector<std::string>{"CJxStyleFile::GetWndAnimate failed, the xml file is not loaded"},
               m_log.Messages());
+}
+
+TEST_F(StyleFileTest, LoadingFromAFile)
+{
+    EXPECT_FALSE(m_file.LoadStyleFile(u"\\SDMMC\\none.style.xml"));
+    EXPECT_FALSE(m_file.IsLoaded());
+    EXPECT_TRUE(m_log.Contains("CJxStyleFile::LoadStyleFile load xml file \\SDMMC\\none.style.xml failed"));
+    Text("SDMMC/empty.style.xml", u"<root><animate/></root>");
+    EXPECT_TRUE(m_file.LoadStyleFile(u"\\SDMMC\\empty.style.xml"));
+    EXPECT_EQ(0, m_file.GetStyleCount());
+    Text("SDMMC/a.style.xml", u"<root><style><a/><b/><a><layout container=\"true\"/></a></style></root>");
+    ASSERT_TRUE(m_file.LoadStyleFile(u"\\SDMMC\\a.style.xml"));
+    EXPECT_EQ(3, m_file.GetStyleCount());
+    // The first style of a name wins.
+    CWceUiStyle a;
+    ASSERT_TRUE(Get(u"a", a));
+    EXPECT_FALSE(a.IsContainer());
+    EXPECT_EQ(-1, m_file.GetStyleNameIndex(u"A"));
 }
