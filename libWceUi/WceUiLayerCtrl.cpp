@@ -32,6 +32,7 @@ struct CWceUiLayerCtrlData {
     CWceUiHList m_InputList;
     CWceUiHList m_NeedDrawList;
     CWceUiLayer* m_pBody;
+    CTestFillRect m_Mask;  // kept between paint passes, so its blocks are reused
 
     CWceUiLayerCtrlData()
         : m_IdMap(10), m_pWindow(NULL),
@@ -383,7 +384,7 @@ void CWceUiLayerCtrl::impBuildNeedDrawList(const RECT& rcDirty)
 {
     CWceUiHList& list = m_pData->m_NeedDrawList;
     list.RemoveAll();
-    CTestFillRect mask;
+    CTestFillRect& mask = m_pData->m_Mask;
     if (!mask.Create(rcDirty.right - rcDirty.left, rcDirty.bottom - rcDirty.top)) return;
     for (CWceUiLayer* p = GetDrawTail(); p; p = CWceUiLayer::FromLinks(p->GetLinks()->m_pDrawPre)) {
         if (p->IsLayerNoDraw() || !p->IsLayerVisible()) continue;

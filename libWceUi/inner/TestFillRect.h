@@ -1,7 +1,11 @@
-// The coverage mask of a paint pass: one byte per pixel of the dirty rectangle, 0 while
-// uncovered and 0xFF once an opaque layer covers it. It counts the covered bytes as it
-// fills, so knowing whether everything is covered never needs a rescan.
+// The coverage mask of a paint pass: one mark per pixel of the dirty rectangle, set once an
+// opaque layer covers the pixel. The marks are bits, 64 to a word, so a full-window pass
+// touches a few dozen kilobytes; the mask counts the marks it sets, so knowing whether
+// everything is covered never needs a rescan.
 #pragma once
+
+#include <cstdint>
+#include <cstddef>
 
 #include "wce/types.h"
 
@@ -12,12 +16,13 @@ public:
     CTestFillRect(const CTestFillRect&) = delete;
     CTestFillRect& operator=(const CTestFillRect&) = delete;
 
+    // All uncovered. The blocks of an earlier Create are reused when they fit.
     BOOL Create(int nWidth, int nHeight);
     void Free();
 
     // Marks rc (mask coordinates, inside the mask) covered; TRUE when all is now covered.
     BOOL Fill(const RECT& rc);
-    // TRUE when every byte of rc is covered.
+    // TRUE when every pixel of rc is covered.
     BOOL Test(const RECT& rc) const;
     BOOL IsAllCovered() const { return m_nCovered == m_nSize && m_nSize > 0; }
 
@@ -27,9 +32,9 @@ public:
 private:
     int m_nWidth;
     int m_nHeight;
-    int m_nPitch;
-    long long m_nSize;     // width x height: the bytes that can be covered
-    long long m_nCovered;  // of those, how many are
-    BYTE* m_pMask;
-    BYTE* m_pRefRow;  // pitch bytes of 0xFF
+    int m_nWordsPerRow;
+    long long m_nSize;     // width x height
+    long long m_nCovered;  // marks set so far
+    std::uint64_t* m_pBits;
+    size_t m_nCapacity;  // words
 };

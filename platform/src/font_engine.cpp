@@ -2,7 +2,9 @@
 // size and style with their glyph caches, both bounded.
 #include "font_engine.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -50,6 +52,9 @@ struct Engine {
     std::map<std::string, OpenFace> openFaces;
     std::vector<std::unique_ptr<FontImpl>> fonts;
     std::uint64_t uses = 0;
+    // The last description asked for and its font: most calls repeat it.
+    LOGFONTW lastDescription{};
+    FontImpl* lastFont = nullptr;
 
     Engine()
     {
@@ -85,16 +90,20 @@ public:
         static const Glyph empty;
         if (0x09 == cp) cp = 0x20;  // a tab is a space
         else if (cp < 0x20) return empty;
+        if (cp < kAscii && ascii[cp]) return *ascii[cp];
         auto it = glyphs.find(cp);
         if (it != glyphs.end()) return it->second;
         Glyph glyph = Render(cp);
         std::size_t bytes = glyph.coverage.size() + sizeof(Glyph);
         if (glyphs.size() >= kMaxGlyphsPerFont || cacheBytes + bytes > kMaxBytesPerFont) {
             glyphs.clear();
+            std::fill(std::begin(ascii), std::end(ascii), nullptr);
             cacheBytes = 0;
         }
         cacheBytes += bytes;
-        return glyphs.emplace(cp, std::move(glyph)).first->second;
+        const Glyph& stored = glyphs.emplace(cp, std::move(glyph)).first->second;
+        if (cp < kAscii) ascii[cp] = &stored;
+        return stored;
     }
 
     FT_Face face;
@@ -109,8 +118,9 @@ private:
         Glyph glyph;
         FT_Activate_Size(size);
         FT_UInt index = FT_Get_Char_Index(face, cp);
-        if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0 &&
-            (0 == index || FT_Load_Glyph(face, 0, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0))
+        // Monochrome glyphs are hinted for their two levels; advances come from the same load.
+        const FT_Int32 flags = FT_LOAD_NO_BITMAP | (mono ? FT_LOAD_TARGET_MONO : FT_LOAD_DEFAULT);
+        if (FT_Load_Glyph(face, index, flags) != 0 && (0 == index || FT_Load_Glyph(face, 0, flags) != 0))
             return glyph;
         FT_GlyphSlot slot = face->glyph;
         glyph.advance = static_cast<int>((slot->advance.x + 32) >> 6);
@@ -138,12 +148,16 @@ private:
         return glyph;
     }
 
+    // Map nodes stay put, so the shortcut for ASCII may point into the map.
+    static constexpr char32_t kAscii = 128;
     std::unordered_map<char32_t, Glyph> glyphs;
+    const Glyph* ascii[kAscii] = {};
     std::size_t cacheBytes = 0;
 };
 
 void Engine::DropFonts()
 {
+    lastFont = nullptr;
     fonts.clear();
     for (auto& entry : openFaces)
         if (entry.second.face) FT_Done_Face(entry.second.face);
@@ -220,17 +234,8 @@ std::int64_t AverageWidthUnits(FT_Face face)
     return face->units_per_EM / 2;
 }
 
-}  // namespace
-
-std::mutex& TextLock()
+FontImpl* FindFontImpl(Engine& engine, const LOGFONTW& lf)
 {
-    static std::mutex lock;
-    return lock;
-}
-
-Font* FindFont(const LOGFONTW& lf)
-{
-    Engine& engine = GetEngine();
     if (!engine.library && !engine.libraryFailed && FT_Init_FreeType(&engine.library) != 0) {
         engine.libraryFailed = true;
         std::fprintf(stderr, "cannot start FreeType: text is not drawn\n");
@@ -290,6 +295,29 @@ Font* FindFont(const LOGFONTW& lf)
     }
     engine.fonts.push_back(std::move(font));
     return engine.fonts.back().get();
+}
+
+}  // namespace
+
+std::mutex& TextLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+Font* FindFont(const LOGFONTW& lf)
+{
+    Engine& engine = GetEngine();
+    if (engine.lastFont && 0 == std::memcmp(&lf, &engine.lastDescription, sizeof lf)) {
+        engine.lastFont->lastUse = ++engine.uses;
+        return engine.lastFont;
+    }
+    FontImpl* font = FindFontImpl(engine, lf);
+    if (font) {
+        engine.lastDescription = lf;
+        engine.lastFont = font;
+    }
+    return font;
 }
 
 }  // namespace wce::detail

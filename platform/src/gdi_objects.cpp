@@ -1,4 +1,5 @@
-// DIB sections, brushes and memory device contexts, kept in a table of their own. Keys are
+// The GDI's objects (DIB sections, brushes, fonts, regions, memory device contexts) in a
+// table of their own, with the device contexts' selections, text state and clip. Keys are
 // 2 modulo 4, so they never equal a kernel handle (multiples of 4).
 #include "gdi_objects.h"
 
@@ -364,21 +365,20 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ hObject)
     std::lock_guard<std::mutex> guard(table.lock);
     DcObject* dc = table.Find<DcObject>(Key(hdc), Kind::Dc);
     GdiObject* object = table.FindAny(Key(hObject));
-    if (!dc || !object || Kind::Dc == object->kind) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    std::uintptr_t* slot = nullptr;
-    switch (object->kind) {
-    case Kind::Bitmap: slot = &dc->bitmap; break;
-    case Kind::Brush: slot = &dc->brush; break;
-    case Kind::Font: slot = &dc->font; break;
-    case Kind::Region: {
+    if (dc && object && Kind::Region == object->kind) {
         dc->hasRegion = true;
         dc->region = static_cast<RegionObject*>(object)->rect;
         return reinterpret_cast<HGDIOBJ>(static_cast<std::uintptr_t>(RegionType(DcClip(table, *dc))));
     }
-    case Kind::Dc: break;
+    std::uintptr_t* slot = nullptr;
+    if (dc && object) {
+        if (Kind::Bitmap == object->kind) slot = &dc->bitmap;
+        else if (Kind::Brush == object->kind) slot = &dc->brush;
+        else if (Kind::Font == object->kind) slot = &dc->font;
+    }
+    if (!slot) {  // also a device context given as the object
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
     }
     std::uintptr_t old = *slot;
     table.Reselect(*slot, Key(hObject));

@@ -8,6 +8,7 @@
 #include "text_layout.h"
 #include "wce/files.h"
 
+using namespace wce;
 using namespace wce::detail;
 
 namespace {

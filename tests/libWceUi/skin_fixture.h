@@ -16,7 +16,7 @@ inline unsigned PixelOf(const CWceUiGenericBitmap& bitmap, int x, int y)
     return reinterpret_cast<const DWORD*>(row)[x];
 }
 
-class SkinTest : public LayerTest {
+class LayerSkinTest : public LayerTest {
 protected:
     // Writes the skin and builds the dialog "CWceUiDlg" from it, attached to the root.
     CWceUiDlg* Build(const std::string& body, const std::string& styles)

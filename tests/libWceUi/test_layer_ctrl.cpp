@@ -1,6 +1,9 @@
 // The controller: ids, the draw and input lists, occlusion, hit tests, deletion, dialogs
 // from files, and walks over trees deeper and wider than the inline stack.
 #include <algorithm>
+#include <random>
+
+#include "TestFillRect.h"
 
 #include "JXGVar.h"
 #include "JXGlobalData.h"
@@ -256,6 +259,40 @@ TEST_F(DlgFileTest, BrokenDialogFilesCreateNothing)
     }
     // Whatever failed gave its ids back: only the root and the fixture's dialog hold one.
     for (DWORD id = 3; id < 10; ++id) EXPECT_EQ(m_pCtrl->GetLayerById(id), nullptr) << id;
+}
+
+}  // namespace
+
+namespace {
+
+// The mask against a plain set of covered pixels, on widths that end inside a word.
+TEST(CoverageMask, TestAndFillAgreeWithAPixelSet)
+{
+    for (int width : {1, 63, 64, 65, 130}) {
+        const int height = 5;
+        CTestFillRect mask;
+        ASSERT_TRUE(mask.Create(width, height));
+        std::vector<bool> covered(static_cast<size_t>(width) * height);
+        std::mt19937 rng(static_cast<unsigned>(width));
+        for (int round = 0; round < 200; ++round) {
+            int l = static_cast<int>(rng() % width), t = static_cast<int>(rng() % height);
+            RECT rc = Rc(l, t, l + 1 + static_cast<int>(rng() % (width - l)), t + 1 + static_cast<int>(rng() % (height - t)));
+            bool all = true;
+            for (int y = rc.top; y < rc.bottom; ++y)
+                for (int x = rc.left; x < rc.right; ++x) all = all && covered[y * width + x];
+            ASSERT_EQ(mask.Test(rc), all ? TRUE : FALSE) << width << " " << RectText(rc);
+            if (rng() % 3 == 0) {
+                for (int y = rc.top; y < rc.bottom; ++y)
+                    for (int x = rc.left; x < rc.right; ++x) covered[y * width + x] = true;
+                bool full = std::all_of(covered.begin(), covered.end(), [](bool b) { return b; });
+                ASSERT_EQ(mask.Fill(rc), full ? TRUE : FALSE) << width;
+            }
+        }
+    }
+    CTestFillRect mask;
+    LogCapture log;
+    EXPECT_FALSE(mask.Create(0, 5));
+    EXPECT_TRUE(log.Contains("check(nWidth > 0)fail"));
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ TEST(CalcAlignRects, PlacesTheSmallerInsideTheLarger)
     }
 }
 
-class LayerPaintTest : public SkinTest {};
+class LayerPaintTest : public LayerSkinTest {};
 
 TEST_F(LayerPaintTest, ImagesAreAlignedCutAndStretched)
 {

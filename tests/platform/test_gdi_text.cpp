@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
+#include <filesystem>
+
+#include <unistd.h>
 
 #include "gdi_canvas.h"
 
@@ -202,33 +206,23 @@ TEST(TextExtents, CalcRectAndExtentMatchWhereTextIsDrawn)
 TEST(TextFonts, MetricsFollowTheDescription)
 {
     Canvas c(16, 8, 8);
-    struct Case {
-        LONG height, width;
-        LONG tmHeight;  // 0: not checked
+    const struct {
+        LONG height, width, tmHeight;  // tmHeight 0: not checked
     } cases[] = {{-16, 0, 19}, {0, 0, 19}, {24, 0, 24}, {-40, 0, 0}, {-16, 20, 19}};
-    for (const Case& k : cases) {
+    for (const auto& k : cases) {
         LOGFONTW lf = kSans;
         lf.lfHeight = k.height;
         lf.lfWidth = k.width;
         UseFont f(c, lf);
         TEXTMETRICW tm{};
         ASSERT_TRUE(GetTextMetricsW(c, &tm));
-        if (k.tmHeight) {
-            EXPECT_EQ(k.tmHeight, tm.tmHeight) << k.height;
-        }
+        EXPECT_EQ(k.tmHeight ? k.tmHeight : tm.tmHeight, tm.tmHeight) << k.height;
         EXPECT_EQ(tm.tmHeight, tm.tmAscent + tm.tmDescent);
         EXPECT_EQ(0, tm.tmExternalLeading);
         EXPECT_EQ(tm.tmHeight, Extent(c, u"x").cy);
-        if (k.width) {
-            EXPECT_EQ(k.width, tm.tmAveCharWidth);
-        }
+        EXPECT_EQ(k.width ? k.width : tm.tmAveCharWidth, tm.tmAveCharWidth);
+        EXPECT_NEAR(tm.tmAveCharWidth, Extent(c, u"xxxxxxxxxx").cx / 10, tm.tmAveCharWidth / 3);  // glyphs scale
     }
-    UseFont narrow(c, kSans);
-    SIZE normal = Extent(c, u"xxxx");
-    LOGFONTW wide = kSans;
-    wide.lfWidth = 20;
-    UseFont w(c, wide);
-    EXPECT_GT(Extent(c, u"xxxx").cx, normal.cx + 20);
 }
 
 TEST(TextFonts, FacesByNameAndStyle)
@@ -241,41 +235,41 @@ TEST(TextFonts, FacesByNameAndStyle)
     EXPECT_NE(sans, Rendered(Describe(u"dejavu serif", -16), text));
     EXPECT_EQ(sans, Rendered(Describe(u"DejaVu Sans", -16, 599), text));
 
+    // Bold has more ink; italic leans right (ink of the top rows of an "l" further right than
+    // of its bottom rows) and keeps the advances.
     Canvas c(32, 200, 80);
-    auto inkOf = [&](const LOGFONTW& lf) {
-        c.Clear();
-        UseFont f(c, lf);
-        Draw(c, u"llll", RECT{4, 4, 196, 76}, 0);
-        return c.Ink();
+    struct Look {
+        int ink;
+        long lean;
+        LONG advance;
     };
-    EXPECT_GT(inkOf(Describe(u"DejaVu Sans", -16, 600)), inkOf(kSans) * 5 / 4);
-
-    // Italic leans right and keeps the advances.
-    LOGFONTW italic = Describe(u"DejaVu Sans", -40, FW_NORMAL, 1);
-    auto inkCentre = [&](const LOGFONTW& lf, int top, int bottom) {
+    auto look = [&](const LOGFONTW& lf) {
         c.Clear();
         UseFont f(c, lf);
-        SetBkMode(c, TRANSPARENT);
         Draw(c, u"l", RECT{20, 0, 196, 76}, 0);
-        long sum = 0, n = 0;
-        for (int y = top; y < bottom; ++y)
-            for (int x = 0; x < 200; ++x)
-                if (GetPixel(c, x, y) != c.Fill()) sum += x, ++n;
-        return n ? sum / n : -1;
+        auto centre = [&](int top) {
+            long sum = 0, n = 0;
+            for (int y = top; y < top + 10; ++y)
+                for (int x = 0; x < 200; ++x)
+                    if (GetPixel(c, x, y) != c.Fill()) sum += x, ++n;
+            return n ? sum / n : -1;
+        };
+        return Look{c.Ink(), centre(10) - centre(28), Extent(c, text).cx};
     };
-    EXPECT_GE(inkCentre(italic, 10, 20) - inkCentre(italic, 28, 38), 3);
-    EXPECT_LE(std::abs(inkCentre(Describe(u"DejaVu Sans", -40), 10, 20) - inkCentre(Describe(u"DejaVu Sans", -40), 28, 38)), 1);
-    UseFont upright(c, Describe(u"DejaVu Sans", -40));
-    SIZE e1 = Extent(c, text);
-    UseFont leaning(c, italic);
-    EXPECT_EQ(e1.cx, Extent(c, text).cx);
+    Look regular = look(Describe(u"DejaVu Sans", -40)), bold = look(Describe(u"DejaVu Sans", -40, FW_SEMIBOLD)),
+         italic = look(Describe(u"DejaVu Sans", -40, FW_NORMAL, 1));
+    EXPECT_GT(bold.ink, regular.ink * 5 / 4);
+    EXPECT_LE(std::abs(regular.lean), 1);
+    EXPECT_GE(italic.lean, 3);
+    EXPECT_EQ(regular.advance, italic.advance);
 }
 
-TEST(TextFonts, MissingFontFilesFallBackThenFail)
+// The face table's files: added faces, missing files falling back and then failing, and the
+// font folder from the environment.
+TEST(TextFonts, FontFilesOfTheFaceTable)
 {
-    const std::string folder = "/usr/share/fonts/truetype/dejavu/";
     const auto sans = Rendered(kSans, u"Serif?"), mono = Rendered(kMono, u"Serif?");
-    wce::host::SetFontFile("My Face", false, folder + "DejaVuSansMono.ttf");
+    wce::host::SetFontFile("My Face", false, "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf");
     EXPECT_EQ(mono, Rendered(Describe(u"my face", -16), u"Serif?"));
 
     testing::internal::CaptureStderr();
@@ -284,18 +278,60 @@ TEST(TextFonts, MissingFontFilesFallBackThenFail)
     wce::host::SetFontFile("DejaVu Sans", false, "/no/such/sans.ttf");
     Canvas c(16, 20, 20);
     SIZE size;
+    TEXTMETRICW tm;
     EXPECT_EQ(0, Draw(c, u"x", RECT{0, 0, 20, 20}, 0));
     EXPECT_FALSE(GetTextExtentPoint32W(c, u"x", 1, &size));
-    TEXTMETRICW tm;
     EXPECT_FALSE(GetTextMetricsW(c, &tm));
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(std::string::npos, err.find("/no/such/serif.ttf")) << err;
     EXPECT_NE(std::string::npos, err.find("/no/such/sans.ttf")) << err;
-
     wce::host::SetFontFile("DejaVu Sans", false, "");
     wce::host::SetFontFile("DejaVu Serif", false, "");
     EXPECT_EQ(sans, Rendered(kSans, u"Serif?"));
     EXPECT_NE(sans, Rendered(Describe(u"DejaVu Serif", -16), u"Serif?"));
+
+    auto folder = std::filesystem::temp_directory_path() / ("wce-fonts-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf", folder / "DejaVuSans.ttf",
+                               std::filesystem::copy_options::overwrite_existing);
+    setenv("WCE_FONT_DIR", folder.c_str(), 1);
+    wce::host::SetFontFile("DejaVu Sans", false, "");  // faces open again, from the new folder
+    EXPECT_EQ(mono, Rendered(kSans, u"Serif?"));
+    unsetenv("WCE_FONT_DIR");
+    wce::host::SetFontFile("DejaVu Sans", false, "");
+    EXPECT_EQ(sans, Rendered(kSans, u"Serif?"));
+    std::filesystem::remove_all(folder);
+}
+
+TEST(TextFonts, UnderlineStrikeOutAndMonochrome)
+{
+    const struct {
+        BYTE underline, strikeOut, quality;
+    } cases[] = {{1, 0, 0}, {0, 1, 0}, {1, 1, NONANTIALIASED_QUALITY}};
+    for (const auto& k : cases) {
+        Canvas c(32, 120, 40);
+        LOGFONTW lf = Describe(u"DejaVu Sans", -20);
+        lf.lfUnderline = k.underline;
+        lf.lfStrikeOut = k.strikeOut;
+        lf.lfQuality = k.quality;
+        UseFont f(c, lf);
+        SetTextColor(c, RGB(0, 0, 160));
+        SetBkMode(c, TRANSPARENT);
+        TEXTMETRICW tm;
+        ASSERT_TRUE(GetTextMetricsW(c, &tm));
+        const LONG cx = Extent(c, u"ab ab").cx, baseline = 4 + tm.tmAscent;
+        Draw(c, u"ab ab", RECT{4, 4, 120, 40}, 0);
+        auto solidRow = [&](LONG y) {
+            RECT row{4, y, 4 + cx, y + 1};
+            return cx == c.Ink(row) && RGB(0, 0, 160) == GetPixel(c, 4 + cx - 1, y) && 0 == c.Ink(RECT{4 + cx, y, 120, y + 1});
+        };
+        EXPECT_EQ(k.underline != 0, solidRow(baseline + 1));
+        EXPECT_EQ(k.strikeOut != 0, solidRow(baseline - tm.tmAscent / 3));
+        int between = 0;  // pixels neither background nor text colour
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 120; ++x) between += GetPixel(c, x, y) != c.Fill() && GetPixel(c, x, y) != RGB(0, 0, 160);
+        EXPECT_EQ(NONANTIALIASED_QUALITY == k.quality, 0 == between);
+    }
 }
 
 TEST(TextInput, OddStringsFlagsAndRectanglesStayInside)

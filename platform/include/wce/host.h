@@ -37,7 +37,8 @@ int GetScreenBitsPerPixel();
 
 // Adds a face to the font table or replaces one of its files (regular or bold); the name
 // compares ignoring case. Text drawn afterwards uses the new file; an empty path restores
-// the default file.
+// the default file. Every call closes the open faces, so $WCE_FONT_DIR (read when a face
+// file is opened) is also read again.
 void SetFontFile(const std::string& faceName, bool bold, const std::string& hostPath);
 
 // In-process modules for LoadLibraryW. A procedure is found by name or by "#<ordinal>".

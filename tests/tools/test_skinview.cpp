@@ -1,0 +1,149 @@
+// skinview end to end, on skins written by the skin builder: pixels, the need-draw report,
+// hit tests, the tree, .pack against folder, and exit statuses.
+#include <gtest/gtest.h>
+
+#include "SkinBuilder.h"
+#include "tool_run.h"
+#include "wce/png.h"
+
+namespace {
+
+class SkinviewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        skinbuild::AddMainLikeSkin(m_skin);
+        // A dialog with an unknown layer type and a known error (a missing style).
+        m_skin.Dialog("800x480", "odd/COddDlg",
+                      "<d><body name=\"odd\" windowrect=\"0,0,300,200\">"
+                      "<a type=\"CFancyLayer\" name=\"fancy\" style=\"red\"/>"
+                      "<b type=\"CWceUiLayer\" name=\"missing\" style=\"nope\"/></body></d>",
+                      "<s><style><red><position rect=\"10,10,50,40\"/><background color=\"0xFF0000\"/></red>"
+                      "</style></s>");
+        std::string error;
+        ASSERT_TRUE(m_skin.WriteFolder(m_device.Host("skin"), error)) << error;
+        ASSERT_TRUE(m_skin.WritePack(m_device.Host("skin.pack"), u"", error)) << error;
+        ASSERT_TRUE(m_skin.WritePack(m_device.Host("secret.pack"), u"pw", error)) << error;
+    }
+    ToolResult Run(const std::string& arguments) { return RunTool(SKINVIEW_PATH, arguments, m_device); }
+    wce::host::RgbaImage Png(const std::string& name)
+    {
+        wce::host::RgbaImage image;
+        EXPECT_TRUE(wce::host::ReadPng(m_device.Host(name), image)) << name;
+        return image;
+    }
+    // A colour as a 565 window shows it: channels cut to 5, 6, 5 bits and widened again.
+    static unsigned Shown(unsigned rgb)
+    {
+        unsigned r = (rgb >> 19) & 31, g = (rgb >> 10) & 63, b = (rgb >> 3) & 31;
+        return (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
+    }
+    static unsigned Rgb(const wce::host::RgbaImage& image, int x, int y)
+    {
+        const std::uint8_t* p = &image.pixels[(static_cast<size_t>(y) * image.width + x) * 4];
+        return (p[0] << 16) | (p[1] << 8) | p[2];
+    }
+
+    TempDevice m_device;
+    skinbuild::SkinBuilder m_skin;
+};
+
+TEST_F(SkinviewTest, RendersTheMainDialogWithItsReportHitsAndTree)
+{
+    ToolResult r = Run("render --report --hit 100,150 --hit 5,5 --hit 900,5 --tree '" + m_device.Host("skin") +
+                       "' CMainDlg '" + m_device.Host("a.png") + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    wce::host::RgbaImage image = Png("a.png");
+    ASSERT_EQ(image.width, 800);
+    ASSERT_EQ(image.height, 480);
+    EXPECT_EQ(Rgb(image, 400, 2), Shown(0x203040));  // title bar
+    EXPECT_EQ(Rgb(image, 785, 452), 0x000000u);       // status bar, right of its text
+    std::vector<std::string> lines = Lines(r.out);
+    ASSERT_GE(lines.size(), 30u);
+    EXPECT_EQ(lines[0], "bg\tCWceUiLayer\t0,0,800,480");
+    EXPECT_EQ(lines[1], "title\tCWceUiLayer\t0,0,800,60");
+    EXPECT_NE(r.out.find("100,150\ttext1\tCWceUiLayer\n"), std::string::npos);
+    EXPECT_NE(r.out.find("5,5\ttitle\tCWceUiLayer\n"), std::string::npos);
+    EXPECT_NE(r.out.find("900,5\tnone\n"), std::string::npos);
+    EXPECT_NE(r.out.find("__root_of_body__\tCWceUiLayer\t1\t0,0,0,0\tcontainer\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\n    list\tCWceUiLayer\t5\t10,64,610,352\tcontainer\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\n        icon0\tCWceUiLayer\t7\t14,67,54,107\ttransparent\n"), std::string::npos);
+    EXPECT_NE(r.err.find("CMainDlg is not part of the framework"), std::string::npos);
+}
+
+TEST_F(SkinviewTest, PackAndFolderGiveTheSamePicture)
+{
+    ASSERT_EQ(Run("render --size 480x272 '" + m_device.Host("skin") + "' CMainDlg '" + m_device.Host("f.png") + "'").status, 0);
+    ToolResult r = Run("render --size 480x272 --password pw '" + m_device.Host("secret.pack") + "' CMainDlg '" +
+                       m_device.Host("p.png") + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadHostBytes(m_device.Host("f.png")), ReadHostBytes(m_device.Host("p.png")));
+    EXPECT_EQ(Png("p.png").width, 480);
+}
+
+TEST_F(SkinviewTest, DirtyRepaintOverABaseDialogReportsOnlyThatRectangle)
+{
+    ToolResult r = Run("render --over CMainDlg --dirty 202,300,6,20 --report --hit 10,10 '" + m_device.Host("skin") +
+                       "' CMsgBoxDlg '" + m_device.Host("b.png") + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Lines(r.out), (std::vector<std::string>{"box\tCWceUiDlg\t202,300,208,320", "10,10\tnone"}));
+    wce::host::RgbaImage image = Png("b.png");
+    EXPECT_EQ(Rgb(image, 205, 310), Shown(0x405060));  // the box's colour inside
+    EXPECT_EQ(Rgb(image, 400, 2), Shown(0x203040));    // the title of the dialog below
+}
+
+TEST_F(SkinviewTest, ListsTheDialogsOfFoldersAndPacks)
+{
+    ToolResult folder = Run("list '" + m_device.Host("skin") + "'");
+    EXPECT_EQ(folder.status, 0);
+    EXPECT_EQ(Lines(folder.out), (std::vector<std::string>{"480X272\tCMainDlg", "480X272\tCMsgBoxDlg", "800x480\tCMainDlg",
+                                                           "800x480\tCMsgBoxDlg", "800x480\todd\\COddDlg"}));
+    ToolResult pack = Run("list '" + m_device.Host("skin.pack") + "'");
+    EXPECT_EQ(pack.status, 0);
+    EXPECT_EQ(Lines(pack.out).size(), 5u);
+    EXPECT_EQ(Run("list --password wrong '" + m_device.Host("secret.pack") + "'").status, 1);
+}
+
+TEST_F(SkinviewTest, UnknownTypesStrictnessAndExitStatuses)
+{
+    const std::string skin = "'" + m_device.Host("skin") + "'";
+    const std::string out = "'" + m_device.Host("o.png") + "'";
+    ToolResult lenient = Run("render --tree " + skin + " odd/COddDlg " + out);
+    EXPECT_EQ(lenient.status, 0) << lenient.err;
+    EXPECT_NE(lenient.err.find("note: layer type CFancyLayer"), std::string::npos);
+    EXPECT_NE(lenient.err.find("error: Can not load style nope"), std::string::npos);
+    EXPECT_NE(lenient.out.find("fancy\tCWceUiLayer"), std::string::npos);
+    EXPECT_EQ(Png("o.png").width, 300);  // the dialog's windowrect
+
+    EXPECT_EQ(Run("render --strict " + skin + " odd/COddDlg " + out).status, 1);  // CFancyLayer is unknown
+    ToolResult strictOk = Run("render --strict --backdrop 00FF00 " + skin + " CMsgBoxDlg " + out);
+    EXPECT_EQ(strictOk.status, 0) << strictOk.err;
+    EXPECT_EQ(Rgb(Png("o.png"), 0, 0), 0x00FF00u);  // no layer there: the backdrop
+
+    struct Case {
+        const char* args;
+        int status;
+    } cases[] = {
+        {"", 2},
+        {"draw", 2},
+        {"render --size 640x480 S CMainDlg O", 2},
+        {"render --bpp 24 S CMainDlg O", 2},
+        {"render --dirty 1,2,3 S CMainDlg O", 2},
+        {"render --backdrop red S CMainDlg O", 2},
+        {"render S CMainDlg", 2},
+        {"list --tree S", 2},
+        {"render S NoSuchDlg O", 1},
+        {"render /no/such/skin CMainDlg O", 1},
+        {"render S CMainDlg /no/such/dir/x.png", 1},
+        {"--help", 0},
+    };
+    for (const Case& k : cases) {
+        std::string args = k.args;
+        for (size_t at; (at = args.find(" S ")) != std::string::npos;) args.replace(at, 3, " " + skin + " ");
+        if (args.size() >= 2 && args.compare(args.size() - 2, 2, " S") == 0) args.replace(args.size() - 1, 1, skin);
+        for (size_t at; (at = args.find(" O")) != std::string::npos && at + 2 == args.size();) args.replace(at, 2, " " + out);
+        EXPECT_EQ(Run(args).status, k.status) << k.args;
+    }
+}
+
+}  // namespace
