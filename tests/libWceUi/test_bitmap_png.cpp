@@ -136,3 +136,76 @@ TEST_F(BitmapPngTest, ConvertedSkinFilesLoadAsTheFrameworkReadsThem)
     tool::RgbaTo565(image, pixels, alpha);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(pixels.data()), pixels.size() * 2), ArrayOf(*bmp));
 }
+
+// Opaque images keep a plane only when asked: alpha-blending draws refuse a source without one.
+TEST_F(BitmapPngTest, OpaqueImagesKeepAnAlphaPlaneOnlyWhenAsked)
+{
+    auto image = Image(3, 2, [](int x, int y) { return std::array<int, 4>{x * 80, y * 90, 40, 255}; });
+    m_device.MakeHostDir("SDMMC/skin");
+    ASSERT_TRUE(wce::host::WritePng(m_device.Host("SDMMC/skin/in.png"), image));
+    struct Case {
+        const char* name;
+        bool thirtyTwoBits, keepAlpha, perPixel, alphaFile;
+    };
+    const Case cases[] = {
+        {"plain565", false, false, false, false},
+        {"kept565", false, true, true, true},
+        {"plain32", true, false, false, false},
+        {"kept32", true, true, true, false},  // the plane is the pixels' top byte
+    };
+    const std::string root = m_device.Root();
+    for (const Case& c : cases) {
+        tool::SkinOptions options;
+        options.thirtyTwoBits = c.thirtyTwoBits;
+        options.keepAlpha = c.keepAlpha;
+        std::string error;
+        wce::host::SetDeviceRoot("/");
+        bool converted = tool::ConvertPngToSkin(root + "/SDMMC/skin/in.png", root + "/SDMMC/skin/" + c.name + ".bmp",
+                                                options, error);
+        wce::host::SetDeviceRoot(root);
+        ASSERT_TRUE(converted) << c.name << ": " << error;
+        EXPECT_EQ(c.alphaFile, m_device.HostExists(std::string("SDMMC/skin/") + c.name + ".alpha")) << c.name;
+        std::u16string conf = u"\\SDMMC\\skin\\" + Utf8ToWide(c.name) + u".565a.conf";
+        std::unique_ptr<CWceUiGenericBitmap> bmp(JxLoadBitmapFromConfFile(conf.c_str()));
+        ASSERT_NE(nullptr, bmp) << c.name;
+        EXPECT_EQ(c.perPixel, !!bmp->HasPerPixelAlpha()) << c.name;
+    }
+}
+
+// Dithering spreads an off-grid color over each 4x4 tile so that the tile's mean is the color;
+// colors on the 565 grid and pixels with alpha come out as without it.
+TEST_F(BitmapPngTest, DitherKeepsTheMeanOfEveryTileAndLeavesGridColorsExact)
+{
+    struct Case {
+        int r, g, b, a;
+        double meanR, meanG, meanB;  // of the 565 fields over a tile, in 8-bit units
+    };
+    const Case cases[] = {
+        {0x0E, 0x18, 0x22, 255, 14, 24, 34},        // off the grid in red and blue
+        {0x10, 0x1C, 0xF8, 255, 16, 28, 248},       // on the grid: exact
+        {0xFF, 0xFE, 0xFD, 255, 248, 252, 248},     // near the top: clamped, never wraps
+        {0x0E, 0x18, 0x22, 128, -1, -1, -1},        // with alpha: not dithered
+    };
+    for (const Case& c : cases) {
+        auto image = Image(8, 4, [&](int, int) { return std::array<int, 4>{c.r, c.g, c.b, c.a}; });
+        std::vector<WORD> plain, dithered;
+        std::vector<BYTE> alpha;
+        tool::RgbaTo565(image, plain, alpha, false);
+        tool::RgbaTo565(image, dithered, alpha, true);
+        if (c.meanR < 0) {
+            EXPECT_EQ(plain, dithered);
+            continue;
+        }
+        double r = 0, g = 0, b = 0;
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x) {
+                WORD p = dithered[static_cast<size_t>(y) * 8 + x];
+                r += (p >> 11) * 8;
+                g += ((p >> 5) & 63) * 4;
+                b += (p & 31) * 8;
+            }
+        EXPECT_DOUBLE_EQ(c.meanR, r / 16) << c.r;
+        EXPECT_DOUBLE_EQ(c.meanG, g / 16) << c.g;
+        EXPECT_DOUBLE_EQ(c.meanB, b / 16) << c.b;
+    }
+}

@@ -143,3 +143,24 @@ TEST_F(SkinToolsTest, SkinCheckRefusesWrongArguments)
     EXPECT_EQ(2, SkinCheck("'" + m_device.Host("none.pack") + "\\a.xml'").status);
     EXPECT_EQ(2, SkinCheck("--password").status);
 }
+
+// Style fragments shared by #include_xml: converted like XML, checked through the files that
+// include them, never on their own (a fragment of several styles is not a document).
+TEST_F(SkinToolsTest, IncludedFragmentsAreConvertedAndCheckedThroughTheirIncluders)
+{
+    m_device.WriteHostFile("src/wnd/common.inc", "<a/>\n<b/>\n");
+    m_device.WriteHostFile("src/wnd/X.style.xml", "<x>\n<style>\n#include_xml \"common.inc\"\n</style>\n</x>\n");
+    ToolResult r = SkinText(Quoted("src") + " " + Quoted("skin"));
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_EQ(Utf16("<a/>\r\n<b/>\r\n"), ReadHostBytes(m_device.Host("skin/wnd/common.inc")));
+
+    r = SkinCheck(Quoted("skin"));
+    EXPECT_EQ(0, r.status) << r.out;
+    EXPECT_NE(std::string::npos, r.err.find("0 of 1 files failed")) << r.err;
+
+    // A fragment left in UTF-8 fails the file that includes it.
+    m_device.WriteHostFile("skin/wnd/common.inc", "<a/>\n");
+    r = SkinCheck(Quoted("skin"));
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos, r.out.find("X.style.xml: error: CWceUiXmlDoc::ReadIncludeFile")) << r.out;
+}

@@ -1,5 +1,6 @@
 #include "PngToSkin.h"
 
+#include <algorithm>
 #include <fstream>
 
 #include "ToolSupport.h"
@@ -33,7 +34,10 @@ bool WriteConf(const std::string& path, const std::string& text)
 
 }  // namespace
 
-bool RgbaTo565(const wce::host::RgbaImage& image, std::vector<WORD>& pixels, std::vector<BYTE>& alpha)
+// The 4x4 Bayer matrix: thresholds 0..15, spread evenly over every 4x4 tile.
+constexpr unsigned kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+
+bool RgbaTo565(const wce::host::RgbaImage& image, std::vector<WORD>& pixels, std::vector<BYTE>& alpha, bool dither)
 {
     const int w = image.width, h = image.height, row = (w + 1) & ~1;
     pixels.assign(static_cast<size_t>(row) * h, 0);
@@ -47,7 +51,15 @@ bool RgbaTo565(const wce::host::RgbaImage& image, std::vector<WORD>& pixels, std
             unsigned a = (p[3] * 63u + 127) / 255;
             auto scale = [a](unsigned c) { return (c * a + 31) / 63; };
             size_t i = static_cast<size_t>(h - 1 - y) * row + x;
-            pixels[i] = static_cast<WORD>(((scale(p[0]) >> 3) << 11) | ((scale(p[1]) >> 2) << 5) | (scale(p[2]) >> 3));
+            unsigned r = scale(p[0]), g = scale(p[1]), b = scale(p[2]);
+            if (dither && 63 == a) {
+                // Half the threshold for green's finer steps; a sum past 255 stays at the top.
+                const unsigned t = kBayer[y & 3][x & 3];
+                r = std::min(255u, r + t / 2);
+                g = std::min(255u, g + t / 4);
+                b = std::min(255u, b + t / 2);
+            }
+            pixels[i] = static_cast<WORD>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
             alpha[i] = static_cast<BYTE>(a);
             translucent = translucent || a < 63;
         }
@@ -88,14 +100,16 @@ bool ConvertPngToSkin(const std::string& pngPath, const std::string& bmpPath, co
     bool translucent = false, saved = false;
     if (options.thirtyTwoBits) {
         std::vector<DWORD> pixels;
-        translucent = RgbaTo32(image, pixels);
+        translucent = RgbaTo32(image, pixels) || options.keepAlpha;
         CWceUi32Bitmap bitmap;
         saved = bitmap.CreateDIB32(image.width, image.height, pixels.data(), translucent) &&
                 bitmap.SaveFile(deviceBmp.c_str());
     } else {
         std::vector<WORD> pixels;
         std::vector<BYTE> alpha;
-        translucent = RgbaTo565(image, pixels, alpha);
+        // Per-pixel blends (sliders, check marks, scroll bars) refuse a source without a
+        // plane, opaque or not.
+        translucent = RgbaTo565(image, pixels, alpha, options.dither) || options.keepAlpha;
         CWceUi565Bitmap bitmap;
         saved = bitmap.CreateDIB565(image.width, image.height, pixels.data(), translucent ? alpha.data() : nullptr) &&
                 bitmap.SaveFileAndAlpha(deviceBmp.c_str(), deviceAlpha.c_str());

@@ -12,12 +12,17 @@ namespace tool {
 
 // Premultiplied RGB565 and a plane of 0..63, both bottom-up with rows of the even-rounded
 // width, as CWceUi565Bitmap::CreateDIB565 takes them. True when some pixel is not opaque.
-bool RgbaTo565(const wce::host::RgbaImage& image, std::vector<WORD>& pixels, std::vector<BYTE>& alpha);
+// With dither, opaque pixels get a 4x4 ordered dither before truncation, so that gradients
+// show no bands; colors already on the 565 grid stay exact.
+bool RgbaTo565(const wce::host::RgbaImage& image, std::vector<WORD>& pixels, std::vector<BYTE>& alpha,
+               bool dither = false);
 // Premultiplied 0xAARRGGBB, bottom-up. True when some pixel is not opaque.
 bool RgbaTo32(const wce::host::RgbaImage& image, std::vector<DWORD>& pixels);
 
 struct SkinOptions {
     bool thirtyTwoBits = false;
+    bool keepAlpha = false;  // an alpha plane ("pa=true") even when every pixel is opaque
+    bool dither = false;     // ordered dither of opaque 565 pixels (gradients)
     std::string transColor;  // "RRGGBB" for "tc", empty for none
     int constantAlpha = -1;  // 0..255 for "ca", -1 for none
 };

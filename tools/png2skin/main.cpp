@@ -1,9 +1,10 @@
 // png2skin: turns a PNG with alpha into the BMP, ".alpha" and ".565a.conf" files of a skin.
 //
-//   png2skin [--32] [--tc RRGGBB] [--ca N] INPUT.png OUTPUT.bmp
+//   png2skin [--32] [--alpha] [--dither] [--tc RRGGBB] [--ca N] INPUT.png OUTPUT.bmp
 //
 // Writes OUTPUT.bmp (RGB565, or 32 bits with --32), premultiplied by the image's alpha;
-// OUTPUT.alpha beside it (the alpha scaled to 0..63) when a 565 image is not opaque; and
+// OUTPUT.alpha beside it (the alpha scaled to 0..63) when a 565 image is not opaque or
+// --alpha asks for it; and
 // OUTPUT.565a.conf naming them ("pa=true" when the image has alpha).
 #include <cstdio>
 #include <cstring>
@@ -19,10 +20,14 @@ const char kProgram[] = "png2skin";
 void PrintUsage()
 {
     std::printf(
-        "usage: png2skin [--32] [--tc RRGGBB] [--ca N] INPUT.png OUTPUT.bmp\n"
+        "usage: png2skin [--32] [--alpha] [--dither] [--tc RRGGBB] [--ca N] INPUT.png OUTPUT.bmp\n"
         "  Writes OUTPUT.bmp (RGB565, premultiplied), OUTPUT.alpha (0..63) when the image\n"
         "  has alpha, and OUTPUT.565a.conf naming them.\n"
         "  --32         write a 32-bit premultiplied BMP instead (no .alpha file)\n"
+        "  --alpha      keep per-pixel alpha (\"pa=true\") even when the image is opaque,\n"
+        "               for images that are only ever alpha-blended\n"
+        "  --dither     ordered dither of the opaque pixels of a 565 image, against bands\n"
+        "               in gradients (colors on the 565 grid stay exact)\n"
         "  --tc RRGGBB  transparent color for the conf\n"
         "  --ca N       constant alpha 0..255 for the conf\n");
 }
@@ -48,6 +53,10 @@ int main(int argc, char** argv)
             return 0;
         } else if ("--32" == arg) {
             options.thirtyTwoBits = true;
+        } else if ("--alpha" == arg) {
+            options.keepAlpha = true;
+        } else if ("--dither" == arg) {
+            options.dither = true;
         } else if ("--tc" == arg && i + 1 < argc) {
             options.transColor = argv[++i];
             if (!IsHexColor(options.transColor)) return tool::UsageError(kProgram, "--tc takes six hex digits RRGGBB");

@@ -24,8 +24,9 @@ const char* kHelp =
     "\n"
     "Writes UTF-16LE with the byte-order mark FF FE and CR LF line ends (LF, CR LF and a\n"
     "lone CR all become CR LF); a UTF-8 byte-order mark on input is dropped. In folder mode\n"
-    "every .xml, .ini, .color and .conf file below IN-FOLDER is converted and every other\n"
-    "file (bitmaps, alpha planes) copied as it is, into the same place below OUT-FOLDER.\n"
+    "every .xml, .inc (fragments pulled in by #include_xml), .ini, .color and .conf file\n"
+    "below IN-FOLDER is converted and every other file (bitmaps, alpha planes) copied as it\n"
+    "is, into the same place below OUT-FOLDER.\n"
     "Invalid UTF-8 or a NUL character fails the file. Exit status: 0 success, 1 failure,\n"
     "2 usage.\n";
 
@@ -120,7 +121,8 @@ bool IsTextFile(const fs::path& path)
 {
     std::string ext = path.extension().string();
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".xml" || ext == ".ini" || ext == ".color" || ext == ".conf";
+    // Included fragments are read as UTF-16 with the mark like the files that include them.
+    return ext == ".xml" || ext == ".inc" || ext == ".ini" || ext == ".color" || ext == ".conf";
 }
 
 bool ConvertFile(const fs::path& in, const fs::path& out)
