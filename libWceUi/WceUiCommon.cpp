@@ -2,6 +2,8 @@
 
 #include "JXCheck.h"
 #include "JXGVar.h"
+#include "JXGetBitmap.h"
+#include "JXGlobal.h"
 #include "JXGlobalData.h"
 #include "JXPackedFile.h"
 #include "JXPackedFileMgr.h"
@@ -35,9 +37,16 @@ int WceUiGetScreenWidth() { return GlobalData()->GetScreenWidth(); }
 
 int WceUiGetScreenHeight() { return GlobalData()->GetScreenHeight(); }
 
+BOOL WceUiSetScreenInfo(int nWidth, int nHeight, int nBitsPixel)
+{
+    return GlobalData()->SetScreenInfo(nWidth, nHeight, nBitsPixel);
+}
+
 LPCWSTR WceUiGetWndDir() { return GlobalData()->GetWndDir(); }
 
 LPCWSTR WceUiGetResDir() { return GlobalData()->GetResDir(); }
+
+BOOL WceUiSetResDir(LPCWSTR pResDir) { return GlobalData()->SetResDir(pResDir); }
 
 BOOL WceUiSetPackPassword(LPCWSTR pPassword) { return GlobalData()->SetPackPassword(pPassword); }
 
@@ -100,4 +109,34 @@ BOOL WceUiCheckConfFile(LPCWSTR pPath, BOOL bEscape)
     if (!WCEUI_CHECK("WceUiCheckConfFile", NULL != pPath)) return FALSE;
     CJxConfDoc doc;
     return doc.LoadFile(pPath, bEscape);
+}
+
+BOOL WceUiReadConfFile(LPCWSTR pPath, BOOL bEscape, PFN_WCEUI_CONF_ENTRY pfnEntry, void* pContext)
+{
+    if (!WCEUI_CHECK("WceUiReadConfFile", NULL != pPath && NULL != pfnEntry)) return FALSE;
+    CJxConfDoc doc;
+    if (!doc.LoadFile(pPath, bEscape)) return FALSE;
+    for (JXPOSITION pos = doc.GetStartPosition(); pos;) {
+        LPCWSTR pKey, pValue;
+        doc.GetNextAssoc(pos, pKey, pValue);
+        pfnEntry(pContext, pKey, pValue);
+    }
+    return TRUE;
+}
+
+BOOL WceUiCheckBitmap(LPCWSTR pBitmapID)
+{
+    if (!WCEUI_CHECK("WceUiCheckBitmap", NULL != pBitmapID)) return FALSE;
+    CWceUiGenericBitmap* pBitmap = WceUiGetBitmap(pBitmapID);
+    if (NULL == pBitmap) return FALSE;
+    WceUiReleaseBitmap(pBitmap);
+    return TRUE;
+}
+
+BOOL WceUiParseDecimal(LPCWSTR pText, int* pnValue)
+{
+    if (!WCEUI_CHECK("WceUiParseDecimal", NULL != pText && NULL != pnValue)) return FALSE;
+    BOOL bDigits = FALSE;
+    *pnValue = JxParseDecimal(pText, &bDigits);
+    return bDigits;
 }

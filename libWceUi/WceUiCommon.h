@@ -11,8 +11,15 @@ int WceUiGetBitsPixel();
 int WceUiGetScreenWidth();
 int WceUiGetScreenHeight();
 
+// Fixes the screen instead of asking the device; FALSE (nothing changed) unless all three
+// are positive.
+BOOL WceUiSetScreenInfo(int nWidth, int nHeight, int nBitsPixel);
+
 LPCWSTR WceUiGetWndDir();
 LPCWSTR WceUiGetResDir();
+// Sets the resource directory (a relative one from the executable's directory) without
+// reloading anything cached: for a host that has loaded nothing from the old one.
+BOOL WceUiSetResDir(LPCWSTR pResDir);
 
 // The archive password passed to every archive read; null for none. Setting copies it.
 BOOL WceUiSetPackPassword(LPCWSTR pPassword);
@@ -38,6 +45,17 @@ BOOL WceUiFileExists(LPCWSTR pPath);
 // Loads a key=value document (language, color table, configuration) as the framework does;
 // FALSE, with the framework's messages logged, when it does not load.
 BOOL WceUiCheckConfFile(LPCWSTR pPath, BOOL bEscape);
+// The same, giving each key and value of the loaded document to pfnEntry (in no set order).
+typedef void (*PFN_WCEUI_CONF_ENTRY)(void* pContext, LPCWSTR pKey, LPCWSTR pValue);
+BOOL WceUiReadConfFile(LPCWSTR pPath, BOOL bEscape, PFN_WCEUI_CONF_ENTRY pfnEntry, void* pContext);
+
+// Loads the bitmap a configuration id names through the bitmap cache, as the holders do, and
+// releases it; FALSE, with the framework's messages logged, when it does not load.
+BOOL WceUiCheckBitmap(LPCWSTR pBitmapID);
+
+// Reads a number of a skin file as the framework does: an optional '-' and the leading
+// decimal digits, saturated to 32 bits, 0 without digits. TRUE when there were digits.
+BOOL WceUiParseDecimal(LPCWSTR pText, int* pnValue);
 
 // The framework's rectangle for "the whole area".
 BOOL WceUiIsRectLarge(const RECT& rc);

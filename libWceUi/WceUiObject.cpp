@@ -18,6 +18,20 @@ CWceUiClassNameMember::CWceUiClassNameMember(const CWceUiClassNameMember& other)
     pOwner->SetClassName(m_pClassName);
 }
 
+BOOL WceUiIsClassCreatable(LPCWSTR pClassName)
+{
+    if (!WCEUI_CHECK("WceUiIsClassCreatable", NULL != pClassName)) return FALSE;
+    const CJxClassInfo* pInfo = JxGetHandleDycInfo()->FindClassInfo(pClassName);
+    return NULL != pInfo && NULL != pInfo->pFunc;
+}
+
+BOOL WceUiRegisterClass(PFN_WCEUI_CREATE_OBJECT pFunc, LPCWSTR pClassName, LPCWSTR pBaseClassName)
+{
+    if (!WCEUI_CHECK("WceUiRegisterClass", NULL != pFunc && NULL != pClassName && 0 != *pClassName)) return FALSE;
+    if (!WCEUI_CHECK("WceUiRegisterClass", NULL != pBaseClassName && 0 != *pBaseClassName)) return FALSE;
+    return JxGetHandleDycInfo()->RegisterClassInfo(pFunc, pClassName, pBaseClassName);
+}
+
 CWceUiObject* WceUiRefuseDynamicCreate()
 {
     JxWriteLogW(JX_LOG_ERROR, u"you must use WCEUI_DYNCREATE_BEGIN/WCEUI_DYNCREATE_END for dynamic create "

@@ -48,6 +48,12 @@ struct CWceUiClassRegistration {
     }
 };
 
+// Whether a class of that name is registered with a creation function.
+BOOL WceUiIsClassCreatable(LPCWSTR pClassName);
+// Registers a class at run time, as the END macros do: both names must live as long as the
+// process (a base of "0" makes a root). FALSE for a missing function or name.
+BOOL WceUiRegisterClass(PFN_WCEUI_CREATE_OBJECT pFunc, LPCWSTR pClassName, LPCWSTR pBaseClassName);
+
 // Logs why a class declared with the WCEUI_DYNAMIC pair cannot be created; returns null.
 CWceUiObject* WceUiRefuseDynamicCreate();
 

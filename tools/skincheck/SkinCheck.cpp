@@ -6,13 +6,9 @@
 #include <filesystem>
 #include <set>
 
-#include "JXGVar.h"
-#include "JXGetBitmap.h"
-#include "JXGlobalData.h"
 #include "JXStyleFile.h"
-#include "JXWriteLogFile.h"
-#include "JxConfDoc.h"
 #include "ToolSupport.h"
+#include "WceUiCommon.h"
 #include "WceUiInit.h"
 #include "WceUiStyle.h"
 #include "wce/wstring.h"
@@ -57,7 +53,7 @@ public:
     int Count() const { return s_nErrors - m_nPrevious; }
     static void Add(int nLevel)
     {
-        if (JX_LOG_ERROR == nLevel) ++s_nErrors;
+        if (WCEUI_LOG_ERROR == nLevel) ++s_nErrors;
     }
 
 private:
@@ -68,7 +64,7 @@ int ErrorCounter::s_nErrors = 0;
 
 std::string RectText(const RECT& rc)
 {
-    if (IsRectLarge(&rc)) return "large";
+    if (WceUiIsRectLarge(rc)) return "large";
     return std::to_string(rc.left) + "," + std::to_string(rc.top) + "," + std::to_string(rc.right) + "," +
            std::to_string(rc.bottom);
 }
@@ -83,7 +79,8 @@ std::string Hex(unsigned v, int digits)
 std::string ColorText(const CWceUiLoadColor& color)
 {
     if (CWceUiLoadColor::SOURCE_RES == color.GetSource()) return "id:" + WideToUtf8(color.GetColorID());
-    return Hex(JxColorRefToRgb(color.GetAppColor()), 6);
+    COLORREF cr = color.GetAppColor();
+    return Hex((GetRValue(cr) << 16) | (GetGValue(cr) << 8) | GetBValue(cr), 6);
 }
 
 std::string OrNone(LPCWSTR p) { return p && *p ? WideToUtf8(p) : std::string("none"); }
@@ -115,13 +112,25 @@ bool IsColorTableValue(const std::u16string& value)
     return std::all_of(value.begin() + 2, value.end(), IsHex);
 }
 
+// A key=value document's entries sorted by key, or false when it does not load.
+using Entries = std::vector<std::pair<std::u16string, std::u16string>>;
+bool ReadSorted(const std::u16string& devicePath, Entries& entries)
+{
+    auto add = [](void* pContext, LPCWSTR pKey, LPCWSTR pValue) {
+        static_cast<Entries*>(pContext)->emplace_back(pKey, pValue);
+    };
+    if (!WceUiReadConfFile(devicePath.c_str(), FALSE, add, &entries)) return false;
+    std::sort(entries.begin(), entries.end());
+    return true;
+}
+
 }  // namespace
 
 void CountLevel(int level) { ErrorCounter::Add(level); }
 
 void UseResFolder(const std::string& hostFolder)
 {
-    CJxGVar::GetInstance()->GetCJxGlobalData()->SetResDir(tool::HostToDevicePath(hostFolder).c_str());
+    WceUiSetResDir(tool::HostToDevicePath(hostFolder).c_str());
 }
 
 bool CheckStyleFile(const std::u16string& devicePath, bool resolveIds)
@@ -146,30 +155,23 @@ bool CheckResFolder(const std::string& hostFolder, Notes& notes)
     fs::path root(hostFolder);
     auto finding = [&](int level, const std::string& text) {
         notes.push_back({level, text});
-        if (JX_LOG_ERROR == level) ++findings;
+        if (WCEUI_LOG_ERROR == level) ++findings;
     };
 
     for (const std::string& id : FilesBelow(root / "bitmap")) {
         if (!EndsWith(Lower(id), ".conf")) continue;
         std::u16string wide = Utf8ToWide(id);
-        if (CWceUiGenericBitmap* pBitmap = WceUiGetBitmap(wide.c_str())) WceUiReleaseBitmap(pBitmap);
+        WceUiCheckBitmap(wide.c_str());
     }
 
     fs::path colorTable = root / "color" / "wceui.color";
     std::error_code ec;
     if (fs::is_regular_file(colorTable, ec)) {
-        CJxConfDoc doc;
-        if (doc.LoadFile(tool::HostToDevicePath(colorTable.string()).c_str(), FALSE)) {
-            std::vector<std::pair<std::u16string, std::u16string>> entries;
-            for (JXPOSITION pos = doc.GetStartPosition(); pos;) {
-                LPCWSTR pKey, pValue;
-                doc.GetNextAssoc(pos, pKey, pValue);
-                entries.emplace_back(pKey, pValue);
-            }
-            std::sort(entries.begin(), entries.end());
+        Entries entries;
+        if (ReadSorted(tool::HostToDevicePath(colorTable.string()), entries)) {
             for (const auto& entry : entries)
                 if (!IsColorTableValue(entry.second))
-                    finding(JX_LOG_ERROR, "color\\wceui.color: the color " + WideToUtf8(entry.first.c_str()) +
+                    finding(WCEUI_LOG_ERROR, "color\\wceui.color: the color " + WideToUtf8(entry.first.c_str()) +
                                               " is not 0x and six hexadecimal digits: " +
                                               WideToUtf8(entry.second.c_str()));
         }
@@ -180,32 +182,24 @@ bool CheckResFolder(const std::string& hostFolder, Notes& notes)
                                                   u"charset",   u"outprecision", u"clipprecision", u"quality",
                                                   u"pitchandfamily"};
     for (const std::string& id : FilesBelow(root / "font")) {
-        CJxConfDoc doc;
-        if (!doc.LoadFile(tool::HostToDevicePath((root / "font").string() + "/" + id).c_str(), FALSE)) continue;
-        std::vector<std::pair<std::u16string, std::u16string>> entries;
-        for (JXPOSITION pos = doc.GetStartPosition(); pos;) {
-            LPCWSTR pKey, pValue;
-            doc.GetNextAssoc(pos, pKey, pValue);
-            entries.emplace_back(pKey, pValue);
-        }
-        std::sort(entries.begin(), entries.end());
+        Entries entries;
+        if (!ReadSorted(tool::HostToDevicePath((root / "font").string() + "/" + id), entries)) continue;
         std::string where = "font\\" + id + ": ";
         for (const auto& entry : entries) {
             std::string key = WideToUtf8(entry.first.c_str());
             if (entry.first == u"facename") {
                 if (entry.second.size() > 31)
-                    finding(JX_LOG_WARNING, where + "the face name is longer than 31 characters and is cut");
+                    finding(WCEUI_LOG_WARNING, where + "the face name is longer than 31 characters and is cut");
                 continue;
             }
             bool numeric = std::any_of(std::begin(kNumberKeys), std::end(kNumberKeys),
                                        [&](const char16_t* k) { return entry.first == k; });
             if (!numeric) {
-                finding(JX_LOG_WARNING, where + "unknown key " + key);
+                finding(WCEUI_LOG_WARNING, where + "unknown key " + key);
                 continue;
             }
-            BOOL bDigits = FALSE;
-            JxParseDecimal(entry.second.c_str(), &bDigits);
-            if (!bDigits) finding(JX_LOG_WARNING, where + "the value of " + key + " has no digits and counts as 0");
+            int nValue = 0;
+            if (!WceUiParseDecimal(entry.second.c_str(), &nValue)) finding(WCEUI_LOG_WARNING, where + "the value of " + key + " has no digits and counts as 0");
         }
     }
     return 0 == errors.Count() && 0 == findings;

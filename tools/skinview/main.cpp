@@ -10,12 +10,8 @@
 #include <vector>
 
 #include "BitmapPng.h"
-#include "JXGVar.h"
-#include "JXGlobalData.h"
-#include "JXHandleDycInfo.h"
 #include "JXPackCommon.h"
 #include "JXPackFormat.h"
-#include "JXWriteLogFile.h"
 #include "ToolSupport.h"
 #include "WceUiCommon.h"
 #include "WceUiDlg.h"
@@ -23,6 +19,7 @@
 #include "WceUiInit.h"
 #include "WceUiLayer.h"
 #include "WceUiLayerCtrl.h"
+#include "WceUiObject.h"
 #include "WceUiOffscreenWnd.h"
 #include "WceUiXml.h"
 #include "wce/gdi.h"
@@ -83,8 +80,8 @@ int g_errors = 0;
 
 void Observe(void*, int nLevel, LPCWSTR pMessage, int nLength)
 {
-    const char* level = JX_LOG_ERROR == nLevel ? "error" : (JX_LOG_WARNING == nLevel ? "warning" : "info");
-    if (JX_LOG_ERROR == nLevel) ++g_errors;
+    const char* level = WCEUI_LOG_ERROR == nLevel ? "error" : (WCEUI_LOG_WARNING == nLevel ? "warning" : "info");
+    if (WCEUI_LOG_ERROR == nLevel) ++g_errors;
     std::fprintf(stderr, "%s: %s\n", level, WideToUtf8(std::u16string(pMessage, nLength)).c_str());
 }
 
@@ -275,8 +272,7 @@ LPCWSTR KeepName(const std::u16string& name)
 
 bool IsRegistered(const std::u16string& name)
 {
-    const CJxClassInfo* pInfo = JxGetHandleDycInfo()->FindClassInfo(name.c_str());
-    return pInfo && pInfo->pFunc;
+    return WceUiIsClassCreatable(name.c_str());
 }
 
 // Registers stand-ins for the dialog's class and, unless strict, its unknown layer types.
@@ -286,20 +282,20 @@ void RegisterStandIns(const std::u16string& wndDir, const std::string& dialog, b
     std::u16string className = CWceUiLayerCtrl::GetDlgLayerClassName(dlgPath.c_str());
     if (!className.empty() && !IsRegistered(className)) {
         Note("dialog class " + WideToUtf8(className) + " is not part of the framework; built as CWceUiDlg");
-        JxGetHandleDycInfo()->RegisterClassInfo(&CWceUiDlg::CreateWceUiObject, KeepName(className), u"CWceUiDlg");
+        WceUiRegisterClass(&CWceUiDlg::CreateWceUiObject, KeepName(className), u"CWceUiDlg");
     }
     if (strict) return;
     CWceUiXmlDoc doc;
-    JxSetLogObserver(nullptr, nullptr);  // CreateDlg reports a file that does not load
+    WceUiSetLogObserver(nullptr, nullptr);  // CreateDlg reports a file that does not load
     BOOL bLoaded = doc.LoadXmlFile((wndDir + dlgPath + u".dlg.xml").c_str());
-    JxSetLogObserver(&Observe, nullptr);
+    WceUiSetLogObserver(&Observe, nullptr);
     if (!bLoaded) return;
     for (CWceUiXmlElem* p = doc.GetFirstItem(); p; p = doc.GetNextItem(p)) {
         if (XML_ELEM_NODE != p->GetType()) continue;
         LPCWSTR pType = p->GetAttribute(u"type");
         if (NULL == pType || 0 == *pType || IsRegistered(pType)) continue;
         Note("layer type " + WideToUtf8(pType) + " is not known here; drawn as CWceUiLayer");
-        JxGetHandleDycInfo()->RegisterClassInfo(&CWceUiLayer::CreateWceUiObject, KeepName(pType), u"CWceUiLayer");
+        WceUiRegisterClass(&CWceUiLayer::CreateWceUiObject, KeepName(pType), u"CWceUiLayer");
     }
 }
 
@@ -371,10 +367,9 @@ int Render(const Options& o)
 
     tool::UseHostFileSystem();
     WceUiCloseLogFile();
-    JxSetLogObserver(&Observe, nullptr);
+    WceUiSetLogObserver(&Observe, nullptr);
     wce::host::SetScreenMetrics(o.width, o.height, o.bpp);
-    CJxGlobalData* pGlobal = CJxGVar::GetInstance()->GetCJxGlobalData();
-    pGlobal->SetScreenInfo(o.width, o.height, o.bpp);
+    WceUiSetScreenInfo(o.width, o.height, o.bpp);
     if (o.passwordGiven) WceUiSetPackPassword(o.password.c_str());
 
     std::u16string setDir = SkinDevicePath(skin) + u"\\" + Utf8ToWide(o.set) + u"\\";
@@ -447,7 +442,7 @@ int Render(const Options& o)
     for (auto it = dialogs.rbegin(); it != dialogs.rend(); ++it) pCtrl->DeleteLayer(*it);
     std::fflush(stdout);
     if (0 == status && o.strict && g_errors > 0) status = 1;
-    JxSetLogObserver(nullptr, nullptr);
+    WceUiSetLogObserver(nullptr, nullptr);
     return status;
 }
 

@@ -1,0 +1,114 @@
+// The small public calls tools use instead of the framework's inner classes.
+#include <algorithm>
+#include <climits>
+#include <utility>
+#include <vector>
+
+#include "JXGVar.h"
+#include "JXGetBitmap.h"
+#include "WceUiCommon.h"
+#include "WceUiObject.h"
+#include "skin_test_helpers.h"
+
+namespace {
+
+using Entries = std::vector<std::pair<std::u16string, std::u16string>>;
+
+void AddEntry(void* pContext, LPCWSTR pKey, LPCWSTR pValue)
+{
+    static_cast<Entries*>(pContext)->emplace_back(pKey, pValue);
+}
+
+CWceUiObject* CreateNothing() { return nullptr; }
+
+}  // namespace
+
+TEST_F(SkinTest, ReadConfFileGivesEveryEntryOrFails)
+{
+    Text("SDMMC/a.conf", u"b=2\na=1\nc=x\\ty\n");
+    Entries entries;
+    ASSERT_TRUE(WceUiReadConfFile(u"\\SDMMC\\a.conf", FALSE, &AddEntry, &entries));
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ((Entries{{u"a", u"1"}, {u"b", u"2"}, {u"c", u"x\\ty"}}), entries);
+    entries.clear();
+    ASSERT_TRUE(WceUiReadConfFile(u"\\SDMMC\\a.conf", TRUE, &AddEntry, &entries));
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(u"x\ty", entries.back().second);
+    EXPECT_TRUE(m_log.Messages().empty());
+
+    entries.clear();
+    EXPECT_FALSE(WceUiReadConfFile(u"\\SDMMC\\none.conf", FALSE, &AddEntry, &entries));
+    EXPECT_TRUE(entries.empty());
+    EXPECT_FALSE(m_log.Messages().empty());
+    EXPECT_FALSE(WceUiReadConfFile(nullptr, FALSE, &AddEntry, &entries));
+    EXPECT_FALSE(WceUiReadConfFile(u"\\SDMMC\\a.conf", FALSE, nullptr, nullptr));
+}
+
+TEST_F(SkinTest, CheckBitmapLoadsThroughTheCacheAndKeepsNothing)
+{
+    Bitmap("res", "a", 16, 0x001F);
+    ASSERT_TRUE(WceUiSetResDir(u"\\SDMMC\\res"));
+    EXPECT_EQ(u"\\SDMMC\\res\\", std::u16string(WceUiGetResDir()));
+    m_log.Clear();
+    EXPECT_TRUE(WceUiCheckBitmap(u"a.conf"));
+    EXPECT_EQ(0, CJxGVar::GetInstance()->GetCJxBitmapResLoader()->GetCount());
+    EXPECT_TRUE(m_log.Messages().empty());
+
+    EXPECT_FALSE(WceUiCheckBitmap(u"missing.conf"));
+    EXPECT_FALSE(m_log.Messages().empty());
+    EXPECT_FALSE(WceUiCheckBitmap(nullptr));
+    EXPECT_FALSE(WceUiSetResDir(nullptr));
+    EXPECT_EQ(u"\\SDMMC\\res\\", std::u16string(WceUiGetResDir()));
+}
+
+TEST_F(LogTest, ParseDecimalTellsWhetherThereWereDigits)
+{
+    const struct {
+        const char16_t* text;
+        BOOL digits;
+        int value;
+    } cases[] = {
+        {u"12", TRUE, 12},         {u"-7px", TRUE, -7},          {u"0", TRUE, 0},
+        {u"", FALSE, 0},           {u"-", FALSE, 0},             {u" 5", FALSE, 0},
+        {u"abc", FALSE, 0},        {u"99999999999", TRUE, INT_MAX}, {u"-99999999999", TRUE, INT_MIN},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Utf8(c.text));
+        int value = 42;
+        EXPECT_EQ(c.digits, WceUiParseDecimal(c.text, &value));
+        EXPECT_EQ(c.value, value);
+    }
+    int value = 0;
+    EXPECT_FALSE(WceUiParseDecimal(nullptr, &value));
+    EXPECT_FALSE(WceUiParseDecimal(u"1", nullptr));
+}
+
+TEST_F(LogTest, SetScreenInfoRefusesNonPositiveSettings)
+{
+    const int w = WceUiGetScreenWidth(), h = WceUiGetScreenHeight(), bits = WceUiGetBitsPixel();
+    EXPECT_FALSE(WceUiSetScreenInfo(0, 480, 16));
+    EXPECT_FALSE(WceUiSetScreenInfo(800, -1, 16));
+    EXPECT_FALSE(WceUiSetScreenInfo(800, 480, 0));
+    EXPECT_EQ(w, WceUiGetScreenWidth());
+    EXPECT_EQ(h, WceUiGetScreenHeight());
+    EXPECT_EQ(bits, WceUiGetBitsPixel());
+    ASSERT_TRUE(WceUiSetScreenInfo(321, 123, 32));
+    EXPECT_EQ(321, WceUiGetScreenWidth());
+    EXPECT_EQ(123, WceUiGetScreenHeight());
+    EXPECT_EQ(32, WceUiGetBitsPixel());
+    EXPECT_TRUE(WceUiSetScreenInfo(w, h, bits));
+}
+
+TEST_F(LogTest, RegisteredClassesBecomeCreatable)
+{
+    EXPECT_TRUE(WceUiIsClassCreatable(u"CWceUiObject"));
+    EXPECT_FALSE(WceUiIsClassCreatable(u"CPublicCallsStandIn"));
+    ASSERT_TRUE(WceUiRegisterClass(&CreateNothing, u"CPublicCallsStandIn", u"CWceUiObject"));
+    EXPECT_TRUE(WceUiIsClassCreatable(u"CPublicCallsStandIn"));
+
+    EXPECT_FALSE(WceUiRegisterClass(nullptr, u"CPublicCallsOther", u"CWceUiObject"));
+    EXPECT_FALSE(WceUiRegisterClass(&CreateNothing, u"", u"CWceUiObject"));
+    EXPECT_FALSE(WceUiRegisterClass(&CreateNothing, u"CPublicCallsOther", nullptr));
+    EXPECT_FALSE(WceUiIsClassCreatable(u"CPublicCallsOther"));
+    EXPECT_FALSE(WceUiIsClassCreatable(nullptr));
+}
