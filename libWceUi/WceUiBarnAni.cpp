@@ -27,7 +27,7 @@ BOOL CWceUiBarnAni::Init(CWceUiXmlElem* pElem)
         JxWriteLogW(JX_LOG_ERROR, u"In CWceUiBarnAni::Init, CWceUiWndAnimate::Init return FALSE");
         return FALSE;
     }
-    if (!impReadDirection(u"CWceUi{K}", pElem, 0x1FE, &m_nDirection)) return FALSE;
+    if (!impReadDirection(u"CWceUiBarnAni", pElem, 0x1FE, &m_nDirection)) return FALSE;
     return impReadFrameLength(u"CWceUiBarnAni", pElem, &m_nFrameLength);
 }
 

@@ -27,7 +27,7 @@ BOOL CWceUiComeAni::Init(CWceUiXmlElem* pElem)
         JxWriteLogW(JX_LOG_ERROR, u"In CWceUiComeAni::Init, CWceUiWndAnimate::Init return FALSE");
         return FALSE;
     }
-    if (!impReadDirection(u"CWceUi{K}", pElem, 0xBE, &m_nDirection)) return FALSE;
+    if (!impReadDirection(u"CWceUiComeAni", pElem, 0xBE, &m_nDirection)) return FALSE;
     return impReadFrameLength(u"CWceUiComeAni", pElem, &m_nFrameLength);
 }
 

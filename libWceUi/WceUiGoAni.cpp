@@ -27,7 +27,7 @@ BOOL CWceUiGoAni::Init(CWceUiXmlElem* pElem)
         JxWriteLogW(JX_LOG_ERROR, u"In CWceUiGoAni::Init, CWceUiWndAnimate::Init return FALSE");
         return FALSE;
     }
-    if (!impReadDirection(u"CWceUi{K}", pElem, 0x15E, &m_nDirection)) return FALSE;
+    if (!impReadDirection(u"CWceUiGoAni", pElem, 0x15E, &m_nDirection)) return FALSE;
     return impReadFrameLength(u"CWceUiGoAni", pElem, &m_nFrameLength);
 }
 
