@@ -5,16 +5,11 @@
 #include <filesystem>
 #include <memory>
 
-#include "WceUiBarnAni.h"
-#include "WceUiBlendAni.h"
-#include "WceUiComeAni.h"
 #include "WceUiDlg.h"
 #include "WceUiGenericBitmap.h"
-#include "WceUiGoAni.h"
 #include "WceUiInit.h"
 #include "WceUiLayerCtrl.h"
 #include "WceUiRealWnd.h"
-#include "WceUiSliderAni.h"
 #include "WceUiWndAnimate.h"
 #include "WceUiXml.h"
 #include "wce/gdi.h"
