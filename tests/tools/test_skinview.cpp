@@ -232,16 +232,20 @@ TEST_F(SkinviewLiveTest, TheInTransitionWritesOneFramePerStepAFrameLengthApart)
 TEST_F(SkinviewLiveTest, AColourChangedOnDiskShowsAfterTheReload)
 {
     Write("FF0000");
+    // The colour file changes once the dialog has been shown (the paint after its "in"),
+    // while the script holds in real time; the watch timer then finds the change.
     std::thread writer([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        for (int i = 0; i < 1000 && !std::ifstream(m_device.Host("frames/frame-000005.png")); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         skinbuild::SkinBuilder skin;
         skin.Color("800x480", "square", "0000FF");
         std::ofstream(m_device.Host("skin/800x480/res/color/wceui.color"), std::ios::binary)
             << skin.Files().at("800x480/res/color/wceui.color");
     });
-    ToolResult r = Live("wait 200\nexpect 150 150 FF0000\nhold 1000\nwait 600\nexpect 150 150 0000FF\nkey ESCAPE\nwait 100\n");
+    ToolResult r = Live("wait 200\nhold 2000\nwait 600\nexpect 150 150 0000FF\nkey ESCAPE\nwait 100\n");
     writer.join();
     EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(At(Frame(5), 150, 150), 0xFF0000u);
 }
 
 TEST_F(SkinviewLiveTest, ThenStacksDialogsAndArgumentsAreChecked)
