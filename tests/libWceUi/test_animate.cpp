@@ -236,10 +236,13 @@ TEST_F(AnimateTest, BlendAlphas)
                     pExpect->AlphaBlend(0, 0, W, H, pTo.get(), 0, 0, bf);
                 }
                 ASSERT_EQ(ArrayOf(*pExpect), ArrayOf(*pMixed)) << bits << " bits, " << nFrames << " frames, frame " << k;
-                if (300 == nFrames && k + 1 < nFrames) ASSERT_EQ(ArrayOf(*pFrom), ArrayOf(*pMixed)) << k;
+                if (300 == nFrames && k + 1 < nFrames) {
+                    ASSERT_EQ(ArrayOf(*pFrom), ArrayOf(*pMixed)) << k;
+                }
             }
-            if (12 == nFrames)
+            if (12 == nFrames) {
                 EXPECT_EQ((std::vector<int>{21, 42, 63, 84, 105, 126, 147, 168, 189, 210, 231}), alphas);
+            }
         }
     EXPECT_TRUE(m_log.Messages().empty());
 }
@@ -320,10 +323,10 @@ struct InitCase {
     const char16_t* pXml;
     bool bOk;
     std::vector<std::string> messages;
-    int nFrameCount;
-    RECT rc;
-    DWORD nFrameLength;
-    UINT nDirection;  // 0: the kind has none
+    int nFrameCount = 0;
+    RECT rc = {};
+    DWORD nFrameLength = 0;
+    UINT nDirection = 0;  // 0: the kind has none
 };
 
 DWORD FrameLength(CWceUiWndAnimate* p)
