@@ -18,6 +18,7 @@
 #include "WceUiBarnAni.h"
 #include "WceUiBlendAni.h"
 #include "WceUiComeAni.h"
+#include "WceUiCommon.h"
 #include "WceUiGoAni.h"
 #include "WceUiSliderAni.h"
 #include "WceUiStyle.h"
@@ -152,7 +153,7 @@ void CheckAnimations(CJxStyleFile& file, Notes& notes)
         const DWORD nLength = FrameLengthOf(pAni.get());
         const long long nTotal = (long long)pAni->GetFrameCount() * nLength;
         if (nTotal > 2000)
-            notes.push_back({JX_LOG_WARNING, "animate " + WideToUtf8(pElem->GetTagName()) + " takes " +
+            notes.push_back({WCEUI_LOG_WARNING, "animate " + WideToUtf8(pElem->GetTagName()) + " takes " +
                                                  std::to_string(nTotal) + " ms (" +
                                                  std::to_string(pAni->GetFrameCount()) + " frames of " +
                                                  std::to_string(nLength) + " ms), more than 2 s"});
