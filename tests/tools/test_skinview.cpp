@@ -261,6 +261,8 @@ TEST_F(SkinviewLiveTest, ThenStacksDialogsAndArgumentsAreChecked)
     } cases[] = {{"--transition wipe", 2},          {"--transition barn:sideways", 2}, {"--screen 480x272", 2},
                  {"--over CTopDlg", 2},             {"--then", 2},                     {"--transition random:left", 2}};
     for (const auto& c : cases) EXPECT_EQ(Live("", c.args).status, c.status) << c.args;
+    // closing the window ends the whole stack
+    EXPECT_EQ(Live("wait 300\nkey RETURN\nwait 100\nclose\n", "--then CTopDlg").status, 0);
     // a failed expect is status 3; a dialog that does not build, 1
     EXPECT_EQ(Live("wait 100\nexpect 150 150 00FF00\nkey ESCAPE\nwait 100\n").status, 3);
     EXPECT_EQ(RunTool(SKINVIEW_PATH, "live --display headless '" + m_device.Host("skin") + "' CNoDlg", m_device).status, 1);
