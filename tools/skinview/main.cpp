@@ -38,11 +38,12 @@ const char* kHelp =
     "usage:\n"
     "  skinview render [--size 800x480|480x272] [--bpp 16|32] [--password T] [--lang FILE]\n"
     "                  [--over BASE] [--backdrop RRGGBB] [--dirty X,Y,W,H] [--report]\n"
-    "                  [--hit X,Y]... [--tree] [--strict] SKIN DIALOG OUT.png\n"
+    "                  [--hit X,Y]... [--tree] [--strict] [--sample-items N] SKIN DIALOG OUT.png\n"
     "  skinview list [--password T] SKIN\n"
     "  skinview live [--size 800x480|480x272] [--bpp 16|32] [--password T] [--lang FILE]\n"
     "                [--display sdl|headless] [--screen WxH] [--script FILE] [--frames DIR]\n"
-    "                [--trace FILE] [--then DIALOG]... [--transition SPEC] SKIN DIALOG\n"
+    "                [--trace FILE] [--then DIALOG]... [--transition SPEC] [--sample-items N]\n"
+    "                SKIN DIALOG\n"
     "\n"
     "SKIN is a skin folder or .pack archive holding the screen sets \"800x480\" and \"480X272\",\n"
     "each with wnd\\, res\\ and language\\. render fixes the screen (default 800x480, 16 bits),\n"
@@ -58,6 +59,7 @@ const char* kHelp =
     "  --tree      every layer: name, class, id, window rectangle and its set flags\n"
     "  --strict    unknown layer types fail as in the framework, and any logged error makes\n"
     "              the exit status 1 (the PNG is written all the same)\n"
+    "  --sample-items N  fills each empty list box with N items (\"Item 1\", ...), 0..100000\n"
     "\n"
     "A dialog class the framework does not know is built as CWceUiDlg; an unknown layer type\n"
     "as CWceUiLayer, with a note. Notes and the framework's log lines go to standard error.\n"
@@ -87,6 +89,7 @@ struct Options {
     bool dirtyGiven = false;
     RECT dirty = {0, 0, 0, 0};
     bool report = false, tree = false, strict = false;
+    long sampleItems = 0;
     std::vector<std::string> then;
     std::string transition;
     std::vector<POINT> hits;
@@ -128,7 +131,7 @@ std::string ParseArguments(int argc, char** argv, Options& o)
     if (o.command != "render" && o.command != "list" && o.command != "live")
         return "unknown command '" + o.command + "'";
     static const std::set<std::string> kLiveOptions = {"--size", "--bpp", "--password", "--lang", "--then",
-                                                       "--transition"};
+                                                       "--transition", "--sample-items"};
     std::set<std::string> seen;
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
@@ -188,6 +191,11 @@ std::string ParseArguments(int argc, char** argv, Options& o)
             o.tree = true;
         } else if (arg == "--strict") {
             o.strict = true;
+        } else if (arg == "--sample-items") {
+            std::vector<long> n;
+            if (!value(v) || !ParseInts(v, n, 1) || n[0] < 0 || n[0] > 100000)
+                return "--sample-items takes a count from 0 to 100000";
+            o.sampleItems = n[0];
         } else if (arg.size() > 1 && arg[0] == '-') {
             return "unknown option '" + arg + "'";
         } else {
@@ -439,6 +447,7 @@ int Render(const Options& o)
         pRoot->AppendChild(pDlg);
         pDlg->SendOnInitLayer();
         pDlg->OnInitDialog();
+        if (o.sampleItems > 0) FillSampleItems(pDlg, o.sampleItems);
         dialogs.push_back(pDlg);
     }
     if (0 == status) {
@@ -489,6 +498,7 @@ int Live(const Options& o, const wce::host::DisplayOptions& display)
     live.skin = o.positional[0];
     live.dialog = o.positional[1];
     live.then = o.then;
+    live.sampleItems = o.sampleItems;
     live.transition = o.transition;
     live.display = display;
     std::u16string lang;
