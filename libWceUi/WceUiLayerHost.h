@@ -33,4 +33,6 @@ public:
     virtual BOOL UpdateWindow() { return FALSE; }
     // Drops queued pen input stamped at or before dwTime (0: now).
     virtual void IgnoreMsgBeforeTime(DWORD dwTime) { (void)dwTime; }
+    // The platform window, for its caret; null without one.
+    virtual HWND GetHostWnd() { return NULL; }
 };
