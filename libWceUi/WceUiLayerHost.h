@@ -32,7 +32,11 @@ public:
     // Paints what is invalid now, before returning.
     virtual BOOL UpdateWindow() { return FALSE; }
     // Drops queued pen input stamped at or before dwTime (0: now).
-    virtual void IgnoreMsgBeforeTime(DWORD dwTime) { (void)dwTime; }
+    virtual BOOL IgnoreMsgBeforeTime(DWORD dwTime)
+    {
+        (void)dwTime;
+        return FALSE;
+    }
     // The platform window, for its caret; null without one.
     virtual HWND GetHostWnd() { return NULL; }
 };
