@@ -271,6 +271,7 @@ BOOL CWceUiEditBox::SetFocus(BOOL bFocus)
     if (!pCtrl->SetFocusLayer(this)) return FALSE;
     m_pData->m_bFocus = TRUE;
     if (!m_pData->m_strFocusStyle.IsEmpty()) SetStyle(m_pData->m_strFocusStyle);
+    if (!m_pData->m_bFocus) return FALSE;  // the focused look hid or disabled the box
     impSyncLayout(TRUE);
     CWceUiLayerHost* pHost = WceUiHostOf(this);
     HWND hWnd = pHost ? pHost->GetHostWnd() : NULL;
