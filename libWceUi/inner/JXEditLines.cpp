@@ -182,6 +182,8 @@ void CJxEditLines::PlaceCaretAfter(int nPos)
 
 BOOL CJxEditLines::TypeChar(WCHAR ch)
 {
+    // The text is handed out zero-terminated: a typed 0 would cut off what follows it.
+    if (0 == ch) return FALSE;
     if (13 == ch) {
         if (m_nWrapWidth < 0) return FALSE;
         ch = u'\n';

@@ -103,6 +103,7 @@ TEST(EditLines, Editing)
         {"up at line 0 stays", u"abc", 40, {UP}, true, "abc", {0, 3}},
         {"empty text", u"", 40, {LEFT, RIGHT, DOWN, END}, true, "", {0, 0}},
         {"backspace on empty text", u"", 40, {BS}, false, "", {0, 0}},
+        {"character 0 is not typed", u"ab", 40, {LEFT, 0}, false, "ab", {0, 1}},
     };
     for (const EditCase& c : cases) {
         Box box(c.text, c.width);
