@@ -8,6 +8,7 @@
 #include "WceUiCtrlPrivate.h"
 #include "WceUiLayerData.h"
 #include "WceUiLayerPrivate.h"
+#include "WceUiRealWnd.h"
 #include "WceUiStyle.h"
 #include "WceUiXml.h"
 #include "wce/gdi.h"
@@ -273,8 +274,9 @@ BOOL CWceUiEditBox::SetFocus(BOOL bFocus)
     if (!m_pData->m_strFocusStyle.IsEmpty()) SetStyle(m_pData->m_strFocusStyle);
     if (!m_pData->m_bFocus) return FALSE;  // the focused look hid or disabled the box
     impSyncLayout(TRUE);
-    CWceUiLayerHost* pHost = WceUiHostOf(this);
-    HWND hWnd = pHost ? pHost->GetHostWnd() : NULL;
+    // Only a real window has a platform caret; an off-screen one keeps the caret's place.
+    CWceUiRealWnd* pReal = dynamic_cast<CWceUiRealWnd*>(WceUiHostOf(this));
+    HWND hWnd = pReal ? pReal->m_hWnd : NULL;
     if (hWnd && CreateCaret(hWnd, NULL, WCEUI_EDIT_CARET_WIDTH, m_pData->m_nLineHeight)) m_pData->m_hCaretWnd = hWnd;
     m_pData->m_bCaretShown = FALSE;  // a new caret starts hidden
     UpdateCaretPos();
