@@ -88,6 +88,8 @@ public:
     virtual void OnDrawBgImgs(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient);
     virtual void OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient);
     virtual void OnDrawExtra(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient) { (void)pDrawBitmap, (void)bClient; }
+    // The controller took the typing focus from this layer (CWceUiLayerCtrl::SetFocusLayer).
+    virtual void OnKillFocus() {}
 
     // ---- Tree ----
     BOOL AppendChild(CWceUiLayer* pNewChild);

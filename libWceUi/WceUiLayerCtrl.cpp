@@ -32,6 +32,7 @@ struct CWceUiLayerCtrlData {
     CWceUiHList m_InputList;
     CWceUiHList m_NeedDrawList;
     CWceUiLayer* m_pBody;
+    CWceUiLayer* m_pFocusLayer = NULL;  // the layer that takes typed text
     CTestFillRect m_Mask;  // kept between paint passes, so its blocks are reused
 
     CWceUiLayerCtrlData()
@@ -266,6 +267,7 @@ BOOL CWceUiLayerCtrl::impDeleteElement(CWceUiLayer* pNode)
     if (!WCEUI_CHECK("CWceUiLayerCtrl::impDeleteElement", NULL != pNode)) return FALSE;
     // The id goes back only when it is this layer's entry: another controller's layer, or
     // one that never got an id, must not take a living layer's id with it.
+    if (pNode == m_pData->m_pFocusLayer) m_pData->m_pFocusLayer = NULL;
     WORD nId = pNode->GetLayerId();
     CWceUiLayer* pMapped = NULL;
     if (m_pData->m_IdMap.Lookup(nId, pMapped) && pMapped == pNode) {
@@ -332,6 +334,38 @@ void CWceUiLayerCtrl::ReBuildInputList()
         for (CWceUiLayer* q = p; NULL == pNext && q && q != pTop; q = q->GetParent())
             pNext = CWceUiLayer::FromLinks(q->GetLinks()->m_pSiblingNext);
         p = pNext;
+    }
+    impCheckFocus();
+}
+
+BOOL CWceUiLayerCtrl::CanTakeFocus(CWceUiLayer* pLayer) const
+{
+    CWceUiLayer* pRoot = RootLayer();
+    if (NULL == pLayer || NULL == pRoot || !pLayer->IsLayerVisible() || !pLayer->IsLayerEnabled()) return FALSE;
+    // Only the top dialog's layers: a dialog run over them takes the focus away.
+    CWceUiLayer* p = pLayer;
+    while (p->GetParent() && p->GetParent() != pRoot) p = p->GetParent();
+    return p->GetParent() == pRoot && p == pRoot->GetLastChild();
+}
+
+BOOL CWceUiLayerCtrl::SetFocusLayer(CWceUiLayer* pLayer)
+{
+    if (pLayer && !CanTakeFocus(pLayer)) return FALSE;
+    CWceUiLayer* pOld = m_pData->m_pFocusLayer;
+    m_pData->m_pFocusLayer = pLayer;
+    if (pOld && pOld != pLayer) pOld->OnKillFocus();
+    return TRUE;
+}
+
+CWceUiLayer* CWceUiLayerCtrl::GetFocusLayer() const { return m_pData->m_pFocusLayer; }
+
+void CWceUiLayerCtrl::impCheckFocus()
+{
+    // Hidden, disabled or covered by another dialog: every list rebuild follows such a change.
+    CWceUiLayer* pFocus = m_pData->m_pFocusLayer;
+    if (pFocus && !CanTakeFocus(pFocus)) {
+        m_pData->m_pFocusLayer = NULL;
+        pFocus->OnKillFocus();
     }
 }
 

@@ -44,6 +44,13 @@ public:
     void ReBuildInputList();
     void ReBuildList();
 
+    // The layer that takes typed text: at most one per window. Taking it tells the old one
+    // OnKillFocus; so does a hide, a disable or a dialog run over it. FALSE (nothing
+    // changed) for a layer that is hidden, disabled or not in the top dialog.
+    BOOL SetFocusLayer(CWceUiLayer* pLayer);
+    CWceUiLayer* GetFocusLayer() const;
+    BOOL CanTakeFocus(CWceUiLayer* pLayer) const;
+
     CWceUiLayer* GetDrawHead() const;
     CWceUiLayer* GetDrawNext(CWceUiLayer* pCurLayer) const;
     CWceUiLayer* GetDrawTail() const;
@@ -68,6 +75,7 @@ public:
 private:
     BOOL InitBody();
     void impBuildNeedDrawList(const RECT& rcDirty);
+    void impCheckFocus();
 
     CWceUiLayerCtrlData* m_pData;
 };
