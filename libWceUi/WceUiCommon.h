@@ -50,3 +50,8 @@ int WceUiGetVerString(WCHAR (&szBuffer)[N])
 {
     return WceUiGetVerString(szBuffer, N);
 }
+
+// The ease-in, ease-out travel curve of transitions and list scrolling: how far a moving edge
+// has travelled after frame nCurFrame (0-based) of nFrameCount over a total travel nStotal.
+// The last frame gives nStotal; bad arguments give 0.
+int CalcAnidisplacement(int nCurFrame, int nFrameCount, int nStotal);

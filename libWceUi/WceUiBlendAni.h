@@ -1,0 +1,22 @@
+// Cross-fade from the old picture to the new one.
+#pragma once
+
+#include "WceUiWndAnimate.h"
+
+class CWceUiBlendAni : public CWceUiWndAnimate {
+    WCEUI_DYNCREATE_BEGIN(CWceUiBlendAni, CWceUiWndAnimate)
+
+public:
+    CWceUiBlendAni();
+
+    BOOL Init(CWceUiXmlElem* pElem) override;
+    BOOL Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap, CWceUiGenericBitmap* pToBitmap,
+              int nCurFrame, DWORD* lpPlayTime) override;
+
+    void SetFrameLength(DWORD nFrameLength) { m_nFrameLength = nFrameLength; }
+    DWORD GetFrameLength() const { return m_nFrameLength; }
+
+private:
+    DWORD m_nFrameLength;  // milliseconds per frame
+};
+WCEUI_DYNCREATE_END(CWceUiBlendAni, CWceUiWndAnimate)

@@ -1,0 +1,26 @@
+// Cover: the new picture moves in over the still old one.
+#pragma once
+
+#include "WceUiWndAnimate.h"
+
+class CWceUiComeAni : public CWceUiWndAnimate {
+    WCEUI_DYNCREATE_BEGIN(CWceUiComeAni, CWceUiWndAnimate)
+
+public:
+    CWceUiComeAni();
+
+    BOOL Init(CWceUiXmlElem* pElem) override;
+    BOOL Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap, CWceUiGenericBitmap* pToBitmap,
+              int nCurFrame, DWORD* lpPlayTime) override;
+    void SetRandomParameter() override;
+    void SetFrameLength(DWORD nFrameLength) { m_nFrameLength = nFrameLength; }
+    DWORD GetFrameLength() const { return m_nFrameLength; }
+    // A value the kind cannot draw is logged and replaced by right.
+    virtual void SetDirection(UINT nDirection);
+    UINT GetDirection() const { return m_nDirection; }
+
+private:
+    DWORD m_nFrameLength;  // milliseconds per frame
+    UINT m_nDirection;
+};
+WCEUI_DYNCREATE_END(CWceUiComeAni, CWceUiWndAnimate)

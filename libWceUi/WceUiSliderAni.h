@@ -1,0 +1,26 @@
+// Push: the old picture moves out while the new one moves in beside it (directions 1 up,
+// 2 down, 3 left, 4 right).
+#pragma once
+
+#include "WceUiWndAnimate.h"
+
+class CWceUiSliderAni : public CWceUiWndAnimate {
+    WCEUI_DYNCREATE_BEGIN(CWceUiSliderAni, CWceUiWndAnimate)
+
+public:
+    CWceUiSliderAni();
+
+    BOOL Init(CWceUiXmlElem* pElem) override;
+    BOOL Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap, CWceUiGenericBitmap* pToBitmap,
+              int nCurFrame, DWORD* lpPlayTime) override;
+    void SetRandomParameter() override;
+    void SetFrameLength(DWORD nFrameLength) { m_nFrameLength = nFrameLength; }
+    DWORD GetFrameLength() const { return m_nFrameLength; }
+    virtual void SetDirection(UINT nDirection) { m_nDirection = nDirection; }
+    UINT GetDirection() const { return m_nDirection; }
+
+private:
+    DWORD m_nFrameLength;  // milliseconds per frame
+    UINT m_nDirection;
+};
+WCEUI_DYNCREATE_END(CWceUiSliderAni, CWceUiWndAnimate)

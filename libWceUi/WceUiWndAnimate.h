@@ -1,0 +1,89 @@
+// Transitions between two pictures of a window: the real window snapshots the old picture
+// (from), paints the new one (to) and lets an animation compose each frame into a third
+// bitmap of the same size (mixed), which it shows.
+//
+// An animation is configured once (Init from an element of a style file's "animate" group,
+// or GetRandomAnimate) and keeps no per-run state, so it can be replayed: ReStart, Play for
+// frames 0 .. frame count - 1, then OnAnimateEnd.
+#pragma once
+
+#include "WceUiObject.h"
+#include "wce/types.h"
+
+class CWceUiGenericBitmap;
+class CWceUiXmlElem;
+struct CWceUiWndAnimateData;
+
+// Transition directions of Barn, Come and Go (Slider has its own numbering).
+enum {
+    WCEUI_ANIMATE_LEFT = 1,
+    WCEUI_ANIMATE_RIGHT = 2,
+    WCEUI_ANIMATE_UP = 3,
+    WCEUI_ANIMATE_DOWN = 4,
+    WCEUI_ANIMATE_LR_MID = 5,  // from both side edges toward the middle
+    WCEUI_ANIMATE_MID_LR = 6,  // from the middle toward both side edges
+    WCEUI_ANIMATE_UD_MID = 7,
+    WCEUI_ANIMATE_MID_UD = 8,
+};
+
+class CWceUiWndAnimate : public CWceUiObject {
+    WCEUI_DYNAMIC_BEGIN(CWceUiWndAnimate, CWceUiObject)
+
+public:
+    CWceUiWndAnimate();
+    virtual ~CWceUiWndAnimate();
+
+    // Name = the element's tag name; "frame-count" and "rect" (x, y, width, height).
+    virtual BOOL Init(CWceUiXmlElem* pElem);
+    virtual BOOL ReStart(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
+                         CWceUiGenericBitmap* pToBitmap);
+    // Draws frame nCurFrame (0-based) into pMixedBitmap; on success *lpPlayTime is the frame
+    // length in milliseconds.
+    virtual BOOL Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
+                      CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime) = 0;
+    // Called once after the last frame; the window passes the mixed bitmap.
+    virtual void OnAnimateEnd(void* pParam) { (void)pParam; }
+    // Picks random parameters for GetRandomAnimate.
+    virtual void SetRandomParameter() {}
+
+    BOOL SetName(LPCWSTR pName);
+    LPCWSTR GetName() const;
+    // Below 1 is logged and kept; the animation then fails CheckParameter.
+    void SetFrameCount(int nFrameCount);
+    int GetFrameCount() const;
+    void SetRect(const RECT& rc);
+    void GetRect(RECT& rc) const;
+    const RECT& GetRect() const;
+    void SetEnable(BOOL bEnable);
+    BOOL IsEnable() const;
+
+    BOOL CheckParameter(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
+                        CWceUiGenericBitmap* pToBitmap);
+
+    // A new animation of a random registered kind with random parameters (the caller deletes
+    // it), or null.
+    static CWceUiWndAnimate* GetRandomAnimate();
+    // Enters a kind's class name in the random list once; FALSE for a repeat or null.
+    static BOOL RegisterRandomAnimate(LPCWSTR pClassName);
+    static int GetRandomAnimateCount();
+    static LPCWSTR GetRandomAnimateName(int nIndex);
+
+    CWceUiWndAnimateData* GetData() const { return m_pData; }
+
+protected:
+    // The common start of every kind's Play: checks, the area to draw (animate rect within the
+    // mixed bitmap) and the last frame. Returns FALSE on failure (logged with pClassName);
+    // *pbDone is TRUE when the last frame was drawn.
+    BOOL impBeginPlay(LPCWSTR pClassName, CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
+                      CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime, RECT* prcDraw,
+                      BOOL* pbDone);
+    // Reads "frame-length" (>= 1) into *pnFrameLength; logs with pClassName on failure.
+    static BOOL impReadFrameLength(LPCWSTR pClassName, CWceUiXmlElem* pElem, DWORD* pnFrameLength);
+
+private:
+    CWceUiWndAnimateData* m_pData;
+
+    CWceUiWndAnimate(const CWceUiWndAnimate&) = delete;
+    CWceUiWndAnimate& operator=(const CWceUiWndAnimate&) = delete;
+};
+WCEUI_DYNAMIC_END(CWceUiWndAnimate, CWceUiObject)
