@@ -152,6 +152,14 @@ void CWceUiOffscreenWnd::ReleaseCapture(CWceUiLayer* pLayer)
 
 CWceUiLayer* CWceUiOffscreenWnd::GetCapture() { return m_pCapture; }
 
+BOOL CWceUiOffscreenWnd::PostMessage(UINT nMsg, WPARAM wParam, LPARAM lParam)
+{
+    m_posted.push_back(CPosted{nMsg, wParam, lParam});
+    return TRUE;
+}
+
+BOOL CWceUiOffscreenWnd::UpdateWindow() { return Paint(); }
+
 CWceUiLayer* CWceUiOffscreenWnd::HitTest(POINT pt) const
 {
     if (m_pCapture) {

@@ -56,6 +56,16 @@ public:
     CWceUiLayer* SetCapture(CWceUiLayer* pCaptureLayer) override;
     void ReleaseCapture(CWceUiLayer* pLayer) override;
     CWceUiLayer* GetCapture() override;
+    // Posts are recorded, not delivered; UpdateWindow paints the dirty rectangle.
+    BOOL PostMessage(UINT nMsg, WPARAM wParam, LPARAM lParam) override;
+    BOOL UpdateWindow() override;
+    struct CPosted {
+        UINT nMsg;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    const std::vector<CPosted>& GetPosted() const { return m_posted; }
+    void ClearPosted() { m_posted.clear(); }
 
 private:
     CWceUiLayerCtrl* m_pLayerCtrl;
@@ -65,4 +75,5 @@ private:
     CWceUiLayer* m_pCapture;
     std::map<UINT, UINT> m_timers;
     std::multimap<UINT, CWceUiLayer*> m_msgs;
+    std::vector<CPosted> m_posted;
 };
