@@ -65,6 +65,7 @@ public:
         if (!due) {
             if (!Display().options.closeAtScriptEnd) return false;
             // Used up: ask the program to close, as a user would, and give it a second.
+            if (static_cast<std::int32_t>(m_script.endTick - m_clock) > 0) m_clock = m_script.endTick;
             m_closeSent = true;
             m_closeDeadline = m_clock + 1000;
             if (!PostCloseRequest()) return false;
