@@ -9,6 +9,7 @@
 #include "JxConfDoc.h"
 #include "WceUiObject.h"
 #include "WceUiStyle.h"
+#include "WceUiWndAnimate.h"
 #include "wce/wstring.h"
 
 namespace {
@@ -592,8 +593,12 @@ CWceUiWndAnimate* CJxStyleFile::GetWndAnimate(LPCWSTR pName)
         delete pObject;
         return NULL;
     }
-    // The transition classes initialise themselves from pElem and take the name here; until
-    // they exist no class is a kind of CWceUiWndAnimate, so this is not reached.
-    delete pObject;
-    return NULL;
+    CWceUiWndAnimate* pNewAnimate = static_cast<CWceUiWndAnimate*>(pObject);
+    if (!pNewAnimate->Init(pElem)) {
+        JxWriteLogW(JX_LOG_ERROR, u"Load animate %s failed, call pNewAnimate->Init failed", pName);
+        delete pNewAnimate;
+        return NULL;
+    }
+    pNewAnimate->SetName(pName);
+    return pNewAnimate;
 }

@@ -1,6 +1,107 @@
 #include "WceUiBarnAni.h"
 
-CWceUiBarnAni::CWceUiBarnAni() : m_nFrameLength(33), m_nDirection(2) {}
-BOOL CWceUiBarnAni::Init(CWceUiXmlElem* pElem) { return CWceUiWndAnimate::Init(pElem); }
-BOOL CWceUiBarnAni::Play(CWceUiGenericBitmap*, CWceUiGenericBitmap*, CWceUiGenericBitmap*, int, DWORD*) { return FALSE; }
-void CWceUiBarnAni::SetRandomParameter() {}
+#include <cstdlib>
+
+#include "JXCheck.h"
+#include "JXWriteLogFile.h"
+#include "WceUiCommon.h"
+#include "WceUiGenericBitmap.h"
+#include "WceUiXml.h"
+#include "wce/gdi.h"
+
+namespace {
+
+// The travel after a frame; a travel of 0 (a one-pixel area split in halves) moves nothing.
+int Travel(int nCurFrame, int nFrameCount, int nTotal)
+{
+    return nTotal > 0 ? CalcAnidisplacement(nCurFrame, nFrameCount, nTotal) : 0;
+}
+
+}  // namespace
+
+CWceUiBarnAni::CWceUiBarnAni() : m_nFrameLength(33), m_nDirection(WCEUI_ANIMATE_RIGHT) {}
+
+BOOL CWceUiBarnAni::Init(CWceUiXmlElem* pElem)
+{
+    if (!CWceUiWndAnimate::Init(pElem)) {
+        JxWriteLogW(JX_LOG_ERROR, u"In CWceUiBarnAni::Init, CWceUiWndAnimate::Init return FALSE");
+        return FALSE;
+    }
+    if (!impReadDirection(u"CWceUiBarnAni", pElem, 0x1FE, &m_nDirection)) return FALSE;
+    return impReadFrameLength(u"CWceUiBarnAni", pElem, &m_nFrameLength);
+}
+
+BOOL CWceUiBarnAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
+                      CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
+{
+    RECT rc;
+    BOOL bDone;
+    if (!impBeginPlay(u"CWceUiBarnAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, &rc, &bDone))
+        return FALSE;
+    if (!bDone && !impDraw(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, rc)) return FALSE;
+    *lpPlayTime = m_nFrameLength;
+    return TRUE;
+}
+
+BOOL CWceUiBarnAni::impDraw(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom, CWceUiGenericBitmap* pTo,
+                            int nCurFrame, const RECT& rc)
+{
+    const int l = rc.left, t = rc.top, r = rc.right, b = rc.bottom;
+    const int n = GetFrameCount();
+    const int mx = l + (r - l) / 2, my = t + (b - t) / 2;
+    int d;
+    switch (m_nDirection) {
+    case WCEUI_ANIMATE_LEFT:
+        d = Travel(nCurFrame, n, r - l);
+        impCopy(pMix, pFrom, l, t, r - d, b, l, t);
+        impCopy(pMix, pTo, r - d, t, r, b, r - d, t);
+        break;
+    case WCEUI_ANIMATE_RIGHT:
+        d = Travel(nCurFrame, n, r - l);
+        impCopy(pMix, pFrom, l + d, t, r, b, l + d, t);
+        impCopy(pMix, pTo, l, t, l + d, b, l, t);
+        break;
+    case WCEUI_ANIMATE_UP:
+        d = Travel(nCurFrame, n, b - t);
+        impCopy(pMix, pFrom, l, t, r, b - d, l, t);
+        impCopy(pMix, pTo, l, b - d, r, b, l, b - d);
+        break;
+    case WCEUI_ANIMATE_DOWN:
+        d = Travel(nCurFrame, n, b - t);
+        impCopy(pMix, pFrom, l, t + d, r, b, l, t + d);
+        impCopy(pMix, pTo, l, t, r, t + d, l, t);
+        break;
+    case WCEUI_ANIMATE_LR_MID:
+        d = Travel(nCurFrame, n, mx - l);
+        impCopy(pMix, pFrom, l + d, t, mx, b, l + d, t);
+        impCopy(pMix, pFrom, mx, t, r - d, b, mx, t);
+        impCopy(pMix, pTo, l, t, l + d, b, l, t);
+        impCopy(pMix, pTo, r - d, t, r, b, r - d, t);
+        break;
+    case WCEUI_ANIMATE_MID_LR:
+        d = Travel(nCurFrame, n, mx - l);
+        impCopy(pMix, pFrom, l, t, mx - d, b, l, t);
+        impCopy(pMix, pFrom, mx + d, t, r, b, mx + d, t);
+        impCopy(pMix, pTo, mx - d, t, mx + d, b, mx - d, t);
+        break;
+    case WCEUI_ANIMATE_UD_MID:
+        d = Travel(nCurFrame, n, my - t);
+        impCopy(pMix, pFrom, l, t + d, r, my, l, t + d);
+        impCopy(pMix, pFrom, l, my, r, b - d, l, my);
+        impCopy(pMix, pTo, l, t, r, t + d, l, t);
+        impCopy(pMix, pTo, l, b - d, r, b, l, b - d);
+        break;
+    case WCEUI_ANIMATE_MID_UD:
+        d = Travel(nCurFrame, n, my - t);
+        impCopy(pMix, pFrom, l, t, r, my - d, l, t);
+        impCopy(pMix, pFrom, l, my + d, r, b, l, my + d);
+        impCopy(pMix, pTo, l, my - d, r, my + d, l, my - d);
+        break;
+    default:
+        JxWriteLogW(JX_LOG_ERROR, u"CWceUiBarnAni::Play failed , direction %u is not valid", m_nDirection);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CWceUiBarnAni::SetRandomParameter() { m_nDirection = 1 + (std::rand() & 7); }

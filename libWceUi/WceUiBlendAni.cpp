@@ -1,5 +1,46 @@
 #include "WceUiBlendAni.h"
 
+#include <cstdlib>
+
+#include "JXCheck.h"
+#include "JXWriteLogFile.h"
+#include "WceUiCommon.h"
+#include "WceUiGenericBitmap.h"
+#include "WceUiXml.h"
+#include "wce/gdi.h"
+
 CWceUiBlendAni::CWceUiBlendAni() : m_nFrameLength(33) {}
-BOOL CWceUiBlendAni::Init(CWceUiXmlElem* pElem) { return CWceUiWndAnimate::Init(pElem); }
-BOOL CWceUiBlendAni::Play(CWceUiGenericBitmap*, CWceUiGenericBitmap*, CWceUiGenericBitmap*, int, DWORD*) { return FALSE; }
+
+BOOL CWceUiBlendAni::Init(CWceUiXmlElem* pElem)
+{
+    if (!CWceUiWndAnimate::Init(pElem)) {
+        JxWriteLogW(JX_LOG_ERROR, u"In CWceUiBlendAni::Init, CWceUiWndAnimate::Init return FALSE");
+        return FALSE;
+    }
+    return impReadFrameLength(u"CWceUiBlendAni", pElem, &m_nFrameLength);
+}
+
+BOOL CWceUiBlendAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
+                      CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
+{
+    RECT rc;
+    BOOL bDone;
+    if (!impBeginPlay(u"CWceUiBlendAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, &rc, &bDone))
+        return FALSE;
+    if (!bDone && !impDraw(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, rc)) return FALSE;
+    *lpPlayTime = m_nFrameLength;
+    return TRUE;
+}
+
+BOOL CWceUiBlendAni::impDraw(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom, CWceUiGenericBitmap* pTo,
+                             int nCurFrame, const RECT& rc)
+{
+    impCopy(pMix, pFrom, rc.left, rc.top, rc.right, rc.bottom, rc.left, rc.top);
+    BLENDFUNCTION bf;
+    bf.BlendOp = AC_SRC_OVER;
+    bf.BlendFlags = 0;
+    bf.SourceConstantAlpha = (BYTE)(((255 / GetFrameCount()) * (nCurFrame + 1)) & 0xFF);
+    bf.AlphaFormat = 0;
+    pMix->AlphaBlend(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, pTo, rc.left, rc.top, bf);
+    return TRUE;
+}

@@ -17,6 +17,9 @@ public:
     DWORD GetFrameLength() const { return m_nFrameLength; }
 
 private:
+    BOOL impDraw(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap, CWceUiGenericBitmap* pToBitmap,
+                 int nCurFrame, const RECT& rc);
+
     DWORD m_nFrameLength;  // milliseconds per frame
 };
 WCEUI_DYNCREATE_END(CWceUiBlendAni, CWceUiWndAnimate)

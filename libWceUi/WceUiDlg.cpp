@@ -4,11 +4,14 @@
 
 #include "JXCheck.h"
 #include "JXGlobal.h"
+#include "JXIgnoreMsg.h"
 #include "JXStyleFile.h"
 #include "wce/gdi.h"
 #include "JXWriteLogFile.h"
 #include "WceUiLayerCtrl.h"
 #include "WceUiLayerPrivate.h"
+#include "WceUiRealWnd.h"
+#include "WceUiWndAnimate.h"
 #include "WceUiXml.h"
 
 struct CWceUiDlgData {
@@ -124,4 +127,139 @@ void CWceUiDlg::SendOnInitLayer()
 {
     OnInitLayer();
     WceUiVisitBelow(this, [](CWceUiLayer* pLayer) { pLayer->OnInitLayer(); });
+}
+
+CWceUiWndAnimate* CWceUiDlg::GetWndAnimate(LPCWSTR pName)
+{
+    if (!WCEUI_CHECK("CWceUiDlg::GetWndAnimate", NULL != pName)) return NULL;
+    if (!WCEUI_CHECK("CWceUiDlg::GetWndAnimate", *pName)) return NULL;
+    return m_pData->m_StyleFile.GetWndAnimate(pName);
+}
+
+CWceUiRealWnd* CWceUiDlg::GetRealWnd() const
+{
+    CWceUiLayerCtrl* pCtrl = GetLayerCtrl();
+    return pCtrl ? dynamic_cast<CWceUiRealWnd*>(pCtrl->PeekWindow()) : NULL;
+}
+
+namespace {
+
+// An empty rectangle (no "windowrect") leaves the window where it is.
+void MoveRealWnd(CWceUiRealWnd* pWnd, const RECT& rc)
+{
+    if (pWnd && !IsRectEmpty(&rc)) pWnd->MoveWindow(&rc, TRUE);
+}
+
+}  // namespace
+
+BOOL CWceUiDlg::PrepareAnimate(BOOL bIn)
+{
+    if (!DoesHaveAnimate(bIn ? u"in" : u"out")) return FALSE;
+    CWceUiRealWnd* pWnd = GetRealWnd();
+    if (!WCEUI_CHECK("CWceUiDlg::PrepareAnimate", NULL != pWnd)) return FALSE;
+    return pWnd->Apply(NULL);
+}
+
+BOOL CWceUiDlg::PlayAnimate(BOOL bIn)
+{
+    CWceUiWndAnimate* pAnimate = GetWndAnimate(bIn ? u"in" : u"out");
+    if (NULL == pAnimate) return FALSE;
+    CWceUiRealWnd* pWnd = GetRealWnd();
+    BOOL bRet = FALSE;
+    if (WCEUI_CHECK("CWceUiDlg::PlayAnimate", NULL != pWnd)) bRet = pWnd->Play(&pAnimate, 1, TRUE);
+    delete pAnimate;
+    return bRet;
+}
+
+int CWceUiDlg::DoModal()
+{
+    if (!WceUiCheckLayerCtrl(this, "CWceUiDlg::DoModal")) return 0;
+    CWceUiLayerCtrl* pCtrl = GetLayerCtrl();
+    CWceUiLayer* pRoot = pCtrl->RootLayer();
+    if (!WCEUI_CHECK("CWceUiDlg::DoModal", NULL != pRoot)) return 0;
+    CWceUiRealWnd* pWnd = GetRealWnd();
+    m_pData->m_bEnd = FALSE;
+    CWceUiLayer* pLeftBrother = pRoot->GetLastChild();
+    BOOL bLeftEnabled = FALSE;
+    BOOL bAnimateIn = FALSE;
+    if (pLeftBrother) {
+        if (pLeftBrother->IsLayerEnabled()) {
+            WCEUI_CHECK("CWceUiDlg::DoModal", pLeftBrother->IsKindOf(WCEUI_CLASS_NAME(CWceUiDlg)));
+            bLeftEnabled = TRUE;
+            bAnimateIn = PrepareAnimate(TRUE);
+            pLeftBrother->EnableLayer(FALSE, FALSE);
+        }
+    } else {
+        MoveRealWnd(pWnd, m_pData->m_rcWnd);
+        bAnimateIn = PrepareAnimate(TRUE);
+    }
+    pRoot->AppendChild(this);
+    m_pData->m_DlgRunWay = DLG_RUN_IN_MODAL;
+    SendOnInitLayer();
+    OnInitDialog();
+    if (bAnimateIn) PlayAnimate(TRUE);
+
+    // The loop also ends when the window goes away under it: no message would end it then.
+    while (!m_pData->m_bEnd && pWnd && ::IsWindow(pWnd->m_hWnd)) {
+        MSG msg;
+        BOOL bRet = ::GetMessageW(&msg, NULL, 0, 0);
+        if (0 == bRet || -1 == bRet) break;
+        if (!WceUiIsIgnoreMsg(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+
+    BOOL bAnimateOut = PrepareAnimate(FALSE);
+    pRoot->RemoveChild(this);
+    if (DLG_RUN_IN_MODAL == m_pData->m_DlgRunWay) m_pData->m_DlgRunWay = DLG_RUN_NONE;
+    if (bLeftEnabled) pLeftBrother->EnableLayer(TRUE, FALSE);
+    if (bAnimateOut) PlayAnimate(FALSE);
+    if (pWnd && ::IsWindow(pWnd->m_hWnd)) pWnd->InvalidateRect(NULL, TRUE);
+    return m_pData->m_nModalResult;
+}
+
+BOOL CWceUiDlg::EndDialog(int nResult)
+{
+    if (!WCEUI_CHECK("CWceUiDlg::EndDialog", DLG_RUN_IN_MODAL == GetData()->m_DlgRunWay)) return FALSE;
+    m_pData->m_nModalResult = nResult;
+    m_pData->m_bEnd = TRUE;
+    CWceUiRealWnd* pWnd = GetRealWnd();
+    if (pWnd && ::IsWindow(pWnd->m_hWnd)) pWnd->PostMessage(0, 0, 0);  // wakes a waiting loop
+    m_pData->m_DlgRunWay = DLG_RUN_NONE;
+    return TRUE;
+}
+
+BOOL CWceUiDlg::RunModeless()
+{
+    if (!WCEUI_CHECK("CWceUiDlg::RunModeless", NULL != GetLayerCtrl())) return FALSE;
+    CWceUiLayer* pRoot = GetLayerCtrl()->RootLayer();
+    if (NULL == pRoot || NULL != pRoot->GetFirstChild()) {
+        JxWriteLogA(JX_LOG_ERROR, "CWceUiDlg::RunModeless failed, RunModeless only works in there is no child in GetLayerCtrl()->RootLayer()");
+        return FALSE;
+    }
+    MoveRealWnd(GetRealWnd(), m_pData->m_rcWnd);
+    pRoot->AppendChild(this);
+    m_pData->m_DlgRunWay = DLG_RUN_IN_MODELESS;
+    SendOnInitLayer();
+    OnInitDialog();
+    return TRUE;
+}
+
+BOOL CWceUiDlg::EndModeless()
+{
+    if (!WCEUI_CHECK("CWceUiDlg::EndModeless", NULL != GetLayerCtrl())) return FALSE;
+    if (!WCEUI_CHECK("CWceUiDlg::EndModeless", DLG_RUN_IN_MODELESS == GetData()->m_DlgRunWay)) return FALSE;
+    CWceUiLayer* pRoot = GetLayerCtrl()->RootLayer();
+    if (NULL == pRoot || 1 != pRoot->GetChildCount()) {
+        JxWriteLogA(JX_LOG_ERROR, "CWceUiDlg::EndModeless only works when RootLayer has one child and the child runs in modeless");
+        return FALSE;
+    }
+    if (pRoot->GetLastChild() != this) {
+        JxWriteLogA(JX_LOG_ERROR, "CWceUiDlg::EndModeless failed ,the last child of root layers is not the caller layer");
+        return FALSE;
+    }
+    pRoot->RemoveChild(this);
+    m_pData->m_DlgRunWay = DLG_RUN_NONE;
+    return TRUE;
 }

@@ -2,18 +2,18 @@
 // its layers and a ".style.xml" file with the styles they use.
 #pragma once
 
+#include "RealDlg.h"
 #include "WceUiLayer.h"
 #include "wce/types.h"
 
+class CWceUiRealWnd;
 class CWceUiStyle;
+class CWceUiWndAnimate;
 class CWceUiXmlDoc;
 struct CWceUiDlgData;
 
-enum {
-    DLG_RUN_IN_MODELESS = 1,
-    DLG_RUN_IN_MODAL = 2,
-    DLG_RUN_NONE = 3,
-};
+// The run ways are those of a real dialog; 3 is "not running".
+enum { DLG_RUN_NONE = DLG_RUN_NOT_RUNNING };
 
 class CWceUiDlg : public CWceUiLayer {
     WCEUI_DYNCREATE_BEGIN(CWceUiDlg, CWceUiLayer)
@@ -25,6 +25,18 @@ public:
     BOOL SetProperties(CWceUiXmlElem* pCreateElem) override;
     virtual void OnInitDialog() {}
     virtual void OnLButtonDownNoLayer(UINT nFlags, int x, int y) { (void)nFlags, (void)x, (void)y; }
+    // Takes the starting picture when the style file has an "in" (bIn) or "out" animation.
+    virtual BOOL PrepareAnimate(BOOL bIn);
+    // Plays "in" or "out" from the picture PrepareAnimate took.
+    virtual BOOL PlayAnimate(BOOL bIn);
+    // Runs on top of the dialogs below until EndDialog, WM_QUIT or the window's end; the
+    // result given to EndDialog, else -1.
+    virtual int DoModal();
+
+    BOOL EndDialog(int nResult);
+    // As the only dialog of the window; the caller's message loop drives it.
+    BOOL RunModeless();
+    BOOL EndModeless();
 
     // Called by the controller after it set the dialog's controller.
     BOOL Init(LPCWSTR pDlgFileFullPath, LPCWSTR pStyleFileFullPath);
@@ -35,6 +47,10 @@ public:
     int GetRunWay() const;
     BOOL GetStyleData(LPCWSTR pStyleName, CWceUiStyle* pStyle);
     BOOL DoesHaveAnimate(LPCWSTR pName);
+    // A new animation owned by the caller, or null.
+    CWceUiWndAnimate* GetWndAnimate(LPCWSTR pName);
+    // The real window showing the dialog's controller, or null.
+    CWceUiRealWnd* GetRealWnd() const;
 
     void SendOnLoad();
     void SendOnInitLayer();

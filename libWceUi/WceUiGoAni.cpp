@@ -1,7 +1,107 @@
 #include "WceUiGoAni.h"
 
-CWceUiGoAni::CWceUiGoAni() : m_nFrameLength(33), m_nDirection(2) {}
-BOOL CWceUiGoAni::Init(CWceUiXmlElem* pElem) { return CWceUiWndAnimate::Init(pElem); }
-BOOL CWceUiGoAni::Play(CWceUiGenericBitmap*, CWceUiGenericBitmap*, CWceUiGenericBitmap*, int, DWORD*) { return FALSE; }
-void CWceUiGoAni::SetRandomParameter() {}
-void CWceUiGoAni::SetDirection(UINT n) { m_nDirection = n; }
+#include <cstdlib>
+
+#include "JXCheck.h"
+#include "JXWriteLogFile.h"
+#include "WceUiCommon.h"
+#include "WceUiGenericBitmap.h"
+#include "WceUiXml.h"
+#include "wce/gdi.h"
+
+namespace {
+
+// The travel after a frame; a travel of 0 (a one-pixel area split in halves) moves nothing.
+int Travel(int nCurFrame, int nFrameCount, int nTotal)
+{
+    return nTotal > 0 ? CalcAnidisplacement(nCurFrame, nFrameCount, nTotal) : 0;
+}
+
+}  // namespace
+
+CWceUiGoAni::CWceUiGoAni() : m_nFrameLength(33), m_nDirection(WCEUI_ANIMATE_RIGHT) {}
+
+BOOL CWceUiGoAni::Init(CWceUiXmlElem* pElem)
+{
+    if (!CWceUiWndAnimate::Init(pElem)) {
+        JxWriteLogW(JX_LOG_ERROR, u"In CWceUiGoAni::Init, CWceUiWndAnimate::Init return FALSE");
+        return FALSE;
+    }
+    if (!impReadDirection(u"CWceUiGoAni", pElem, 0x15E, &m_nDirection)) return FALSE;
+    return impReadFrameLength(u"CWceUiGoAni", pElem, &m_nFrameLength);
+}
+
+BOOL CWceUiGoAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
+                      CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
+{
+    RECT rc;
+    BOOL bDone;
+    if (!impBeginPlay(u"CWceUiGoAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, &rc, &bDone))
+        return FALSE;
+    if (!bDone && !impDraw(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, rc)) return FALSE;
+    *lpPlayTime = m_nFrameLength;
+    return TRUE;
+}
+
+BOOL CWceUiGoAni::impDraw(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom, CWceUiGenericBitmap* pTo,
+                          int nCurFrame, const RECT& rc)
+{
+    const int l = rc.left, t = rc.top, r = rc.right, b = rc.bottom;
+    const int n = GetFrameCount();
+    const int mx = l + (r - l) / 2, my = t + (b - t) / 2;
+    int d;
+    switch (m_nDirection) {
+    case WCEUI_ANIMATE_LEFT:
+        d = Travel(nCurFrame, n, r - l);
+        impCopy(pMix, pFrom, l + d, t, r, b, l, t);
+        impCopy(pMix, pTo, r - d, t, r, b, r - d, t);
+        break;
+    case WCEUI_ANIMATE_RIGHT:
+        d = Travel(nCurFrame, n, r - l);
+        impCopy(pMix, pFrom, l, t, r - d, b, l + d, t);
+        impCopy(pMix, pTo, l, t, l + d, b, l, t);
+        break;
+    case WCEUI_ANIMATE_UP:
+        d = Travel(nCurFrame, n, b - t);
+        impCopy(pMix, pFrom, l, t + d, r, b, l, t);
+        impCopy(pMix, pTo, l, b - d, r, b, l, b - d);
+        break;
+    case WCEUI_ANIMATE_DOWN:
+        d = Travel(nCurFrame, n, b - t);
+        impCopy(pMix, pFrom, l, t, r, b - d, l, t + d);
+        impCopy(pMix, pTo, l, t, r, t + d, l, t);
+        break;
+    case WCEUI_ANIMATE_MID_LR:
+        d = Travel(nCurFrame, n, mx - l);
+        impCopy(pMix, pFrom, l + d, t, mx, b, l, t);
+        impCopy(pMix, pFrom, mx, t, r - d, b, mx + d, t);
+        impCopy(pMix, pTo, mx - d, t, mx + d, b, mx - d, t);
+        break;
+    case WCEUI_ANIMATE_MID_UD:
+        d = Travel(nCurFrame, n, my - t);
+        impCopy(pMix, pFrom, l, t + d, r, my, l, t);
+        impCopy(pMix, pFrom, l, my, r, b - d, l, my + d);
+        impCopy(pMix, pTo, l, my - d, r, my + d, l, my - d);
+        break;
+    default:
+        JxWriteLogW(JX_LOG_ERROR, u"CWceUiGoAni::Play failed , direction %u is not valid", m_nDirection);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CWceUiGoAni::SetDirection(UINT nDirection)
+{
+    if (nDirection < 1 || nDirection > 8 || WCEUI_ANIMATE_LR_MID == nDirection || WCEUI_ANIMATE_UD_MID == nDirection) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::SetDirection, direction is ivalid, use default right", u"CWceUiGoAni");
+        nDirection = WCEUI_ANIMATE_RIGHT;
+    }
+    m_nDirection = nDirection;
+}
+
+void CWceUiGoAni::SetRandomParameter()
+{
+    static const UINT kDirections[] = {WCEUI_ANIMATE_LEFT, WCEUI_ANIMATE_RIGHT, WCEUI_ANIMATE_UP,
+                                       WCEUI_ANIMATE_DOWN, WCEUI_ANIMATE_MID_LR, WCEUI_ANIMATE_MID_UD};
+    m_nDirection = kDirections[std::rand() % 6];
+}

@@ -20,6 +20,9 @@ public:
     UINT GetDirection() const { return m_nDirection; }
 
 private:
+    BOOL impDraw(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap, CWceUiGenericBitmap* pToBitmap,
+                 int nCurFrame, const RECT& rc);
+
     DWORD m_nFrameLength;  // milliseconds per frame
     UINT m_nDirection;
 };

@@ -1,6 +1,97 @@
 #include "WceUiSliderAni.h"
 
-CWceUiSliderAni::CWceUiSliderAni() : m_nFrameLength(33), m_nDirection(4) {}
-BOOL CWceUiSliderAni::Init(CWceUiXmlElem* pElem) { return CWceUiWndAnimate::Init(pElem); }
-BOOL CWceUiSliderAni::Play(CWceUiGenericBitmap*, CWceUiGenericBitmap*, CWceUiGenericBitmap*, int, DWORD*) { return FALSE; }
-void CWceUiSliderAni::SetRandomParameter() {}
+#include <cstdlib>
+
+#include "JXCheck.h"
+#include "JXWriteLogFile.h"
+#include "WceUiCommon.h"
+#include "WceUiGenericBitmap.h"
+#include "WceUiXml.h"
+#include "wce/gdi.h"
+#include "wce/wstring.h"
+
+namespace {
+
+// The travel after a frame; a travel of 0 (a one-pixel area split in halves) moves nothing.
+int Travel(int nCurFrame, int nFrameCount, int nTotal)
+{
+    return nTotal > 0 ? CalcAnidisplacement(nCurFrame, nFrameCount, nTotal) : 0;
+}
+
+}  // namespace
+
+CWceUiSliderAni::CWceUiSliderAni() : m_nFrameLength(33), m_nDirection(WCEUI_SLIDER_RIGHT) {}
+
+BOOL CWceUiSliderAni::Init(CWceUiXmlElem* pElem)
+{
+    if (!CWceUiWndAnimate::Init(pElem)) {
+        JxWriteLogW(JX_LOG_ERROR, u"In CWceUiSliderAni::Init, CWceUiWndAnimate::Init return FALSE");
+        return FALSE;
+    }
+    if (LPCWSTR pText = pElem->GetAttribute(u"direction")) {
+        static const struct {
+            const char16_t* pText;
+            UINT nDirection;
+        } kDirections[] = {{u"up", WCEUI_SLIDER_UP},
+                           {u"down", WCEUI_SLIDER_DOWN},
+                           {u"left", WCEUI_SLIDER_LEFT},
+                           {u"right", WCEUI_SLIDER_RIGHT}};
+        UINT nDirection = 0;
+        for (const auto& entry : kDirections)
+            if (0 == WStrICmp(pText, entry.pText)) nDirection = entry.nDirection;
+        if (0 == nDirection) {
+            JxWriteLogW(JX_LOG_ERROR, u"CWceUiSliderAni::Init, the direction %s is not valid", pText);
+            return FALSE;
+        }
+        m_nDirection = nDirection;
+    }
+    return impReadFrameLength(u"CWceUiSliderAni", pElem, &m_nFrameLength);
+}
+
+BOOL CWceUiSliderAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
+                      CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
+{
+    RECT rc;
+    BOOL bDone;
+    if (!impBeginPlay(u"CWceUiSliderAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, &rc, &bDone))
+        return FALSE;
+    if (!bDone && !impDraw(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, rc)) return FALSE;
+    *lpPlayTime = m_nFrameLength;
+    return TRUE;
+}
+
+BOOL CWceUiSliderAni::impDraw(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom, CWceUiGenericBitmap* pTo,
+                              int nCurFrame, const RECT& rc)
+{
+    const int l = rc.left, t = rc.top, r = rc.right, b = rc.bottom;
+    const int n = GetFrameCount();
+    int d;
+    switch (m_nDirection) {
+    case WCEUI_SLIDER_UP:
+        d = Travel(nCurFrame, n, b - t);
+        impCopy(pMix, pFrom, l, t + d, r, b, l, t);
+        impCopy(pMix, pTo, l, t, r, t + d, l, b - d);
+        break;
+    case WCEUI_SLIDER_DOWN:
+        d = Travel(nCurFrame, n, b - t);
+        impCopy(pMix, pFrom, l, t, r, b - d, l, t + d);
+        impCopy(pMix, pTo, l, b - d, r, b, l, t);
+        break;
+    case WCEUI_SLIDER_LEFT:
+        d = Travel(nCurFrame, n, r - l);
+        impCopy(pMix, pFrom, l + d, t, r, b, l, t);
+        impCopy(pMix, pTo, l, t, l + d, b, r - d, t);
+        break;
+    case WCEUI_SLIDER_RIGHT:
+        d = Travel(nCurFrame, n, r - l);
+        impCopy(pMix, pFrom, l, t, r - d, b, l + d, t);
+        impCopy(pMix, pTo, r - d, t, r, b, l, t);
+        break;
+    default:
+        JxWriteLogW(JX_LOG_ERROR, u"CWceUiSliderAni::Play failed , direction %u is not valid", m_nDirection);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CWceUiSliderAni::SetRandomParameter() { m_nDirection = 1 + (std::rand() & 3); }

@@ -4,6 +4,13 @@
 
 #include "WceUiWndAnimate.h"
 
+enum {
+    WCEUI_SLIDER_UP = 1,
+    WCEUI_SLIDER_DOWN = 2,
+    WCEUI_SLIDER_LEFT = 3,
+    WCEUI_SLIDER_RIGHT = 4,
+};
+
 class CWceUiSliderAni : public CWceUiWndAnimate {
     WCEUI_DYNCREATE_BEGIN(CWceUiSliderAni, CWceUiWndAnimate)
 
@@ -20,6 +27,9 @@ public:
     UINT GetDirection() const { return m_nDirection; }
 
 private:
+    BOOL impDraw(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap, CWceUiGenericBitmap* pToBitmap,
+                 int nCurFrame, const RECT& rc);
+
     DWORD m_nFrameLength;  // milliseconds per frame
     UINT m_nDirection;
 };

@@ -65,6 +65,8 @@ public:
     static CWceUiWndAnimate* GetRandomAnimate();
     // Enters a kind's class name in the random list once; FALSE for a repeat or null.
     static BOOL RegisterRandomAnimate(LPCWSTR pClassName);
+    // Takes a name out of the random list; FALSE when it is not there.
+    static BOOL UnregisterRandomAnimate(LPCWSTR pClassName);
     static int GetRandomAnimateCount();
     static LPCWSTR GetRandomAnimateName(int nIndex);
 
@@ -79,6 +81,13 @@ protected:
                       BOOL* pbDone);
     // Reads "frame-length" (>= 1) into *pnFrameLength; logs with pClassName on failure.
     static BOOL impReadFrameLength(LPCWSTR pClassName, CWceUiXmlElem* pElem, DWORD* pnFrameLength);
+    // Reads "direction" into *pnDirection (unchanged when absent) as the value 1..8 of its text,
+    // accepting only the values flagged in dwValidMask (bit n for value n); logs with pClassName.
+    static BOOL impReadDirection(LPCWSTR pClassName, CWceUiXmlElem* pElem, DWORD dwValidMask, UINT* pnDirection);
+    // Same-size copy of the source rectangle (l, t, r, b) of pSrc to (x, y) of pDst; nothing for
+    // an empty rectangle.
+    static void impCopy(CWceUiGenericBitmap* pDst, CWceUiGenericBitmap* pSrc, int l, int t, int r, int b, int x,
+                        int y);
 
 private:
     CWceUiWndAnimateData* m_pData;

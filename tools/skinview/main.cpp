@@ -16,6 +16,7 @@
 #include "JXPackCommon.h"
 #include "JXPackFormat.h"
 #include "JXWriteLogFile.h"
+#include "Live.h"
 #include "ToolSupport.h"
 #include "WceUiCommon.h"
 #include "WceUiDlg.h"
@@ -42,6 +43,9 @@ const char* kHelp =
     "                  [--over BASE] [--backdrop RRGGBB] [--dirty X,Y,W,H] [--report]\n"
     "                  [--hit X,Y]... [--tree] [--strict] SKIN DIALOG OUT.png\n"
     "  skinview list [--password T] SKIN\n"
+    "  skinview live [--size 800x480|480x272] [--bpp 16|32] [--password T] [--lang FILE]\n"
+    "                [--display sdl|headless] [--screen WxH] [--script FILE] [--frames DIR]\n"
+    "                [--trace FILE] [--then DIALOG]... [--transition SPEC] SKIN DIALOG\n"
     "\n"
     "SKIN is a skin folder or .pack archive holding the screen sets \"800x480\" and \"480X272\",\n"
     "each with wnd\\, res\\ and language\\. render fixes the screen (default 800x480, 16 bits),\n"
@@ -61,7 +65,18 @@ const char* kHelp =
     "A dialog class the framework does not know is built as CWceUiDlg; an unknown layer type\n"
     "as CWceUiLayer, with a note. Notes and the framework's log lines go to standard error.\n"
     "list prints SET<TAB>DIALOG for every dialog file of the skin.\n"
-    "Exit status: 0 done, 1 the dialog or the PNG could not be made (or --strict), 2 usage.\n";
+    "\n"
+    "live runs DIALOG modally in a full-screen window on the display (its \"in\" and \"out\"\n"
+    "transitions play). RETURN opens the next --then dialog on top, ESCAPE ends the top one,\n"
+    "closing the window ends all; ending the first ends the tool. --transition\n"
+    "KIND[:DIRECTION[:FRAMES[:MS]]] (barn, blend, slider, come, go, random) replaces every\n"
+    "\"in\" and \"out\". Every 500 ms and on F5 the skin's files are compared with the last\n"
+    "build; on a change the dialogs end without \"out\" and the same stack is built again (a\n"
+    "skin that does not load shows black, with the framework's lines, and is watched on).\n"
+    "The screen has the rendering size; --screen may only repeat it.\n"
+    "\n"
+    "Exit status: 0 done, 1 the dialog or the PNG could not be made (or --strict; live: the\n"
+    "first dialog cannot be built), 2 usage, 3 (live) a headless script check failed.\n";
 
 struct Options {
     std::string command;
@@ -75,6 +90,8 @@ struct Options {
     bool dirtyGiven = false;
     RECT dirty = {0, 0, 0, 0};
     bool report = false, tree = false, strict = false;
+    std::vector<std::string> then;
+    std::string transition;
     std::vector<POINT> hits;
     std::vector<std::string> positional;
 };
@@ -111,7 +128,10 @@ std::string ParseArguments(int argc, char** argv, Options& o)
 {
     if (argc < 2) return "a command is needed: render or list";
     o.command = argv[1];
-    if (o.command != "render" && o.command != "list") return "unknown command '" + o.command + "'";
+    if (o.command != "render" && o.command != "list" && o.command != "live")
+        return "unknown command '" + o.command + "'";
+    static const std::set<std::string> kLiveOptions = {"--size", "--bpp", "--password", "--lang", "--then",
+                                                       "--transition"};
     std::set<std::string> seen;
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
@@ -122,8 +142,11 @@ std::string ParseArguments(int argc, char** argv, Options& o)
         };
         bool renderOnly = arg != "--password";
         if (arg.size() > 1 && arg[0] == '-') {
-            if (arg != "--hit" && !seen.insert(arg).second) return arg + " given twice";
+            if (arg != "--hit" && arg != "--then" && !seen.insert(arg).second) return arg + " given twice";
             if (renderOnly && o.command == "list") return arg + " is not an option of list";
+            if (o.command == "live" && !kLiveOptions.count(arg)) return arg + " is not an option of live";
+            if (o.command == "render" && (arg == "--then" || arg == "--transition"))
+                return arg + " is not an option of render";
         }
         std::string v;
         if (arg == "--size") {
@@ -157,6 +180,11 @@ std::string ParseArguments(int argc, char** argv, Options& o)
             std::vector<long> n;
             if (!value(v) || !ParseInts(v, n, 2)) return "--hit takes X,Y";
             o.hits.push_back(POINT{static_cast<LONG>(n[0]), static_cast<LONG>(n[1])});
+        } else if (arg == "--then") {
+            if (!value(v) || v.empty()) return "--then needs a dialog";
+            o.then.push_back(v);
+        } else if (arg == "--transition") {
+            if (!value(o.transition)) return "--transition needs KIND[:DIRECTION[:FRAMES[:MS]]]";
         } else if (arg == "--report") {
             o.report = true;
         } else if (arg == "--tree") {
@@ -169,9 +197,10 @@ std::string ParseArguments(int argc, char** argv, Options& o)
             o.positional.push_back(arg);
         }
     }
-    size_t need = o.command == "render" ? 3 : 1;
+    size_t need = o.command == "render" ? 3 : (o.command == "live" ? 2 : 1);
     if (o.positional.size() != need)
-        return o.command == "render" ? "render takes SKIN DIALOG OUT.png" : "list takes one SKIN";
+        return o.command == "render" ? "render takes SKIN DIALOG OUT.png"
+                                     : (o.command == "live" ? "live takes SKIN DIALOG" : "list takes one SKIN");
     return "";
 }
 
@@ -358,17 +387,15 @@ CWceUiDlg* BuildDialog(CWceUiLayerCtrl* pCtrl, const std::string& dialog)
     return pCtrl->CreateDlg(path.c_str());
 }
 
-int Render(const Options& o)
+// Starts the framework on the skin's screen set; false (reported) when it does not start.
+bool StartFramework(const Options& o, std::u16string& setDir, std::u16string& lang)
 {
     const std::string& skin = o.positional[0];
-    const std::string& dialog = o.positional[1];
-    const std::string& out = o.positional[2];
     std::error_code ec;
     if (!fs::exists(skin, ec)) {
         std::fprintf(stderr, "%s: cannot find the skin %s\n", kProgram, skin.c_str());
-        return 1;
+        return false;
     }
-
     tool::UseHostFileSystem();
     WceUiCloseLogFile();
     JxSetLogObserver(&Observe, nullptr);
@@ -377,14 +404,24 @@ int Render(const Options& o)
     pGlobal->SetScreenInfo(o.width, o.height, o.bpp);
     if (o.passwordGiven) WceUiSetPackPassword(o.password.c_str());
 
-    std::u16string setDir = SkinDevicePath(skin) + u"\\" + Utf8ToWide(o.set) + u"\\";
-    std::u16string lang = Utf8ToWide(o.lang);
+    setDir = SkinDevicePath(skin) + u"\\" + Utf8ToWide(o.set) + u"\\";
+    lang = Utf8ToWide(o.lang);
     std::replace(lang.begin(), lang.end(), u'/', u'\\');
     std::u16string wndDir = setDir + u"wnd\\";
     if (!WceUiInit(GetModuleHandleW(NULL), wndDir.c_str(), (setDir + u"res\\").c_str(), (setDir + lang).c_str(), FALSE)) {
         std::fprintf(stderr, "%s: the framework does not start\n", kProgram);
-        return 1;
+        return false;
     }
+    return true;
+}
+
+int Render(const Options& o)
+{
+    const std::string& dialog = o.positional[1];
+    const std::string& out = o.positional[2];
+    std::u16string setDir, lang;
+    if (!StartFramework(o, setDir, lang)) return 1;
+    std::u16string wndDir = setDir + u"wnd\\";
 
     if (!o.over.empty()) RegisterStandIns(wndDir, o.over, o.strict);
     RegisterStandIns(wndDir, dialog, o.strict);
@@ -451,6 +488,28 @@ int Render(const Options& o)
     return status;
 }
 
+int Live(const Options& o, const wce::host::DisplayOptions& display)
+{
+    LiveOptions live;
+    live.skin = o.positional[0];
+    live.dialog = o.positional[1];
+    live.then = o.then;
+    live.transition = o.transition;
+    live.display = display;
+    std::u16string lang;
+    if (!StartFramework(o, live.setDir, lang)) return 1;
+    live.langPath = live.setDir + lang;
+    if (!o.transition.empty()) {
+        std::string bad = CheckLiveTransition(o.transition);  // after the start: its log lines show
+        if (!bad.empty()) return tool::UsageError(kProgram, bad);
+    }
+    RegisterStandIns(live.setDir + u"wnd\\", live.dialog, false);
+    for (const std::string& d : o.then) RegisterStandIns(live.setDir + u"wnd\\", d, false);
+    int status = RunLive(live);
+    JxSetLogObserver(nullptr, nullptr);
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -460,7 +519,24 @@ int main(int argc, char** argv)
         return 0;
     }
     Options options;
+    wce::host::DisplayOptions display;
+    bool screenGiven = false;
+    if (argc >= 2 && std::string(argv[1]) == "live") {
+        for (int i = 2; i < argc; ++i) screenGiven = screenGiven || std::string(argv[i]) == "--screen";
+        std::string error;
+        if (!wce::host::ParseDisplayOptions(argc, argv, display, error)) return tool::UsageError(kProgram, error);
+    }
     std::string problem = ParseArguments(argc, argv, options);
     if (!problem.empty()) return tool::UsageError(kProgram, problem);
+    if (options.command == "live") {
+        // The screen is the size skinview renders for.
+        if (screenGiven && (display.width != options.width || display.height != options.height))
+            return tool::UsageError(kProgram, "--screen must be the rendering size " + std::to_string(options.width) +
+                                                  "x" + std::to_string(options.height));
+        display.width = options.width;
+        display.height = options.height;
+        display.bitsPerPixel = options.bpp;
+        return Live(options, display);
+    }
     return options.command == "list" ? List(options) : Render(options);
 }

@@ -1,0 +1,487 @@
+// Transitions: the travel curve, the frames of every kind and direction, Blend's alphas,
+// initialisation from style files and the random list.
+#include <memory>
+#include <set>
+
+#include "JXStyleFile.h"
+#include "WceUiBarnAni.h"
+#include "WceUiBlendAni.h"
+#include "WceUiComeAni.h"
+#include "WceUiCommon.h"
+#include "WceUiGoAni.h"
+#include "WceUiSliderAni.h"
+#include "WceUiXml.h"
+#include "bitmap_helpers.h"
+#include "skin_test_helpers.h"
+
+namespace {
+
+std::string Check(const char* op, const char* cond) { return std::string(op) + ",check(" + cond + ")fail"; }
+
+class AnimateTest : public SkinTest {
+protected:
+    // A style file whose "animate" element holds the given children.
+    bool Load(const std::u16string& animate)
+    {
+        std::string bytes = Utf16File(u"<root><style/><animate>" + animate + u"</animate></root>", true);
+        return m_file.LoadStyleData(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()),
+                                    u"\\SDMMC\\a.style.xml");
+    }
+    std::unique_ptr<CWceUiWndAnimate> Get(const char16_t* pName)
+    {
+        return std::unique_ptr<CWceUiWndAnimate>(m_file.GetWndAnimate(pName));
+    }
+
+    CJxStyleFile m_file;
+};
+
+// ---- travel curve ----
+
+struct TravelCase {
+    int nFrameCount, nTotal;
+    std::vector<int> expected;
+};
+
+TEST_F(AnimateTest, TravelCurve)
+{
+    const TravelCase cases[] = {
+        {12, 480, {6, 26, 60, 106, 166, 240, 313, 373, 420, 453, 473, 480}},
+        {5, 100, {12, 50, 50, 87, 100}},
+        {1, 100, {100}},
+        {2, 100, {50, 100}},
+        {3, 1, {0, 0, 1}},  // below 1 gives 0
+    };
+    for (const TravelCase& c : cases) {
+        std::vector<int> got;
+        for (int k = 0; k < c.nFrameCount; ++k) got.push_back(CalcAnidisplacement(k, c.nFrameCount, c.nTotal));
+        EXPECT_EQ(c.expected, got) << c.nFrameCount << " frames over " << c.nTotal;
+    }
+    EXPECT_TRUE(m_log.Messages().empty());
+
+    const struct {
+        int nCur, nCount, nTotal;
+        const char* pCond;
+    } bad[] = {
+        {-1, 5, 100, "((nCurFrame >= 0) && (nCurFrame < nFrameCount))"},
+        {5, 5, 100, "((nCurFrame >= 0) && (nCurFrame < nFrameCount))"},
+        {0, 0, 100, "((nCurFrame >= 0) && (nCurFrame < nFrameCount))"},
+        {0, 5, 0, "nStotal > 0"},
+        {0, 5, -3, "nStotal > 0"},
+    };
+    for (const auto& b : bad) {
+        m_log.Clear();
+        EXPECT_EQ(0, CalcAnidisplacement(b.nCur, b.nCount, b.nTotal));
+        EXPECT_EQ(std::vector<std::string>{Check("CalcAnidisplacement", b.pCond)}, m_log.Messages());
+    }
+}
+
+// ---- frames ----
+
+// Pixels say where they come from: red = x, green = y, blue = picture.
+enum { kFrom = 1, kTo = 2, kMixed = 3 };
+unsigned Code(int which, int x, int y) { return (unsigned)(x << 16 | y << 8 | which); }
+
+std::unique_ptr<CWceUiGenericBitmap> Picture(int which, int w, int h, int bits = 32)
+{
+    std::unique_ptr<CWceUiGenericBitmap> p(WceUiCreateBitmapObject(bits));
+    if (32 == bits) {
+        std::string px = PixelArray(w, h, 32, [&](int x, int y) { return Code(which, x, y); });
+        static_cast<CWceUi32Bitmap*>(p.get())->CreateDIB32(w, h, px.data(), FALSE);
+    } else {
+        std::string px = PixelArray(w, h, 16, [&](int x, int y) { return (unsigned)((x * 7 + y * 13 + which * 1000) & 0xFFFF); });
+        static_cast<CWceUi565Bitmap*>(p.get())->CreateDIB565(w, h, px.data(), NULL);
+    }
+    return p;
+}
+
+// Where the new picture shows along the moving axis.
+enum Region { kFarEdge, kNearEdge, kOuter, kMiddle };
+// A shift along the axis of cd * d + cs * S, S being the travel span (the whole width or height,
+// or the half the pixel lies in).
+struct Shift {
+    int cd, cs;
+};
+struct FrameCase {
+    const char* pName;
+    const char16_t* pClass;
+    UINT nDirection;
+    bool bVertical, bTwoEdges;
+    Region region;
+    Shift fromFirst, fromSecond, toFirst, toSecond;  // first / second half (same for one edge)
+};
+
+const Shift k0{0, 0}, kMinusD{-1, 0}, kPlusD{1, 0}, kSpanMinusD{-1, 1}, kDMinusSpan{1, -1};
+
+const FrameCase kFrameCases[] = {
+    {"barn left", u"CWceUiBarnAni", 1, false, false, kFarEdge, k0, k0, k0, k0},
+    {"barn right", u"CWceUiBarnAni", 2, false, false, kNearEdge, k0, k0, k0, k0},
+    {"barn up", u"CWceUiBarnAni", 3, true, false, kFarEdge, k0, k0, k0, k0},
+    {"barn down", u"CWceUiBarnAni", 4, true, false, kNearEdge, k0, k0, k0, k0},
+    {"barn lr-mid", u"CWceUiBarnAni", 5, false, true, kOuter, k0, k0, k0, k0},
+    {"barn mid-lr", u"CWceUiBarnAni", 6, false, true, kMiddle, k0, k0, k0, k0},
+    {"barn ud-mid", u"CWceUiBarnAni", 7, true, true, kOuter, k0, k0, k0, k0},
+    {"barn mid-ud", u"CWceUiBarnAni", 8, true, true, kMiddle, k0, k0, k0, k0},
+    {"slider up", u"CWceUiSliderAni", 1, true, false, kFarEdge, kMinusD, kMinusD, kSpanMinusD, kSpanMinusD},
+    {"slider down", u"CWceUiSliderAni", 2, true, false, kNearEdge, kPlusD, kPlusD, kDMinusSpan, kDMinusSpan},
+    {"slider left", u"CWceUiSliderAni", 3, false, false, kFarEdge, kMinusD, kMinusD, kSpanMinusD, kSpanMinusD},
+    {"slider right", u"CWceUiSliderAni", 4, false, false, kNearEdge, kPlusD, kPlusD, kDMinusSpan, kDMinusSpan},
+    {"come left", u"CWceUiComeAni", 1, false, false, kFarEdge, k0, k0, kSpanMinusD, kSpanMinusD},
+    {"come right", u"CWceUiComeAni", 2, false, false, kNearEdge, k0, k0, kDMinusSpan, kDMinusSpan},
+    {"come up", u"CWceUiComeAni", 3, true, false, kFarEdge, k0, k0, kSpanMinusD, kSpanMinusD},
+    {"come down", u"CWceUiComeAni", 4, true, false, kNearEdge, k0, k0, kDMinusSpan, kDMinusSpan},
+    {"come lr-mid", u"CWceUiComeAni", 5, false, true, kOuter, k0, k0, kDMinusSpan, kSpanMinusD},
+    {"come ud-mid", u"CWceUiComeAni", 7, true, true, kOuter, k0, k0, kDMinusSpan, kSpanMinusD},
+    {"go left", u"CWceUiGoAni", 1, false, false, kFarEdge, kMinusD, kMinusD, k0, k0},
+    {"go right", u"CWceUiGoAni", 2, false, false, kNearEdge, kPlusD, kPlusD, k0, k0},
+    {"go up", u"CWceUiGoAni", 3, true, false, kFarEdge, kMinusD, kMinusD, k0, k0},
+    {"go down", u"CWceUiGoAni", 4, true, false, kNearEdge, kPlusD, kPlusD, k0, k0},
+    {"go mid-lr", u"CWceUiGoAni", 6, false, true, kMiddle, kMinusD, kPlusD, k0, k0},
+    {"go mid-ud", u"CWceUiGoAni", 8, true, true, kMiddle, kMinusD, kPlusD, k0, k0},
+};
+
+void PrintTo(const FrameCase& c, std::ostream* pOut) { *pOut << c.pName; }
+
+std::unique_ptr<CWceUiWndAnimate> Make(const char16_t* pClass, UINT nDirection)
+{
+    std::unique_ptr<CWceUiWndAnimate> p(static_cast<CWceUiWndAnimate*>(WceUiCreateObject(pClass)));
+    if (auto* pBarn = dynamic_cast<CWceUiBarnAni*>(p.get())) pBarn->SetDirection(nDirection);
+    if (auto* pSlider = dynamic_cast<CWceUiSliderAni*>(p.get())) pSlider->SetDirection(nDirection);
+    if (auto* pCome = dynamic_cast<CWceUiComeAni*>(p.get())) pCome->SetDirection(nDirection);
+    if (auto* pGo = dynamic_cast<CWceUiGoAni*>(p.get())) pGo->SetDirection(nDirection);
+    return p;
+}
+
+class FrameTest : public AnimateTest, public ::testing::WithParamInterface<FrameCase> {};
+
+TEST_P(FrameTest, EachPixelShowsTheRightPictureShiftedByTheTravel)
+{
+    const FrameCase& c = GetParam();
+    const int W = 40, H = 26, nFrames = 6;
+    const RECT rc = {2, 1, 2 + 31, 1 + 21};  // odd sizes: the second half takes the odd pixel
+    auto pFrom = Picture(kFrom, W, H), pTo = Picture(kTo, W, H), pMixed = Picture(kMixed, W, H);
+    auto pAni = Make(c.pClass, c.nDirection);
+    ASSERT_TRUE(pAni);
+    pAni->SetFrameCount(nFrames);
+    pAni->SetRect(rc);
+    ASSERT_TRUE(pAni->ReStart(pMixed.get(), pFrom.get(), pTo.get()));
+
+    const int lo = c.bVertical ? rc.top : rc.left, hi = c.bVertical ? rc.bottom : rc.right;
+    const int half = (hi - lo) / 2, mid = lo + half;
+    for (int k = 0; k < nFrames; ++k) {
+        DWORD nTime = 0;
+        ASSERT_TRUE(pAni->Play(pMixed.get(), pFrom.get(), pTo.get(), k, &nTime)) << k;
+        EXPECT_EQ(33u, nTime);
+        const bool bLast = k + 1 == nFrames;
+        const int d = CalcAnidisplacement(k, nFrames, c.bTwoEdges ? half : hi - lo);
+        int nBad = 0;
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                const unsigned px = PixelAt(*pMixed, x, y) & 0xFFFFFF;
+                const int which = px & 0xFF, sx = px >> 16, sy = (px >> 8) & 0xFF;
+                if (x < rc.left || x >= rc.right || y < rc.top || y >= rc.bottom) {
+                    nBad += px != Code(kMixed, x, y);
+                    continue;
+                }
+                if (bLast) {
+                    nBad += px != Code(kTo, x, y);
+                    continue;
+                }
+                const int p = c.bVertical ? y : x;
+                bool bTo;
+                switch (c.region) {
+                case kFarEdge: bTo = p >= hi - d; break;
+                case kNearEdge: bTo = p < lo + d; break;
+                case kOuter: bTo = p < lo + d || p >= hi - d; break;
+                default: bTo = p >= mid - d && p < mid + d; break;
+                }
+                const bool bFirst = !c.bTwoEdges || p < mid;
+                const int span = !c.bTwoEdges ? hi - lo : bFirst ? half : hi - lo - half;
+                const Shift s = bTo ? (bFirst ? c.toFirst : c.toSecond) : (bFirst ? c.fromFirst : c.fromSecond);
+                const int shift = s.cd * d + s.cs * span;
+                const int expectX = c.bVertical ? x : x - shift, expectY = c.bVertical ? y - shift : y;
+                const bool bOk = which == (bTo ? kTo : kFrom) && sx == expectX && sy == expectY;
+                if (!bOk && nBad < 3)
+                    ADD_FAILURE() << "frame " << k << " d " << d << " at " << x << "," << y << ": picture " << which
+                                  << " from " << sx << "," << sy;
+                nBad += !bOk;
+            }
+        EXPECT_EQ(0, nBad) << "frame " << k;
+    }
+    EXPECT_TRUE(m_log.Messages().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(AllKinds, FrameTest, ::testing::ValuesIn(kFrameCases));
+
+// Blend: frame k is the old picture with the new one blended over at the constant alpha.
+TEST_F(AnimateTest, BlendAlphas)
+{
+    for (int bits : {32, 16})
+        for (int nFrames : {12, 300, 1}) {
+            const int W = 24, H = 10;
+            auto pFrom = Picture(kFrom, W, H, bits), pTo = Picture(kTo, W, H, bits);
+            auto pMixed = Picture(kMixed, W, H, bits);
+            CWceUiBlendAni blend;
+            blend.SetFrameCount(nFrames);
+            std::vector<int> alphas;
+            for (int k = 0; k < nFrames; ++k) {
+                DWORD nTime = 0;
+                ASSERT_TRUE(blend.Play(pMixed.get(), pFrom.get(), pTo.get(), k, &nTime));
+                const int alpha = ((255 / nFrames) * (k + 1)) & 0xFF;
+                if (k + 1 < nFrames) alphas.push_back(alpha);
+                auto pExpect = Picture(kFrom, W, H, bits);
+                if (k + 1 == nFrames) {
+                    pExpect->BitBlt(0, 0, W, H, pTo.get(), 0, 0, SRCCOPY);
+                } else {
+                    BLENDFUNCTION bf{AC_SRC_OVER, 0, (BYTE)alpha, 0};
+                    pExpect->AlphaBlend(0, 0, W, H, pTo.get(), 0, 0, bf);
+                }
+                ASSERT_EQ(ArrayOf(*pExpect), ArrayOf(*pMixed)) << bits << " bits, " << nFrames << " frames, frame " << k;
+                if (300 == nFrames && k + 1 < nFrames) ASSERT_EQ(ArrayOf(*pFrom), ArrayOf(*pMixed)) << k;
+            }
+            if (12 == nFrames)
+                EXPECT_EQ((std::vector<int>{21, 42, 63, 84, 105, 126, 147, 168, 189, 210, 231}), alphas);
+        }
+    EXPECT_TRUE(m_log.Messages().empty());
+}
+
+// Failing frames: each kind's texts, the mixed bitmap left as it was.
+TEST_F(AnimateTest, PlayFailures)
+{
+    auto pFrom = Picture(kFrom, 8, 6), pTo = Picture(kTo, 8, 6), pMixed = Picture(kMixed, 8, 6);
+    auto pSmall = Picture(kTo, 8, 5);
+    const char16_t* const kinds[] = {u"CWceUiBarnAni", u"CWceUiBlendAni", u"CWceUiSliderAni", u"CWceUiComeAni",
+                                     u"CWceUiGoAni"};
+    for (const char16_t* pKind : kinds) {
+        const std::string kind = Utf8(pKind), play = kind + "::Play";
+        auto pAni = Make(pKind, 2);
+        DWORD nTime = 7;
+        const std::string before = ArrayOf(*pMixed);
+
+        m_log.Clear();
+        EXPECT_FALSE(pAni->Play(pMixed.get(), pFrom.get(), pTo.get(), 0, NULL));
+        EXPECT_FALSE(pAni->Play(pMixed.get(), pFrom.get(), pTo.get(), 12, &nTime));
+        EXPECT_FALSE(pAni->Play(pMixed.get(), pFrom.get(), pSmall.get(), 0, &nTime));
+        EXPECT_EQ((std::vector<std::string>{
+                      Check(play.c_str(), "NULL != lpPlayTime"), Check(play.c_str(), "nCurFrame < GetFrameCount()"),
+                      "In CWceUiWndAnimate::CheckParameter, the size of pFromBitmap is not equal pToBitmap",
+                      kind + "::Play failed, CheckParameter return FALSE"}),
+                  m_log.Messages());
+
+        // A rect wholly outside the window fails ReStart.
+        m_log.Clear();
+        pAni->SetRect(RECT{8, 0, 20, 6});
+        EXPECT_FALSE(pAni->ReStart(pMixed.get(), pFrom.get(), pTo.get()));
+        EXPECT_EQ((std::vector<std::string>{
+                      "In CWceUiWndAnimate::CheckParameter, there is no IntersectRect in m_rcAnimate and rcWndBitmap",
+                      "In CWceUiWndAnimate::ReStart, CheckParameter failed"}),
+                  m_log.Messages());
+        EXPECT_EQ(before, ArrayOf(*pMixed));
+        EXPECT_EQ(7u, nTime);
+    }
+
+    // A direction the kind cannot draw.
+    const struct {
+        const char16_t* pKind;
+        UINT nDirection;
+    } badDirections[] = {{u"CWceUiBarnAni", 9}, {u"CWceUiBarnAni", 0}, {u"CWceUiSliderAni", 5}};
+    for (const auto& b : badDirections) {
+        auto pAni = Make(b.pKind, b.nDirection);
+        m_log.Clear();
+        DWORD nTime = 0;
+        EXPECT_FALSE(pAni->Play(pMixed.get(), pFrom.get(), pTo.get(), 0, &nTime));
+        EXPECT_EQ(std::vector<std::string>{Utf8(b.pKind) + "::Play failed , direction " +
+                                           std::to_string(b.nDirection) + " is not valid"},
+                  m_log.Messages());
+    }
+
+    // Bitmaps missing or not loaded, a frame count below 1.
+    CWceUiBarnAni barn;
+    std::unique_ptr<CWceUiGenericBitmap> pEmpty(WceUiCreateBitmapObject(32));
+    const std::string op = "CWceUiWndAnimate::CheckParameter";
+    m_log.Clear();
+    EXPECT_FALSE(barn.CheckParameter(NULL, pFrom.get(), pTo.get()));
+    EXPECT_FALSE(barn.CheckParameter(pMixed.get(), pEmpty.get(), pTo.get()));
+    EXPECT_FALSE(barn.CheckParameter(pMixed.get(), pFrom.get(), NULL));
+    EXPECT_FALSE(barn.CheckParameter(pSmall.get(), pFrom.get(), pTo.get()));
+    barn.SetFrameCount(0);
+    EXPECT_FALSE(barn.CheckParameter(pMixed.get(), pFrom.get(), pTo.get()));
+    EXPECT_EQ((std::vector<std::string>{
+                  Check(op.c_str(), "NULL != pMixedBitmap"), Check(op.c_str(), "pFromBitmap->IsLoaded()"),
+                  Check(op.c_str(), "NULL != pToBitmap"),
+                  "In CWceUiWndAnimate::CheckParameter, the size of pMixedBitmap is not equal pFromBitmap",
+                  Check("CWceUiWndAnimate::SetFrameCount", "nFrameCount > 0"),
+                  "In CWceUiWndAnimate::CheckParameter, GetFrameCount() must equal or more than 1"}),
+              m_log.Messages());
+}
+
+// ---- initialisation ----
+
+struct InitCase {
+    const char16_t* pXml;
+    bool bOk;
+    std::vector<std::string> messages;
+    int nFrameCount;
+    RECT rc;
+    DWORD nFrameLength;
+    UINT nDirection;  // 0: the kind has none
+};
+
+DWORD FrameLength(CWceUiWndAnimate* p)
+{
+    if (auto* q = dynamic_cast<CWceUiBarnAni*>(p)) return q->GetFrameLength();
+    if (auto* q = dynamic_cast<CWceUiBlendAni*>(p)) return q->GetFrameLength();
+    if (auto* q = dynamic_cast<CWceUiSliderAni*>(p)) return q->GetFrameLength();
+    if (auto* q = dynamic_cast<CWceUiComeAni*>(p)) return q->GetFrameLength();
+    if (auto* q = dynamic_cast<CWceUiGoAni*>(p)) return q->GetFrameLength();
+    return 0;
+}
+UINT Direction(CWceUiWndAnimate* p)
+{
+    if (auto* q = dynamic_cast<CWceUiBarnAni*>(p)) return q->GetDirection();
+    if (auto* q = dynamic_cast<CWceUiSliderAni*>(p)) return q->GetDirection();
+    if (auto* q = dynamic_cast<CWceUiComeAni*>(p)) return q->GetDirection();
+    if (auto* q = dynamic_cast<CWceUiGoAni*>(p)) return q->GetDirection();
+    return 0;
+}
+
+TEST_F(AnimateTest, InitFromStyleFiles)
+{
+    const RECT kLarge = {-65535, -65535, 65535, 65535};
+    const std::string kFailed = "Load animate a failed, call pNewAnimate->Init failed";
+    const InitCase cases[] = {
+        {u"<a type=\"CWceUiBarnAni\"/>", true, {}, 12, kLarge, 33, 2},
+        {u"<a type=\"CWceUiBarnAni\" direction=\"MID-UD\" frame-count=\"4\" frame-length=\"50\" rect=\"10,20,30,40\"/>",
+         true, {}, 4, {10, 20, 40, 60}, 50, 8},
+        {u"<a type=\"CWceUiBlendAni\" frame-count=\"300\" direction=\"bogus\"/>", true, {}, 300, kLarge, 33, 0},
+        {u"<a type=\"CWceUiSliderAni\" direction=\"up\"/>", true, {}, 12, kLarge, 33, 1},
+        {u"<a type=\"CWceUiSliderAni\" direction=\"Left\"/>", true, {}, 12, kLarge, 33, 3},
+        {u"<a type=\"CWceUiComeAni\" direction=\"ud-mid\"/>", true, {}, 12, kLarge, 33, 7},
+        {u"<a type=\"CWceUiGoAni\" direction=\"mid-lr\" frame-length=\"1\"/>", true, {}, 12, kLarge, 1, 6},
+        // failures
+        {u"<a type=\"CWceUiComeAni\" direction=\"mid-lr\"/>", false,
+         {"CWceUiComeAni::Init, the direction mid-lr is not valid", kFailed}},
+        {u"<a type=\"CWceUiGoAni\" direction=\"lr-mid\"/>", false,
+         {"CWceUiGoAni::Init, the direction lr-mid is not valid", kFailed}},
+        {u"<a type=\"CWceUiSliderAni\" direction=\"mid-lr\"/>", false,
+         {"CWceUiSliderAni::Init, the direction mid-lr is not valid", kFailed}},
+        {u"<a type=\"CWceUiBarnAni\" direction=\"sideways\"/>", false,
+         {"CWceUiBarnAni::Init, the direction sideways is not valid", kFailed}},
+        {u"<a type=\"CWceUiBlendAni\" frame-length=\"abc\"/>", false,
+         {"CWceUiBlendAni::Init, the frame-length abc is not valid", kFailed}},
+        {u"<a type=\"CWceUiGoAni\" frame-length=\"0\"/>", false,
+         {"CWceUiGoAni::Init, the frame-length 0 is not valid", kFailed}},
+        {u"<a type=\"CWceUiSliderAni\" rect=\"1,2,3\"/>", false,
+         {"CWceUiWndAnimate::Init, Convert 1,2,3 to RECT failed",
+          "In CWceUiSliderAni::Init, CWceUiWndAnimate::Init return FALSE", kFailed}},
+        {u"<a type=\"CWceUiLayer\"/>", false,
+         {"Load animate a failed, the type CWceUiLayer is not a kind of CWceUiWndAnimate"}},
+        {u"<a type=\"CWceUiWndAnimate\"/>", false, {}},  // abstract: not creatable
+        // "abc" frames: 0 is logged and kept, the animation fails later.
+        {u"<a type=\"CWceUiBarnAni\" frame-count=\"abc\"/>", true,
+         {Check("CWceUiWndAnimate::SetFrameCount", "nFrameCount > 0")}, 0, kLarge, 33, 2},
+    };
+    for (const InitCase& c : cases) {
+        const std::string xml = Utf8(c.pXml);
+        ASSERT_TRUE(Load(c.pXml)) << xml;
+        m_log.Clear();
+        auto pAni = Get(u"a");
+        ASSERT_EQ(c.bOk, nullptr != pAni) << xml;
+        if (!c.messages.empty() || c.bOk) EXPECT_EQ(c.messages, m_log.Messages()) << xml;
+        if (!pAni) continue;
+        EXPECT_EQ("a", Utf8(pAni->GetName()));
+        EXPECT_EQ(c.nFrameCount, pAni->GetFrameCount()) << xml;
+        EXPECT_TRUE(EqualRect(&c.rc, &pAni->GetRect())) << xml;
+        EXPECT_EQ(c.nFrameLength, FrameLength(pAni.get())) << xml;
+        EXPECT_EQ(c.nDirection, Direction(pAni.get())) << xml;
+        EXPECT_TRUE(pAni->IsEnable());
+    }
+
+    // The name is the tag name, cut at 63 characters; a null element is refused.
+    const std::u16string longName(70, u'n');
+    ASSERT_TRUE(Load(u"<" + longName + u" type=\"CWceUiBlendAni\"/>"));
+    auto pLong = Get(longName.c_str());
+    ASSERT_TRUE(pLong);
+    EXPECT_EQ(std::u16string(63, u'n'), std::u16string(pLong->GetName()));
+    m_log.Clear();
+    CWceUiBarnAni barn;
+    EXPECT_FALSE(barn.Init(NULL));
+    EXPECT_EQ((std::vector<std::string>{Check("CWceUiWndAnimate::Init", "NULL != pElem"),
+                                        "In CWceUiBarnAni::Init, CWceUiWndAnimate::Init return FALSE"}),
+              m_log.Messages());
+}
+
+TEST_F(AnimateTest, SetDirectionFallsBackToRight)
+{
+    const struct {
+        const char16_t* pKind;
+        UINT nDirection, nStored;
+        bool bLogged;
+    } cases[] = {
+        {u"CWceUiComeAni", 6, 2, true}, {u"CWceUiComeAni", 8, 2, true}, {u"CWceUiComeAni", 9, 2, true},
+        {u"CWceUiComeAni", 5, 5, false}, {u"CWceUiComeAni", 7, 7, false}, {u"CWceUiGoAni", 5, 2, true},
+        {u"CWceUiGoAni", 7, 2, true},    {u"CWceUiGoAni", 0, 2, true},    {u"CWceUiGoAni", 8, 8, false},
+    };
+    for (const auto& c : cases) {
+        m_log.Clear();
+        auto pAni = Make(c.pKind, c.nDirection);
+        EXPECT_EQ(c.nStored, Direction(pAni.get())) << Utf8(c.pKind) << " " << c.nDirection;
+        std::vector<std::string> expected;
+        if (c.bLogged) expected.push_back(Utf8(c.pKind) + "::SetDirection, direction is ivalid, use default right");
+        EXPECT_EQ(expected, m_log.Messages());
+    }
+}
+
+// ---- random list ----
+
+TEST_F(AnimateTest, RandomList)
+{
+    const std::vector<std::string> kOrder = {"CWceUiBarnAni", "CWceUiBlendAni", "CWceUiSliderAni", "CWceUiComeAni",
+                                             "CWceUiGoAni"};
+    auto Names = [] {
+        std::vector<std::string> names;
+        for (int i = 0; i < CWceUiWndAnimate::GetRandomAnimateCount(); ++i)
+            names.push_back(Utf8(CWceUiWndAnimate::GetRandomAnimateName(i)));
+        return names;
+    };
+    EXPECT_EQ(kOrder, Names());
+    EXPECT_FALSE(CWceUiWndAnimate::RegisterRandomAnimate(u"CWceUiGoAni"));  // entered once
+    EXPECT_EQ(kOrder, Names());
+
+    const RECT kLarge = {-65535, -65535, 65535, 65535};
+    std::set<std::string> seen;
+    for (int i = 0; i < 200; ++i) {
+        std::unique_ptr<CWceUiWndAnimate> p(CWceUiWndAnimate::GetRandomAnimate());
+        ASSERT_TRUE(p);
+        const std::string kind = Utf8(p->GetClassName());
+        seen.insert(kind);
+        EXPECT_EQ(12, p->GetFrameCount());
+        EXPECT_EQ(33u, FrameLength(p.get()));
+        EXPECT_TRUE(EqualRect(&kLarge, &p->GetRect()));
+        const UINT d = Direction(p.get());
+        if (kind == "CWceUiBarnAni") EXPECT_TRUE(d >= 1 && d <= 8);
+        if (kind == "CWceUiSliderAni") EXPECT_TRUE(d >= 1 && d <= 4);
+        if (kind == "CWceUiComeAni") EXPECT_TRUE(d >= 1 && d <= 7 && d != 6);
+        if (kind == "CWceUiGoAni") EXPECT_TRUE(d >= 1 && d <= 8 && d != 5 && d != 7);
+    }
+    EXPECT_EQ(std::set<std::string>(kOrder.begin(), kOrder.end()), seen);
+    EXPECT_TRUE(m_log.Messages().empty());
+
+    // With no names there is nothing to pick; a name of another kind is refused.
+    for (const std::string& name : kOrder)
+        EXPECT_TRUE(CWceUiWndAnimate::UnregisterRandomAnimate(Utf8ToWide(name).c_str()));
+    EXPECT_EQ(nullptr, CWceUiWndAnimate::GetRandomAnimate());
+    EXPECT_EQ(std::vector<std::string>{"CWceUiWndAnimate::GetRandomAnimate failed, no animate is registered"},
+              m_log.Messages());
+    m_log.Clear();
+    EXPECT_TRUE(CWceUiWndAnimate::RegisterRandomAnimate(u"CWceUiLayer"));
+    EXPECT_EQ(nullptr, CWceUiWndAnimate::GetRandomAnimate());
+    EXPECT_EQ(std::vector<std::string>{Check("CWceUiWndAnimate::GetRandomAnimate",
+                                             "pAnimate->IsKindOf(WCEUI_CLASS_NAME(CWceUiWndAnimate))")},
+              m_log.Messages());
+    EXPECT_TRUE(CWceUiWndAnimate::UnregisterRandomAnimate(u"CWceUiLayer"));
+    for (const std::string& name : kOrder)
+        EXPECT_TRUE(CWceUiWndAnimate::RegisterRandomAnimate(Utf8ToWide(name).c_str()));
+    EXPECT_EQ(kOrder, Names());
+}
+
+}  // namespace

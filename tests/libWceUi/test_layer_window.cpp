@@ -1,0 +1,496 @@
+// The layer window and running dialogs on a headless display: painting, pen, key, timer and
+// registered-message routing, capture, transitions with their frame pacing, and the modal
+// and modeless runs.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "JXGVar.h"
+#include "JXGlobalData.h"
+#include "WceUiDlg.h"
+#include "WceUiGenericBitmap.h"
+#include "WceUiLayer.h"
+#include "WceUiLayerCtrl.h"
+#include "WceUiRealWnd.h"
+#include "WceUiWndAnimate.h"
+#include "doc_test_helpers.h"
+#include "wce/display.h"
+#include "wce/platform.h"
+#include "wce/gdi.h"
+#include "wce/timesync.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+const int kW = 200, kH = 100;
+
+// A layer that fills its rectangle with one colour and records what reaches it.
+class CProbeLayer : public CWceUiLayer {
+public:
+    Strings* pCalls = nullptr;
+    COLORREF color = RGB(0, 0, 255);
+    bool bCaptureOnDown = false;
+    LRESULT result = 0;
+    std::function<void(CProbeLayer&)> onRegistered;
+
+    void Note(const std::string& s) const
+    {
+        if (pCalls) pCalls->push_back(Utf8(GetName()) + " " + s);
+    }
+    void OnLButtonDown(UINT, int x, int y) override
+    {
+        Note("down " + std::to_string(x) + "," + std::to_string(y));
+        if (bCaptureOnDown) SetCapture();
+    }
+    void OnLButtonUp(UINT, int, int) override
+    {
+        Note("up");
+        ReleaseCapture();
+    }
+    void OnMouseMove(UINT, int, int) override { Note("move"); }
+    void OnLoseCapture() override
+    {
+        // As the controls do: a lost capture ends the press.
+        Note("lose");
+        ReleaseCapture();
+    }
+    void OnTimer(WORD nId) override { Note("timer " + std::to_string(nId)); }
+    LRESULT OnRegisteredMsg(UINT msg, WPARAM wParam, LPARAM) override
+    {
+        Note("msg " + std::to_string(msg) + " " + std::to_string(wParam));
+        if (onRegistered) onRegistered(*this);
+        return result;
+    }
+    void OnDraw(CWceUiGenericBitmap* pWndBitmap, RECT rcDraw) override
+    {
+        RECT rc, rcWnd;
+        GetWindowRect(&rcWnd);
+        if (IntersectRect(&rc, &rcWnd, &rcDraw)) pWndBitmap->FillColor(color, &rc);
+    }
+};
+
+class CProbeDlg : public CWceUiDlg {
+public:
+    Strings* pCalls = nullptr;
+    std::function<void(CProbeDlg&)> onInit;
+    std::function<BOOL(CProbeDlg&, BOOL)> prepare, play;
+
+    void OnInitDialog() override
+    {
+        if (pCalls) pCalls->push_back(Utf8(GetName()) + " init");
+        if (onInit) onInit(*this);
+    }
+    void OnLButtonDownNoLayer(UINT, int x, int y) override
+    {
+        if (pCalls) pCalls->push_back(Utf8(GetName()) + " nolayer " + std::to_string(x) + "," + std::to_string(y));
+    }
+    void OnKeyDown(UINT nChar, UINT, UINT) override
+    {
+        if (pCalls) pCalls->push_back(Utf8(GetName()) + " key " + std::to_string(nChar));
+    }
+    BOOL PrepareAnimate(BOOL bIn) override { return prepare ? prepare(*this, bIn) : CWceUiDlg::PrepareAnimate(bIn); }
+    BOOL PlayAnimate(BOOL bIn) override { return play ? play(*this, bIn) : CWceUiDlg::PlayAnimate(bIn); }
+};
+
+// Frame f is grey level 10 * (f + 1); the last one is the target picture.
+class CStepAni : public CWceUiWndAnimate {
+public:
+    DWORD dwLength = 40;
+    BOOL Play(CWceUiGenericBitmap* pMixed, CWceUiGenericBitmap*, CWceUiGenericBitmap* pTo, int nCurFrame,
+              DWORD* lpPlayTime) override
+    {
+        if (nCurFrame == GetFrameCount() - 1)
+            pMixed->BitBlt(0, 0, pTo->GetWidth(), pTo->GetHeight(), pTo, 0, 0, 0x00CC0020);
+        else
+            pMixed->FillColor(RGB(10 * (nCurFrame + 1), 10 * (nCurFrame + 1), 10 * (nCurFrame + 1)), NULL);
+        *lpPlayTime = dwLength;
+        return TRUE;
+    }
+};
+
+class CProbeWnd : public CWceUiRealWnd {
+public:
+    std::function<void(CProbeWnd&)> onInit;
+    std::function<void()> onTimer;
+    void OnTimer(UINT nIDEvent) override
+    {
+        if (0 == (nIDEvent & 0xFFFF) && onTimer) onTimer();
+        CWceUiRealWnd::OnTimer(nIDEvent);
+    }
+    void OnInitDialog() override
+    {
+        if (onInit) onInit(*this);
+        if (DLG_RUN_IN_MODAL == GetRunWay() && ::IsWindow(m_hWnd)) CRealDlg::EndDialog(0);
+    }
+};
+
+struct Frame {
+    DWORD tick;
+    RECT rc;
+};
+
+class LayerWndTest : public DocTest {
+protected:
+    void SetUp() override
+    {
+        DocTest::SetUp();
+        CJxGVar::GetInstance()->GetCJxGlobalData()->SetInstanceHandle(GetModuleHandleW(nullptr));
+    }
+    void TearDown() override
+    {
+        wce::host::SetPresentHook(nullptr);
+        wce::host::CloseDisplay();
+        DocTest::TearDown();
+    }
+    void Open(const std::string& script = "", int nBits = 16)
+    {
+        wce::host::DisplayOptions options;
+        options.backend = wce::host::DisplayOptions::Backend::Headless;
+        options.width = kW;
+        options.height = kH;
+        options.bitsPerPixel = nBits;
+        options.scriptText = script;
+        std::string error;
+        ASSERT_TRUE(wce::host::OpenDisplay(options, error)) << error;
+        wce::host::SetPresentHook([this](std::uint64_t, const RECT& rc) { m_frames.push_back({::GetTickCount(), rc}); });
+    }
+    // Runs body inside the window's OnInitDialog, the window covering the screen.
+    void Run(const std::function<void(CProbeWnd&)>& body)
+    {
+        m_wnd.onInit = body;
+        RECT rc = {0, 0, kW, kH};
+        m_wnd.DoModal(WS_POPUP | WS_VISIBLE, &rc, NULL);
+    }
+    CProbeDlg* NewDlg(CProbeWnd& wnd, LPCWSTR pName)
+    {
+        CProbeDlg* pDlg = new CProbeDlg;
+        pDlg->pCalls = &m_calls;
+        pDlg->SetLayerCtrl(wnd.GetLayerCtrl());
+        wnd.GetLayerCtrl()->InitLayerInfo(pDlg, pName);
+        RECT rc = {0, 0, 160, 60};  // the corner below it is "no layer"
+        pDlg->SetLayerPosition(&rc, WCEUI_POS_WINDOW, FALSE);
+        return pDlg;
+    }
+    CProbeLayer* NewLayer(CWceUiLayer* pParent, LPCWSTR pName, RECT rc, COLORREF color)
+    {
+        CProbeLayer* p = new CProbeLayer;
+        p->pCalls = &m_calls;
+        p->color = color;
+        p->SetLayerCtrl(pParent->GetLayerCtrl());
+        pParent->GetLayerCtrl()->InitLayerInfo(p, pName);
+        pParent->AppendChild(p);
+        p->SetLayerPosition(&rc, WCEUI_POS_WINDOW, FALSE);
+        return p;
+    }
+    // A dialog on the root with a left layer "a" and a right layer "b".
+    CProbeDlg* Attach(CProbeWnd& wnd)
+    {
+        CProbeDlg* pDlg = NewDlg(wnd, u"dlg");
+        wnd.GetLayerCtrl()->RootLayer()->AppendChild(pDlg);
+        m_a = NewLayer(pDlg, u"a", RECT{0, 0, 50, 50}, RGB(255, 0, 0));
+        m_b = NewLayer(pDlg, u"b", RECT{100, 0, 150, 50}, RGB(0, 255, 0));
+        return pDlg;
+    }
+    void Detach(CProbeWnd& wnd)
+    {
+        CWceUiLayer* pRoot = wnd.GetLayerCtrl()->RootLayer();
+        while (CWceUiLayer* p = pRoot->GetLastChild()) wnd.GetLayerCtrl()->DeleteLayer(p);
+    }
+    static COLORREF ScreenAt(int x, int y)
+    {
+        wce::host::RgbaImage image;
+        if (!wce::host::GetScreenImage(image)) return 0xFFFFFFFF;
+        const std::uint8_t* p = &image.pixels[(static_cast<size_t>(y) * image.width + x) * 4];
+        return RGB(p[0], p[1], p[2]);
+    }
+
+    CProbeWnd m_wnd;
+    Strings m_calls;
+    std::vector<Frame> m_frames;
+    CProbeLayer* m_a = nullptr;
+    CProbeLayer* m_b = nullptr;
+};
+
+TEST_F(LayerWndTest, PaintingCopiesOnlyTheDirtyRectangle)
+{
+    Open();
+    Run([&](CProbeWnd& wnd) {
+        Attach(wnd);
+        wnd.UpdateWindow();
+        EXPECT_EQ(ScreenAt(10, 10), RGB(255, 0, 0));
+        m_frames.clear();
+        m_a->color = RGB(0, 0, 255);
+        m_b->color = RGB(0, 0, 255);  // not invalidated: the screen keeps the old green
+        RECT rcDirty = {10, 10, 30, 20};
+        wnd.InvalidateRect(&rcDirty, TRUE);
+        wnd.UpdateWindow();
+        ASSERT_EQ(m_frames.size(), 1u);
+        EXPECT_TRUE(EqualRect(&m_frames[0].rc, &rcDirty));
+        EXPECT_EQ(ScreenAt(15, 15), RGB(0, 0, 255));
+        EXPECT_EQ(ScreenAt(5, 5), RGB(255, 0, 0));
+        EXPECT_EQ(ScreenAt(120, 10), RGB(0, 255, 0));
+        Detach(wnd);
+    });
+}
+
+TEST_F(LayerWndTest, PenGoesToTheHitLayerOrTheCaptureLayer)
+{
+    Open();
+    struct Step {
+        const char* what;
+        int x, y;
+    };
+    // a takes the capture on its pen-downs; the second down (its up was lost) must keep it.
+    const Step steps[] = {{"down", 10, 10}, {"move", 120, 10}, {"down", 10, 10}, {"move", 190, 90},
+                          {"up", 190, 90},  {"up", 190, 90},   {"down", 190, 90}, {"down", 120, 10}};
+    const Strings expected = {"a down 10,10", "a move", "a down 10,10", "a move", "a up", "dlg nolayer 190,90",
+                              "b down 120,10"};
+    Run([&](CProbeWnd& wnd) {
+        Attach(wnd);
+        m_a->bCaptureOnDown = true;
+        for (const Step& s : steps) {
+            std::string what = s.what;
+            if (what == "down") wnd.OnLButtonDown(0, s.x, s.y);
+            if (what == "move") wnd.OnMouseMove(0, s.x, s.y);
+            if (what == "up") wnd.OnLButtonUp(0, s.x, s.y);
+        }
+        EXPECT_EQ(m_calls, expected);
+        EXPECT_EQ(wnd.GetCapture(), nullptr);
+        Detach(wnd);
+    });
+}
+
+TEST_F(LayerWndTest, ANewCaptureLayerTellsTheOldOneFirstAndKeepsThePen)
+{
+    Open();
+    Run([&](CProbeWnd& wnd) {
+        Attach(wnd);
+        m_a->SetCapture();
+        m_b->SetCapture();
+        wnd.OnMouseMove(0, 10, 10);
+        EXPECT_EQ(m_calls, (Strings{"a lose", "b move"}));
+        EXPECT_EQ(wnd.GetCapture(), m_b);
+        EXPECT_EQ(::GetCapture(), wnd.m_hWnd);
+        m_calls.clear();
+        m_b->ReleaseCapture();  // releasing is not a loss
+        wnd.OnMouseMove(0, 10, 10);
+        EXPECT_EQ(m_calls, (Strings{"a move"}));
+        // A disabled capture layer gets nothing.
+        m_a->SetCapture();
+        m_a->EnableLayer(FALSE);
+        m_calls.clear();
+        wnd.OnMouseMove(0, 10, 10);
+        EXPECT_TRUE(m_calls.empty());
+        m_a->EnableLayer(TRUE);
+        m_a->ReleaseCapture();
+        Detach(wnd);
+    });
+}
+
+TEST_F(LayerWndTest, TimersReachOnlyLivingLayersWithALayerId)
+{
+    Open();
+    Run([&](CProbeWnd& wnd) {
+        Attach(wnd);
+        UINT idA = m_a->GetLayerId(), idB = m_b->GetLayerId();
+        wnd.GetLayerCtrl()->DeleteLayer(m_b);
+        const UINT ids[] = {idA | (7u << 16), 7u << 16, 0, idB | (3u << 16), idA};
+        for (UINT id : ids) wnd.OnTimer(id);
+        EXPECT_EQ(m_calls, (Strings{"a timer 7", "a timer 0"}));
+        Detach(wnd);
+    });
+}
+
+TEST_F(LayerWndTest, RegisteredMessagesGoInOrderAndGiveTheLastResult)
+{
+    Open();
+    Run([&](CProbeWnd& wnd) {
+        CProbeDlg* pDlg = Attach(wnd);
+        CProbeLayer* c = NewLayer(pDlg, u"c", RECT{0, 60, 10, 70}, 0);
+        m_a->result = 1, m_b->result = 2, c->result = 3;
+        const UINT kMsg = WM_USER + 5;
+        c->RegisterMsg(kMsg);
+        m_a->RegisterMsg(kMsg);
+        m_b->RegisterMsg(kMsg);
+        EXPECT_EQ(wnd.SendMessage(kMsg, 9, 0), 2);
+        EXPECT_EQ(m_calls, (Strings{"c msg 1029 9", "a msg 1029 9", "b msg 1029 9"}));
+        // a handler that unregisters later layers (and itself) skips them this time already
+        m_calls.clear();
+        c->onRegistered = [&](CProbeLayer& self) {
+            self.UnRegisterMsg(kMsg);
+            m_a->UnRegisterMsg(kMsg);
+        };
+        EXPECT_EQ(wnd.SendMessage(kMsg, 1, 0), 2);
+        EXPECT_EQ(m_calls, (Strings{"c msg 1029 1", "b msg 1029 1"}));
+        // a handler deleting the last registered layer empties the map under the walk
+        m_calls.clear();
+        m_b->onRegistered = [&](CProbeLayer& self) { wnd.GetLayerCtrl()->DeleteLayer(&self); };
+        wnd.SendMessage(kMsg, 2, 0);
+        EXPECT_EQ(m_calls, (Strings{"b msg 1029 2"}));
+        EXPECT_FALSE(wnd.UnRegisterMsg(kMsg, c));
+        EXPECT_TRUE(m_log.Contains("CWceUiRealWnd::UnRegisterMsg failed, nMsg 1029 is not registered"));
+        // key-downs reach the top dialog, then the layers registered for them
+        m_calls.clear();
+        c->RegisterMsg(WM_KEYDOWN);
+        wnd.SendMessage(WM_KEYDOWN, 0x41, 0);
+        EXPECT_EQ(m_calls, (Strings{"dlg key 65", "c msg 256 65"}));
+        EXPECT_FALSE(wnd.UnRegisterMsg(WM_KEYDOWN, m_a));
+        EXPECT_TRUE(m_log.Contains("CWceUiRealWnd::UnRegisterMsg failed, can not find the layer"));
+        Detach(wnd);
+    });
+}
+
+TEST_F(LayerWndTest, PlayPacesFramesThroughPaintWnd)
+{
+    Open();
+    Run([&](CProbeWnd& wnd) {
+        Attach(wnd);
+        wnd.UpdateWindow();
+        m_frames.clear();
+        CStepAni ani, off;
+        ani.SetFrameCount(4);
+        off.SetEnable(FALSE);
+        CWceUiWndAnimate* none[] = {&off};
+        // without Apply: a message, no frame
+        EXPECT_FALSE(wnd.Play(none, 1, FALSE));
+        EXPECT_TRUE(m_log.Contains("CWceUiRealWnd::Play failed, please make sure the previous Apply return TRUE"));
+        // every animation disabled: success without a frame
+        ASSERT_TRUE(wnd.Apply(NULL));
+        EXPECT_TRUE(wnd.Play(none, 1, FALSE));
+        EXPECT_TRUE(m_frames.empty());
+        // four frames, a frame length apart, the last one the new picture
+        ASSERT_TRUE(wnd.Apply(NULL));
+        m_a->color = RGB(255, 255, 0);
+        CWceUiWndAnimate* both[] = {&off, &ani, NULL, &off};
+        EXPECT_TRUE(wnd.Play(both, 4, FALSE));
+        ASSERT_EQ(m_frames.size(), 4u);
+        for (size_t i = 1; i < m_frames.size(); ++i) EXPECT_EQ(m_frames[i].tick - m_frames[i - 1].tick, 40u);
+        EXPECT_EQ(m_frames[0].rc.right, kW);
+        EXPECT_EQ(ScreenAt(10, 10), RGB(255, 255, 0));
+        EXPECT_FALSE(wnd.Play(both, 4, FALSE));  // the applied picture is gone
+        Detach(wnd);
+    });
+}
+
+TEST_F(LayerWndTest, ApplyChecksTheStartingPicture)
+{
+    Open();
+    Run([&](CProbeWnd& wnd) {
+        CWceUiGenericBitmap* pSmall = WceUiCreateBitmapObject(16);
+        pSmall->CreateDIB(10, 10);
+        CWceUiGenericBitmap* p32 = WceUiCreateBitmapObject(32);
+        p32->CreateDIB(kW, kH);
+        CWceUiGenericBitmap* pEmpty = WceUiCreateBitmapObject(16);
+        struct {
+            CWceUiGenericBitmap* pBmp;
+            const char* message;
+        } cases[] = {{pSmall, "the size of pFromBitmap does not match the window rect size"},
+                     {p32, "CWceUiRealWnd::Apply, the pFromBitmap's BitsPixel is not match screen's BitsPixel"},
+                     {pEmpty, "pFromBitmap->IsLoaded()"}};
+        for (const auto& c : cases) {
+            m_log.Clear();
+            EXPECT_FALSE(wnd.Apply(c.pBmp));
+            EXPECT_TRUE(m_log.Contains(c.message)) << c.message;
+        }
+        delete pSmall, delete p32, delete pEmpty;
+    });
+}
+
+TEST_F(LayerWndTest, TapsDuringATransitionAreDropped)
+{
+    // The "in" of the dialog runs from tick 1000 to 1160; the first tap falls inside it.
+    Open("wait 50\ntap 10 10 5\nwait 300\ntap 120 10 5\nwait 50\nquit\n");
+    int nResult = 0;
+    Run([&](CProbeWnd& wnd) {
+        CProbeDlg* pDlg = NewDlg(wnd, u"top");
+        NewLayer(pDlg, u"a", RECT{0, 0, 50, 50}, RGB(255, 0, 0));
+        NewLayer(pDlg, u"b", RECT{100, 0, 150, 50}, RGB(0, 255, 0));
+        pDlg->prepare = [&](CProbeDlg&, BOOL bIn) { return bIn ? wnd.Apply(NULL) : FALSE; };
+        pDlg->play = [&](CProbeDlg&, BOOL) {
+            CStepAni ani;
+            ani.SetFrameCount(4);
+            CWceUiWndAnimate* p = &ani;
+            return wnd.Play(&p, 1, TRUE);
+        };
+        nResult = pDlg->DoModal();
+        wnd.GetLayerCtrl()->DeleteLayer(pDlg);
+    });
+    EXPECT_EQ(nResult, -1);  // the script's quit ended the loop
+    EXPECT_EQ(m_calls, (Strings{"top init", "b down 120,10", "b up"}));
+}
+
+TEST_F(LayerWndTest, ModalDialogsStackDisableTheLowerOneAndReturnTheirResult)
+{
+    Open();
+    Run([&](CProbeWnd& wnd) {
+        CProbeDlg* pLow = NewDlg(wnd, u"low");
+        CProbeDlg* pTop = NewDlg(wnd, u"top");
+        CProbeDlg* pSelf = NewDlg(wnd, u"self");
+        pSelf->onInit = [](CProbeDlg& d) { d.EndDialog(4); };
+        pTop->onInit = [&](CProbeDlg& d) {
+            EXPECT_FALSE(pLow->IsLayerEnabled());
+            EXPECT_FALSE(d.EndModeless());
+            EXPECT_FALSE(pSelf->RunModeless());
+            EXPECT_TRUE(m_log.Contains("RunModeless only works in there is no child"));
+            EXPECT_EQ(pSelf->DoModal(), 4);  // ended in OnInitDialog: no loop
+            EXPECT_EQ(d.GetRunWay(), DLG_RUN_IN_MODAL);
+            d.EndDialog(9);
+        };
+        pLow->onInit = [&](CProbeDlg& d) {
+            EXPECT_EQ(pTop->DoModal(), 9);
+            EXPECT_TRUE(d.IsLayerEnabled());
+            d.EnableLayer(FALSE);
+            pSelf->onInit = [](CProbeDlg& s) { s.EndDialog(5); };
+            EXPECT_EQ(pSelf->DoModal(), 5);
+            EXPECT_FALSE(d.IsLayerEnabled());  // was disabled before: stays so
+            d.EndDialog(1);
+        };
+        EXPECT_EQ(pLow->DoModal(), 1);
+        EXPECT_EQ(pLow->GetRunWay(), DLG_RUN_NONE);
+        EXPECT_EQ(wnd.GetLayerCtrl()->RootLayer()->GetChildCount(), 0);
+        for (CProbeDlg* p : {pLow, pTop, pSelf}) wnd.GetLayerCtrl()->DeleteLayer(p);
+    });
+    EXPECT_EQ(m_calls, (Strings{"low init", "top init", "self init", "self init"}));
+}
+
+TEST_F(LayerWndTest, WindowRectMovesTheWindowOnlyWhenGiven)
+{
+    Open();
+    Run([&](CProbeWnd& wnd) {
+        CProbeDlg* pDlg = NewDlg(wnd, u"d");
+        EXPECT_TRUE(pDlg->RunModeless());  // no window rectangle: the window stays
+        RECT rc;
+        wnd.GetWindowRect(&rc);
+        EXPECT_EQ(rc.right - rc.left, kW);
+        EXPECT_TRUE(pDlg->EndModeless());
+        RECT rcSmall = {10, 20, 110, 70};
+        pDlg->SetWndRect(&rcSmall);
+        EXPECT_TRUE(pDlg->RunModeless());
+        wnd.GetWindowRect(&rc);
+        EXPECT_TRUE(EqualRect(&rc, &rcSmall));
+        EXPECT_EQ(pDlg->GetRunWay(), DLG_RUN_IN_MODELESS);
+        EXPECT_FALSE(pDlg->EndDialog(0));
+        EXPECT_TRUE(pDlg->EndModeless());
+        wnd.GetLayerCtrl()->DeleteLayer(pDlg);
+    });
+}
+
+TEST_F(LayerWndTest, DestroyingTheWindowEndsTheModalLoop)
+{
+    Open();
+    int nResult = 0;
+    Run([&](CProbeWnd& wnd) {
+        CProbeDlg* pDlg = NewDlg(wnd, u"d");
+        NewLayer(pDlg, u"a", RECT{0, 0, 50, 50}, RGB(255, 0, 0));
+        pDlg->onInit = [&](CProbeDlg&) { wnd.SetTimer(0x10000, 10); };
+        wnd.onTimer = [&]() { wnd.DestroyWindow(); };
+        nResult = pDlg->DoModal();
+        wnd.GetLayerCtrl()->DeleteLayer(pDlg);
+    });
+    EXPECT_EQ(nResult, -1);
+}
+
+}  // namespace
