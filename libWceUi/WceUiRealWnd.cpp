@@ -489,12 +489,19 @@ BOOL CWceUiRealWnd::impPlay(CWceUiWndAnimate** ppKept, int nKept)
     return bRet;
 }
 
-BOOL CWceUiRealWnd::IgnoreMsgBeforeTime(DWORD dwTime)
+void CWceUiRealWnd::IgnoreMsgBeforeTime(DWORD dwTime)
 {
-    if (!WCEUI_CHECK("CWceUiRealWnd::IgnoreMsgBeforeTime", ::IsWindow(m_hWnd))) return FALSE;
+    if (!WCEUI_CHECK("CWceUiRealWnd::IgnoreMsgBeforeTime", ::IsWindow(m_hWnd))) return;
     ::PostMessageW(m_hWnd, WCEUI_WM_IGNORE_CAPTURE, 0, 0);
-    return CJxGVar::GetInstance()->GetCJxIgnoreMsg()->AddHwndTime(m_hWnd, dwTime ? dwTime : ::GetTickCount());
+    CJxGVar::GetInstance()->GetCJxIgnoreMsg()->AddHwndTime(m_hWnd, dwTime ? dwTime : ::GetTickCount());
 }
+
+BOOL CWceUiRealWnd::PostMessage(UINT nMsg, WPARAM wParam, LPARAM lParam)
+{
+    return CRealGenericWnd::PostMessage(nMsg, wParam, lParam);
+}
+
+BOOL CWceUiRealWnd::UpdateWindow() { return CRealGenericWnd::UpdateWindow(); }
 
 // ---- hue ----
 

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "JXCheck.h"
-#include "WceUiAniCurveLocal.h"
+#include "WceUiCommon.h"
 #include "WceUiCtrlPrivate.h"
 #include "wce/timesync.h"
 
