@@ -3,21 +3,27 @@
 
 #include "WceUiGenericBitmap.h"
 #include "WceUiLayerCtrl.h"
+#include "WceUiLayerData.h"
 #include "WceUiLayerHost.h"
 #include "WceUiLayer.h"
 #include "wce/gdi.h"
 
-// Draws the w x h part of pSrc at (sx, sy) to (x, y) of pDst, clipped to rcClip: per-pixel
-// alpha blended when the source has an alpha plane or bBlendAlways, else copied.
+enum {
+    WCEUI_DRAW_COPY = 0,
+    WCEUI_DRAW_BLEND = 1,  // per-pixel alpha
+    WCEUI_DRAW_AUTO = 2,   // blend a source with an alpha plane, else copy
+};
+
+// Draws the w x h part of pSrc at (sx, sy) to (x, y) of pDst, clipped to rcClip.
 inline void WceUiDrawClipped(CWceUiGenericBitmap* pDst, const RECT& rcClip, int x, int y, int w, int h,
-                             CWceUiGenericBitmap* pSrc, int sx, int sy, BOOL bBlendAlways)
+                             CWceUiGenericBitmap* pSrc, int sx, int sy, int nMode)
 {
     if (!pDst || !pSrc || w <= 0 || h <= 0) return;
     RECT rcDraw = {x, y, x + w, y + h};
     RECT rc;
     if (!IntersectRect(&rc, &rcDraw, &rcClip)) return;
     int nSx = sx + (rc.left - x), nSy = sy + (rc.top - y);
-    if (bBlendAlways || pSrc->HasPerPixelAlpha()) {
+    if (WCEUI_DRAW_BLEND == nMode || (WCEUI_DRAW_AUTO == nMode && pSrc->HasPerPixelAlpha())) {
         BLENDFUNCTION bf = {0, 0, 0, 1};
         pDst->AlphaBlend(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, pSrc, nSx, nSy, bf);
     } else {
@@ -29,4 +35,17 @@ inline CWceUiLayerHost* WceUiHostOf(const CWceUiLayer* pLayer)
 {
     CWceUiLayerCtrl* pCtrl = pLayer->GetLayerCtrl();
     return pCtrl ? pCtrl->PeekWindow() : NULL;
+}
+
+// The limit of the paint in progress, in the coordinates of rcLayer (the layer's client or
+// window rectangle as the paint step uses it): a control drawing outside it would blend
+// twice over pixels that are not repainted.
+inline RECT WceUiPaintClipOf(const CWceUiLayer* pLayer, const RECT& rcLayer)
+{
+    RECT rc = pLayer->CWceUiLayer::GetData()->m_rcPaintClip;
+    if (rc.left <= -65535) return rc;
+    RECT rcWnd;
+    pLayer->GetWindowRect(&rcWnd);
+    OffsetRect(&rc, rcLayer.left - rcWnd.left, rcLayer.top - rcWnd.top);
+    return rc;
 }

@@ -89,18 +89,21 @@ void CWceUiSlider::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
     RECT rc;
     GetClientRect(&rc);
     if (!bClient) ClientToWindow(&rc);
+    RECT rcLimit;
+    RECT rcClip = WceUiPaintClipOf(this, rc);
+    if (!IntersectRect(&rcLimit, &rc, &rcClip)) return;
     int nT = m_pData->m_nThumbWidth;
     int nOff = GetThumbOffset();
     // Every image stays inside the slider: a repaint of its rectangle must cover all it drew.
     if (CWceUiGenericBitmap* p = m_pData->m_bmpBgSel.GetBitmap())
-        WceUiDrawClipped(pDrawBitmap, rc, rc.left + nT / 2, rc.top, p->GetWidth(), p->GetHeight(), p, 0, 0, TRUE);
+        WceUiDrawClipped(pDrawBitmap, rcLimit, rc.left + nT / 2, rc.top, p->GetWidth(), p->GetHeight(), p, 0, 0, WCEUI_DRAW_BLEND);
     if (CWceUiGenericBitmap* p = m_pData->m_bmpBg.GetBitmap())
-        WceUiDrawClipped(pDrawBitmap, rc, rc.left + nT / 2 + nOff, rc.top, p->GetWidth() - nOff, p->GetHeight(), p,
-                         nOff, 0, TRUE);
+        WceUiDrawClipped(pDrawBitmap, rcLimit, rc.left + nT / 2 + nOff, rc.top, p->GetWidth() - nOff, p->GetHeight(), p,
+                         nOff, 0, WCEUI_DRAW_BLEND);
     if (CWceUiGenericBitmap* p = m_pData->m_bmpThumb.GetBitmap()) {
         int x = rc.left + nOff - (p->GetWidth() - nT) / 2;
         int y = rc.top - (p->GetHeight() - (rc.bottom - rc.top)) / 2;
-        WceUiDrawClipped(pDrawBitmap, rc, x, y, p->GetWidth(), p->GetHeight(), p, 0, 0, TRUE);
+        WceUiDrawClipped(pDrawBitmap, rcLimit, x, y, p->GetWidth(), p->GetHeight(), p, 0, 0, WCEUI_DRAW_BLEND);
     }
 }
 

@@ -24,6 +24,7 @@
 #include "WceUiInit.h"
 #include "WceUiLayer.h"
 #include "WceUiLayerCtrl.h"
+#include "WceUiListBox.h"
 #include "WceUiOffscreenWnd.h"
 #include "WceUiXml.h"
 #include "wce/gdi.h"
@@ -41,7 +42,7 @@ const char* kHelp =
     "usage:\n"
     "  skinview render [--size 800x480|480x272] [--bpp 16|32] [--password T] [--lang FILE]\n"
     "                  [--over BASE] [--backdrop RRGGBB] [--dirty X,Y,W,H] [--report]\n"
-    "                  [--hit X,Y]... [--tree] [--strict] SKIN DIALOG OUT.png\n"
+    "                  [--hit X,Y]... [--tree] [--strict] [--sample-items N] SKIN DIALOG OUT.png\n"
     "  skinview list [--password T] SKIN\n"
     "  skinview live [--size 800x480|480x272] [--bpp 16|32] [--password T] [--lang FILE]\n"
     "                [--display sdl|headless] [--screen WxH] [--script FILE] [--frames DIR]\n"
@@ -61,6 +62,7 @@ const char* kHelp =
     "  --tree      every layer: name, class, id, window rectangle and its set flags\n"
     "  --strict    unknown layer types fail as in the framework, and any logged error makes\n"
     "              the exit status 1 (the PNG is written all the same)\n"
+    "  --sample-items N  fills each empty list box with N items (\"Item 1\", ...), 0..100000\n"
     "\n"
     "A dialog class the framework does not know is built as CWceUiDlg; an unknown layer type\n"
     "as CWceUiLayer, with a note. Notes and the framework's log lines go to standard error.\n"
@@ -92,6 +94,7 @@ struct Options {
     bool report = false, tree = false, strict = false;
     std::vector<std::string> then;
     std::string transition;
+    long sampleItems = 0;
     std::vector<POINT> hits;
     std::vector<std::string> positional;
 };
@@ -103,6 +106,17 @@ void Observe(void*, int nLevel, LPCWSTR pMessage, int nLength)
     const char* level = JX_LOG_ERROR == nLevel ? "error" : (JX_LOG_WARNING == nLevel ? "warning" : "info");
     if (JX_LOG_ERROR == nLevel) ++g_errors;
     std::fprintf(stderr, "%s: %s\n", level, WideToUtf8(std::u16string(pMessage, nLength)).c_str());
+}
+
+// Gives skin authors something to scroll: each list box the dialog left empty gets N items.
+void FillSampleItems(CWceUiLayer* pLayer, long nItems)
+{
+    if (pLayer->IsKindOf(WCEUI_CLASS_NAME(CWceUiListBox))) {
+        CWceUiListBox* pList = static_cast<CWceUiListBox*>(pLayer);
+        if (0 == pList->GetCount())
+            for (long i = 1; i <= nItems; ++i) pList->AddString(Utf8ToWide("Item " + std::to_string(i)).c_str(), FALSE);
+    }
+    for (CWceUiLayer* p = pLayer->GetFirstChild(); p; p = pLayer->NextChild(p)) FillSampleItems(p, nItems);
 }
 
 void Note(const std::string& text) { std::fprintf(stderr, "%s: note: %s\n", kProgram, text.c_str()); }
@@ -191,6 +205,11 @@ std::string ParseArguments(int argc, char** argv, Options& o)
             o.tree = true;
         } else if (arg == "--strict") {
             o.strict = true;
+        } else if (arg == "--sample-items") {
+            std::vector<long> n;
+            if (!value(v) || !ParseInts(v, n, 1) || n[0] < 0 || n[0] > 100000)
+                return "--sample-items takes a count from 0 to 100000";
+            o.sampleItems = n[0];
         } else if (arg.size() > 1 && arg[0] == '-') {
             return "unknown option '" + arg + "'";
         } else {
@@ -444,6 +463,7 @@ int Render(const Options& o)
         pRoot->AppendChild(pDlg);
         pDlg->SendOnInitLayer();
         pDlg->OnInitDialog();
+        if (o.sampleItems > 0) FillSampleItems(pDlg, o.sampleItems);
         dialogs.push_back(pDlg);
     }
     if (0 == status) {

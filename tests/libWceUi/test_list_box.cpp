@@ -1,0 +1,290 @@
+// Scroll layer and list box: taps, drags, flicks, spring-back, items, and the scroll cache
+// giving the same pixels as a full repaint.
+#include <functional>
+
+#include "WceUiAniCurveLocal.h"
+#include "controls_fixture.h"
+
+namespace {
+
+// A 150 x 100 list at x 10 with item backgrounds striped by row, a check mark, item images
+// and a scroll bar, all blended parts with partial alpha.
+class ListTest : public ControlsTest {
+protected:
+    void BuildList(int nItems, const std::string& extra = "")
+    {
+        skinbuild::BitmapOptions alpha;
+        alpha.perPixelAlpha = true;
+        m_skin.Bitmap565("s", "ln", 150, 20, [](int x, int y) { return 0xFF000000u | (y * 12u) << 8 | (x & 0xFFu); });
+        m_skin.Bitmap565("s", "ls", 150, 20, [](int, int y) { return 0xFFFFFF00u | y * 12u; });
+        m_skin.Bitmap565("s", "chk", 10, 10, [](int x, int) { return x < 5 ? 0xFFFF0000u : 0x80FF0000u; }, alpha);
+        m_skin.Bitmap565("s", "img", 16, 16, [](int x, int y) { return ((x + y) & 1) ? 0x600000FFu : 0xFF00FFFFu; },
+                         alpha);
+        m_skin.Bitmap565("s", "bt", 6, 4, [](int, int) { return 0xC00000FFu; }, alpha);
+        m_skin.Bitmap565("s", "bm", 6, 100, [](int, int y) { return 0xA0000000u | y; }, alpha);
+        m_skin.Bitmap565("s", "bb", 6, 4, [](int, int) { return 0xC000FF00u; }, alpha);
+        ASSERT_TRUE(BuildDlg(
+            "<l name=\"l\" type=\"CWceUiListBox\" style=\"lst\" item_height=\"20\" extra_scroll=\"50\""
+            " linebg_normal=\"ln.565a.conf\" linebg_select=\"ls.565a.conf\" item_check=\"chk.565a.conf\""
+            " scrollbar_top=\"bt.565a.conf\" scrollbar_middle=\"bm.565a.conf\" scrollbar_bottom=\"bb.565a.conf\""
+            " textcolor_select=\"FF0000\" draw_item_image=\"true\" item_image_width=\"24\""
+            " default_item_image=\"img.565a.conf\"" +
+                extra + "/>",
+            "<lst><position rect=\"10,0,150,100\"/><background color=\"0x202020\"/><text color=\"0xFFFFFF\"/></lst>"
+            "<lst2><position rect=\"10,0,150,100\"/><background color=\"0x202020\"/><text color=\"0x00FF00\"/></lst2>"));
+        m_pL = Layer<CWceUiListBox>(u"l");
+        ASSERT_NE(m_pL, nullptr);
+        for (int i = 0; i < nItems; ++i) m_pL->AddString((u"Item " + Utf8ToWide(std::to_string(i + 1))).c_str());
+        m_pWnd->Paint();
+    }
+    size_t Taps() const
+    {
+        size_t n = 0;
+        for (const auto& p : Posts(WCEUI_MSG_LIST_TAP)) {
+            EXPECT_EQ(p.wParam, 1u);
+            EXPECT_EQ(p.lParam, reinterpret_cast<LPARAM>(m_pL));
+            ++n;
+        }
+        return n;
+    }
+    // Drags by dy from (80, 50) in one move.
+    void Drag(int dy, DWORD dwHold)
+    {
+        Pen('d', 80, 50);
+        Pen('m', 80, 50 + dy);
+        Sleep(dwHold);
+        Pen('u', 80, 50 + dy);
+    }
+    CWceUiListBox* m_pL = nullptr;
+};
+
+struct RangeCase {
+    int nItems, nMax, nThumb;
+};
+
+class ListRange : public ListTest, public ::testing::WithParamInterface<RangeCase> {};
+
+TEST_P(ListRange, RangeAndThumbFollowTheItems)
+{
+    BuildList(GetParam().nItems);
+    int nMin = -1, nMax = -1;
+    m_pL->GetScrollRange(&nMin, &nMax);
+    EXPECT_EQ(nMin, 0);
+    EXPECT_EQ(nMax, GetParam().nMax);
+    EXPECT_EQ(m_pL->GetThumbLength(), GetParam().nThumb);
+}
+
+INSTANTIATE_TEST_SUITE_P(Items, ListRange, ::testing::Values(RangeCase{10, 100, 50}, RangeCase{3, 0, 0}));
+
+TEST_F(ListTest, NineteenPixelsIsATapTwentyADrag)
+{
+    BuildList(10);
+    Drag(-19, 0);
+    EXPECT_EQ(Taps(), 1u);
+    EXPECT_EQ(m_pL->GetCurSel(), 2);
+    Sleep(1);
+    Drag(-20, 500);
+    EXPECT_EQ(Taps(), 1u);
+    EXPECT_EQ(m_pL->GetScrollPos(), 20);
+}
+
+struct FlickCase {
+    const char* name;
+    int nStart;
+    int dy;  // the drag; negative moves the content up (the position grows)
+    DWORD dwHold;
+    int nAfter;  // the position after the flick's 15 steps
+};
+
+class ListFlick : public ListTest, public ::testing::WithParamInterface<FlickCase> {};
+
+TEST_P(ListFlick, DistanceByTimeLimitedByTheRoomLeft)
+{
+    const FlickCase& c = GetParam();
+    BuildList(100);  // range 0..1900, extra 50; base 2 x 100
+    m_pL->SetScrollPos(c.nStart, TRUE);
+    Drag(c.dy, c.dwHold);
+    int nTicks = 0;
+    while (nTicks < 15 && Tick(m_pL)) ++nTicks;
+    EXPECT_EQ(m_pL->GetScrollPos(), c.nAfter);
+    EXPECT_EQ(nTicks, c.nAfter == c.nStart - c.dy ? 0 : 15);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Times, ListFlick,
+    ::testing::Values(FlickCase{"Up99", 500, -30, 99, 930}, FlickCase{"Up100", 500, -30, 100, 730},
+                      FlickCase{"Up199", 500, -30, 199, 730}, FlickCase{"Up200", 500, -30, 200, 630},
+                      FlickCase{"Up399", 500, -30, 399, 630}, FlickCase{"Up400", 500, -30, 400, 530},
+                      FlickCase{"UpLimited", 1850, -30, 50, 1950}, FlickCase{"Down99", 500, 30, 99, 70},
+                      FlickCase{"DownLimited", 60, 30, 50, -50}),
+    [](const ::testing::TestParamInfo<FlickCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ListTest, OverdragSpringsBackInFifteenEasedSteps)
+{
+    BuildList(10);
+    Drag(30, 450);
+    EXPECT_EQ(m_pL->GetScrollPos(), -30);
+    for (int step = 0; step < 15; ++step) {
+        ASSERT_TRUE(Tick(m_pL)) << step;
+        EXPECT_EQ(m_pL->GetScrollPos(), -30 + CalcAnidisplacement(step, 15, 30)) << step;
+        EXPECT_TRUE(SameAsFullRepaint(m_pL)) << step;
+    }
+    EXPECT_EQ(m_pL->GetScrollPos(), 0);
+    EXPECT_FALSE(Tick(m_pL));
+}
+
+TEST_F(ListTest, NewPressStopsTheAnimation)
+{
+    BuildList(100);
+    m_pL->SetScrollPos(500, TRUE);
+    Drag(-30, 50);
+    Tick(m_pL);
+    Tick(m_pL);
+    int nPos = m_pL->GetScrollPos();
+    Pen('d', 80, 50);
+    EXPECT_FALSE(m_pL->IsAnimating());
+    EXPECT_FALSE(Tick(m_pL));
+    EXPECT_EQ(m_pL->GetScrollPos(), nPos);
+}
+
+TEST_F(ListTest, SetCurSelMovesTheCheckMark)
+{
+    BuildList(10);
+    m_pL->SetCurSel(1, TRUE);
+    EXPECT_EQ(Px(10 + 150 - 15, 21), k565Red);
+    m_pL->SetCurSel(3, TRUE);
+    EXPECT_NE(Px(10 + 150 - 15, 21), k565Red);
+    EXPECT_EQ(Px(10 + 150 - 15, 61), k565Red);
+    DWORD dw = 0;
+    EXPECT_TRUE(m_pL->GetItemState(1, &dw));
+    EXPECT_EQ(dw, 0u);
+    EXPECT_EQ(m_pL->GetCurSel(), 3);
+    EXPECT_TRUE(SameAsFullRepaint(m_pL));
+}
+
+struct EmptyTapCase {
+    const char* name;
+    int nScroll;  // moved before the tap (past the top when negative)
+    int y;
+};
+
+class ListEmptyTap : public ListTest, public ::testing::WithParamInterface<EmptyTapCase> {};
+
+TEST_P(ListEmptyTap, PressesNothing)
+{
+    BuildList(3);
+    m_pL->ScrollBy(GetParam().nScroll, TRUE);
+    Pen('d', 80, GetParam().y);
+    EXPECT_EQ(m_pL->GetPressedIndex(), -1);
+    Pen('u', 80, GetParam().y);
+    EXPECT_EQ(Taps(), 0u);
+    EXPECT_EQ(m_pL->GetCurSel(), -1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, ListEmptyTap,
+                         ::testing::Values(EmptyTapCase{"BelowTheLastItem", 0, 80}, EmptyTapCase{"TopGap", -20, 5},
+                                           EmptyTapCase{"FarAboveTheTop", -50, 1}),
+                         [](const ::testing::TestParamInfo<EmptyTapCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST_F(ListTest, OutOfRangeIndicesFailAndChangeNothing)
+{
+    BuildList(3);
+    DWORD dw = 7;
+    for (int n : {-1, 3, INT_MIN}) {
+        EXPECT_EQ(m_pL->SetItemData(n, 5), -1);
+        EXPECT_EQ(m_pL->GetItemData(n), -1);
+        EXPECT_FALSE(m_pL->SetItemImage(n, nullptr));
+        EXPECT_FALSE(m_pL->SetItemState(n, 2, TRUE));
+        EXPECT_FALSE(m_pL->GetItemState(n, &dw));
+        EXPECT_EQ(m_pL->SetCurSel(n, TRUE), -1);
+        EXPECT_EQ(m_pL->GetItemText(n), nullptr);
+    }
+    EXPECT_EQ(dw, 7u);
+    EXPECT_EQ(m_pL->GetCurSel(), -1);
+    // Pointer-sized data.
+    LPARAM big = static_cast<LPARAM>(reinterpret_cast<std::uintptr_t>(&dw));
+    EXPECT_EQ(m_pL->SetItemData(2, big), 0);
+    EXPECT_EQ(m_pL->GetItemData(2), big);
+}
+
+TEST_F(ListTest, EveryDragAndFlickStepMatchesAFullRepaint)
+{
+    BuildList(40);
+    m_pL->SetCurSel(2, TRUE);
+    Pen('d', 80, 90);
+    for (int y = 90; y >= 20; y -= 7) {
+        Pen('m', 80, y);
+        EXPECT_TRUE(SameAsFullRepaint(m_pL)) << y;
+    }
+    Pen('u', 80, 20);
+    for (int step = 0; Tick(m_pL); ++step) EXPECT_TRUE(SameAsFullRepaint(m_pL)) << step;
+    EXPECT_GT(m_pL->GetScrollPos(), 100);
+}
+
+TEST_F(ListTest, PressedItemIsRepaintedAloneAndLossOfCaptureDropsIt)
+{
+    BuildList(10);
+    Pen('d', 80, 30);
+    EXPECT_EQ(m_pL->GetPressedIndex(), 1);
+    EXPECT_TRUE(SameAsFullRepaint(m_pL));
+    m_pWnd->SetCapture(m_pBuilt);
+    EXPECT_EQ(m_pL->GetPressedIndex(), -1);
+    EXPECT_TRUE(SameAsFullRepaint(m_pL));
+    m_pWnd->ReleaseCapture(m_pBuilt);
+    Pen('u', 80, 30);
+    EXPECT_EQ(Taps(), 0u);
+}
+
+TEST_F(ListTest, SecondPressWithoutUpStillTaps)
+{
+    BuildList(10);
+    Pen('d', 80, 30);
+    Pen('d', 80, 50);
+    EXPECT_EQ(m_pL->GetPressedIndex(), 2);
+    Pen('u', 80, 50);
+    EXPECT_EQ(Taps(), 1u);
+    EXPECT_EQ(m_pWnd->GetCapture(), nullptr);
+    EXPECT_TRUE(SameAsFullRepaint(m_pL));
+}
+
+struct CacheCase {
+    const char* name;
+    std::function<void(CWceUiListBox*)> change;
+};
+
+class ListCache : public ListTest, public ::testing::WithParamInterface<CacheCase> {};
+
+// After the change, a painted scroll step must not show stale pixels.
+TEST_P(ListCache, StepAfterChangeMatchesAFullRepaint)
+{
+    BuildList(40);
+    m_pL->ScrollBy(30, TRUE);
+    GetParam().change(m_pL);
+    m_pL->ScrollBy(13, TRUE);
+    EXPECT_TRUE(SameAsFullRepaint(m_pL));
+    m_pL->ScrollBy(-9, TRUE);
+    EXPECT_TRUE(SameAsFullRepaint(m_pL));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, ListCache,
+    ::testing::Values(
+        CacheCase{"UnpaintedStep", [](CWceUiListBox* p) { p->SetScrollPos(47, FALSE); }},
+        CacheCase{"ShiftOfAWholeView", [](CWceUiListBox* p) { p->ScrollBy(100, TRUE); }},
+        CacheCase{"ShiftBeyondTheView", [](CWceUiListBox* p) { p->ScrollBy(-130, FALSE); }},
+        CacheCase{"Resized",
+                  [](CWceUiListBox* p) {
+                      RECT rc = {10, 0, 150, 80};
+                      p->MoveLayer(&rc, TRUE);
+                  }},
+        CacheCase{"AddThenSelectBeforePaint",
+                  [](CWceUiListBox* p) { p->SetCurSel(p->AddString(u"new", FALSE), TRUE); }},
+        CacheCase{"StateWithoutRedraw", [](CWceUiListBox* p) { p->SetItemState(3, WCEUI_ITEM_SELECTED, FALSE); }},
+        CacheCase{"SelectionWithoutRedraw", [](CWceUiListBox* p) { p->SetCurSel(2, FALSE); }},
+        CacheCase{"ItemImage", [](CWceUiListBox* p) { p->SetItemImage(2, nullptr); }},
+        CacheCase{"StyleTextColour", [](CWceUiListBox* p) { p->SetStyle(u"lst2"); }}),
+    [](const ::testing::TestParamInfo<CacheCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
