@@ -122,7 +122,7 @@ int Run(const wce::host::DisplayOptions& options, bool exitAfterFirstFrame)
     CloseHandle(hMutex);
     BOOL bDialogFailed = pWnd->HasDialogFailed();
     std::string topDialog;
-    if (LPCWSTR pTop = pWnd->GetTopDialogName())
+    if (LPCWSTR pTop = CUpdateMainWnd::GetTopDialogName())
         topDialog = WideToUtf8(pTop);
     wce::host::SetScriptDumpHook(nullptr);
     bool timedOut = wce::host::ScriptEndTimedOut();

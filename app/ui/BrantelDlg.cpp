@@ -2,6 +2,7 @@
 
 #include "DialogLayers.h"
 #include "MsgBoxDlg.h"
+#include "UpdateMainWnd.h"
 #include "UpdateSystem.h"
 #include "WceUiButton.h"
 #include "WceUiCommon.h"
@@ -211,10 +212,14 @@ void CBrantelDlg::ShowMessage(LPCWSTR pText, UINT nFlags)
     CWceUiLayerCtrl* pCtrl = GetLayerCtrl();
     if (!pCtrl)
         return;
+    // The box starts from the screen as it now should look (the controls just ungrayed).
+    m_pScreen->UpdateWindow();
     CWceUiDlg* pDlg = pCtrl->CreateDlg(u"CMsgBoxDlg");
     if (!pDlg)
         return;
+    CUpdateMainWnd::SetTopDialogName(u"CMsgBoxDlg");
     if (pDlg->IsKindOf(u"CMsgBoxDlg"))
         static_cast<CMsgBoxDlg*>(pDlg)->ShowMessage(pText, FALSE, nFlags);
     pCtrl->DeleteLayer(pDlg);
+    CUpdateMainWnd::SetTopDialogName(u"CBrantelDlg");
 }

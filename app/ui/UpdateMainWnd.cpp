@@ -9,6 +9,12 @@ namespace {
 const WCHAR kMainTitle[] = u"BRANTEL_RQN";
 }
 
+namespace {
+LPCWSTR s_pTopDialog = NULL;
+LPCWSTR s_pTopAtClose = NULL;  // the dialog a close request found on top
+}
+
+
 CUpdateMainWnd::CUpdateMainWnd() : m_bDialogFailed(FALSE) {}
 
 CUpdateMainWnd::~CUpdateMainWnd() {}
@@ -16,6 +22,7 @@ CUpdateMainWnd::~CUpdateMainWnd() {}
 void CUpdateMainWnd::OnClose()
 {
     // The dialog ends itself on this; the window then ends below.
+    s_pTopAtClose = s_pTopDialog;
     PostMessageW(m_hWnd, kMsgCloseRequest, 0, 0);
 }
 
@@ -37,6 +44,7 @@ void CUpdateMainWnd::OnInitDialog()
     pMain->SetFilter({u"msk"}, {u"listbox\\file.565a.conf"});
     GetDefaultPackagePath(pMain->m_strInitPath);
     pMain->SetMainWindow(m_hWnd);
+    SetTopDialogName(u"CBrantelDlg");
     pMain->DoModal();
     if (pMain->HasInitFailed())
         m_bDialogFailed = TRUE;
@@ -44,11 +52,5 @@ void CUpdateMainWnd::OnInitDialog()
     EndDialog(0);
 }
 
-LPCWSTR CUpdateMainWnd::GetTopDialogName() const
-{
-    CWceUiLayerCtrl* pCtrl = GetLayerCtrl();
-    if (!pCtrl || !pCtrl->RootLayer())
-        return NULL;
-    CWceUiLayer* pTop = pCtrl->RootLayer()->GetLastChild();
-    return pTop ? pTop->GetClassName() : NULL;
-}
+LPCWSTR CUpdateMainWnd::GetTopDialogName() { return s_pTopAtClose ? s_pTopAtClose : s_pTopDialog; }
+void CUpdateMainWnd::SetTopDialogName(LPCWSTR pName) { s_pTopDialog = pName; }

@@ -15,8 +15,9 @@ public:
 
     // The main dialog could not be created or lacked a layer it needs.
     BOOL HasDialogFailed() const { return m_bDialogFailed; }
-    // Class name of the topmost dialog now running, or null.
-    LPCWSTR GetTopDialogName() const;
+    // Class name of the dialog on top when the close request came (else the last one run), or null.
+    static LPCWSTR GetTopDialogName();
+    static void SetTopDialogName(LPCWSTR pName);
 
 private:
     BOOL m_bDialogFailed;

@@ -58,6 +58,8 @@ inline std::map<std::string, Layer> ReadDump(const std::string& path)
         std::istringstream fields(line);
         while (std::getline(fields, field, '\t'))
             l.f.push_back(field);
+        if (l.f.size() == 7)
+            l.f.push_back("");  // an empty text ends the line
         if (l.f.size() >= 8)
             out[l.f[2]] = l;
     }
@@ -81,7 +83,11 @@ public:
         fs::copy_file(BRANTEL_PACK, Host("SDMMC/brantel.pack"));
         Write("Residentflash2/app/NaviMain.exe", "old");
     }
-    ~Device() { fs::remove_all(m_dir.Root()); }
+    ~Device()
+    {
+        if (!std::getenv("BRANTEL_TEST_KEEP"))
+            fs::remove_all(m_dir.Root());
+    }
 
     std::string Host(const std::string& rel) const { return m_dir.Host(rel); }
     void Write(const std::string& rel, const std::string& bytes) const { m_dir.WriteHostFile(rel, bytes); }
