@@ -126,14 +126,19 @@ TEST_P(BrantelScreens, WrongPasswordShowsTheErrorAndLeavesTheScreenAsItWas)
     ASSERT_TRUE(wce::host::ReadPng(dev.Host("after.png"), shot));
     auto frames = dev.Frames();
     RECT panel = box["CMsgBoxDlg"].Rect();
-    size_t first = 0;
-    for (; first < frames.size(); ++first) {
-        RECT diff = DiffBox(frames[first], shot);
-        if (!IsEmpty(diff) && Inside(diff, panel))
-            break;
-    }
-    ASSERT_GT(first, 0u);
-    ASSERT_LT(first, frames.size());
+    // From the end, past the press of "back": frames equal to the shot (after the box), the box's frames, and then
+    // the frame before the box, which must equal the shot too.
+    size_t i = frames.size();
+    while (i > 0 && !IsEmpty(DiffBox(frames[i - 1], shot)))  // pressing "back"
+        --i;
+    while (i > 0 && IsEmpty(DiffBox(frames[i - 1], shot)))
+        --i;
+    size_t boxFrames = 0;
+    while (i > 0 && !IsEmpty(DiffBox(frames[i - 1], shot)) && Inside(DiffBox(frames[i - 1], shot), panel))
+        --i, ++boxFrames;
+    EXPECT_GT(boxFrames, 0u);
+    ASSERT_GT(i, 0u);
+    size_t first = i;
     RECT diff = DiffBox(frames[first - 1], shot);
     EXPECT_TRUE(IsEmpty(diff)) << diff.left << "," << diff.top << "," << diff.right << "," << diff.bottom << " frame "
                                << first << " of " << frames.size();
