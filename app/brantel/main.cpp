@@ -110,7 +110,10 @@ int Run(const wce::host::DisplayOptions& options, bool exitAfterFirstFrame)
         return static_cast<bool>(out);
     });
     if (exitAfterFirstFrame) {
+        // The first frame of the main dialog, not the window's empty first picture.
         wce::host::SetPresentHook([](std::uint64_t, const RECT&) {
+            if (!CUpdateMainWnd::GetTopDialogName())
+                return;
             std::fflush(nullptr);
             std::_Exit(0);
         });
