@@ -20,6 +20,8 @@ const Layout kLayouts[] = {
 };
 
 // A colour as the 16-bit screen shows it (565, low bits repeated).
+void PrintTo(const Layout& l, std::ostream* os) { *os << l.size.w << "x" << l.size.h; }
+
 constexpr std::uint32_t Shown(std::uint32_t rgb)
 {
     std::uint32_t r = (rgb >> 19) & 31, g = (rgb >> 10) & 63, b = (rgb >> 3) & 31;

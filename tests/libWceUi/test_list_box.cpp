@@ -2,7 +2,7 @@
 // giving the same pixels as a full repaint.
 #include <functional>
 
-#include "WceUiAniCurveLocal.h"
+#include "WceUiCommon.h"
 #include "controls_fixture.h"
 
 namespace {
