@@ -37,7 +37,7 @@ const ClassRow kClassTable[] = {
     {u"CRealGenericWnd", u"CWceUiObject", false, true},
     {u"CRealWnd", u"CRealGenericWnd", true, true},
     {u"CRealDlg", u"CRealWnd", true, true},
-    {u"CWceUiRealWnd", u"CRealDlg", true, false},
+    {u"CWceUiRealWnd", u"CRealDlg", true, true},
     {u"CWceUiWndAnimate", u"CWceUiObject", false, true},
     {u"CWceUiBarnAni", u"CWceUiWndAnimate", true, true},
     {u"CWceUiBlendAni", u"CWceUiWndAnimate", true, true},
