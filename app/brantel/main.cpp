@@ -8,8 +8,8 @@
 #include <iterator>
 #include <string>
 
-#include "UpdateMainWnd.h"
-#include "LayerDump.h"
+#include "ui/UpdateMainWnd.h"
+#include "ui/LayerDump.h"
 #include "WceUiCommon.h"
 #include "WceUiInit.h"
 #include "WceUiLayerCtrl.h"
