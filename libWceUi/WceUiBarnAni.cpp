@@ -2,22 +2,10 @@
 
 #include <cstdlib>
 
-#include "JXCheck.h"
 #include "JXWriteLogFile.h"
-#include "WceUiCommon.h"
 #include "WceUiGenericBitmap.h"
 #include "WceUiXml.h"
 #include "wce/gdi.h"
-
-namespace {
-
-// The travel after a frame; a travel of 0 (a one-pixel area split in halves) moves nothing.
-int Travel(int nCurFrame, int nFrameCount, int nTotal)
-{
-    return nTotal > 0 ? CalcAnidisplacement(nCurFrame, nFrameCount, nTotal) : 0;
-}
-
-}  // namespace
 
 CWceUiBarnAni::CWceUiBarnAni() : m_nFrameLength(33), m_nDirection(WCEUI_ANIMATE_RIGHT) {}
 
@@ -27,12 +15,12 @@ BOOL CWceUiBarnAni::Init(CWceUiXmlElem* pElem)
         JxWriteLogW(JX_LOG_ERROR, u"In CWceUiBarnAni::Init, CWceUiWndAnimate::Init return FALSE");
         return FALSE;
     }
-    if (!impReadDirection(u"CWceUiBarnAni", pElem, 0x1FE, &m_nDirection)) return FALSE;
+    if (!impReadDirection(u"CWceUiBarnAni", pElem, WCEUI_ANIMATE_BARN_DIRECTIONS, &m_nDirection)) return FALSE;
     return impReadFrameLength(u"CWceUiBarnAni", pElem, &m_nFrameLength);
 }
 
 BOOL CWceUiBarnAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
-                      CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
+                         CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
 {
     RECT rc;
     BOOL bDone;
@@ -52,47 +40,47 @@ BOOL CWceUiBarnAni::impDraw(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFro
     int d;
     switch (m_nDirection) {
     case WCEUI_ANIMATE_LEFT:
-        d = Travel(nCurFrame, n, r - l);
+        d = impTravel(nCurFrame, n, r - l);
         impCopy(pMix, pFrom, l, t, r - d, b, l, t);
         impCopy(pMix, pTo, r - d, t, r, b, r - d, t);
         break;
     case WCEUI_ANIMATE_RIGHT:
-        d = Travel(nCurFrame, n, r - l);
+        d = impTravel(nCurFrame, n, r - l);
         impCopy(pMix, pFrom, l + d, t, r, b, l + d, t);
         impCopy(pMix, pTo, l, t, l + d, b, l, t);
         break;
     case WCEUI_ANIMATE_UP:
-        d = Travel(nCurFrame, n, b - t);
+        d = impTravel(nCurFrame, n, b - t);
         impCopy(pMix, pFrom, l, t, r, b - d, l, t);
         impCopy(pMix, pTo, l, b - d, r, b, l, b - d);
         break;
     case WCEUI_ANIMATE_DOWN:
-        d = Travel(nCurFrame, n, b - t);
+        d = impTravel(nCurFrame, n, b - t);
         impCopy(pMix, pFrom, l, t + d, r, b, l, t + d);
         impCopy(pMix, pTo, l, t, r, t + d, l, t);
         break;
     case WCEUI_ANIMATE_LR_MID:
-        d = Travel(nCurFrame, n, mx - l);
+        d = impTravel(nCurFrame, n, mx - l);
         impCopy(pMix, pFrom, l + d, t, mx, b, l + d, t);
         impCopy(pMix, pFrom, mx, t, r - d, b, mx, t);
         impCopy(pMix, pTo, l, t, l + d, b, l, t);
         impCopy(pMix, pTo, r - d, t, r, b, r - d, t);
         break;
     case WCEUI_ANIMATE_MID_LR:
-        d = Travel(nCurFrame, n, mx - l);
+        d = impTravel(nCurFrame, n, mx - l);
         impCopy(pMix, pFrom, l, t, mx - d, b, l, t);
         impCopy(pMix, pFrom, mx + d, t, r, b, mx + d, t);
         impCopy(pMix, pTo, mx - d, t, mx + d, b, mx - d, t);
         break;
     case WCEUI_ANIMATE_UD_MID:
-        d = Travel(nCurFrame, n, my - t);
+        d = impTravel(nCurFrame, n, my - t);
         impCopy(pMix, pFrom, l, t + d, r, my, l, t + d);
         impCopy(pMix, pFrom, l, my, r, b - d, l, my);
         impCopy(pMix, pTo, l, t, r, t + d, l, t);
         impCopy(pMix, pTo, l, b - d, r, b, l, b - d);
         break;
     case WCEUI_ANIMATE_MID_UD:
-        d = Travel(nCurFrame, n, my - t);
+        d = impTravel(nCurFrame, n, my - t);
         impCopy(pMix, pFrom, l, t, r, my - d, l, t);
         impCopy(pMix, pFrom, l, my + d, r, b, l, my + d);
         impCopy(pMix, pTo, l, my - d, r, my + d, l, my - d);

@@ -1,10 +1,6 @@
 #include "WceUiBlendAni.h"
 
-#include <cstdlib>
-
-#include "JXCheck.h"
 #include "JXWriteLogFile.h"
-#include "WceUiCommon.h"
 #include "WceUiGenericBitmap.h"
 #include "WceUiXml.h"
 #include "wce/gdi.h"
@@ -21,7 +17,7 @@ BOOL CWceUiBlendAni::Init(CWceUiXmlElem* pElem)
 }
 
 BOOL CWceUiBlendAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
-                      CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
+                          CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
 {
     RECT rc;
     BOOL bDone;

@@ -2,22 +2,10 @@
 
 #include <cstdlib>
 
-#include "JXCheck.h"
 #include "JXWriteLogFile.h"
-#include "WceUiCommon.h"
 #include "WceUiGenericBitmap.h"
 #include "WceUiXml.h"
 #include "wce/gdi.h"
-
-namespace {
-
-// The travel after a frame; a travel of 0 (a one-pixel area split in halves) moves nothing.
-int Travel(int nCurFrame, int nFrameCount, int nTotal)
-{
-    return nTotal > 0 ? CalcAnidisplacement(nCurFrame, nFrameCount, nTotal) : 0;
-}
-
-}  // namespace
 
 CWceUiGoAni::CWceUiGoAni() : m_nFrameLength(33), m_nDirection(WCEUI_ANIMATE_RIGHT) {}
 
@@ -27,12 +15,12 @@ BOOL CWceUiGoAni::Init(CWceUiXmlElem* pElem)
         JxWriteLogW(JX_LOG_ERROR, u"In CWceUiGoAni::Init, CWceUiWndAnimate::Init return FALSE");
         return FALSE;
     }
-    if (!impReadDirection(u"CWceUiGoAni", pElem, 0x15E, &m_nDirection)) return FALSE;
+    if (!impReadDirection(u"CWceUiGoAni", pElem, WCEUI_ANIMATE_GO_DIRECTIONS, &m_nDirection)) return FALSE;
     return impReadFrameLength(u"CWceUiGoAni", pElem, &m_nFrameLength);
 }
 
 BOOL CWceUiGoAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
-                      CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
+                       CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
 {
     RECT rc;
     BOOL bDone;
@@ -52,33 +40,33 @@ BOOL CWceUiGoAni::impDraw(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom,
     int d;
     switch (m_nDirection) {
     case WCEUI_ANIMATE_LEFT:
-        d = Travel(nCurFrame, n, r - l);
+        d = impTravel(nCurFrame, n, r - l);
         impCopy(pMix, pFrom, l + d, t, r, b, l, t);
         impCopy(pMix, pTo, r - d, t, r, b, r - d, t);
         break;
     case WCEUI_ANIMATE_RIGHT:
-        d = Travel(nCurFrame, n, r - l);
+        d = impTravel(nCurFrame, n, r - l);
         impCopy(pMix, pFrom, l, t, r - d, b, l + d, t);
         impCopy(pMix, pTo, l, t, l + d, b, l, t);
         break;
     case WCEUI_ANIMATE_UP:
-        d = Travel(nCurFrame, n, b - t);
+        d = impTravel(nCurFrame, n, b - t);
         impCopy(pMix, pFrom, l, t + d, r, b, l, t);
         impCopy(pMix, pTo, l, b - d, r, b, l, b - d);
         break;
     case WCEUI_ANIMATE_DOWN:
-        d = Travel(nCurFrame, n, b - t);
+        d = impTravel(nCurFrame, n, b - t);
         impCopy(pMix, pFrom, l, t, r, b - d, l, t + d);
         impCopy(pMix, pTo, l, t, r, t + d, l, t);
         break;
     case WCEUI_ANIMATE_MID_LR:
-        d = Travel(nCurFrame, n, mx - l);
+        d = impTravel(nCurFrame, n, mx - l);
         impCopy(pMix, pFrom, l + d, t, mx, b, l, t);
         impCopy(pMix, pFrom, mx, t, r - d, b, mx + d, t);
         impCopy(pMix, pTo, mx - d, t, mx + d, b, mx - d, t);
         break;
     case WCEUI_ANIMATE_MID_UD:
-        d = Travel(nCurFrame, n, my - t);
+        d = impTravel(nCurFrame, n, my - t);
         impCopy(pMix, pFrom, l, t + d, r, my, l, t);
         impCopy(pMix, pFrom, l, my, r, b - d, l, my + d);
         impCopy(pMix, pTo, l, my - d, r, my + d, l, my - d);
@@ -92,7 +80,7 @@ BOOL CWceUiGoAni::impDraw(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom,
 
 void CWceUiGoAni::SetDirection(UINT nDirection)
 {
-    if (nDirection < 1 || nDirection > 8 || WCEUI_ANIMATE_LR_MID == nDirection || WCEUI_ANIMATE_UD_MID == nDirection) {
+    if (nDirection > 8 || 0 == (WCEUI_ANIMATE_GO_DIRECTIONS & (1u << nDirection))) {
         JxWriteLogW(JX_LOG_ERROR, u"%s::SetDirection, direction is ivalid, use default right", u"CWceUiGoAni");
         nDirection = WCEUI_ANIMATE_RIGHT;
     }

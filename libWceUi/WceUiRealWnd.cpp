@@ -23,13 +23,14 @@ typedef JXList<CWceUiLayer*> CWceUiMsgLayerList;
 struct CWceUiRealWndData {
     CWceUiLayer* m_curCaptureLayer;
     CWceUiGenericBitmap* m_pWndBitmap;
-    CWceUiLayerCtrl m_LayerCtrl;
     BOOL m_bCapture;
     BOOL m_bApplied;
     CWceUiGenericBitmap* m_pFromBitmap;
     CWceUiGenericBitmap* m_pMixedBitmap;
     JXMap<UINT, CWceUiMsgLayerList*> m_MsgLayerMap;
     int m_nOffsetHue;
+    // Last, so that it goes first: layers deleted with it still unregister from the map.
+    CWceUiLayerCtrl m_LayerCtrl;
 
     CWceUiRealWndData()
         : m_curCaptureLayer(NULL), m_pWndBitmap(NULL), m_bCapture(FALSE), m_bApplied(FALSE),

@@ -2,23 +2,11 @@
 
 #include <cstdlib>
 
-#include "JXCheck.h"
 #include "JXWriteLogFile.h"
-#include "WceUiCommon.h"
 #include "WceUiGenericBitmap.h"
 #include "WceUiXml.h"
 #include "wce/gdi.h"
 #include "wce/wstring.h"
-
-namespace {
-
-// The travel after a frame; a travel of 0 (a one-pixel area split in halves) moves nothing.
-int Travel(int nCurFrame, int nFrameCount, int nTotal)
-{
-    return nTotal > 0 ? CalcAnidisplacement(nCurFrame, nFrameCount, nTotal) : 0;
-}
-
-}  // namespace
 
 CWceUiSliderAni::CWceUiSliderAni() : m_nFrameLength(33), m_nDirection(WCEUI_SLIDER_RIGHT) {}
 
@@ -49,7 +37,7 @@ BOOL CWceUiSliderAni::Init(CWceUiXmlElem* pElem)
 }
 
 BOOL CWceUiSliderAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
-                      CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
+                           CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
 {
     RECT rc;
     BOOL bDone;
@@ -68,22 +56,22 @@ BOOL CWceUiSliderAni::impDraw(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pF
     int d;
     switch (m_nDirection) {
     case WCEUI_SLIDER_UP:
-        d = Travel(nCurFrame, n, b - t);
+        d = impTravel(nCurFrame, n, b - t);
         impCopy(pMix, pFrom, l, t + d, r, b, l, t);
         impCopy(pMix, pTo, l, t, r, t + d, l, b - d);
         break;
     case WCEUI_SLIDER_DOWN:
-        d = Travel(nCurFrame, n, b - t);
+        d = impTravel(nCurFrame, n, b - t);
         impCopy(pMix, pFrom, l, t, r, b - d, l, t + d);
         impCopy(pMix, pTo, l, b - d, r, b, l, t);
         break;
     case WCEUI_SLIDER_LEFT:
-        d = Travel(nCurFrame, n, r - l);
+        d = impTravel(nCurFrame, n, r - l);
         impCopy(pMix, pFrom, l + d, t, r, b, l, t);
         impCopy(pMix, pTo, l, t, l + d, b, r - d, t);
         break;
     case WCEUI_SLIDER_RIGHT:
-        d = Travel(nCurFrame, n, r - l);
+        d = impTravel(nCurFrame, n, r - l);
         impCopy(pMix, pFrom, l, t, r - d, b, l + d, t);
         impCopy(pMix, pTo, r - d, t, r, b, l, t);
         break;

@@ -199,6 +199,11 @@ BOOL CWceUiWndAnimate::impReadDirection(LPCWSTR pClassName, CWceUiXmlElem* pElem
     return FALSE;
 }
 
+int CWceUiWndAnimate::impTravel(int nCurFrame, int nFrameCount, int nTotal)
+{
+    return nTotal > 0 ? CalcAnidisplacement(nCurFrame, nFrameCount, nTotal) : 0;
+}
+
 void CWceUiWndAnimate::impCopy(CWceUiGenericBitmap* pDst, CWceUiGenericBitmap* pSrc, int l, int t, int r, int b,
                                int x, int y)
 {

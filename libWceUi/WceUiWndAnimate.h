@@ -26,6 +26,13 @@ enum {
     WCEUI_ANIMATE_MID_UD = 8,
 };
 
+// The directions each kind can draw, as masks with bit n set for direction n.
+enum : DWORD {
+    WCEUI_ANIMATE_BARN_DIRECTIONS = 0x1FE,  // 1..8
+    WCEUI_ANIMATE_COME_DIRECTIONS = 0xBE,   // 1..5, 7
+    WCEUI_ANIMATE_GO_DIRECTIONS = 0x15E,    // 1..4, 6, 8
+};
+
 class CWceUiWndAnimate : public CWceUiObject {
     WCEUI_DYNAMIC_BEGIN(CWceUiWndAnimate, CWceUiObject)
 
@@ -81,6 +88,8 @@ protected:
                       BOOL* pbDone);
     // Reads "frame-length" (>= 1) into *pnFrameLength; logs with pClassName on failure.
     static BOOL impReadFrameLength(LPCWSTR pClassName, CWceUiXmlElem* pElem, DWORD* pnFrameLength);
+    // CalcAnidisplacement, with 0 for an empty travel (a one-pixel area split in halves).
+    static int impTravel(int nCurFrame, int nFrameCount, int nTotal);
     // Reads "direction" into *pnDirection (unchanged when absent) as the value 1..8 of its text,
     // accepting only the values flagged in dwValidMask (bit n for value n); logs with pClassName.
     static BOOL impReadDirection(LPCWSTR pClassName, CWceUiXmlElem* pElem, DWORD dwValidMask, UINT* pnDirection);

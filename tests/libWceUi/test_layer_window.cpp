@@ -494,3 +494,40 @@ TEST_F(LayerWndTest, DestroyingTheWindowEndsTheModalLoop)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LayerWndTest, HueShiftsOnlyInsideItsRange)
+{
+    Open();
+    Run([&](CProbeWnd& wnd) {
+        Attach(wnd);
+        const struct {
+            int hue;
+            bool shifted;
+        } cases[] = {{0, false}, {181, false}, {-181, false}, {120, true}, {-180, true}};
+        for (const auto& c : cases) {
+            wnd.SetOffsetHue(c.hue);
+            wnd.InvalidateRect(NULL, TRUE);
+            wnd.UpdateWindow();
+            EXPECT_EQ(ScreenAt(10, 10) != RGB(255, 0, 0), c.shifted) << c.hue;
+            EXPECT_EQ(ScreenAt(170, 80), RGB(0, 0, 0)) << c.hue;  // black stays black
+        }
+        wnd.SetOffsetHue(0);
+        Detach(wnd);
+    });
+}
+
+TEST_F(LayerWndTest, DestroyingTheWindowEndsAndDeletesAModelessDialog)
+{
+    Open();
+    Run([&](CProbeWnd& wnd) {
+        CProbeDlg* pDlg = NewDlg(wnd, u"d");
+        ASSERT_TRUE(pDlg->RunModeless());
+        wnd.DestroyWindow();
+        EXPECT_EQ(wnd.GetLayerCtrl()->RootLayer()->GetChildCount(), 0);
+        EXPECT_FALSE(m_log.Contains("not closed normally"));
+    });
+}
+
+}  // namespace

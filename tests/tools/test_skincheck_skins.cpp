@@ -120,3 +120,36 @@ TEST_F(SkinCheckSkinTest, ChecksTheScreenConfiguration)
               r.out);
     EXPECT_EQ(2, SkinCheck("--res " + Quoted("nowhere")).status);
 }
+
+// Every transition of a style file is created and initialised; its failures print the
+// framework's lines, and one longer than 2 s is a warning.
+TEST_F(SkinCheckSkinTest, ChecksTheTransitionsOfAStyleFile)
+{
+    const struct {
+        const char* pAnimate;
+        int nStatus;
+        std::vector<std::string> lines;  // after "FILE: "
+    } cases[] = {
+        {"<in type=\"CWceUiBarnAni\" direction=\"mid-ud\"/><out type=\"CWceUiBlendAni\" frame-count=\"60\"/>"
+         "<side type=\"CWceUiGoAni\" frame-count=\"40\" frame-length=\"50\"/>",
+         0, {}},  // exactly 2 s is not longer
+        {"<slow type=\"CWceUiSliderAni\" frame-count=\"41\" frame-length=\"50\"/>", 0,
+         {"warning: animate slow takes 2050 ms (41 frames of 50 ms), more than 2 s"}},
+        {"<in type=\"CWceUiComeAni\" direction=\"mid-lr\"/><x type=\"CWceUiFade\"/>"
+         "<long type=\"CWceUiBlendAni\" frame-count=\"100\"/>",
+         1,
+         {"error: CWceUiComeAni::Init, the direction mid-lr is not valid",
+          "error: Load animate in failed, call pNewAnimate->Init failed",
+          "error: can not create class:CWceUiFade, check WCEUI_DYNCREATE_BEGIN/ WCEUI_DYNCREATE_END",
+          "error: Load animate x failed, can not create object from type: CWceUiFade",
+          "warning: animate long takes 3300 ms (100 frames of 33 ms), more than 2 s"}},
+    };
+    for (const auto& c : cases) {
+        Write("wnd/A.style.xml", std::string("<root><style><s/></style><animate>") + c.pAnimate + "</animate></root>");
+        ToolResult r = SkinCheck(Quoted("wnd/A.style.xml"));
+        EXPECT_EQ(c.nStatus, r.status) << r.out << r.err;
+        std::vector<std::string> expected;
+        for (const std::string& line : c.lines) expected.push_back(m_device.Host("wnd/A.style.xml") + ": " + line);
+        EXPECT_EQ(expected, Lines(r.out)) << c.pAnimate;
+    }
+}

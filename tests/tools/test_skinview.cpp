@@ -2,6 +2,10 @@
 // hit tests, the tree, .pack against folder, and exit statuses.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
 #include "SkinBuilder.h"
 #include "tool_run.h"
 #include "wce/png.h"
@@ -144,6 +148,124 @@ TEST_F(SkinviewTest, UnknownTypesStrictnessAndExitStatuses)
         for (size_t at; (at = args.find(" O")) != std::string::npos && at + 2 == args.size();) args.replace(at, 2, " " + out);
         EXPECT_EQ(Run(args).status, k.status) << k.args;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A skin of one 800x480 dialog: a red or given-colour square on black, its "in" a 4-frame
+// barn to the right of 40 ms a frame, and a second dialog for --then.
+class SkinviewLiveTest : public ::testing::Test {
+protected:
+    void Write(const std::string& square)
+    {
+        skinbuild::SkinBuilder skin;
+        skin.Color("800x480", "square", square);
+        skin.Language("800x480", "hello", "Hello");
+        skin.Dialog("800x480", "CLiveDlg",
+                    "<d><body name=\"live\" style=\"all\"><a type=\"CWceUiLayer\" name=\"sq\" style=\"sq\"/></body></d>",
+                    "<s><style><all><position rect=\"0,0,800,480\"/><background color=\"0x000000\"/></all>"
+                    "<sq><position rect=\"100,100,200,200\"/><background color=\"square\"/></sq></style>"
+                    "<animate><in type=\"CWceUiBarnAni\" direction=\"right\" frame-count=\"4\" "
+                    "frame-length=\"40\"/></animate></s>");
+        skin.Dialog("800x480", "CTopDlg",
+                    "<d><body name=\"top\" style=\"box\"/></d>",
+                    "<s><style><box><position rect=\"400,0,400,480\"/><background color=\"0x00FF00\"/></box>"
+                    "</style></s>");
+        std::string error;
+        ASSERT_TRUE(skin.WriteFolder(m_device.Host("skin"), error)) << error;
+    }
+    ToolResult Live(const std::string& script, const std::string& extra = "")
+    {
+        std::ofstream(m_device.Host("script.txt")) << script;
+        return RunTool(SKINVIEW_PATH,
+                       "live --display headless --script '" + m_device.Host("script.txt") + "' --frames '" +
+                           m_device.Host("frames") + "' --trace '" + m_device.Host("trace.txt") + "' " + extra + " '" +
+                           m_device.Host("skin") + "' CLiveDlg",
+                       m_device);
+    }
+    std::vector<std::string> FrameLines()
+    {
+        std::vector<std::string> frames;
+        for (const std::string& line : Lines(ReadHostBytes(m_device.Host("trace.txt"))))
+            if (line.find(" frame ") != std::string::npos) frames.push_back(line.substr(0, line.find(" frame")));
+        return frames;
+    }
+    static unsigned At(const wce::host::RgbaImage& image, int x, int y)
+    {
+        const std::uint8_t* p = &image.pixels[(static_cast<size_t>(y) * image.width + x) * 4];
+        return (p[0] << 16) | (p[1] << 8) | p[2];
+    }
+    wce::host::RgbaImage Frame(int n)
+    {
+        char name[32];
+        std::snprintf(name, sizeof name, "frames/frame-%06d.png", n);
+        wce::host::RgbaImage image;
+        EXPECT_TRUE(wce::host::ReadPng(m_device.Host(name), image)) << name;
+        return image;
+    }
+
+    TempDevice m_device;
+};
+
+TEST_F(SkinviewLiveTest, TheInTransitionWritesOneFramePerStepAFrameLengthApart)
+{
+    Write("FF0000");
+    ToolResult r = Live("wait 300\nkey ESCAPE\nwait 100\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    // four barn frames from tick 1000, then the paint that follows the transition
+    ASSERT_EQ(FrameLines(), (std::vector<std::string>{"1000", "1040", "1080", "1120", "1160"})) << r.err;
+    // frame 1 has uncovered less of the square than frame 3; the last shows it all
+    auto shown = [&](int n) {
+        wce::host::RgbaImage image = Frame(n);
+        int x = 100;
+        while (x < 300 && At(image, x, 150) == 0xFF0000u) ++x;
+        return x - 100;
+    };
+    EXPECT_LT(shown(1), shown(3));
+    EXPECT_EQ(shown(4), 200);
+    EXPECT_EQ(shown(5), 200);
+    EXPECT_EQ(At(Frame(4), 50, 50), 0x000000u);
+}
+
+TEST_F(SkinviewLiveTest, AColourChangedOnDiskShowsAfterTheReload)
+{
+    Write("FF0000");
+    // The colour file changes once the dialog has been shown (the paint after its "in"),
+    // while the script holds in real time; the watch timer then finds the change.
+    std::thread writer([&] {
+        for (int i = 0; i < 1000 && !std::ifstream(m_device.Host("frames/frame-000005.png")); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        skinbuild::SkinBuilder skin;
+        skin.Color("800x480", "square", "0000FF");
+        std::ofstream(m_device.Host("skin/800x480/res/color/wceui.color"), std::ios::binary)
+            << skin.Files().at("800x480/res/color/wceui.color");
+    });
+    ToolResult r = Live("wait 200\nhold 2000\nwait 600\nexpect 150 150 0000FF\nkey ESCAPE\nwait 100\n");
+    writer.join();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(At(Frame(5), 150, 150), 0xFF0000u);
+}
+
+TEST_F(SkinviewLiveTest, ThenStacksDialogsAndArgumentsAreChecked)
+{
+    Write("FF0000");
+    ToolResult r = Live("wait 300\nkey RETURN\nwait 100\nexpect 500 10 00FF00\nexpect 150 150 FF0000\nkey ESCAPE\n"
+                        "wait 100\nexpect 500 10 000000\nkey ESCAPE\nwait 100\n",
+                        "--then CTopDlg --transition blend::2:10");
+    EXPECT_EQ(r.status, 0) << r.err;
+    struct {
+        const char* args;
+        int status;
+    } cases[] = {{"--transition wipe", 2},          {"--transition barn:sideways", 2}, {"--screen 480x272", 2},
+                 {"--over CTopDlg", 2},             {"--then", 2},                     {"--transition random:left", 2}};
+    for (const auto& c : cases) EXPECT_EQ(Live("", c.args).status, c.status) << c.args;
+    // closing the window ends the whole stack
+    EXPECT_EQ(Live("wait 300\nkey RETURN\nwait 100\nclose\n", "--then CTopDlg").status, 0);
+    // a failed expect is status 3; a dialog that does not build, 1
+    EXPECT_EQ(Live("wait 100\nexpect 150 150 00FF00\nkey ESCAPE\nwait 100\n").status, 3);
+    EXPECT_EQ(RunTool(SKINVIEW_PATH, "live --display headless '" + m_device.Host("skin") + "' CNoDlg", m_device).status, 1);
 }
 
 }  // namespace

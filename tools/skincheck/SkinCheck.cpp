@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <set>
 
 #include "JXGVar.h"
@@ -14,7 +15,14 @@
 #include "JxConfDoc.h"
 #include "ToolSupport.h"
 #include "WceUiInit.h"
+#include "WceUiBarnAni.h"
+#include "WceUiBlendAni.h"
+#include "WceUiComeAni.h"
+#include "WceUiCommon.h"
+#include "WceUiGoAni.h"
+#include "WceUiSliderAni.h"
 #include "WceUiStyle.h"
+#include "WceUiXml.h"
 #include "wce/wstring.h"
 
 namespace fs = std::filesystem;
@@ -115,6 +123,43 @@ bool IsColorTableValue(const std::u16string& value)
     return std::all_of(value.begin() + 2, value.end(), IsHex);
 }
 
+
+// Frame length of the framework's transition kinds; 0 for another kind.
+DWORD FrameLengthOf(CWceUiWndAnimate* p)
+{
+    if (auto* q = dynamic_cast<CWceUiBarnAni*>(p)) return q->GetFrameLength();
+    if (auto* q = dynamic_cast<CWceUiBlendAni*>(p)) return q->GetFrameLength();
+    if (auto* q = dynamic_cast<CWceUiSliderAni*>(p)) return q->GetFrameLength();
+    if (auto* q = dynamic_cast<CWceUiComeAni*>(p)) return q->GetFrameLength();
+    if (auto* q = dynamic_cast<CWceUiGoAni*>(p)) return q->GetFrameLength();
+    return 0;
+}
+
+// Creates and initialises every child of the "animate" element as a dialog would; a
+// transition that takes longer than 2 s is a warning.
+void CheckAnimations(CJxStyleFile& file, Notes& notes)
+{
+    CWceUiXmlElem* pRoot = file.GetRootElem();
+    CWceUiXmlElem* pAnimate = pRoot ? pRoot->FindChild(u"animate") : nullptr;
+    if (!pAnimate) return;
+    std::set<std::u16string> seen;
+    for (CWceUiXmlElem* pElem = pAnimate->GetFirstChild(); pElem; pElem = pAnimate->GetNextChild(pElem)) {
+        if (XML_ELEM_NODE != pElem->GetType() || !pElem->GetTagName()) continue;
+        std::u16string lower = pElem->GetTagName();
+        for (char16_t& c : lower) c = WCharLower(c);
+        if (!seen.insert(lower).second) continue;  // the framework only ever finds the first
+        std::unique_ptr<CWceUiWndAnimate> pAni(file.GetWndAnimate(pElem->GetTagName()));
+        if (!pAni) continue;
+        const DWORD nLength = FrameLengthOf(pAni.get());
+        const long long nTotal = (long long)pAni->GetFrameCount() * nLength;
+        if (nTotal > 2000)
+            notes.push_back({WCEUI_LOG_WARNING, "animate " + WideToUtf8(pElem->GetTagName()) + " takes " +
+                                                 std::to_string(nTotal) + " ms (" +
+                                                 std::to_string(pAni->GetFrameCount()) + " frames of " +
+                                                 std::to_string(nLength) + " ms), more than 2 s"});
+    }
+}
+
 }  // namespace
 
 void CountLevel(int level) { ErrorCounter::Add(level); }
@@ -124,7 +169,7 @@ void UseResFolder(const std::string& hostFolder)
     CJxGVar::GetInstance()->GetCJxGlobalData()->SetResDir(tool::HostToDevicePath(hostFolder).c_str());
 }
 
-bool CheckStyleFile(const std::u16string& devicePath, bool resolveIds)
+bool CheckStyleFile(const std::u16string& devicePath, bool resolveIds, Notes& notes)
 {
     ErrorCounter errors;
     CJxStyleFile file;
@@ -136,6 +181,7 @@ bool CheckStyleFile(const std::u16string& devicePath, bool resolveIds)
         CWceUiStyle style;
         if (file.GetStyleData(pName, &style) && resolveIds) ResolveIds(style);
     }
+    CheckAnimations(file, notes);
     return 0 == errors.Count();
 }
 

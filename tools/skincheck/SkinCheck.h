@@ -23,8 +23,10 @@ void CountLevel(int level);
 void UseResFolder(const std::string& hostFolder);
 
 // Loads a style file and builds every style in file order. With a resource folder in use,
-// every color, font and bitmap id the styles name is resolved too.
-bool CheckStyleFile(const std::u16string& devicePath, bool resolveIds);
+// every color, font and bitmap id the styles name is resolved too. Then every transition of
+// its "animate" element is created and initialised; one longer than 2 s adds a warning to
+// notes.
+bool CheckStyleFile(const std::u16string& devicePath, bool resolveIds, Notes& notes);
 
 // The bitmap configurations below "bitmap", "color/wceui.color" and the files below "font"
 // of the resource folder in use. Findings of the check itself are added to notes.

@@ -46,7 +46,9 @@ const char* kHelp =
     "channels, straight alpha) for a person to look at.\n"
     "\n"
     "Skins: a .style.xml file loads as a style file and every style in it is built in file\n"
-    "order; the file fails on any error line. wceui.xml is read as the screen configuration.\n"
+    "order, then every transition of its animate element is created and initialised (a\n"
+    "transition longer than 2 s, frame count times frame length, is a warning); the file\n"
+    "fails on any error line. wceui.xml is read as the screen configuration.\n"
     "--res DIR checks a resource folder: every bitmap configuration below bitmap\\ through\n"
     "the bitmap cache, color\\wceui.color (values 0x and six hexadecimal digits) and every\n"
     "file below font\\ as a font configuration (warnings for unknown keys, values without\n"
@@ -149,10 +151,11 @@ bool LoadBitmap(const Target& target)
 std::string g_resFolder;
 
 // syntaxPlace receives "LINE:COLUMN: first syntax error CODE (meaning)" for XML that does not parse.
-bool Load(const Target& target, bool escapeLanguage, std::string& syntaxPlace)
+// notes receives findings of the checks themselves (warnings), printed whether or not the file loads.
+bool Load(const Target& target, bool escapeLanguage, std::string& syntaxPlace, skincheck::Notes& notes)
 {
     if (Kind::Bitmap == target.kind) return LoadBitmap(target);
-    if (Kind::Style == target.kind) return skincheck::CheckStyleFile(target.device, !g_resFolder.empty());
+    if (Kind::Style == target.kind) return skincheck::CheckStyleFile(target.device, !g_resFolder.empty(), notes);
     if (Kind::Screen == target.kind) return skincheck::CheckScreenConf(target.device);
     if (Kind::Xml == target.kind) {
         CWceUiXmlDoc doc;
@@ -278,7 +281,16 @@ int main(int argc, char** argv)
     for (const Target& target : targets) {
         messages.clear();
         std::string syntaxPlace;
-        if (Load(target, escapeLanguage, syntaxPlace)) continue;
+        skincheck::Notes notes;
+        const bool loaded = Load(target, escapeLanguage, syntaxPlace, notes);
+        auto printNotes = [&] {
+            for (const skincheck::Note& n : notes)
+                std::printf("%s: %s: %s\n", target.shown.c_str(), LevelName(n.level), n.text.c_str());
+        };
+        if (loaded) {
+            printNotes();
+            continue;
+        }
         ++failed;
         if (messages.empty())
             std::printf("%s: error: does not load (the framework's message was too long for its log)\n",
@@ -286,6 +298,7 @@ int main(int argc, char** argv)
         for (const Message& m : messages)
             std::printf("%s: %s: %s\n", target.shown.c_str(), LevelName(m.level), m.text.c_str());
         if (!syntaxPlace.empty()) std::printf("%s:%s\n", target.shown.c_str(), syntaxPlace.c_str());
+        printNotes();
     }
     WceUiSetLogObserver(nullptr, nullptr);
     std::fflush(stdout);

@@ -5,16 +5,11 @@
 #include <filesystem>
 #include <memory>
 
-#include "WceUiBarnAni.h"
-#include "WceUiBlendAni.h"
-#include "WceUiComeAni.h"
 #include "WceUiDlg.h"
 #include "WceUiGenericBitmap.h"
-#include "WceUiGoAni.h"
 #include "WceUiInit.h"
 #include "WceUiLayerCtrl.h"
 #include "WceUiRealWnd.h"
-#include "WceUiSliderAni.h"
 #include "WceUiWndAnimate.h"
 #include "WceUiXml.h"
 #include "wce/gdi.h"
@@ -72,11 +67,11 @@ std::string ParseTransition(const std::string& spec, Transition& t)
 }
 
 // A new animation as the style file would describe it, or null (the framework logs why).
-CWceUiWndAnimate* MakeAnimate(const Transition& t)
+CWceUiWndAnimate* MakeAnimate(const Transition& t, BOOL bIn)
 {
     if (t.className.empty()) return CWceUiWndAnimate::GetRandomAnimate();
-    std::u16string tag = t.className;
-    std::u16string xml = u"<a><" + tag;
+    std::u16string tag = bIn ? u"in" : u"out";
+    std::u16string xml = u"<a><" + tag + u" type=\"" + t.className + u"\"";
     if (!t.direction.empty()) xml += u" direction=\"" + Utf8ToWide(t.direction) + u"\"";
     if (t.frames) xml += u" frame-count=\"" + Utf8ToWide(std::to_string(t.frames)) + u"\"";
     if (t.ms) xml += u" frame-length=\"" + Utf8ToWide(std::to_string(t.ms)) + u"\"";
@@ -164,10 +159,18 @@ public:
         if (!m_stack.empty() && m_stack.size() < m_nReopen) OpenNext();
         return 0;
     }
-    // Nothing on the root (a skin that does not load): the screen is black.
+    // Nothing on the root (a skin that does not load): the screen is black. Transition
+    // frames are shown as they are.
     void OnWndBmpReady(CWceUiGenericBitmap* pWndBmp) override
     {
-        if (NULL == GetLayerCtrl()->RootLayer()->GetFirstChild()) pWndBmp->FillColor(RGB(0, 0, 0), NULL);
+        if (!m_bPlaying && NULL == GetLayerCtrl()->RootLayer()->GetFirstChild()) pWndBmp->FillColor(RGB(0, 0, 0), NULL);
+    }
+    BOOL PlayOne(CWceUiWndAnimate* pAnimate)
+    {
+        m_bPlaying = true;
+        BOOL bRet = Play(&pAnimate, 1, TRUE);
+        m_bPlaying = false;
+        return bRet;
     }
 
     void CheckReload()
@@ -262,6 +265,7 @@ private:
     std::vector<CLiveDlg*> m_stack;
     size_t m_nReopen = 0;
     bool m_bReloading = false;
+    bool m_bPlaying = false;
     int m_nStatus = 0;
     std::vector<std::pair<std::string, std::pair<long long, std::uintmax_t>>> m_sig;
 };
@@ -286,10 +290,16 @@ BOOL CLiveDlg::PlayAnimate(BOOL bIn)
 {
     if (m_pWnd->Reloading()) return FALSE;
     const Transition* pT = m_pWnd->GetTransition();
-    if (NULL == pT) return CWceUiDlg::PlayAnimate(bIn);
-    CWceUiWndAnimate* pAnimate = MakeAnimate(*pT);
+    if (NULL == pT) {
+        CWceUiWndAnimate* pOwn = GetWndAnimate(bIn ? u"in" : u"out");
+        if (NULL == pOwn) return FALSE;
+        BOOL bOwn = m_pWnd->PlayOne(pOwn);
+        delete pOwn;
+        return bOwn;
+    }
+    CWceUiWndAnimate* pAnimate = MakeAnimate(*pT, bIn);
     if (NULL == pAnimate) return FALSE;
-    BOOL bRet = m_pWnd->Play(&pAnimate, 1, TRUE);
+    BOOL bRet = m_pWnd->PlayOne(pAnimate);
     delete pAnimate;
     return bRet;
 }
@@ -301,7 +311,7 @@ std::string CheckLiveTransition(const std::string& spec)
     Transition t;
     std::string problem = ParseTransition(spec, t);
     if (!problem.empty() || t.className.empty()) return problem;
-    std::unique_ptr<CWceUiWndAnimate> p(MakeAnimate(t));
+    std::unique_ptr<CWceUiWndAnimate> p(MakeAnimate(t, TRUE));
     return p ? "" : "--transition '" + spec + "' is not a valid transition";
 }
 
