@@ -6,6 +6,8 @@
 #include "WceUiLayerData.h"
 #include "WceUiLayerHost.h"
 #include "WceUiLayer.h"
+#include "WceUiOffscreenWnd.h"
+#include "WceUiRealWnd.h"
 #include "wce/gdi.h"
 
 enum {
@@ -48,4 +50,29 @@ inline RECT WceUiPaintClipOf(const CWceUiLayer* pLayer, const RECT& rcLayer)
     pLayer->GetWindowRect(&rcWnd);
     OffsetRect(&rc, rcLayer.left - rcWnd.left, rcLayer.top - rcWnd.top);
     return rc;
+}
+
+// Posts to the layer's window: queued on a real window, recorded by an off-screen one.
+inline BOOL WceUiPostToWnd(const CWceUiLayer* pLayer, UINT nMsg, WPARAM wParam, LPARAM lParam)
+{
+    CWceUiLayerHost* pHost = WceUiHostOf(pLayer);
+    if (CWceUiRealWnd* pReal = dynamic_cast<CWceUiRealWnd*>(pHost)) return pReal->PostMessage(nMsg, wParam, lParam);
+    if (CWceUiOffscreenWnd* pOff = dynamic_cast<CWceUiOffscreenWnd*>(pHost)) return pOff->PostMessage(nMsg, wParam, lParam);
+    return FALSE;
+}
+
+// Paints what the layer's window has invalid now.
+inline void WceUiUpdateWnd(const CWceUiLayer* pLayer)
+{
+    CWceUiLayerHost* pHost = WceUiHostOf(pLayer);
+    if (CWceUiRealWnd* pReal = dynamic_cast<CWceUiRealWnd*>(pHost))
+        pReal->UpdateWindow();
+    else if (CWceUiOffscreenWnd* pOff = dynamic_cast<CWceUiOffscreenWnd*>(pHost))
+        pOff->UpdateWindow();
+}
+
+// The window's modal loops drop pen input queued up to now.
+inline void WceUiIgnoreQueuedInput(const CWceUiLayer* pLayer)
+{
+    if (CWceUiRealWnd* pReal = dynamic_cast<CWceUiRealWnd*>(WceUiHostOf(pLayer))) pReal->IgnoreMsgBeforeTime(0);
 }

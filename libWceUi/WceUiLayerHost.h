@@ -23,14 +23,4 @@ public:
     // Only when pLayer holds the capture.
     virtual void ReleaseCapture(CWceUiLayer* pLayer) = 0;
     virtual CWceUiLayer* GetCapture() = 0;
-    // Queues a message to the window; controls notify their dialog through it.
-    virtual BOOL PostMessage(UINT nMsg, WPARAM wParam, LPARAM lParam)
-    {
-        (void)nMsg, (void)wParam, (void)lParam;
-        return FALSE;
-    }
-    // Paints what is invalid now, before returning.
-    virtual BOOL UpdateWindow() { return FALSE; }
-    // Drops queued pen input stamped at or before dwTime (0: now).
-    virtual void IgnoreMsgBeforeTime(DWORD dwTime) { (void)dwTime; }
 };

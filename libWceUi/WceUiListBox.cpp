@@ -149,7 +149,7 @@ void CWceUiListBox::impRepaintItem(int nIndex)
     if (!m_pData->IsIndex(nIndex)) return;
     m_pData->m_nSingleItem = nIndex;
     InvalidateLayer();
-    if (CWceUiLayerHost* pHost = WceUiHostOf(this)) pHost->UpdateWindow();
+    WceUiUpdateWnd(this);
     m_pData->m_nSingleItem = -1;
 }
 
@@ -300,8 +300,7 @@ void CWceUiListBox::OnLButtonUp(UINT nFlags, int x, int y)
     if (m_pData && m_pData->m_nPressed >= 0) {
         int nOld = m_pData->m_nPressed;
         m_pData->m_nCurSel = nOld;
-        if (CWceUiLayerHost* pHost = WceUiHostOf(this))
-            pHost->PostMessage(WCEUI_MSG_LIST_TAP, 1, reinterpret_cast<LPARAM>(this));
+        WceUiPostToWnd(this, WCEUI_MSG_LIST_TAP, 1, reinterpret_cast<LPARAM>(this));
         m_pData->m_nPressed = -1;
         impRepaintItem(nOld);
     }

@@ -57,8 +57,8 @@ public:
     void ReleaseCapture(CWceUiLayer* pLayer) override;
     CWceUiLayer* GetCapture() override;
     // Posts are recorded, not delivered; UpdateWindow paints the dirty rectangle.
-    BOOL PostMessage(UINT nMsg, WPARAM wParam, LPARAM lParam) override;
-    BOOL UpdateWindow() override;
+    BOOL PostMessage(UINT nMsg, WPARAM wParam, LPARAM lParam);
+    BOOL UpdateWindow();
     struct CPosted {
         UINT nMsg;
         WPARAM wParam;

@@ -63,7 +63,7 @@ void CWceUiScrollLayer::ScrollBy(int nDelta, BOOL bRedraw)
     }
     if (bRedraw) {
         InvalidateLayer();
-        if (CWceUiLayerHost* pHost = WceUiHostOf(this)) pHost->UpdateWindow();
+        WceUiUpdateWnd(this);
     }
     d->m_bScrolling = FALSE;
 }
@@ -265,7 +265,7 @@ void CWceUiScrollLayer::OnLButtonUp(UINT nFlags, int x, int y)
             d->m_bPressed = FALSE;
             d->m_bDragging = FALSE;
         }
-        if (CWceUiLayerHost* pHost = WceUiHostOf(this)) pHost->IgnoreMsgBeforeTime(0);
+        WceUiIgnoreQueuedInput(this);
     }
     CWceUiLayer::OnLButtonUp(nFlags, x, y);
 }

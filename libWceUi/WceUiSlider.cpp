@@ -122,8 +122,7 @@ void CWceUiSlider::impTrack(int x, LPARAM nPhase)
         m_pData->m_nPos = int(nNew);
         InvalidateLayer();
     }
-    if (CWceUiLayerHost* pHost = WceUiHostOf(this))
-        pHost->PostMessage(WCEUI_MSG_SLIDER, reinterpret_cast<WPARAM>(this), nPhase);
+    WceUiPostToWnd(this, WCEUI_MSG_SLIDER, reinterpret_cast<WPARAM>(this), nPhase);
 }
 
 void CWceUiSlider::OnLButtonDown(UINT nFlags, int x, int y)

@@ -34,6 +34,8 @@ protected:
         options.height = 100;
         std::string error;
         ASSERT_TRUE(wce::host::OpenDisplay(options, error)) << error;
+        // The framework keeps the screen depth it first sees: make it the window's.
+        CJxGVar::GetInstance()->GetCJxGlobalData()->SetScreenInfo(200, 100, 16);
     }
     void TearDown() override
     {

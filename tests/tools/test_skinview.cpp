@@ -269,3 +269,33 @@ TEST_F(SkinviewLiveTest, ThenStacksDialogsAndArgumentsAreChecked)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SkinviewTest, SampleItemsFillEmptyListBoxes)
+{
+    m_skin.Bitmap565("800x480", "row", 100, 20, [](int, int) { return 0xFFFF0000u; });
+    m_skin.Dialog("800x480", "lst/CListDlg",
+                  "<d><body name=\"b\" windowrect=\"0,0,100,100\"><l type=\"CWceUiListBox\" name=\"l\" style=\"ls\""
+                  " linebg_normal=\"row.565a.conf\"/></body></d>",
+                  "<s><style><ls><position rect=\"0,0,100,100\"/><background color=\"0x0000FF\"/></ls></style></s>");
+    std::string error;
+    ASSERT_TRUE(m_skin.WriteFolder(m_device.Host("skin"), error)) << error;
+    struct {
+        const char* option;
+        unsigned top, bottom;
+    } cases[] = {{"", 0x0000FF, 0x0000FF}, {"--sample-items 3", 0xFF0000, 0x0000FF}, {"--sample-items 5", 0xFF0000, 0xFF0000}};
+    for (const auto& c : cases) {
+        ToolResult r = Run(std::string("render ") + c.option + " '" + m_device.Host("skin") + "' lst/CListDlg '" +
+                           m_device.Host("l.png") + "'");
+        ASSERT_EQ(r.status, 0) << r.err;
+        wce::host::RgbaImage image = Png("l.png");
+        EXPECT_EQ(Rgb(image, 50, 10), Shown(c.top)) << c.option;
+        EXPECT_EQ(Rgb(image, 50, 90), Shown(c.bottom)) << c.option;
+    }
+    for (const char* bad : {"--sample-items -1", "--sample-items 100001", "--sample-items x"})
+        EXPECT_EQ(Run(std::string("render ") + bad + " '" + m_device.Host("skin") + "' lst/CListDlg '" +
+                      m_device.Host("l.png") + "'").status, 2) << bad;
+}
+
+}  // namespace

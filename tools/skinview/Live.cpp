@@ -9,6 +9,7 @@
 #include "WceUiGenericBitmap.h"
 #include "WceUiInit.h"
 #include "WceUiLayerCtrl.h"
+#include "WceUiListBox.h"
 #include "WceUiRealWnd.h"
 #include "WceUiWndAnimate.h"
 #include "WceUiXml.h"
@@ -133,6 +134,7 @@ public:
     CLiveWnd(const LiveOptions& o, const Transition& t) : m_o(o), m_t(t) {}
 
     int Status() const { return m_nStatus; }
+    const LiveOptions& Options() const { return m_o; }
     bool Reloading() const { return m_bReloading; }
     const Transition* GetTransition() const { return m_o.transition.empty() ? NULL : &m_t; }
 
@@ -270,7 +272,11 @@ private:
     std::vector<std::pair<std::string, std::pair<long long, std::uintmax_t>>> m_sig;
 };
 
-void CLiveDlg::OnInitDialog() { m_pWnd->AfterInit(this); }
+void CLiveDlg::OnInitDialog()
+{
+    if (m_pWnd->Options().sampleItems > 0) FillSampleItems(this, m_pWnd->Options().sampleItems);
+    m_pWnd->AfterInit(this);
+}
 
 void CLiveDlg::OnKeyDown(UINT nChar, UINT, UINT)
 {
@@ -313,6 +319,17 @@ std::string CheckLiveTransition(const std::string& spec)
     if (!problem.empty() || t.className.empty()) return problem;
     std::unique_ptr<CWceUiWndAnimate> p(MakeAnimate(t, TRUE));
     return p ? "" : "--transition '" + spec + "' is not a valid transition";
+}
+
+// Gives skin authors something to scroll: each list box the dialog left empty gets N items.
+void FillSampleItems(CWceUiLayer* pLayer, long nItems)
+{
+    if (pLayer->IsKindOf(WCEUI_CLASS_NAME(CWceUiListBox))) {
+        CWceUiListBox* pList = static_cast<CWceUiListBox*>(pLayer);
+        if (0 == pList->GetCount())
+            for (long i = 1; i <= nItems; ++i) pList->AddString(Utf8ToWide("Item " + std::to_string(i)).c_str(), FALSE);
+    }
+    for (CWceUiLayer* p = pLayer->GetFirstChild(); p; p = pLayer->NextChild(p)) FillSampleItems(p, nItems);
 }
 
 int RunLive(const LiveOptions& o)

@@ -15,9 +15,16 @@ struct LiveOptions {
     std::vector<std::string> then;
     std::string transition;  // KIND[:DIRECTION[:FRAMES[:MS]]], empty for the skin's own
     wce::host::DisplayOptions display;
+    long sampleItems = 0;  // items put into each empty list box
 };
+
+class CWceUiLayer;
+
 
 // The --transition text checked: "" when it reads, else the reason.
 std::string CheckLiveTransition(const std::string& spec);
 // 0 done, 1 the first dialog cannot be built, 3 a headless script check failed.
 int RunLive(const LiveOptions& options);
+// Gives skin authors something to scroll: each list box the dialog left empty gets N items.
+void FillSampleItems(CWceUiLayer* pLayer, long nItems);
+

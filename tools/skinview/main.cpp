@@ -24,7 +24,6 @@
 #include "WceUiInit.h"
 #include "WceUiLayer.h"
 #include "WceUiLayerCtrl.h"
-#include "WceUiListBox.h"
 #include "WceUiOffscreenWnd.h"
 #include "WceUiXml.h"
 #include "wce/gdi.h"
@@ -46,7 +45,8 @@ const char* kHelp =
     "  skinview list [--password T] SKIN\n"
     "  skinview live [--size 800x480|480x272] [--bpp 16|32] [--password T] [--lang FILE]\n"
     "                [--display sdl|headless] [--screen WxH] [--script FILE] [--frames DIR]\n"
-    "                [--trace FILE] [--then DIALOG]... [--transition SPEC] SKIN DIALOG\n"
+    "                [--trace FILE] [--then DIALOG]... [--transition SPEC] [--sample-items N]\n"
+    "                SKIN DIALOG\n"
     "\n"
     "SKIN is a skin folder or .pack archive holding the screen sets \"800x480\" and \"480X272\",\n"
     "each with wnd\\, res\\ and language\\. render fixes the screen (default 800x480, 16 bits),\n"
@@ -108,17 +108,6 @@ void Observe(void*, int nLevel, LPCWSTR pMessage, int nLength)
     std::fprintf(stderr, "%s: %s\n", level, WideToUtf8(std::u16string(pMessage, nLength)).c_str());
 }
 
-// Gives skin authors something to scroll: each list box the dialog left empty gets N items.
-void FillSampleItems(CWceUiLayer* pLayer, long nItems)
-{
-    if (pLayer->IsKindOf(WCEUI_CLASS_NAME(CWceUiListBox))) {
-        CWceUiListBox* pList = static_cast<CWceUiListBox*>(pLayer);
-        if (0 == pList->GetCount())
-            for (long i = 1; i <= nItems; ++i) pList->AddString(Utf8ToWide("Item " + std::to_string(i)).c_str(), FALSE);
-    }
-    for (CWceUiLayer* p = pLayer->GetFirstChild(); p; p = pLayer->NextChild(p)) FillSampleItems(p, nItems);
-}
-
 void Note(const std::string& text) { std::fprintf(stderr, "%s: note: %s\n", kProgram, text.c_str()); }
 
 bool ParseInts(const std::string& text, std::vector<long>& out, size_t count)
@@ -145,7 +134,7 @@ std::string ParseArguments(int argc, char** argv, Options& o)
     if (o.command != "render" && o.command != "list" && o.command != "live")
         return "unknown command '" + o.command + "'";
     static const std::set<std::string> kLiveOptions = {"--size", "--bpp", "--password", "--lang", "--then",
-                                                       "--transition"};
+                                                       "--transition", "--sample-items"};
     std::set<std::string> seen;
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
@@ -514,6 +503,7 @@ int Live(const Options& o, const wce::host::DisplayOptions& display)
     live.skin = o.positional[0];
     live.dialog = o.positional[1];
     live.then = o.then;
+    live.sampleItems = o.sampleItems;
     live.transition = o.transition;
     live.display = display;
     std::u16string lang;

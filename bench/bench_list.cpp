@@ -1,0 +1,216 @@
+// A list box flick on an 800 x 480 x 16 window: a 520 x 336 list of 200 items 56 high, each
+// with an image and a check mark, flicked in 15 animation steps. A step is timed from the
+// timer message through the paint to the copy of the list onto the screen bitmap.
+//
+//   flick step          copy-on-scroll on; target < 2 ms
+//   flick step, no copy every step redraws every visible item
+//   list blit (floor)   BitBlt of the list's rectangle between two 565 bitmaps
+//
+// bench_list [benchmark options]
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <unistd.h>
+
+#include "JXGVar.h"
+#include "JXGlobalData.h"
+#include "JXHandleDycInfo.h"
+#include "JXWriteLogFile.h"
+#include "SkinBuilder.h"
+#include "ToolSupport.h"
+#include "WceUi565Bitmap.h"
+#include "WceUiCommon.h"
+#include "WceUiDlg.h"
+#include "WceUiLayerCtrl.h"
+#include "WceUiListBox.h"
+#include "WceUiOffscreenWnd.h"
+#include "benchmark/benchmark.h"
+#include "wce/gdi.h"
+#include "wce/host.h"
+#include "wce/wstring.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const RECT kList = {140, 72, 660, 408};  // 520 x 336
+
+struct Scene {
+    std::string folder;
+    CWceUiOffscreenWnd* pWnd = nullptr;
+    CWceUiDlg* pDlg = nullptr;
+    CWceUiListBox* pList = nullptr;
+    CWceUi565Bitmap screen;
+} g_scene;
+
+void WriteSkin(skinbuild::SkinBuilder& b)
+{
+    skinbuild::BitmapOptions alpha;
+    alpha.perPixelAlpha = true;
+    b.Bitmap565("800x480", "line", 520, 56, [](int x, int y) { return y == 55 ? 0xFFC0C0C8u : 0xFFF0F0F8u - (x & 1); });
+    b.Bitmap565("800x480", "linesel", 520, 56, [](int, int) { return 0xFFD0E0FFu; });
+    b.Bitmap565("800x480", "check", 28, 28, [](int x, int y) { return ((x - 14) * (x - 14) + (y - 14) * (y - 14) < 160) ? 0xFF2070E0u : 0x002070E0u; }, alpha);
+    b.Bitmap565("800x480", "icon", 40, 40, [](int x, int y) { return (x > 4 && x < 36 && y > 2 && y < 38) ? 0xFF3080E0u : 0x40000000u; }, alpha);
+    b.Bitmap565("800x480", "bartop", 6, 3, [](int, int) { return 0xC0808080u; }, alpha);
+    b.Bitmap565("800x480", "barmid", 6, 336, [](int, int) { return 0xC0808080u; }, alpha);
+    b.Bitmap565("800x480", "barbot", 6, 3, [](int, int) { return 0xC0808080u; }, alpha);
+    b.Dialog("800x480", "CListBenchDlg",
+             "<d><body name=\"main\" style=\"body\">"
+             "<list name=\"list\" type=\"CWceUiListBox\" style=\"list\" item_height=\"56\" extra_scroll=\"60\""
+             " linebg_normal=\"line.565a.conf\" linebg_select=\"linesel.565a.conf\" item_check=\"check.565a.conf\""
+             " scrollbar_top=\"bartop.565a.conf\" scrollbar_middle=\"barmid.565a.conf\""
+             " scrollbar_bottom=\"barbot.565a.conf\" textcolor_select=\"000000\" draw_item_image=\"true\""
+             " item_image_width=\"64\" default_item_image=\"icon.565a.conf\"/></body></d>",
+             "<k><style><body><position rect=\"0,0,800,480\"/><background color=\"0x101828\"/></body>"
+             "<list><position rect=\"140,72,520,336\"/><background color=\"0xF0F0F8\"/>"
+             "<text color=\"0x000000\"/></list></style></k>");
+}
+
+bool SetUp()
+{
+    tool::UseHostFileSystem();
+    WceUiCloseLogFile();
+    wce::host::SetScreenMetrics(800, 480, 16);
+    CJxGlobalData* pGlobal = CJxGVar::GetInstance()->GetCJxGlobalData();
+    pGlobal->SetScreenInfo(800, 480, 16);
+    g_scene.folder = (fs::temp_directory_path() / ("bench_list_" + std::to_string(::getpid()))).string();
+    skinbuild::SkinBuilder builder;
+    WriteSkin(builder);
+    std::string error;
+    if (!builder.WriteFolder(g_scene.folder, error)) {
+        std::fprintf(stderr, "bench_list: %s\n", error.c_str());
+        return false;
+    }
+    std::u16string set = tool::HostToDevicePath(fs::absolute(g_scene.folder).string()) + u"\\800x480\\";
+    pGlobal->SetWndDir((set + u"wnd\\").c_str());
+    pGlobal->SetResDir((set + u"res\\").c_str());
+    JxGetHandleDycInfo()->RegisterClassInfo(&CWceUiDlg::CreateWceUiObject, u"CListBenchDlg", u"CWceUiDlg");
+    g_scene.pWnd = new CWceUiOffscreenWnd(800, 480, 16);
+    CWceUiLayerCtrl* pCtrl = g_scene.pWnd->GetLayerCtrl();
+    g_scene.pDlg = pCtrl->CreateDlg(u"CListBenchDlg");
+    if (!g_scene.pDlg) {
+        std::fprintf(stderr, "bench_list: cannot build the dialog\n");
+        return false;
+    }
+    pCtrl->RootLayer()->AppendChild(g_scene.pDlg);
+    g_scene.pDlg->SendOnInitLayer();
+    g_scene.pList = static_cast<CWceUiListBox*>(g_scene.pDlg->GetLayerByName(u"list"));
+    if (!g_scene.pList) return false;
+    for (int i = 0; i < 200; ++i) {
+        g_scene.pList->AddString(Utf8ToWide("Update package " + std::to_string(i + 1) + ".msk").c_str(), FALSE);
+        g_scene.pList->SetItemState(i, WCEUI_ITEM_SELECTED, FALSE);
+    }
+    g_scene.screen.CreateDIB(800, 480);
+    g_scene.pWnd->InvalidateAll();
+    g_scene.pWnd->Paint();
+    return true;
+}
+
+void Present()
+{
+    g_scene.screen.BitBlt(kList.left, kList.top, kList.right - kList.left, kList.bottom - kList.top,
+                          g_scene.pWnd->GetWndBitmap(), kList.left, kList.top, SRCCOPY);
+}
+
+// One flick down the list from position 0, started by a quick 30-pixel drag.
+void StartFlick()
+{
+    CWceUiListBox* p = g_scene.pList;
+    p->SetScrollPos(0, TRUE);
+    p->OnLButtonDown(1, 400, 300);
+    p->OnMouseMove(1, 400, 270);
+    p->OnLButtonUp(0, 400, 270);
+    g_scene.pWnd->Paint();
+}
+
+void RunFlick(benchmark::State& state, BOOL bCopy)
+{
+    g_scene.pList->SetCopyOnScroll(bCopy);
+    UINT nTimer = g_scene.pList->GetLayerId() | (WCEUI_SCROLL_TIMER << 16);
+    long long nSteps = 0;
+    for (auto _ : state) {
+        StartFlick();
+        auto start = std::chrono::steady_clock::now();
+        int n = 0;
+        for (; n < 15 && g_scene.pWnd->GetTimers().count(nTimer); ++n) {
+            g_scene.pWnd->FireTimer(nTimer);
+            g_scene.pWnd->Paint();
+            Present();
+        }
+        auto end = std::chrono::steady_clock::now();
+        nSteps += n;
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count() / (n ? n : 1));
+    }
+    g_scene.pList->SetCopyOnScroll(TRUE);
+    state.counters["steps"] = benchmark::Counter(double(nSteps), benchmark::Counter::kAvgIterations);
+}
+
+void BM_FlickStep(benchmark::State& state) { RunFlick(state, TRUE); }
+BENCHMARK(BM_FlickStep)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+void BM_FlickStepNoCopy(benchmark::State& state) { RunFlick(state, FALSE); }
+BENCHMARK(BM_FlickStepNoCopy)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+void BM_ListBlit(benchmark::State& state)
+{
+    CWceUi565Bitmap src;
+    src.CreateDIB(800, 480);
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        g_scene.screen.BitBlt(kList.left, kList.top, kList.right - kList.left, kList.bottom - kList.top, &src,
+                              kList.left, kList.top, SRCCOPY);
+        auto end = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    }
+}
+BENCHMARK(BM_ListBlit)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && 0 == m_times.count(run.run_name.str()))
+                m_times[run.run_name.str()] = run.GetAdjustedRealTime();
+            else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                m_times[run.run_name.str()] = run.GetAdjustedRealTime();
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    double Time(const std::string& name) const
+    {
+        auto it = m_times.find(name);
+        return it == m_times.end() ? 0 : it->second;
+    }
+    void PrintRatio(const char* pLabel, const char* pOurs, const char* pBase, const char* pNote) const
+    {
+        double a = Time(pOurs), b = Time(pBase);
+        if (a > 0 && b > 0) std::printf("ratio %s = %.3f (%s)\n", pLabel, a / b, pNote);
+    }
+
+private:
+    std::map<std::string, double> m_times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
+    if (!SetUp()) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("flick step: %.3f ms (target < 2 ms)\n", reporter.Time("BM_FlickStep/manual_time") / 1000.0);
+    reporter.PrintRatio("flick step / list blit", "BM_FlickStep/manual_time", "BM_ListBlit/manual_time", "the floor");
+    reporter.PrintRatio("flick step / flick step without copy-on-scroll", "BM_FlickStep/manual_time",
+                        "BM_FlickStepNoCopy/manual_time", "below 1 is the cache's gain");
+    g_scene.pWnd->GetLayerCtrl()->DeleteLayer(g_scene.pDlg);
+    delete g_scene.pWnd;
+    std::error_code ec;
+    fs::remove_all(g_scene.folder, ec);
+    benchmark::Shutdown();
+    return 0;
+}
