@@ -490,19 +490,12 @@ BOOL CWceUiRealWnd::impPlay(CWceUiWndAnimate** ppKept, int nKept)
     return bRet;
 }
 
-void CWceUiRealWnd::IgnoreMsgBeforeTime(DWORD dwTime)
+BOOL CWceUiRealWnd::IgnoreMsgBeforeTime(DWORD dwTime)
 {
-    if (!WCEUI_CHECK("CWceUiRealWnd::IgnoreMsgBeforeTime", ::IsWindow(m_hWnd))) return;
+    if (!WCEUI_CHECK("CWceUiRealWnd::IgnoreMsgBeforeTime", ::IsWindow(m_hWnd))) return FALSE;
     ::PostMessageW(m_hWnd, WCEUI_WM_IGNORE_CAPTURE, 0, 0);
-    CJxGVar::GetInstance()->GetCJxIgnoreMsg()->AddHwndTime(m_hWnd, dwTime ? dwTime : ::GetTickCount());
+    return CJxGVar::GetInstance()->GetCJxIgnoreMsg()->AddHwndTime(m_hWnd, dwTime ? dwTime : ::GetTickCount());
 }
-
-BOOL CWceUiRealWnd::PostMessage(UINT nMsg, WPARAM wParam, LPARAM lParam)
-{
-    return CRealGenericWnd::PostMessage(nMsg, wParam, lParam);
-}
-
-BOOL CWceUiRealWnd::UpdateWindow() { return CRealGenericWnd::UpdateWindow(); }
 
 // ---- hue ----
 

@@ -49,8 +49,6 @@ public:
     CWceUiLayer* SetCapture(CWceUiLayer* pCaptureLayer) override;
     void ReleaseCapture(CWceUiLayer* pLayer) override;
     CWceUiLayer* GetCapture() override;
-    BOOL PostMessage(UINT nMsg, WPARAM wParam, LPARAM lParam) override;
-    BOOL UpdateWindow() override;
 
     // The picture shown on the screen for pWndBmp (client size).
     BOOL PaintWnd(CWceUiGenericBitmap* pWndBmp);
@@ -68,7 +66,7 @@ public:
     BOOL Play(CWceUiWndAnimate** ppWndAnimate, int nWndAnimate, BOOL bIgnoreMsg);
 
     // Pen input of this window queued up to dwTime (0: now) is dropped by the modal loops.
-    void IgnoreMsgBeforeTime(DWORD dwTime) override;
+    BOOL IgnoreMsgBeforeTime(DWORD dwTime);
 
     // -180..180 degrees; 0 is none.
     void SetOffsetHue(int nOffsetHue);

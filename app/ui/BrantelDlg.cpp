@@ -7,7 +7,7 @@
 #include "WceUiButton.h"
 #include "WceUiCommon.h"
 #include "WceUiLayerCtrl.h"
-#include "WceUiLayerHost.h"
+#include "WceUiCtrlPrivate.h"
 #include "WceUiListBox.h"
 #include "WceUiSlider.h"
 #include "WceUiStyle.h"
@@ -34,13 +34,7 @@ public:
     void SetStatusText(LPCWSTR pText) override { m_dlg.m_pStatus->SetText(pText); }
     int GetProgressPos() override { return m_dlg.m_pProgress->GetPos(); }
     void SetProgressPos(int nPos) override { m_dlg.m_pProgress->SetPos(nPos); }
-    void UpdateWindow() override
-    {
-        if (CWceUiLayerCtrl* pCtrl = m_dlg.GetLayerCtrl()) {
-            if (CWceUiLayerHost* pHost = pCtrl->PeekWindow())
-                pHost->UpdateWindow();
-        }
-    }
+    void UpdateWindow() override { WceUiUpdateWnd(&m_dlg); }
     void EnableWindow(BOOL bEnable) override
     {
         if (m_dlg.m_hMainWnd)

@@ -1,8 +1,7 @@
 #include "FileListDlg.h"
 
 #include "DialogLayers.h"
-#include "WceUiLayerCtrl.h"
-#include "WceUiLayerHost.h"
+#include "WceUiCtrlPrivate.h"
 #include "WceUiListBox.h"
 #include "WceUiXml.h"
 
@@ -122,10 +121,7 @@ void CFileListDlg::ResetContent() { m_pListBox->ResetContent(); }
 void CFileListDlg::Refresh()
 {
     InvalidateLayer();
-    if (CWceUiLayerCtrl* pCtrl = GetLayerCtrl()) {
-        if (CWceUiLayerHost* pHost = pCtrl->PeekWindow())
-            pHost->UpdateWindow();
-    }
+    WceUiUpdateWnd(this);
 }
 
 LPCWSTR CFileListDlg::GetUplevelText() { return m_UplevelText.GetString(); }
