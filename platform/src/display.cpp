@@ -180,6 +180,8 @@ bool CheckDisplayScript(const std::string& text, int width, int height, std::str
 
 std::uint64_t GetPresentedFrameCount() { return IsDisplayOpen() ? g_display->frames : 0; }
 
+void SetScriptDumpHook(std::function<bool(const std::string&, std::string&)> hook) { Display().dumpHook = std::move(hook); }
+bool ScriptEndTimedOut() { return IsDisplayOpen() && Display().scriptEndTimedOut; }
 void SetPresentHook(std::function<void(std::uint64_t, const RECT&)> hook) { Display().presentHook = std::move(hook); }
 
 const char* GetDisplayBackendName() { return IsDisplayOpen() ? g_display->backend->Name() : "none"; }

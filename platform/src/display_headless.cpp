@@ -51,8 +51,26 @@ public:
             RunTick(tick);
             return true;
         }
-        if (!haveTimer) return false;
-        if (static_cast<std::int32_t>(timerDue - (m_script.endTick + kGraceMs)) > 0) return false;
+        bool due = haveTimer && static_cast<std::int32_t>(timerDue - (m_script.endTick + kGraceMs)) <= 0;
+        if (m_closeSent) {
+            if (haveTimer && static_cast<std::int32_t>(timerDue - m_closeDeadline) <= 0) {
+                m_clock = timerDue;
+                return true;
+            }
+            m_clock = m_closeDeadline;
+            Display().scriptEndTimedOut = true;
+            Trace("close timed out");
+            return false;
+        }
+        if (!due) {
+            if (!Display().options.closeAtScriptEnd) return false;
+            // Used up: ask the program to close, as a user would, and give it a second.
+            if (static_cast<std::int32_t>(m_script.endTick - m_clock) > 0) m_clock = m_script.endTick;
+            m_closeSent = true;
+            m_closeDeadline = m_clock + 1000;
+            if (!PostCloseRequest()) return false;
+            return true;
+        }
         m_clock = timerDue;
         return true;
     }
@@ -102,6 +120,7 @@ private:
             for (WCHAR ch : c.text) RouteChar(ch, m_clock);
             break;
         case Kind::Screenshot: Screenshot(c); break;
+        case Kind::Dump: Dump(c); break;
         case Kind::Expect:
         case Kind::ExpectRect: Expect(c); break;
         case Kind::Close:
@@ -136,6 +155,17 @@ private:
         Trace("screenshot %s", c.file.c_str());
     }
 
+    void Dump(const ScriptCommand& c)
+    {
+        std::string error = "nothing writes dumps";
+        if (!Display().dumpHook || !Display().dumpHook(c.file, error)) {
+            std::fprintf(stderr, "script:%d: dump %s: %s\n", c.line, c.file.c_str(), error.c_str());
+            m_failed = true;
+            return;
+        }
+        Trace("dump %s", c.file.c_str());
+    }
+
     void Expect(const ScriptCommand& c)
     {
         wce::host::RgbaImage image;
@@ -159,6 +189,8 @@ private:
     std::size_t m_next = 0;
     DWORD m_clock = kScriptStartTick;
     bool m_failed = false;
+    bool m_closeSent = false;
+    DWORD m_closeDeadline = 0;
 };
 
 }  // namespace

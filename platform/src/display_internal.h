@@ -44,6 +44,8 @@ struct DisplayState {
     Surface screen;
     std::uint64_t frames = 0;
     std::function<void(std::uint64_t, const RECT&)> presentHook;
+    std::function<bool(const std::string&, std::string&)> dumpHook;
+    bool scriptEndTimedOut = false;
     bool ended = false;  // the run is over: every loop gets WM_QUIT
     int hostWidth = 0, hostHeight = 0, hostBitsPerPixel = 0;  // the metrics before the display
 };

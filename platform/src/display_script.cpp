@@ -340,7 +340,7 @@ bool ParseScript(const std::string& text, int width, int height, Script& script,
             if (ok) c.text = t->wide;
             ok = ok && r.End();
             if (ok) add(ScriptCommand::Kind::Text, now);
-        } else if ("screenshot" == name) {
+        } else if ("screenshot" == name || "dump" == name) {
             const Token* t = r.Next("file name");
             ok = t != nullptr;
             if (ok) {
@@ -355,7 +355,7 @@ bool ParseScript(const std::string& text, int width, int height, Script& script,
                 if (ok && c.file.empty()) ok = r.Bad("file name", "");
             }
             ok = ok && r.End();
-            if (ok) add(ScriptCommand::Kind::Screenshot, now);
+            if (ok) add("dump" == name ? ScriptCommand::Kind::Dump : ScriptCommand::Kind::Screenshot, now);
         } else if ("expect" == name) {
             ok = r.Point(c.x, c.y) && r.Color(c.rgb) && r.End();
             if (ok) add(ScriptCommand::Kind::Expect, now);

@@ -11,7 +11,7 @@
 namespace wce::detail {
 
 struct ScriptCommand {
-    enum class Kind { PenDown, PenMove, PenUp, KeyDown, KeyUp, Text, Screenshot, Expect, ExpectRect, Close, Quit, Hold };
+    enum class Kind { PenDown, PenMove, PenUp, KeyDown, KeyUp, Text, Screenshot, Expect, ExpectRect, Close, Quit, Hold, Dump };
     Kind kind = Kind::Quit;
     DWORD tick = 0;
     int line = 0;

@@ -357,3 +357,64 @@ TEST(DisplayOpen, AnExplicitSdlDisplayThatCannotStartFails)
 }
 
 }  // namespace
+
+// --- dump lines and closing at the script's end -------------------------------------
+
+namespace {
+
+bool OpenClosing(const std::string& script)
+{
+    DisplayOptions options;
+    options.backend = DisplayOptions::Backend::Headless;
+    options.width = 200;
+    options.height = 100;
+    options.scriptText = script;
+    options.closeAtScriptEnd = true;
+    std::string error;
+    return wce::host::OpenDisplay(options, error);
+}
+
+}  // namespace
+
+TEST_F(WindowTest, DumpLinesRunTheHookAtTheirTickAndFailWithoutOne)
+{
+    ASSERT_TRUE(Open("wait 20\ndump a.txt\nwait 5\ndump b.txt\n"));
+    std::vector<std::pair<std::string, DWORD>> dumps;
+    wce::host::SetScriptDumpHook([&](const std::string& file, std::string&) {
+        dumps.push_back({file, GetTickCount()});
+        return true;
+    });
+    RunLoop();
+    EXPECT_EQ(dumps, (std::vector<std::pair<std::string, DWORD>>{{"a.txt", 1020}, {"b.txt", 1025}}));
+    EXPECT_TRUE(wce::host::CloseDisplay());
+
+    wce::host::SetScriptDumpHook(nullptr);
+    ASSERT_TRUE(Open("dump c.txt\n"));
+    RunLoop();
+    EXPECT_FALSE(wce::host::CloseDisplay());
+}
+
+TEST_F(WindowTest, AUsedUpScriptClosesTheWindowAndEndsAProgramThatStaysASecondLater)
+{
+    struct Case {
+        bool destroyOnClose;
+        bool timedOut;
+        DWORD endTick;
+    } cases[] = {{true, false, 1010}, {false, true, 2010}};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(OpenClosing("wait 10\n"));
+        HWND w = Make(0, 0, 10, 10);
+        Hook() = [&](HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT& result) {
+            if (hwnd != w || WM_CLOSE != msg) return false;
+            if (c.destroyOnClose) PostQuitMessage(0);
+            result = 0;
+            return true;
+        };
+        RunLoop();
+        EXPECT_EQ(1u, MessagesOf(w, {WM_CLOSE}).size());
+        EXPECT_EQ(c.timedOut, wce::host::ScriptEndTimedOut());
+        EXPECT_EQ(c.endTick, GetTickCount());
+        Hook() = nullptr;
+        wce::host::CloseDisplay();
+    }
+}

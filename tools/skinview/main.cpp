@@ -89,9 +89,9 @@ struct Options {
     bool dirtyGiven = false;
     RECT dirty = {0, 0, 0, 0};
     bool report = false, tree = false, strict = false;
-    long sampleItems = 0;
     std::vector<std::string> then;
     std::string transition;
+    long sampleItems = 0;
     std::vector<POINT> hits;
     std::vector<std::string> positional;
 };

@@ -27,6 +27,10 @@ struct DisplayOptions {
     std::string framesDir;
     std::string tracePath;
     int scale = 1;
+    // Headless: when the script is used up and nothing is due, post the close message once
+    // instead of ending the run; a program still waiting a virtual second later is ended and
+    // ScriptEndTimedOut() says so.
+    bool closeAtScriptEnd = false;
 };
 
 extern const char* const kDisplayOptionsHelp;
@@ -45,6 +49,10 @@ std::uint64_t GetPresentedFrameCount();
 // Called after each presented frame with its number and area.
 void SetPresentHook(std::function<void(std::uint64_t, const RECT&)> hook);
 const char* GetDisplayBackendName();
+// Runs a script line "dump FILE"; false with a reason fails the script.
+void SetScriptDumpHook(std::function<bool(const std::string& file, std::string& error)> hook);
+// True once a run with closeAtScriptEnd was ended because the program outlived its close.
+bool ScriptEndTimedOut();
 
 // For the SDL smoke test: queues a real SDL event (kind "down", "up", "move" or "close") as
 // if it came from the window system. False without an SDL display.

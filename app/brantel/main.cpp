@@ -1,0 +1,179 @@
+// brantel: the touch-screen updater. One instance per device; it picks the skin set by the
+// screen width, runs the main window with the update dialog until it ends, then exits.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+#include "ui/UpdateMainWnd.h"
+#include "ui/LayerDump.h"
+#include "WceUiCommon.h"
+#include "WceUiInit.h"
+#include "WceUiLayerCtrl.h"
+#include "wce/display.h"
+#include "wce/files.h"
+#include "wce/host.h"
+#include "wce/process.h"
+#include "wce/timesync.h"
+#include "wce/window.h"
+#include "wce/wstring.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: brantel --device-root DIR [display options] [--exit-after-first-frame]\n"
+    "Runs the updater as \\SDMMC\\brantel.exe on the device below DIR; the skin is\n"
+    "DIR/SDMMC/brantel.pack. Headless scripts may also hold 'dump FILE' (the layer tree).\n"
+    "  --exit-after-first-frame  stop once the first frame is shown (start-up timing)\n"
+    "Exit status: 0 normal end, 1 start-up failure, 2 usage, 3 the script failed or the\n"
+    "updater outlived the end of its script.\n";
+
+const WCHAR kMutexName[] = u"_MORVA_BRANTEL_";
+const WCHAR kMainTitle[] = u"BRANTEL_RQN";
+
+std::string g_deviceRoot;
+
+int Fail(int status, const std::string& message)
+{
+    std::fprintf(stderr, "brantel: %s\n", message.c_str());
+    return status;
+}
+
+// Stands in for the touch driver's calibration: leaves a line a test can find.
+void RecordCalibration()
+{
+    std::ofstream out(g_deviceRoot + "/calibration-requested.txt", std::ios::app);
+    out << "TouchCalibrate\n";
+}
+
+int Run(const wce::host::DisplayOptions& options, bool exitAfterFirstFrame)
+{
+    std::string error;
+    if (!wce::host::OpenDisplay(options, error)) {
+        bool scriptFault = error.rfind("script", 0) == 0 || error.find("the script") != std::string::npos;
+        return Fail(scriptFault ? 2 : 1, error);
+    }
+    RegisterWindowMessageW(u"MV_WM_SDNOTIFY");
+    RegisterWindowMessageW(u"SCAN_CODE_MENU");
+
+    HANDLE hMutex = CreateMutexW(NULL, FALSE, kMutexName);
+    if (!hMutex) {
+        wce::host::CloseDisplay();
+        return Fail(1, "cannot create the single-instance mutex (error " + std::to_string(GetLastError()) + ")");
+    }
+    if (GetLastError() != 0) {
+        // Another updater runs on this device: bring it forward and leave.
+        if (HWND hOther = FindWindowW(NULL, kMainTitle)) {
+            ShowWindow(hOther, SW_SHOW);
+            SetForegroundWindow(hOther);
+        }
+        CloseHandle(hMutex);
+        return wce::host::CloseDisplay() ? 0 : 3;
+    }
+
+    std::string packHost;
+    DWORD mapError = 0;
+    if (!wce::host::MapDevicePath(u"\\SDMMC\\brantel.pack", packHost, mapError) ||
+        GetFileAttributesW(u"\\SDMMC\\brantel.pack") == INVALID_FILE_ATTRIBUTES) {
+        CloseHandle(hMutex);
+        wce::host::CloseDisplay();
+        return Fail(1, "no skin: copy build/skin/brantel.pack to " + g_deviceRoot + "/SDMMC/brantel.pack");
+    }
+
+    BOOL bInit;
+    if (WceUiGetScreenWidth() == 480)
+        bInit = WceUiInit(GetModuleHandleW(NULL), u"brantel.pack\\480X272\\wnd", u"brantel.pack\\480X272\\res",
+                          u"brantel.pack\\480X272\\language\\english.ini", FALSE);
+    else
+        bInit = WceUiInit(GetModuleHandleW(NULL), u"brantel.pack\\800x480\\wnd", u"brantel.pack\\800x480\\res",
+                          u"brantel.pack\\800x480\\language\\english.ini", FALSE);
+    if (!bInit) {
+        CloseHandle(hMutex);
+        wce::host::CloseDisplay();
+        return Fail(1, "the framework did not start; see the log (*.wceuilog) in " + g_deviceRoot + "/SDMMC");
+    }
+    CoInitializeEx(NULL, 0);
+
+    CUpdateMainWnd* pWnd = new CUpdateMainWnd;
+    wce::host::SetScriptDumpHook([pWnd](const std::string& file, std::string& why) {
+        CWceUiLayerCtrl* pCtrl = pWnd->GetLayerCtrl();
+        if (!pCtrl || !pCtrl->RootLayer()) {
+            why = "no layers";
+            return false;
+        }
+        std::ofstream out(file, std::ios::binary);
+        out << DumpLayerChildren(pCtrl->RootLayer());
+        if (!out) why = "cannot write the file";
+        return static_cast<bool>(out);
+    });
+    if (exitAfterFirstFrame) {
+        // The first frame of the main dialog, not the window's empty first picture.
+        wce::host::SetPresentHook([](std::uint64_t, const RECT&) {
+            if (!CUpdateMainWnd::GetTopDialogName())
+                return;
+            std::fflush(nullptr);
+            std::_Exit(0);
+        });
+    }
+    RECT rc = {0, 0, WceUiGetScreenWidth(), WceUiGetScreenHeight()};
+    pWnd->DoModal(WS_POPUP | WS_VISIBLE, &rc, NULL);
+
+    CoUninitialize();
+    CloseHandle(hMutex);
+    BOOL bDialogFailed = pWnd->HasDialogFailed();
+    std::string topDialog;
+    if (LPCWSTR pTop = CUpdateMainWnd::GetTopDialogName())
+        topDialog = WideToUtf8(pTop);
+    wce::host::SetScriptDumpHook(nullptr);
+    bool timedOut = wce::host::ScriptEndTimedOut();
+    bool scriptOk = wce::host::CloseDisplay();
+    delete pWnd;
+    if (bDialogFailed)
+        return Fail(1, "the main dialog did not start; see the log (*.wceuilog) in " + g_deviceRoot + "/SDMMC");
+    if (timedOut)
+        return Fail(3, "still running a second after the script ended" +
+                           (topDialog.empty() ? std::string() : ", in " + topDialog));
+    return scriptOk ? 0 : 3;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (0 == std::strcmp(argv[i], "--help") || 0 == std::strcmp(argv[i], "-h")) {
+            std::printf("%s%s", kUsage, wce::host::kDisplayOptionsHelp);
+            return 0;
+        }
+    }
+    wce::host::DisplayOptions options;
+    std::string error;
+    if (!wce::host::ParseDisplayOptions(argc, argv, options, error))
+        return Fail(2, error + "\n" + kUsage);
+    bool exitAfterFirstFrame = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--device-root" && i + 1 < argc)
+            g_deviceRoot = argv[++i];
+        else if (arg == "--exit-after-first-frame")
+            exitAfterFirstFrame = true;
+        else
+            return Fail(2, "unknown argument " + arg + "\n" + kUsage);
+    }
+    if (g_deviceRoot.empty())
+        return Fail(2, std::string("--device-root is required\n") + kUsage);
+    if (options.scriptPath == "-") {
+        // The whole of standard input is the script.
+        std::string text((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+        options.scriptPath.clear();
+        options.scriptText = text;
+    }
+    options.closeAtScriptEnd = true;
+    wce::host::SetDeviceRoot(g_deviceRoot);
+    wce::host::SetModulePath(u"\\SDMMC\\brantel.exe");
+    wce::host::SetTouchCalibrateRoutine(RecordCalibration);
+    return Run(options, exitAfterFirstFrame);
+}

@@ -1,0 +1,25 @@
+// The updater's full-screen window: it hosts the main dialog for one modal run.
+#pragma once
+
+#include "WceUiRealWnd.h"
+
+class CUpdateMainWnd : public CWceUiRealWnd {
+    WCEUI_DYNCREATE_BEGIN(CUpdateMainWnd, CWceUiRealWnd)
+
+public:
+    CUpdateMainWnd();
+    virtual ~CUpdateMainWnd();
+
+    void OnClose() override;
+    void OnInitDialog() override;
+
+    // The main dialog could not be created or lacked a layer it needs.
+    BOOL HasDialogFailed() const { return m_bDialogFailed; }
+    // Class name of the dialog on top when the close request came (else the last one run), or null.
+    static LPCWSTR GetTopDialogName();
+    static void SetTopDialogName(LPCWSTR pName);
+
+private:
+    BOOL m_bDialogFailed;
+};
+WCEUI_DYNCREATE_END(CUpdateMainWnd, CWceUiRealWnd)

@@ -1,0 +1,117 @@
+// Start-up of the updater: spawning brantel headless until its main dialog's first frame
+// (--exit-after-first-frame), and until the list is filled, against spawning it for --help
+// (process start and exit alone). Target: the first frame within 100 ms.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <unistd.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string g_device;
+
+int Spawn(const std::vector<std::string>& args)
+{
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0)
+        return -1;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void Run(benchmark::State& state, const std::vector<std::string>& args)
+{
+    for (auto _ : state) {
+        if (Spawn(args) != 0) {
+            state.SkipWithError("brantel failed");
+            break;
+        }
+    }
+}
+
+void BM_SpawnHelp(benchmark::State& state) { Run(state, {BRANTEL_EXE, "--help"}); }
+void BM_FirstFrame(benchmark::State& state)
+{
+    Run(state, {BRANTEL_EXE, "--device-root", g_device, "--display", "headless", "--exit-after-first-frame"});
+}
+void BM_ListFilled(benchmark::State& state)
+{
+    Run(state, {BRANTEL_EXE, "--device-root", g_device, "--display", "headless", "--script", g_device + "/fill.txt"});
+}
+BENCHMARK(BM_SpawnHelp)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstFrame)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListFilled)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration)
+                m_ms[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void Print() const
+    {
+        auto base = m_ms.find("BM_SpawnHelp/real_time");
+        for (const char* name : {"BM_FirstFrame/real_time", "BM_ListFilled/real_time"}) {
+            auto it = m_ms.find(name);
+            if (it == m_ms.end() || base == m_ms.end() || base->second <= 0)
+                continue;
+            std::printf("%s: %.1f ms, %.2f x spawning for --help (target < 100 ms)\n", name, it->second,
+                        it->second / base->second);
+        }
+    }
+
+private:
+    std::map<std::string, double> m_ms;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    // A demo device: the skin, a card with a folder of packages and the other root.
+    g_device = (fs::temp_directory_path() / ("bench-brantel-" + std::to_string(getpid()))).string();
+    fs::create_directories(g_device + "/SDMMC/update");
+    fs::create_directories(g_device + "/ResidentFlash");
+    fs::copy_file(BRANTEL_PACK, g_device + "/SDMMC/brantel.pack");
+    for (int i = 0; i < 12; ++i)
+        std::ofstream(g_device + "/SDMMC/update/p" + std::to_string(i) + ".msk") << "x";
+    std::ofstream(g_device + "/ResidentFlash/b.msk") << "x";
+    std::ofstream(g_device + "/fill.txt") << "wait 5\nquit\n";
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.Print();
+    benchmark::Shutdown();
+    fs::remove_all(g_device);
+    return 0;
+}

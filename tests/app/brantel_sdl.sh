@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# The updater in a real SDL window (under xvfb-run): it starts on a device with its skin,
+# shows the main dialog and leaves at its first frame.
+set -euo pipefail
+brantel=$1 pack=$2
+device=$(mktemp -d)
+trap 'rm -rf "$device"' EXIT
+mkdir -p "$device/SDMMC/update"
+cp "$pack" "$device/SDMMC/brantel.pack"
+echo x > "$device/SDMMC/update/a.msk"
+"$brantel" --device-root "$device" --display sdl --exit-after-first-frame

@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FileListModel.h"
+#include "temp_device.h"
+
+namespace {
+
+std::string Narrow(LPCWSTR p)
+{
+    std::string s;
+    for (; *p; ++p)
+        s += (char)*p;
+    return s;
+}
+
+// A list box stand-in: what was added, in order.
+class FakeView : public IFileListView {
+public:
+    struct Item {
+        std::string text;
+        int image;
+        FILE_LIST_ITEM* record = nullptr;
+    };
+    std::vector<Item> items;
+    int sel = -1;
+    int refreshes = 0;
+
+    int AddItem(LPCWSTR pText, int nImage) override
+    {
+        items.push_back({Narrow(pText), nImage});
+        return (int)items.size() - 1;
+    }
+    void SetItemRecord(int i, FILE_LIST_ITEM* p) override { items[i].record = p; }
+    FILE_LIST_ITEM* GetItemRecord(int i) override
+    {
+        return i >= 0 && i < (int)items.size() ? items[i].record : nullptr;
+    }
+    int GetCount() override { return (int)items.size(); }
+    int GetCurSel() override { return sel; }
+    void ResetContent() override { items.clear(), sel = -1; }
+    void Refresh() override { ++refreshes; }
+    LPCWSTR GetUplevelText() override { return u".."; }
+
+    // "text:kind:path" per item.
+    std::vector<std::string> Lines() const
+    {
+        std::vector<std::string> out;
+        for (const Item& it : items)
+            out.push_back(it.text + ":" + std::to_string(it.record->dwKind) + ":" + Narrow(it.record->szPath));
+        return out;
+    }
+};
+
+class FileListModelTest : public ::testing::Test {
+protected:
+    TempDevice device;
+    FakeView view;
+    CFileListModel model{view};
+
+    void SetUp() override { ASSERT_TRUE(model.SetFilter({u"MSK"}, {u"listbox\\file.565a.conf"})); }
+    void Touch(const std::string& relative) { device.WriteHostFile(relative, "x"); }
+    void Activate(int index)
+    {
+        view.sel = index;
+        model.OnItemActivated();
+    }
+};
+
+using Lines = std::vector<std::string>;
+
+TEST_F(FileListModelTest, RootsShowOnlyThoseHoldingAMatch)
+{
+    struct Case {
+        std::vector<std::string> files;
+        Lines roots;
+    } cases[] = {
+        {{}, {}},
+        {{"SDMMC/update/a.MSK"}, {"SDMMC:0:SDMMC"}},
+        {{"SDMMC/notes.txt", "ResidentFlash/deep/er/b.msk"}, {"ResidentFlash:0:ResidentFlash"}},
+        {{"SDMMC/x.msk", "ResidentFlash/y.msk"}, {"SDMMC:0:SDMMC", "ResidentFlash:0:ResidentFlash"}},
+        {{"SDMMC/noext", "SDMMC/msk", "SDMMC/a.msk.txt"}, {}},
+    };
+    for (const Case& c : cases) {
+        TempDevice dev;
+        for (const std::string& f : c.files)
+            dev.WriteHostFile(f, "x");
+        FakeView v;
+        CFileListModel m(v);
+        m.SetFilter({u"msk"}, {u"i"});
+        m.ShowRoots();
+        EXPECT_EQ(v.Lines(), c.roots) << (c.files.empty() ? "" : c.files[0]);
+    }
+}
+
+TEST_F(FileListModelTest, FolderListsMatchingFoldersFirstThenFilesInPlatformOrder)
+{
+    Touch("SDMMC/b.msk");
+    Touch("SDMMC/A.msk");
+    Touch("SDMMC/other.txt");
+    Touch("SDMMC/update/z.msk");
+    device.MakeHostDir("SDMMC/empty");
+    Touch("SDMMC/docs/readme.txt");
+    model.ShowFolder(u"SDMMC");
+    EXPECT_EQ(view.Lines(), (Lines{"..:3:SDMMC", "update:1:SDMMC\\update", "A.msk:2:SDMMC\\A.msk", "b.msk:2:SDMMC\\b.msk"}));
+    EXPECT_EQ(view.items[0].image, kFileImageUplevel);
+    EXPECT_EQ(view.items[1].image, kFileImageFolder);
+    EXPECT_EQ(view.items[2].image, 0);
+    EXPECT_EQ(view.refreshes, 1);
+}
+
+TEST_F(FileListModelTest, ActivationWalksDownAndUp)
+{
+    Touch("SDMMC/update/a.msk");
+    model.ShowRoots();
+    Activate(0);  // the root
+    EXPECT_EQ(view.Lines(), (Lines{"..:3:SDMMC", "update:1:SDMMC\\update"}));
+    Activate(1);  // the folder
+    EXPECT_EQ(view.Lines(), (Lines{"..:3:SDMMC\\update", "a.msk:2:SDMMC\\update\\a.msk"}));
+    view.sel = 1;
+    EXPECT_EQ(model.OnItemActivated(), CFileListModel::Activation::FileSelected);
+    Activate(0);  // up to the root's content
+    EXPECT_EQ(view.Lines(), (Lines{"..:3:SDMMC", "update:1:SDMMC\\update"}));
+    Activate(0);  // a root's up-level item holds no backslash: back to the roots
+    EXPECT_EQ(view.Lines(), (Lines{"SDMMC:0:SDMMC"}));
+    EXPECT_EQ(model.GetRecordCount(), 1);
+}
+
+TEST_F(FileListModelTest, InitialPathOpensItsFolderAndItsUplevelListsTheFileSystemRoot)
+{
+    Touch("SDMMC/gpsApp.msk");
+    model.ShowInitial(u"\\SDMMC\\gpsApp.msk");
+    EXPECT_EQ(view.Lines(), (Lines{"..:3:\\SDMMC", "gpsApp.msk:2:\\SDMMC\\gpsApp.msk"}));
+    EXPECT_EQ(model.FindFileItem(u"\\sdmmc\\GPSAPP.msk"), 1);
+    Activate(0);
+    EXPECT_EQ(view.Lines(), (Lines{"..:3:", "SDMMC:1:\\SDMMC"}));
+    Activate(0);
+    EXPECT_EQ(view.Lines(), (Lines{"SDMMC:0:SDMMC"}));
+}
+
+TEST_F(FileListModelTest, MissingInitialPathShowsTheRoots)
+{
+    Touch("ResidentFlash/a.msk");
+    model.ShowInitial(u"\\SDMMC\\gpsApp.msk");
+    EXPECT_EQ(view.Lines(), (Lines{"ResidentFlash:0:ResidentFlash"}));
+    EXPECT_EQ(model.FindFileItem(u"\\SDMMC\\gpsApp.msk"), -1);
+    EXPECT_EQ(model.FindFileItem(u""), -1);
+}
+
+TEST_F(FileListModelTest, SelectionOutsideTheListDoesNothing)
+{
+    Touch("SDMMC/a.msk");
+    model.ShowRoots();
+    for (int sel : {-1, 1, 7}) {
+        view.sel = sel;
+        EXPECT_EQ(model.OnItemActivated(), CFileListModel::Activation::None);
+        EXPECT_EQ(view.Lines(), (Lines{"SDMMC:0:SDMMC"}));
+    }
+}
+
+TEST_F(FileListModelTest, PathsTooLongForARecordAreNeitherListedNorSearched)
+{
+    // "SDMMC\" + name: a name of 253 units gives 259, one more gives 260.
+    std::string fits(249, 'f'), over(250, 'o');
+    Touch("SDMMC/" + fits + ".msk");
+    Touch("ResidentFlash/" + over + ".msk");
+    model.ShowRoots();
+    EXPECT_EQ(view.Lines(), (Lines{"SDMMC:0:SDMMC"}));
+    view.ResetContent();
+    model.ShowFolder(u"SDMMC");
+    ASSERT_EQ(view.items.size(), 2u);
+    EXPECT_EQ(Narrow(view.items[1].record->szPath).size(), 259u);
+}
+
+TEST_F(FileListModelTest, FilterPairsExtensionsWithImagesByIndex)
+{
+    EXPECT_FALSE(model.SetFilter({u"msk", u"bin"}, {u"one"}));
+    ASSERT_TRUE(model.SetFilter({u"msk", u"BIN"}, {u"one", u"two"}));
+    EXPECT_EQ(model.ImageForFile(u"a.Bin"), 1);
+    EXPECT_EQ(model.ImageForFile(u"a.msk"), 0);
+    EXPECT_EQ(model.ImageForFile(u"a"), kFileImageNone);
+    EXPECT_EQ(model.ImageForFile(u"dir.msk\\a"), kFileImageNone);
+}
+
+}  // namespace
