@@ -40,7 +40,10 @@ struct Layer {
         RECT rc{};
         if (f.size() < 4)
             return rc;
-        std::sscanf(f[3].c_str(), "%ld,%ld,%ld,%ld", &rc.left, &rc.top, &rc.right, &rc.bottom);
+        // RECT's LONG is 32 bits here: read into ints of that size, never through %ld.
+        int l = 0, t = 0, r = 0, b = 0;
+        std::sscanf(f[3].c_str(), "%d,%d,%d,%d", &l, &t, &r, &b);
+        rc = RECT{l, t, r, b};
         return rc;
     }
     bool Visible() const { return F(4) == "1"; }

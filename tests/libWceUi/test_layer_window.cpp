@@ -61,8 +61,13 @@ public:
     LRESULT OnRegisteredMsg(UINT msg, WPARAM wParam, LPARAM) override
     {
         Note("msg " + std::to_string(msg) + " " + std::to_string(wParam));
-        if (onRegistered) onRegistered(*this);
-        return result;
+        // The handler may delete this layer: nothing of it is touched afterwards.
+        const LRESULT r = result;
+        if (onRegistered) {
+            const std::function<void(CProbeLayer&)> handler = onRegistered;
+            handler(*this);
+        }
+        return r;
     }
     void OnDraw(CWceUiGenericBitmap* pWndBitmap, RECT rcDraw) override
     {
