@@ -6,7 +6,6 @@
 //
 // Prints every ratio to BitBlt at the end.
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -22,6 +21,7 @@
 #include "WceUiSliderAni.h"
 #include "benchmark/benchmark.h"
 #include "wce/gdi.h"
+#include "bench_times.h"
 
 namespace {
 
@@ -96,49 +96,29 @@ BENCHMARK_TEMPLATE(BM_Transition, CWceUiComeAni)->Arg(16)->Arg(32);
 BENCHMARK_TEMPLATE(BM_Transition, CWceUiGoAni)->Arg(16)->Arg(32);
 BENCHMARK_TEMPLATE(BM_Transition, CWceUiBlendAni)->Arg(16)->Arg(32);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) m_times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double Time(const std::string& name) const
-    {
-        auto it = m_times.find(name);
-        return it == m_times.end() ? 0 : it->second;
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const char* const kinds[] = {"CWceUiBarnAni", "CWceUiSliderAni", "CWceUiComeAni", "CWceUiGoAni", "CWceUiBlendAni"};
-    for (int bits : {16, 32}) {
-        const std::string arg = "/" + std::to_string(bits);
-        const double blt = reporter.Time("BM_BitBlt" + arg), both = reporter.Time("BM_BitBltAlphaBlend" + arg);
-        if (blt <= 0) continue;
-        std::printf("%d bits: BitBlt + AlphaBlend / BitBlt = %.3f\n", bits, both / blt);
-        for (const char* kind : kinds) {
-            const double frame = reporter.Time(std::string("BM_Transition<") + kind + ">" + arg) / kFrames;
-            if (frame <= 0) continue;
-            const bool blend = std::string(kind) == "CWceUiBlendAni";
-            std::printf("%d bits: %s mean frame / BitBlt = %.3f", bits, kind, frame / blt);
-            if (blend && both > 0)
-                std::printf(", / (BitBlt + AlphaBlend) = %.3f (target <= 1.1)\n", frame / both);
-            else
-                std::printf(" (target <= 2.0)\n");
+    BenchTimes times;
+    return RunBenchmarks(argc, argv, times, [](const BenchTimes& t) {
+        const char* const kinds[] = {"CWceUiBarnAni", "CWceUiSliderAni", "CWceUiComeAni", "CWceUiGoAni", "CWceUiBlendAni"};
+        for (int bits : {16, 32}) {
+            const std::string arg = "/" + std::to_string(bits), bits_ = std::to_string(bits) + " bits: ";
+            const double blt = t.Time("BM_BitBlt" + arg), both = t.Time("BM_BitBltAlphaBlend" + arg);
+            if (blt <= 0) continue;
+            t.PrintRatio(bits_ + "BitBlt + AlphaBlend / BitBlt", "BM_BitBltAlphaBlend" + arg, "BM_BitBlt" + arg, "for scale");
+            for (const char* kind : kinds) {
+                const double frame = t.Time(std::string("BM_Transition<") + kind + ">" + arg) / kFrames;
+                if (frame <= 0) continue;
+                if (std::string(kind) == "CWceUiBlendAni" && both > 0)
+                    std::printf("ratio %s%s mean frame / (BitBlt + AlphaBlend) = %.3f (target <= 1.1)\n", bits_.c_str(),
+                                kind, frame / both);
+                else
+                    std::printf("ratio %s%s mean frame / BitBlt = %.3f (target <= 2.0)\n", bits_.c_str(), kind,
+                                frame / blt);
+            }
         }
-    }
-    benchmark::Shutdown();
-    return 0;
+    });
 }

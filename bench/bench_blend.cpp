@@ -11,7 +11,6 @@
 #include <pixman.h>
 
 #include <cstdio>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,6 +18,7 @@
 #include "WceUi32Bitmap.h"
 #include "WceUi565Bitmap.h"
 #include "benchmark/benchmark.h"
+#include "bench_times.h"
 
 namespace {
 
@@ -225,57 +225,37 @@ BENCHMARK_TEMPLATE(BM_SetHSLOffsetHue, CWceUi32Bitmap, 32)->Unit(benchmark::kMic
 BENCHMARK_TEMPLATE(BM_Rotate90, CWceUi565Bitmap, 16)->Unit(benchmark::kMicrosecond);
 BENCHMARK_TEMPLATE(BM_Rotate90, CWceUi32Bitmap, 32)->Unit(benchmark::kMicrosecond);
 
-// Remembers the time per iteration of each benchmark, for the ratios and throughputs.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) m_times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
+// One line per area: the pair's ratio and whether it meets the target.
+void PrintRatios(const BenchTimes& times, const char* pLabel, const std::string& ours, const std::string& baseline,
+                 double target)
+{
+    for (int i = 0; i < 3; ++i) {
+        std::string arg = "/" + std::to_string(i);
+        times.PrintRatio(std::string(pLabel) + ", " + kAreas[i].pName + ": ours / pixman", ours + arg, baseline + arg,
+                         target);
     }
-    // One line per area: the pair's ratio and whether it meets the target.
-    void PrintRatios(const char* pLabel, const std::string& ours, const std::string& baseline, double target) const
-    {
-        for (int i = 0; i < 3; ++i) {
-            std::string arg = "/" + std::to_string(i);
-            auto a = m_times.find(ours + arg);
-            auto b = m_times.find(baseline + arg);
-            if (a == m_times.end() || b == m_times.end() || b->second <= 0) continue;
-            double ratio = a->second / b->second;
-            std::printf("ratio %s, %s: ours / pixman = %.3f (target <= %.2f): %s\n", pLabel, kAreas[i].pName, ratio,
-                        target, ratio <= target ? "met" : "NOT met");
-        }
-    }
-    // Times are in microseconds per 800 x 480 frame.
-    void PrintThroughput(const std::string& name) const
-    {
-        auto a = m_times.find(name);
-        if (a == m_times.end() || a->second <= 0) return;
-        std::printf("throughput %s: %.0f megapixels per second\n", name.c_str(), kPixels / a->second);
-    }
+}
 
-private:
-    std::map<std::string, double> m_times;
-};
+// Times are in microseconds per 800 x 480 frame.
+void PrintThroughput(const BenchTimes& times, const std::string& name)
+{
+    if (double t = times.Time(name); t > 0) std::printf("throughput %s: %.0f megapixels per second\n", name.c_str(), kPixels / t);
+}
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios("565 per-pixel alpha", "BM_Ours_565_PerPixel", "BM_Pixman_565_A8Mask", 0.25);
-    reporter.PrintRatios("32-bit per-pixel alpha", "BM_Ours_32_PerPixel", "BM_Pixman_32_Over", 0.6);
-    reporter.PrintRatios("565 constant alpha 100", "BM_Ours_565_Constant100", "BM_Pixman_565_SolidMask100", 0.3);
-    for (const char* name :
-         {"BM_MixColor<CWceUi565Bitmap, 16>", "BM_MixColor<CWceUi32Bitmap, 32>", "BM_SetGray<CWceUi565Bitmap, 16>",
-          "BM_SetGray<CWceUi32Bitmap, 32>", "BM_SetHSLOffsetHue<CWceUi565Bitmap, 16>",
-          "BM_SetHSLOffsetHue<CWceUi32Bitmap, 32>", "BM_Rotate90<CWceUi565Bitmap, 16>",
-          "BM_Rotate90<CWceUi32Bitmap, 32>"})
-        reporter.PrintThroughput(name);
-    benchmark::Shutdown();
-    return 0;
+    BenchTimes times;
+    return RunBenchmarks(argc, argv, times, [](const BenchTimes& t) {
+        PrintRatios(t, "565 per-pixel alpha", "BM_Ours_565_PerPixel", "BM_Pixman_565_A8Mask", 0.25);
+        PrintRatios(t, "32-bit per-pixel alpha", "BM_Ours_32_PerPixel", "BM_Pixman_32_Over", 0.6);
+        PrintRatios(t, "565 constant alpha 100", "BM_Ours_565_Constant100", "BM_Pixman_565_SolidMask100", 0.3);
+        for (const char* name :
+             {"BM_MixColor<CWceUi565Bitmap, 16>", "BM_MixColor<CWceUi32Bitmap, 32>", "BM_SetGray<CWceUi565Bitmap, 16>",
+              "BM_SetGray<CWceUi32Bitmap, 32>", "BM_SetHSLOffsetHue<CWceUi565Bitmap, 16>",
+              "BM_SetHSLOffsetHue<CWceUi32Bitmap, 32>", "BM_Rotate90<CWceUi565Bitmap, 16>",
+              "BM_Rotate90<CWceUi32Bitmap, 32>"})
+            PrintThroughput(t, name);
+    });
 }

@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <map>
 #include <new>
 #include <unistd.h>
 #include <string>
@@ -41,6 +40,7 @@
 #include "wce/gdi.h"
 #include "wce/host.h"
 #include "wce/wstring.h"
+#include "bench_times.h"
 
 // Live heap bytes, for the bytes per layer.
 static std::atomic<long long> g_liveBytes{0};
@@ -233,33 +233,6 @@ void BM_NaivePainterWithBox(benchmark::State& state)
 }
 BENCHMARK(BM_NaivePainterWithBox)->Unit(benchmark::kMicrosecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        // With repetitions the medians count; a single run counts as it is.
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && 0 == m_times.count(run.run_name.str()))
-                m_times[run.run_name.str()] = run.GetAdjustedCPUTime();
-            else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                m_times[run.run_name.str()] = run.GetAdjustedCPUTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double Time(const std::string& name) const
-    {
-        auto it = m_times.find(name);
-        return it == m_times.end() ? 0 : it->second;
-    }
-    void PrintRatio(const char* pLabel, const char* pOurs, const char* pBase, const char* pTarget) const
-    {
-        double a = Time(pOurs), b = Time(pBase);
-        if (a > 0 && b > 0) std::printf("ratio %s = %.3f (%s)\n", pLabel, a / b, pTarget);
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
 
 }  // namespace
 
@@ -275,25 +248,21 @@ int main(int argc, char** argv)
             rest.push_back(argv[i]);
         }
     }
-    int n = static_cast<int>(rest.size());
-    benchmark::Initialize(&n, rest.data());
-    if (benchmark::ReportUnrecognizedArguments(n, rest.data())) return 2;
     if (!SetUpScene()) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("full compose: %.3f ms (target < 4 ms)\n", reporter.Time("BM_FullCompose") / 1000.0);
-    reporter.PrintRatio("full compose / frame memcpy", "BM_FullCompose", "BM_FrameMemcpy", "for scale");
-    reporter.PrintRatio("full compose / naive painter", "BM_FullCompose", "BM_NaivePainter", "target <= 1.1");
-    reporter.PrintRatio("message box repaint / naive painter", "BM_MsgBoxRepaint", "BM_NaivePainterWithBox",
-                        "target <= 0.5");
-    reporter.PrintRatio("status repaint / full compose", "BM_StatusRepaint", "BM_FullCompose", "target <= 0.25");
-    std::printf("layers: %d, live heap after building: %lld bytes, %.0f bytes per layer "
-                "(dialog and style documents included); layer record %zu + data %zu bytes\n",
-                g_scene.nLayers, g_scene.heapBytes, g_scene.nLayers ? double(g_scene.heapBytes) / g_scene.nLayers : 0.0,
-                sizeof(CWceUiLayer), sizeof(CWceUiLayerData));
-    ShowBox(false);
-    g_scene.pWnd->GetLayerCtrl()->DeleteLayer(g_scene.pMain);
-    delete g_scene.pWnd;
-    benchmark::Shutdown();
-    return 0;
+    BenchTimes times;
+    return RunBenchmarks(static_cast<int>(rest.size()), rest.data(), times, [](const BenchTimes& t) {
+        std::printf("full compose: %.3f ms (target < 4 ms)\n", t.Time("BM_FullCompose") / 1000.0);
+        t.PrintRatio("full compose / frame memcpy", "BM_FullCompose", "BM_FrameMemcpy", "for scale");
+        t.PrintRatio("full compose / naive painter", "BM_FullCompose", "BM_NaivePainter", 1.1);
+        t.PrintRatio("message box repaint / naive painter", "BM_MsgBoxRepaint", "BM_NaivePainterWithBox", 0.5);
+        t.PrintRatio("status repaint / full compose", "BM_StatusRepaint", "BM_FullCompose", 0.25);
+        std::printf("layers: %d, live heap after building: %lld bytes, %.0f bytes per layer "
+                    "(dialog and style documents included); layer record %zu + data %zu bytes\n",
+                    g_scene.nLayers, g_scene.heapBytes,
+                    g_scene.nLayers ? double(g_scene.heapBytes) / g_scene.nLayers : 0.0, sizeof(CWceUiLayer),
+                    sizeof(CWceUiLayerData));
+        ShowBox(false);
+        g_scene.pWnd->GetLayerCtrl()->DeleteLayer(g_scene.pMain);
+        delete g_scene.pWnd;
+    });
 }

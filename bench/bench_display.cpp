@@ -4,12 +4,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <string>
 
 #include "wce/display.h"
 #include "wce/platform.h"
 #include "wce/window.h"
+#include "bench_times.h"
 
 namespace {
 
@@ -99,39 +99,16 @@ BENCHMARK(BM_ComposeAndPresentFullFrame);
 BENCHMARK(BM_BitBltFullFrame);
 BENCHMARK(BM_PresentDirtyRect100x40);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) m_times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Print() const
-    {
-        auto ours = m_times.find("BM_ComposeAndPresentFullFrame");
-        auto base = m_times.find("BM_BitBltFullFrame");
-        auto dirty = m_times.find("BM_PresentDirtyRect100x40");
-        if (ours != m_times.end() && base != m_times.end() && base->second > 0)
-            std::printf("ratio full frame: compose + present / BitBlt = %.3f (target <= 1.5)\n",
-                        ours->second / base->second);
-        if (dirty != m_times.end()) std::printf("present 100x40 dirty rectangle: %.0f ns\n", dirty->second);
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.Print();
-    benchmark::Shutdown();
-    wce::host::CloseDisplay();
-    return 0;
+    BenchTimes times;
+    return RunBenchmarks(argc, argv, times, [](const BenchTimes& t) {
+        t.PrintRatio("full frame: compose + present / BitBlt", "BM_ComposeAndPresentFullFrame", "BM_BitBltFullFrame", 1.5);
+        if (double dirty = t.Time("BM_PresentDirtyRect100x40"); dirty > 0)
+            std::printf("present 100x40 dirty rectangle: %.0f ns\n", dirty);
+        wce::host::CloseDisplay();
+    });
 }

@@ -7,7 +7,6 @@
 //
 // Prints every ratio at the end.
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +26,7 @@
 #include "wce/display.h"
 #include "wce/gdi.h"
 #include "wce/platform.h"
+#include "bench_times.h"
 
 namespace {
 
@@ -126,41 +126,21 @@ BENCHMARK_TEMPLATE(BM_PlayFrames, CWceUiComeAni);
 BENCHMARK_TEMPLATE(BM_PlayFrames, CWceUiGoAni);
 BENCHMARK_TEMPLATE(BM_PlayFrames, CWceUiBlendAni);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) m_times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double Time(const std::string& name) const
-    {
-        auto it = m_times.find(name);
-        return it == m_times.end() ? 0 : it->second;
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double blt = reporter.Time("BM_BitBlt");
-    const char* const kinds[] = {"CWceUiBarnAni", "CWceUiSliderAni", "CWceUiComeAni", "CWceUiGoAni", "CWceUiBlendAni"};
-    for (const char* kind : kinds) {
-        const double frame = reporter.Time(std::string("BM_PlayFrames<") + kind + ">") / kFrames;
-        if (blt <= 0 || frame <= 0) continue;
-        const bool moving = std::string(kind) != "CWceUiBlendAni";
-        std::printf("16 bits: %s frame through Play and PaintWnd / BitBlt = %.3f%s\n", kind, frame / blt,
-                    moving ? " (target <= 5)" : "");
-    }
-    benchmark::Shutdown();
-    return 0;
+    BenchTimes times;
+    return RunBenchmarks(argc, argv, times, [](const BenchTimes& t) {
+        const double blt = t.Time("BM_BitBlt");
+        const char* const kinds[] = {"CWceUiBarnAni", "CWceUiSliderAni", "CWceUiComeAni", "CWceUiGoAni", "CWceUiBlendAni"};
+        for (const char* kind : kinds) {
+            const double frame = t.Time(std::string("BM_PlayFrames<") + kind + ">") / kFrames;
+            if (blt <= 0 || frame <= 0) continue;
+            const bool moving = std::string(kind) != "CWceUiBlendAni";
+            std::printf("ratio 16 bits: %s frame through Play and PaintWnd / BitBlt = %.3f%s\n", kind, frame / blt,
+                        moving ? " (target <= 5)" : "");
+        }
+    });
 }

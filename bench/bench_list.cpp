@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <unistd.h>
 
@@ -30,6 +29,7 @@
 #include "wce/gdi.h"
 #include "wce/host.h"
 #include "wce/wstring.h"
+#include "bench_times.h"
 
 namespace {
 
@@ -167,50 +167,21 @@ void BM_ListBlit(benchmark::State& state)
 }
 BENCHMARK(BM_ListBlit)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && 0 == m_times.count(run.run_name.str()))
-                m_times[run.run_name.str()] = run.GetAdjustedRealTime();
-            else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                m_times[run.run_name.str()] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double Time(const std::string& name) const
-    {
-        auto it = m_times.find(name);
-        return it == m_times.end() ? 0 : it->second;
-    }
-    void PrintRatio(const char* pLabel, const char* pOurs, const char* pBase, const char* pNote) const
-    {
-        double a = Time(pOurs), b = Time(pBase);
-        if (a > 0 && b > 0) std::printf("ratio %s = %.3f (%s)\n", pLabel, a / b, pNote);
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
     if (!SetUp()) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("flick step: %.3f ms (target < 2 ms)\n", reporter.Time("BM_FlickStep/manual_time") / 1000.0);
-    reporter.PrintRatio("flick step / list blit", "BM_FlickStep/manual_time", "BM_ListBlit/manual_time", "the floor");
-    reporter.PrintRatio("flick step / flick step without copy-on-scroll", "BM_FlickStep/manual_time",
-                        "BM_FlickStepNoCopy/manual_time", "below 1 is the cache's gain");
-    g_scene.pWnd->GetLayerCtrl()->DeleteLayer(g_scene.pDlg);
-    delete g_scene.pWnd;
-    std::error_code ec;
-    fs::remove_all(g_scene.folder, ec);
-    benchmark::Shutdown();
-    return 0;
+    BenchTimes times(true);
+    return RunBenchmarks(argc, argv, times, [](const BenchTimes& t) {
+        std::printf("flick step: %.3f ms (target < 2 ms)\n", t.Time("BM_FlickStep/manual_time") / 1000.0);
+        t.PrintRatio("flick step / list blit", "BM_FlickStep/manual_time", "BM_ListBlit/manual_time", "the floor");
+        t.PrintRatio("flick step / flick step without copy-on-scroll", "BM_FlickStep/manual_time",
+                     "BM_FlickStepNoCopy/manual_time", "below 1 is the cache's gain");
+        g_scene.pWnd->GetLayerCtrl()->DeleteLayer(g_scene.pDlg);
+        delete g_scene.pWnd;
+        std::error_code ec;
+        fs::remove_all(g_scene.folder, ec);
+    });
 }

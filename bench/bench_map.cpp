@@ -2,7 +2,6 @@
 // the same run. Prints the time ratio of each pair at the end (target: at most 1.2).
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <random>
 #include <string>
 #include <unordered_map>
@@ -11,6 +10,7 @@
 #include "JXMapStringToType.h"
 #include "benchmark/benchmark.h"
 #include "wce/format.h"
+#include "bench_times.h"
 
 namespace {
 
@@ -123,38 +123,15 @@ BENCHMARK(BM_UnorderedMap_Hit);
 BENCHMARK(BM_JXMapStringToType_Miss);
 BENCHMARK(BM_UnorderedMap_Miss);
 
-// Remembers the time per iteration of each benchmark, for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) m_times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatio(const char* pLabel, const std::string& ours, const std::string& baseline) const
-    {
-        auto a = m_times.find(ours);
-        auto b = m_times.find(baseline);
-        if (a == m_times.end() || b == m_times.end() || b->second <= 0) return;
-        std::printf("ratio %s: JXMapStringToType / std::unordered_map = %.3f (target <= 1.2)\n", pLabel,
-                    a->second / b->second);
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio("hits", "BM_JXMapStringToType_Hit", "BM_UnorderedMap_Hit");
-    reporter.PrintRatio("misses", "BM_JXMapStringToType_Miss", "BM_UnorderedMap_Miss");
-    benchmark::Shutdown();
-    return 0;
+    BenchTimes times;
+    return RunBenchmarks(argc, argv, times, [](const BenchTimes& t) {
+        t.PrintRatio("hits: JXMapStringToType / std::unordered_map", "BM_JXMapStringToType_Hit", "BM_UnorderedMap_Hit", 1.2);
+        t.PrintRatio("misses: JXMapStringToType / std::unordered_map", "BM_JXMapStringToType_Miss",
+                     "BM_UnorderedMap_Miss", 1.2);
+    });
 }

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include <spawn.h>
 #include <unistd.h>
 #include <sys/wait.h>
+#include "bench_times.h"
 
 extern char** environ;
 
@@ -67,38 +67,11 @@ BENCHMARK(BM_SpawnHelp)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstFrame)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListFilled)->UseRealTime()->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                m_ms[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Print() const
-    {
-        auto base = m_ms.find("BM_SpawnHelp/real_time");
-        for (const char* name : {"BM_FirstFrame/real_time", "BM_ListFilled/real_time"}) {
-            auto it = m_ms.find(name);
-            if (it == m_ms.end() || base == m_ms.end() || base->second <= 0)
-                continue;
-            std::printf("%s: %.1f ms, %.2f x spawning for --help (target < 100 ms)\n", name, it->second,
-                        it->second / base->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> m_ms;
-};
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
     // A demo device: the skin, a card with a folder of packages and the other root.
     g_device = (fs::temp_directory_path() / ("bench-brantel-" + std::to_string(getpid()))).string();
     fs::create_directories(g_device + "/SDMMC/update");
@@ -108,10 +81,14 @@ int main(int argc, char** argv)
         std::ofstream(g_device + "/SDMMC/update/p" + std::to_string(i) + ".msk") << "x";
     std::ofstream(g_device + "/ResidentFlash/b.msk") << "x";
     std::ofstream(g_device + "/fill.txt") << "wait 5\nquit\n";
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.Print();
-    benchmark::Shutdown();
+    BenchTimes times(true);
+    int status = RunBenchmarks(argc, argv, times, [](const BenchTimes& t) {
+        for (const char* name : {"BM_FirstFrame/real_time", "BM_ListFilled/real_time"}) {
+            const double ms = t.Time(name), ratio = t.Ratio(name, "BM_SpawnHelp/real_time");
+            if (ratio > 0)
+                std::printf("%s: %.1f ms, %.2f x spawning for --help (target < 100 ms)\n", name, ms, ratio);
+        }
+    });
     fs::remove_all(g_device);
-    return 0;
+    return status;
 }

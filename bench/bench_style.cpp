@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -30,6 +29,7 @@
 #include "benchmark/benchmark.h"
 #include "wce/host.h"
 #include "wce/wstring.h"
+#include "bench_times.h"
 
 namespace fs = std::filesystem;
 
@@ -230,39 +230,15 @@ BENCHMARK(BM_UnorderedMap_Lookup);
 BENCHMARK(BM_UniqueID_GetAfterWrap);
 BENCHMARK(BM_StdSet_Insert);
 
-// Remembers the time per iteration of each benchmark, for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) m_times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatio(const char* pLabel, const std::string& ours, const std::string& baseline, double target) const
-    {
-        auto a = m_times.find(ours);
-        auto b = m_times.find(baseline);
-        if (a == m_times.end() || b == m_times.end() || b->second <= 0) return;
-        std::printf("ratio %s = %.3f (target <= %.0f)\n", pLabel, a->second / b->second, target);
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio("style file build / XML parse", "BM_StyleFile_BuildAll", "BM_XmlDoc_Parse", 3);
-    reporter.PrintRatio("bitmap get+release / unordered_map lookup", "BM_BitmapCache_GetRelease",
-                        "BM_UnorderedMap_Lookup", 2);
-    reporter.PrintRatio("GetID after wrap / std::set insert", "BM_UniqueID_GetAfterWrap", "BM_StdSet_Insert", 10);
-    benchmark::Shutdown();
-    return 0;
+    BenchTimes times;
+    return RunBenchmarks(argc, argv, times, [](const BenchTimes& t) {
+        t.PrintRatio("style file build / XML parse", "BM_StyleFile_BuildAll", "BM_XmlDoc_Parse", 3);
+        t.PrintRatio("bitmap get+release / unordered_map lookup", "BM_BitmapCache_GetRelease", "BM_UnorderedMap_Lookup", 2);
+        t.PrintRatio("GetID after wrap / std::set insert", "BM_UniqueID_GetAfterWrap", "BM_StdSet_Insert", 10);
+    });
 }

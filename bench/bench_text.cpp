@@ -9,7 +9,6 @@
 // - List screen: twelve 40-character lines, one DrawTextW each, as a list box draws them.
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <string>
 
 #include <ft2build.h>
@@ -17,6 +16,7 @@
 
 #include "benchmark/benchmark.h"
 #include "wce/platform.h"
+#include "bench_times.h"
 
 namespace {
 
@@ -115,38 +115,16 @@ BENCHMARK(BM_DrawText_Cached)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FreeType_Uncached)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DrawText_ListScreen)->Unit(benchmark::kMicrosecond);
 
-// Remembers the time per iteration of each benchmark, for the ratio.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) m_times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double Time(const std::string& name) const
-    {
-        auto it = m_times.find(name);
-        return it == m_times.end() ? 0 : it->second;
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    double ours = reporter.Time("BM_DrawText_Cached"), baseline = reporter.Time("BM_FreeType_Uncached");
-    if (ours > 0 && baseline > 0)
-        std::printf("ratio 32-character line: DrawTextW cached / FreeType uncached = %.3f (target <= 0.25)\n",
-                    ours / baseline);
-    if (double list = reporter.Time("BM_DrawText_ListScreen"); list > 0)
-        std::printf("list screen (twelve 40-character lines): %.1f us\n", list);
-    return 0;
+    BenchTimes times;
+    return RunBenchmarks(argc, argv, times, [](const BenchTimes& t) {
+        t.PrintRatio("32-character line: DrawTextW cached / FreeType uncached", "BM_DrawText_Cached",
+                     "BM_FreeType_Uncached", 0.25);
+        if (double list = t.Time("BM_DrawText_ListScreen"); list > 0)
+            std::printf("list screen (twelve 40-character lines): %.1f us\n", list);
+    });
 }

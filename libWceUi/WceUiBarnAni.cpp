@@ -11,28 +11,17 @@ CWceUiBarnAni::CWceUiBarnAni() : m_nFrameLength(33), m_nDirection(WCEUI_ANIMATE_
 
 BOOL CWceUiBarnAni::Init(CWceUiXmlElem* pElem)
 {
-    if (!CWceUiWndAnimate::Init(pElem)) {
-        JxWriteLogW(JX_LOG_ERROR, u"In CWceUiBarnAni::Init, CWceUiWndAnimate::Init return FALSE");
-        return FALSE;
-    }
-    if (!impReadDirection(u"CWceUiBarnAni", pElem, WCEUI_ANIMATE_BARN_DIRECTIONS, &m_nDirection)) return FALSE;
-    return impReadFrameLength(u"CWceUiBarnAni", pElem, &m_nFrameLength);
+    return impInitKind(u"CWceUiBarnAni", pElem, WCEUI_ANIMATE_BARN_DIRECTIONS, &m_nDirection, &m_nFrameLength);
 }
 
 BOOL CWceUiBarnAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                          CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
 {
-    RECT rc;
-    BOOL bDone;
-    if (!impBeginPlay(u"CWceUiBarnAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, &rc, &bDone))
-        return FALSE;
-    if (!bDone && !impDraw(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, rc)) return FALSE;
-    *lpPlayTime = m_nFrameLength;
-    return TRUE;
+    return impPlay(u"CWceUiBarnAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, m_nFrameLength);
 }
 
-BOOL CWceUiBarnAni::impDraw(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom, CWceUiGenericBitmap* pTo,
-                            int nCurFrame, const RECT& rc)
+BOOL CWceUiBarnAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom, CWceUiGenericBitmap* pTo,
+                                 int nCurFrame, const RECT& rc)
 {
     const int l = rc.left, t = rc.top, r = rc.right, b = rc.bottom;
     const int n = GetFrameCount();

@@ -19,8 +19,8 @@ public:
     UINT GetDirection() const { return m_nDirection; }
 
 private:
-    BOOL impDraw(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap, CWceUiGenericBitmap* pToBitmap,
-                 int nCurFrame, const RECT& rc);
+    BOOL impDrawFrame(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
+                      CWceUiGenericBitmap* pToBitmap, int nCurFrame, const RECT& rc) override;
 
     DWORD m_nFrameLength;  // milliseconds per frame
     UINT m_nDirection;

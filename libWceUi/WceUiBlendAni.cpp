@@ -9,27 +9,17 @@ CWceUiBlendAni::CWceUiBlendAni() : m_nFrameLength(33) {}
 
 BOOL CWceUiBlendAni::Init(CWceUiXmlElem* pElem)
 {
-    if (!CWceUiWndAnimate::Init(pElem)) {
-        JxWriteLogW(JX_LOG_ERROR, u"In CWceUiBlendAni::Init, CWceUiWndAnimate::Init return FALSE");
-        return FALSE;
-    }
-    return impReadFrameLength(u"CWceUiBlendAni", pElem, &m_nFrameLength);
+    return impInitKind(u"CWceUiBlendAni", pElem, 0, NULL, &m_nFrameLength);
 }
 
 BOOL CWceUiBlendAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                           CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
 {
-    RECT rc;
-    BOOL bDone;
-    if (!impBeginPlay(u"CWceUiBlendAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, &rc, &bDone))
-        return FALSE;
-    if (!bDone && !impDraw(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, rc)) return FALSE;
-    *lpPlayTime = m_nFrameLength;
-    return TRUE;
+    return impPlay(u"CWceUiBlendAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, m_nFrameLength);
 }
 
-BOOL CWceUiBlendAni::impDraw(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom, CWceUiGenericBitmap* pTo,
-                             int nCurFrame, const RECT& rc)
+BOOL CWceUiBlendAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom, CWceUiGenericBitmap* pTo,
+                                  int nCurFrame, const RECT& rc)
 {
     impCopy(pMix, pFrom, rc.left, rc.top, rc.right, rc.bottom, rc.left, rc.top);
     BLENDFUNCTION bf;

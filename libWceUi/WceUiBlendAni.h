@@ -17,8 +17,8 @@ public:
     DWORD GetFrameLength() const { return m_nFrameLength; }
 
 private:
-    BOOL impDraw(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap, CWceUiGenericBitmap* pToBitmap,
-                 int nCurFrame, const RECT& rc);
+    BOOL impDrawFrame(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
+                      CWceUiGenericBitmap* pToBitmap, int nCurFrame, const RECT& rc) override;
 
     DWORD m_nFrameLength;  // milliseconds per frame
 };

@@ -11,28 +11,17 @@ CWceUiComeAni::CWceUiComeAni() : m_nFrameLength(33), m_nDirection(WCEUI_ANIMATE_
 
 BOOL CWceUiComeAni::Init(CWceUiXmlElem* pElem)
 {
-    if (!CWceUiWndAnimate::Init(pElem)) {
-        JxWriteLogW(JX_LOG_ERROR, u"In CWceUiComeAni::Init, CWceUiWndAnimate::Init return FALSE");
-        return FALSE;
-    }
-    if (!impReadDirection(u"CWceUiComeAni", pElem, WCEUI_ANIMATE_COME_DIRECTIONS, &m_nDirection)) return FALSE;
-    return impReadFrameLength(u"CWceUiComeAni", pElem, &m_nFrameLength);
+    return impInitKind(u"CWceUiComeAni", pElem, WCEUI_ANIMATE_COME_DIRECTIONS, &m_nDirection, &m_nFrameLength);
 }
 
 BOOL CWceUiComeAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                          CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
 {
-    RECT rc;
-    BOOL bDone;
-    if (!impBeginPlay(u"CWceUiComeAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, &rc, &bDone))
-        return FALSE;
-    if (!bDone && !impDraw(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, rc)) return FALSE;
-    *lpPlayTime = m_nFrameLength;
-    return TRUE;
+    return impPlay(u"CWceUiComeAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, m_nFrameLength);
 }
 
-BOOL CWceUiComeAni::impDraw(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom, CWceUiGenericBitmap* pTo,
-                            int nCurFrame, const RECT& rc)
+BOOL CWceUiComeAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom, CWceUiGenericBitmap* pTo,
+                                 int nCurFrame, const RECT& rc)
 {
     const int l = rc.left, t = rc.top, r = rc.right, b = rc.bottom;
     const int n = GetFrameCount();
@@ -82,11 +71,7 @@ BOOL CWceUiComeAni::impDraw(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFro
 
 void CWceUiComeAni::SetDirection(UINT nDirection)
 {
-    if (nDirection > 8 || 0 == (WCEUI_ANIMATE_COME_DIRECTIONS & (1u << nDirection))) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::SetDirection, direction is ivalid, use default right", u"CWceUiComeAni");
-        nDirection = WCEUI_ANIMATE_RIGHT;
-    }
-    m_nDirection = nDirection;
+    impSetDirection(u"CWceUiComeAni", WCEUI_ANIMATE_COME_DIRECTIONS, nDirection, &m_nDirection);
 }
 
 void CWceUiComeAni::SetRandomParameter()

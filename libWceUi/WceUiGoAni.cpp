@@ -11,28 +11,17 @@ CWceUiGoAni::CWceUiGoAni() : m_nFrameLength(33), m_nDirection(WCEUI_ANIMATE_RIGH
 
 BOOL CWceUiGoAni::Init(CWceUiXmlElem* pElem)
 {
-    if (!CWceUiWndAnimate::Init(pElem)) {
-        JxWriteLogW(JX_LOG_ERROR, u"In CWceUiGoAni::Init, CWceUiWndAnimate::Init return FALSE");
-        return FALSE;
-    }
-    if (!impReadDirection(u"CWceUiGoAni", pElem, WCEUI_ANIMATE_GO_DIRECTIONS, &m_nDirection)) return FALSE;
-    return impReadFrameLength(u"CWceUiGoAni", pElem, &m_nFrameLength);
+    return impInitKind(u"CWceUiGoAni", pElem, WCEUI_ANIMATE_GO_DIRECTIONS, &m_nDirection, &m_nFrameLength);
 }
 
 BOOL CWceUiGoAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                        CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
 {
-    RECT rc;
-    BOOL bDone;
-    if (!impBeginPlay(u"CWceUiGoAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, &rc, &bDone))
-        return FALSE;
-    if (!bDone && !impDraw(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, rc)) return FALSE;
-    *lpPlayTime = m_nFrameLength;
-    return TRUE;
+    return impPlay(u"CWceUiGoAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, m_nFrameLength);
 }
 
-BOOL CWceUiGoAni::impDraw(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom, CWceUiGenericBitmap* pTo,
-                          int nCurFrame, const RECT& rc)
+BOOL CWceUiGoAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom, CWceUiGenericBitmap* pTo,
+                               int nCurFrame, const RECT& rc)
 {
     const int l = rc.left, t = rc.top, r = rc.right, b = rc.bottom;
     const int n = GetFrameCount();
@@ -80,11 +69,7 @@ BOOL CWceUiGoAni::impDraw(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom,
 
 void CWceUiGoAni::SetDirection(UINT nDirection)
 {
-    if (nDirection > 8 || 0 == (WCEUI_ANIMATE_GO_DIRECTIONS & (1u << nDirection))) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::SetDirection, direction is ivalid, use default right", u"CWceUiGoAni");
-        nDirection = WCEUI_ANIMATE_RIGHT;
-    }
-    m_nDirection = nDirection;
+    impSetDirection(u"CWceUiGoAni", WCEUI_ANIMATE_GO_DIRECTIONS, nDirection, &m_nDirection);
 }
 
 void CWceUiGoAni::SetRandomParameter()

@@ -39,17 +39,11 @@ BOOL CWceUiSliderAni::Init(CWceUiXmlElem* pElem)
 BOOL CWceUiSliderAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                            CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
 {
-    RECT rc;
-    BOOL bDone;
-    if (!impBeginPlay(u"CWceUiSliderAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, &rc, &bDone))
-        return FALSE;
-    if (!bDone && !impDraw(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, rc)) return FALSE;
-    *lpPlayTime = m_nFrameLength;
-    return TRUE;
+    return impPlay(u"CWceUiSliderAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, m_nFrameLength);
 }
 
-BOOL CWceUiSliderAni::impDraw(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom, CWceUiGenericBitmap* pTo,
-                              int nCurFrame, const RECT& rc)
+BOOL CWceUiSliderAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom, CWceUiGenericBitmap* pTo,
+                                   int nCurFrame, const RECT& rc)
 {
     const int l = rc.left, t = rc.top, r = rc.right, b = rc.bottom;
     const int n = GetFrameCount();

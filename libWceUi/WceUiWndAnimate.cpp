@@ -144,11 +144,10 @@ BOOL CWceUiWndAnimate::CheckParameter(CWceUiGenericBitmap* pMixedBitmap, CWceUiG
     return TRUE;
 }
 
-BOOL CWceUiWndAnimate::impBeginPlay(LPCWSTR pClassName, CWceUiGenericBitmap* pMixedBitmap,
-                                    CWceUiGenericBitmap* pFromBitmap, CWceUiGenericBitmap* pToBitmap, int nCurFrame,
-                                    DWORD* lpPlayTime, RECT* prcDraw, BOOL* pbDone)
+BOOL CWceUiWndAnimate::impPlay(LPCWSTR pClassName, CWceUiGenericBitmap* pMixedBitmap,
+                               CWceUiGenericBitmap* pFromBitmap, CWceUiGenericBitmap* pToBitmap, int nCurFrame,
+                               DWORD* lpPlayTime, DWORD nFrameLength)
 {
-    *pbDone = FALSE;
     const std::string strOp = WideToUtf8(pClassName) + "::Play";
     if (!WCEUI_CHECK(strOp.c_str(), NULL != lpPlayTime)) return FALSE;
     if (!WCEUI_CHECK(strOp.c_str(), nCurFrame < GetFrameCount())) return FALSE;
@@ -159,16 +158,43 @@ BOOL CWceUiWndAnimate::impBeginPlay(LPCWSTR pClassName, CWceUiGenericBitmap* pMi
         return FALSE;
     }
     const RECT rcWndBitmap = {0, 0, pMixedBitmap->GetWidth(), pMixedBitmap->GetHeight()};
-    if (!IntersectRect(prcDraw, &m_pData->rcAnimate, &rcWndBitmap)) {
+    RECT rc;
+    if (!IntersectRect(&rc, &m_pData->rcAnimate, &rcWndBitmap)) {
         JxWriteLogW(JX_LOG_ERROR, u"%s::Play failed, no valid rect", pClassName);
         return FALSE;
     }
-    if (nCurFrame + 1 == GetFrameCount()) {
-        impCopy(pMixedBitmap, pToBitmap, prcDraw->left, prcDraw->top, prcDraw->right, prcDraw->bottom,
-                prcDraw->left, prcDraw->top);
-        *pbDone = TRUE;
-    }
+    if (nCurFrame + 1 == GetFrameCount())
+        impCopy(pMixedBitmap, pToBitmap, rc.left, rc.top, rc.right, rc.bottom, rc.left, rc.top);
+    else if (!impDrawFrame(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, rc))
+        return FALSE;
+    *lpPlayTime = nFrameLength;
     return TRUE;
+}
+
+BOOL CWceUiWndAnimate::impDrawFrame(CWceUiGenericBitmap*, CWceUiGenericBitmap*, CWceUiGenericBitmap*, int,
+                                    const RECT&)
+{
+    return TRUE;
+}
+
+BOOL CWceUiWndAnimate::impInitKind(LPCWSTR pClassName, CWceUiXmlElem* pElem, DWORD dwDirections, UINT* pnDirection,
+                                   DWORD* pnFrameLength)
+{
+    if (!CWceUiWndAnimate::Init(pElem)) {
+        JxWriteLogW(JX_LOG_ERROR, u"In %s::Init, CWceUiWndAnimate::Init return FALSE", pClassName);
+        return FALSE;
+    }
+    if (pnDirection && !impReadDirection(pClassName, pElem, dwDirections, pnDirection)) return FALSE;
+    return impReadFrameLength(pClassName, pElem, pnFrameLength);
+}
+
+void CWceUiWndAnimate::impSetDirection(LPCWSTR pClassName, DWORD dwDirections, UINT nDirection, UINT* pnDirection)
+{
+    if (nDirection > 8 || 0 == (dwDirections & (1u << nDirection))) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::SetDirection, direction is ivalid, use default right", pClassName);
+        nDirection = WCEUI_ANIMATE_RIGHT;
+    }
+    *pnDirection = nDirection;
 }
 
 BOOL CWceUiWndAnimate::impReadFrameLength(LPCWSTR pClassName, CWceUiXmlElem* pElem, DWORD* pnFrameLength)

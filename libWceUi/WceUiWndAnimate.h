@@ -80,12 +80,22 @@ public:
     CWceUiWndAnimateData* GetData() const { return m_pData; }
 
 protected:
-    // The common start of every kind's Play: checks, the area to draw (animate rect within the
-    // mixed bitmap) and the last frame. Returns FALSE on failure (logged with pClassName);
-    // *pbDone is TRUE when the last frame was drawn.
-    BOOL impBeginPlay(LPCWSTR pClassName, CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
-                      CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime, RECT* prcDraw,
-                      BOOL* pbDone);
+    // Every kind's Play: checks, the area to draw (animate rect within the mixed bitmap), the
+    // kind's picture through impDrawFrame (the last frame is the new picture itself) and
+    // nFrameLength as the time to the next frame. Returns FALSE on failure (logged with
+    // pClassName).
+    BOOL impPlay(LPCWSTR pClassName, CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
+                 CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime, DWORD nFrameLength);
+    // A kind's picture of frame nCurFrame (never the last one) within rc of the mixed bitmap.
+    virtual BOOL impDrawFrame(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
+                              CWceUiGenericBitmap* pToBitmap, int nCurFrame, const RECT& rc);
+    // Every kind's Init: CWceUiWndAnimate::Init, then "direction" (when pnDirection is given)
+    // and "frame-length". Logs with pClassName on failure.
+    BOOL impInitKind(LPCWSTR pClassName, CWceUiXmlElem* pElem, DWORD dwDirections, UINT* pnDirection,
+                     DWORD* pnFrameLength);
+    // SetDirection of the kinds with direction values: a value outside dwDirections is logged
+    // and replaced by right.
+    static void impSetDirection(LPCWSTR pClassName, DWORD dwDirections, UINT nDirection, UINT* pnDirection);
     // Reads "frame-length" (>= 1) into *pnFrameLength; logs with pClassName on failure.
     static BOOL impReadFrameLength(LPCWSTR pClassName, CWceUiXmlElem* pElem, DWORD* pnFrameLength);
     // CalcAnidisplacement, with 0 for an empty travel (a one-pixel area split in halves).

@@ -1,0 +1,76 @@
+// The reporter every benchmark program runs with: it prints the usual console table and keeps
+// each benchmark's time per iteration, so that main can print ratios to the baseline measured
+// in the same run. With --benchmark_repetitions the median counts; a single run counts as it is.
+#pragma once
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "benchmark/benchmark.h"
+
+class BenchTimes : public benchmark::ConsoleReporter {
+public:
+    // Wall-clock times for benchmarks that measure real or manual time; CPU time otherwise.
+    explicit BenchTimes(bool bRealTime = false) : m_bRealTime(bRealTime) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            const std::string name = run.run_name.str();
+            const double time = m_bRealTime ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime();
+            if (run.run_type == Run::RT_Iteration && 0 == m_times.count(name)) m_times[name] = time;
+            else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") m_times[name] = time;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    // In the benchmark's own unit; 0 when it did not run (filtered out).
+    double Time(const std::string& name) const
+    {
+        auto it = m_times.find(name);
+        return it == m_times.end() ? 0 : it->second;
+    }
+
+    // "ratio LABEL = R (target <= T): met" when both ran; returns the ratio, or 0.
+    double PrintRatio(const std::string& label, const std::string& ours, const std::string& baseline,
+                      double target) const
+    {
+        const double r = Ratio(ours, baseline);
+        if (r > 0) std::printf("ratio %s = %.3f (target <= %.2f): %s\n", label.c_str(), r, target, r <= target ? "met" : "NOT met");
+        return r;
+    }
+
+    // The same with a note in place of a target, for ratios that only give scale.
+    double PrintRatio(const std::string& label, const std::string& ours, const std::string& baseline,
+                      const char* pNote) const
+    {
+        const double r = Ratio(ours, baseline);
+        if (r > 0) std::printf("ratio %s = %.3f (%s)\n", label.c_str(), r, pNote);
+        return r;
+    }
+
+    double Ratio(const std::string& ours, const std::string& baseline) const
+    {
+        const double a = Time(ours), b = Time(baseline);
+        return a > 0 && b > 0 ? a / b : 0;
+    }
+
+private:
+    bool m_bRealTime;
+    std::map<std::string, double> m_times;
+};
+
+// Runs the benchmarks of the program with a BenchTimes, then report(times) for the ratios.
+// Returns main's exit status.
+template <class Report>
+int RunBenchmarks(int argc, char** argv, BenchTimes& times, Report report)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
+    benchmark::RunSpecifiedBenchmarks(&times);
+    report(static_cast<const BenchTimes&>(times));
+    benchmark::Shutdown();
+    return 0;
+}
