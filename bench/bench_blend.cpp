@@ -60,6 +60,35 @@ const Pictures& GetPictures()
     return pictures;
 }
 
+// Pixman's pictures live in bitmaps made as ours are, so that both sides read and write
+// the same memory layout; a DIB's rows run bottom-up, which pixman sees as the picture upside
+// down: the same kind of pixels.
+struct PixmanPicture {
+    pixman_image_t* pImage = nullptr;
+    CWceUi565Bitmap bitmap565;
+    CWceUi32Bitmap bitmap32;
+
+    PixmanPicture(pixman_format_code_t format, const std::vector<WORD>& pixels)
+    {
+        bitmap565.CreateDIB565(kWidth, kHeight, pixels.data(), nullptr);
+        Wrap(format, bitmap565, kWidth * 2);
+    }
+    PixmanPicture(pixman_format_code_t format, const std::vector<DWORD>& pixels)
+    {
+        bitmap32.CreateDIB32(kWidth, kHeight, pixels.data(), FALSE);
+        Wrap(format, bitmap32, kWidth * 4);
+    }
+    ~PixmanPicture() { pixman_image_unref(pImage); }
+
+private:
+    void Wrap(pixman_format_code_t format, CWceUiGenericBitmap& bitmap, int nStride)
+    {
+        void* pBits = nullptr;
+        bitmap.GetHBitmap(&pBits);
+        pImage = pixman_image_create_bits(format, kWidth, kHeight, static_cast<uint32_t*>(pBits), nStride);
+    }
+};
+
 BLENDFUNCTION Blend(BYTE constantAlpha, BYTE format) { return BLENDFUNCTION{AC_SRC_OVER, 0, constantAlpha, format}; }
 
 // The areas each blend is measured on (the benchmark's argument): the whole screen, the
@@ -95,18 +124,13 @@ void BM_Pixman_565_A8Mask(benchmark::State& state)
 {
     Pictures p = GetPictures();
     const Area& a = AreaOf(state);
-    pixman_image_t* src = pixman_image_create_bits(PIXMAN_r5g6b5, kWidth, kHeight,
-                                                   reinterpret_cast<uint32_t*>(p.src565.data()), kWidth * 2);
+    PixmanPicture src(PIXMAN_r5g6b5, p.src565), dst(PIXMAN_r5g6b5, p.dst565);
     pixman_image_t* mask = pixman_image_create_bits(PIXMAN_a8, kWidth, kHeight,
                                                     reinterpret_cast<uint32_t*>(p.alpha255.data()), kWidth);
-    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_r5g6b5, kWidth, kHeight,
-                                                   reinterpret_cast<uint32_t*>(p.dst565.data()), kWidth * 2);
     for (auto _ : state)
-        pixman_image_composite(PIXMAN_OP_OVER, src, mask, dst, a.x, a.y, a.x, a.y, a.x, a.y, a.w, a.h);
+        pixman_image_composite(PIXMAN_OP_OVER, src.pImage, mask, dst.pImage, a.x, a.y, a.x, a.y, a.x, a.y, a.w, a.h);
     Count(state);
-    pixman_image_unref(src);
     pixman_image_unref(mask);
-    pixman_image_unref(dst);
 }
 
 void BM_Ours_32_PerPixel(benchmark::State& state)
@@ -122,15 +146,12 @@ void BM_Ours_32_PerPixel(benchmark::State& state)
 
 void BM_Pixman_32_Over(benchmark::State& state)
 {
-    Pictures p = GetPictures();
+    const Pictures& p = GetPictures();
     const Area& a = AreaOf(state);
-    pixman_image_t* src = pixman_image_create_bits(PIXMAN_a8r8g8b8, kWidth, kHeight, p.src32.data(), kWidth * 4);
-    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_a8r8g8b8, kWidth, kHeight, p.dst32.data(), kWidth * 4);
+    PixmanPicture src(PIXMAN_a8r8g8b8, p.src32), dst(PIXMAN_a8r8g8b8, p.dst32);
     for (auto _ : state)
-        pixman_image_composite(PIXMAN_OP_OVER, src, nullptr, dst, a.x, a.y, 0, 0, a.x, a.y, a.w, a.h);
+        pixman_image_composite(PIXMAN_OP_OVER, src.pImage, nullptr, dst.pImage, a.x, a.y, 0, 0, a.x, a.y, a.w, a.h);
     Count(state);
-    pixman_image_unref(src);
-    pixman_image_unref(dst);
 }
 
 void BM_Ours_565_Constant100(benchmark::State& state)
@@ -146,20 +167,15 @@ void BM_Ours_565_Constant100(benchmark::State& state)
 
 void BM_Pixman_565_SolidMask100(benchmark::State& state)
 {
-    Pictures p = GetPictures();
+    const Pictures& p = GetPictures();
     const Area& a = AreaOf(state);
-    pixman_image_t* src = pixman_image_create_bits(PIXMAN_r5g6b5, kWidth, kHeight,
-                                                   reinterpret_cast<uint32_t*>(p.src565.data()), kWidth * 2);
+    PixmanPicture src(PIXMAN_r5g6b5, p.src565), dst(PIXMAN_r5g6b5, p.dst565);
     pixman_color_t color = {0, 0, 0, static_cast<uint16_t>(100 * 257)};
     pixman_image_t* mask = pixman_image_create_solid_fill(&color);
-    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_r5g6b5, kWidth, kHeight,
-                                                   reinterpret_cast<uint32_t*>(p.dst565.data()), kWidth * 2);
     for (auto _ : state)
-        pixman_image_composite(PIXMAN_OP_OVER, src, mask, dst, a.x, a.y, 0, 0, a.x, a.y, a.w, a.h);
+        pixman_image_composite(PIXMAN_OP_OVER, src.pImage, mask, dst.pImage, a.x, a.y, 0, 0, a.x, a.y, a.w, a.h);
     Count(state);
-    pixman_image_unref(src);
     pixman_image_unref(mask);
-    pixman_image_unref(dst);
 }
 
 // The other whole-bitmap operations, on random pixels (no runs of equal pixels to reuse).

@@ -613,8 +613,11 @@ BOOL CWceUiGenericBitmap::AlphaBlend(int x, int y, int w, int h, CWceUiGenericBi
     if (!impCheckBlendSource(pSrcBmp, bPerPixel)) return FALSE;
 
     RECT rcDst = JxMakeRect(x, y, w, h), rcSrc = JxMakeRect(sx, sy, w, h);
-    RECT rcDstBound = {0, 0, GetWidth(), GetHeight()};
-    RECT rcSrcBound = {0, 0, pSrcBmp->GetWidth(), pSrcBmp->GetHeight()};
+    // Both are loaded: their sizes are read directly (a one-pixel column pays for every call).
+    const BITMAP& bmDst = m_pJxBmp->GetData()->bm;
+    const BITMAP& bmSrc = pSrcBmp->m_pJxBmp->GetData()->bm;
+    RECT rcDstBound = {0, 0, bmDst.bmWidth, bmDst.bmHeight};
+    RECT rcSrcBound = {0, 0, bmSrc.bmWidth, bmSrc.bmHeight};
     RECT rcOutDst, rcOutSrc;
     if (!CalcBitBltRects(&rcOutDst, &rcOutSrc, &rcDstBound, &rcSrcBound, &rcDst, &rcSrc)) return TRUE;
     if (!CopyBeforeWrite()) return FALSE;

@@ -11,7 +11,6 @@
 #include <immintrin.h>
 #endif
 
-#include <cstdint>
 #include <cstring>
 
 #include "JXBmp32.h"
@@ -48,21 +47,6 @@ inline __m128i Get(const BYTE* p)
     return _mm_cvtsi32_si128(v);
 }
 inline void Put(BYTE* p, int v) { memcpy(p, &v, sizeof(v)); }
-
-// Rows far apart defeat the hardware's stride prefetch, and a column touches a new cache
-// line on every row: ask for the lines of the rows kAhead further on while these blend.
-// A prefetch never faults, so running past the last row is harmless.
-constexpr long kAhead = 32;
-template <long Rows>
-inline void PrefetchRows(const BYTE* d, long nDstStep, const BYTE* s, long nSrcStep)
-{
-    const uintptr_t pd = reinterpret_cast<uintptr_t>(d) + kAhead * nDstStep;
-    const uintptr_t ps = reinterpret_cast<uintptr_t>(s) + kAhead * nSrcStep;
-    for (long k = 0; k < Rows; ++k) {
-        _mm_prefetch(reinterpret_cast<const char*>(pd + k * nDstStep), _MM_HINT_T0);
-        _mm_prefetch(reinterpret_cast<const char*>(ps + k * nSrcStep), _MM_HINT_T0);
-    }
-}
 
 // One pixel from each of four rows nStep bytes apart.
 inline __m128i Gather4(const BYTE* p, long nStep)
@@ -134,7 +118,6 @@ struct Spans {
         const BYTE* s = reinterpret_cast<const BYTE*>(pSrc);
         long y = 0;
         for (; y + 4 <= nRows; y += 4, d += 4 * nDstStep, s += 4 * nSrcStep) {
-            PrefetchRows<4>(d, nDstStep, s, nSrcStep);
             __m128i out = BlendAlpha4(Gather4(d, nDstStep), Gather4(s, nSrcStep));
             Put(d, _mm_cvtsi128_si32(out));
             Put(d + nDstStep, _mm_cvtsi128_si32(_mm_shuffle_epi32(out, 1)));
@@ -215,7 +198,6 @@ __attribute__((target("avx2"))) long BlendAlphaColumnAvx2(BYTE* d, long nDstStep
 {
     long y = 0;
     for (; y + 8 <= nRows; y += 8, d += 8 * nDstStep, s += 8 * nSrcStep) {
-        PrefetchRows<8>(d, nDstStep, s, nSrcStep);
         __m256i vd = _mm256_inserti128_si256(_mm256_castsi128_si256(Gather4Avx2(d, nDstStep)),
                                              Gather4Avx2(d + 4 * nDstStep, nDstStep), 1);
         __m256i vs = _mm256_inserti128_si256(_mm256_castsi128_si256(Gather4Avx2(s, nSrcStep)),

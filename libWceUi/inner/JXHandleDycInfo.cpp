@@ -69,7 +69,8 @@ const CJxClassInfo* CJxHandleDycInfo::FindClassInfo(LPCWSTR pClassName) const
 BOOL CJxHandleDycInfo::IsKindOf(LPCWSTR pClassName, LPCWSTR pBaseClassName) const
 {
     if (!JX_ASSERT(0 != pClassName) || !JX_ASSERT(0 != pBaseClassName)) return FALSE;
-    if (0 == WStrCmp(pClassName, pBaseClassName)) return TRUE;
+    // The same literal is the common case: the class asked about is the object's own.
+    if (pClassName == pBaseClassName || 0 == WStrCmp(pClassName, pBaseClassName)) return TRUE;
     const CJxClassInfo* pClassInfo = FindClassInfo(pClassName);
     const CJxClassInfo* pBaseClassInfo = FindClassInfo(pBaseClassName);
     if (!JX_ASSERT(0 != pClassInfo) || !JX_ASSERT(0 != pBaseClassInfo)) return FALSE;
