@@ -200,14 +200,11 @@ BOOL CWceUiXmlDoc::SyntaxError(LPCWSTR pFunction, int nCode, LPCWSTR pAt)
     return FALSE;
 }
 
-void CWceUiXmlDoc::EndNameAt(LPWSTR p)
+void CWceUiXmlDoc::NoteLostLineFeed(LPCWSTR p)
 {
-    if (u'\n' == *p) {
-        ++m_nLostLineFeeds;
-        m_pPrevLostLineFeed = m_pLastLostLineFeed;
-        m_pLastLostLineFeed = p;
-    }
-    *p = 0;
+    ++m_nLostLineFeeds;
+    m_pPrevLostLineFeed = m_pLastLostLineFeed;
+    m_pLastLostLineFeed = p;
 }
 
 BOOL CWceUiXmlDoc::GetFirstSyntaxError(int* pnLine, int* pnColumn, LPCWSTR* ppCode, LPCWSTR* ppMeaning) const
@@ -518,13 +515,7 @@ BOOL CWceUiXmlDoc::ParseXml(size_t nLength)
                 SyntaxError(kFunction, XML_SYNTAX_OPEN_COMMENT, p);
                 break;
             }
-            if (m_bKeepComment) {
-                CWceUiXmlElem* pComment = NewItem(XML_ELEM_COMMENT);
-                if (NULL == pComment) break;
-                pComment->m_pRawStart = p;
-                pComment->m_pRawEnd = pClose + 2;
-                m_AccessList.AddTail(pComment);
-            }
+            if (m_bKeepComment && !AppendRawItem(XML_ELEM_COMMENT, p, pClose + 2)) break;
             p = pClose + 3;
         } else if (u'?' == p[1]) {
             if (pEnd - p < 7) {
@@ -540,11 +531,7 @@ BOOL CWceUiXmlDoc::ParseXml(size_t nLength)
                 SyntaxError(kFunction, XML_SYNTAX_OPEN_DECLARE, p);
                 break;
             }
-            CWceUiXmlElem* pDeclare = NewItem(XML_ELEM_DECLARE);
-            if (NULL == pDeclare) break;
-            pDeclare->m_pRawStart = p;
-            pDeclare->m_pRawEnd = pClose + 1;
-            m_AccessList.AddTail(pDeclare);
+            if (!AppendRawItem(XML_ELEM_DECLARE, p, pClose + 1)) break;
             p = pClose + 2;
         } else if (!ParseXmlTag(p, pEnd, p)) {
             SyntaxError(kFunction, XML_SYNTAX_BAD_TAG, p);
@@ -554,6 +541,17 @@ BOOL CWceUiXmlDoc::ParseXml(size_t nLength)
     if (!bParsed) DeleteAllItems();
     m_nStack = 0;
     return bParsed;
+}
+
+BOOL CWceUiXmlDoc::AppendRawItem(int nType, LPWSTR pStart, LPWSTR pEnd)
+{
+    DWORD nItem = 0;
+    CWceUiXmlElem* pItem = NewItem(nType, &nItem);
+    if (NULL == pItem) return FALSE;
+    pItem->m_pText = pStart;
+    pItem->m_pRawEnd = pEnd;
+    LinkItem(nItem, pItem, 0);
+    return TRUE;
 }
 
 BOOL CWceUiXmlDoc::ParseXmlTag(LPWSTR pTag, LPWSTR pEnd, LPWSTR& pNext)
@@ -591,22 +589,22 @@ BOOL CWceUiXmlDoc::ParseXmlTag(LPWSTR pTag, LPWSTR pEnd, LPWSTR& pNext)
     for (LPWSTR p = pName; p < pNameEnd; ++p)
         if (u'=' == *p) return SyntaxError(kFunction, kEqualInName, p);
 
-    CWceUiXmlElem* pElem = NewItem(XML_ELEM_NODE);
+    DWORD nElem = 0;
+    CWceUiXmlElem* pElem = NewItem(XML_ELEM_NODE, &nElem);
     if (NULL == pElem) return FALSE;
-    m_AccessList.AddTail(pElem);
-    pElem->m_pTagName = pName;
+    LinkItem(nElem, pElem, 0);
+    pElem->m_pText = pName;
     if (pNameEnd < pContentEnd && !HandleXmlTagContent(pElem, pNameEnd + 1, pContentEnd))
         return SyntaxError(kFunction, kBadAttribute, pNameEnd + 1);
     EndNameAt(pNameEnd);  // a space, the '/' or the '>': all read already
 
-    CWceUiXmlElem* pParent = m_nStack > 0 ? m_Stack[m_nStack - 1].pElem : NULL;
-    if (NULL == pParent) {
+    if (0 == m_nStack) {
         if (m_pRootElem) return SyntaxError(kFunction, kSecondRoot, pTag);
         m_pRootElem = pElem;
     } else {
-        pElem->m_pParent = pParent;
-        pElem->m_nLevel = pParent->m_nLevel + 1;
-        pParent->m_ChildList.AddTail(pElem);
+        const CStackEntry& parent = m_Stack[m_nStack - 1];
+        pElem->m_nLevel = static_cast<BYTE>(parent.pElem->m_nLevel + 1);
+        LinkChild(parent.pElem, parent.nElem, nElem, pElem, 0);
     }
     if (bSelfClosing) {
         pNext = pGt + 1;
@@ -616,6 +614,7 @@ BOOL CWceUiXmlDoc::ParseXmlTag(LPWSTR pTag, LPWSTR pEnd, LPWSTR& pNext)
     if (m_nStack >= MAX_STACK) return SyntaxError(kFunction, XML_SYNTAX_TOO_DEEP, pTag);
     m_Stack[m_nStack].pElem = pElem;
     m_Stack[m_nStack].pTagName = pName;
+    m_Stack[m_nStack].nElem = nElem;
     ++m_nStack;
     // Elements carry no text: whatever stands before the next tag is skipped.
     LPWSTR p = pGt + 1;
@@ -649,12 +648,17 @@ BOOL CWceUiXmlDoc::HandleXmlTagContent(CWceUiXmlElem* pElem, LPWSTR p, LPWSTR pE
         EndNameAt(pNameEnd);
         *p++ = 0;
 
-        for (CWceUiXmlAttr* pOther = pElem->GetFirstAttribute(); pOther; pOther = pOther->pNext)
-            if (NameEquals(pOther->pName, pName)) return SyntaxError(kFunction, XML_SYNTAX_SAME_ATTRIBUTE, pName);
-        CWceUiXmlAttr* pAttr = NewAttr();
-        if (NULL == pAttr) return FALSE;
-        pAttr->pName = pName;
-        pAttr->pValue = pValue;
-        pElem->m_AttrList.AddTail(pAttr);
+        const int nCount = pElem->m_nAttrCount;
+        for (int i = 0; i < nCount; ++i)
+            if (NameEquals(pElem->m_pAttrs[i].pName, pName))
+                return SyntaxError(kFunction, XML_SYNTAX_SAME_ATTRIBUTE, pName);
+        // An element's attributes lie side by side, as many as it has.
+        void* pRun = m_AttrArena.Grow(nCount ? pElem->m_pAttrs : NULL, nCount * sizeof(CWceUiXmlAttr),
+                                      sizeof(CWceUiXmlAttr));
+        if (NULL == pRun) return FALSE;
+        pElem->m_pAttrs = static_cast<CWceUiXmlAttr*>(pRun);
+        pElem->m_pAttrs[nCount].pName = pName;
+        pElem->m_pAttrs[nCount].pValue = pValue;
+        pElem->m_nAttrCount = nCount + 1;
     }
 }

@@ -11,7 +11,8 @@ namespace {
 // The item's text as it stands in the buffer.
 std::string Raw(const CWceUiXmlElem* pItem)
 {
-    return pItem ? WideToUtf8(std::u16string(pItem->m_pRawStart, pItem->m_pRawEnd + 1)) : "(no item)";
+    return pItem && pItem->GetRawStart() ? WideToUtf8(std::u16string(pItem->GetRawStart(), pItem->GetRawEnd() + 1))
+                                          : "(no item)";
 }
 
 // The saved text from pFrom, or "(failed)".
