@@ -36,7 +36,7 @@ BOOL CJxRecordPool::AddBlock()
     return TRUE;
 }
 
-DWORD CJxRecordPool::Alloc(void** ppRecord)
+DWORD CJxRecordPool::AllocSlow(void** ppRecord)
 {
     DWORD nRecord = m_nFree;
     if (nRecord) {
@@ -84,7 +84,6 @@ struct CJxRunArena::CBlock {
 namespace {
 const size_t kFirstRunBlockBytes = 128;
 const size_t kLastRunBlockBytes = 64 * 1024;
-const size_t kRunAlign = 8;
 }  // namespace
 
 CJxRunArena::CJxRunArena() : m_pBlocks(NULL), m_pCursor(NULL), m_pLimit(NULL), m_nNextBlockBytes(kFirstRunBlockBytes)
@@ -110,15 +109,11 @@ BOOL CJxRunArena::AddBlock(size_t nAtLeast)
     return TRUE;
 }
 
-void* CJxRunArena::Alloc(size_t nBytes)
+void* CJxRunArena::AllocInNewBlock(size_t nBytes)
 {
-    size_t nPad = static_cast<size_t>(0 - reinterpret_cast<std::uintptr_t>(m_pCursor)) & (kRunAlign - 1);
-    if (NULL == m_pCursor || static_cast<size_t>(m_pLimit - m_pCursor) < nPad + nBytes) {
-        if (!AddBlock(nBytes)) return NULL;
-        nPad = 0;
-    }
-    BYTE* pRun = m_pCursor + nPad;
-    m_pCursor = pRun + nBytes;
+    if (!AddBlock(nBytes)) return NULL;
+    BYTE* pRun = m_pCursor;  // a block's records start aligned
+    m_pCursor += nBytes;
     return pRun;
 }
 

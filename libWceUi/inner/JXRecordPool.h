@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "wce/types.h"
 
@@ -19,7 +20,14 @@ public:
     CJxRecordPool& operator=(const CJxRecordPool&) = delete;
 
     // The number of a new record, or 0 when memory runs out. *ppRecord receives its place.
-    DWORD Alloc(void** ppRecord);
+    DWORD Alloc(void** ppRecord)
+    {
+        if (0 == m_nFree && m_nUsed < m_nCapacity) {
+            *ppRecord = At(++m_nUsed);
+            return m_nUsed;
+        }
+        return AllocSlow(ppRecord);
+    }
     void Free(DWORD nRecord);
     // Frees every block at once (the records need no destruction).
     void FreeAll();
@@ -53,6 +61,7 @@ private:
         kGrowingSlots = kLastBlockRecords - kFirstBlockRecords,
     };
     BOOL AddBlock();
+    DWORD AllocSlow(void** ppRecord);
 
     size_t m_nRecordSize;
     BYTE** m_ppBlocks;
@@ -72,7 +81,17 @@ public:
     CJxRunArena(const CJxRunArena&) = delete;
     CJxRunArena& operator=(const CJxRunArena&) = delete;
 
-    void* Alloc(size_t nBytes);
+    void* Alloc(size_t nBytes)
+    {
+        const std::uintptr_t nCursor = reinterpret_cast<std::uintptr_t>(m_pCursor);
+        const std::uintptr_t nRun = (nCursor + (kAlign - 1)) & ~static_cast<std::uintptr_t>(kAlign - 1);
+        if (m_pCursor && nRun <= reinterpret_cast<std::uintptr_t>(m_pLimit) &&
+            reinterpret_cast<std::uintptr_t>(m_pLimit) - nRun >= nBytes) {
+            m_pCursor = reinterpret_cast<BYTE*>(nRun) + nBytes;
+            return reinterpret_cast<BYTE*>(nRun);
+        }
+        return AllocInNewBlock(nBytes);
+    }
     // Makes the run pRun of nUsed bytes nMore bytes longer: in place while it ends where the
     // next run would start and its block has room, else as a copy in a new place. Returns
     // where the run now is, or null when memory runs out (the run is then left as it was).
@@ -87,7 +106,9 @@ public:
     void FreeAll();
 
 private:
+    enum { kAlign = 8 };
     struct CBlock;
+    void* AllocInNewBlock(size_t nBytes);
     void* Move(void* pRun, size_t nUsed, size_t nMore);
     BOOL AddBlock(size_t nAtLeast);
 
