@@ -119,8 +119,18 @@ void* CJxRunArena::AllocInNewBlock(size_t nBytes)
 
 void* CJxRunArena::Move(void* pRun, size_t nUsed, size_t nMore)
 {
-    if (nMore > static_cast<size_t>(-1) - nUsed) return NULL;
-    void* pNew = Alloc(nUsed + nMore);
+    if (nMore > static_cast<size_t>(-1) / 2 - nUsed) return NULL;
+    const size_t nBytes = nUsed + nMore;
+    void* pNew;
+    if (nBytes <= kLastRunBlockBytes / 2) {
+        pNew = Alloc(nBytes);
+    } else {
+        // A run larger than the blocks gets one of its own with as much room again, so that
+        // growing it further copies it only now and then.
+        if (!AddBlock(2 * nBytes)) return NULL;
+        pNew = m_pCursor;
+        m_pCursor += nBytes;
+    }
     if (NULL == pNew) return NULL;
     if (nUsed) memcpy(pNew, pRun, nUsed);
     return pNew;
