@@ -73,7 +73,8 @@ private:
 };
 
 // Runs of bytes bump-allocated side by side, 8-byte aligned; a run can grow while it is the
-// last one. Blocks double from 128 bytes to 64 KiB; everything is freed at once.
+// last one. Blocks double from 128 bytes to 64 KiB, and a run that outgrows half of that
+// moves into a block of its own with as much room again; everything is freed at once.
 class CJxRunArena {
 public:
     CJxRunArena();
