@@ -1,12 +1,14 @@
 #include "WceUiXml.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
 #include "JXCheck.h"
 #include "JXWriteLogFile.h"
 #include "JXXmlShared.h"
+#include "WceUiXmlPrivate.h"
 #include "wce/wstring.h"
 
 // The document tree and its editing; loading lives in WceUiXmlLoad.cpp, saving in
@@ -17,6 +19,8 @@ namespace {
 const WCHAR kElemClass[] = u"CWceUiXmlElem";
 const int kMaxPathNames = 32;
 
+static_assert(sizeof(void*) != 8 || sizeof(CWceUiXmlElem) == 64, "an item record grew");
+
 LPWSTR CopyString(LPCWSTR pText)
 {
     size_t nLength = WStrLen(pText);
@@ -25,34 +29,22 @@ LPWSTR CopyString(LPCWSTR pText)
     return pCopy;
 }
 
-// The first element after pElem's subtree in document order, or null.
-CWceUiXmlElem* FirstElemAfterSubtree(const CWceUiXmlElem* pElem)
-{
-    for (CWceUiXmlElem* p = pElem->m_pAccessNext; p; p = p->m_pAccessNext)
-        if (XML_ELEM_NODE == p->m_type && p->m_nLevel <= pElem->m_nLevel) return p;
-    return NULL;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
 // Element
 
-CWceUiXmlElem::CWceUiXmlElem()
-    : m_nLevel(0), m_pTagName(NULL),
-      m_AttrList(static_cast<int>(offsetof(CWceUiXmlAttr, pNext)), static_cast<int>(offsetof(CWceUiXmlAttr, pPre))),
-      m_pRawStart(NULL), m_pRawEnd(NULL), m_type(XML_ELEM_NODE), m_pXmlDoc(NULL), m_pParent(NULL),
-      m_pAccessNext(NULL), m_pAccessPre(NULL),
-      m_ChildList(static_cast<int>(offsetof(CWceUiXmlElem, m_pSiblingNext)),
-                  static_cast<int>(offsetof(CWceUiXmlElem, m_pSiblingPre))),
-      m_pSiblingPre(NULL), m_pSiblingNext(NULL)
+CWceUiXmlElem* CWceUiXmlElem::FirstElemAfterSubtree() const
 {
+    for (CWceUiXmlElem* p = m_pXmlDoc->ItemAt(m_nAccessNext); p; p = m_pXmlDoc->ItemAt(p->m_nAccessNext))
+        if (XML_ELEM_NODE == p->m_type && p->m_nLevel <= m_nLevel) return p;
+    return NULL;
 }
 
 CWceUiXmlAttr* CWceUiXmlElem::FindAttr(LPCWSTR pName) const
 {
-    for (CWceUiXmlAttr* pAttr = GetFirstAttribute(); pAttr; pAttr = pAttr->pNext)
-        if (NameEquals(pAttr->pName, pName)) return pAttr;
+    for (int i = 0; i < m_nAttrCount; ++i)
+        if (NameEquals(m_pAttrs[i].pName, pName)) return &m_pAttrs[i];
     return NULL;
 }
 
@@ -66,27 +58,32 @@ LPCWSTR CWceUiXmlElem::GetAttribute(LPCWSTR pName) const
 CWceUiXmlElem* CWceUiXmlElem::FindChild(LPCWSTR pName) const
 {
     if (!WCEUI_CHECK("CWceUiXmlElem::FindChild", NULL != pName)) return NULL;
-    for (CWceUiXmlElem* pChild = GetFirstChild(); pChild; pChild = pChild->m_pSiblingNext)
-        if (NameEquals(pChild->m_pTagName, pName)) return pChild;
+    for (CWceUiXmlElem* pChild = GetFirstChild(); pChild; pChild = pChild->GetNextSibling())
+        if (NameEquals(pChild->m_pText, pName)) return pChild;
     return NULL;
 }
 
 CWceUiXmlElem* CWceUiXmlElem::GetNextChild(const CWceUiXmlElem* pCur) const
 {
     if (!WCEUI_CHECK("CWceUiXmlElem::GetNextChild", NULL != pCur)) return NULL;
-    return pCur->m_pSiblingNext;
+    return pCur->GetNextSibling();
 }
 
 CWceUiXmlElem* CWceUiXmlElem::GetPrevChild(const CWceUiXmlElem* pCur) const
 {
     if (!WCEUI_CHECK("CWceUiXmlElem::GetPrevChild", NULL != pCur)) return NULL;
-    return pCur->m_pSiblingPre;
+    return pCur->GetPrevSibling();
 }
 
 CWceUiXmlAttr* CWceUiXmlElem::GetNextAttribute(const CWceUiXmlAttr* pCur) const
 {
     if (!WCEUI_CHECK("CWceUiXmlElem::GetNextAttribute", NULL != pCur)) return NULL;
-    return pCur->pNext;
+    // Compared as addresses: pCur may belong to another element.
+    std::uintptr_t nCur = reinterpret_cast<std::uintptr_t>(pCur);
+    std::uintptr_t nFirst = reinterpret_cast<std::uintptr_t>(m_pAttrs);
+    if (m_nAttrCount <= 0 || nCur < nFirst) return NULL;
+    std::uintptr_t nIndex = (nCur - nFirst) / sizeof(CWceUiXmlAttr);
+    return nIndex + 1 < static_cast<std::uintptr_t>(m_nAttrCount) ? m_pAttrs + nIndex + 1 : NULL;
 }
 
 CWceUiXmlElem* CWceUiXmlElem::FindElemByPath(LPCWSTR pPath) const
@@ -108,8 +105,8 @@ CWceUiXmlElem* CWceUiXmlElem::FindElemByPath(LPCWSTR pPath) const
         size_t nLength = static_cast<size_t>(pNameEnd - pName);
         CWceUiXmlElem* pFound = NULL;
         if (nLength > 0) {
-            for (CWceUiXmlElem* pChild = pCur->GetFirstChild(); pChild && !pFound; pChild = pChild->m_pSiblingNext)
-                if (NameEquals(pChild->m_pTagName, pName, nLength)) pFound = pChild;
+            for (CWceUiXmlElem* pChild = pCur->GetFirstChild(); pChild && !pFound; pChild = pChild->GetNextSibling())
+                if (NameEquals(pChild->m_pText, pName, nLength)) pFound = pChild;
         }
         if (NULL == pFound) return NULL;
         if (0 == *pNameEnd) return pFound;
@@ -133,7 +130,7 @@ BOOL CWceUiXmlElem::SetAttribute(LPCWSTR pName, LPCWSTR pValue)
         return TRUE;
     }
     LPWSTR pNewName = CopyString(pName);
-    pAttr = pNewName ? m_pXmlDoc->NewAttr() : NULL;
+    pAttr = pNewName ? m_pXmlDoc->AddAttrRoom(this) : NULL;
     if (NULL == pAttr) {
         delete[] pNewName;
         delete[] pNewValue;
@@ -141,7 +138,7 @@ BOOL CWceUiXmlElem::SetAttribute(LPCWSTR pName, LPCWSTR pValue)
     }
     pAttr->pName = pNewName;
     pAttr->pValue = pNewValue;
-    m_AttrList.AddTail(pAttr);
+    ++m_nAttrCount;
     return TRUE;
 }
 
@@ -150,8 +147,11 @@ BOOL CWceUiXmlElem::RemoveAttribute(LPCWSTR pName)
     if (!WCEUI_CHECK("CWceUiXmlElem::RemoveAttribute", NULL != pName)) return FALSE;
     CWceUiXmlAttr* pAttr = FindAttr(pName);
     if (NULL == pAttr) return FALSE;
-    m_AttrList.Remove(pAttr);
-    m_pXmlDoc->DeleteAttr(pAttr);
+    m_pXmlDoc->FreeString(pAttr->pName);
+    m_pXmlDoc->FreeString(pAttr->pValue);
+    CWceUiXmlAttr* pEnd = m_pAttrs + m_nAttrCount;
+    memmove(pAttr, pAttr + 1, static_cast<size_t>(pEnd - pAttr - 1) * sizeof(CWceUiXmlAttr));
+    --m_nAttrCount;
     return TRUE;
 }
 
@@ -170,62 +170,65 @@ CWceUiXmlElem* CWceUiXmlElem::impInsertChild(CWceUiXmlElem* pBefore, CWceUiXmlEl
 {
     if (!WCEUI_CHECK(pOperation, XML_ELEM_NODE == m_type)) return NULL;
     if (!WCEUI_CHECK(pOperation, NULL != pTagName && 0 != pTagName[0])) return NULL;
-    if (pBefore && !WCEUI_CHECK(pOperation, this == pBefore->m_pParent)) return NULL;
-    if (pAfter && !WCEUI_CHECK(pOperation, this == pAfter->m_pParent)) return NULL;
+    if (pBefore && !WCEUI_CHECK(pOperation, this == pBefore->GetParent())) return NULL;
+    if (pAfter && !WCEUI_CHECK(pOperation, this == pAfter->GetParent())) return NULL;
     // Saving keeps the open elements on a stack of MAX_LEVEL entries: one level more would
     // not fit.
     if (m_nLevel >= MAX_LEVEL) {
         JxWriteLogA(JX_LOG_ERROR, "%s, the parent is at level %d, no level below %d can be added", pOperation,
-                    m_nLevel, static_cast<int>(MAX_LEVEL));
+                    static_cast<int>(m_nLevel), static_cast<int>(MAX_LEVEL));
         return NULL;
     }
     CWceUiXmlDoc* pDoc = m_pXmlDoc;
     pDoc->m_bOwnStrings = TRUE;
     LPWSTR pName = CopyString(pTagName);
-    CWceUiXmlElem* pNew = pName ? pDoc->NewItem(XML_ELEM_NODE) : NULL;
+    DWORD nNew = 0;
+    CWceUiXmlElem* pNew = pName ? pDoc->NewItem(XML_ELEM_NODE, &nNew) : NULL;
     if (NULL == pNew) {
         delete[] pName;
         return NULL;
     }
-    pNew->m_pTagName = pName;
-    pNew->m_nLevel = m_nLevel + 1;
-    pNew->m_pParent = this;
+    pNew->m_pText = pName;
+    pNew->m_nLevel = static_cast<BYTE>(m_nLevel + 1);
 
     // Where the new element goes in document order: the order must stay depth-first.
     CWceUiXmlElem* pAccessBefore;  // null: at the end
+    DWORD nChildBefore;            // 0: at the end
     if (!bAfter) {
         CWceUiXmlElem* pAnchor = pBefore ? pBefore : GetFirstChild();
-        pAccessBefore = pAnchor ? pAnchor : FirstElemAfterSubtree(this);
-        m_ChildList.InsertBefore(pBefore, pNew);
+        pAccessBefore = pAnchor ? pAnchor : FirstElemAfterSubtree();
+        nChildBefore = pBefore ? pDoc->NumberOf(pBefore) : m_nFirstChild;
     } else {
         const CWceUiXmlElem* pAnchor = pAfter ? pAfter : (GetLastChild() ? GetLastChild() : this);
-        pAccessBefore = FirstElemAfterSubtree(pAnchor);
-        m_ChildList.InsertAfter(pAfter, pNew);
+        pAccessBefore = pAnchor->FirstElemAfterSubtree();
+        nChildBefore = pAfter ? pAfter->m_nSiblingNext : 0;
     }
-    if (pAccessBefore) pDoc->m_AccessList.InsertBefore(pAccessBefore, pNew);
-    else pDoc->m_AccessList.AddTail(pNew);
+    pDoc->LinkChild(this, pDoc->NumberOf(this), nNew, pNew, nChildBefore);
+    pDoc->LinkItem(nNew, pNew, pAccessBefore ? pDoc->NumberOf(pAccessBefore) : 0);
     return pNew;
 }
 
 BOOL CWceUiXmlElem::RemoveChild(CWceUiXmlElem* pChild)
 {
     if (!WCEUI_CHECK("CWceUiXmlElem::RemoveChild", NULL != pChild)) return FALSE;
-    if (!WCEUI_CHECK("CWceUiXmlElem::RemoveChild", this == pChild->m_pParent)) return FALSE;
+    if (!WCEUI_CHECK("CWceUiXmlElem::RemoveChild", this == pChild->GetParent())) return FALSE;
     CWceUiXmlDoc* pDoc = m_pXmlDoc;
-    CWceUiXmlElem* pStop = FirstElemAfterSubtree(pChild);
-    m_ChildList.Remove(pChild);
+    CWceUiXmlElem* pStop = pChild->FirstElemAfterSubtree();
+    DWORD nItem = pDoc->NumberOf(pChild);
+    pDoc->UnlinkChild(this, nItem, pChild);
     for (CWceUiXmlElem* pItem = pChild; pItem && pItem != pStop;) {
-        CWceUiXmlElem* pNext = pItem->m_pAccessNext;
-        pDoc->m_AccessList.Remove(pItem);
-        pDoc->DeleteItem(pItem);
-        pItem = pNext;
+        DWORD nNext = pItem->m_nAccessNext;
+        pDoc->UnlinkItem(nItem, pItem);
+        pDoc->DeleteItem(nItem, pItem);
+        nItem = nNext;
+        pItem = pDoc->ItemAt(nNext);
     }
     return TRUE;
 }
 
 CWceUiXmlElem* CWceUiXmlElem::GetComment() const
 {
-    CWceUiXmlElem* pPre = m_pAccessPre;
+    CWceUiXmlElem* pPre = m_pXmlDoc->ItemAt(m_nAccessPre);
     return pPre && XML_ELEM_COMMENT == pPre->m_type ? pPre : NULL;
 }
 
@@ -244,16 +247,17 @@ BOOL CWceUiXmlElem::SetComment(LPCWSTR pText)
 
     CWceUiXmlElem* pComment = GetComment();
     if (NULL == pComment) {
-        pComment = m_pXmlDoc->NewItem(XML_ELEM_COMMENT);
+        DWORD nComment = 0;
+        pComment = m_pXmlDoc->NewItem(XML_ELEM_COMMENT, &nComment);
         if (NULL == pComment) {
             delete[] pRaw;
             return FALSE;
         }
-        m_pXmlDoc->m_AccessList.InsertBefore(this, pComment);
+        m_pXmlDoc->LinkItem(nComment, pComment, m_pXmlDoc->NumberOf(this));
     } else {
-        m_pXmlDoc->FreeString(pComment->m_pRawStart);
+        m_pXmlDoc->FreeString(pComment->m_pText);
     }
-    pComment->m_pRawStart = pRaw;
+    pComment->m_pText = pRaw;
     pComment->m_pRawEnd = pRaw + nRaw - 1;
     return TRUE;
 }
@@ -262,19 +266,18 @@ BOOL CWceUiXmlElem::RemoveComment()
 {
     CWceUiXmlElem* pComment = GetComment();
     if (NULL == pComment) return FALSE;
-    m_pXmlDoc->m_AccessList.Remove(pComment);
-    m_pXmlDoc->DeleteItem(pComment);
+    DWORD nComment = m_nAccessPre;
+    m_pXmlDoc->UnlinkItem(nComment, pComment);
+    m_pXmlDoc->DeleteItem(nComment, pComment);
     return TRUE;
 }
 
 // ---------------------------------------------------------------------------------------
-// Document: items
+// Document: items and their links
 
 CWceUiXmlDoc::CWceUiXmlDoc()
     : m_pRootElem(NULL), m_pMemXmlStr(NULL), m_nMemXmlStr(0), m_bLoaded(FALSE), m_bKeepComment(FALSE), m_nStack(0),
-      m_AccessList(static_cast<int>(offsetof(CWceUiXmlElem, m_pAccessNext)),
-                   static_cast<int>(offsetof(CWceUiXmlElem, m_pAccessPre))),
-      m_ItemPool(sizeof(CWceUiXmlElem)), m_AttrPool(sizeof(CWceUiXmlAttr)), m_bOwnStrings(FALSE)
+      m_nAccessHead(0), m_nAccessTail(0), m_nItemCount(0), m_ItemPool(sizeof(CWceUiXmlElem)), m_bOwnStrings(FALSE)
 {
     m_strPath[0] = 0;
     ForgetSyntaxError();
@@ -282,20 +285,24 @@ CWceUiXmlDoc::CWceUiXmlDoc()
 
 CWceUiXmlDoc::~CWceUiXmlDoc() { Clean(); }
 
-CWceUiXmlElem* CWceUiXmlDoc::NewItem(int nType)
+// Parsed attributes fill their run exactly; edited ones grow it to powers of two, so that
+// adding many to one element copies each only a few times.
+CWceUiXmlAttr* CWceUiXmlDoc::AddAttrRoom(CWceUiXmlElem* pElem)
 {
-    void* pMemory = m_ItemPool.Alloc();
-    if (NULL == pMemory) return NULL;
-    CWceUiXmlElem* pItem = new (pMemory) CWceUiXmlElem();
-    pItem->m_type = nType;
-    pItem->m_pXmlDoc = this;
-    return pItem;
-}
-
-CWceUiXmlAttr* CWceUiXmlDoc::NewAttr()
-{
-    void* pMemory = m_AttrPool.Alloc();
-    return pMemory ? new (pMemory) CWceUiXmlAttr() : NULL;
+    size_t nCount = static_cast<size_t>(pElem->m_nAttrCount);
+    size_t nRoom = nCount;
+    if (pElem->m_nFlags & CWceUiXmlElem::FLAG_ATTR_ROOM)
+        for (nRoom = 4; nRoom < nCount; nRoom *= 2) {
+        }
+    if (nCount < nRoom) return pElem->m_pAttrs + nCount;
+    size_t nNewRoom = 4;
+    while (nNewRoom <= nCount) nNewRoom *= 2;
+    void* pRun = m_AttrArena.Grow(nCount ? pElem->m_pAttrs : NULL, nCount * sizeof(CWceUiXmlAttr),
+                                  (nNewRoom - nCount) * sizeof(CWceUiXmlAttr));
+    if (NULL == pRun) return NULL;
+    pElem->m_pAttrs = static_cast<CWceUiXmlAttr*>(pRun);
+    pElem->m_nFlags |= CWceUiXmlElem::FLAG_ATTR_ROOM;
+    return pElem->m_pAttrs + nCount;
 }
 
 BOOL CWceUiXmlDoc::IsInBuffer(LPCWSTR p) const
@@ -311,42 +318,36 @@ void CWceUiXmlDoc::FreeString(LPWSTR pString)
     if (pString && !IsInBuffer(pString)) delete[] pString;
 }
 
-void CWceUiXmlDoc::DeleteAttr(CWceUiXmlAttr* pAttr)
+void CWceUiXmlDoc::DeleteItem(DWORD nItem, CWceUiXmlElem* pItem)
 {
-    FreeString(pAttr->pName);
-    FreeString(pAttr->pValue);
-    pAttr->~CWceUiXmlAttr();
-    m_AttrPool.Free(pAttr);
-}
-
-void CWceUiXmlDoc::DeleteItem(CWceUiXmlElem* pItem)
-{
-    FreeString(pItem->m_pTagName);
-    FreeString(pItem->m_pRawStart);
-    for (CWceUiXmlAttr* pAttr = pItem->GetFirstAttribute(); pAttr;) {
-        CWceUiXmlAttr* pNext = pAttr->pNext;
-        DeleteAttr(pAttr);
-        pAttr = pNext;
+    FreeString(pItem->m_pText);
+    if (XML_ELEM_NODE == pItem->m_type) {
+        for (int i = 0; i < pItem->m_nAttrCount; ++i) {
+            FreeString(pItem->m_pAttrs[i].pName);
+            FreeString(pItem->m_pAttrs[i].pValue);
+        }
     }
     if (m_pRootElem == pItem) m_pRootElem = NULL;
     pItem->~CWceUiXmlElem();
-    m_ItemPool.Free(pItem);
+    m_ItemPool.Free(nItem);
 }
 
 void CWceUiXmlDoc::DeleteAllItems()
 {
     // Only strings set by editing need freeing one by one; the records go with their blocks.
-    for (CWceUiXmlElem* pItem = m_bOwnStrings ? GetFirstItem() : NULL; pItem; pItem = pItem->m_pAccessNext) {
-        FreeString(pItem->m_pTagName);
-        FreeString(pItem->m_pRawStart);
-        for (CWceUiXmlAttr* pAttr = pItem->GetFirstAttribute(); pAttr; pAttr = pAttr->pNext) {
-            FreeString(pAttr->pName);
-            FreeString(pAttr->pValue);
+    for (CWceUiXmlElem* pItem = m_bOwnStrings ? GetFirstItem() : NULL; pItem; pItem = ItemAt(pItem->m_nAccessNext)) {
+        FreeString(pItem->m_pText);
+        if (XML_ELEM_NODE != pItem->m_type) continue;
+        for (int i = 0; i < pItem->m_nAttrCount; ++i) {
+            FreeString(pItem->m_pAttrs[i].pName);
+            FreeString(pItem->m_pAttrs[i].pValue);
         }
     }
-    m_AccessList.RemoveAll();
+    m_nAccessHead = 0;
+    m_nAccessTail = 0;
+    m_nItemCount = 0;
     m_ItemPool.FreeAll();
-    m_AttrPool.FreeAll();
+    m_AttrArena.FreeAll();
     m_pRootElem = NULL;
     m_nStack = 0;
     m_bOwnStrings = FALSE;
@@ -372,22 +373,23 @@ CWceUiXmlElem* CWceUiXmlDoc::GetRootElem() const
 CWceUiXmlElem* CWceUiXmlDoc::GetNextItem(const CWceUiXmlElem* pCur) const
 {
     if (!WCEUI_CHECK("CWceUiXmlDoc::GetNextItem", NULL != pCur)) return NULL;
-    return pCur->m_pAccessNext;
+    return ItemAt(pCur->m_nAccessNext);
 }
 
 CWceUiXmlElem* CWceUiXmlDoc::CreateRootElem(LPCWSTR pTagName)
 {
     if (!WCEUI_CHECK("CWceUiXmlDoc::CreateRootElem", NULL != pTagName && 0 != pTagName[0])) return NULL;
-    if (m_bLoaded || !m_AccessList.IsEmpty()) return NULL;
+    if (m_bLoaded || 0 != m_nItemCount) return NULL;
     m_bOwnStrings = TRUE;
     LPWSTR pName = CopyString(pTagName);
-    CWceUiXmlElem* pRoot = pName ? NewItem(XML_ELEM_NODE) : NULL;
+    DWORD nRoot = 0;
+    CWceUiXmlElem* pRoot = pName ? NewItem(XML_ELEM_NODE, &nRoot) : NULL;
     if (NULL == pRoot) {
         delete[] pName;
         return NULL;
     }
-    pRoot->m_pTagName = pName;
-    m_AccessList.AddTail(pRoot);
+    pRoot->m_pText = pName;
+    LinkItem(nRoot, pRoot, 0);
     m_pRootElem = pRoot;
     m_bLoaded = TRUE;
     return pRoot;
@@ -398,13 +400,14 @@ BOOL CWceUiXmlDoc::AddXmlDeclaration()
     if (!m_bLoaded) return FALSE;
     m_bOwnStrings = TRUE;
     LPWSTR pRaw = CopyString(u"<?xml version=\"1.0\" encoding=\"unicode\" standalone=\"yes\" ?>");
-    CWceUiXmlElem* pDeclare = pRaw ? NewItem(XML_ELEM_DECLARE) : NULL;
+    DWORD nDeclare = 0;
+    CWceUiXmlElem* pDeclare = pRaw ? NewItem(XML_ELEM_DECLARE, &nDeclare) : NULL;
     if (NULL == pDeclare) {
         delete[] pRaw;
         return FALSE;
     }
-    pDeclare->m_pRawStart = pRaw;
+    pDeclare->m_pText = pRaw;
     pDeclare->m_pRawEnd = pRaw + WStrLen(pRaw) - 1;
-    m_AccessList.AddHead(pDeclare);
+    LinkItem(nDeclare, pDeclare, m_nAccessHead);
     return TRUE;
 }

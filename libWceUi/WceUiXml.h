@@ -8,7 +8,6 @@
 #pragma once
 
 #include "JXRecordPool.h"
-#include "WceUiHTList.h"
 #include "wce/types.h"
 
 enum {
@@ -19,27 +18,23 @@ enum {
 
 class CWceUiXmlDoc;
 
-// One attribute of an element. The fields are public for the document's lists; change
-// them only through CWceUiXmlElem.
+// One attribute of an element. An element keeps its attributes side by side, so a pointer
+// to one holds until that element's attributes are added to or removed.
 class CWceUiXmlAttr {
 public:
     LPCWSTR GetName() const { return pName; }
     LPCWSTR GetValue() const { return pValue; }
 
-    LPWSTR pName;
-    LPWSTR pValue;
-    CWceUiXmlAttr* pPre;
-    CWceUiXmlAttr* pNext;
-
 private:
     friend class CWceUiXmlDoc;
     friend class CWceUiXmlElem;
-    CWceUiXmlAttr() : pName(NULL), pValue(NULL), pPre(NULL), pNext(NULL) {}
-    ~CWceUiXmlAttr() = default;
+    LPWSTR pName;
+    LPWSTR pValue;
 };
 
 // One item of a document: an element, a comment or a declaration. Items belong to their
-// document, which creates and deletes them.
+// document, which creates and deletes them. Items name each other by their numbers in the
+// document's record pool, which keeps an item at 64 bytes on a 64-bit host.
 class CWceUiXmlElem {
 public:
     enum { MAX_LEVEL = 32 };  // deepest level the editing operations create
@@ -48,24 +43,30 @@ public:
     int GetLevel() const { return m_nLevel; }
     CWceUiXmlDoc* GetXmlDoc() const { return m_pXmlDoc; }
 
-    LPCWSTR GetTagName() const { return m_pTagName; }
-    CWceUiXmlElem* GetParent() const { return m_pParent; }
+    // Null for comments and declarations.
+    LPCWSTR GetTagName() const { return XML_ELEM_NODE == m_type ? m_pText : NULL; }
+    CWceUiXmlElem* GetParent() const;
+    // A comment's or declaration's text from its '<' to its final '>', both included; null
+    // for elements.
+    LPCWSTR GetRawStart() const { return XML_ELEM_NODE == m_type ? NULL : m_pText; }
+    LPCWSTR GetRawEnd() const { return XML_ELEM_NODE == m_type ? NULL : m_pRawEnd; }
 
     // The value of the first attribute of that name (case-insensitive), or null.
     LPCWSTR GetAttribute(LPCWSTR pName) const;
     // The first child of that tag name (case-insensitive), or null.
     CWceUiXmlElem* FindChild(LPCWSTR pName) const;
 
-    int GetChildCount() const { return m_ChildList.GetCount(); }
-    CWceUiXmlElem* GetFirstChild() const { return static_cast<CWceUiXmlElem*>(m_ChildList.GetHead()); }
-    CWceUiXmlElem* GetLastChild() const { return static_cast<CWceUiXmlElem*>(m_ChildList.GetTail()); }
+    int GetChildCount() const { return m_nChildCount; }
+    CWceUiXmlElem* GetFirstChild() const;
+    CWceUiXmlElem* GetLastChild() const;
     CWceUiXmlElem* GetNextChild(const CWceUiXmlElem* pCur) const;
     CWceUiXmlElem* GetPrevChild(const CWceUiXmlElem* pCur) const;
-    CWceUiXmlElem* GetNextSibling() const { return m_pSiblingNext; }
-    CWceUiXmlElem* GetPrevSibling() const { return m_pSiblingPre; }
+    CWceUiXmlElem* GetNextSibling() const;
+    CWceUiXmlElem* GetPrevSibling() const;
 
-    int GetAttributeCount() const { return m_AttrList.GetCount(); }
-    CWceUiXmlAttr* GetFirstAttribute() const { return static_cast<CWceUiXmlAttr*>(m_AttrList.GetHead()); }
+    int GetAttributeCount() const { return m_nAttrCount; }
+    CWceUiXmlAttr* GetFirstAttribute() const { return m_nAttrCount > 0 ? m_pAttrs : NULL; }
+    // The attribute after pCur, which must be one of this element's; null after the last.
     CWceUiXmlAttr* GetNextAttribute(const CWceUiXmlAttr* pCur) const;
 
     // Tag names separated by '/', each selecting the first matching child of the element
@@ -85,33 +86,43 @@ public:
     BOOL SetComment(LPCWSTR pText);
     BOOL RemoveComment();
 
-    // The fields, in this order. Public so that the document and its walks reach them
-    // directly; the link fields are the lists' business.
-    int m_nLevel;
-    LPWSTR m_pTagName;
-    CWceUiHTList m_AttrList;
-    LPWSTR m_pRawStart;  // comment or declaration: its '<'
-    LPWSTR m_pRawEnd;    // and its final '>'
-    int m_type;
-    CWceUiXmlDoc* m_pXmlDoc;
-    CWceUiXmlElem* m_pParent;
-    CWceUiXmlElem* m_pAccessNext;
-    CWceUiXmlElem* m_pAccessPre;
-    CWceUiHTList m_ChildList;
-    CWceUiXmlElem* m_pSiblingPre;
-    CWceUiXmlElem* m_pSiblingNext;
-
 private:
     friend class CWceUiXmlDoc;
-    CWceUiXmlElem();
+    CWceUiXmlElem() = default;
     ~CWceUiXmlElem() = default;
     CWceUiXmlElem(const CWceUiXmlElem&) = delete;
     CWceUiXmlElem& operator=(const CWceUiXmlElem&) = delete;
+
+    enum {
+        FLAG_ATTR_ROOM = 1,  // m_pAttrs has room for the next power of two of attributes
+    };
 
     CWceUiXmlElem* impInsertChild(CWceUiXmlElem* pBefore, CWceUiXmlElem* pAfter, BOOL bAfter, LPCWSTR pTagName,
                                   const char* pOperation);
     CWceUiXmlAttr* FindAttr(LPCWSTR pName) const;
     CWceUiXmlElem* GetComment() const;
+    // The first element after this one's subtree in document order, or null.
+    CWceUiXmlElem* FirstElemAfterSubtree() const;
+
+    LPWSTR m_pText;  // an element's tag name; a comment's or declaration's '<'
+    union {
+        CWceUiXmlAttr* m_pAttrs;  // an element's attributes, in document order
+        LPWSTR m_pRawEnd;         // a comment's or declaration's final '>'
+    };
+    CWceUiXmlDoc* m_pXmlDoc;
+    // Item numbers, 0 for none.
+    DWORD m_nParent;
+    DWORD m_nAccessNext;  // the document order, comments and declarations included
+    DWORD m_nAccessPre;
+    DWORD m_nFirstChild;
+    DWORD m_nLastChild;
+    DWORD m_nSiblingNext;
+    DWORD m_nSiblingPre;
+    int m_nChildCount;
+    int m_nAttrCount;
+    BYTE m_type;
+    BYTE m_nLevel;
+    BYTE m_nFlags;
 };
 
 class CWceUiXmlDoc {
@@ -139,9 +150,9 @@ public:
     LPCWSTR GetPath() const { return m_strPath; }
 
     // Every item in document order.
-    CWceUiXmlElem* GetFirstItem() const { return static_cast<CWceUiXmlElem*>(m_AccessList.GetHead()); }
+    CWceUiXmlElem* GetFirstItem() const { return ItemAt(m_nAccessHead); }
     CWceUiXmlElem* GetNextItem(const CWceUiXmlElem* pCur) const;
-    int GetItemCount() const { return m_AccessList.GetCount(); }
+    int GetItemCount() const { return m_nItemCount; }
 
     BOOL SaveXmlFile();
     BOOL SaveXmlFile(LPCWSTR pPath);
@@ -165,6 +176,7 @@ private:
     struct CStackEntry {
         CWceUiXmlElem* pElem;
         LPCWSTR pTagName;
+        DWORD nElem;
     };
 
     BOOL CanLoadFile(LPCWSTR pPath) const;
@@ -174,17 +186,31 @@ private:
     BOOL ParseXml(size_t nLength);
     BOOL ParseXmlTag(LPWSTR pTag, LPWSTR pEnd, LPWSTR& pNext);
     BOOL HandleXmlTagContent(CWceUiXmlElem* pElem, LPWSTR pContent, LPWSTR pEnd);
+    BOOL AppendRawItem(int nType, LPWSTR pStart, LPWSTR pEnd);
     // Logs the error; the first of a load also keeps its place (pAt, in m_pMemXmlStr).
     BOOL SyntaxError(LPCWSTR pFunction, int nCode, LPCWSTR pAt);
     void ForgetSyntaxError();
     // Ends a name in place, remembering a line feed it overwrites for the error's place.
-    void EndNameAt(LPWSTR p);
+    void EndNameAt(LPWSTR p)
+    {
+        if (u'\n' == *p) NoteLostLineFeed(p);
+        *p = 0;
+    }
+    void NoteLostLineFeed(LPCWSTR p);
     long long impSave(CWceUiXmlElem* pStart, LPWSTR pOut);
 
-    CWceUiXmlElem* NewItem(int nType);
-    CWceUiXmlAttr* NewAttr();
-    void DeleteItem(CWceUiXmlElem* pItem);
-    void DeleteAttr(CWceUiXmlAttr* pAttr);
+    CWceUiXmlElem* ItemAt(DWORD nItem) const { return static_cast<CWceUiXmlElem*>(m_ItemPool.At(nItem)); }
+    DWORD NumberOf(const CWceUiXmlElem* pItem) const;
+    CWceUiXmlElem* NewItem(int nType, DWORD* pnItem);
+    // Document order: pItem goes before the item nBefore, at the end for 0.
+    void LinkItem(DWORD nItem, CWceUiXmlElem* pItem, DWORD nBefore);
+    void UnlinkItem(DWORD nItem, CWceUiXmlElem* pItem);
+    // The parent's children: pChild goes before the child nBefore, at the end for 0.
+    void LinkChild(CWceUiXmlElem* pParent, DWORD nParent, DWORD nChild, CWceUiXmlElem* pChild, DWORD nBefore);
+    void UnlinkChild(CWceUiXmlElem* pParent, DWORD nChild, CWceUiXmlElem* pChild);
+    // Room for one more attribute of pElem, or null.
+    CWceUiXmlAttr* AddAttrRoom(CWceUiXmlElem* pElem);
+    void DeleteItem(DWORD nItem, CWceUiXmlElem* pItem);
     void FreeString(LPWSTR pString);
     BOOL IsInBuffer(LPCWSTR p) const;
     void DeleteAllItems();
@@ -197,10 +223,13 @@ private:
     BOOL m_bKeepComment;
     CStackEntry m_Stack[MAX_STACK];
     int m_nStack;
-    CWceUiHTList m_AccessList;
+    // Every item in document order.
+    DWORD m_nAccessHead;
+    DWORD m_nAccessTail;
+    int m_nItemCount;
 
     CJxRecordPool m_ItemPool;
-    CJxRecordPool m_AttrPool;
+    CJxRunArena m_AttrArena;
     BOOL m_bOwnStrings;  // some item holds a string of its own (set by editing)
 
     int m_nSyntaxLine;  // 0: no syntax error in the last load
@@ -210,3 +239,10 @@ private:
     LPCWSTR m_pLastLostLineFeed;
     LPCWSTR m_pPrevLostLineFeed;
 };
+
+// The walks, inline: style and dialog loading call them for every item.
+inline CWceUiXmlElem* CWceUiXmlElem::GetParent() const { return m_pXmlDoc->ItemAt(m_nParent); }
+inline CWceUiXmlElem* CWceUiXmlElem::GetFirstChild() const { return m_pXmlDoc->ItemAt(m_nFirstChild); }
+inline CWceUiXmlElem* CWceUiXmlElem::GetLastChild() const { return m_pXmlDoc->ItemAt(m_nLastChild); }
+inline CWceUiXmlElem* CWceUiXmlElem::GetNextSibling() const { return m_pXmlDoc->ItemAt(m_nSiblingNext); }
+inline CWceUiXmlElem* CWceUiXmlElem::GetPrevSibling() const { return m_pXmlDoc->ItemAt(m_nSiblingPre); }

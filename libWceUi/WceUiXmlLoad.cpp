@@ -15,6 +15,7 @@
 #include "JxFile.h"
 #include "QuickString.h"
 #include "WceUiCommon.h"
+#include "WceUiXmlPrivate.h"
 #include "wce/wstring.h"
 
 // Loading: reading the file, resolving "#include_xml" lines, parsing.
@@ -28,18 +29,89 @@ const size_t kMaxTextUnits = 0x7FFFFFFE;
 
 inline bool IsXmlSpace(WCHAR c) { return u' ' == c || u'\r' == c || u'\n' == c || u'\t' == c; }
 
-// The first c in [p, pEnd), or pEnd. Tags run to some hundred units: eight at a time.
-inline LPWSTR FindUnit(LPWSTR p, LPWSTR pEnd, WCHAR c)
+// Scans over the document's buffer. Tags, names and values run to some units each, and a
+// loop that stops after an unpredictable number of units costs a mispredicted branch at
+// its end: blocks of eight units are tested at once instead. A block may be read past the
+// end of the scan (not past pReadEnd, the end of the buffer); what lies behind pEnd is
+// dropped from its mask.
+#if defined(__SSE2__)
+inline __m128i LoadUnits(LPCWSTR p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+inline __m128i SpaceUnits(__m128i units)
+{
+    __m128i spaces = _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(u' ')),
+                                  _mm_cmpeq_epi16(units, _mm_set1_epi16(u'\n')));
+    __m128i controls = _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(u'\r')),
+                                    _mm_cmpeq_epi16(units, _mm_set1_epi16(u'\t')));
+    return _mm_or_si128(spaces, controls);
+}
+
+// Two mask bits per unit (from the 16-bit compares), sixteen units a step: most names and
+// values end within the first.
+template <typename BlockTest>
+inline LPWSTR ScanBlocks(LPWSTR p, LPWSTR pEnd, LPCWSTR pReadEnd, BlockTest test, bool& bDone)
+{
+    bDone = true;
+    while (pReadEnd - p >= 16) {
+        std::ptrdiff_t nLeft = pEnd - p;
+        if (nLeft <= 0) return pEnd;
+        std::uint32_t nMask = static_cast<std::uint32_t>(_mm_movemask_epi8(test(LoadUnits(p)))) |
+                              static_cast<std::uint32_t>(_mm_movemask_epi8(test(LoadUnits(p + 8)))) << 16;
+        if (nLeft < 16) nMask &= (1u << (2 * nLeft)) - 1;
+        if (nMask) return p + (__builtin_ctz(nMask) >> 1);
+        if (nLeft <= 16) return pEnd;
+        p += 16;
+    }
+    bDone = false;  // too near the end of the buffer: the caller goes on unit by unit
+    return p;
+}
+#endif
+
+// The first c in [p, pEnd), or pEnd.
+inline LPWSTR FindUnit(LPWSTR p, LPWSTR pEnd, LPCWSTR pReadEnd, WCHAR c)
 {
 #if defined(__SSE2__)
     const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
-    for (; pEnd - p >= 8; p += 8) {
-        __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        int nMask = _mm_movemask_epi8(_mm_cmpeq_epi16(units, wanted));
-        if (nMask) return p + (__builtin_ctz(static_cast<unsigned>(nMask)) >> 1);
-    }
+    bool bDone;
+    p = ScanBlocks(p, pEnd, pReadEnd, [wanted](__m128i units) { return _mm_cmpeq_epi16(units, wanted); }, bDone);
+    if (bDone) return p;
+#else
+    (void)pReadEnd;
 #endif
     while (p < pEnd && c != *p) ++p;
+    return p;
+}
+
+// The first '=' or space in [p, pEnd), or pEnd: where a tag or attribute name ends.
+inline LPWSTR FindNameEnd(LPWSTR p, LPWSTR pEnd, LPCWSTR pReadEnd)
+{
+#if defined(__SSE2__)
+    bool bDone;
+    p = ScanBlocks(
+        p, pEnd, pReadEnd,
+        [](__m128i units) { return _mm_or_si128(SpaceUnits(units), _mm_cmpeq_epi16(units, _mm_set1_epi16(u'='))); },
+        bDone);
+    if (bDone) return p;
+#else
+    (void)pReadEnd;
+#endif
+    while (p < pEnd && u'=' != *p && !IsXmlSpace(*p)) ++p;
+    return p;
+}
+
+// The first unit in [p, pEnd) that is no space, or pEnd.
+inline LPWSTR SkipSpaces(LPWSTR p, LPWSTR pEnd, LPCWSTR pReadEnd)
+{
+#if defined(__SSE2__)
+    bool bDone;
+    p = ScanBlocks(
+        p, pEnd, pReadEnd, [](__m128i units) { return _mm_xor_si128(SpaceUnits(units), _mm_set1_epi16(-1)); },
+        bDone);
+    if (bDone) return p;
+#else
+    (void)pReadEnd;
+#endif
+    while (p < pEnd && IsXmlSpace(*p)) ++p;
     return p;
 }
 
@@ -68,10 +140,11 @@ size_t TextLength(LPCWSTR p) { return WStrLen(p); }
 #endif
 
 // The first occurrence of the nNeedle units of pNeedle in [p, pEnd), or null.
-LPWSTR FindText(LPWSTR p, LPWSTR pEnd, LPCWSTR pNeedle, int nNeedle)
+LPWSTR FindText(LPWSTR p, LPWSTR pEnd, LPCWSTR pReadEnd, LPCWSTR pNeedle, int nNeedle)
 {
     for (; pEnd - p >= nNeedle; ++p) {
-        if (*p != pNeedle[0]) continue;
+        p = FindUnit(p, pEnd - nNeedle + 1, pReadEnd, pNeedle[0]);
+        if (pEnd - p < nNeedle) break;
         int i = 1;
         while (i < nNeedle && p[i] == pNeedle[i]) ++i;
         if (i == nNeedle) return p;
@@ -200,14 +273,11 @@ BOOL CWceUiXmlDoc::SyntaxError(LPCWSTR pFunction, int nCode, LPCWSTR pAt)
     return FALSE;
 }
 
-void CWceUiXmlDoc::EndNameAt(LPWSTR p)
+void CWceUiXmlDoc::NoteLostLineFeed(LPCWSTR p)
 {
-    if (u'\n' == *p) {
-        ++m_nLostLineFeeds;
-        m_pPrevLostLineFeed = m_pLastLostLineFeed;
-        m_pLastLostLineFeed = p;
-    }
-    *p = 0;
+    ++m_nLostLineFeeds;
+    m_pPrevLostLineFeed = m_pLastLostLineFeed;
+    m_pLastLostLineFeed = p;
 }
 
 BOOL CWceUiXmlDoc::GetFirstSyntaxError(int* pnLine, int* pnColumn, LPCWSTR* ppCode, LPCWSTR* ppMeaning) const
@@ -382,7 +452,7 @@ BOOL CWceUiXmlDoc::ResolveIncludes(size_t& nLength)
     LPWSTR pSegmentStart = pText;
     LPWSTR pSearch = pText;
     while (!bFailed) {
-        LPWSTR pHit = FindText(pSearch, pEnd, kIncludeKeyword, kIncludeKeywordLength);
+        LPWSTR pHit = FindText(pSearch, pEnd, m_pMemXmlStr + m_nMemXmlStr, kIncludeKeyword, kIncludeKeywordLength);
         if (NULL == pHit) break;
 
         // Only spaces, TABs and CRs may stand before it on its line. The walk back stops at
@@ -489,9 +559,10 @@ BOOL CWceUiXmlDoc::ParseXml(size_t nLength)
     m_pRootElem = NULL;
     LPWSTR p = m_pMemXmlStr;
     LPWSTR pEnd = p + nLength;
+    LPCWSTR pReadEnd = m_pMemXmlStr + m_nMemXmlStr;
     BOOL bParsed = FALSE;
     for (;;) {
-        while (p < pEnd && IsXmlSpace(*p)) ++p;
+        p = SkipSpaces(p, pEnd, pReadEnd);
         if (p >= pEnd) {
             bParsed = 0 == m_nStack || SyntaxError(kFunction, XML_SYNTAX_OPEN_ELEMENTS, p);
             break;
@@ -513,18 +584,12 @@ BOOL CWceUiXmlDoc::ParseXml(size_t nLength)
                 SyntaxError(kFunction, XML_SYNTAX_BAD_COMMENT, p);
                 break;
             }
-            LPWSTR pClose = FindText(p + 4, pEnd, u"-->", 3);
+            LPWSTR pClose = FindText(p + 4, pEnd, pReadEnd, u"-->", 3);
             if (NULL == pClose) {
                 SyntaxError(kFunction, XML_SYNTAX_OPEN_COMMENT, p);
                 break;
             }
-            if (m_bKeepComment) {
-                CWceUiXmlElem* pComment = NewItem(XML_ELEM_COMMENT);
-                if (NULL == pComment) break;
-                pComment->m_pRawStart = p;
-                pComment->m_pRawEnd = pClose + 2;
-                m_AccessList.AddTail(pComment);
-            }
+            if (m_bKeepComment && !AppendRawItem(XML_ELEM_COMMENT, p, pClose + 2)) break;
             p = pClose + 3;
         } else if (u'?' == p[1]) {
             if (pEnd - p < 7) {
@@ -535,16 +600,12 @@ BOOL CWceUiXmlDoc::ParseXml(size_t nLength)
                 SyntaxError(kFunction, XML_SYNTAX_BAD_DECLARE, p);
                 break;
             }
-            LPWSTR pClose = FindText(p + 5, pEnd, u"?>", 2);
+            LPWSTR pClose = FindText(p + 5, pEnd, pReadEnd, u"?>", 2);
             if (NULL == pClose) {
                 SyntaxError(kFunction, XML_SYNTAX_OPEN_DECLARE, p);
                 break;
             }
-            CWceUiXmlElem* pDeclare = NewItem(XML_ELEM_DECLARE);
-            if (NULL == pDeclare) break;
-            pDeclare->m_pRawStart = p;
-            pDeclare->m_pRawEnd = pClose + 1;
-            m_AccessList.AddTail(pDeclare);
+            if (!AppendRawItem(XML_ELEM_DECLARE, p, pClose + 1)) break;
             p = pClose + 2;
         } else if (!ParseXmlTag(p, pEnd, p)) {
             SyntaxError(kFunction, XML_SYNTAX_BAD_TAG, p);
@@ -556,11 +617,23 @@ BOOL CWceUiXmlDoc::ParseXml(size_t nLength)
     return bParsed;
 }
 
+BOOL CWceUiXmlDoc::AppendRawItem(int nType, LPWSTR pStart, LPWSTR pEnd)
+{
+    DWORD nItem = 0;
+    CWceUiXmlElem* pItem = NewItem(nType, &nItem);
+    if (NULL == pItem) return FALSE;
+    pItem->m_pText = pStart;
+    pItem->m_pRawEnd = pEnd;
+    LinkItem(nItem, pItem, 0);
+    return TRUE;
+}
+
 BOOL CWceUiXmlDoc::ParseXmlTag(LPWSTR pTag, LPWSTR pEnd, LPWSTR& pNext)
 {
     static const WCHAR kFunction[] = u"ParseXmlTag";
+    LPCWSTR pReadEnd = m_pMemXmlStr + m_nMemXmlStr;
     // The tag ends at the first '>': a value can never hold one.
-    LPWSTR pGt = FindUnit(pTag + 1, pEnd, u'>');
+    LPWSTR pGt = FindUnit(pTag + 1, pEnd, pReadEnd, u'>');
     if (pGt >= pEnd) return SyntaxError(kFunction, XML_SYNTAX_NO_GT, pTag);
     const BOOL bClosing = u'/' == pTag[1];
     const BOOL bSelfClosing = u'/' == pGt[-1];
@@ -579,34 +652,33 @@ BOOL CWceUiXmlDoc::ParseXmlTag(LPWSTR pTag, LPWSTR pEnd, LPWSTR& pNext)
         return TRUE;
     }
 
-    const int kEmptyName = bSelfClosing ? XML_SYNTAX_EMPTY_NO_NAME : XML_SYNTAX_NO_NAME;
-    const int kEqualInName = bSelfClosing ? XML_SYNTAX_EMPTY_EQUAL : XML_SYNTAX_EQUAL_IN_NAME;
-    const int kBadAttribute = bSelfClosing ? XML_SYNTAX_EMPTY_BAD_ATTR : XML_SYNTAX_BAD_ATTRIBUTE;
-    const int kSecondRoot = bSelfClosing ? XML_SYNTAX_EMPTY_SECOND : XML_SYNTAX_SECOND_ROOT;
     LPWSTR pContentEnd = bSelfClosing ? pGt - 1 : pGt;
     LPWSTR pName = pTag + 1;
-    LPWSTR pNameEnd = pName;
-    while (pNameEnd < pContentEnd && !IsXmlSpace(*pNameEnd)) ++pNameEnd;
-    if (pNameEnd == pName) return SyntaxError(kFunction, kEmptyName, pTag);
-    for (LPWSTR p = pName; p < pNameEnd; ++p)
-        if (u'=' == *p) return SyntaxError(kFunction, kEqualInName, p);
+    // The name runs to the first space; an '=' before that lies inside it.
+    LPWSTR pNameEnd = FindNameEnd(pName, pContentEnd, pReadEnd);
+    if (pNameEnd < pContentEnd && u'=' == *pNameEnd)
+        return SyntaxError(kFunction, bSelfClosing ? XML_SYNTAX_EMPTY_EQUAL : XML_SYNTAX_EQUAL_IN_NAME, pNameEnd);
+    if (pNameEnd == pName)
+        return SyntaxError(kFunction, bSelfClosing ? XML_SYNTAX_EMPTY_NO_NAME : XML_SYNTAX_NO_NAME, pTag);
 
-    CWceUiXmlElem* pElem = NewItem(XML_ELEM_NODE);
+    DWORD nElem = 0;
+    CWceUiXmlElem* pElem = NewItem(XML_ELEM_NODE, &nElem);
     if (NULL == pElem) return FALSE;
-    m_AccessList.AddTail(pElem);
-    pElem->m_pTagName = pName;
+    LinkItem(nElem, pElem, 0);
+    pElem->m_pText = pName;
     if (pNameEnd < pContentEnd && !HandleXmlTagContent(pElem, pNameEnd + 1, pContentEnd))
-        return SyntaxError(kFunction, kBadAttribute, pNameEnd + 1);
+        return SyntaxError(kFunction, bSelfClosing ? XML_SYNTAX_EMPTY_BAD_ATTR : XML_SYNTAX_BAD_ATTRIBUTE,
+                           pNameEnd + 1);
     EndNameAt(pNameEnd);  // a space, the '/' or the '>': all read already
 
-    CWceUiXmlElem* pParent = m_nStack > 0 ? m_Stack[m_nStack - 1].pElem : NULL;
-    if (NULL == pParent) {
-        if (m_pRootElem) return SyntaxError(kFunction, kSecondRoot, pTag);
+    if (0 == m_nStack) {
+        if (m_pRootElem)
+            return SyntaxError(kFunction, bSelfClosing ? XML_SYNTAX_EMPTY_SECOND : XML_SYNTAX_SECOND_ROOT, pTag);
         m_pRootElem = pElem;
     } else {
-        pElem->m_pParent = pParent;
-        pElem->m_nLevel = pParent->m_nLevel + 1;
-        pParent->m_ChildList.AddTail(pElem);
+        const CStackEntry& parent = m_Stack[m_nStack - 1];
+        pElem->m_nLevel = static_cast<BYTE>(parent.pElem->m_nLevel + 1);
+        LinkChild(parent.pElem, parent.nElem, nElem, pElem, 0);
     }
     if (bSelfClosing) {
         pNext = pGt + 1;
@@ -616,10 +688,10 @@ BOOL CWceUiXmlDoc::ParseXmlTag(LPWSTR pTag, LPWSTR pEnd, LPWSTR& pNext)
     if (m_nStack >= MAX_STACK) return SyntaxError(kFunction, XML_SYNTAX_TOO_DEEP, pTag);
     m_Stack[m_nStack].pElem = pElem;
     m_Stack[m_nStack].pTagName = pName;
+    m_Stack[m_nStack].nElem = nElem;
     ++m_nStack;
     // Elements carry no text: whatever stands before the next tag is skipped.
-    LPWSTR p = pGt + 1;
-    while (p < pEnd && u'<' != *p) ++p;
+    LPWSTR p = FindUnit(pGt + 1, pEnd, pReadEnd, u'<');
     if (p >= pEnd) return SyntaxError(kFunction, XML_SYNTAX_END_AFTER_TAG, pTag);
     pNext = p;
     return TRUE;
@@ -628,12 +700,16 @@ BOOL CWceUiXmlDoc::ParseXmlTag(LPWSTR pTag, LPWSTR pEnd, LPWSTR& pNext)
 BOOL CWceUiXmlDoc::HandleXmlTagContent(CWceUiXmlElem* pElem, LPWSTR p, LPWSTR pEnd)
 {
     static const WCHAR kFunction[] = u"HandleXmlTagContent";
+    LPCWSTR pReadEnd = m_pMemXmlStr + m_nMemXmlStr;
+    // A bit per (first unit, length) of the names so far: names that differ there cannot be
+    // the same, so most attributes need no comparison with the others.
+    unsigned long long nNameBits = 0;
     for (;;) {
         while (p < pEnd && IsXmlSpace(*p)) ++p;
         if (p >= pEnd) return TRUE;
 
         LPWSTR pName = p;
-        while (p < pEnd && u'=' != *p && !IsXmlSpace(*p)) ++p;
+        p = FindNameEnd(p, pEnd, pReadEnd);
         LPWSTR pNameEnd = p;
         if (pNameEnd == pName) return FALSE;
         while (p < pEnd && IsXmlSpace(*p)) ++p;
@@ -642,19 +718,32 @@ BOOL CWceUiXmlDoc::HandleXmlTagContent(CWceUiXmlElem* pElem, LPWSTR p, LPWSTR pE
         while (p < pEnd && IsXmlSpace(*p)) ++p;
         if (p >= pEnd) return SyntaxError(kFunction, XML_SYNTAX_NO_VALUE, p);
         const WCHAR quote = *p;
-        if (u'"' != quote && u'\'' != quote) return FALSE;
+        // '"' or '\'', tested as one bit: documents mix them at random.
+        const unsigned nQuote = static_cast<unsigned>(quote) - u'"';
+        if (nQuote > 5 || 0 == ((0x21u >> nQuote) & 1)) return FALSE;
         LPWSTR pValue = ++p;
-        p = FindUnit(p, pEnd, quote);
+        p = FindUnit(p, pEnd, pReadEnd, quote);
         if (p >= pEnd) return SyntaxError(kFunction, XML_SYNTAX_OPEN_VALUE, pValue - 1);
         EndNameAt(pNameEnd);
         *p++ = 0;
 
-        for (CWceUiXmlAttr* pOther = pElem->GetFirstAttribute(); pOther; pOther = pOther->pNext)
-            if (NameEquals(pOther->pName, pName)) return SyntaxError(kFunction, XML_SYNTAX_SAME_ATTRIBUTE, pName);
-        CWceUiXmlAttr* pAttr = NewAttr();
-        if (NULL == pAttr) return FALSE;
-        pAttr->pName = pName;
-        pAttr->pValue = pValue;
-        pElem->m_AttrList.AddTail(pAttr);
+        const int nCount = pElem->m_nAttrCount;
+        const unsigned long long nBit =
+            1ull << ((FoldNameUnit(*pName) * 7u + static_cast<unsigned>(pNameEnd - pName)) & 63);
+        if (nNameBits & nBit) {
+            for (int i = 0; i < nCount; ++i)
+                if (NameEquals(pElem->m_pAttrs[i].pName, pName))
+                    return SyntaxError(kFunction, XML_SYNTAX_SAME_ATTRIBUTE, pName);
+        }
+        nNameBits |= nBit;
+        // An element's attributes lie side by side, as many as it has.
+        void* pRun = nCount ? m_AttrArena.Grow(pElem->m_pAttrs, nCount * sizeof(CWceUiXmlAttr), sizeof(CWceUiXmlAttr))
+                            : m_AttrArena.Alloc(sizeof(CWceUiXmlAttr));
+        if (NULL == pRun) return FALSE;
+        CWceUiXmlAttr* pAttrs = static_cast<CWceUiXmlAttr*>(pRun);
+        pAttrs[nCount].pName = pName;
+        pAttrs[nCount].pValue = pValue;
+        pElem->m_pAttrs = pAttrs;
+        pElem->m_nAttrCount = nCount + 1;
     }
 }

@@ -38,9 +38,9 @@ private:
 
 void WriteCloseTag(CXmlWriter& writer, const CWceUiXmlElem* pElem)
 {
-    writer.PutTabs(pElem->m_nLevel);
+    writer.PutTabs(pElem->GetLevel());
     writer.Put(u"</", 2);
-    writer.Put(pElem->m_pTagName);
+    writer.Put(pElem->GetTagName());
     writer.Put(u">\r\n", 3);
 }
 
@@ -63,16 +63,16 @@ long long CWceUiXmlDoc::impSave(CWceUiXmlElem* pStart, LPWSTR pOut)
     BOOL bNextElemKnown = FALSE;
     const BOOL bStartIsElem = XML_ELEM_NODE == pStart->m_type;
 
-    for (CWceUiXmlElem* pItem = pStart; pItem; pItem = pItem->m_pAccessNext) {
+    for (CWceUiXmlElem* pItem = pStart; pItem; pItem = ItemAt(pItem->m_nAccessNext)) {
         if (XML_ELEM_NODE != pItem->m_type) {
             if (!bNextElemKnown) {
-                pNextElem = pItem->m_pAccessNext;
-                while (pNextElem && XML_ELEM_NODE != pNextElem->m_type) pNextElem = pNextElem->m_pAccessNext;
+                pNextElem = ItemAt(pItem->m_nAccessNext);
+                while (pNextElem && XML_ELEM_NODE != pNextElem->m_type) pNextElem = ItemAt(pNextElem->m_nAccessNext);
                 bNextElemKnown = TRUE;
             }
             int nIndent = pNextElem ? pNextElem->m_nLevel : nLastIndent;
             writer.PutTabs(nIndent);
-            writer.Put(pItem->m_pRawStart, static_cast<size_t>(pItem->m_pRawEnd - pItem->m_pRawStart) + 1);
+            writer.Put(pItem->m_pText, static_cast<size_t>(pItem->m_pRawEnd - pItem->m_pText) + 1);
             writer.Put(u"\r\n", 2);
             nLastIndent = nIndent;
             continue;
@@ -88,7 +88,8 @@ long long CWceUiXmlDoc::impSave(CWceUiXmlElem* pStart, LPWSTR pOut)
                     return -1;
                 }
                 m_Stack[m_nStack].pElem = const_cast<CWceUiXmlElem*>(pPrevElem);
-                m_Stack[m_nStack].pTagName = pPrevElem->m_pTagName;
+                m_Stack[m_nStack].pTagName = pPrevElem->m_pText;
+                m_Stack[m_nStack].nElem = 0;
                 ++m_nStack;
             } else {
                 for (int d = pPrevElem->m_nLevel - pItem->m_nLevel; d > 0 && m_nStack > 0; --d)
@@ -97,15 +98,15 @@ long long CWceUiXmlDoc::impSave(CWceUiXmlElem* pStart, LPWSTR pOut)
         }
         writer.PutTabs(pItem->m_nLevel);
         writer.Put(u"<", 1);
-        writer.Put(pItem->m_pTagName);
-        for (CWceUiXmlAttr* pAttr = pItem->GetFirstAttribute(); pAttr; pAttr = pAttr->pNext) {
+        writer.Put(pItem->m_pText);
+        for (int i = 0; i < pItem->m_nAttrCount; ++i) {
             writer.Put(u" ", 1);
-            writer.Put(pAttr->pName);
+            writer.Put(pItem->m_pAttrs[i].pName);
             writer.Put(u"=\"", 2);
-            writer.Put(pAttr->pValue);
+            writer.Put(pItem->m_pAttrs[i].pValue);
             writer.Put(u"\"", 1);
         }
-        if (0 == pItem->GetChildCount()) writer.Put(u"/>\r\n", 4);
+        if (0 == pItem->m_nChildCount) writer.Put(u"/>\r\n", 4);
         else writer.Put(u">\r\n", 3);
         nLastIndent = pItem->m_nLevel;
         pPrevElem = pItem;

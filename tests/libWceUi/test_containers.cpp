@@ -1,3 +1,5 @@
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <random>
 #include <set>
@@ -5,6 +7,7 @@
 #include <vector>
 
 #include "JXList.h"
+#include "JXRecordPool.h"
 #include "JXMap.h"
 #include "JXMapStringToType.h"
 #include "QuickStack.h"
@@ -206,4 +209,61 @@ TEST(CQuickString, OwnsItsTextAndAppendsFromItself)
     EXPECT_EQ(0, str.CompareNoCase(u"ID-12"));
     EXPECT_EQ(0, str.GetAt(5));  // past the last unit
     EXPECT_EQ(u"", std::u16string(CQuickString(nullptr)));
+}
+
+// Numbers name the same record for as long as it lives, across the growing blocks and the
+// fixed ones after them; freed numbers come back first; FreeAll starts again from 1.
+TEST(CJxRecordPool, NumbersNameTheirRecordsAcrossBlocksAndComeBackWhenFreed)
+{
+    CJxRecordPool pool(24);
+    std::vector<void*> records(1);  // records[n] for number n
+    for (DWORD n = 1; n <= 3000; ++n) {
+        void* pRecord = nullptr;
+        ASSERT_EQ(n, pool.Alloc(&pRecord));
+        ASSERT_EQ(pRecord, pool.At(n));
+        memset(pRecord, static_cast<int>(n & 0xFF), 24);
+        records.push_back(pRecord);
+    }
+    EXPECT_EQ(nullptr, pool.At(0));
+    std::set<void*> distinct(records.begin() + 1, records.end());
+    EXPECT_EQ(3000u, distinct.size());
+    for (DWORD n = 1; n <= 3000; n += 37)
+        ASSERT_EQ(static_cast<BYTE>(n & 0xFF), static_cast<BYTE*>(pool.At(n))[23]) << n;
+    pool.Free(1000);
+    pool.Free(7);
+    void* pRecord = nullptr;
+    EXPECT_EQ(7u, pool.Alloc(&pRecord));
+    EXPECT_EQ(records[7], pRecord);
+    EXPECT_EQ(1000u, pool.Alloc(&pRecord));
+    EXPECT_EQ(3001u, pool.Alloc(&pRecord));
+    pool.FreeAll();
+    EXPECT_EQ(1u, pool.Alloc(&pRecord));
+}
+
+// A run grows where it is while nothing follows it and its block has room; otherwise it is
+// copied, contents and all. Runs are 8-byte aligned.
+TEST(CJxRunArena, RunsGrowInPlaceWhileLastElseMove)
+{
+    CJxRunArena arena;
+    BYTE* pFirst = static_cast<BYTE*>(arena.Alloc(3));
+    memcpy(pFirst, "abc", 3);
+    EXPECT_EQ(pFirst, arena.Grow(pFirst, 3, 5));
+    BYTE* pSecond = static_cast<BYTE*>(arena.Alloc(16));
+    EXPECT_EQ(0u, reinterpret_cast<std::uintptr_t>(pSecond) % 8);
+    BYTE* pMoved = static_cast<BYTE*>(arena.Grow(pFirst, 8, 8));
+    EXPECT_NE(pFirst, pMoved);
+    EXPECT_EQ(0, memcmp(pMoved, "abc", 3));
+    // Growing one byte at a time past every block size keeps what was written.
+    BYTE* pRun = static_cast<BYTE*>(arena.Alloc(1));
+    pRun[0] = 0;
+    for (size_t n = 1; n < 200000; ++n) {
+        pRun = static_cast<BYTE*>(arena.Grow(pRun, n, 1));
+        ASSERT_NE(nullptr, pRun);
+        pRun[n] = static_cast<BYTE>(n);
+        if (n % 4099 == 0) {
+            ASSERT_EQ(static_cast<BYTE>(n / 2), pRun[n / 2]) << n;
+        }
+    }
+    arena.FreeAll();
+    EXPECT_NE(nullptr, arena.Alloc(100000));
 }

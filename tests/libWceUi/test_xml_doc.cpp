@@ -11,7 +11,8 @@ namespace {
 // The item's text as it stands in the buffer.
 std::string Raw(const CWceUiXmlElem* pItem)
 {
-    return pItem ? WideToUtf8(std::u16string(pItem->m_pRawStart, pItem->m_pRawEnd + 1)) : "(no item)";
+    return pItem && pItem->GetRawStart() ? WideToUtf8(std::u16string(pItem->GetRawStart(), pItem->GetRawEnd() + 1))
+                                          : "(no item)";
 }
 
 // The saved text from pFrom, or "(failed)".
@@ -457,6 +458,37 @@ TEST_F(DocTest, XmlInsertedChildrenKeepTheDocumentDepthFirst)
               Save(doc, pRoot));
     EXPECT_TRUE(pB->RemoveComment());
     EXPECT_EQ(6, doc.GetItemCount());
+}
+
+// An element keeps its attributes side by side: added ones grow the run, copied elsewhere
+// when another element's run follows it; removing one closes the gap; the walk stays
+// within the element.
+TEST_F(DocTest, XmlAttributesGrowAndShrinkInOrder)
+{
+    CWceUiXmlDoc doc;
+    ASSERT_TRUE(doc.LoadXmlStr(u"<r a0='0'><c b='1'/></r>"));
+    CWceUiXmlElem* pRoot = doc.GetRootElem();
+    CWceUiXmlElem* pChild = pRoot->GetFirstChild();
+    std::vector<std::string> expected = {"a0=0"};
+    for (int i = 1; i < 40; ++i) {
+        const std::u16string name = u"a" + Utf8ToWide(std::to_string(i));
+        ASSERT_TRUE(pRoot->SetAttribute(name.c_str(), name.c_str()));
+        ASSERT_TRUE(pChild->SetAttribute(name.c_str(), u"c"));  // the two runs take turns
+        expected.push_back(WideToUtf8(name) + "=" + WideToUtf8(name));
+    }
+    ASSERT_TRUE(pRoot->RemoveAttribute(u"A17"));
+    expected.erase(expected.begin() + 17);
+    ASSERT_TRUE(pRoot->SetAttribute(u"a3", u"changed"));
+    expected[3] = "a3=changed";
+    std::vector<std::string> actual;
+    for (CWceUiXmlAttr* pAttr = pRoot->GetFirstAttribute(); pAttr; pAttr = pRoot->GetNextAttribute(pAttr))
+        actual.push_back(Utf8(pAttr->GetName()) + "=" + Utf8(pAttr->GetValue()));
+    EXPECT_EQ(expected, actual);
+    EXPECT_EQ(39, pRoot->GetAttributeCount());
+    EXPECT_EQ(40, pChild->GetAttributeCount());
+    EXPECT_EQ("1", Utf8(pChild->GetAttribute(u"b")));
+    EXPECT_EQ(nullptr, pRoot->GetNextAttribute(pChild->GetFirstAttribute()));
+    ExpectConsistent(doc);
 }
 
 // 32 open elements and a self-closing leaf load, stay editable and save; 33 do not load.
