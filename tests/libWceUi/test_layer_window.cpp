@@ -1,29 +1,44 @@
 // The layer window and running dialogs on a headless display: painting, pen, key, timer and
-// registered-message routing, capture, transitions with their frame pacing, and the modal
-// and modeless runs.
+// registered-message routing, capture, transitions with their frame pacing, the modal and
+// modeless runs, and controls and an edit box driven through window messages.
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "JXGVar.h"
 #include "JXGlobalData.h"
+#include "SkinBuilder.h"
 #include "WceUiDlg.h"
+#include "WceUiEditBox.h"
 #include "WceUiGenericBitmap.h"
-#include "WceUiLayer.h"
 #include "WceUiLayerCtrl.h"
+#include "WceUiListBox.h"
 #include "WceUiRealWnd.h"
+#include "WceUiSlider.h"
 #include "WceUiWndAnimate.h"
 #include "doc_test_helpers.h"
 #include "wce/display.h"
 #include "wce/platform.h"
-#include "wce/gdi.h"
-#include "wce/timesync.h"
-
-namespace {
 
 using Strings = std::vector<std::string>;
+
+// Made by name from its dialog file; records into the running test's list.
+class CRecordDlg : public CWceUiDlg {
+    WCEUI_DYNCREATE_BEGIN(CRecordDlg, CWceUiDlg)
+
+public:
+    static Strings* pEvents;
+    void OnChildClick(CWceUiLayer* pChild) override { pEvents->push_back("click " + Utf8(pChild->GetName())); }
+    LRESULT OnRegisteredMsg(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        pEvents->push_back(std::to_string(msg) + " " + std::to_string(WCEUI_MSG_SLIDER == msg ? lParam : wParam));
+        return 0;
+    }
+};
+WCEUI_DYNCREATE_END(CRecordDlg, CWceUiDlg)
+Strings* CRecordDlg::pEvents = nullptr;
+
+namespace {
 
 const int kW = 200, kH = 100;
 
@@ -116,6 +131,17 @@ public:
     }
 };
 
+// White under its text, so that text and caret show.
+class CWhiteEditBox : public CWceUiMEditBox {
+public:
+    void OnDrawBackGround(CWceUiGenericBitmap* pDrawBitmap, BOOL) override
+    {
+        RECT rc;
+        GetWindowRect(&rc);
+        pDrawBitmap->FillColor(RGB(255, 255, 255), &rc);
+    }
+};
+
 class CProbeWnd : public CWceUiRealWnd {
 public:
     std::function<void(CProbeWnd&)> onInit;
@@ -179,15 +205,20 @@ protected:
         pDlg->SetLayerPosition(&rc, WCEUI_POS_WINDOW, FALSE);
         return pDlg;
     }
-    CProbeLayer* NewLayer(CWceUiLayer* pParent, LPCWSTR pName, RECT rc, COLORREF color)
+    template <class T>
+    T* Put(CWceUiLayer* pParent, T* p, LPCWSTR pName, RECT rc)
     {
-        CProbeLayer* p = new CProbeLayer;
-        p->pCalls = &m_calls;
-        p->color = color;
         p->SetLayerCtrl(pParent->GetLayerCtrl());
         pParent->GetLayerCtrl()->InitLayerInfo(p, pName);
         pParent->AppendChild(p);
         p->SetLayerPosition(&rc, WCEUI_POS_WINDOW, FALSE);
+        return p;
+    }
+    CProbeLayer* NewLayer(CWceUiLayer* pParent, LPCWSTR pName, RECT rc, COLORREF color)
+    {
+        CProbeLayer* p = Put(pParent, new CProbeLayer, pName, rc);
+        p->pCalls = &m_calls;
+        p->color = color;
         return p;
     }
     // A dialog on the root with a left layer "a" and a right layer "b".
@@ -498,10 +529,6 @@ TEST_F(LayerWndTest, DestroyingTheWindowEndsTheModalLoop)
     EXPECT_EQ(nResult, -1);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(LayerWndTest, HueShiftsOnlyInsideItsRange)
 {
     Open();
@@ -533,6 +560,85 @@ TEST_F(LayerWndTest, DestroyingTheWindowEndsAndDeletesAModelessDialog)
         EXPECT_EQ(wnd.GetLayerCtrl()->RootLayer()->GetChildCount(), 0);
         EXPECT_FALSE(m_log.Contains("not closed normally"));
     });
+}
+
+TEST_F(LayerWndTest, ScriptedTapTextAndKeysEditTheFocusedBox)
+{
+    // A tap gives the focus; BACK and RETURN become characters 8 and 13; the arrow keys reach
+    // the box through the window's key-downs.
+    Open("wait 100\ntap 50 20\nwait 10\ntext \"ab cd\"\nkey LEFT\nkey BACK\nkey RETURN\ntext \"x\"\nwait 10\n"
+         "expect 15 12 FFFFFF\n");
+    CWceUiEditBox* pBox = nullptr;
+    COLORREF caretPixel = 0, besidePixel = 0;
+    POINT caret{};
+    // Read the screen while the box still shows: at the end of the script the loop ends.
+    wce::host::SetPresentHook([&](std::uint64_t, const RECT&) {
+        if (!pBox || !pBox->IsCaretShown()) return;
+        caret = pBox->GetCaretPoint();
+        caretPixel = ScreenAt(caret.x, caret.y + 8);
+        besidePixel = ScreenAt(caret.x + 4, caret.y + 8);
+    });
+    std::string text;
+    Run([&](CProbeWnd& wnd) {
+        CProbeDlg* pDlg = NewDlg(wnd, u"dlg");
+        RECT rc = {0, 0, kW, kH};
+        pDlg->SetLayerPosition(&rc, WCEUI_POS_WINDOW, FALSE);
+        pBox = Put(pDlg, new CWhiteEditBox, u"edit", RECT{10, 10, 190, 90});
+        pDlg->DoModal();  // until the script has run
+        text = Utf8(pBox->GetEditText());
+        pBox = nullptr;
+        wnd.GetLayerCtrl()->DeleteLayer(pDlg);
+    });
+    EXPECT_EQ("ab \nxd", text);
+    EXPECT_EQ(10 + WCEUI_EDIT_LINE_HEIGHT, caret.y);  // after "x" on the second line
+    EXPECT_EQ(RGB(0, 0, 0), caretPixel);               // inverted white
+    EXPECT_EQ(RGB(255, 255, 255), besidePixel);
+}
+
+TEST_F(LayerWndTest, PenMessagesClickPostAndTapControls)
+{
+    Open();
+    CJxGlobalData* pGlobal = CJxGVar::GetInstance()->GetCJxGlobalData();
+    pGlobal->SetScreenInfo(kW, kH, 16);
+    skinbuild::SkinBuilder skin;
+    skinbuild::BitmapOptions alpha;
+    alpha.perPixelAlpha = true;
+    skin.Bitmap565("s", "thumb", 10, 20, [](int, int) { return 0xFFFF0000u; }, alpha);
+    skin.Dialog("s", "CRecordDlg",
+                "<d><body name=\"main\"><b name=\"b\" type=\"CWceUiButton\" style=\"bn\"/>"
+                "<s name=\"s\" type=\"CWceUiSlider\" style=\"sl\" thumb_bmp=\"thumb.565a.conf\"/>"
+                "<l name=\"l\" type=\"CWceUiListBox\" style=\"lst\"/></body></d>",
+                "<k><style><bn><position rect=\"0,0,50,30\"/><background color=\"0xFF0000\"/></bn>"
+                "<sl><position rect=\"0,40,110,20\"/><background color=\"0x000000\"/></sl>"
+                "<lst><position rect=\"120,0,80,100\"/><background color=\"0x202020\"/></lst></style></k>");
+    std::string error;
+    ASSERT_TRUE(skin.WriteFolder(m_device.Host("SDMMC/skin"), error)) << error;
+    pGlobal->SetWndDir(u"\\SDMMC\\skin\\s\\wnd\\");
+    pGlobal->SetResDir(u"\\SDMMC\\skin\\s\\res\\");
+    CRecordDlg::pEvents = &m_calls;
+    Run([&](CProbeWnd& wnd) {
+        CWceUiDlg* pDlg = wnd.GetLayerCtrl()->CreateDlg(u"CRecordDlg");
+        ASSERT_NE(pDlg, nullptr);
+        wnd.GetLayerCtrl()->RootLayer()->AppendChild(pDlg);
+        pDlg->SendOnInitLayer();
+        pDlg->RegisterMsg(WCEUI_MSG_SLIDER);
+        pDlg->RegisterMsg(WCEUI_MSG_LIST_TAP);
+        auto* pList = static_cast<CWceUiListBox*>(pDlg->GetLayerByName(u"l"));
+        for (int i = 0; i < 10; ++i) pList->AddString(u"x", FALSE);
+        wnd.UpdateWindow();
+        const POINT taps[] = {{10, 10}, {5 + 30, 50}, {150, 30}};  // button, slider at 30, list item 1
+        for (const POINT& pt : taps)
+            for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP}) {
+                ::SendMessageW(wnd.m_hWnd, msg, WM_LBUTTONUP == msg ? 0 : 1, MAKELPARAM(pt.x, pt.y));
+                Sleep(1);  // a later pen message must be stamped after a list's pen-up
+            }
+        MSG msg;
+        while (::PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+        EXPECT_EQ(static_cast<CWceUiSlider*>(pDlg->GetLayerByName(u"s"))->GetPos(), 30);
+        EXPECT_EQ(pList->GetCurSel(), 1);
+        wnd.GetLayerCtrl()->DeleteLayer(pDlg);
+    });
+    EXPECT_EQ(m_calls, (Strings{"click b", "33770 0", "33768 1"}));
 }
 
 }  // namespace
