@@ -1,5 +1,7 @@
-// Buttons and sliders in a dialog: pen sequences with looks, clicks and posts.
+// Buttons, sliders and edit boxes in a dialog: pen sequences with looks, clicks, posts and focus.
+#include "WceUiEditBox.h"
 #include "controls_fixture.h"
+#include "wce/window.h"
 
 WCEUI_DYNCREATE_END(CCtrlTestDlg, CWceUiDlg)
 
@@ -41,7 +43,8 @@ struct ButtonCase {
     const char* name;
     std::vector<PenStep> steps;
     std::vector<std::string> looks;  // after each step
-    int nClicks;
+    Strings clicks;
+    bool bDownStyle = true;
 };
 
 class ButtonSequence : public ButtonTest, public ::testing::WithParamInterface<ButtonCase> {};
@@ -49,8 +52,7 @@ class ButtonSequence : public ButtonTest, public ::testing::WithParamInterface<B
 TEST_P(ButtonSequence, LooksAndClicks)
 {
     const ButtonCase& c = GetParam();
-    BuildButtons();
-    CCtrlTestDlg* pDlg = static_cast<CCtrlTestDlg*>(m_pBuilt);
+    BuildButtons(c.bDownStyle);
     EXPECT_EQ(Look(), "1r");
     for (size_t i = 0; i < c.steps.size(); ++i) {
         const PenStep& s = c.steps[i];
@@ -63,7 +65,7 @@ TEST_P(ButtonSequence, LooksAndClicks)
         }
         EXPECT_EQ(Look(), c.looks[i]) << "step " << i;
     }
-    EXPECT_EQ(static_cast<int>(pDlg->m_clicks.size()), c.nClicks);
+    EXPECT_EQ(static_cast<CCtrlTestDlg*>(m_pBuilt)->m_clicks, c.clicks);
     EXPECT_EQ(m_pWnd->GetCapture(), nullptr);
     EXPECT_FALSE(m_pA->IsPressed());
 }
@@ -71,34 +73,19 @@ TEST_P(ButtonSequence, LooksAndClicks)
 INSTANTIATE_TEST_SUITE_P(
     Pen, ButtonSequence,
     ::testing::Values(
-        ButtonCase{"Inside", {{'d', 20, 20}, {'u', 25, 25}}, {"2g", "1r"}, 1},
-        ButtonCase{"OutAndReleasedOutside", {{'d', 20, 20}, {'m', 80, 20}, {'u', 80, 20}}, {"2g", "3b", "1r"}, 0},
+        ButtonCase{"Inside", {{'d', 20, 20}, {'u', 25, 25}}, {"2g", "1r"}, {"a"}},
+        ButtonCase{"OutAndReleasedOutside", {{'d', 20, 20}, {'m', 80, 20}, {'u', 80, 20}}, {"2g", "3b", "1r"}, {}},
         ButtonCase{"OutAndBack", {{'d', 20, 20}, {'m', 80, 20}, {'m', 30, 30}, {'u', 30, 30}}, {"2g", "3b", "2g", "1r"},
-                   1},
-        ButtonCase{"LossOfCapture", {{'d', 20, 20}, {'l', 0, 0}, {'u', 20, 20}}, {"2g", "1r", "1r"}, 0},
-        ButtonCase{"SecondDownWithoutUp", {{'d', 20, 20}, {'d', 22, 22}, {'u', 22, 22}}, {"2g", "2g", "1r"}, 1}),
+                   {"a"}},
+        ButtonCase{"LossOfCapture", {{'d', 20, 20}, {'l', 0, 0}, {'u', 20, 20}}, {"2g", "1r", "1r"}, {}},
+        ButtonCase{"SecondDownWithoutUp", {{'d', 20, 20}, {'d', 22, 22}, {'u', 22, 22}}, {"2g", "2g", "1r"}, {"a"}},
+        // The up between the downs was lost: an up elsewhere ends the press, another button clicks.
+        ButtonCase{"LostUpThenAnotherButton",
+                   {{'d', 20, 20}, {'d', 20, 20}, {'u', 120, 20}, {'d', 120, 20}, {'u', 120, 20}},
+                   {"2g", "2g", "1r", "1r", "1r"},
+                   {"b"}},
+        ButtonCase{"WithoutDownStyleStateTwoLooksNormal", {{'d', 20, 20}, {'u', 20, 20}}, {"2r", "1r"}, {"a"}, false}),
     [](const ::testing::TestParamInfo<ButtonCase>& info) { return std::string(info.param.name); });
-
-TEST_F(ButtonTest, WithoutDownStyleKeepsTheNormalLookInStateTwo)
-{
-    BuildButtons(false);
-    Pen('d', 20, 20);
-    EXPECT_EQ(Look(), "2r");
-    Pen('u', 20, 20);
-    EXPECT_EQ(Look(), "1r");
-}
-
-TEST_F(ButtonTest, AfterALostPenUpAnotherButtonStillClicks)
-{
-    BuildButtons();
-    Pen('d', 20, 20);
-    Pen('d', 20, 20);  // the pen-up between was lost
-    Pen('u', 120, 20);
-    EXPECT_EQ(m_pWnd->GetCapture(), nullptr);
-    Pen('d', 120, 20);
-    Pen('u', 120, 20);
-    EXPECT_EQ(static_cast<CCtrlTestDlg*>(m_pBuilt)->m_clicks, (Strings{"b"}));
-}
 
 TEST_F(ButtonTest, StyleNamesKeepSixtyThreeUnits)
 {
@@ -238,6 +225,37 @@ TEST_F(SliderTest, PositionOutsideANewRangeIsDrawnOnTheTrack)
     m_pWnd->Paint();
     EXPECT_EQ(m_pS->GetThumbOffset(), 100);
     EXPECT_EQ(Px(129, 50), k565Red);
+}
+
+// Looks by background colour: red normal, green focused; taps move the focus and the typing.
+TEST_F(ControlsTest, EditBoxTapsMoveTheFocusAndItsLook)
+{
+    ASSERT_TRUE(BuildDlg("<e name=\"e\" type=\"CWceUiSEditBox\" common.style=\"pos_e\" style=\"n\" focus.style=\"fo\"/>"
+                         "<f name=\"f\" type=\"CWceUiMEditBox\" common.style=\"pos_f\" style=\"n\" focus.style=\"fo\"/>",
+                         "<pos_e><position rect=\"10,10,100,40\"/></pos_e><pos_f><position rect=\"10,50,100,80\"/></pos_f>"
+                         "<n><background color=\"0xFF0000\"/></n><fo><background color=\"0x00FF00\"/></fo>"));
+    auto* e = Layer<CWceUiEditBox>(u"e");
+    auto* f = Layer<CWceUiEditBox>(u"f");
+    ASSERT_TRUE(e && f);
+    EXPECT_NE(f->IsVertical(), e->IsVertical());
+    auto looks = [&] { return std::string(Px(50, 20) == k565Green ? "G" : "r") + (Px(50, 60) == k565Green ? "G" : "r"); };
+    EXPECT_EQ("rr", looks());
+    const struct {
+        int y;
+        char c;
+        const char* looks;
+    } taps[] = {{20, 'q', "Gr"}, {60, 'z', "rG"}};
+    for (const auto& t : taps) {
+        Pen('d', 50, t.y);
+        Pen('u', 50, t.y);
+        EXPECT_EQ(t.looks, looks());
+        m_pWnd->SendRegisteredMsg(WM_CHAR, t.c, 1);
+    }
+    EXPECT_EQ("q", Utf8(e->GetEditText()));
+    EXPECT_EQ("z", Utf8(f->GetEditText()));
+    f->EnableLayer(FALSE);
+    PaintAll();
+    EXPECT_EQ("rr", looks());
 }
 
 }  // namespace

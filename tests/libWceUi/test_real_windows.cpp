@@ -9,33 +9,12 @@
 #include "JXGVar.h"
 #include "JXGlobalData.h"
 #include "JXIgnoreMsg.h"
-#include "JXWriteLogFile.h"
 #include "RealDlg.h"
-#include "temp_device.h"
+#include "doc_test_helpers.h"
 #include "wce/display.h"
 #include "wce/platform.h"
 
 namespace {
-
-std::vector<std::string>& Messages()
-{
-    static std::vector<std::string> messages;
-    return messages;
-}
-
-void Observe(void*, int, LPCWSTR pMessage, int nLength)
-{
-    std::string text;
-    for (int i = 0; i < nLength; ++i) text += static_cast<char>(pMessage[i]);
-    Messages().push_back(text);
-}
-
-bool Logged(const std::string& text)
-{
-    for (const std::string& m : Messages())
-        if (m == text) return true;
-    return false;
-}
 
 // A dialog whose handlers record what they saw and run what the test asks.
 class CTestDlg : public CRealDlg {
@@ -77,18 +56,17 @@ public:
 
 const RECT kFull = {0, 0, 200, 100};
 
-class RealWndTest : public ::testing::Test {
+class RealWndTest : public DocTest {
 protected:
     void SetUp() override
     {
-        Messages().clear();
-        JxSetLogObserver(&Observe, nullptr);
+        DocTest::SetUp();
         CJxGVar::GetInstance()->GetCJxGlobalData()->SetInstanceHandle(GetModuleHandleW(nullptr));
     }
     void TearDown() override
     {
-        JxSetLogObserver(nullptr, nullptr);
         wce::host::CloseDisplay();
+        DocTest::TearDown();
     }
     void Open(const std::string& script)
     {
@@ -100,7 +78,6 @@ protected:
         std::string error;
         ASSERT_TRUE(wce::host::OpenDisplay(options, error)) << error;
     }
-    TempDevice m_device;  // the log lands there
 };
 
 TEST_F(RealWndTest, EndDialogFromAHandlerEndsTheLoopAfterItAndDestroysTheWindow)
@@ -122,7 +99,7 @@ TEST_F(RealWndTest, EndDialogFromAHandlerEndsTheLoopAfterItAndDestroysTheWindow)
     EXPECT_EQ(NULL, dlg.m_hWnd);
     EXPECT_EQ(DLG_RUN_NOT_RUNNING, dlg.GetRunWay());
     EXPECT_FALSE(dlg.EndDialog(1));
-    EXPECT_TRUE(Logged("CRealDlg::EndDialog,check(DLG_RUN_IN_MODAL == m_DlgRunWay)fail"));
+    EXPECT_TRUE(m_log.Contains("CRealDlg::EndDialog,check(DLG_RUN_IN_MODAL == m_DlgRunWay)fail"));
 }
 
 TEST_F(RealWndTest, AParentDisabledBeforeStaysDisabledAnEnabledOneComesBackActive)
@@ -249,13 +226,13 @@ TEST_F(RealWndTest, WrappersOfAMissingWindowFailTheirChecks)
     EXPECT_FALSE(wnd.ShowWindow(SW_SHOW));
     EXPECT_EQ(NULL, wnd.GetDC());
     EXPECT_EQ(0u, wnd.SetTimer(1, 10));
-    EXPECT_TRUE(Logged("CRealGenericWnd::GetWindowRect,check(::IsWindow(m_hWnd))fail"));
-    EXPECT_TRUE(Logged("CRealGenericWnd::GetDC,check(::IsWindow(m_hWnd))fail"));
+    EXPECT_TRUE(m_log.Contains("CRealGenericWnd::GetWindowRect,check(::IsWindow(m_hWnd))fail"));
+    EXPECT_TRUE(m_log.Contains("CRealGenericWnd::GetDC,check(::IsWindow(m_hWnd))fail"));
     EXPECT_FALSE(wnd.Create(WS_CHILD, &kFull, NULL));
-    EXPECT_TRUE(Logged("CreateWindow failed, GetLastError is 1406"));
+    EXPECT_TRUE(m_log.Contains("CreateWindow failed, GetLastError is 1406"));
     CTestDlg dlg;
     EXPECT_EQ(-1, dlg.DoModal(WS_CHILD, &kFull, NULL));
-    EXPECT_TRUE(Logged("call CRealWnd::Create failed, GetLastError is 1406"));
+    EXPECT_TRUE(m_log.Contains("call CRealWnd::Create failed, GetLastError is 1406"));
 }
 
 TEST_F(RealWndTest, InvalidateWhileDisabledDoesNothing)
@@ -306,7 +283,7 @@ TEST_F(RealWndTest, DestroyingTheObjectDestroysItsWindowWithAWarning)
         hWnd = dlg.m_hWnd;
     }
     EXPECT_FALSE(IsWindow(hWnd));
-    EXPECT_TRUE(Logged("call destroy window in destruct"));
+    EXPECT_TRUE(m_log.Contains("call destroy window in destruct"));
 }
 
 TEST_F(RealWndTest, CenterWindowOverTheOwner)
@@ -324,7 +301,7 @@ TEST_F(RealWndTest, CenterWindowOverTheOwner)
     CRealWnd lonely;
     ASSERT_TRUE(lonely.Create(WS_POPUP, &small, NULL));
     EXPECT_FALSE(lonely.CenterWindow());
-    EXPECT_TRUE(Logged("CRealGenericWnd::CenterWindow,check(::IsWindow(hWndCenter))fail"));
+    EXPECT_TRUE(m_log.Contains("CRealGenericWnd::CenterWindow,check(::IsWindow(hWndCenter))fail"));
     lonely.DestroyWindow();
     wnd.DestroyWindow();
     owner.DestroyWindow();
@@ -343,21 +320,17 @@ TEST_F(RealWndTest, ClassesAreCreatableByNameExceptTheGenericOne)
 
 MSG PenAt(HWND hWnd, UINT msg, DWORD time) { return MSG{hWnd, msg, 0, 0, time, {0, 0}}; }
 
-TEST(IgnoreFilter, TablesAreBoundedAndReportOverflow)
+TEST_F(RealWndTest, IgnoreTablesAreBoundedAndReportOverflow)
 {
-    TempDevice device;
-    Messages().clear();
-    JxSetLogObserver(&Observe, nullptr);
     CJxIgnoreMsg filter;
     EXPECT_EQ(3, filter.GetIgnoreMsgCount());
     for (int i = 0; i < 61; ++i) EXPECT_TRUE(filter.AddIgnoreMsg(WM_USER + i));
     EXPECT_FALSE(filter.AddIgnoreMsg(WM_USER));
-    EXPECT_TRUE(Logged("In CJxIgnoreMsg::AddIgnoreMsg, Too many ignore messages"));
+    EXPECT_TRUE(m_log.Contains("In CJxIgnoreMsg::AddIgnoreMsg, Too many ignore messages"));
     for (std::uintptr_t i = 1; i <= 128; ++i) EXPECT_TRUE(filter.AddHwndTime(reinterpret_cast<HWND>(i * 16), 100));
     EXPECT_TRUE(filter.AddHwndTime(reinterpret_cast<HWND>(16), 200));  // an existing window takes the new time
     EXPECT_FALSE(filter.AddHwndTime(reinterpret_cast<HWND>(129 * 16), 100));
-    EXPECT_TRUE(Logged("In CJxIgnoreMsg::AddHwndTime, Too many ignore HWNDs"));
-    JxSetLogObserver(nullptr, nullptr);
+    EXPECT_TRUE(m_log.Contains("In CJxIgnoreMsg::AddHwndTime, Too many ignore HWNDs"));
 }
 
 TEST(IgnoreFilter, DecisionsByTimeAcrossTheTickWrap)
