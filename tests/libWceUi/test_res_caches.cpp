@@ -89,13 +89,13 @@ TEST_F(CacheTest, MisuseAndMissingResourcesAreLogged)
     EXPECT_EQ(nullptr, WceUiGetColor(u"none"));  // no such key: no message
     EXPECT_EQ(nullptr, WceUiGetColor(u"odd"));
     EXPECT_EQ(nullptr, WceUiGetFont(u"none"));
-    EXPECT_TRUE(m_log.Contains("call WceUiReleaseBitmap Release but pWceUiBitmap not found"));
-    EXPECT_TRUE(m_log.Contains("call WceUiReleaseColor Release but pWceUiColor not found"));
-    EXPECT_TRUE(m_log.Contains("call WceUiReleaseFont Release but pWceUiFont not found"));
-    EXPECT_TRUE(m_log.Contains("load file \\SDMMC\\res\\bitmap\\none.conf failed"));
-    EXPECT_TRUE(m_log.Contains("the color odd of \\SDMMC\\res\\color\\wceui.color is not 0x"));
-    EXPECT_TRUE(m_log.Contains("can not load file \\SDMMC\\res\\font\\none"));
-    EXPECT_TRUE(m_log.Contains("load file \\SDMMC\\res\\font\\none failed"));
+    for (const char* m : {"call WceUiReleaseBitmap Release but pWceUiBitmap not found",
+                          "call WceUiReleaseColor Release but pWceUiColor not found",
+                          "call WceUiReleaseFont Release but pWceUiFont not found",
+                          "load file \\SDMMC\\res\\bitmap\\none.conf failed",
+                          "the color odd of \\SDMMC\\res\\color\\wceui.color is not 0x",
+                          "can not load file \\SDMMC\\res\\font\\none", "load file \\SDMMC\\res\\font\\none failed"})
+        EXPECT_TRUE(m_log.Contains(m)) << m;
     EXPECT_EQ(0, Bitmaps()->GetCount() + Colors()->GetCount() + Fonts()->GetCount());
 }
 
@@ -188,19 +188,11 @@ TEST_F(CacheTest, FontConfigurationKeys)
     CWceUiFont* pFont = WceUiGetFont(u"all");
     ASSERT_NE(nullptr, pFont);
     const LOGFONTW& lf = pFont->GetLogFont();
-    EXPECT_EQ(INT_MIN, lf.lfHeight);
-    EXPECT_EQ(12, lf.lfWidth);
-    EXPECT_EQ(900, lf.lfEscapement);
-    EXPECT_EQ(-900, lf.lfOrientation);
-    EXPECT_EQ(0, lf.lfWeight);  // no digits
-    EXPECT_EQ(1, lf.lfItalic);  // low 8 bits
-    EXPECT_EQ(1, lf.lfUnderline);
-    EXPECT_EQ(255, lf.lfStrikeOut);
-    EXPECT_EQ(134, lf.lfCharSet);
-    EXPECT_EQ(3, lf.lfOutPrecision);
-    EXPECT_EQ(2, lf.lfClipPrecision);
-    EXPECT_EQ(3, lf.lfQuality);
-    EXPECT_EQ(34, lf.lfPitchAndFamily);
+    // Height saturated, weight without digits 0, italic its low 8 bits, strikeout -1 as a byte.
+    EXPECT_EQ((std::vector<long>{INT_MIN, 12, 900, -900, 0, 1, 1, 255, 134, 3, 2, 3, 34}),
+              (std::vector<long>{lf.lfHeight, lf.lfWidth, lf.lfEscapement, lf.lfOrientation, lf.lfWeight, lf.lfItalic,
+                                 lf.lfUnderline, lf.lfStrikeOut, lf.lfCharSet, lf.lfOutPrecision, lf.lfClipPrecision,
+                                 lf.lfQuality, lf.lfPitchAndFamily}));
     EXPECT_EQ(std::u16string(u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcde"), std::u16string(lf.lfFaceName));
     WceUiReleaseFont(pFont);
 
@@ -222,7 +214,7 @@ TEST_F(CacheTest, SkinChangeReloadsInPlaceAndKeepsWhatFails)
     CWceUiLoadColor text(u"text");
     CWceUiLoadFont title(u"title");
     ASSERT_TRUE(a.GetBitmap() && b.GetBitmap() && c.GetBitmap() && d.GetBitmap());
-    HFONT hOld = title.GetFont();
+    title.GetFont();
     text.GetColor();
     const std::string oldA = ArrayOf(*a.GetBitmap());
     const std::string oldC = ArrayOf(*c.GetBitmap());
@@ -263,21 +255,17 @@ TEST_F(CacheTest, SkinChangeReloadsInPlaceAndKeepsWhatFails)
     EXPECT_EQ(-30, lf.lfHeight);
     EXPECT_EQ(SystemFont().lfWeight, lf.lfWeight);  // from the system font, not the old one
     EXPECT_NE(nullptr, title.GetFont());
-    (void)hOld;
 
-    const std::string a2 = "\\SDMMC\\res2\\bitmap\\a.bmp", c2 = "\\SDMMC\\res2\\bitmap\\c.alpha";
-    EXPECT_TRUE(m_log.Contains(a2 + " is not match when changing skin"));
-    EXPECT_TRUE(m_log.Contains("change skin load \\SDMMC\\res2\\bitmap\\a.conf failed"));
-    EXPECT_TRUE(m_log.Contains("read " + c2 + " failed, the length is not enough"));
-    EXPECT_TRUE(m_log.Contains("change skin load \\SDMMC\\res2\\bitmap\\c.conf failed"));
-    EXPECT_FALSE(m_log.Contains("neither"));
+    for (const char* m : {"\\SDMMC\\res2\\bitmap\\a.bmp is not match when changing skin",
+                          "change skin load \\SDMMC\\res2\\bitmap\\a.conf failed",
+                          "read \\SDMMC\\res2\\bitmap\\c.alpha failed, the length is not enough",
+                          "change skin load \\SDMMC\\res2\\bitmap\\c.conf failed"})
+        EXPECT_TRUE(m_log.Contains(m)) << m;
     EXPECT_EQ(4u, m_log.Messages().size());
 
     // A skin without the color or the font fails those and keeps their values.
     m_log.Clear();
-    Bitmap("res3", "a", 16, 1);
-    Bitmap("res3", "dir/b", 16, 1);
-    Bitmap("res3", "c", 16, 1);
+    for (const char* name : {"a", "dir/b", "c"}) Bitmap("res3", name, 16, 1);
     Bitmap("res3", "d", 32, 1);
     Text("SDMMC/res3/color/wceui.color", u"other=0x000000\n");
     EXPECT_FALSE(UseRes("res3"));

@@ -5,21 +5,14 @@
 #include "doc_test_helpers.h"
 #include "wce/gdi.h"
 
-namespace {
-
-struct RectCase {
-    const char16_t* text;
-    bool valid;
-    RECT rect;
-};
-
-const RECT kUnchanged = {-7, -7, -7, -7};
-
-}  // namespace
-
 TEST(StyleValues, RectangleTexts)
 {
-    const RectCase cases[] = {
+    const RECT kUnchanged = {-7, -7, -7, -7};
+    const struct {
+        const char16_t* text;
+        bool valid;
+        RECT rect;
+    } cases[] = {
         {u"10,20,100,50", true, {10, 20, 110, 70}},
         {u"10, 20, 300, 40", true, {10, 20, 310, 60}},
         {u"-5,-5,10,10", true, {-5, -5, 5, 5}},
@@ -35,7 +28,7 @@ TEST(StyleValues, RectangleTexts)
         {u"2147483648,0,1,1", false, kUnchanged},
         {u"0,0,99999999999999999999,1", false, kUnchanged},
     };
-    for (const RectCase& c : cases) {
+    for (const auto& c : cases) {
         RECT rc = kUnchanged;
         EXPECT_EQ(c.valid, !!ConvertRectStrToRect(c.text, &rc)) << Utf8(c.text);
         EXPECT_TRUE(EqualRect(&c.rect, &rc)) << Utf8(c.text) << " -> " << rc.left << "," << rc.top << ","
@@ -43,24 +36,13 @@ TEST(StyleValues, RectangleTexts)
     }
 }
 
-TEST(StyleValues, LargeRectangle)
-{
-    RECT rc = {0, 0, 0, 0};
-    SetRectLarge(&rc);
-    EXPECT_TRUE(IsRectLarge(&rc));
-    rc.right -= 1;
-    EXPECT_FALSE(IsRectLarge(&rc));
-}
-
 TEST(StyleValues, ColorTexts)
 {
-    struct Case {
+    const struct {
         const char16_t* text;
-        bool literal;  // of a style file
-        bool tableValue;  // of the color table
+        bool literal, tableValue;  // valid in a style file, in the color table
         COLORREF color;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {u"0x0000FF", true, true, 0xFF0000},  // pure blue
         {u"0xFF8000", true, true, 0x0080FF},
         {u"0xabc", true, true, 0xBC0A00},
@@ -73,34 +55,29 @@ TEST(StyleValues, ColorTexts)
         {u"title", false, false, 0},
         {u"", false, false, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         COLORREF cr = 0x5A5A5A5A;
         EXPECT_EQ(c.literal, !!JxParseColorLiteral(c.text, &cr)) << Utf8(c.text);
-        if (c.literal) {
-            EXPECT_EQ(c.color, cr) << Utf8(c.text);
-        }
+        if (c.literal) { EXPECT_EQ(c.color, cr) << Utf8(c.text); }
         cr = 0x5A5A5A5A;
         EXPECT_EQ(c.tableValue, !!JxParseColorValue(c.text, &cr)) << Utf8(c.text);
-        if (c.tableValue) {
-            EXPECT_EQ(c.color, cr) << Utf8(c.text);
-        }
+        if (c.tableValue) { EXPECT_EQ(c.color, cr) << Utf8(c.text); }
     }
 }
 
 TEST(StyleValues, DecimalNumbers)
 {
-    struct Case {
+    const struct {
         const char16_t* text;
         int value;
         bool digits;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {u"12", 12, true},         {u"-20", -20, true},       {u"007px", 7, true},
         {u"", 0, false},           {u"-", 0, false},          {u"bold", 0, false},
         {u" 5", 0, false},         {u"--5", 0, false},        {u"99999999999", INT_MAX, true},
         {u"-99999999999", INT_MIN, true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         BOOL bDigits = !c.digits;
         EXPECT_EQ(c.value, JxParseDecimal(c.text, &bDigits)) << Utf8(c.text);
         EXPECT_EQ(c.digits, !!bDigits) << Utf8(c.text);
