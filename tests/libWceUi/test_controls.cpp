@@ -240,11 +240,7 @@ TEST_F(ControlsTest, EditBoxTapsMoveTheFocusAndItsLook)
     EXPECT_NE(f->IsVertical(), e->IsVertical());
     auto looks = [&] { return std::string(Px(50, 20) == k565Green ? "G" : "r") + (Px(50, 60) == k565Green ? "G" : "r"); };
     EXPECT_EQ("rr", looks());
-    const struct {
-        int y;
-        char c;
-        const char* looks;
-    } taps[] = {{20, 'q', "Gr"}, {60, 'z', "rG"}};
+    const struct { int y; char c; const char* looks; } taps[] = {{20, 'q', "Gr"}, {60, 'z', "rG"}};
     for (const auto& t : taps) {
         Pen('d', 50, t.y);
         Pen('u', 50, t.y);

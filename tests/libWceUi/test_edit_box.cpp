@@ -154,11 +154,7 @@ TEST_F(EditBoxTest, TapsFocusAndPlaceTheCaret)
 {
     CWceUiEditBox* p = Box(u"CWceUiMEditBox", Rc(20, 20, 180, 90));
     ASSERT_TRUE(p->SetEditText(u"abc\ndef"));
-    struct {
-        const char* name;
-        POINT down, up;
-        std::pair<int, int> caret;
-    } const taps[] = {
+    struct { const char* name; POINT down, up; std::pair<int, int> caret; } const taps[] = {
         {"released above the box", {25, 22}, {25, 12}, {0, 0}},
         {"second line, end", {170, 20 + WCEUI_EDIT_LINE_HEIGHT + 2}, {170, 20 + WCEUI_EDIT_LINE_HEIGHT + 2}, {1, 3}},
         {"a drag is no tap", {25, 80}, {25, 22}, {1, 3}},

@@ -44,12 +44,7 @@ struct Box {
     std::pair<int, int> Caret() const { return {lines.GetCaretLine(), lines.GetCaretColumn()}; }
 };
 
-struct LayoutCase {
-    const char* name;
-    const char16_t* text;
-    int width;
-    std::vector<std::string> lines;
-};
+struct LayoutCase { const char* name; const char16_t* text; int width; std::vector<std::string> lines; };
 
 TEST(EditLines, Layout)
 {
@@ -124,10 +119,7 @@ TEST(EditLines, Editing)
 
 TEST(EditLines, HitTest)
 {
-    struct {
-        int x, y;
-        std::pair<int, int> caret;
-    } const cases[] = {
+    struct { int x, y; std::pair<int, int> caret; } const cases[] = {
         {5, -40, {0, 0}},   // released above the box
         {14, 0, {0, 1}},    // nearer to the end of "a"
         {16, 0, {0, 2}},    // nearer to the end of "b"

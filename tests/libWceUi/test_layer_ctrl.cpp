@@ -46,11 +46,7 @@ TEST_F(LayerCtrlTest, OcclusionPaintsOnlyWhatShows)
     CWceUiLayer* hidden = Probe(m_pDlg, u"hidden", Rc(0, 0, 200, 100));
     hidden->ShowLayer(FALSE);
 
-    struct Case {
-        const char* what;
-        RECT dirty;
-        Strings painted;
-    } cases[] = {
+    struct Case { const char* what; RECT dirty; Strings painted; } cases[] = {
         {"inside the opaque top", Rc(20, 20, 30, 30), {"top 20,20,30,30"}},
         {"across its edge", Rc(90, 0, 110, 10), {"back 90,0,110,10", "top 90,0,100,10"}},
         {"clipped to the bitmap", Rc(-50, -50, 65535, 65535), {"back 0,0,200,100", "top 0,0,100,100"}},
@@ -76,11 +72,7 @@ TEST_F(LayerCtrlTest, InputListHoldsTheTopDialogOnly)
     Add(box, u"b1", Rc(20, 20, 30, 30));
     EXPECT_EQ(InputNames(), (Strings{"b1", "a1", "a", "dlg"}));
 
-    struct Case {
-        const char* what;
-        void (*act)(CWceUiLayer* a, CWceUiLayer* box);
-        Strings input;
-    } cases[] = {
+    struct Case { const char* what; void (*act)(CWceUiLayer* a, CWceUiLayer* box); Strings input; } cases[] = {
         {"disabled container hides its children", [](CWceUiLayer*, CWceUiLayer* b) { b->EnableLayer(FALSE); },
          {"a1", "a", "dlg"}},
         {"no-input layer hides its children", [](CWceUiLayer* l, CWceUiLayer*) { l->SetLayerNoInput(TRUE); },
@@ -226,11 +218,7 @@ TEST_F(DlgFileTest, CreateDlgFindsFilesAndClassesByPath)
     EXPECT_EQ(Utf8(pDlg->GetLastChild()->GetName()), "z");
     m_pCtrl->DeleteLayer(pDlg);
 
-    struct Case {
-        const char* what;
-        std::u16string path;
-        const char* message;
-    } cases[] = {
+    struct Case { const char* what; std::u16string path; const char* message; } cases[] = {
         {"unknown class", u"sub\\CNoSuchDlg", "can not create class CNoSuchDlg"},
         {"not a dialog", u"CWceUiLayer", "CWceUiLayer is not a kind of CWceUiDlg"},
         {"missing files", u"CWceUiDlg", "can not load style file"},
@@ -245,11 +233,7 @@ TEST_F(DlgFileTest, CreateDlgFindsFilesAndClassesByPath)
 
 TEST_F(DlgFileTest, BrokenDialogFilesCreateNothing)
 {
-    struct Case {
-        const char* what;
-        std::u16string body;
-        const char* message;
-    } cases[] = {
+    struct Case { const char* what; std::u16string body; const char* message; } cases[] = {
         {"no body", u"<other/>", "can not find body elements"},
         {"no type", u"<body><a name='x'/></body>", "no type attributes"},
         {"unknown type", u"<body><a type='CNope'/></body>", "the type is CNope"},

@@ -68,11 +68,7 @@ TEST_F(LayerStyleTest, CommonStyleGroupsWinAndValuesWrittenIntoItSurvive)
 TEST_F(LayerStyleTest, NewStylesRepaintOldAndNewPlacesAndRebuildTheLists)
 {
     CWceUiLayer* b = Layer(u"b");
-    struct Case {
-        const char* style;
-        const char* dirty;
-        bool inInput;
-    } cases[] = {
+    struct Case { const char* style; const char* dirty; bool inInput; } cases[] = {
         {"moved", "20,20,60,60", true},
         {"hidden", "20,20,60,60", false},
         {"plain", "20,20,50,50", true},

@@ -34,12 +34,7 @@ TEST_F(LayerTreeTest, InsertionsPlaceChildrenAndRefuseWhatWouldBreakTheTree)
     below->SetLayerCtrl(m_pCtrl);
     ASSERT_TRUE(top->AppendChild(below));
 
-    struct Refusal {
-        const char* what;
-        CWceUiLayer* parent;
-        CWceUiLayer* child;
-        const char* message;
-    } refusals[] = {
+    struct Refusal { const char* what; CWceUiLayer* parent; CWceUiLayer* child; const char* message; } refusals[] = {
         {"child with a parent", b, c, "CWceUiLayer::AppendChild failed, pNewChild->GetParent() must be NULL"},
         {"itself", loose, loose, "check("},
         {"its ancestor", below, top, "check("},
@@ -236,11 +231,7 @@ TEST_F(LayerTreeTest, InvalidationsReachTheWindowOnlyForRealChanges)
     CWceUiLayer* outside = Add(a, u"outside", Rc(150, 80, 160, 90));
     ClearDirty();
 
-    struct Case {
-        const char* what;
-        void (*act)(CWceUiLayer* a, CWceUiLayer* box);
-        const char* dirty;
-    } cases[] = {
+    struct Case { const char* what; void (*act)(CWceUiLayer* a, CWceUiLayer* box); const char* dirty; } cases[] = {
         {"show the current value", [](CWceUiLayer* l, CWceUiLayer*) { l->ShowLayer(TRUE); }, "none"},
         {"hide: with its descendants", [](CWceUiLayer* l, CWceUiLayer*) { l->ShowLayer(FALSE); }, "10,10,160,90"},
         {"container passes to children", [](CWceUiLayer*, CWceUiLayer* b) { b->InvalidateLayer(nullptr); },

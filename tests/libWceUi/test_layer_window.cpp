@@ -158,10 +158,7 @@ public:
     }
 };
 
-struct Frame {
-    DWORD tick;
-    RECT rc;
-};
+struct Frame { DWORD tick; RECT rc; };
 
 class LayerWndTest : public DocTest {
 protected:
@@ -275,10 +272,7 @@ TEST_F(LayerWndTest, PaintingCopiesOnlyTheDirtyRectangle)
 TEST_F(LayerWndTest, PenGoesToTheHitLayerOrTheCaptureLayer)
 {
     Open();
-    struct Step {
-        const char* what;
-        int x, y;
-    };
+    struct Step { const char* what; int x, y; };
     // a takes the capture on its pen-downs; the second down (its up was lost) must keep it.
     const Step steps[] = {{"down", 10, 10}, {"move", 120, 10}, {"down", 10, 10}, {"move", 190, 90},
                           {"up", 190, 90},  {"up", 190, 90},   {"down", 190, 90}, {"down", 120, 10}};

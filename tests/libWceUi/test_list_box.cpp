@@ -58,9 +58,7 @@ protected:
     CWceUiListBox* m_pL = nullptr;
 };
 
-struct RangeCase {
-    int nItems, nMax, nThumb;
-};
+struct RangeCase { int nItems, nMax, nThumb; };
 
 class ListRange : public ListTest, public ::testing::WithParamInterface<RangeCase> {};
 
@@ -249,10 +247,7 @@ TEST_F(ListTest, SecondPressWithoutUpStillTaps)
     EXPECT_TRUE(SameAsFullRepaint(m_pL));
 }
 
-struct CacheCase {
-    const char* name;
-    std::function<void(CWceUiListBox*)> change;
-};
+struct CacheCase { const char* name; std::function<void(CWceUiListBox*)> change; };
 
 class ListCache : public ListTest, public ::testing::WithParamInterface<CacheCase> {};
 

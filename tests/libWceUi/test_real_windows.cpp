@@ -337,12 +337,7 @@ TEST(IgnoreFilter, DecisionsByTimeAcrossTheTickWrap)
 {
     HWND a = reinterpret_cast<HWND>(std::uintptr_t{0x40});
     HWND b = reinterpret_cast<HWND>(std::uintptr_t{0x80});
-    struct Case {
-        DWORD entry;
-        MSG msg;
-        BOOL dropped;
-        int entriesLeft;
-    } cases[] = {
+    struct Case { DWORD entry; MSG msg; BOOL dropped; int entriesLeft; } cases[] = {
         {1000, PenAt(a, WM_LBUTTONDOWN, 999), TRUE, 1},
         {1000, PenAt(a, WM_LBUTTONDOWN, 1000), TRUE, 1},
         {1000, PenAt(a, WM_LBUTTONUP, 1001), FALSE, 0},

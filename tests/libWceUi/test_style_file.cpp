@@ -63,10 +63,7 @@ TEST_F(StyleFileTest, GroupsSetTheirPropertiesAndFlags)
 
 TEST_F(StyleFileTest, DrawTextFormats)
 {
-    struct Case {
-        const char16_t* attributes;
-        UINT format;
-    };
+    struct Case { const char16_t* attributes; UINT format; };
     const Case cases[] = {
         {u"", 0x00},
         {u"valign=\"center\"", 0x24},
@@ -129,9 +126,7 @@ TEST_F(StyleFileTest, BackgroundItemsAndAlignment)
     EXPECT_EQ(nullptr, keep.GetBgItemCtrl()->GetByName(u"X"));
 
     // The setter: right wins over centre, and an axis without bits keeps its value.
-    struct Step {
-        UINT set, result;
-    };
+    struct Step { UINT set, result; };
     const Step steps[] = {{3, 2}, {0, 2}, {1, 1}, {12, 5}, {8, 9}, {4, 5}, {0, 5}};
     CWceUiBgItem item;
     EXPECT_EQ(0u, item.GetAlign());
@@ -155,10 +150,7 @@ TEST_F(StyleFileTest, OverwriteOrderAndChains)
     EXPECT_EQ(std::u16string(u"C"), std::u16string(c.GetTextResID()));
     EXPECT_TRUE(c.IsSpecified(WCEUI_SPECIFIED_CONTAINER));
 
-    struct Case {
-        const char16_t* name;
-        std::vector<std::string> messages;
-    };
+    struct Case { const char16_t* name; std::vector<std::string> messages; };
     const Case cases[] = {
         {u"self", {"style self can not overwrite self, not right order", "can not load style self"}},
         {u"early", {"style early can not overwrite later, not right order", "can not load style early"}},
@@ -198,10 +190,7 @@ TEST_F(StyleFileTest, LongChainsLoadWithoutRecursion)
 
 TEST_F(StyleFileTest, AFailingGroupStopsTheStyle)
 {
-    struct Case {
-        const char16_t* style;
-        const char* message;
-    };
+    struct Case { const char16_t* style; const char* message; };
     const Case cases[] = {
         {u"<s><position rect=\"1,2,3\"/><layout container=\"true\"/></s>", "can not load style s, 1,2,3 is not a valid rect"},
         {u"<s><text><drawtext rect=\"x\"/></text></s>", "can not load style s, x is not a valid rect"},

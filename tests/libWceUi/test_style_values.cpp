@@ -8,11 +8,7 @@
 TEST(StyleValues, RectangleTexts)
 {
     const RECT kUnchanged = {-7, -7, -7, -7};
-    const struct {
-        const char16_t* text;
-        bool valid;
-        RECT rect;
-    } cases[] = {
+    const struct { const char16_t* text; bool valid; RECT rect; } cases[] = {
         {u"10,20,100,50", true, {10, 20, 110, 70}},
         {u"10, 20, 300, 40", true, {10, 20, 310, 60}},
         {u"-5,-5,10,10", true, {-5, -5, 5, 5}},
@@ -67,11 +63,7 @@ TEST(StyleValues, ColorTexts)
 
 TEST(StyleValues, DecimalNumbers)
 {
-    const struct {
-        const char16_t* text;
-        int value;
-        bool digits;
-    } cases[] = {
+    const struct { const char16_t* text; int value; bool digits; } cases[] = {
         {u"12", 12, true},         {u"-20", -20, true},       {u"007px", 7, true},
         {u"", 0, false},           {u"-", 0, false},          {u"bold", 0, false},
         {u" 5", 0, false},         {u"--5", 0, false},        {u"99999999999", INT_MAX, true},
