@@ -64,10 +64,7 @@ protected:
     }
 
     template <class T>
-    T* Layer(LPCWSTR pName)
-    {
-        return static_cast<T*>(m_pBuilt->GetLayerByName(pName));
-    }
+    T* Layer(LPCWSTR pName) { return static_cast<T*>(m_pBuilt->GetLayerByName(pName)); }
 
     // One pen message: 'd' down, 'm' move, 'u' up, to the capture or the hit layer.
     void Pen(char kind, int x, int y)

@@ -37,10 +37,7 @@ protected:
         }
         return out;
     }
-    void Type(const char16_t* pText)
-    {
-        for (; *pText; ++pText) m_pWnd->SendRegisteredMsg(WM_CHAR, *pText, 1);
-    }
+    void Type(const char16_t* pText) { for (; *pText; ++pText) m_pWnd->SendRegisteredMsg(WM_CHAR, *pText, 1); }
     void Key(UINT vk) { m_pWnd->SendRegisteredMsg(WM_KEYDOWN, vk, 1); }
     std::pair<int, int> Caret(CWceUiEditBox* p) { return {p->GetCaretLine(), p->GetCaretColumn()}; }
 };

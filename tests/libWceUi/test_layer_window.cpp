@@ -51,10 +51,7 @@ public:
     LRESULT result = 0;
     std::function<void(CProbeLayer&)> onRegistered;
 
-    void Note(const std::string& s) const
-    {
-        if (pCalls) pCalls->push_back(Utf8(GetName()) + " " + s);
-    }
+    void Note(const std::string& s) const { if (pCalls) pCalls->push_back(Utf8(GetName()) + " " + s); }
     void OnLButtonDown(UINT, int x, int y) override
     {
         Note("down " + std::to_string(x) + "," + std::to_string(y));

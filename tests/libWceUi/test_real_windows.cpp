@@ -30,10 +30,7 @@ public:
         calls.push_back("init");
         if (onInit) onInit(*this);
     }
-    void OnTimer(UINT nID) override
-    {
-        if (onTimer) onTimer(*this, nID);
-    }
+    void OnTimer(UINT nID) override { if (onTimer) onTimer(*this, nID); }
     void OnLButtonDown(UINT, int x, int y) override
     {
         calls.push_back("down " + std::to_string(x) + " " + std::to_string(y));
