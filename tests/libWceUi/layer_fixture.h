@@ -1,6 +1,7 @@
 // A window with one dialog on its root, for the layer and controller tests.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,13 @@ protected:
         return m_pWnd->GetDirtyRect(&rc) ? RectText(rc) : "none";
     }
     void ClearDirty() { m_pWnd->Paint(); }
+    // Whether every text is in some logged message.
+    ::testing::AssertionResult Logged(std::initializer_list<const char*> texts) const
+    {
+        for (const char* t : texts)
+            if (!m_log.Contains(t)) return ::testing::AssertionFailure() << "not logged: " << t;
+        return ::testing::AssertionSuccess();
+    }
 
     CWceUiOffscreenWnd* m_pWnd = nullptr;
     CWceUiLayerCtrl* m_pCtrl = nullptr;
