@@ -57,18 +57,9 @@ public:
         Note("down " + std::to_string(x) + "," + std::to_string(y));
         if (bCaptureOnDown) SetCapture();
     }
-    void OnLButtonUp(UINT, int, int) override
-    {
-        Note("up");
-        ReleaseCapture();
-    }
+    void OnLButtonUp(UINT, int, int) override { Note("up"), ReleaseCapture(); }
     void OnMouseMove(UINT, int, int) override { Note("move"); }
-    void OnLoseCapture() override
-    {
-        // As the controls do: a lost capture ends the press.
-        Note("lose");
-        ReleaseCapture();
-    }
+    void OnLoseCapture() override { Note("lose"), ReleaseCapture(); }  // as the controls: the press ends
     void OnTimer(WORD nId) override { Note("timer " + std::to_string(nId)); }
     LRESULT OnRegisteredMsg(UINT msg, WPARAM wParam, LPARAM) override
     {
@@ -95,19 +86,14 @@ public:
     std::function<void(CProbeDlg&)> onInit;
     std::function<BOOL(CProbeDlg&, BOOL)> prepare, play;
 
+    void Note(const std::string& s) const { pCalls->push_back(Utf8(GetName()) + " " + s); }
     void OnInitDialog() override
     {
-        if (pCalls) pCalls->push_back(Utf8(GetName()) + " init");
+        Note("init");
         if (onInit) onInit(*this);
     }
-    void OnLButtonDownNoLayer(UINT, int x, int y) override
-    {
-        if (pCalls) pCalls->push_back(Utf8(GetName()) + " nolayer " + std::to_string(x) + "," + std::to_string(y));
-    }
-    void OnKeyDown(UINT nChar, UINT, UINT) override
-    {
-        if (pCalls) pCalls->push_back(Utf8(GetName()) + " key " + std::to_string(nChar));
-    }
+    void OnLButtonDownNoLayer(UINT, int x, int y) override { Note("nolayer " + std::to_string(x) + "," + std::to_string(y)); }
+    void OnKeyDown(UINT nChar, UINT, UINT) override { Note("key " + std::to_string(nChar)); }
     BOOL PrepareAnimate(BOOL bIn) override { return prepare ? prepare(*this, bIn) : CWceUiDlg::PrepareAnimate(bIn); }
     BOOL PlayAnimate(BOOL bIn) override { return play ? play(*this, bIn) : CWceUiDlg::PlayAnimate(bIn); }
 };
@@ -170,22 +156,23 @@ protected:
         wce::host::CloseDisplay();
         DocTest::TearDown();
     }
-    void Open(const std::string& script = "", int nBits = 16)
+    // Opens the display with the script and runs body inside the window's OnInitDialog, the
+    // window covering the screen; the dialogs left on the root go afterwards.
+    void Run(const std::function<void(CProbeWnd&)>& body, const std::string& script = "")
     {
         wce::host::DisplayOptions options;
         options.backend = wce::host::DisplayOptions::Backend::Headless;
         options.width = kW;
         options.height = kH;
-        options.bitsPerPixel = nBits;
         options.scriptText = script;
         std::string error;
         ASSERT_TRUE(wce::host::OpenDisplay(options, error)) << error;
         wce::host::SetPresentHook([this](std::uint64_t, const RECT& rc) { m_frames.push_back({::GetTickCount(), rc}); });
-    }
-    // Runs body inside the window's OnInitDialog, the window covering the screen.
-    void Run(const std::function<void(CProbeWnd&)>& body)
-    {
-        m_wnd.onInit = body;
+        m_wnd.onInit = [&](CProbeWnd& wnd) {
+            body(wnd);
+            CWceUiLayer* pRoot = wnd.GetLayerCtrl()->RootLayer();
+            while (CWceUiLayer* p = pRoot->GetLastChild()) wnd.GetLayerCtrl()->DeleteLayer(p);
+        };
         RECT rc = {0, 0, kW, kH};
         m_wnd.DoModal(WS_POPUP | WS_VISIBLE, &rc, NULL);
     }
@@ -224,11 +211,6 @@ protected:
         m_b = NewLayer(pDlg, u"b", RECT{100, 0, 150, 50}, RGB(0, 255, 0));
         return pDlg;
     }
-    void Detach(CProbeWnd& wnd)
-    {
-        CWceUiLayer* pRoot = wnd.GetLayerCtrl()->RootLayer();
-        while (CWceUiLayer* p = pRoot->GetLastChild()) wnd.GetLayerCtrl()->DeleteLayer(p);
-    }
     static COLORREF ScreenAt(int x, int y)
     {
         wce::host::RgbaImage image;
@@ -246,7 +228,6 @@ protected:
 
 TEST_F(LayerWndTest, PaintingCopiesOnlyTheDirtyRectangle)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         Attach(wnd);
         wnd.UpdateWindow();
@@ -262,13 +243,11 @@ TEST_F(LayerWndTest, PaintingCopiesOnlyTheDirtyRectangle)
         EXPECT_EQ(ScreenAt(15, 15), RGB(0, 0, 255));
         EXPECT_EQ(ScreenAt(5, 5), RGB(255, 0, 0));
         EXPECT_EQ(ScreenAt(120, 10), RGB(0, 255, 0));
-        Detach(wnd);
     });
 }
 
 TEST_F(LayerWndTest, PenGoesToTheHitLayerOrTheCaptureLayer)
 {
-    Open();
     struct Step { const char* what; int x, y; };
     // a takes the capture on its pen-downs; the second down (its up was lost) must keep it.
     const Step steps[] = {{"down", 10, 10}, {"move", 120, 10}, {"down", 10, 10}, {"move", 190, 90},
@@ -286,13 +265,11 @@ TEST_F(LayerWndTest, PenGoesToTheHitLayerOrTheCaptureLayer)
         }
         EXPECT_EQ(m_calls, expected);
         EXPECT_EQ(wnd.GetCapture(), nullptr);
-        Detach(wnd);
     });
 }
 
 TEST_F(LayerWndTest, ANewCaptureLayerTellsTheOldOneFirstAndKeepsThePen)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         Attach(wnd);
         m_a->SetCapture();
@@ -313,13 +290,11 @@ TEST_F(LayerWndTest, ANewCaptureLayerTellsTheOldOneFirstAndKeepsThePen)
         EXPECT_TRUE(m_calls.empty());
         m_a->EnableLayer(TRUE);
         m_a->ReleaseCapture();
-        Detach(wnd);
     });
 }
 
 TEST_F(LayerWndTest, TimersReachOnlyLivingLayersWithALayerId)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         Attach(wnd);
         UINT idA = m_a->GetLayerId(), idB = m_b->GetLayerId();
@@ -327,13 +302,11 @@ TEST_F(LayerWndTest, TimersReachOnlyLivingLayersWithALayerId)
         const UINT ids[] = {idA | (7u << 16), 7u << 16, 0, idB | (3u << 16), idA};
         for (UINT id : ids) wnd.OnTimer(id);
         EXPECT_EQ(m_calls, (Strings{"a timer 7", "a timer 0"}));
-        Detach(wnd);
     });
 }
 
 TEST_F(LayerWndTest, RegisteredMessagesGoInOrderAndGiveTheLastResult)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         CProbeDlg* pDlg = Attach(wnd);
         CProbeLayer* c = NewLayer(pDlg, u"c", RECT{0, 60, 10, 70}, 0);
@@ -366,13 +339,11 @@ TEST_F(LayerWndTest, RegisteredMessagesGoInOrderAndGiveTheLastResult)
         EXPECT_EQ(m_calls, (Strings{"dlg key 65", "c msg 256 65"}));
         EXPECT_FALSE(wnd.UnRegisterMsg(WM_KEYDOWN, m_a));
         EXPECT_TRUE(m_log.Contains("CWceUiRealWnd::UnRegisterMsg failed, can not find the layer"));
-        Detach(wnd);
     });
 }
 
 TEST_F(LayerWndTest, PlayPacesFramesThroughPaintWnd)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         Attach(wnd);
         wnd.UpdateWindow();
@@ -398,13 +369,11 @@ TEST_F(LayerWndTest, PlayPacesFramesThroughPaintWnd)
         EXPECT_EQ(m_frames[0].rc.right, kW);
         EXPECT_EQ(ScreenAt(10, 10), RGB(255, 255, 0));
         EXPECT_FALSE(wnd.Play(both, 4, FALSE));  // the applied picture is gone
-        Detach(wnd);
     });
 }
 
 TEST_F(LayerWndTest, ApplyChecksTheStartingPicture)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         CWceUiGenericBitmap* pSmall = WceUiCreateBitmapObject(16);
         pSmall->CreateDIB(10, 10);
@@ -429,7 +398,6 @@ TEST_F(LayerWndTest, ApplyChecksTheStartingPicture)
 TEST_F(LayerWndTest, TapsDuringATransitionAreDropped)
 {
     // The "in" of the dialog runs from tick 1000 to 1160; the first tap falls inside it.
-    Open("wait 50\ntap 10 10 5\nwait 300\ntap 120 10 5\nwait 50\nquit\n");
     int nResult = 0;
     Run([&](CProbeWnd& wnd) {
         CProbeDlg* pDlg = NewDlg(wnd, u"top");
@@ -444,14 +412,13 @@ TEST_F(LayerWndTest, TapsDuringATransitionAreDropped)
         };
         nResult = pDlg->DoModal();
         wnd.GetLayerCtrl()->DeleteLayer(pDlg);
-    });
+    }, "wait 50\ntap 10 10 5\nwait 300\ntap 120 10 5\nwait 50\nquit\n");
     EXPECT_EQ(nResult, -1);  // the script's quit ended the loop
     EXPECT_EQ(m_calls, (Strings{"top init", "b down 120,10", "b up"}));
 }
 
 TEST_F(LayerWndTest, ModalDialogsStackDisableTheLowerOneAndReturnTheirResult)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         CProbeDlg* pLow = NewDlg(wnd, u"low");
         CProbeDlg* pTop = NewDlg(wnd, u"top");
@@ -485,7 +452,6 @@ TEST_F(LayerWndTest, ModalDialogsStackDisableTheLowerOneAndReturnTheirResult)
 
 TEST_F(LayerWndTest, WindowRectMovesTheWindowOnlyWhenGiven)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         CProbeDlg* pDlg = NewDlg(wnd, u"d");
         EXPECT_TRUE(pDlg->RunModeless());  // no window rectangle: the window stays
@@ -507,7 +473,6 @@ TEST_F(LayerWndTest, WindowRectMovesTheWindowOnlyWhenGiven)
 
 TEST_F(LayerWndTest, DestroyingTheWindowEndsTheModalLoop)
 {
-    Open();
     int nResult = 0;
     Run([&](CProbeWnd& wnd) {
         CProbeDlg* pDlg = NewDlg(wnd, u"d");
@@ -522,7 +487,6 @@ TEST_F(LayerWndTest, DestroyingTheWindowEndsTheModalLoop)
 
 TEST_F(LayerWndTest, HueShiftsOnlyInsideItsRange)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         Attach(wnd);
         const struct {
@@ -537,13 +501,11 @@ TEST_F(LayerWndTest, HueShiftsOnlyInsideItsRange)
             EXPECT_EQ(ScreenAt(170, 80), RGB(0, 0, 0)) << c.hue;  // black stays black
         }
         wnd.SetOffsetHue(0);
-        Detach(wnd);
     });
 }
 
 TEST_F(LayerWndTest, DestroyingTheWindowEndsAndDeletesAModelessDialog)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         CProbeDlg* pDlg = NewDlg(wnd, u"d");
         ASSERT_TRUE(pDlg->RunModeless());
@@ -557,20 +519,18 @@ TEST_F(LayerWndTest, ScriptedTapTextAndKeysEditTheFocusedBox)
 {
     // A tap gives the focus; BACK and RETURN become characters 8 and 13; the arrow keys reach
     // the box through the window's key-downs.
-    Open("wait 100\ntap 50 20\nwait 10\ntext \"ab cd\"\nkey LEFT\nkey BACK\nkey RETURN\ntext \"x\"\nwait 10\n"
-         "expect 15 12 FFFFFF\n");
     CWceUiEditBox* pBox = nullptr;
     COLORREF caretPixel = 0, besidePixel = 0;
     POINT caret{};
-    // Read the screen while the box still shows: at the end of the script the loop ends.
-    wce::host::SetPresentHook([&](std::uint64_t, const RECT&) {
-        if (!pBox || !pBox->IsCaretShown()) return;
-        caret = pBox->GetCaretPoint();
-        caretPixel = ScreenAt(caret.x, caret.y + 8);
-        besidePixel = ScreenAt(caret.x + 4, caret.y + 8);
-    });
     std::string text;
     Run([&](CProbeWnd& wnd) {
+        // Read the screen while the box still shows: at the end of the script the loop ends.
+        wce::host::SetPresentHook([&](std::uint64_t, const RECT&) {
+            if (!pBox || !pBox->IsCaretShown()) return;
+            caret = pBox->GetCaretPoint();
+            caretPixel = ScreenAt(caret.x, caret.y + 8);
+            besidePixel = ScreenAt(caret.x + 4, caret.y + 8);
+        });
         CProbeDlg* pDlg = NewDlg(wnd, u"dlg");
         RECT rc = {0, 0, kW, kH};
         pDlg->SetLayerPosition(&rc, WCEUI_POS_WINDOW, FALSE);
@@ -579,7 +539,7 @@ TEST_F(LayerWndTest, ScriptedTapTextAndKeysEditTheFocusedBox)
         text = Utf8(pBox->GetEditText());
         pBox = nullptr;
         wnd.GetLayerCtrl()->DeleteLayer(pDlg);
-    });
+    }, "wait 100\ntap 50 20\nwait 10\ntext \"ab cd\"\nkey LEFT\nkey BACK\nkey RETURN\ntext \"x\"\nwait 10\nexpect 15 12 FFFFFF\n");
     EXPECT_EQ("ab \nxd", text);
     EXPECT_EQ(10 + WCEUI_EDIT_LINE_HEIGHT, caret.y);  // after "x" on the second line
     EXPECT_EQ(RGB(0, 0, 0), caretPixel);               // inverted white
@@ -588,7 +548,6 @@ TEST_F(LayerWndTest, ScriptedTapTextAndKeysEditTheFocusedBox)
 
 TEST_F(LayerWndTest, PenMessagesClickPostAndTapControls)
 {
-    Open();
     CJxGlobalData* pGlobal = CJxGVar::GetInstance()->GetCJxGlobalData();
     pGlobal->SetScreenInfo(kW, kH, 16);
     skinbuild::SkinBuilder skin;
