@@ -38,9 +38,9 @@ public:
     }
     void OnLButtonUp(UINT, int x, int y) override { calls.push_back("up " + std::to_string(x) + " " + std::to_string(y)); }
     void OnLButtonDblClk(UINT, int, int) override { calls.push_back("dblclk"); }
-    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override
+    void OnKeyDown(UINT nChar, UINT nRep, UINT nFlags) override
     {
-        calls.push_back("key " + std::to_string(nChar) + " " + std::to_string(nRepCnt) + " " + std::to_string(nFlags));
+        calls.push_back("key " + std::to_string(nChar) + " " + std::to_string(nRep) + " " + std::to_string(nFlags));
     }
     void OnCaptureChanged(LPARAM lParam) override { calls.push_back("capture " + std::to_string(lParam)); }
     void OnDestroy() override { calls.push_back("destroy"); }
@@ -59,14 +59,17 @@ protected:
     {
         DocTest::SetUp();
         CJxGVar::GetInstance()->GetCJxGlobalData()->SetInstanceHandle(GetModuleHandleW(nullptr));
+        Open("");
     }
     void TearDown() override
     {
         wce::host::CloseDisplay();
         DocTest::TearDown();
     }
+    // The display again, with a script.
     void Open(const std::string& script)
     {
+        wce::host::CloseDisplay();
         wce::host::DisplayOptions options;
         options.backend = wce::host::DisplayOptions::Backend::Headless;
         options.width = 200;
@@ -79,7 +82,6 @@ protected:
 
 TEST_F(RealWndTest, EndDialogFromAHandlerEndsTheLoopAfterItAndDestroysTheWindow)
 {
-    Open("");
     CTestDlg dlg;
     HWND hWnd = NULL;
     dlg.onInit = [&](CTestDlg& d) {
@@ -101,7 +103,6 @@ TEST_F(RealWndTest, EndDialogFromAHandlerEndsTheLoopAfterItAndDestroysTheWindow)
 
 TEST_F(RealWndTest, AParentDisabledBeforeStaysDisabledAnEnabledOneComesBackActive)
 {
-    Open("");
     for (bool disabledBefore : {false, true}) {
         CRealWnd parent;
         ASSERT_TRUE(parent.Create(WS_POPUP | WS_VISIBLE, &kFull, NULL));
@@ -133,7 +134,6 @@ TEST_F(RealWndTest, DoModalEndsWhenItsWindowIsDestroyedUnderIt)
 
 TEST_F(RealWndTest, QuitEndsOnlyTheInnermostLoopAndAResultDoesNotOutliveItsRun)
 {
-    Open("");
     CTestDlg outer;
     int innerResults[2] = {0, 0};
     outer.onInit = [&](CTestDlg& o) {
@@ -152,7 +152,6 @@ TEST_F(RealWndTest, QuitEndsOnlyTheInnermostLoopAndAResultDoesNotOutliveItsRun)
 
 TEST_F(RealWndTest, MessagesReachTheirHandlersWithSignedCoordinates)
 {
-    Open("");
     CTestDlg dlg;
     dlg.onInit = [](CTestDlg& d) {
         d.PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(-5, -7));
@@ -216,7 +215,6 @@ TEST_F(RealWndTest, ModelessRunsInTheCallersLoop)
 
 TEST_F(RealWndTest, WrappersOfAMissingWindowFailTheirChecks)
 {
-    Open("");
     CRealWnd wnd;
     RECT rc;
     EXPECT_FALSE(wnd.GetWindowRect(&rc));
@@ -234,7 +232,6 @@ TEST_F(RealWndTest, WrappersOfAMissingWindowFailTheirChecks)
 
 TEST_F(RealWndTest, InvalidateWhileDisabledDoesNothing)
 {
-    Open("");
     CRealWnd wnd;
     ASSERT_TRUE(wnd.Create(WS_POPUP | WS_VISIBLE, &kFull, NULL));
     ValidateRect(wnd.m_hWnd, NULL);
@@ -253,7 +250,6 @@ TEST_F(RealWndTest, InvalidateWhileDisabledDoesNothing)
 
 TEST_F(RealWndTest, SetWindowTextSkipsAnUnchangedShortText)
 {
-    Open("");
     CTestDlg dlg;
     ASSERT_TRUE(dlg.Create(WS_POPUP, &kFull, NULL));
     std::u16string longText(257, u'x');
@@ -272,7 +268,6 @@ TEST_F(RealWndTest, SetWindowTextSkipsAnUnchangedShortText)
 
 TEST_F(RealWndTest, DestroyingTheObjectDestroysItsWindowWithAWarning)
 {
-    Open("");
     HWND hWnd = NULL;
     {
         CTestDlg dlg;
@@ -285,7 +280,6 @@ TEST_F(RealWndTest, DestroyingTheObjectDestroysItsWindowWithAWarning)
 
 TEST_F(RealWndTest, CenterWindowOverTheOwner)
 {
-    Open("");
     CRealWnd owner, wnd;
     RECT ownerRect = {20, 10, 120, 90}, small = {0, 0, 40, 20};
     ASSERT_TRUE(owner.Create(WS_POPUP, &ownerRect, NULL));
@@ -353,7 +347,6 @@ TEST(IgnoreFilter, DecisionsByTimeAcrossTheTickWrap)
 
 TEST_F(RealWndTest, AWindowsFilterEntriesGoWithTheWindow)
 {
-    Open("");
     CJxIgnoreMsg* pFilter = CJxGVar::GetInstance()->GetCJxIgnoreMsg();
     int before = pFilter->GetHwndCount();
     CRealWnd wnd;
