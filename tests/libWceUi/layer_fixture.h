@@ -14,11 +14,16 @@
 #include "wce/gdi.h"
 
 inline RECT Rc(int l, int t, int r, int b) { return RECT{l, t, r, b}; }
-inline bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b); }
 inline std::string RectText(const RECT& rc)
 {
     return std::to_string(rc.left) + "," + std::to_string(rc.top) + "," + std::to_string(rc.right) + "," +
            std::to_string(rc.bottom);
+}
+inline std::string WndRect(const CWceUiLayer* p)
+{
+    RECT rc = {};
+    p->GetWindowRect(&rc);
+    return RectText(rc);
 }
 
 class LayerTest : public DocTest {

@@ -147,9 +147,7 @@ TEST_F(LayerCtrlTest, WalksGoOnPastTheInlineStack)
     EXPECT_EQ(static_cast<int>(InputNames().size()), 1 + 300 + 1 + 600);
     m_pDlg->SendOnInitLayer();  // must not stop half-way (checked by the sanitizer build too)
     m_pCtrl->FreeBmpRes();
-    RECT rc;
-    p->GetWindowRect(&rc);
-    EXPECT_EQ(RectText(rc), "0,0,200,100");
+    EXPECT_EQ(WndRect(p), "0,0,200,100");
     EXPECT_TRUE(m_pCtrl->DeleteLayer(wide));
 }
 

@@ -6,7 +6,7 @@
 #include "WceUi32Bitmap.h"
 #include "WceUi565Bitmap.h"
 #include "WceUiStyle.h"
-#include "layer_fixture.h"
+#include "skin_fixture.h"
 
 namespace {
 
@@ -96,21 +96,6 @@ protected:
             if (rng() % 3 == 0) parents.push_back(p);
         }
     }
-
-    std::vector<unsigned> Pixels() const
-    {
-        CWceUiGenericBitmap* b = m_pWnd->GetWndBitmap();
-        BITMAP bm{};
-        b->GetBitMapInfo(&bm);
-        std::vector<unsigned> out;
-        for (int y = 0; y < bm.bmHeight; ++y) {
-            const BYTE* row = static_cast<const BYTE*>(bm.bmBits) + static_cast<size_t>(bm.bmHeight - 1 - y) * bm.bmWidthBytes;
-            for (int x = 0; x < bm.bmWidth; ++x)
-                out.push_back(16 == bm.bmBitsPixel ? reinterpret_cast<const WORD*>(row)[x]
-                                                   : reinterpret_cast<const DWORD*>(row)[x]);
-        }
-        return out;
-    }
 };
 
 TEST_P(RepaintProperty, ARepaintedRectangleMatchesTheFullPaintInsideIt)
@@ -120,12 +105,12 @@ TEST_P(RepaintProperty, ARepaintedRectangleMatchesTheFullPaintInsideIt)
         BuildRandomTree(rng);
         m_pWnd->InvalidateAll();
         m_pWnd->Paint();
-        const std::vector<unsigned> full = Pixels();
+        const std::vector<unsigned> full = PixelsOf(*m_pWnd->GetWndBitmap());
         for (int round = 0; round < 5; ++round) {
             int l = static_cast<int>(rng() % 120), t = static_cast<int>(rng() % 80);
             RECT rc = Rc(l, t, l + 1 + static_cast<int>(rng() % 60), t + 1 + static_cast<int>(rng() % 40));
             m_pWnd->PaintRect(rc);
-            const std::vector<unsigned> again = Pixels();
+            const std::vector<unsigned> again = PixelsOf(*m_pWnd->GetWndBitmap());
             for (int y = rc.top; y < rc.bottom && y < 80; ++y)
                 for (int x = rc.left; x < rc.right && x < 120; ++x)
                     ASSERT_EQ(again[y * 120 + x], full[y * 120 + x])

@@ -167,9 +167,8 @@ TEST_F(LayerTreeTest, PositionWaysAndTheirWindowRectangles)
     CWceUiLayer* a = Add(m_pDlg, u"a", Rc(10, 20, 110, 70));
     CWceUiLayer* b = Add(a, u"b", Rc(5, 5, 15, 15), u"CWceUiLayer", WCEUI_POS_RELATIVE);
     CWceUiLayer* c = Add(b, u"c", Rc(1, 1, 2, 2), u"CWceUiLayer", WCEUI_POS_RELATIVE);
+    EXPECT_EQ(WndRect(c), "16,26,17,27");
     RECT rc;
-    ASSERT_TRUE(c->GetWindowRect(&rc));
-    EXPECT_EQ(RectText(rc), "16,26,17,27");
     c->GetClientRect(&rc);
     EXPECT_EQ(RectText(rc), "0,0,1,1");
     POINT pt = {3, 4};
@@ -192,26 +191,21 @@ TEST_F(LayerTreeTest, PositionWaysAndTheirWindowRectangles)
     EXPECT_EQ(b->GetLayerPosition(nullptr), WCEUI_POS_WINDOW);
     EXPECT_EQ(Dirty(), "none");
     a->MoveLayer(0, 0, 100, 50);
-    b->GetWindowRect(&rc);
-    EXPECT_EQ(RectText(rc), "50,60,60,70");  // no longer follows its parent
+    EXPECT_EQ(WndRect(b), "50,60,60,70");  // no longer follows its parent
 
     // A relative layer without a parent is where its rectangle says.
     CWceUiLayer* loose = Loose();
     RECT rcRel = Rc(3, 3, 4, 4);
     loose->SetLayerPosition(&rcRel, WCEUI_POS_RELATIVE, FALSE);
-    loose->GetWindowRect(&rc);
-    EXPECT_EQ(RectText(rc), "3,3,4,4");
+    EXPECT_EQ(WndRect(loose), "3,3,4,4");
     delete loose;
 
-    m_log.Clear();
     EXPECT_FALSE(a->SetLayerPosition(&rcRel, 2));
     EXPECT_TRUE(m_log.Contains("CWceUiLayer::SetLayerPosition, posWay is invalid"));
     ASSERT_TRUE(a->SetWindowPos(7, 8, 0, 0, 1));  // keep the size
-    a->GetWindowRect(&rc);
-    EXPECT_EQ(RectText(rc), "7,8,107,58");
+    EXPECT_EQ(WndRect(a), "7,8,107,58");
     ASSERT_TRUE(a->SetWindowPos(0, 0, 5, 6, 2));  // keep the place
-    a->GetWindowRect(&rc);
-    EXPECT_EQ(RectText(rc), "7,8,12,14");
+    EXPECT_EQ(WndRect(a), "7,8,12,14");
 }
 
 TEST_F(LayerTreeTest, InvalidationsReachTheWindowOnlyForRealChanges)
