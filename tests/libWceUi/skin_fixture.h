@@ -30,6 +30,7 @@ protected:
     // Writes the skin and builds the dialog of that class from it, attached to the root.
     CWceUiDlg* Build(const std::string& body, const std::string& styles, const char* pClass = "CWceUiDlg")
     {
+        if (m_pBuilt) m_pCtrl->DeleteLayer(m_pBuilt);  // one built dialog at a time
         m_skin.Dialog("s", pClass, "<d><body name=\"main\">" + body + "</body></d>",
                       "<k><style>" + styles + "</style></k>");
         std::string error;
