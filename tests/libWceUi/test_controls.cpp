@@ -34,58 +34,46 @@ protected:
     CWceUiButton* m_pA = nullptr;
 };
 
-struct PenStep {
-    char kind;  // d m u, or 'l' for a capture taken by another layer
-    int x, y;
-};
-
-struct ButtonCase {
-    const char* name;
-    std::vector<PenStep> steps;
-    std::vector<std::string> looks;  // after each step
-    Strings clicks;
-    bool bDownStyle = true;
-};
-
-class ButtonSequence : public ButtonTest, public ::testing::WithParamInterface<ButtonCase> {};
-
-TEST_P(ButtonSequence, LooksAndClicks)
+TEST_F(ButtonTest, PenSequencesGiveLooksAndClicks)
 {
-    const ButtonCase& c = GetParam();
-    BuildButtons(c.bDownStyle);
-    EXPECT_EQ(Look(), "1r");
-    for (size_t i = 0; i < c.steps.size(); ++i) {
-        const PenStep& s = c.steps[i];
-        if ('l' == s.kind) {
-            m_pWnd->SetCapture(Layer<CWceUiLayer>(u"b"));
-            m_pWnd->ReleaseCapture(Layer<CWceUiLayer>(u"b"));
-            m_pWnd->Paint();
-        } else {
-            Pen(s.kind, s.x, s.y);
-        }
-        EXPECT_EQ(Look(), c.looks[i]) << "step " << i;
-    }
-    EXPECT_EQ(static_cast<CCtrlTestDlg*>(m_pBuilt)->m_clicks, c.clicks);
-    EXPECT_EQ(m_pWnd->GetCapture(), nullptr);
-    EXPECT_FALSE(m_pA->IsPressed());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Pen, ButtonSequence,
-    ::testing::Values(
-        ButtonCase{"Inside", {{'d', 20, 20}, {'u', 25, 25}}, {"2g", "1r"}, {"a"}},
-        ButtonCase{"OutAndReleasedOutside", {{'d', 20, 20}, {'m', 80, 20}, {'u', 80, 20}}, {"2g", "3b", "1r"}, {}},
-        ButtonCase{"OutAndBack", {{'d', 20, 20}, {'m', 80, 20}, {'m', 30, 30}, {'u', 30, 30}}, {"2g", "3b", "2g", "1r"},
-                   {"a"}},
-        ButtonCase{"LossOfCapture", {{'d', 20, 20}, {'l', 0, 0}, {'u', 20, 20}}, {"2g", "1r", "1r"}, {}},
-        ButtonCase{"SecondDownWithoutUp", {{'d', 20, 20}, {'d', 22, 22}, {'u', 22, 22}}, {"2g", "2g", "1r"}, {"a"}},
+    struct PenStep { char kind; int x, y; };  // d m u, or 'l' for a capture taken by another layer
+    const struct {
+        const char* name;
+        std::vector<PenStep> steps;
+        Strings looks;  // after each step
+        Strings clicks;
+        bool bDownStyle = true;
+    } cases[] = {
+        {"inside", {{'d', 20, 20}, {'u', 25, 25}}, {"2g", "1r"}, {"a"}},
+        {"out and released outside", {{'d', 20, 20}, {'m', 80, 20}, {'u', 80, 20}}, {"2g", "3b", "1r"}, {}},
+        {"out and back", {{'d', 20, 20}, {'m', 80, 20}, {'m', 30, 30}, {'u', 30, 30}}, {"2g", "3b", "2g", "1r"}, {"a"}},
+        {"loss of capture", {{'d', 20, 20}, {'l', 0, 0}, {'u', 20, 20}}, {"2g", "1r", "1r"}, {}},
+        {"second down without up", {{'d', 20, 20}, {'d', 22, 22}, {'u', 22, 22}}, {"2g", "2g", "1r"}, {"a"}},
         // The up between the downs was lost: an up elsewhere ends the press, another button clicks.
-        ButtonCase{"LostUpThenAnotherButton",
-                   {{'d', 20, 20}, {'d', 20, 20}, {'u', 120, 20}, {'d', 120, 20}, {'u', 120, 20}},
-                   {"2g", "2g", "1r", "1r", "1r"},
-                   {"b"}},
-        ButtonCase{"WithoutDownStyleStateTwoLooksNormal", {{'d', 20, 20}, {'u', 20, 20}}, {"2r", "1r"}, {"a"}, false}),
-    [](const ::testing::TestParamInfo<ButtonCase>& info) { return std::string(info.param.name); });
+        {"lost up, then another button", {{'d', 20, 20}, {'d', 20, 20}, {'u', 120, 20}, {'d', 120, 20}, {'u', 120, 20}},
+         {"2g", "2g", "1r", "1r", "1r"}, {"b"}},
+        {"without a down style state 2 looks normal", {{'d', 20, 20}, {'u', 20, 20}}, {"2r", "1r"}, {"a"}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BuildButtons(c.bDownStyle);
+        EXPECT_EQ(Look(), "1r");
+        for (size_t i = 0; i < c.steps.size(); ++i) {
+            const PenStep& s = c.steps[i];
+            if ('l' == s.kind) {
+                m_pWnd->SetCapture(Layer<CWceUiLayer>(u"b"));
+                m_pWnd->ReleaseCapture(Layer<CWceUiLayer>(u"b"));
+                m_pWnd->Paint();
+            } else {
+                Pen(s.kind, s.x, s.y);
+            }
+            EXPECT_EQ(Look(), c.looks[i]) << "step " << i;
+        }
+        EXPECT_EQ(static_cast<CCtrlTestDlg*>(m_pBuilt)->m_clicks, c.clicks);
+        EXPECT_EQ(m_pWnd->GetCapture(), nullptr);
+        EXPECT_FALSE(m_pA->IsPressed());
+    }
+}
 
 TEST_F(ButtonTest, StyleNamesKeepSixtyThreeUnits)
 {
@@ -134,17 +122,12 @@ protected:
 TEST_F(SliderTest, PressAtAnOffsetSetsThePositionAndPostsOnlyChanges)
 {
     BuildSlider();
-    RECT rc;
-    m_pS->GetWindowRect(&rc);
-    EXPECT_EQ(rc.right - rc.left, 110);  // background + thumb
+    EXPECT_EQ(WndRect(m_pS), "20,40,130,60");  // background + thumb
     m_pS->SetPos(37);
     m_pWnd->Paint();
     // Thumb at offset 37: red from x 57 to 66, also above and below the track; clipped to the slider.
-    EXPECT_EQ(Px(57, 40), k565Red);
-    EXPECT_EQ(Px(66, 59), k565Red);
-    EXPECT_EQ(Px(56, 50), k565Green);
-    EXPECT_EQ(Px(67, 50), k565White);
-    EXPECT_EQ(Px(60, 39), k565Black);
+    EXPECT_EQ((std::vector<unsigned>{Px(57, 40), Px(66, 59), Px(56, 50), Px(67, 50), Px(60, 39)}),
+              (std::vector<unsigned>{k565Red, k565Red, k565Green, k565White, k565Black}));
     Pen('d', 20 + 5 + 62, 50);
     EXPECT_EQ(m_pS->GetPos(), 62);
     Pen('m', 20 + 5 + 62, 55);  // same offset: nothing posted
@@ -154,32 +137,20 @@ TEST_F(SliderTest, PressAtAnOffsetSetsThePositionAndPostsOnlyChanges)
     EXPECT_EQ(m_pWnd->GetCapture(), nullptr);
 }
 
-struct SliderGeometryCase {
-    const char* name;
-    int nMin, nMax;
-    int x;  // press at window x
-    int nPos;
-};
-
-class SliderGeometry : public SliderTest, public ::testing::WithParamInterface<SliderGeometryCase> {};
-
-TEST_P(SliderGeometry, PressGivesPosition)
+TEST_F(SliderTest, PressGivesThePositionInTheRange)
 {
-    const SliderGeometryCase& c = GetParam();
-    BuildSlider();
-    m_pS->SetRange(c.nMin, c.nMax, TRUE);
-    Pen('d', c.x, 50);
-    Pen('u', c.x, 50);
-    EXPECT_EQ(m_pS->GetPos(), c.nPos);
+    const struct { int nMin, nMax, x, nPos; } cases[] = {
+        {10, 20, 20, 10},   {10, 20, 129, 20},  {10, 20, 20 + 5 + 50, 15},  // both ends, the middle
+        {INT_MIN, INT_MAX, 20 + 5 + 50, -1}, {INT_MIN, INT_MAX, 129, INT_MAX},  // no overflow
+    };
+    for (const auto& c : cases) {
+        BuildSlider();
+        m_pS->SetRange(c.nMin, c.nMax, TRUE);
+        Pen('d', c.x, 50);
+        Pen('u', c.x, 50);
+        EXPECT_EQ(m_pS->GetPos(), c.nPos) << c.nMin << ".." << c.nMax << " at " << c.x;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Ranges, SliderGeometry,
-    ::testing::Values(SliderGeometryCase{"LeftEnd", 10, 20, 20, 10}, SliderGeometryCase{"RightEnd", 10, 20, 129, 20},
-                      SliderGeometryCase{"Middle", 10, 20, 20 + 5 + 50, 15},
-                      SliderGeometryCase{"WholeIntRangeMiddle", INT_MIN, INT_MAX, 20 + 5 + 50, -1},
-                      SliderGeometryCase{"WholeIntRangeRight", INT_MIN, INT_MAX, 129, INT_MAX}),
-    [](const ::testing::TestParamInfo<SliderGeometryCase>& info) { return std::string(info.param.name); });
 
 TEST_F(SliderTest, ThumbWiderThanTheSliderLeavesNoTrack)
 {
