@@ -42,7 +42,6 @@ protected:
         LayerSkinTest::TearDown();
         wce::host::CloseDisplay();
     }
-
     CCtrlTestDlg* BuildDlg(const std::string& body, const std::string& styles)
     {
         CWceUiDlg* pDlg = Build(body, styles, "CCtrlTestDlg");
@@ -51,7 +50,6 @@ protected:
         PaintAll();
         return static_cast<CCtrlTestDlg*>(pDlg);
     }
-
     template <class T>
     T* Layer(LPCWSTR pName) { return static_cast<T*>(m_pBuilt->GetLayerByName(pName)); }
 
@@ -75,7 +73,6 @@ protected:
         m_pWnd->Paint();
         return true;
     }
-
     std::vector<CWceUiOffscreenWnd::CPosted> Posts(UINT nMsg) const
     {
         std::vector<CWceUiOffscreenWnd::CPosted> out;

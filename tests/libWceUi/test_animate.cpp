@@ -32,7 +32,6 @@ protected:
     {
         return std::unique_ptr<CWceUiWndAnimate>(m_file.GetWndAnimate(pName));
     }
-
     CJxStyleFile m_file;
 };
 
@@ -51,7 +50,6 @@ TEST_F(AnimateTest, TravelCurve)
         EXPECT_EQ(c.expected, got) << c.nFrameCount << " frames over " << c.nTotal;
     }
     EXPECT_TRUE(m_log.Messages().empty());
-
     const char* const kFrame = "((nCurFrame >= 0) && (nCurFrame < nFrameCount))";
     const struct {
         int nCur, nCount, nTotal;
@@ -157,7 +155,6 @@ TEST_P(FrameTest, EachPixelShowsTheRightPictureShiftedByTheTravel)
     pAni->SetFrameCount(nFrames);
     pAni->SetRect(rc);
     ASSERT_TRUE(pAni->ReStart(pMixed.get(), pFrom.get(), pTo.get()));
-
     const int lo = c.bVertical ? rc.top : rc.left, hi = c.bVertical ? rc.bottom : rc.right;
     const int half = (hi - lo) / 2, mid = lo + half;
     for (int k = 0; k < nFrames; ++k) {
@@ -252,7 +249,6 @@ TEST_F(AnimateTest, PlayFailures)
         auto pAni = Make(pKind, 2);
         DWORD nTime = 7;
         const std::string before = ArrayOf(*pMixed);
-
         m_log.Clear();
         EXPECT_FALSE(pAni->Play(pMixed.get(), pFrom.get(), pTo.get(), 0, NULL));
         EXPECT_FALSE(pAni->Play(pMixed.get(), pFrom.get(), pTo.get(), 12, &nTime));
@@ -432,7 +428,6 @@ TEST_F(AnimateTest, RandomList)
     EXPECT_EQ(kOrder, Names());
     EXPECT_FALSE(CWceUiWndAnimate::RegisterRandomAnimate(u"CWceUiGoAni"));  // entered once
     EXPECT_EQ(kOrder, Names());
-
     const RECT kLarge = {-65535, -65535, 65535, 65535};
     std::set<std::string> seen;
     for (int i = 0; i < 200; ++i) {

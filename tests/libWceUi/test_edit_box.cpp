@@ -51,12 +51,10 @@ TEST_F(EditBoxTest, LinesFollowTheBoxWidth)
     ASSERT_TRUE(p->SetEditText(u"ab cd"));
     EXPECT_EQ((Strings{"ab ", "cd"}), Lines(p));
     EXPECT_EQ(std::make_pair(1, 2), Caret(p));  // at the end
-
     RECT wide = Rc(10, 10, 190, 90);
     p->SetLayerPosition(&wide, WCEUI_POS_WINDOW, FALSE);
     EXPECT_EQ((Strings{"ab cd"}), Lines(p));
     EXPECT_EQ(std::make_pair(0, 5), Caret(p));
-
     CWceUiEditBox* s = Box(u"CWceUiSEditBox", Rc(10, 10, 10 + w, 30), u"single");
     ASSERT_TRUE(s->SetEditText(u"ab cd ef gh"));
     EXPECT_EQ((Strings{"ab cd ef gh"}), Lines(s));
@@ -70,16 +68,13 @@ TEST_F(EditBoxTest, FocusIsOnePerWindowAndGoesWithHidingDisablingAndDialogsOver)
     ASSERT_TRUE(b->SetFocus(TRUE));
     EXPECT_FALSE(a->IsFocused());
     EXPECT_TRUE(b->IsFocused());
-
     b->ShowLayer(FALSE);
     EXPECT_FALSE(b->IsFocused());
     EXPECT_FALSE(b->SetFocus(TRUE));  // hidden
-
     ASSERT_TRUE(a->SetFocus(TRUE));
     a->EnableLayer(FALSE);
     EXPECT_FALSE(a->IsFocused());
     a->EnableLayer(TRUE);
-
     ASSERT_TRUE(a->SetFocus(TRUE));
     CWceUiDlg* pOver = AttachDialog(u"over");
     EXPECT_FALSE(a->IsFocused());
@@ -97,7 +92,6 @@ TEST_F(EditBoxTest, TypingNeedsTheFocusAndKeysMoveTheCaret)
     CWceUiEditBox* s = Box(u"CWceUiSEditBox", Rc(0, 70, 200, 90), u"s");
     Type(u"xy");
     EXPECT_EQ("", Utf8(m->GetEditText()));
-
     ASSERT_TRUE(m->SetFocus(TRUE));
     Type(u"ab\rcd");
     EXPECT_EQ("ab\ncd", Utf8(m->GetEditText()));  // carriage return becomes a line feed
@@ -106,7 +100,6 @@ TEST_F(EditBoxTest, TypingNeedsTheFocusAndKeysMoveTheCaret)
     Key(VK_DELETE);
     EXPECT_EQ("ab\nc", Utf8(m->GetEditText()));
     EXPECT_EQ(std::make_pair(1, 1), Caret(m));
-
     ASSERT_TRUE(s->SetFocus(TRUE));
     Type(u"a\rb");  // nothing for a carriage return in one line
     EXPECT_EQ("ab", Utf8(s->GetEditText()));
@@ -137,7 +130,6 @@ TEST_F(EditBoxTest, CaretShowsOnlyWhileFocusedAndInView)
     EXPECT_EQ(5 * WCEUI_EDIT_LINE_HEIGHT, p->GetScrollPos() + 2 * WCEUI_EDIT_LINE_HEIGHT);
     POINT pt = p->GetCaretPoint();
     EXPECT_EQ(10 + 2 * WCEUI_EDIT_LINE_HEIGHT, pt.y);
-
     p->SetScrollPos(0, FALSE);
     p->OnScrollPosChanged();
     EXPECT_FALSE(p->IsCaretShown());  // line 5 is below the box

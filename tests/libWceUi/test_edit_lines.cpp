@@ -142,7 +142,6 @@ TEST(EditLines, LineLimitRefusesWithoutChange)
     EXPECT_FALSE(box.lines.TypeChar(13));
     EXPECT_EQ(full, std::u16string(box.lines.GetText()));
     EXPECT_TRUE(box.lines.TypeChar('a'));  // on the last line: no new line
-
     std::u16string over(500, u'\n');
     EXPECT_FALSE(box.lines.SetText(over.c_str()));
     EXPECT_EQ(500, box.lines.GetLineCount());

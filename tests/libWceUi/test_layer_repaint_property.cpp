@@ -52,7 +52,6 @@ protected:
         }
         return pBmp;
     }
-
     void BuildRandomTree(std::mt19937& rng)
     {
         std::vector<CWceUiLayer*> parents{m_pDlg};

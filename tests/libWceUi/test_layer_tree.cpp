@@ -36,7 +36,6 @@ TEST_F(LayerTreeTest, InsertionsPlaceChildrenAndRefuseWhatWouldBreakTheTree)
     CWceUiLayer* top = Loose();
     CWceUiLayer* below = Loose();
     ASSERT_TRUE(top->AppendChild(below));
-
     struct Refusal { const char* what; CWceUiLayer* parent; CWceUiLayer* child; const char* message; } refusals[] = {
         {"child with a parent", b, c, "CWceUiLayer::AppendChild failed, pNewChild->GetParent() must be NULL"},
         {"itself", loose, loose, "check("},
@@ -72,7 +71,6 @@ TEST_F(LayerTreeTest, InsertionsPlaceChildrenAndRefuseWhatWouldBreakTheTree)
     EXPECT_TRUE(Logged({"RootLayer does not support AddHeadChild", "root layer does not support insert before",
                         "root layer does not support insert after"}));
     delete d2;
-
     m_pCtrl->DeleteLayer(top);
     delete foreign;
 }
@@ -84,7 +82,6 @@ TEST_F(LayerTreeTest, MovesReorderSiblingsAndRefuseStrangers)
     CWceUiLayer* c = Add(m_pDlg, u"c", Rc(40, 0, 50, 10));
     CWceUiLayer* inner = Add(c, u"inner", Rc(0, 0, 5, 5));
     ClearDirty();
-
     EXPECT_TRUE(a->MoveAfter(nullptr));
     EXPECT_EQ(ChildNames(m_pDlg), (Strings{"b", "c", "a"}));
     EXPECT_TRUE(a->MoveBefore(nullptr));
@@ -94,7 +91,6 @@ TEST_F(LayerTreeTest, MovesReorderSiblingsAndRefuseStrangers)
     EXPECT_EQ(ChildNames(m_pDlg), (Strings{"c", "a", "b"}));
     EXPECT_EQ(Dirty(), "0,0,50,10");  // both layers repainted
     EXPECT_EQ(DrawNames(), (Strings{"__root_of_body__", "dlg", "c", "inner", "a", "b"}));
-
     EXPECT_FALSE(a->MoveBefore(inner));
     EXPECT_FALSE(a->MoveAfter(inner));
     EXPECT_FALSE(m_pDlg->MoveAfter(nullptr));
@@ -102,7 +98,6 @@ TEST_F(LayerTreeTest, MovesReorderSiblingsAndRefuseStrangers)
     EXPECT_TRUE(Logged({"CWceUiLayer::MoveBefore, pBeforeThis is not a brother",
                         "CWceUiLayer::MoveAfter, pAfterThis is not a brother", "CWceUiLayer::MoveAfter, the parent is root"}));
     EXPECT_EQ(ChildNames(m_pDlg), (Strings{"c", "a", "b"}));
-
     EXPECT_TRUE(m_pDlg->RemoveChild(b));
     EXPECT_EQ(b->GetParent(), nullptr);
     EXPECT_FALSE(m_pDlg->RemoveChild(b));
@@ -199,7 +194,6 @@ TEST_F(LayerTreeTest, PositionWaysAndTheirWindowRectangles)
     loose->SetLayerPosition(&rcRel, WCEUI_POS_RELATIVE, FALSE);
     EXPECT_EQ(WndRect(loose), "3,3,4,4");
     delete loose;
-
     EXPECT_FALSE(a->SetLayerPosition(&rcRel, 2));
     EXPECT_TRUE(m_log.Contains("CWceUiLayer::SetLayerPosition, posWay is invalid"));
     ASSERT_TRUE(a->SetWindowPos(7, 8, 0, 0, 1));  // keep the size
@@ -217,7 +211,6 @@ TEST_F(LayerTreeTest, InvalidationsReachTheWindowOnlyForRealChanges)
     Add(box, u"in2", Rc(50, 50, 60, 60));
     Add(a, u"outside", Rc(150, 80, 160, 90));
     ClearDirty();
-
     struct Case { const char* what; void (*act)(CWceUiLayer* a, CWceUiLayer* box); const char* dirty; } cases[] = {
         {"show the current value", [](CWceUiLayer* l, CWceUiLayer*) { l->ShowLayer(TRUE); }, "none"},
         {"hide: with its descendants", [](CWceUiLayer* l, CWceUiLayer*) { l->ShowLayer(FALSE); }, "10,10,160,90"},
@@ -276,13 +269,11 @@ TEST_F(LayerTreeTest, TimersMessagesAndCaptureGoThroughTheWindow)
     EXPECT_TRUE(a->KillTimer(3));
     EXPECT_FALSE(a->KillTimer(3));
     EXPECT_FALSE(m_pWnd->FireTimer(packed));
-
     a->RegisterMsg(33768);
     a->RegisterMsg(33768);
     b->RegisterMsg(33768);
     EXPECT_EQ(m_pWnd->SendRegisteredMsg(33768, 0, 0), 7);
     EXPECT_EQ(a->events, (Strings{"timer 3", "msg 33768"}));
-
     a->SetCapture();
     a->SetCapture();  // again: not told
     b->SetCapture();  // the old holder hears of it

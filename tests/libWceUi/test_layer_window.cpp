@@ -50,7 +50,6 @@ public:
     bool bCaptureOnDown = false;
     LRESULT result = 0;
     std::function<void(CProbeLayer&)> onRegistered;
-
     void Note(const std::string& s) const { if (pCalls) pCalls->push_back(Utf8(GetName()) + " " + s); }
     void OnLButtonDown(UINT, int x, int y) override
     {
@@ -85,7 +84,6 @@ public:
     Strings* pCalls = nullptr;
     std::function<void(CProbeDlg&)> onInit;
     std::function<BOOL(CProbeDlg&, BOOL)> prepare, play;
-
     void Note(const std::string& s) const { pCalls->push_back(Utf8(GetName()) + " " + s); }
     void OnInitDialog() override
     {
@@ -218,7 +216,6 @@ protected:
         const std::uint8_t* p = &image.pixels[(static_cast<size_t>(y) * image.width + x) * 4];
         return RGB(p[0], p[1], p[2]);
     }
-
     CProbeWnd m_wnd;
     Strings m_calls;
     std::vector<Frame> m_frames;

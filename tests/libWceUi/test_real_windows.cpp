@@ -24,7 +24,6 @@ public:
     std::function<void(CTestDlg&, UINT)> onTimer;
     std::function<void(CTestDlg&, int, int)> onDown;
     int setTextCount = 0;
-
     void OnInitDialog() override
     {
         calls.push_back("init");

@@ -58,7 +58,6 @@ TEST_F(CacheTest, OneObjectPerIdDeletedAfterTheLastRelease)
     WceUiReleaseBitmap(p2);
     EXPECT_EQ(-1, Bitmaps()->GetRefCount(p1));
     EXPECT_EQ(0, Bitmaps()->GetCount());
-
     CWceUiColor* c1 = WceUiGetColor(u"text");
     CWceUiColor* c2 = WceUiGetColor(u"text");
     ASSERT_NE(nullptr, c1);
@@ -67,7 +66,6 @@ TEST_F(CacheTest, OneObjectPerIdDeletedAfterTheLastRelease)
     EXPECT_EQ(nullptr, WceUiGetColor(u"TEXT"));  // ids are exact
     WceUiReleaseColor(c1);
     WceUiReleaseColor(c2);
-
     CWceUiFont* f1 = WceUiGetFont(u"title");
     ASSERT_NE(nullptr, f1);
     EXPECT_EQ(-20, f1->GetLogFont().lfHeight);
@@ -168,7 +166,6 @@ TEST_F(CacheTest, ColorAndFontHoldersFallBackOnceAndKeepTheFirstCaseOfAnId)
     color.Clean();
     font.Clean();
     EXPECT_EQ(0, Colors()->GetCount() + Fonts()->GetCount());
-
     CWceUiLoadColor text(u"text");
     EXPECT_EQ(RGB(0, 0, 0xFF), text.GetColor());
     text.SetColor(u"TEXT");
@@ -230,7 +227,6 @@ TEST_F(CacheTest, SkinChangeReloadsInPlaceAndKeepsWhatFails)
     Text("SDMMC/res2/font/title", u"height=-30\n");
     m_log.Clear();
     EXPECT_FALSE(UseRes("res2"));
-
     EXPECT_EQ(oldA, ArrayOf(*a.GetBitmap()));
     EXPECT_EQ(16, a.GetBitmap()->GetBitsPixel());
     EXPECT_EQ(oldC, ArrayOf(*c.GetBitmap()));
@@ -248,14 +244,12 @@ TEST_F(CacheTest, SkinChangeReloadsInPlaceAndKeepsWhatFails)
     EXPECT_FALSE(d.GetBitmap()->GetTransColor(&cr));
     EXPECT_FALSE(d.GetBitmap()->GetConstantAlpha(&n));
     delete pFresh;
-
     EXPECT_EQ(RGB(0, 0xFF, 0), text.GetColor());
     LOGFONTW lf;
     title.GetLogFont(&lf);
     EXPECT_EQ(-30, lf.lfHeight);
     EXPECT_EQ(SystemFont().lfWeight, lf.lfWeight);  // from the system font, not the old one
     EXPECT_NE(nullptr, title.GetFont());
-
     for (const char* m : {"\\SDMMC\\res2\\bitmap\\a.bmp is not match when changing skin",
                           "change skin load \\SDMMC\\res2\\bitmap\\a.conf failed",
                           "read \\SDMMC\\res2\\bitmap\\c.alpha failed, the length is not enough",

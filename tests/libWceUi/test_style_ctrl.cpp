@@ -98,7 +98,6 @@ TEST_F(StyleCtrlTest, FiltersKeepAlphaOnlyWhileEnabled)
     alpha.SetFilter(FALSE, 80);
     EXPECT_FALSE(alpha.GetFilter(&n));
     EXPECT_EQ(90, n);  // untouched
-
     CWceUiMixColorFilterCtrl mix;
     mix.SetFilterFromRes(FALSE, u"tint", 5);
     COLORREF cr = 0;

@@ -22,7 +22,6 @@ protected:
         return ::testing::AssertionFailure() << Utf8(name) << " does not build";
     }
     RECT Rect(LONG l, LONG t, LONG r, LONG b) { return RECT{l, t, r, b}; }
-
     CJxStyleFile m_file;
 };
 
@@ -49,7 +48,6 @@ TEST_F(StyleFileTest, GroupsSetTheirPropertiesAndFlags)
     // An alpha filter given without "enabled" is specified and off.
     EXPECT_FALSE(s1.HasAlphaFilter());
     EXPECT_EQ(0x2A31u, s1.GetSpecifiedBits());  // position, text color, res-id, font, bg color, alpha
-
     ASSERT_TRUE(Get(u"s2", s2));
     EXPECT_TRUE(s2.IsContainer());
     EXPECT_TRUE(s2.IsVisible());
@@ -118,7 +116,6 @@ TEST_F(StyleFileTest, BackgroundItemsAndAlignment)
     EXPECT_TRUE(Same(Rect(1, 1, 3, 3), rc));
     EXPECT_EQ(nullptr, pItems->GetByName(u"x"));  // replaced, not added to
     EXPECT_TRUE(m_log.Contains("can not load style s, up is not valid for align"));
-
     CWceUiStyle keep;
     ASSERT_TRUE(Get(u"keep", keep));
     ASSERT_EQ(1, keep.GetBgItemCtrl()->GetCount());
@@ -149,7 +146,6 @@ TEST_F(StyleFileTest, OverwriteOrderAndChains)
     EXPECT_EQ(RGB(0, 0, 0x10), c.GetTextColor());
     EXPECT_EQ(std::u16string(u"C"), std::u16string(c.GetTextResID()));
     EXPECT_TRUE(c.IsSpecified(WCEUI_SPECIFIED_CONTAINER));
-
     struct Case { const char16_t* name; std::vector<std::string> messages; };
     const Case cases[] = {
         {u"self", {"style self can not overwrite self, not right order", "can not load style self"}},
@@ -212,7 +208,6 @@ TEST_F(StyleFileTest, AFailingGroupStopsTheStyle)
     CWceUiStyle style;
     EXPECT_FALSE(m_file.LoadStyle(&style, m_file.GetStyleElem(0)));
     EXPECT_FALSE(style.IsContainer());
-
     ASSERT_TRUE(Load(u"<s><filters><alpha enabled=\"true\" opacity=\"255\"/>"
                      u"<mixcolor enabled=\"true\" opacity=\"0\" color=\"0x102030\"/></filters></s>"));
     ASSERT_TRUE(Get(u"s", style));
@@ -268,7 +263,6 @@ TEST_F(StyleFileTest, AnimationsAreFoundByNameIgnoringCase)
     EXPECT_EQ((std::vector<std::string>{"Can not load side element  in style file", "Can not load animate item side",
                                         "Load animate out failed, can not find type attribute"}),
               m_log.Messages());
-
     ASSERT_TRUE(Load(u"<s/>"));
     m_log.Clear();
     EXPECT_EQ(nullptr, m_file.GetWndAnimate(u"in"));
