@@ -237,9 +237,8 @@ TEST_F(LayerWndTest, PaintingCopiesOnlyTheDirtyRectangle)
         wnd.UpdateWindow();
         ASSERT_EQ(m_frames.size(), 1u);
         EXPECT_TRUE(EqualRect(&m_frames[0].rc, &rcDirty));
-        EXPECT_EQ(ScreenAt(15, 15), RGB(0, 0, 255));
-        EXPECT_EQ(ScreenAt(5, 5), RGB(255, 0, 0));
-        EXPECT_EQ(ScreenAt(120, 10), RGB(0, 255, 0));
+        EXPECT_EQ((std::vector<COLORREF>{ScreenAt(15, 15), ScreenAt(5, 5), ScreenAt(120, 10)}),
+                  (std::vector<COLORREF>{RGB(0, 0, 255), RGB(255, 0, 0), RGB(0, 255, 0)}));
     });
 }
 
@@ -377,10 +376,7 @@ TEST_F(LayerWndTest, ApplyChecksTheStartingPicture)
         CWceUiGenericBitmap* p32 = WceUiCreateBitmapObject(32);
         p32->CreateDIB(kW, kH);
         CWceUiGenericBitmap* pEmpty = WceUiCreateBitmapObject(16);
-        struct {
-            CWceUiGenericBitmap* pBmp;
-            const char* message;
-        } cases[] = {{pSmall, "the size of pFromBitmap does not match the window rect size"},
+        const struct { CWceUiGenericBitmap* pBmp; const char* message; } cases[] = {{pSmall, "the size of pFromBitmap does not match the window rect size"},
                      {p32, "CWceUiRealWnd::Apply, the pFromBitmap's BitsPixel is not match screen's BitsPixel"},
                      {pEmpty, "pFromBitmap->IsLoaded()"}};
         for (const auto& c : cases) {
@@ -486,10 +482,7 @@ TEST_F(LayerWndTest, HueShiftsOnlyInsideItsRange)
 {
     Run([&](CProbeWnd& wnd) {
         Attach(wnd);
-        const struct {
-            int hue;
-            bool shifted;
-        } cases[] = {{0, false}, {181, false}, {-181, false}, {120, true}, {-180, true}};
+        const struct { int hue; bool shifted; } cases[] = {{0, false}, {181, false}, {-181, false}, {120, true}, {-180, true}};
         for (const auto& c : cases) {
             wnd.SetOffsetHue(c.hue);
             wnd.InvalidateRect(NULL, TRUE);
