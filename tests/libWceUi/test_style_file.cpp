@@ -1,5 +1,7 @@
 // Style files: value syntax, drawtext and item alignment, overwrite chains, failing groups,
 // specified flags, merging, binding and animations.
+#include <tuple>
+
 #include "JXStyleFile.h"
 #include "WceUiStyle.h"
 #include "skin_test_helpers.h"
@@ -21,11 +23,10 @@ protected:
         if (m_file.GetStyleData(name, &style)) return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << Utf8(name) << " does not build";
     }
-    RECT Rect(LONG l, LONG t, LONG r, LONG b) { return RECT{l, t, r, b}; }
     CJxStyleFile m_file;
 };
 
-bool Same(const RECT& a, const RECT& b) { return EqualRect(&a, &b); }
+const RECT kRelative = {10, 20, 110, 70}, kOne = {1, 1, 3, 3}, kMerged = {1, 1, 6, 6};
 
 }  // namespace
 
@@ -40,13 +41,11 @@ TEST_F(StyleFileTest, GroupsSetTheirPropertiesAndFlags)
     ASSERT_TRUE(Get(u"s1", s1));
     RECT rc;
     EXPECT_TRUE(s1.GetPosition(&rc));
-    EXPECT_TRUE(Same(Rect(10, 20, 110, 70), rc));
+    EXPECT_TRUE(EqualRect(&rc, &kRelative));
     EXPECT_EQ(CWceUiLoadColor::SOURCE_APP, s1.GetTextLoadColor().GetSource());
     EXPECT_EQ(RGB(0, 0, 0xFF), s1.GetTextColor());
-    EXPECT_EQ(std::u16string(u"T"), std::u16string(s1.GetTextResID()));
-    EXPECT_EQ(std::u16string(u"back"), std::u16string(s1.GetBgColorCtrl()->GetLoadColor().GetColorID()));
-    // An alpha filter given without "enabled" is specified and off.
-    EXPECT_FALSE(s1.HasAlphaFilter());
+    EXPECT_EQ(Utf8(s1.GetTextResID()) + " " + Utf8(s1.GetBgColorCtrl()->GetLoadColor().GetColorID()), "T back");
+    EXPECT_FALSE(s1.HasAlphaFilter());  // given without "enabled": specified and off
     EXPECT_EQ(0x2A31u, s1.GetSpecifiedBits());  // position, text color, res-id, font, bg color, alpha
     ASSERT_TRUE(Get(u"s2", s2));
     EXPECT_TRUE(s2.IsContainer());
@@ -113,7 +112,7 @@ TEST_F(StyleFileTest, BackgroundItemsAndAlignment)
     pFirst->GetDstRect(&rc);
     EXPECT_TRUE(IsRectLarge(&rc));
     pItems->GetNext(pFirst)->GetDstRect(&rc);
-    EXPECT_TRUE(Same(Rect(1, 1, 3, 3), rc));
+    EXPECT_TRUE(EqualRect(&rc, &kOne));
     EXPECT_EQ(nullptr, pItems->GetByName(u"x"));  // replaced, not added to
     EXPECT_TRUE(m_log.Contains("can not load style s, up is not valid for align"));
     CWceUiStyle keep;
@@ -211,13 +210,11 @@ TEST_F(StyleFileTest, AFailingGroupStopsTheStyle)
     ASSERT_TRUE(Load(u"<s><filters><alpha enabled=\"true\" opacity=\"255\"/>"
                      u"<mixcolor enabled=\"true\" opacity=\"0\" color=\"0x102030\"/></filters></s>"));
     ASSERT_TRUE(Get(u"s", style));
-    int nAlpha = 0;
-    EXPECT_TRUE(style.GetAlphaFilterCtrl()->GetFilter(&nAlpha));
-    EXPECT_EQ(255, nAlpha);
+    int nAlpha = 0, nMix = 9;  // both ends of the alpha range
     COLORREF cr = 0;
-    EXPECT_TRUE(style.GetMixColorFilterCtrl()->GetFilter(&cr, &nAlpha));
-    EXPECT_EQ(RGB(0x10, 0x20, 0x30), cr);
-    EXPECT_EQ(0, nAlpha);
+    EXPECT_TRUE(style.GetAlphaFilterCtrl()->GetFilter(&nAlpha));
+    EXPECT_TRUE(style.GetMixColorFilterCtrl()->GetFilter(&cr, &nMix));
+    EXPECT_EQ(std::make_tuple(255, RGB(0x10, 0x20, 0x30), 0), std::make_tuple(nAlpha, cr, nMix));
 }
 
 TEST_F(StyleFileTest, MergeTakesFirstsSpecifiedGroupsAndSecondsItemsAndFlags)
@@ -234,10 +231,9 @@ TEST_F(StyleFileTest, MergeTakesFirstsSpecifiedGroupsAndSecondsItemsAndFlags)
     ASSERT_TRUE(result.MergeStyle(common, state));
     RECT rc;
     result.GetPosition(&rc);
-    EXPECT_TRUE(Same(Rect(1, 1, 6, 6), rc));
+    EXPECT_TRUE(EqualRect(&rc, &kMerged));
     EXPECT_EQ(RGB(0x11, 0x11, 0x11), result.GetBgColorCtrl()->GetColor());
-    EXPECT_TRUE(result.IsNoInput());
-    EXPECT_FALSE(result.IsVisible());
+    EXPECT_TRUE(result.IsNoInput() && !result.IsVisible());
     EXPECT_EQ(2, result.GetBgItemCtrl()->GetCount());
     EXPECT_EQ(state.GetSpecifiedBits(), result.GetSpecifiedBits());
     EXPECT_EQ(nullptr, result.GetBoundLayer());
