@@ -157,24 +157,21 @@ TEST_F(EditBoxTest, TapsFocusAndPlaceTheCaret)
     }
 }
 
-TEST_F(EditBoxTest, PictureWithCaret)
+TEST_F(EditBoxTest, TextIsPaintedOnItsWrappedLines)
 {
-    // A bright box with dark text.
     CWceUiEditBox* p = Box(u"CWceUiMEditBox", Rc(10, 10, 190, 90));
     ASSERT_TRUE(p->SetEditText(u"The quick brown fox jumps over the lazy dog\nline two"));
     ASSERT_TRUE(p->SetFocus(TRUE));
     m_pWnd->InvalidateAll();
     m_pWnd->GetWndBitmap()->FillColor(RGB(255, 255, 255), nullptr);
     m_pWnd->Paint();
-    CWceUiGenericBitmap* pBmp = m_pWnd->GetWndBitmap();
-    POINT pt = p->GetCaretPoint();
-    // Text pixels differ from the white ground inside the box, none below its last line.
+    // Dark text on the white ground.
     int nInk = 0;
     for (int y = 10; y < 10 + 3 * WCEUI_EDIT_LINE_HEIGHT; ++y)
-        for (int x = 10; x < 190; ++x) nInk += PixelAt(*pBmp, x, y) != 0xFFFF;
+        for (int x = 10; x < 190; ++x) nInk += PixelAt(*m_pWnd->GetWndBitmap(), x, y) != 0xFFFF;
     EXPECT_GT(nInk, 100);
     ASSERT_EQ(4, p->GetLineCount());  // two wrapped lines, "dog", "line two"
-    EXPECT_EQ(10 + 3 * WCEUI_EDIT_LINE_HEIGHT, pt.y);
+    EXPECT_EQ(10 + 3 * WCEUI_EDIT_LINE_HEIGHT, p->GetCaretPoint().y);
 }
 
 }  // namespace

@@ -28,7 +28,6 @@ protected:
     // An image of the window's kind with per-pixel alpha (premultiplied), to blend.
     CWceUiGenericBitmap* NewAlphaImage(std::mt19937& rng, int w, int h)
     {
-        CWceUiGenericBitmap* pBmp = nullptr;
         if (16 == GetParam()) {
             std::vector<WORD> px(static_cast<size_t>((w + 1) & ~1) * h);
             std::vector<BYTE> alpha(px.size());
@@ -39,18 +38,16 @@ protected:
             }
             auto* p = new CWceUi565Bitmap;
             p->CreateDIB565(w, h, px.data(), alpha.data());
-            pBmp = p;
-        } else {
-            std::vector<DWORD> px(static_cast<size_t>(w) * h);
-            for (DWORD& v : px) {
-                DWORD a = rng() % 256;
-                v = (a << 24) | (((rng() % 256) * a / 255) << 16) | (((rng() % 256) * a / 255) << 8);
-            }
-            auto* p = new CWceUi32Bitmap;
-            p->CreateDIB32(w, h, px.data(), TRUE);
-            pBmp = p;
+            return p;
         }
-        return pBmp;
+        std::vector<DWORD> px(static_cast<size_t>(w) * h);
+        for (DWORD& v : px) {
+            DWORD a = rng() % 256;
+            v = (a << 24) | (((rng() % 256) * a / 255) << 16) | (((rng() % 256) * a / 255) << 8);
+        }
+        auto* p = new CWceUi32Bitmap;
+        p->CreateDIB32(w, h, px.data(), TRUE);
+        return p;
     }
     void BuildRandomTree(std::mt19937& rng)
     {
