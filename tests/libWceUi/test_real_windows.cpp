@@ -79,12 +79,17 @@ protected:
     }
 };
 
-TEST_F(RealWndTest, EndDialogFromAHandlerEndsTheLoopAfterItAndDestroysTheWindow)
+TEST_F(RealWndTest, HandlersGetSignedCoordinatesAndEndDialogEndsTheLoopAfterTheHandler)
 {
     CTestDlg dlg;
     HWND hWnd = NULL;
     dlg.onInit = [&](CTestDlg& d) {
         hWnd = d.m_hWnd;
+        d.PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(-5, -7));
+        d.PostMessage(WM_LBUTTONDBLCLK, 0, 0);
+        d.PostMessage(WM_KEYDOWN, VK_RETURN, 0x40030001);
+        d.PostMessage(WCEUI_WM_IGNORE_CAPTURE, 0, 0);
+        d.PostMessage(WM_CAPTURECHANGED, 0, 42);
         d.SetTimer(1, 10);
     };
     dlg.onTimer = [](CTestDlg& d, UINT) {
@@ -92,7 +97,9 @@ TEST_F(RealWndTest, EndDialogFromAHandlerEndsTheLoopAfterItAndDestroysTheWindow)
         d.calls.push_back("after end");
     };
     EXPECT_EQ(7, dlg.DoModal(WS_POPUP | WS_VISIBLE, &kFull, NULL));
-    EXPECT_EQ((std::vector<std::string>{"init", "after end", "destroy"}), dlg.calls);
+    EXPECT_EQ((std::vector<std::string>{"init", "down -5 -7", "dblclk", "key 13 1 16387", "capture 0", "capture 42",
+                                        "after end", "destroy"}),
+              dlg.calls);
     EXPECT_FALSE(IsWindow(hWnd));
     EXPECT_EQ(NULL, dlg.m_hWnd);
     EXPECT_EQ(DLG_RUN_NOT_RUNNING, dlg.GetRunWay());
@@ -149,35 +156,6 @@ TEST_F(RealWndTest, QuitEndsOnlyTheInnermostLoopAndAResultDoesNotOutliveItsRun)
     EXPECT_EQ(-1, innerResults[1]);
 }
 
-TEST_F(RealWndTest, MessagesReachTheirHandlersWithSignedCoordinates)
-{
-    CTestDlg dlg;
-    dlg.onInit = [](CTestDlg& d) {
-        d.PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(-5, -7));
-        d.PostMessage(WM_LBUTTONDBLCLK, 0, 0);
-        d.PostMessage(WM_KEYDOWN, VK_RETURN, 0x40030001);
-        d.PostMessage(WCEUI_WM_IGNORE_CAPTURE, 0, 0);
-        d.PostMessage(WM_CAPTURECHANGED, 0, 42);
-        d.SetTimer(1, 1);
-    };
-    dlg.onTimer = [](CTestDlg& d, UINT) { d.EndDialog(0); };
-    dlg.DoModal(WS_POPUP | WS_VISIBLE, &kFull, NULL);
-    EXPECT_EQ((std::vector<std::string>{"init", "down -5 -7", "dblclk", "key 13 1 16387", "capture 0", "capture 42",
-                                        "destroy"}),
-              dlg.calls);
-}
-
-TEST_F(RealWndTest, TapsNeverBecomeDoubleClicks)
-{
-    Open("tap 10 10 5\nwait 5\ntap 10 10 5\n");
-    CTestDlg dlg;
-    dlg.onInit = [](CTestDlg& d) { d.SetTimer(1, 500); };
-    dlg.onTimer = [](CTestDlg& d, UINT) { d.EndDialog(0); };
-    dlg.DoModal(WS_POPUP | WS_VISIBLE, &kFull, NULL);
-    EXPECT_EQ((std::vector<std::string>{"init", "down 10 10", "up 10 10", "down 10 10", "up 10 10", "destroy"}),
-              dlg.calls);
-}
-
 TEST_F(RealWndTest, PenQueuedBeforeTheIgnoreTimeIsDroppedAndTheFirstNewerEndsIgnoring)
 {
     Open("tap 10 10 5\nwait 100\ntap 20 20 5\n");
@@ -198,9 +176,9 @@ TEST_F(RealWndTest, PenQueuedBeforeTheIgnoreTimeIsDroppedAndTheFirstNewerEndsIgn
     EXPECT_EQ(0, entriesAfterFirstKept);
 }
 
-TEST_F(RealWndTest, ModelessRunsInTheCallersLoop)
+TEST_F(RealWndTest, ModelessRunsInTheCallersLoopAndTapsNeverBecomeDoubleClicks)
 {
-    Open("tap 5 5\n");
+    Open("tap 10 10 5\nwait 5\ntap 10 10 5\n");
     CTestDlg dlg;
     ASSERT_TRUE(dlg.CreateModeless(WS_POPUP | WS_VISIBLE, &kFull, NULL));
     EXPECT_EQ(DLG_RUN_IN_MODELESS, dlg.GetRunWay());
@@ -208,7 +186,8 @@ TEST_F(RealWndTest, ModelessRunsInTheCallersLoop)
     MSG msg;
     while (GetMessageW(&msg, NULL, 0, 0)) DispatchMessageW(&msg);
     EXPECT_TRUE(dlg.EndModeless());
-    EXPECT_EQ((std::vector<std::string>{"init", "down 5 5", "up 5 5", "destroy"}), dlg.calls);
+    EXPECT_EQ((std::vector<std::string>{"init", "down 10 10", "up 10 10", "down 10 10", "up 10 10", "destroy"}),
+              dlg.calls);
     EXPECT_FALSE(dlg.EndModeless());
 }
 
@@ -220,13 +199,13 @@ TEST_F(RealWndTest, WrappersOfAMissingWindowFailTheirChecks)
     EXPECT_FALSE(wnd.ShowWindow(SW_SHOW));
     EXPECT_EQ(NULL, wnd.GetDC());
     EXPECT_EQ(0u, wnd.SetTimer(1, 10));
-    EXPECT_TRUE(m_log.Contains("CRealGenericWnd::GetWindowRect,check(::IsWindow(m_hWnd))fail"));
-    EXPECT_TRUE(m_log.Contains("CRealGenericWnd::GetDC,check(::IsWindow(m_hWnd))fail"));
     EXPECT_FALSE(wnd.Create(WS_CHILD, &kFull, NULL));
-    EXPECT_TRUE(m_log.Contains("CreateWindow failed, GetLastError is 1406"));
     CTestDlg dlg;
     EXPECT_EQ(-1, dlg.DoModal(WS_CHILD, &kFull, NULL));
-    EXPECT_TRUE(m_log.Contains("call CRealWnd::Create failed, GetLastError is 1406"));
+    for (const char* m : {"CRealGenericWnd::GetWindowRect,check(::IsWindow(m_hWnd))fail",
+                          "CRealGenericWnd::GetDC,check(::IsWindow(m_hWnd))fail", "CreateWindow failed, GetLastError is 1406",
+                          "call CRealWnd::Create failed, GetLastError is 1406"})
+        EXPECT_TRUE(m_log.Contains(m)) << m;
 }
 
 TEST_F(RealWndTest, InvalidateWhileDisabledDoesNothing)
