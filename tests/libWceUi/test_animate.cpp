@@ -348,7 +348,8 @@ TEST_F(AnimateTest, InitFromStyleFiles)
         // failures
         {u"<a type=\"CWceUiComeAni\" direction=\"mid-lr\"/>", false, bad("CWceUiComeAni::Init, the direction mid-lr")},
         {u"<a type=\"CWceUiGoAni\" direction=\"lr-mid\"/>", false, bad("CWceUiGoAni::Init, the direction lr-mid")},
-        {u"<a type=\"CWceUiSliderAni\" direction=\"mid-lr\"/>", false, bad("CWceUiSliderAni::Init, the direction mid-lr")},
+        {u"<a type=\"CWceUiSliderAni\" direction=\"mid-lr\"/>", false,
+         bad("CWceUiSliderAni::Init, the direction mid-lr")},
         {u"<a type=\"CWceUiBarnAni\" direction=\"sideways\"/>", false, bad("CWceUiBarnAni::Init, the direction sideways")},
         {u"<a type=\"CWceUiBlendAni\" frame-length=\"abc\"/>", false, bad("CWceUiBlendAni::Init, the frame-length abc")},
         {u"<a type=\"CWceUiGoAni\" frame-length=\"0\"/>", false, bad("CWceUiGoAni::Init, the frame-length 0")},

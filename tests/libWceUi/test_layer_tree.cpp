@@ -98,7 +98,8 @@ TEST_F(LayerTreeTest, MovesReorderSiblingsAndRefuseStrangers)
     EXPECT_FALSE(m_pDlg->MoveAfter(nullptr));
     EXPECT_FALSE(a->MoveAfter(a));
     EXPECT_TRUE(Logged({"CWceUiLayer::MoveBefore, pBeforeThis is not a brother",
-                        "CWceUiLayer::MoveAfter, pAfterThis is not a brother", "CWceUiLayer::MoveAfter, the parent is root"}));
+                        "CWceUiLayer::MoveAfter, pAfterThis is not a brother",
+                        "CWceUiLayer::MoveAfter, the parent is root"}));
     EXPECT_EQ(ChildNames(m_pDlg), (Strings{"c", "a", "b"}));
     EXPECT_TRUE(m_pDlg->RemoveChild(b));
     EXPECT_EQ(b->GetParent(), nullptr);

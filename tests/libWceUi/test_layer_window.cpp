@@ -90,7 +90,10 @@ public:
         Note("init");
         if (onInit) onInit(*this);
     }
-    void OnLButtonDownNoLayer(UINT, int x, int y) override { Note("nolayer " + std::to_string(x) + "," + std::to_string(y)); }
+    void OnLButtonDownNoLayer(UINT, int x, int y) override
+    {
+        Note("nolayer " + std::to_string(x) + "," + std::to_string(y));
+    }
     void OnKeyDown(UINT nChar, UINT, UINT) override { Note("key " + std::to_string(nChar)); }
     BOOL PrepareAnimate(BOOL bIn) override { return prepare ? prepare(*this, bIn) : CWceUiDlg::PrepareAnimate(bIn); }
     BOOL PlayAnimate(BOOL bIn) override { return play ? play(*this, bIn) : CWceUiDlg::PlayAnimate(bIn); }
@@ -376,7 +379,8 @@ TEST_F(LayerWndTest, ApplyChecksTheStartingPicture)
         CWceUiGenericBitmap* p32 = WceUiCreateBitmapObject(32);
         p32->CreateDIB(kW, kH);
         CWceUiGenericBitmap* pEmpty = WceUiCreateBitmapObject(16);
-        const struct { CWceUiGenericBitmap* pBmp; const char* message; } cases[] = {{pSmall, "the size of pFromBitmap does not match the window rect size"},
+        const struct { CWceUiGenericBitmap* pBmp; const char* message; } cases[] = {
+                     {pSmall, "the size of pFromBitmap does not match the window rect size"},
                      {p32, "CWceUiRealWnd::Apply, the pFromBitmap's BitsPixel is not match screen's BitsPixel"},
                      {pEmpty, "pFromBitmap->IsLoaded()"}};
         for (const auto& c : cases) {
@@ -482,7 +486,8 @@ TEST_F(LayerWndTest, HueShiftsOnlyInsideItsRange)
 {
     Run([&](CProbeWnd& wnd) {
         Attach(wnd);
-        const struct { int hue; bool shifted; } cases[] = {{0, false}, {181, false}, {-181, false}, {120, true}, {-180, true}};
+        const struct { int hue; bool shifted; } cases[] = {
+            {0, false}, {181, false}, {-181, false}, {120, true}, {-180, true}};
         for (const auto& c : cases) {
             wnd.SetOffsetHue(c.hue);
             wnd.InvalidateRect(NULL, TRUE);
@@ -529,7 +534,8 @@ TEST_F(LayerWndTest, ScriptedTapTextAndKeysEditTheFocusedBox)
         text = Utf8(pBox->GetEditText());
         pBox = nullptr;
         wnd.GetLayerCtrl()->DeleteLayer(pDlg);
-    }, "wait 100\ntap 50 20\nwait 10\ntext \"ab cd\"\nkey LEFT\nkey BACK\nkey RETURN\ntext \"x\"\nwait 10\nexpect 15 12 FFFFFF\n");
+    }, "wait 100\ntap 50 20\nwait 10\ntext \"ab cd\"\nkey LEFT\nkey BACK\nkey RETURN\ntext \"x\"\nwait 10\n"
+       "expect 15 12 FFFFFF\n");
     EXPECT_EQ("ab \nxd", text);
     EXPECT_EQ(10 + WCEUI_EDIT_LINE_HEIGHT, caret.y);  // after "x" on the second line
     EXPECT_EQ(RGB(0, 0, 0), caretPixel);               // inverted white
