@@ -380,9 +380,9 @@ TEST_F(LayerWndTest, ApplyChecksTheStartingPicture)
         p32->CreateDIB(kW, kH);
         CWceUiGenericBitmap* pEmpty = WceUiCreateBitmapObject(16);
         const struct { CWceUiGenericBitmap* pBmp; const char* message; } cases[] = {
-                     {pSmall, "the size of pFromBitmap does not match the window rect size"},
-                     {p32, "CWceUiRealWnd::Apply, the pFromBitmap's BitsPixel is not match screen's BitsPixel"},
-                     {pEmpty, "pFromBitmap->IsLoaded()"}};
+            {pSmall, "the size of pFromBitmap does not match the window rect size"},
+            {p32, "CWceUiRealWnd::Apply, the pFromBitmap's BitsPixel is not match screen's BitsPixel"},
+            {pEmpty, "pFromBitmap->IsLoaded()"}};
         for (const auto& c : cases) {
             m_log.Clear();
             EXPECT_FALSE(wnd.Apply(c.pBmp));

@@ -276,17 +276,7 @@ TEST_F(RealWndTest, CenterWindowOverTheOwner)
     owner.DestroyWindow();
 }
 
-TEST_F(RealWndTest, ClassesAreCreatableByNameExceptTheGenericOne)
-{
-    EXPECT_EQ(nullptr, WceUiCreateObject(u"CRealGenericWnd"));
-    CWceUiObject* pDlg = WceUiCreateObject(u"CRealDlg");
-    ASSERT_NE(nullptr, pDlg);
-    EXPECT_TRUE(pDlg->IsKindOf(u"CRealGenericWnd"));
-    delete pDlg;
-}
-
-// --- the ignore filter on its own ------------------------------------------------------
-
+// The ignore filter on its own.
 MSG PenAt(HWND hWnd, UINT msg, DWORD time) { return MSG{hWnd, msg, 0, 0, time, {0, 0}}; }
 
 TEST_F(RealWndTest, IgnoreTablesAreBoundedAndReportOverflow)
