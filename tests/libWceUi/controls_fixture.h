@@ -42,6 +42,7 @@ protected:
         LayerSkinTest::TearDown();
         wce::host::CloseDisplay();
     }
+
     CCtrlTestDlg* BuildDlg(const std::string& body, const std::string& styles)
     {
         CWceUiDlg* pDlg = Build(body, styles, "CCtrlTestDlg");
@@ -50,8 +51,12 @@ protected:
         PaintAll();
         return static_cast<CCtrlTestDlg*>(pDlg);
     }
+
     template <class T>
-    T* Layer(LPCWSTR pName) { return static_cast<T*>(m_pBuilt->GetLayerByName(pName)); }
+    T* Layer(LPCWSTR pName)
+    {
+        return static_cast<T*>(m_pBuilt->GetLayerByName(pName));
+    }
 
     // One pen message: 'd' down, 'm' move, 'u' up, to the capture or the hit layer.
     void Pen(char kind, int x, int y)
@@ -73,6 +78,7 @@ protected:
         m_pWnd->Paint();
         return true;
     }
+
     std::vector<CWceUiOffscreenWnd::CPosted> Posts(UINT nMsg) const
     {
         std::vector<CWceUiOffscreenWnd::CPosted> out;

@@ -55,6 +55,7 @@ protected:
         m_pCtrl->RootLayer()->AppendChild(pDlg);
         return pDlg;
     }
+
     CWceUiLayer* Add(CWceUiLayer* pParent, LPCWSTR pName, RECT rc, LPCWSTR pType = u"CWceUiLayer",
                      int nWay = WCEUI_POS_WINDOW)
     {
@@ -62,6 +63,7 @@ protected:
         if (p) p->SetLayerPosition(&rc, nWay, FALSE);
         return p;
     }
+
     std::vector<std::string> Names(CWceUiLayer* (CWceUiLayerCtrl::*head)() const,
                                    CWceUiLayer* (CWceUiLayerCtrl::*next)(CWceUiLayer*) const) const
     {
@@ -94,6 +96,7 @@ protected:
             if (!m_log.Contains(t)) return ::testing::AssertionFailure() << "not logged: " << t;
         return ::testing::AssertionSuccess();
     }
+
     CWceUiOffscreenWnd* m_pWnd = nullptr;
     CWceUiLayerCtrl* m_pCtrl = nullptr;
     CWceUiDlg* m_pDlg = nullptr;

@@ -58,6 +58,7 @@ protected:
         m_pWnd->InvalidateAll();
         m_pWnd->Paint();
     }
+
     skinbuild::SkinBuilder m_skin;
     CWceUiDlg* m_pBuilt = nullptr;
 };

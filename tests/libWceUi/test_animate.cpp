@@ -3,7 +3,6 @@
 #include <map>
 #include <memory>
 #include <set>
-#include <tuple>
 
 #include "JXStyleFile.h"
 #include "WceUiBarnAni.h"
@@ -33,12 +32,16 @@ protected:
     {
         return std::unique_ptr<CWceUiWndAnimate>(m_file.GetWndAnimate(pName));
     }
+
     CJxStyleFile m_file;
 };
 
 TEST_F(AnimateTest, TravelCurve)
 {
-    const struct { int nFrameCount, nTotal; std::vector<int> expected; } cases[] = {
+    const struct {
+        int nFrameCount, nTotal;
+        std::vector<int> expected;
+    } cases[] = {
         {12, 480, {6, 26, 60, 106, 166, 240, 313, 373, 420, 453, 473, 480}},
         {5, 100, {12, 50, 50, 87, 100}},
         {1, 100, {100}},
@@ -51,6 +54,7 @@ TEST_F(AnimateTest, TravelCurve)
         EXPECT_EQ(c.expected, got) << c.nFrameCount << " frames over " << c.nTotal;
     }
     EXPECT_TRUE(m_log.Messages().empty());
+
     const char* const kFrame = "((nCurFrame >= 0) && (nCurFrame < nFrameCount))";
     const struct {
         int nCur, nCount, nTotal;
@@ -85,7 +89,9 @@ std::unique_ptr<CWceUiGenericBitmap> Picture(int which, int w, int h, int bits =
 enum Region { kFarEdge, kNearEdge, kOuter, kMiddle };
 // A shift along the axis of cd * d + cs * S, S being the travel span (the whole width or height,
 // or the half the pixel lies in).
-struct Shift { int cd, cs; };
+struct Shift {
+    int cd, cs;
+};
 struct FrameCase {
     const char* pName;
     const char16_t* pClass;
@@ -156,6 +162,7 @@ TEST_P(FrameTest, EachPixelShowsTheRightPictureShiftedByTheTravel)
     pAni->SetFrameCount(nFrames);
     pAni->SetRect(rc);
     ASSERT_TRUE(pAni->ReStart(pMixed.get(), pFrom.get(), pTo.get()));
+
     const int lo = c.bVertical ? rc.top : rc.left, hi = c.bVertical ? rc.bottom : rc.right;
     const int half = (hi - lo) / 2, mid = lo + half;
     for (int k = 0; k < nFrames; ++k) {
@@ -250,6 +257,7 @@ TEST_F(AnimateTest, PlayFailures)
         auto pAni = Make(pKind, 2);
         DWORD nTime = 7;
         const std::string before = ArrayOf(*pMixed);
+
         m_log.Clear();
         EXPECT_FALSE(pAni->Play(pMixed.get(), pFrom.get(), pTo.get(), 0, NULL));
         EXPECT_FALSE(pAni->Play(pMixed.get(), pFrom.get(), pTo.get(), 12, &nTime));
@@ -350,7 +358,8 @@ TEST_F(AnimateTest, InitFromStyleFiles)
         {u"<a type=\"CWceUiGoAni\" direction=\"lr-mid\"/>", false, bad("CWceUiGoAni::Init, the direction lr-mid")},
         {u"<a type=\"CWceUiSliderAni\" direction=\"mid-lr\"/>", false,
          bad("CWceUiSliderAni::Init, the direction mid-lr")},
-        {u"<a type=\"CWceUiBarnAni\" direction=\"sideways\"/>", false, bad("CWceUiBarnAni::Init, the direction sideways")},
+        {u"<a type=\"CWceUiBarnAni\" direction=\"sideways\"/>", false,
+         bad("CWceUiBarnAni::Init, the direction sideways")},
         {u"<a type=\"CWceUiBlendAni\" frame-length=\"abc\"/>", false, bad("CWceUiBlendAni::Init, the frame-length abc")},
         {u"<a type=\"CWceUiGoAni\" frame-length=\"0\"/>", false, bad("CWceUiGoAni::Init, the frame-length 0")},
         {u"<a type=\"CWceUiSliderAni\" rect=\"1,2,3\"/>", false,
@@ -375,9 +384,9 @@ TEST_F(AnimateTest, InitFromStyleFiles)
         if (!pAni) continue;
         EXPECT_EQ("a", Utf8(pAni->GetName()));
         EXPECT_TRUE(EqualRect(&c.rc, &pAni->GetRect())) << xml;
-        EXPECT_EQ(std::make_tuple(c.nFrameCount, c.nFrameLength, c.nDirection),
-                  std::make_tuple(pAni->GetFrameCount(), FrameLength(pAni.get()), Direction(pAni.get())))
-            << xml;
+        EXPECT_EQ(c.nFrameCount, pAni->GetFrameCount()) << xml;
+        EXPECT_EQ(c.nFrameLength, FrameLength(pAni.get())) << xml;
+        EXPECT_EQ(c.nDirection, Direction(pAni.get())) << xml;
         EXPECT_TRUE(pAni->IsEnable());
     }
 
@@ -397,7 +406,11 @@ TEST_F(AnimateTest, InitFromStyleFiles)
 
 TEST_F(AnimateTest, SetDirectionFallsBackToRight)
 {
-    const struct { const char16_t* pKind; UINT nDirection, nStored; bool bLogged; } cases[] = {
+    const struct {
+        const char16_t* pKind;
+        UINT nDirection, nStored;
+        bool bLogged;
+    } cases[] = {
         {u"CWceUiComeAni", 6, 2, true}, {u"CWceUiComeAni", 8, 2, true}, {u"CWceUiComeAni", 9, 2, true},
         {u"CWceUiComeAni", 5, 5, false}, {u"CWceUiComeAni", 7, 7, false}, {u"CWceUiGoAni", 5, 2, true},
         {u"CWceUiGoAni", 7, 2, true},    {u"CWceUiGoAni", 0, 2, true},    {u"CWceUiGoAni", 8, 8, false},
@@ -425,6 +438,7 @@ TEST_F(AnimateTest, RandomList)
     EXPECT_EQ(kOrder, Names());
     EXPECT_FALSE(CWceUiWndAnimate::RegisterRandomAnimate(u"CWceUiGoAni"));  // entered once
     EXPECT_EQ(kOrder, Names());
+
     const RECT kLarge = {-65535, -65535, 65535, 65535};
     std::set<std::string> seen;
     for (int i = 0; i < 200; ++i) {

@@ -36,7 +36,10 @@ protected:
 
 TEST_F(ButtonTest, PenSequencesGiveLooksAndClicks)
 {
-    struct PenStep { char kind; int x, y; };  // d m u, or 'l' for a capture taken by another layer
+    struct PenStep {
+        char kind;  // d m u, or 'l' for a capture taken by another layer
+        int x, y;
+    };
     const struct {
         const char* name;
         std::vector<PenStep> steps;
@@ -126,8 +129,11 @@ TEST_F(SliderTest, PressAtAnOffsetSetsThePositionAndPostsOnlyChanges)
     m_pS->SetPos(37);
     m_pWnd->Paint();
     // Thumb at offset 37: red from x 57 to 66, also above and below the track; clipped to the slider.
-    EXPECT_EQ((std::vector<unsigned>{Px(57, 40), Px(66, 59), Px(56, 50), Px(67, 50), Px(60, 39)}),
-              (std::vector<unsigned>{k565Red, k565Red, k565Green, k565White, k565Black}));
+    EXPECT_EQ(Px(57, 40), k565Red);
+    EXPECT_EQ(Px(66, 59), k565Red);
+    EXPECT_EQ(Px(56, 50), k565Green);
+    EXPECT_EQ(Px(67, 50), k565White);
+    EXPECT_EQ(Px(60, 39), k565Black);
     Pen('d', 20 + 5 + 62, 50);
     EXPECT_EQ(m_pS->GetPos(), 62);
     Pen('m', 20 + 5 + 62, 55);  // same offset: nothing posted
@@ -139,9 +145,14 @@ TEST_F(SliderTest, PressAtAnOffsetSetsThePositionAndPostsOnlyChanges)
 
 TEST_F(SliderTest, PressGivesThePositionInTheRange)
 {
-    const struct { int nMin, nMax, x, nPos; } cases[] = {
-        {10, 20, 20, 10},   {10, 20, 129, 20},  {10, 20, 20 + 5 + 50, 15},  // both ends, the middle
-        {INT_MIN, INT_MAX, 20 + 5 + 50, -1}, {INT_MIN, INT_MAX, 129, INT_MAX},  // no overflow
+    const struct {
+        int nMin, nMax, x, nPos;
+    } cases[] = {
+        {10, 20, 20, 10},  // left end
+        {10, 20, 129, 20},  // right end
+        {10, 20, 20 + 5 + 50, 15},
+        {INT_MIN, INT_MAX, 20 + 5 + 50, -1},  // the whole int range: no overflow
+        {INT_MIN, INT_MAX, 129, INT_MAX},
     };
     for (const auto& c : cases) {
         BuildSlider();
@@ -209,9 +220,15 @@ TEST_F(ControlsTest, EditBoxTapsMoveTheFocusAndItsLook)
     auto* f = Layer<CWceUiEditBox>(u"f");
     ASSERT_TRUE(e && f);
     EXPECT_NE(f->IsVertical(), e->IsVertical());
-    auto looks = [&] { return std::string(Px(50, 20) == k565Green ? "G" : "r") + (Px(50, 60) == k565Green ? "G" : "r"); };
+    auto looks = [&] {
+        return std::string(Px(50, 20) == k565Green ? "G" : "r") + (Px(50, 60) == k565Green ? "G" : "r");
+    };
     EXPECT_EQ("rr", looks());
-    const struct { int y; char c; const char* looks; } taps[] = {{20, 'q', "Gr"}, {60, 'z', "rG"}};
+    const struct {
+        int y;
+        char c;
+        const char* looks;
+    } taps[] = {{20, 'q', "Gr"}, {60, 'z', "rG"}};
     for (const auto& t : taps) {
         Pen('d', 50, t.y);
         Pen('u', 50, t.y);

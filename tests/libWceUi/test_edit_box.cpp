@@ -49,7 +49,12 @@ struct FixedBox {
     std::pair<int, int> Caret() const { return {lines.GetCaretLine(), lines.GetCaretColumn()}; }
 };
 
-struct LayoutCase { const char* name; const char16_t* text; int width; std::vector<std::string> lines; };
+struct LayoutCase {
+    const char* name;
+    const char16_t* text;
+    int width;
+    std::vector<std::string> lines;
+};
 
 TEST(EditLines, Layout)
 {
@@ -124,7 +129,10 @@ TEST(EditLines, Editing)
 
 TEST(EditLines, HitTest)
 {
-    struct { int x, y; std::pair<int, int> caret; } const cases[] = {
+    struct {
+        int x, y;
+        std::pair<int, int> caret;
+    } const cases[] = {
         {5, -40, {0, 0}},   // released above the box
         {14, 0, {0, 1}},    // nearer to the end of "a"
         {16, 0, {0, 2}},    // nearer to the end of "b"
@@ -147,6 +155,7 @@ TEST(EditLines, LineLimitRefusesWithoutChange)
     EXPECT_FALSE(box.lines.TypeChar(13));
     EXPECT_EQ(full, std::u16string(box.lines.GetText()));
     EXPECT_TRUE(box.lines.TypeChar('a'));  // on the last line: no new line
+
     std::u16string over(500, u'\n');
     EXPECT_FALSE(box.lines.SetText(over.c_str()));
     EXPECT_EQ(500, box.lines.GetLineCount());
@@ -203,7 +212,10 @@ protected:
         }
         return out;
     }
-    void Type(const char16_t* pText) { for (; *pText; ++pText) m_pWnd->SendRegisteredMsg(WM_CHAR, *pText, 1); }
+    void Type(const char16_t* pText)
+    {
+        for (; *pText; ++pText) m_pWnd->SendRegisteredMsg(WM_CHAR, *pText, 1);
+    }
     void Key(UINT vk) { m_pWnd->SendRegisteredMsg(WM_KEYDOWN, vk, 1); }
     std::pair<int, int> Caret(CWceUiEditBox* p) { return {p->GetCaretLine(), p->GetCaretColumn()}; }
 };
@@ -217,10 +229,12 @@ TEST_F(EditBoxTest, LinesFollowTheBoxWidth)
     ASSERT_TRUE(p->SetEditText(u"ab cd"));
     EXPECT_EQ((Strings{"ab ", "cd"}), Lines(p));
     EXPECT_EQ(std::make_pair(1, 2), Caret(p));  // at the end
+
     RECT wide = Rc(10, 10, 190, 90);
     p->SetLayerPosition(&wide, WCEUI_POS_WINDOW, FALSE);
     EXPECT_EQ((Strings{"ab cd"}), Lines(p));
     EXPECT_EQ(std::make_pair(0, 5), Caret(p));
+
     CWceUiEditBox* s = Box(u"CWceUiSEditBox", Rc(10, 10, 10 + w, 30), u"single");
     ASSERT_TRUE(s->SetEditText(u"ab cd ef gh"));
     EXPECT_EQ((Strings{"ab cd ef gh"}), Lines(s));
@@ -234,13 +248,16 @@ TEST_F(EditBoxTest, FocusIsOnePerWindowAndGoesWithHidingDisablingAndDialogsOver)
     ASSERT_TRUE(b->SetFocus(TRUE));
     EXPECT_FALSE(a->IsFocused());
     EXPECT_TRUE(b->IsFocused());
+
     b->ShowLayer(FALSE);
     EXPECT_FALSE(b->IsFocused());
     EXPECT_FALSE(b->SetFocus(TRUE));  // hidden
+
     ASSERT_TRUE(a->SetFocus(TRUE));
     a->EnableLayer(FALSE);
     EXPECT_FALSE(a->IsFocused());
     a->EnableLayer(TRUE);
+
     ASSERT_TRUE(a->SetFocus(TRUE));
     CWceUiDlg* pOver = AttachDialog(u"over");
     EXPECT_FALSE(a->IsFocused());
@@ -258,6 +275,7 @@ TEST_F(EditBoxTest, TypingNeedsTheFocusAndKeysMoveTheCaret)
     CWceUiEditBox* s = Box(u"CWceUiSEditBox", Rc(0, 70, 200, 90), u"s");
     Type(u"xy");
     EXPECT_EQ("", Utf8(m->GetEditText()));
+
     ASSERT_TRUE(m->SetFocus(TRUE));
     Type(u"ab\rcd");
     EXPECT_EQ("ab\ncd", Utf8(m->GetEditText()));  // carriage return becomes a line feed
@@ -266,6 +284,7 @@ TEST_F(EditBoxTest, TypingNeedsTheFocusAndKeysMoveTheCaret)
     Key(VK_DELETE);
     EXPECT_EQ("ab\nc", Utf8(m->GetEditText()));
     EXPECT_EQ(std::make_pair(1, 1), Caret(m));
+
     ASSERT_TRUE(s->SetFocus(TRUE));
     Type(u"a\rb");  // nothing for a carriage return in one line
     EXPECT_EQ("ab", Utf8(s->GetEditText()));
@@ -296,6 +315,7 @@ TEST_F(EditBoxTest, CaretShowsOnlyWhileFocusedAndInView)
     EXPECT_EQ(5 * WCEUI_EDIT_LINE_HEIGHT, p->GetScrollPos() + 2 * WCEUI_EDIT_LINE_HEIGHT);
     POINT pt = p->GetCaretPoint();
     EXPECT_EQ(10 + 2 * WCEUI_EDIT_LINE_HEIGHT, pt.y);
+
     p->SetScrollPos(0, FALSE);
     p->OnScrollPosChanged();
     EXPECT_FALSE(p->IsCaretShown());  // line 5 is below the box
@@ -309,7 +329,11 @@ TEST_F(EditBoxTest, TapsFocusAndPlaceTheCaret)
 {
     CWceUiEditBox* p = Box(u"CWceUiMEditBox", Rc(20, 20, 180, 90));
     ASSERT_TRUE(p->SetEditText(u"abc\ndef"));
-    struct { const char* name; POINT down, up; std::pair<int, int> caret; } const taps[] = {
+    struct {
+        const char* name;
+        POINT down, up;
+        std::pair<int, int> caret;
+    } const taps[] = {
         {"released above the box", {25, 22}, {25, 12}, {0, 0}},
         {"second line, end", {170, 20 + WCEUI_EDIT_LINE_HEIGHT + 2}, {170, 20 + WCEUI_EDIT_LINE_HEIGHT + 2}, {1, 3}},
         {"a drag is no tap", {25, 80}, {25, 22}, {1, 3}},

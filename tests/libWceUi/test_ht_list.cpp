@@ -51,6 +51,7 @@ TEST(WceUiHTList, InsertsRemovesAndFindsThroughTheElementsOwnLinks)
     EXPECT_EQ(nullptr, list.GetAt(-1));
     EXPECT_EQ(&c, list.Find(&c));
     EXPECT_EQ(nullptr, list.Find(&b, &c));
+
     EXPECT_TRUE(list.Remove(&b));
     EXPECT_EQ(nullptr, b.pNext);
     EXPECT_EQ(nullptr, b.pPre);
@@ -82,6 +83,7 @@ TEST(SingleLists, HeadAndTailListsKeepTheirOrderThroughRemovals)
     }
     EXPECT_EQ(Walk(head.GetHead(), kNext), "dcba");
     EXPECT_EQ(Walk(tail.GetHead(), kPre), "abcd");
+
     struct Case {
         int index;
         const char *head, *tail;

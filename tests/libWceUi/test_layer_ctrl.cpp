@@ -19,7 +19,10 @@ public:
         static std::vector<std::string> log;
         return log;
     }
-    void OnDraw(CWceUiGenericBitmap*, RECT rcDraw) override { Log().push_back(Utf8(GetName()) + " " + RectText(rcDraw)); }
+    void OnDraw(CWceUiGenericBitmap*, RECT rcDraw) override
+    {
+        Log().push_back(Utf8(GetName()) + " " + RectText(rcDraw));
+    }
 };
 WCEUI_DYNCREATE_END(CPaintProbe, CWceUiLayer)
 
@@ -41,7 +44,12 @@ TEST_F(LayerCtrlTest, OcclusionPaintsOnlyWhatShows)
     CWceUiLayer* top = Probe(m_pDlg, u"top", Rc(0, 0, 100, 100));
     CWceUiLayer* hidden = Probe(m_pDlg, u"hidden", Rc(0, 0, 200, 100));
     hidden->ShowLayer(FALSE);
-    struct Case { const char* what; RECT dirty; Strings painted; } cases[] = {
+
+    struct Case {
+        const char* what;
+        RECT dirty;
+        Strings painted;
+    } cases[] = {
         {"inside the opaque top", Rc(20, 20, 30, 30), {"top 20,20,30,30"}},
         {"across its edge", Rc(90, 0, 110, 10), {"back 90,0,110,10", "top 90,0,100,10"}},
         {"clipped to the bitmap", Rc(-50, -50, 65535, 65535), {"back 0,0,200,100", "top 0,0,100,100"}},
@@ -51,6 +59,7 @@ TEST_F(LayerCtrlTest, OcclusionPaintsOnlyWhatShows)
     // The layer hidden under "top" got no need-draw rectangle in the last real pass.
     Paint(Rc(20, 20, 30, 30));
     EXPECT_EQ(NeedDrawNames(), (Strings{"top"}));
+
     top->SetLayerNoDraw(TRUE);
     EXPECT_EQ(Paint(Rc(20, 20, 30, 30)), (Strings{"mid 20,20,30,30"}));
     top->SetLayerContainer(TRUE);  // never painted itself
@@ -65,7 +74,12 @@ TEST_F(LayerCtrlTest, InputListHoldsTheTopDialogOnly)
     box->SetLayerContainer(TRUE);
     Add(box, u"b1", Rc(20, 20, 30, 30));
     EXPECT_EQ(InputNames(), (Strings{"b1", "a1", "a", "dlg"}));
-    struct Case { const char* what; void (*act)(CWceUiLayer* a, CWceUiLayer* box); Strings input; } cases[] = {
+
+    struct Case {
+        const char* what;
+        void (*act)(CWceUiLayer* a, CWceUiLayer* box);
+        Strings input;
+    } cases[] = {
         {"disabled container hides its children", [](CWceUiLayer*, CWceUiLayer* b) { b->EnableLayer(FALSE); },
          {"a1", "a", "dlg"}},
         {"no-input layer hides its children", [](CWceUiLayer* l, CWceUiLayer*) { l->SetLayerNoInput(TRUE); },
@@ -79,8 +93,12 @@ TEST_F(LayerCtrlTest, InputListHoldsTheTopDialogOnly)
         a->SetLayerNoInput(FALSE);
         a->ShowLayer(TRUE);
     }
+
     auto hit = [&](int x, int y) { return Utf8(m_pCtrl->HitTest(POINT{x, y})->GetName()); };
-    EXPECT_EQ((Strings{hit(25, 25), hit(5, 5), hit(150, 5), hit(50, 49)}), (Strings{"b1", "a1", "dlg", "dlg"}));
+    EXPECT_EQ(hit(25, 25), "b1");
+    EXPECT_EQ(hit(5, 5), "a1");
+    EXPECT_EQ(hit(150, 5), "dlg");
+    EXPECT_EQ(hit(50, 49), "dlg");  // the right edge is outside
 
     // A second dialog takes the input from the first.
     CWceUiDlg* d2 = AttachDialog(u"second");
@@ -100,12 +118,14 @@ TEST_F(LayerCtrlTest, DeletingFreesSubtreesAndIds)
     WORD idA = a->GetLayerId(), idA1 = a1->GetLayerId();
     EXPECT_EQ(m_pCtrl->GetLayerById(idA), a);
     EXPECT_EQ(m_pCtrl->GetLayerById((7u << 16) | idA1), a1);  // the high half is a timer's
+
     EXPECT_TRUE(m_pCtrl->DeleteLayer(a));
     EXPECT_EQ(m_pCtrl->GetLayerById(idA), nullptr);
     EXPECT_EQ(m_pCtrl->GetLayerById(idA1), nullptr);
     EXPECT_EQ(m_pDlg->GetChildCount(), 0);
     EXPECT_EQ(DrawNames(), (Strings{"__root_of_body__", "dlg"}));
     EXPECT_TRUE(m_pCtrl->DeleteLayer(nullptr));
+
     EXPECT_FALSE(m_pCtrl->DeleteLayer(m_pCtrl->RootLayer()));
     {
         // Another window's layer would take one of this tree's ids with it.
@@ -120,8 +140,10 @@ TEST_F(LayerCtrlTest, DeletingFreesSubtreesAndIds)
     EXPECT_EQ(m_pCtrl->CreateLayer(m_pCtrl->RootLayer(), u"CWceUiLayer", u"x"), nullptr);
     EXPECT_EQ(m_pCtrl->CreateLayer(m_pDlg, u"CWceUiObject", u"x"), nullptr);
     EXPECT_EQ(m_pCtrl->CreateLayer(m_pDlg, u"NoSuchClass", u"x"), nullptr);
-    EXPECT_TRUE(Logged({"dont call delete root layer directly", "pParent can not be root layer",
-                        "the type is not a kind of CWceUiLayer", "can not create layer, type is NoSuchClass"}));
+    EXPECT_TRUE(Logged({"dont call delete root layer directly",
+                        "pParent can not be root layer",
+                        "the type is not a kind of CWceUiLayer",
+                        "can not create layer, type is NoSuchClass"}));
 }
 
 TEST_F(LayerCtrlTest, WalksGoOnPastTheInlineStack)
@@ -135,6 +157,7 @@ TEST_F(LayerCtrlTest, WalksGoOnPastTheInlineStack)
     CWceUiLayer* wide = Add(m_pDlg, u"wide", Rc(0, 0, 1, 1));
     for (int i = 0; i < 300; ++i) Add(Add(wide, u"w", Rc(0, 0, 1, 1)), u"leaf", Rc(0, 0, 1, 1));
     m_pCtrl->RootLayer()->AppendChild(m_pDlg);
+
     EXPECT_EQ(m_pDlg->GetLayerByName(u"bottom"), p);
     EXPECT_EQ(static_cast<int>(DrawNames().size()), 2 + 300 + 1 + 600);
     EXPECT_EQ(static_cast<int>(InputNames().size()), 1 + 300 + 1 + 600);
@@ -196,7 +219,12 @@ TEST_F(DlgFileTest, CreateDlgFindsFilesAndClassesByPath)
 
 TEST_F(DlgFileTest, BadPathsClassesAndFilesAreReported)
 {
-    struct Case { const char* what; std::u16string body, path; const char* message; bool bMade = false; } cases[] = {
+    struct Case {
+        const char* what;
+        std::u16string body, path;
+        const char* message;
+        bool bMade = false;
+    } cases[] = {
         {"unknown class", u"", u"sub\\CNoSuchDlg", "can not create class CNoSuchDlg"},
         {"not a dialog", u"", u"CWceUiLayer", "CWceUiLayer is not a kind of CWceUiDlg"},
         {"missing files", u"", u"CWceUiDlg", "can not load style file"},

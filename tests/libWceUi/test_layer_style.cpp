@@ -47,12 +47,14 @@ TEST_F(LayerStyleTest, CommonStyleGroupsWinAndValuesWrittenIntoItSurvive)
     EXPECT_EQ(WndRect(Layer(u"a")), "0,0,10,10");  // the common style specified the position
     EXPECT_EQ(Utf8(Layer(u"a")->GetTextResID()), "from_common");
     EXPECT_EQ(WndRect(Layer(u"b")), "20,20,50,50");
+
     Layer(u"a")->ShowLayer(FALSE, TRUE);
     EXPECT_TRUE(Layer(u"a")->SetStyle(u"moved"));
     EXPECT_FALSE(Layer(u"a")->IsLayerVisible());  // kept from the common style
     Layer(u"b")->ShowLayer(FALSE, FALSE);
     EXPECT_TRUE(Layer(u"b")->SetStyle(u"moved"));
     EXPECT_TRUE(Layer(u"b")->IsLayerVisible());
+
     EXPECT_FALSE(Layer(u"b")->SetStyle(u"nope"));
     EXPECT_FALSE(Layer(u"b")->SetCommonStyle(u"nope"));
     EXPECT_TRUE(Logged({"Can not load style nope", "Can not load the style nope"}));
@@ -62,7 +64,11 @@ TEST_F(LayerStyleTest, CommonStyleGroupsWinAndValuesWrittenIntoItSurvive)
 TEST_F(LayerStyleTest, NewStylesRepaintOldAndNewPlacesAndRebuildTheLists)
 {
     CWceUiLayer* b = Layer(u"b");
-    struct Case { const char* style; const char* dirty; bool inInput; } cases[] = {
+    struct Case {
+        const char* style;
+        const char* dirty;
+        bool inInput;
+    } cases[] = {
         {"moved", "20,20,60,60", true},
         {"hidden", "20,20,60,60", false},
         {"plain", "20,20,50,50", true},

@@ -31,14 +31,22 @@ TEST_F(LayerTreeTest, InsertionsPlaceChildrenAndRefuseWhatWouldBreakTheTree)
     CWceUiLayer* c = Add(a, u"c", Rc(0, 0, 10, 10));
     CWceUiLayer* loose = Loose();
     loose->SetName(u"x");
+
     CWceUiOffscreenWnd other(10, 10, 16);
     CWceUiLayer* foreign = new CWceUiLayer;
     foreign->SetLayerCtrl(other.GetLayerCtrl());
+
     // A detached subtree whose top is an ancestor of the layer asked to take it.
     CWceUiLayer* top = Loose();
     CWceUiLayer* below = Loose();
     ASSERT_TRUE(top->AppendChild(below));
-    struct Refusal { const char* what; CWceUiLayer* parent; CWceUiLayer* child; const char* message; } refusals[] = {
+
+    struct Refusal {
+        const char* what;
+        CWceUiLayer* parent;
+        CWceUiLayer* child;
+        const char* message;
+    } refusals[] = {
         {"child with a parent", b, c, "CWceUiLayer::AppendChild failed, pNewChild->GetParent() must be NULL"},
         {"itself", loose, loose, "check("},
         {"its ancestor", below, top, "check("},
@@ -70,9 +78,11 @@ TEST_F(LayerTreeTest, InsertionsPlaceChildrenAndRefuseWhatWouldBreakTheTree)
     EXPECT_FALSE(m_pCtrl->RootLayer()->AddHeadChild(d2));
     EXPECT_FALSE(m_pCtrl->RootLayer()->InsertBefore(nullptr, d2));
     EXPECT_FALSE(m_pCtrl->RootLayer()->InsertAfter(nullptr, d2));
-    EXPECT_TRUE(Logged({"RootLayer does not support AddHeadChild", "root layer does not support insert before",
+    EXPECT_TRUE(Logged({"RootLayer does not support AddHeadChild",
+                        "root layer does not support insert before",
                         "root layer does not support insert after"}));
     delete d2;
+
     m_pCtrl->DeleteLayer(top);
     delete foreign;
 }
@@ -84,6 +94,7 @@ TEST_F(LayerTreeTest, MovesReorderSiblingsAndRefuseStrangers)
     CWceUiLayer* c = Add(m_pDlg, u"c", Rc(40, 0, 50, 10));
     CWceUiLayer* inner = Add(c, u"inner", Rc(0, 0, 5, 5));
     ClearDirty();
+
     EXPECT_TRUE(a->MoveAfter(nullptr));
     EXPECT_EQ(ChildNames(m_pDlg), (Strings{"b", "c", "a"}));
     EXPECT_TRUE(a->MoveBefore(nullptr));
@@ -93,6 +104,7 @@ TEST_F(LayerTreeTest, MovesReorderSiblingsAndRefuseStrangers)
     EXPECT_EQ(ChildNames(m_pDlg), (Strings{"c", "a", "b"}));
     EXPECT_EQ(Dirty(), "0,0,50,10");  // both layers repainted
     EXPECT_EQ(DrawNames(), (Strings{"__root_of_body__", "dlg", "c", "inner", "a", "b"}));
+
     EXPECT_FALSE(a->MoveBefore(inner));
     EXPECT_FALSE(a->MoveAfter(inner));
     EXPECT_FALSE(m_pDlg->MoveAfter(nullptr));
@@ -101,6 +113,7 @@ TEST_F(LayerTreeTest, MovesReorderSiblingsAndRefuseStrangers)
                         "CWceUiLayer::MoveAfter, pAfterThis is not a brother",
                         "CWceUiLayer::MoveAfter, the parent is root"}));
     EXPECT_EQ(ChildNames(m_pDlg), (Strings{"c", "a", "b"}));
+
     EXPECT_TRUE(m_pDlg->RemoveChild(b));
     EXPECT_EQ(b->GetParent(), nullptr);
     EXPECT_FALSE(m_pDlg->RemoveChild(b));
@@ -147,10 +160,10 @@ TEST_F(LayerTreeTest, EffectiveFlagsFollowAncestorsAndContainers)
     };
     for (const Case& k : cases) {
         k.change(parent, child);
-        EXPECT_EQ((std::vector<BOOL>{child->IsLayerVisible(), child->IsLayerEnabled(), child->IsLayerNoDraw(),
-                                     child->IsLayerNoInput()}),
-                  (std::vector<BOOL>{k.visible, k.enabled, k.noDraw, k.noInput}))
-            << k.what;
+        EXPECT_EQ(child->IsLayerVisible(), k.visible) << k.what;
+        EXPECT_EQ(child->IsLayerEnabled(), k.enabled) << k.what;
+        EXPECT_EQ(child->IsLayerNoDraw(), k.noDraw) << k.what;
+        EXPECT_EQ(child->IsLayerNoInput(), k.noInput) << k.what;
         parent->ShowLayer(TRUE);
         parent->EnableLayer(TRUE);
         child->SetLayerContainer(FALSE);
@@ -171,7 +184,8 @@ TEST_F(LayerTreeTest, PositionWaysAndTheirWindowRectangles)
     EXPECT_EQ(RectText(rc), "0,0,1,1");
     POINT pt = {3, 4};
     b->ClientToWindow(&pt);
-    EXPECT_EQ(std::make_pair(pt.x, pt.y), std::make_pair(18, 29));
+    EXPECT_EQ(pt.x, 18);
+    EXPECT_EQ(pt.y, 29);
     rc = Rc(15, 25, 20, 30);
     b->WindowToClient(&rc);
     EXPECT_EQ(RectText(rc), "0,0,5,5");
@@ -197,6 +211,7 @@ TEST_F(LayerTreeTest, PositionWaysAndTheirWindowRectangles)
     loose->SetLayerPosition(&rcRel, WCEUI_POS_RELATIVE, FALSE);
     EXPECT_EQ(WndRect(loose), "3,3,4,4");
     delete loose;
+
     EXPECT_FALSE(a->SetLayerPosition(&rcRel, 2));
     EXPECT_TRUE(m_log.Contains("CWceUiLayer::SetLayerPosition, posWay is invalid"));
     ASSERT_TRUE(a->SetWindowPos(7, 8, 0, 0, 1));  // keep the size
@@ -214,7 +229,12 @@ TEST_F(LayerTreeTest, InvalidationsReachTheWindowOnlyForRealChanges)
     Add(box, u"in2", Rc(50, 50, 60, 60));
     Add(a, u"outside", Rc(150, 80, 160, 90));
     ClearDirty();
-    struct Case { const char* what; void (*act)(CWceUiLayer* a, CWceUiLayer* box); const char* dirty; } cases[] = {
+
+    struct Case {
+        const char* what;
+        void (*act)(CWceUiLayer* a, CWceUiLayer* box);
+        const char* dirty;
+    } cases[] = {
         {"show the current value", [](CWceUiLayer* l, CWceUiLayer*) { l->ShowLayer(TRUE); }, "none"},
         {"hide: with its descendants", [](CWceUiLayer* l, CWceUiLayer*) { l->ShowLayer(FALSE); }, "10,10,160,90"},
         {"container passes to children", [](CWceUiLayer*, CWceUiLayer* b) { b->InvalidateLayer(nullptr); },
@@ -271,10 +291,12 @@ TEST_F(LayerTreeTest, TimersMessagesAndCaptureGoThroughTheWindow)
     EXPECT_TRUE(a->KillTimer(3));
     EXPECT_FALSE(a->KillTimer(3));
     EXPECT_FALSE(m_pWnd->FireTimer(packed));
+
     a->RegisterMsg(33768);
     a->RegisterMsg(33768);
     b->RegisterMsg(33768);
     EXPECT_EQ(m_pWnd->SendRegisteredMsg(33768, 0, 0), 7);  // once to a, though registered twice
+
     a->SetCapture();
     a->SetCapture();  // again: not told
     b->SetCapture();  // the old holder hears of it
@@ -292,7 +314,9 @@ TEST_F(LayerTreeTest, TimersMessagesAndCaptureGoThroughTheWindow)
     b->SetCapture();
     m_pCtrl->DeleteLayer(b);
     m_pCtrl->DeleteLayer(a);
-    EXPECT_TRUE(m_pWnd->GetTimers().empty() && m_pWnd->GetRegisteredMsgs().empty() && !m_pWnd->GetCapture());
+    EXPECT_TRUE(m_pWnd->GetTimers().empty());
+    EXPECT_TRUE(m_pWnd->GetRegisteredMsgs().empty());
+    EXPECT_EQ(m_pWnd->GetCapture(), nullptr);
 }
 
 }  // namespace

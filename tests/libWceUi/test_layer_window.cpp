@@ -50,15 +50,28 @@ public:
     bool bCaptureOnDown = false;
     LRESULT result = 0;
     std::function<void(CProbeLayer&)> onRegistered;
-    void Note(const std::string& s) const { if (pCalls) pCalls->push_back(Utf8(GetName()) + " " + s); }
+
+    void Note(const std::string& s) const
+    {
+        if (pCalls) pCalls->push_back(Utf8(GetName()) + " " + s);
+    }
     void OnLButtonDown(UINT, int x, int y) override
     {
         Note("down " + std::to_string(x) + "," + std::to_string(y));
         if (bCaptureOnDown) SetCapture();
     }
-    void OnLButtonUp(UINT, int, int) override { Note("up"), ReleaseCapture(); }
+    void OnLButtonUp(UINT, int, int) override
+    {
+        Note("up");
+        ReleaseCapture();
+    }
     void OnMouseMove(UINT, int, int) override { Note("move"); }
-    void OnLoseCapture() override { Note("lose"), ReleaseCapture(); }  // as the controls: the press ends
+    void OnLoseCapture() override
+    {
+        // As the controls do: a lost capture ends the press.
+        Note("lose");
+        ReleaseCapture();
+    }
     void OnTimer(WORD nId) override { Note("timer " + std::to_string(nId)); }
     LRESULT OnRegisteredMsg(UINT msg, WPARAM wParam, LPARAM) override
     {
@@ -84,6 +97,7 @@ public:
     Strings* pCalls = nullptr;
     std::function<void(CProbeDlg&)> onInit;
     std::function<BOOL(CProbeDlg&, BOOL)> prepare, play;
+
     void Note(const std::string& s) const { pCalls->push_back(Utf8(GetName()) + " " + s); }
     void OnInitDialog() override
     {
@@ -142,7 +156,10 @@ public:
     }
 };
 
-struct Frame { DWORD tick; RECT rc; };
+struct Frame {
+    DWORD tick;
+    RECT rc;
+};
 
 class LayerWndTest : public DocTest {
 protected:
@@ -187,6 +204,7 @@ protected:
         pDlg->SetLayerPosition(&rc, WCEUI_POS_WINDOW, FALSE);
         return pDlg;
     }
+
     template <class T>
     T* Put(CWceUiLayer* pParent, T* p, LPCWSTR pName, RECT rc)
     {
@@ -219,6 +237,7 @@ protected:
         const std::uint8_t* p = &image.pixels[(static_cast<size_t>(y) * image.width + x) * 4];
         return RGB(p[0], p[1], p[2]);
     }
+
     CProbeWnd m_wnd;
     Strings m_calls;
     std::vector<Frame> m_frames;
@@ -240,14 +259,18 @@ TEST_F(LayerWndTest, PaintingCopiesOnlyTheDirtyRectangle)
         wnd.UpdateWindow();
         ASSERT_EQ(m_frames.size(), 1u);
         EXPECT_TRUE(EqualRect(&m_frames[0].rc, &rcDirty));
-        EXPECT_EQ((std::vector<COLORREF>{ScreenAt(15, 15), ScreenAt(5, 5), ScreenAt(120, 10)}),
-                  (std::vector<COLORREF>{RGB(0, 0, 255), RGB(255, 0, 0), RGB(0, 255, 0)}));
+        EXPECT_EQ(ScreenAt(15, 15), RGB(0, 0, 255));
+        EXPECT_EQ(ScreenAt(5, 5), RGB(255, 0, 0));
+        EXPECT_EQ(ScreenAt(120, 10), RGB(0, 255, 0));
     });
 }
 
 TEST_F(LayerWndTest, PenGoesToTheHitLayerOrTheCaptureLayer)
 {
-    struct Step { const char* what; int x, y; };
+    struct Step {
+        const char* what;
+        int x, y;
+    };
     // a takes the capture on its pen-downs; the second down (its up was lost) must keep it.
     const Step steps[] = {{"down", 10, 10}, {"move", 120, 10}, {"down", 10, 10}, {"move", 190, 90},
                           {"up", 190, 90},  {"up", 190, 90},   {"down", 190, 90}, {"down", 120, 10}};
@@ -379,7 +402,10 @@ TEST_F(LayerWndTest, ApplyChecksTheStartingPicture)
         CWceUiGenericBitmap* p32 = WceUiCreateBitmapObject(32);
         p32->CreateDIB(kW, kH);
         CWceUiGenericBitmap* pEmpty = WceUiCreateBitmapObject(16);
-        const struct { CWceUiGenericBitmap* pBmp; const char* message; } cases[] = {
+        const struct {
+            CWceUiGenericBitmap* pBmp;
+            const char* message;
+        } cases[] = {
             {pSmall, "the size of pFromBitmap does not match the window rect size"},
             {p32, "CWceUiRealWnd::Apply, the pFromBitmap's BitsPixel is not match screen's BitsPixel"},
             {pEmpty, "pFromBitmap->IsLoaded()"}};
@@ -486,7 +512,10 @@ TEST_F(LayerWndTest, HueShiftsOnlyInsideItsRange)
 {
     Run([&](CProbeWnd& wnd) {
         Attach(wnd);
-        const struct { int hue; bool shifted; } cases[] = {
+        const struct {
+            int hue;
+            bool shifted;
+        } cases[] = {
             {0, false}, {181, false}, {-181, false}, {120, true}, {-180, true}};
         for (const auto& c : cases) {
             wnd.SetOffsetHue(c.hue);

@@ -60,12 +60,15 @@ protected:
 
 TEST_F(ListTest, RangeAndThumbFollowTheItems)
 {
-    const struct { int nItems, nMax, nThumb; } cases[] = {{10, 100, 50}, {3, 0, 0}};
+    const struct {
+        int nItems, nMax, nThumb;
+    } cases[] = {{10, 100, 50}, {3, 0, 0}};
     for (const auto& c : cases) {
         BuildList(c.nItems);
         int nMin = -1, nMax = -1;
         m_pL->GetScrollRange(&nMin, &nMax);
-        EXPECT_EQ(std::make_pair(nMin, nMax), std::make_pair(0, c.nMax)) << c.nItems;
+        EXPECT_EQ(nMin, 0);
+        EXPECT_EQ(nMax, c.nMax) << c.nItems;
         EXPECT_EQ(m_pL->GetThumbLength(), c.nThumb) << c.nItems;
     }
 }
@@ -89,9 +92,13 @@ TEST_F(ListTest, FlickDistanceByTimeLimitedByTheRoomLeft)
         int nStart, dy;  // a negative drag moves the content up (the position grows)
         DWORD dwHold;
         int nAfter;  // the position after the flick's 15 steps
-    } cases[] = {{500, -30, 99, 930},  {500, -30, 100, 730}, {500, -30, 199, 730}, {500, -30, 200, 630},
-                 {500, -30, 399, 630}, {500, -30, 400, 530}, {1850, -30, 50, 1950}, {500, 30, 99, 70},
-                 {60, 30, 50, -50}};
+    } cases[] = {
+        {500, -30, 99, 930},   {500, -30, 100, 730}, {500, -30, 199, 730},
+        {500, -30, 200, 630},  {500, -30, 399, 630}, {500, -30, 400, 530},
+        {1850, -30, 50, 1950},  // limited by the room left
+        {500, 30, 99, 70},
+        {60, 30, 50, -50},  // limited at the top
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.nStart) + " by " + std::to_string(c.dy) + " in " + std::to_string(c.dwHold));
         BuildList(100);
@@ -149,7 +156,10 @@ TEST_F(ListTest, SetCurSelMovesTheCheckMark)
 
 TEST_F(ListTest, TapsBesideTheItemsPressNothing)
 {
-    const struct { const char* name; int nScroll, y; } cases[] = {
+    const struct {
+        const char* name;
+        int nScroll, y;
+    } cases[] = {
         {"below the last item", 0, 80}, {"the gap at the top", -20, 5}, {"far above the top", -50, 1}};
     for (const auto& c : cases) {
         BuildList(3);
@@ -226,7 +236,10 @@ TEST_F(ListTest, SecondPressWithoutUpStillTaps)
 // After the change, a painted scroll step must not show stale pixels.
 TEST_F(ListTest, ScrollStepAfterAChangeMatchesAFullRepaint)
 {
-    const struct { const char* name; std::function<void(CWceUiListBox*)> change; } cases[] = {
+    const struct {
+        const char* name;
+        std::function<void(CWceUiListBox*)> change;
+    } cases[] = {
         {"unpainted step", [](CWceUiListBox* p) { p->SetScrollPos(47, FALSE); }},
         {"shift of a whole view", [](CWceUiListBox* p) { p->ScrollBy(100, TRUE); }},
         {"shift beyond the view", [](CWceUiListBox* p) { p->ScrollBy(-130, FALSE); }},

@@ -24,12 +24,16 @@ public:
     std::function<void(CTestDlg&, UINT)> onTimer;
     std::function<void(CTestDlg&, int, int)> onDown;
     int setTextCount = 0;
+
     void OnInitDialog() override
     {
         calls.push_back("init");
         if (onInit) onInit(*this);
     }
-    void OnTimer(UINT nID) override { if (onTimer) onTimer(*this, nID); }
+    void OnTimer(UINT nID) override
+    {
+        if (onTimer) onTimer(*this, nID);
+    }
     void OnLButtonDown(UINT, int x, int y) override
     {
         calls.push_back("down " + std::to_string(x) + " " + std::to_string(y));
@@ -203,7 +207,8 @@ TEST_F(RealWndTest, WrappersOfAMissingWindowFailTheirChecks)
     CTestDlg dlg;
     EXPECT_EQ(-1, dlg.DoModal(WS_CHILD, &kFull, NULL));
     for (const char* m : {"CRealGenericWnd::GetWindowRect,check(::IsWindow(m_hWnd))fail",
-                          "CRealGenericWnd::GetDC,check(::IsWindow(m_hWnd))fail", "CreateWindow failed, GetLastError is 1406",
+                          "CRealGenericWnd::GetDC,check(::IsWindow(m_hWnd))fail",
+                          "CreateWindow failed, GetLastError is 1406",
                           "call CRealWnd::Create failed, GetLastError is 1406"})
         EXPECT_TRUE(m_log.Contains(m)) << m;
 }
@@ -296,7 +301,12 @@ TEST(IgnoreFilter, DecisionsByTimeAcrossTheTickWrap)
 {
     HWND a = reinterpret_cast<HWND>(std::uintptr_t{0x40});
     HWND b = reinterpret_cast<HWND>(std::uintptr_t{0x80});
-    struct Case { DWORD entry; MSG msg; BOOL dropped; int entriesLeft; } cases[] = {
+    struct Case {
+        DWORD entry;
+        MSG msg;
+        BOOL dropped;
+        int entriesLeft;
+    } cases[] = {
         {1000, PenAt(a, WM_LBUTTONDOWN, 999), TRUE, 1},
         {1000, PenAt(a, WM_LBUTTONDOWN, 1000), TRUE, 1},
         {1000, PenAt(a, WM_LBUTTONUP, 1001), FALSE, 0},

@@ -58,6 +58,7 @@ TEST_F(CacheTest, OneObjectPerIdDeletedAfterTheLastRelease)
     WceUiReleaseBitmap(p2);
     EXPECT_EQ(-1, Bitmaps()->GetRefCount(p1));
     EXPECT_EQ(0, Bitmaps()->GetCount());
+
     CWceUiColor* c1 = WceUiGetColor(u"text");
     CWceUiColor* c2 = WceUiGetColor(u"text");
     ASSERT_NE(nullptr, c1);
@@ -66,6 +67,7 @@ TEST_F(CacheTest, OneObjectPerIdDeletedAfterTheLastRelease)
     EXPECT_EQ(nullptr, WceUiGetColor(u"TEXT"));  // ids are exact
     WceUiReleaseColor(c1);
     WceUiReleaseColor(c2);
+
     CWceUiFont* f1 = WceUiGetFont(u"title");
     ASSERT_NE(nullptr, f1);
     EXPECT_EQ(-20, f1->GetLogFont().lfHeight);
@@ -91,7 +93,8 @@ TEST_F(CacheTest, MisuseAndMissingResourcesAreLogged)
                           "call WceUiReleaseFont Release but pWceUiFont not found",
                           "load file \\SDMMC\\res\\bitmap\\none.conf failed",
                           "the color odd of \\SDMMC\\res\\color\\wceui.color is not 0x",
-                          "can not load file \\SDMMC\\res\\font\\none", "load file \\SDMMC\\res\\font\\none failed"})
+                          "can not load file \\SDMMC\\res\\font\\none",
+                          "load file \\SDMMC\\res\\font\\none failed"})
         EXPECT_TRUE(m_log.Contains(m)) << m;
     EXPECT_EQ(0, Bitmaps()->GetCount() + Colors()->GetCount() + Fonts()->GetCount());
 }
@@ -165,6 +168,7 @@ TEST_F(CacheTest, ColorAndFontHoldersFallBackOnceAndKeepTheFirstCaseOfAnId)
     color.Clean();
     font.Clean();
     EXPECT_EQ(0, Colors()->GetCount() + Fonts()->GetCount());
+
     CWceUiLoadColor text(u"text");
     EXPECT_EQ(RGB(0, 0, 0xFF), text.GetColor());
     text.SetColor(u"TEXT");
@@ -181,11 +185,19 @@ TEST_F(CacheTest, FontConfigurationKeys)
     CWceUiFont* pFont = WceUiGetFont(u"all");
     ASSERT_NE(nullptr, pFont);
     const LOGFONTW& lf = pFont->GetLogFont();
-    // Height saturated, weight without digits 0, italic its low 8 bits, strikeout -1 as a byte.
-    EXPECT_EQ((std::vector<long>{INT_MIN, 12, 900, -900, 0, 1, 1, 255, 134, 3, 2, 3, 34}),
-              (std::vector<long>{lf.lfHeight, lf.lfWidth, lf.lfEscapement, lf.lfOrientation, lf.lfWeight, lf.lfItalic,
-                                 lf.lfUnderline, lf.lfStrikeOut, lf.lfCharSet, lf.lfOutPrecision, lf.lfClipPrecision,
-                                 lf.lfQuality, lf.lfPitchAndFamily}));
+    EXPECT_EQ(INT_MIN, lf.lfHeight);
+    EXPECT_EQ(12, lf.lfWidth);
+    EXPECT_EQ(900, lf.lfEscapement);
+    EXPECT_EQ(-900, lf.lfOrientation);
+    EXPECT_EQ(0, lf.lfWeight);  // no digits
+    EXPECT_EQ(1, lf.lfItalic);  // low 8 bits
+    EXPECT_EQ(1, lf.lfUnderline);
+    EXPECT_EQ(255, lf.lfStrikeOut);
+    EXPECT_EQ(134, lf.lfCharSet);
+    EXPECT_EQ(3, lf.lfOutPrecision);
+    EXPECT_EQ(2, lf.lfClipPrecision);
+    EXPECT_EQ(3, lf.lfQuality);
+    EXPECT_EQ(34, lf.lfPitchAndFamily);
     EXPECT_EQ(std::u16string(u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcde"), std::u16string(lf.lfFaceName));
     WceUiReleaseFont(pFont);
 
@@ -223,6 +235,7 @@ TEST_F(CacheTest, SkinChangeReloadsInPlaceAndKeepsWhatFails)
     Text("SDMMC/res2/font/title", u"height=-30\n");
     m_log.Clear();
     EXPECT_FALSE(UseRes("res2"));
+
     EXPECT_EQ(oldA, ArrayOf(*a.GetBitmap()));
     EXPECT_EQ(16, a.GetBitmap()->GetBitsPixel());
     EXPECT_EQ(oldC, ArrayOf(*c.GetBitmap()));
@@ -240,12 +253,14 @@ TEST_F(CacheTest, SkinChangeReloadsInPlaceAndKeepsWhatFails)
     EXPECT_FALSE(d.GetBitmap()->GetTransColor(&cr));
     EXPECT_FALSE(d.GetBitmap()->GetConstantAlpha(&n));
     delete pFresh;
+
     EXPECT_EQ(RGB(0, 0xFF, 0), text.GetColor());
     LOGFONTW lf;
     title.GetLogFont(&lf);
     EXPECT_EQ(-30, lf.lfHeight);
     EXPECT_EQ(SystemFont().lfWeight, lf.lfWeight);  // from the system font, not the old one
     EXPECT_NE(nullptr, title.GetFont());
+
     for (const char* m : {"\\SDMMC\\res2\\bitmap\\a.bmp is not match when changing skin",
                           "change skin load \\SDMMC\\res2\\bitmap\\a.conf failed",
                           "read \\SDMMC\\res2\\bitmap\\c.alpha failed, the length is not enough",
