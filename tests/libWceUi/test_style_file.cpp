@@ -109,11 +109,6 @@ TEST_F(StyleFileTest, DrawTextFormats)
     }
     EXPECT_TRUE(m_log.Contains("can not load style d6, middle is not valid for valign"));
     EXPECT_TRUE(m_log.Contains("can not load style d6, centre is not valid for align"));
-    CWceUiDrawTextCtrl fresh;
-    RECT rc;
-    fresh.GetRect(&rc);
-    EXPECT_TRUE(IsRectLarge(&rc));
-    EXPECT_EQ(0x25u, fresh.GetFormat());
 }
 
 TEST_F(StyleFileTest, BackgroundItemsAndAlignment)
@@ -469,23 +464,4 @@ TEST_F(StyleFileTest, ItemListOperations)
     list.RemoveAll();
     EXPECT_EQ("", Names(list));
     EXPECT_EQ("abc", Names(copy));
-}
-
-TEST_F(StyleFileTest, FiltersKeepAlphaOnlyWhileEnabled)
-{
-    CWceUiAlphaFilterCtrl alpha;
-    int n = 7;
-    alpha.SetFilter(TRUE, 90);
-    EXPECT_TRUE(alpha.GetFilter(&n));
-    EXPECT_EQ(90, n);
-    alpha.SetFilter(FALSE, 80);
-    EXPECT_FALSE(alpha.GetFilter(&n));
-    EXPECT_EQ(90, n);  // untouched
-
-    CWceUiMixColorFilterCtrl mix;
-    mix.SetFilterFromRes(FALSE, u"tint", 5);
-    COLORREF cr = 0;
-    EXPECT_FALSE(mix.GetFilter(&cr, &n));
-    EXPECT_EQ(-1, mix.GetAlpha());
-    EXPECT_EQ(std::u16string(u"tint"), std::u16string(mix.GetLoadColor().GetColorID()));
 }
