@@ -300,7 +300,7 @@ TEST_F(EditBoxTest, EmptyTextDoesNotScrollAndTheLimitKeepsTheText)
     EXPECT_EQ(0, p->GetLineCount());
     EXPECT_EQ(0, p->GetScrollPos());  // no range that ends above the start
     std::u16string over(500, u'\n');
-    EXPECT_FALSE(p->SetEditText(over.c_str()));
+    EXPECT_FALSE(p->SetEditText(over.c_str()));  // the refusal reaches the caller
     EXPECT_EQ("", Utf8(p->GetEditText()));
 }
 
