@@ -45,20 +45,9 @@ protected:
 
     CCtrlTestDlg* BuildDlg(const std::string& body, const std::string& styles)
     {
-        m_skin.Dialog("s", "CCtrlTestDlg", "<d><body name=\"main\">" + body + "</body></d>",
-                      "<k><style>" + styles + "</style></k>");
-        std::string error;
-        EXPECT_TRUE(m_skin.WriteFolder(m_device.Host("SDMMC/skin"), error)) << error;
-        CJxGlobalData* pGlobal = CJxGVar::GetInstance()->GetCJxGlobalData();
-        pGlobal->SetWndDir(u"\\SDMMC\\skin\\s\\wnd\\");
-        pGlobal->SetResDir(u"\\SDMMC\\skin\\s\\res\\");
-        CWceUiDlg* pDlg = m_pCtrl->CreateDlg(u"CCtrlTestDlg");
+        CWceUiDlg* pDlg = Build(body, styles, "CCtrlTestDlg");
         if (!pDlg) return nullptr;
-        RECT rc = Rc(0, 0, 200, 100);
-        pDlg->SetLayerPosition(&rc, WCEUI_POS_WINDOW, FALSE);
-        m_pCtrl->RootLayer()->AppendChild(pDlg);
         pDlg->SendOnInitLayer();
-        m_pBuilt = pDlg;
         PaintAll();
         return static_cast<CCtrlTestDlg*>(pDlg);
     }
@@ -98,21 +87,13 @@ protected:
         return out;
     }
 
-    std::vector<unsigned> Pixels() const
-    {
-        std::vector<unsigned> px;
-        for (int y = 0; y < 100; ++y)
-            for (int x = 0; x < 200; ++x) px.push_back(Px(x, y));
-        return px;
-    }
-
     // The window as it is now against a full repaint of it at the same position.
     ::testing::AssertionResult SameAsFullRepaint(CWceUiListBox* pList)
     {
-        std::vector<unsigned> now = Pixels();
+        std::vector<unsigned> now = PixelsOf(*m_pWnd->GetWndBitmap());
         pList->InvalidateCache();
         PaintAll();
-        std::vector<unsigned> full = Pixels();
+        std::vector<unsigned> full = PixelsOf(*m_pWnd->GetWndBitmap());
         for (size_t i = 0; i < now.size(); ++i)
             if (now[i] != full[i])
                 return ::testing::AssertionFailure() << "pixel " << i % 200 << "," << i / 200 << ": " << now[i]

@@ -1,6 +1,7 @@
 // A window with one dialog on its root, for the layer and controller tests.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -13,11 +14,16 @@
 #include "wce/gdi.h"
 
 inline RECT Rc(int l, int t, int r, int b) { return RECT{l, t, r, b}; }
-inline bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b); }
 inline std::string RectText(const RECT& rc)
 {
     return std::to_string(rc.left) + "," + std::to_string(rc.top) + "," + std::to_string(rc.right) + "," +
            std::to_string(rc.bottom);
+}
+inline std::string WndRect(const CWceUiLayer* p)
+{
+    RECT rc = {};
+    p->GetWindowRect(&rc);
+    return RectText(rc);
 }
 
 class LayerTest : public DocTest {
@@ -83,6 +89,13 @@ protected:
         return m_pWnd->GetDirtyRect(&rc) ? RectText(rc) : "none";
     }
     void ClearDirty() { m_pWnd->Paint(); }
+    // Whether every text is in some logged message.
+    ::testing::AssertionResult Logged(std::initializer_list<const char*> texts) const
+    {
+        for (const char* t : texts)
+            if (!m_log.Contains(t)) return ::testing::AssertionFailure() << "not logged: " << t;
+        return ::testing::AssertionSuccess();
+    }
 
     CWceUiOffscreenWnd* m_pWnd = nullptr;
     CWceUiLayerCtrl* m_pCtrl = nullptr;

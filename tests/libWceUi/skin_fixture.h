@@ -16,19 +16,29 @@ inline unsigned PixelOf(const CWceUiGenericBitmap& bitmap, int x, int y)
     return reinterpret_cast<const DWORD*>(row)[x];
 }
 
+// Every pixel, row by row from the top.
+inline std::vector<unsigned> PixelsOf(const CWceUiGenericBitmap& bitmap)
+{
+    std::vector<unsigned> px;
+    for (int y = 0; y < bitmap.GetHeight(); ++y)
+        for (int x = 0; x < bitmap.GetWidth(); ++x) px.push_back(PixelOf(bitmap, x, y));
+    return px;
+}
+
 class LayerSkinTest : public LayerTest {
 protected:
-    // Writes the skin and builds the dialog "CWceUiDlg" from it, attached to the root.
-    CWceUiDlg* Build(const std::string& body, const std::string& styles)
+    // Writes the skin and builds the dialog of that class from it, attached to the root.
+    CWceUiDlg* Build(const std::string& body, const std::string& styles, const char* pClass = "CWceUiDlg")
     {
-        m_skin.Dialog("s", "CWceUiDlg", "<d><body name=\"main\">" + body + "</body></d>",
+        if (m_pBuilt) m_pCtrl->DeleteLayer(m_pBuilt);  // one built dialog at a time
+        m_skin.Dialog("s", pClass, "<d><body name=\"main\">" + body + "</body></d>",
                       "<k><style>" + styles + "</style></k>");
         std::string error;
         EXPECT_TRUE(m_skin.WriteFolder(m_device.Host("SDMMC/skin"), error)) << error;
         CJxGlobalData* pGlobal = CJxGVar::GetInstance()->GetCJxGlobalData();
         pGlobal->SetWndDir(u"\\SDMMC\\skin\\s\\wnd\\");
         pGlobal->SetResDir(u"\\SDMMC\\skin\\s\\res\\");
-        CWceUiDlg* pDlg = m_pCtrl->CreateDlg(u"CWceUiDlg");
+        CWceUiDlg* pDlg = m_pCtrl->CreateDlg(Utf8ToWide(pClass).c_str());
         if (pDlg) {
             RECT rc = Rc(0, 0, 200, 100);
             pDlg->SetLayerPosition(&rc, WCEUI_POS_WINDOW, FALSE);

@@ -36,47 +36,37 @@ protected:
     CJxStyleFile m_file;
 };
 
-// ---- travel curve ----
-
-struct TravelCase {
-    int nFrameCount, nTotal;
-    std::vector<int> expected;
-};
-
 TEST_F(AnimateTest, TravelCurve)
 {
-    const TravelCase cases[] = {
+    const struct {
+        int nFrameCount, nTotal;
+        std::vector<int> expected;
+    } cases[] = {
         {12, 480, {6, 26, 60, 106, 166, 240, 313, 373, 420, 453, 473, 480}},
         {5, 100, {12, 50, 50, 87, 100}},
         {1, 100, {100}},
         {2, 100, {50, 100}},
         {3, 1, {0, 0, 1}},  // below 1 gives 0
     };
-    for (const TravelCase& c : cases) {
+    for (const auto& c : cases) {
         std::vector<int> got;
         for (int k = 0; k < c.nFrameCount; ++k) got.push_back(CalcAnidisplacement(k, c.nFrameCount, c.nTotal));
         EXPECT_EQ(c.expected, got) << c.nFrameCount << " frames over " << c.nTotal;
     }
     EXPECT_TRUE(m_log.Messages().empty());
 
+    const char* const kFrame = "((nCurFrame >= 0) && (nCurFrame < nFrameCount))";
     const struct {
         int nCur, nCount, nTotal;
         const char* pCond;
-    } bad[] = {
-        {-1, 5, 100, "((nCurFrame >= 0) && (nCurFrame < nFrameCount))"},
-        {5, 5, 100, "((nCurFrame >= 0) && (nCurFrame < nFrameCount))"},
-        {0, 0, 100, "((nCurFrame >= 0) && (nCurFrame < nFrameCount))"},
-        {0, 5, 0, "nStotal > 0"},
-        {0, 5, -3, "nStotal > 0"},
-    };
+    } bad[] = {{-1, 5, 100, kFrame}, {5, 5, 100, kFrame}, {0, 0, 100, kFrame}, {0, 5, 0, "nStotal > 0"},
+               {0, 5, -3, "nStotal > 0"}};
     for (const auto& b : bad) {
         m_log.Clear();
         EXPECT_EQ(0, CalcAnidisplacement(b.nCur, b.nCount, b.nTotal));
         EXPECT_EQ(std::vector<std::string>{Check("CalcAnidisplacement", b.pCond)}, m_log.Messages());
     }
 }
-
-// ---- frames ----
 
 // Pixels say where they come from: red = x, green = y, blue = picture.
 enum { kFrom = 1, kTo = 2, kMixed = 3 };
@@ -142,13 +132,20 @@ const FrameCase kFrameCases[] = {
 
 void PrintTo(const FrameCase& c, std::ostream* pOut) { *pOut << c.pName; }
 
+// Calls f with the animation as its own kind (Blend has no direction).
+template <class F>
+void AsKind(CWceUiWndAnimate* p, F f)
+{
+    if (auto* q = dynamic_cast<CWceUiBarnAni*>(p)) f(q);
+    if (auto* q = dynamic_cast<CWceUiSliderAni*>(p)) f(q);
+    if (auto* q = dynamic_cast<CWceUiComeAni*>(p)) f(q);
+    if (auto* q = dynamic_cast<CWceUiGoAni*>(p)) f(q);
+}
+
 std::unique_ptr<CWceUiWndAnimate> Make(const char16_t* pClass, UINT nDirection)
 {
     std::unique_ptr<CWceUiWndAnimate> p(static_cast<CWceUiWndAnimate*>(WceUiCreateObject(pClass)));
-    if (auto* pBarn = dynamic_cast<CWceUiBarnAni*>(p.get())) pBarn->SetDirection(nDirection);
-    if (auto* pSlider = dynamic_cast<CWceUiSliderAni*>(p.get())) pSlider->SetDirection(nDirection);
-    if (auto* pCome = dynamic_cast<CWceUiComeAni*>(p.get())) pCome->SetDirection(nDirection);
-    if (auto* pGo = dynamic_cast<CWceUiGoAni*>(p.get())) pGo->SetDirection(nDirection);
+    AsKind(p.get(), [&](auto* q) { q->SetDirection(nDirection); });
     return p;
 }
 
@@ -318,8 +315,6 @@ TEST_F(AnimateTest, PlayFailures)
               m_log.Messages());
 }
 
-// ---- initialisation ----
-
 struct InitCase {
     const char16_t* pXml;
     bool bOk;
@@ -332,26 +327,23 @@ struct InitCase {
 
 DWORD FrameLength(CWceUiWndAnimate* p)
 {
-    if (auto* q = dynamic_cast<CWceUiBarnAni*>(p)) return q->GetFrameLength();
-    if (auto* q = dynamic_cast<CWceUiBlendAni*>(p)) return q->GetFrameLength();
-    if (auto* q = dynamic_cast<CWceUiSliderAni*>(p)) return q->GetFrameLength();
-    if (auto* q = dynamic_cast<CWceUiComeAni*>(p)) return q->GetFrameLength();
-    if (auto* q = dynamic_cast<CWceUiGoAni*>(p)) return q->GetFrameLength();
-    return 0;
+    DWORD n = 0;
+    AsKind(p, [&](auto* q) { n = q->GetFrameLength(); });
+    if (auto* q = dynamic_cast<CWceUiBlendAni*>(p)) n = q->GetFrameLength();
+    return n;
 }
 UINT Direction(CWceUiWndAnimate* p)
 {
-    if (auto* q = dynamic_cast<CWceUiBarnAni*>(p)) return q->GetDirection();
-    if (auto* q = dynamic_cast<CWceUiSliderAni*>(p)) return q->GetDirection();
-    if (auto* q = dynamic_cast<CWceUiComeAni*>(p)) return q->GetDirection();
-    if (auto* q = dynamic_cast<CWceUiGoAni*>(p)) return q->GetDirection();
-    return 0;
+    UINT n = 0;
+    AsKind(p, [&](auto* q) { n = q->GetDirection(); });
+    return n;
 }
 
 TEST_F(AnimateTest, InitFromStyleFiles)
 {
     const RECT kLarge = {-65535, -65535, 65535, 65535};
     const std::string kFailed = "Load animate a failed, call pNewAnimate->Init failed";
+    auto bad = [&](const std::string& what) { return std::vector<std::string>{what + " is not valid", kFailed}; };
     const InitCase cases[] = {
         {u"<a type=\"CWceUiBarnAni\"/>", true, {}, 12, kLarge, 33, 2},
         {u"<a type=\"CWceUiBarnAni\" direction=\"MID-UD\" frame-count=\"4\" frame-length=\"50\" rect=\"10,20,30,40\"/>",
@@ -362,18 +354,14 @@ TEST_F(AnimateTest, InitFromStyleFiles)
         {u"<a type=\"CWceUiComeAni\" direction=\"ud-mid\"/>", true, {}, 12, kLarge, 33, 7},
         {u"<a type=\"CWceUiGoAni\" direction=\"mid-lr\" frame-length=\"1\"/>", true, {}, 12, kLarge, 1, 6},
         // failures
-        {u"<a type=\"CWceUiComeAni\" direction=\"mid-lr\"/>", false,
-         {"CWceUiComeAni::Init, the direction mid-lr is not valid", kFailed}},
-        {u"<a type=\"CWceUiGoAni\" direction=\"lr-mid\"/>", false,
-         {"CWceUiGoAni::Init, the direction lr-mid is not valid", kFailed}},
+        {u"<a type=\"CWceUiComeAni\" direction=\"mid-lr\"/>", false, bad("CWceUiComeAni::Init, the direction mid-lr")},
+        {u"<a type=\"CWceUiGoAni\" direction=\"lr-mid\"/>", false, bad("CWceUiGoAni::Init, the direction lr-mid")},
         {u"<a type=\"CWceUiSliderAni\" direction=\"mid-lr\"/>", false,
-         {"CWceUiSliderAni::Init, the direction mid-lr is not valid", kFailed}},
+         bad("CWceUiSliderAni::Init, the direction mid-lr")},
         {u"<a type=\"CWceUiBarnAni\" direction=\"sideways\"/>", false,
-         {"CWceUiBarnAni::Init, the direction sideways is not valid", kFailed}},
-        {u"<a type=\"CWceUiBlendAni\" frame-length=\"abc\"/>", false,
-         {"CWceUiBlendAni::Init, the frame-length abc is not valid", kFailed}},
-        {u"<a type=\"CWceUiGoAni\" frame-length=\"0\"/>", false,
-         {"CWceUiGoAni::Init, the frame-length 0 is not valid", kFailed}},
+         bad("CWceUiBarnAni::Init, the direction sideways")},
+        {u"<a type=\"CWceUiBlendAni\" frame-length=\"abc\"/>", false, bad("CWceUiBlendAni::Init, the frame-length abc")},
+        {u"<a type=\"CWceUiGoAni\" frame-length=\"0\"/>", false, bad("CWceUiGoAni::Init, the frame-length 0")},
         {u"<a type=\"CWceUiSliderAni\" rect=\"1,2,3\"/>", false,
          {"CWceUiWndAnimate::Init, Convert 1,2,3 to RECT failed",
           "In CWceUiSliderAni::Init, CWceUiWndAnimate::Init return FALSE", kFailed}},
@@ -395,8 +383,8 @@ TEST_F(AnimateTest, InitFromStyleFiles)
         }
         if (!pAni) continue;
         EXPECT_EQ("a", Utf8(pAni->GetName()));
-        EXPECT_EQ(c.nFrameCount, pAni->GetFrameCount()) << xml;
         EXPECT_TRUE(EqualRect(&c.rc, &pAni->GetRect())) << xml;
+        EXPECT_EQ(c.nFrameCount, pAni->GetFrameCount()) << xml;
         EXPECT_EQ(c.nFrameLength, FrameLength(pAni.get())) << xml;
         EXPECT_EQ(c.nDirection, Direction(pAni.get())) << xml;
         EXPECT_TRUE(pAni->IsEnable());
@@ -436,8 +424,6 @@ TEST_F(AnimateTest, SetDirectionFallsBackToRight)
         EXPECT_EQ(expected, m_log.Messages());
     }
 }
-
-// ---- random list ----
 
 TEST_F(AnimateTest, RandomList)
 {

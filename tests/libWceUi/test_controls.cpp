@@ -1,5 +1,7 @@
-// Buttons and sliders in a dialog: pen sequences with looks, clicks and posts.
+// Buttons, sliders and edit boxes in a dialog: pen sequences with looks, clicks, posts and focus.
+#include "WceUiEditBox.h"
 #include "controls_fixture.h"
+#include "wce/window.h"
 
 WCEUI_DYNCREATE_END(CCtrlTestDlg, CWceUiDlg)
 
@@ -32,72 +34,48 @@ protected:
     CWceUiButton* m_pA = nullptr;
 };
 
-struct PenStep {
-    char kind;  // d m u, or 'l' for a capture taken by another layer
-    int x, y;
-};
-
-struct ButtonCase {
-    const char* name;
-    std::vector<PenStep> steps;
-    std::vector<std::string> looks;  // after each step
-    int nClicks;
-};
-
-class ButtonSequence : public ButtonTest, public ::testing::WithParamInterface<ButtonCase> {};
-
-TEST_P(ButtonSequence, LooksAndClicks)
+TEST_F(ButtonTest, PenSequencesGiveLooksAndClicks)
 {
-    const ButtonCase& c = GetParam();
-    BuildButtons();
-    CCtrlTestDlg* pDlg = static_cast<CCtrlTestDlg*>(m_pBuilt);
-    EXPECT_EQ(Look(), "1r");
-    for (size_t i = 0; i < c.steps.size(); ++i) {
-        const PenStep& s = c.steps[i];
-        if ('l' == s.kind) {
-            m_pWnd->SetCapture(Layer<CWceUiLayer>(u"b"));
-            m_pWnd->ReleaseCapture(Layer<CWceUiLayer>(u"b"));
-            m_pWnd->Paint();
-        } else {
-            Pen(s.kind, s.x, s.y);
+    struct PenStep {
+        char kind;  // d m u, or 'l' for a capture taken by another layer
+        int x, y;
+    };
+    const struct {
+        const char* name;
+        std::vector<PenStep> steps;
+        Strings looks;  // after each step
+        Strings clicks;
+        bool bDownStyle = true;
+    } cases[] = {
+        {"inside", {{'d', 20, 20}, {'u', 25, 25}}, {"2g", "1r"}, {"a"}},
+        {"out and released outside", {{'d', 20, 20}, {'m', 80, 20}, {'u', 80, 20}}, {"2g", "3b", "1r"}, {}},
+        {"out and back", {{'d', 20, 20}, {'m', 80, 20}, {'m', 30, 30}, {'u', 30, 30}}, {"2g", "3b", "2g", "1r"}, {"a"}},
+        {"loss of capture", {{'d', 20, 20}, {'l', 0, 0}, {'u', 20, 20}}, {"2g", "1r", "1r"}, {}},
+        {"second down without up", {{'d', 20, 20}, {'d', 22, 22}, {'u', 22, 22}}, {"2g", "2g", "1r"}, {"a"}},
+        // The up between the downs was lost: an up elsewhere ends the press, another button clicks.
+        {"lost up, then another button", {{'d', 20, 20}, {'d', 20, 20}, {'u', 120, 20}, {'d', 120, 20}, {'u', 120, 20}},
+         {"2g", "2g", "1r", "1r", "1r"}, {"b"}},
+        {"without a down style state 2 looks normal", {{'d', 20, 20}, {'u', 20, 20}}, {"2r", "1r"}, {"a"}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BuildButtons(c.bDownStyle);
+        EXPECT_EQ(Look(), "1r");
+        for (size_t i = 0; i < c.steps.size(); ++i) {
+            const PenStep& s = c.steps[i];
+            if ('l' == s.kind) {
+                m_pWnd->SetCapture(Layer<CWceUiLayer>(u"b"));
+                m_pWnd->ReleaseCapture(Layer<CWceUiLayer>(u"b"));
+                m_pWnd->Paint();
+            } else {
+                Pen(s.kind, s.x, s.y);
+            }
+            EXPECT_EQ(Look(), c.looks[i]) << "step " << i;
         }
-        EXPECT_EQ(Look(), c.looks[i]) << "step " << i;
+        EXPECT_EQ(static_cast<CCtrlTestDlg*>(m_pBuilt)->m_clicks, c.clicks);
+        EXPECT_EQ(m_pWnd->GetCapture(), nullptr);
+        EXPECT_FALSE(m_pA->IsPressed());
     }
-    EXPECT_EQ(static_cast<int>(pDlg->m_clicks.size()), c.nClicks);
-    EXPECT_EQ(m_pWnd->GetCapture(), nullptr);
-    EXPECT_FALSE(m_pA->IsPressed());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Pen, ButtonSequence,
-    ::testing::Values(
-        ButtonCase{"Inside", {{'d', 20, 20}, {'u', 25, 25}}, {"2g", "1r"}, 1},
-        ButtonCase{"OutAndReleasedOutside", {{'d', 20, 20}, {'m', 80, 20}, {'u', 80, 20}}, {"2g", "3b", "1r"}, 0},
-        ButtonCase{"OutAndBack", {{'d', 20, 20}, {'m', 80, 20}, {'m', 30, 30}, {'u', 30, 30}}, {"2g", "3b", "2g", "1r"},
-                   1},
-        ButtonCase{"LossOfCapture", {{'d', 20, 20}, {'l', 0, 0}, {'u', 20, 20}}, {"2g", "1r", "1r"}, 0},
-        ButtonCase{"SecondDownWithoutUp", {{'d', 20, 20}, {'d', 22, 22}, {'u', 22, 22}}, {"2g", "2g", "1r"}, 1}),
-    [](const ::testing::TestParamInfo<ButtonCase>& info) { return std::string(info.param.name); });
-
-TEST_F(ButtonTest, WithoutDownStyleKeepsTheNormalLookInStateTwo)
-{
-    BuildButtons(false);
-    Pen('d', 20, 20);
-    EXPECT_EQ(Look(), "2r");
-    Pen('u', 20, 20);
-    EXPECT_EQ(Look(), "1r");
-}
-
-TEST_F(ButtonTest, AfterALostPenUpAnotherButtonStillClicks)
-{
-    BuildButtons();
-    Pen('d', 20, 20);
-    Pen('d', 20, 20);  // the pen-up between was lost
-    Pen('u', 120, 20);
-    EXPECT_EQ(m_pWnd->GetCapture(), nullptr);
-    Pen('d', 120, 20);
-    Pen('u', 120, 20);
-    EXPECT_EQ(static_cast<CCtrlTestDlg*>(m_pBuilt)->m_clicks, (Strings{"b"}));
 }
 
 TEST_F(ButtonTest, StyleNamesKeepSixtyThreeUnits)
@@ -147,9 +125,7 @@ protected:
 TEST_F(SliderTest, PressAtAnOffsetSetsThePositionAndPostsOnlyChanges)
 {
     BuildSlider();
-    RECT rc;
-    m_pS->GetWindowRect(&rc);
-    EXPECT_EQ(rc.right - rc.left, 110);  // background + thumb
+    EXPECT_EQ(WndRect(m_pS), "20,40,130,60");  // background + thumb
     m_pS->SetPos(37);
     m_pWnd->Paint();
     // Thumb at offset 37: red from x 57 to 66, also above and below the track; clipped to the slider.
@@ -167,32 +143,25 @@ TEST_F(SliderTest, PressAtAnOffsetSetsThePositionAndPostsOnlyChanges)
     EXPECT_EQ(m_pWnd->GetCapture(), nullptr);
 }
 
-struct SliderGeometryCase {
-    const char* name;
-    int nMin, nMax;
-    int x;  // press at window x
-    int nPos;
-};
-
-class SliderGeometry : public SliderTest, public ::testing::WithParamInterface<SliderGeometryCase> {};
-
-TEST_P(SliderGeometry, PressGivesPosition)
+TEST_F(SliderTest, PressGivesThePositionInTheRange)
 {
-    const SliderGeometryCase& c = GetParam();
-    BuildSlider();
-    m_pS->SetRange(c.nMin, c.nMax, TRUE);
-    Pen('d', c.x, 50);
-    Pen('u', c.x, 50);
-    EXPECT_EQ(m_pS->GetPos(), c.nPos);
+    const struct {
+        int nMin, nMax, x, nPos;
+    } cases[] = {
+        {10, 20, 20, 10},  // left end
+        {10, 20, 129, 20},  // right end
+        {10, 20, 20 + 5 + 50, 15},
+        {INT_MIN, INT_MAX, 20 + 5 + 50, -1},  // the whole int range: no overflow
+        {INT_MIN, INT_MAX, 129, INT_MAX},
+    };
+    for (const auto& c : cases) {
+        BuildSlider();
+        m_pS->SetRange(c.nMin, c.nMax, TRUE);
+        Pen('d', c.x, 50);
+        Pen('u', c.x, 50);
+        EXPECT_EQ(m_pS->GetPos(), c.nPos) << c.nMin << ".." << c.nMax << " at " << c.x;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Ranges, SliderGeometry,
-    ::testing::Values(SliderGeometryCase{"LeftEnd", 10, 20, 20, 10}, SliderGeometryCase{"RightEnd", 10, 20, 129, 20},
-                      SliderGeometryCase{"Middle", 10, 20, 20 + 5 + 50, 15},
-                      SliderGeometryCase{"WholeIntRangeMiddle", INT_MIN, INT_MAX, 20 + 5 + 50, -1},
-                      SliderGeometryCase{"WholeIntRangeRight", INT_MIN, INT_MAX, 129, INT_MAX}),
-    [](const ::testing::TestParamInfo<SliderGeometryCase>& info) { return std::string(info.param.name); });
 
 TEST_F(SliderTest, ThumbWiderThanTheSliderLeavesNoTrack)
 {
@@ -238,6 +207,39 @@ TEST_F(SliderTest, PositionOutsideANewRangeIsDrawnOnTheTrack)
     m_pWnd->Paint();
     EXPECT_EQ(m_pS->GetThumbOffset(), 100);
     EXPECT_EQ(Px(129, 50), k565Red);
+}
+
+// Looks by background colour: red normal, green focused; taps move the focus and the typing.
+TEST_F(ControlsTest, EditBoxTapsMoveTheFocusAndItsLook)
+{
+    ASSERT_TRUE(BuildDlg("<e name=\"e\" type=\"CWceUiSEditBox\" common.style=\"pos_e\" style=\"n\" focus.style=\"fo\"/>"
+                         "<f name=\"f\" type=\"CWceUiMEditBox\" common.style=\"pos_f\" style=\"n\" focus.style=\"fo\"/>",
+                         "<pos_e><position rect=\"10,10,100,40\"/></pos_e><pos_f><position rect=\"10,50,100,80\"/></pos_f>"
+                         "<n><background color=\"0xFF0000\"/></n><fo><background color=\"0x00FF00\"/></fo>"));
+    auto* e = Layer<CWceUiEditBox>(u"e");
+    auto* f = Layer<CWceUiEditBox>(u"f");
+    ASSERT_TRUE(e && f);
+    EXPECT_NE(f->IsVertical(), e->IsVertical());
+    auto looks = [&] {
+        return std::string(Px(50, 20) == k565Green ? "G" : "r") + (Px(50, 60) == k565Green ? "G" : "r");
+    };
+    EXPECT_EQ("rr", looks());
+    const struct {
+        int y;
+        char c;
+        const char* looks;
+    } taps[] = {{20, 'q', "Gr"}, {60, 'z', "rG"}};
+    for (const auto& t : taps) {
+        Pen('d', 50, t.y);
+        Pen('u', 50, t.y);
+        EXPECT_EQ(t.looks, looks());
+        m_pWnd->SendRegisteredMsg(WM_CHAR, t.c, 1);
+    }
+    EXPECT_EQ("q", Utf8(e->GetEditText()));
+    EXPECT_EQ("z", Utf8(f->GetEditText()));
+    f->EnableLayer(FALSE);
+    PaintAll();
+    EXPECT_EQ("rr", looks());
 }
 
 }  // namespace

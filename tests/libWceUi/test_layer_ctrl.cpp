@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <random>
 
-#include "TestFillRect.h"
-
 #include "JXGVar.h"
 #include "JXGlobalData.h"
+#include "TestFillRect.h"
 #include "layer_fixture.h"
 
 namespace {
@@ -95,18 +94,17 @@ TEST_F(LayerCtrlTest, InputListHoldsTheTopDialogOnly)
         a->ShowLayer(TRUE);
     }
 
-    POINT inB1 = {25, 25}, inA1 = {5, 5}, nowhere = {150, 5};
-    EXPECT_EQ(Utf8(m_pCtrl->HitTest(inB1)->GetName()), "b1");
-    EXPECT_EQ(Utf8(m_pCtrl->HitTest(inA1)->GetName()), "a1");
-    EXPECT_EQ(Utf8(m_pCtrl->HitTest(nowhere)->GetName()), "dlg");
-    POINT edge = {50, 49};  // right edge is outside
-    EXPECT_EQ(Utf8(m_pCtrl->HitTest(edge)->GetName()), "dlg");
+    auto hit = [&](int x, int y) { return Utf8(m_pCtrl->HitTest(POINT{x, y})->GetName()); };
+    EXPECT_EQ(hit(25, 25), "b1");
+    EXPECT_EQ(hit(5, 5), "a1");
+    EXPECT_EQ(hit(150, 5), "dlg");
+    EXPECT_EQ(hit(50, 49), "dlg");  // the right edge is outside
 
     // A second dialog takes the input from the first.
     CWceUiDlg* d2 = AttachDialog(u"second");
     Add(d2, u"s1", Rc(0, 0, 10, 10));
     EXPECT_EQ(InputNames(), (Strings{"s1", "second"}));
-    EXPECT_EQ(Utf8(m_pCtrl->HitTest(inA1)->GetName()), "s1");
+    EXPECT_EQ(hit(5, 5), "s1");
     m_pCtrl->DeleteLayer(d2);
     EXPECT_EQ(InputNames(), (Strings{"b1", "a1", "a", "dlg"}));
 }
@@ -128,30 +126,24 @@ TEST_F(LayerCtrlTest, DeletingFreesSubtreesAndIds)
     EXPECT_EQ(DrawNames(), (Strings{"__root_of_body__", "dlg"}));
     EXPECT_TRUE(m_pCtrl->DeleteLayer(nullptr));
 
-    m_log.Clear();
     EXPECT_FALSE(m_pCtrl->DeleteLayer(m_pCtrl->RootLayer()));
-    EXPECT_TRUE(m_log.Contains("dont call delete root layer directly"));
-    // Another window's layer would take one of this tree's ids with it.
-    CWceUiOffscreenWnd other(10, 10, 16);
-    CWceUiLayer* pForeign = other.GetLayerCtrl()->RootLayer();
-    EXPECT_FALSE(m_pCtrl->DeleteLayer(pForeign));
-    EXPECT_EQ(m_pCtrl->GetLayerById(pForeign->GetLayerId()), m_pCtrl->RootLayer());
+    {
+        // Another window's layer would take one of this tree's ids with it.
+        CWceUiOffscreenWnd other(10, 10, 16);
+        CWceUiLayer* pForeign = other.GetLayerCtrl()->RootLayer();
+        EXPECT_FALSE(m_pCtrl->DeleteLayer(pForeign));
+        EXPECT_EQ(m_pCtrl->GetLayerById(pForeign->GetLayerId()), m_pCtrl->RootLayer());
+    }
+    EXPECT_FALSE(m_log.Contains("detect some layer is not free"));  // that window had no leftovers
 
     // Layers may not be created straight on the root, nor of a non-layer class.
     EXPECT_EQ(m_pCtrl->CreateLayer(m_pCtrl->RootLayer(), u"CWceUiLayer", u"x"), nullptr);
     EXPECT_EQ(m_pCtrl->CreateLayer(m_pDlg, u"CWceUiObject", u"x"), nullptr);
     EXPECT_EQ(m_pCtrl->CreateLayer(m_pDlg, u"NoSuchClass", u"x"), nullptr);
-    EXPECT_TRUE(m_log.Contains("pParent can not be root layer"));
-    EXPECT_TRUE(m_log.Contains("the type is not a kind of CWceUiLayer"));
-    EXPECT_TRUE(m_log.Contains("can not create layer, type is NoSuchClass"));
-}
-
-TEST_F(LayerCtrlTest, ControllerWithoutLeftoversLogsNothingAtItsEnd)
-{
-    {
-        CWceUiOffscreenWnd wnd(10, 10, 16);
-    }
-    EXPECT_FALSE(m_log.Contains("detect some layer is not free"));
+    EXPECT_TRUE(Logged({"dont call delete root layer directly",
+                        "pParent can not be root layer",
+                        "the type is not a kind of CWceUiLayer",
+                        "can not create layer, type is NoSuchClass"}));
 }
 
 TEST_F(LayerCtrlTest, WalksGoOnPastTheInlineStack)
@@ -171,9 +163,7 @@ TEST_F(LayerCtrlTest, WalksGoOnPastTheInlineStack)
     EXPECT_EQ(static_cast<int>(InputNames().size()), 1 + 300 + 1 + 600);
     m_pDlg->SendOnInitLayer();  // must not stop half-way (checked by the sanitizer build too)
     m_pCtrl->FreeBmpRes();
-    RECT rc;
-    p->GetWindowRect(&rc);
-    EXPECT_EQ(RectText(rc), "0,0,200,100");
+    EXPECT_EQ(WndRect(p), "0,0,200,100");
     EXPECT_TRUE(m_pCtrl->DeleteLayer(wide));
 }
 
@@ -225,40 +215,30 @@ TEST_F(DlgFileTest, CreateDlgFindsFilesAndClassesByPath)
     EXPECT_EQ(Utf8(pDlg->GetLayerByName(u"y")->GetParent()->GetName()), "x");
     EXPECT_EQ(Utf8(pDlg->GetLastChild()->GetName()), "z");
     m_pCtrl->DeleteLayer(pDlg);
-
-    struct Case {
-        const char* what;
-        std::u16string path;
-        const char* message;
-    } cases[] = {
-        {"unknown class", u"sub\\CNoSuchDlg", "can not create class CNoSuchDlg"},
-        {"not a dialog", u"CWceUiLayer", "CWceUiLayer is not a kind of CWceUiDlg"},
-        {"missing files", u"CWceUiDlg", "can not load style file"},
-        {"too long a path", std::u16string(250, u'd') + u"\\CWceUiDlg", "longer than 259 characters"},
-    };
-    for (const Case& k : cases) {
-        m_log.Clear();
-        EXPECT_EQ(m_pCtrl->CreateDlg(k.path.c_str()), nullptr) << k.what;
-        EXPECT_TRUE(m_log.Contains(k.message)) << k.what;
-    }
 }
 
-TEST_F(DlgFileTest, BrokenDialogFilesCreateNothing)
+TEST_F(DlgFileTest, BadPathsClassesAndFilesAreReported)
 {
     struct Case {
         const char* what;
-        std::u16string body;
+        std::u16string body, path;
         const char* message;
+        bool bMade = false;
     } cases[] = {
-        {"no body", u"<other/>", "can not find body elements"},
-        {"no type", u"<body><a name='x'/></body>", "no type attributes"},
-        {"unknown type", u"<body><a type='CNope'/></body>", "the type is CNope"},
-        {"bad window rectangle", u"<body windowrect='1,2,3'/>", "windowrect 1,2,3 is not valid"},
+        {"unknown class", u"", u"sub\\CNoSuchDlg", "can not create class CNoSuchDlg"},
+        {"not a dialog", u"", u"CWceUiLayer", "CWceUiLayer is not a kind of CWceUiDlg"},
+        {"missing files", u"", u"CWceUiDlg", "can not load style file"},
+        {"too long a path", u"", std::u16string(250, u'd') + u"\\CWceUiDlg", "longer than 259 characters"},
+        {"no body", u"<other/>", u"CWceUiDlg", "can not find body elements"},
+        {"no type", u"<body><a name='x'/></body>", u"CWceUiDlg", "no type attributes"},
+        {"unknown type", u"<body><a type='CNope'/></body>", u"CWceUiDlg", "the type is CNope"},
+        {"bad window rectangle", u"<body windowrect='1,2,3'/>", u"CWceUiDlg", "windowrect 1,2,3 is not valid", true},
     };
     for (const Case& k : cases) {
-        WriteDialog("CWceUiDlg", k.body);
+        if (!k.body.empty()) WriteDialog("CWceUiDlg", k.body);
         m_log.Clear();
-        CWceUiDlg* pDlg = m_pCtrl->CreateDlg(u"CWceUiDlg");
+        CWceUiDlg* pDlg = m_pCtrl->CreateDlg(k.path.c_str());
+        EXPECT_EQ(pDlg != nullptr, k.bMade) << k.what;
         EXPECT_TRUE(m_log.Contains(k.message)) << k.what;
         if (pDlg) m_pCtrl->DeleteLayer(pDlg);
     }
@@ -266,14 +246,8 @@ TEST_F(DlgFileTest, BrokenDialogFilesCreateNothing)
     for (DWORD id = 3; id < 10; ++id) EXPECT_EQ(m_pCtrl->GetLayerById(id), nullptr) << id;
 }
 
-}  // namespace
-
-namespace {
-
 // The mask against a plain set of covered pixels, on widths that end inside a word.
-class CoverageMask : public DocTest {};
-
-TEST_F(CoverageMask, TestAndFillAgreeWithAPixelSet)
+TEST_F(LayerCtrlTest, CoverageMaskTestAndFillAgreeWithAPixelSet)
 {
     for (int width : {1, 63, 64, 65, 130}) {
         const int height = 5;

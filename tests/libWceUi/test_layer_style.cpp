@@ -1,5 +1,7 @@
 // Styles on layers: merging with the common style, bound setters, and what a new style
 // changes in the window and the lists.
+#include <algorithm>
+
 #include "JXGVar.h"
 #include "JXGlobalData.h"
 #include "WceUiStyle.h"
@@ -42,12 +44,9 @@ protected:
 
 TEST_F(LayerStyleTest, CommonStyleGroupsWinAndValuesWrittenIntoItSurvive)
 {
-    RECT rc;
-    Layer(u"a")->GetWindowRect(&rc);
-    EXPECT_EQ(RectText(rc), "0,0,10,10");  // the common style specified the position
+    EXPECT_EQ(WndRect(Layer(u"a")), "0,0,10,10");  // the common style specified the position
     EXPECT_EQ(Utf8(Layer(u"a")->GetTextResID()), "from_common");
-    Layer(u"b")->GetWindowRect(&rc);
-    EXPECT_EQ(RectText(rc), "20,20,50,50");
+    EXPECT_EQ(WndRect(Layer(u"b")), "20,20,50,50");
 
     Layer(u"a")->ShowLayer(FALSE, TRUE);
     EXPECT_TRUE(Layer(u"a")->SetStyle(u"moved"));
@@ -56,13 +55,10 @@ TEST_F(LayerStyleTest, CommonStyleGroupsWinAndValuesWrittenIntoItSurvive)
     EXPECT_TRUE(Layer(u"b")->SetStyle(u"moved"));
     EXPECT_TRUE(Layer(u"b")->IsLayerVisible());
 
-    m_log.Clear();
     EXPECT_FALSE(Layer(u"b")->SetStyle(u"nope"));
-    EXPECT_TRUE(m_log.Contains("Can not load style nope"));
     EXPECT_FALSE(Layer(u"b")->SetCommonStyle(u"nope"));
-    EXPECT_TRUE(m_log.Contains("Can not load the style nope"));
-    Layer(u"b")->GetWindowRect(&rc);
-    EXPECT_EQ(RectText(rc), "50,50,60,60");  // a failed style leaves the last one
+    EXPECT_TRUE(Logged({"Can not load style nope", "Can not load the style nope"}));
+    EXPECT_EQ(WndRect(Layer(u"b")), "50,50,60,60");  // a failed style leaves the last one
 }
 
 TEST_F(LayerStyleTest, NewStylesRepaintOldAndNewPlacesAndRebuildTheLists)
@@ -98,8 +94,7 @@ TEST_F(LayerStyleTest, BoundStyleSettersActThroughTheLayer)
     EXPECT_EQ(InputNames(), (Strings{"a", "main"}));
     RECT rc = Rc(1, 2, 3, 4);
     pStyle->SetPosition(&rc, FALSE);
-    b->GetWindowRect(&rc);
-    EXPECT_EQ(RectText(rc), "1,2,3,4");
+    EXPECT_EQ(WndRect(b), "1,2,3,4");
     pStyle->SetContainer(TRUE);
     EXPECT_TRUE(b->IsLayerNoDraw());
     // A copy is free of the layer.

@@ -1,29 +1,44 @@
 // The layer window and running dialogs on a headless display: painting, pen, key, timer and
-// registered-message routing, capture, transitions with their frame pacing, and the modal
-// and modeless runs.
+// registered-message routing, capture, transitions with their frame pacing, the modal and
+// modeless runs, and controls and an edit box driven through window messages.
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "JXGVar.h"
 #include "JXGlobalData.h"
+#include "SkinBuilder.h"
 #include "WceUiDlg.h"
+#include "WceUiEditBox.h"
 #include "WceUiGenericBitmap.h"
-#include "WceUiLayer.h"
 #include "WceUiLayerCtrl.h"
+#include "WceUiListBox.h"
 #include "WceUiRealWnd.h"
+#include "WceUiSlider.h"
 #include "WceUiWndAnimate.h"
 #include "doc_test_helpers.h"
 #include "wce/display.h"
 #include "wce/platform.h"
-#include "wce/gdi.h"
-#include "wce/timesync.h"
-
-namespace {
 
 using Strings = std::vector<std::string>;
+
+// Made by name from its dialog file; records into the running test's list.
+class CRecordDlg : public CWceUiDlg {
+    WCEUI_DYNCREATE_BEGIN(CRecordDlg, CWceUiDlg)
+
+public:
+    static Strings* pEvents;
+    void OnChildClick(CWceUiLayer* pChild) override { pEvents->push_back("click " + Utf8(pChild->GetName())); }
+    LRESULT OnRegisteredMsg(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        pEvents->push_back(std::to_string(msg) + " " + std::to_string(WCEUI_MSG_SLIDER == msg ? lParam : wParam));
+        return 0;
+    }
+};
+WCEUI_DYNCREATE_END(CRecordDlg, CWceUiDlg)
+Strings* CRecordDlg::pEvents = nullptr;
+
+namespace {
 
 const int kW = 200, kH = 100;
 
@@ -83,19 +98,17 @@ public:
     std::function<void(CProbeDlg&)> onInit;
     std::function<BOOL(CProbeDlg&, BOOL)> prepare, play;
 
+    void Note(const std::string& s) const { pCalls->push_back(Utf8(GetName()) + " " + s); }
     void OnInitDialog() override
     {
-        if (pCalls) pCalls->push_back(Utf8(GetName()) + " init");
+        Note("init");
         if (onInit) onInit(*this);
     }
     void OnLButtonDownNoLayer(UINT, int x, int y) override
     {
-        if (pCalls) pCalls->push_back(Utf8(GetName()) + " nolayer " + std::to_string(x) + "," + std::to_string(y));
+        Note("nolayer " + std::to_string(x) + "," + std::to_string(y));
     }
-    void OnKeyDown(UINT nChar, UINT, UINT) override
-    {
-        if (pCalls) pCalls->push_back(Utf8(GetName()) + " key " + std::to_string(nChar));
-    }
+    void OnKeyDown(UINT nChar, UINT, UINT) override { Note("key " + std::to_string(nChar)); }
     BOOL PrepareAnimate(BOOL bIn) override { return prepare ? prepare(*this, bIn) : CWceUiDlg::PrepareAnimate(bIn); }
     BOOL PlayAnimate(BOOL bIn) override { return play ? play(*this, bIn) : CWceUiDlg::PlayAnimate(bIn); }
 };
@@ -113,6 +126,17 @@ public:
             pMixed->FillColor(RGB(10 * (nCurFrame + 1), 10 * (nCurFrame + 1), 10 * (nCurFrame + 1)), NULL);
         *lpPlayTime = dwLength;
         return TRUE;
+    }
+};
+
+// White under its text, so that text and caret show.
+class CWhiteEditBox : public CWceUiMEditBox {
+public:
+    void OnDrawBackGround(CWceUiGenericBitmap* pDrawBitmap, BOOL) override
+    {
+        RECT rc;
+        GetWindowRect(&rc);
+        pDrawBitmap->FillColor(RGB(255, 255, 255), &rc);
     }
 };
 
@@ -150,22 +174,23 @@ protected:
         wce::host::CloseDisplay();
         DocTest::TearDown();
     }
-    void Open(const std::string& script = "", int nBits = 16)
+    // Opens the display with the script and runs body inside the window's OnInitDialog, the
+    // window covering the screen; the dialogs left on the root go afterwards.
+    void Run(const std::function<void(CProbeWnd&)>& body, const std::string& script = "")
     {
         wce::host::DisplayOptions options;
         options.backend = wce::host::DisplayOptions::Backend::Headless;
         options.width = kW;
         options.height = kH;
-        options.bitsPerPixel = nBits;
         options.scriptText = script;
         std::string error;
         ASSERT_TRUE(wce::host::OpenDisplay(options, error)) << error;
         wce::host::SetPresentHook([this](std::uint64_t, const RECT& rc) { m_frames.push_back({::GetTickCount(), rc}); });
-    }
-    // Runs body inside the window's OnInitDialog, the window covering the screen.
-    void Run(const std::function<void(CProbeWnd&)>& body)
-    {
-        m_wnd.onInit = body;
+        m_wnd.onInit = [&](CProbeWnd& wnd) {
+            body(wnd);
+            CWceUiLayer* pRoot = wnd.GetLayerCtrl()->RootLayer();
+            while (CWceUiLayer* p = pRoot->GetLastChild()) wnd.GetLayerCtrl()->DeleteLayer(p);
+        };
         RECT rc = {0, 0, kW, kH};
         m_wnd.DoModal(WS_POPUP | WS_VISIBLE, &rc, NULL);
     }
@@ -179,15 +204,21 @@ protected:
         pDlg->SetLayerPosition(&rc, WCEUI_POS_WINDOW, FALSE);
         return pDlg;
     }
-    CProbeLayer* NewLayer(CWceUiLayer* pParent, LPCWSTR pName, RECT rc, COLORREF color)
+
+    template <class T>
+    T* Put(CWceUiLayer* pParent, T* p, LPCWSTR pName, RECT rc)
     {
-        CProbeLayer* p = new CProbeLayer;
-        p->pCalls = &m_calls;
-        p->color = color;
         p->SetLayerCtrl(pParent->GetLayerCtrl());
         pParent->GetLayerCtrl()->InitLayerInfo(p, pName);
         pParent->AppendChild(p);
         p->SetLayerPosition(&rc, WCEUI_POS_WINDOW, FALSE);
+        return p;
+    }
+    CProbeLayer* NewLayer(CWceUiLayer* pParent, LPCWSTR pName, RECT rc, COLORREF color)
+    {
+        CProbeLayer* p = Put(pParent, new CProbeLayer, pName, rc);
+        p->pCalls = &m_calls;
+        p->color = color;
         return p;
     }
     // A dialog on the root with a left layer "a" and a right layer "b".
@@ -198,11 +229,6 @@ protected:
         m_a = NewLayer(pDlg, u"a", RECT{0, 0, 50, 50}, RGB(255, 0, 0));
         m_b = NewLayer(pDlg, u"b", RECT{100, 0, 150, 50}, RGB(0, 255, 0));
         return pDlg;
-    }
-    void Detach(CProbeWnd& wnd)
-    {
-        CWceUiLayer* pRoot = wnd.GetLayerCtrl()->RootLayer();
-        while (CWceUiLayer* p = pRoot->GetLastChild()) wnd.GetLayerCtrl()->DeleteLayer(p);
     }
     static COLORREF ScreenAt(int x, int y)
     {
@@ -221,7 +247,6 @@ protected:
 
 TEST_F(LayerWndTest, PaintingCopiesOnlyTheDirtyRectangle)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         Attach(wnd);
         wnd.UpdateWindow();
@@ -237,13 +262,11 @@ TEST_F(LayerWndTest, PaintingCopiesOnlyTheDirtyRectangle)
         EXPECT_EQ(ScreenAt(15, 15), RGB(0, 0, 255));
         EXPECT_EQ(ScreenAt(5, 5), RGB(255, 0, 0));
         EXPECT_EQ(ScreenAt(120, 10), RGB(0, 255, 0));
-        Detach(wnd);
     });
 }
 
 TEST_F(LayerWndTest, PenGoesToTheHitLayerOrTheCaptureLayer)
 {
-    Open();
     struct Step {
         const char* what;
         int x, y;
@@ -264,13 +287,11 @@ TEST_F(LayerWndTest, PenGoesToTheHitLayerOrTheCaptureLayer)
         }
         EXPECT_EQ(m_calls, expected);
         EXPECT_EQ(wnd.GetCapture(), nullptr);
-        Detach(wnd);
     });
 }
 
 TEST_F(LayerWndTest, ANewCaptureLayerTellsTheOldOneFirstAndKeepsThePen)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         Attach(wnd);
         m_a->SetCapture();
@@ -291,13 +312,11 @@ TEST_F(LayerWndTest, ANewCaptureLayerTellsTheOldOneFirstAndKeepsThePen)
         EXPECT_TRUE(m_calls.empty());
         m_a->EnableLayer(TRUE);
         m_a->ReleaseCapture();
-        Detach(wnd);
     });
 }
 
 TEST_F(LayerWndTest, TimersReachOnlyLivingLayersWithALayerId)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         Attach(wnd);
         UINT idA = m_a->GetLayerId(), idB = m_b->GetLayerId();
@@ -305,13 +324,11 @@ TEST_F(LayerWndTest, TimersReachOnlyLivingLayersWithALayerId)
         const UINT ids[] = {idA | (7u << 16), 7u << 16, 0, idB | (3u << 16), idA};
         for (UINT id : ids) wnd.OnTimer(id);
         EXPECT_EQ(m_calls, (Strings{"a timer 7", "a timer 0"}));
-        Detach(wnd);
     });
 }
 
 TEST_F(LayerWndTest, RegisteredMessagesGoInOrderAndGiveTheLastResult)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         CProbeDlg* pDlg = Attach(wnd);
         CProbeLayer* c = NewLayer(pDlg, u"c", RECT{0, 60, 10, 70}, 0);
@@ -344,13 +361,11 @@ TEST_F(LayerWndTest, RegisteredMessagesGoInOrderAndGiveTheLastResult)
         EXPECT_EQ(m_calls, (Strings{"dlg key 65", "c msg 256 65"}));
         EXPECT_FALSE(wnd.UnRegisterMsg(WM_KEYDOWN, m_a));
         EXPECT_TRUE(m_log.Contains("CWceUiRealWnd::UnRegisterMsg failed, can not find the layer"));
-        Detach(wnd);
     });
 }
 
 TEST_F(LayerWndTest, PlayPacesFramesThroughPaintWnd)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         Attach(wnd);
         wnd.UpdateWindow();
@@ -376,25 +391,24 @@ TEST_F(LayerWndTest, PlayPacesFramesThroughPaintWnd)
         EXPECT_EQ(m_frames[0].rc.right, kW);
         EXPECT_EQ(ScreenAt(10, 10), RGB(255, 255, 0));
         EXPECT_FALSE(wnd.Play(both, 4, FALSE));  // the applied picture is gone
-        Detach(wnd);
     });
 }
 
 TEST_F(LayerWndTest, ApplyChecksTheStartingPicture)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         CWceUiGenericBitmap* pSmall = WceUiCreateBitmapObject(16);
         pSmall->CreateDIB(10, 10);
         CWceUiGenericBitmap* p32 = WceUiCreateBitmapObject(32);
         p32->CreateDIB(kW, kH);
         CWceUiGenericBitmap* pEmpty = WceUiCreateBitmapObject(16);
-        struct {
+        const struct {
             CWceUiGenericBitmap* pBmp;
             const char* message;
-        } cases[] = {{pSmall, "the size of pFromBitmap does not match the window rect size"},
-                     {p32, "CWceUiRealWnd::Apply, the pFromBitmap's BitsPixel is not match screen's BitsPixel"},
-                     {pEmpty, "pFromBitmap->IsLoaded()"}};
+        } cases[] = {
+            {pSmall, "the size of pFromBitmap does not match the window rect size"},
+            {p32, "CWceUiRealWnd::Apply, the pFromBitmap's BitsPixel is not match screen's BitsPixel"},
+            {pEmpty, "pFromBitmap->IsLoaded()"}};
         for (const auto& c : cases) {
             m_log.Clear();
             EXPECT_FALSE(wnd.Apply(c.pBmp));
@@ -407,7 +421,6 @@ TEST_F(LayerWndTest, ApplyChecksTheStartingPicture)
 TEST_F(LayerWndTest, TapsDuringATransitionAreDropped)
 {
     // The "in" of the dialog runs from tick 1000 to 1160; the first tap falls inside it.
-    Open("wait 50\ntap 10 10 5\nwait 300\ntap 120 10 5\nwait 50\nquit\n");
     int nResult = 0;
     Run([&](CProbeWnd& wnd) {
         CProbeDlg* pDlg = NewDlg(wnd, u"top");
@@ -422,14 +435,13 @@ TEST_F(LayerWndTest, TapsDuringATransitionAreDropped)
         };
         nResult = pDlg->DoModal();
         wnd.GetLayerCtrl()->DeleteLayer(pDlg);
-    });
+    }, "wait 50\ntap 10 10 5\nwait 300\ntap 120 10 5\nwait 50\nquit\n");
     EXPECT_EQ(nResult, -1);  // the script's quit ended the loop
     EXPECT_EQ(m_calls, (Strings{"top init", "b down 120,10", "b up"}));
 }
 
 TEST_F(LayerWndTest, ModalDialogsStackDisableTheLowerOneAndReturnTheirResult)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         CProbeDlg* pLow = NewDlg(wnd, u"low");
         CProbeDlg* pTop = NewDlg(wnd, u"top");
@@ -463,7 +475,6 @@ TEST_F(LayerWndTest, ModalDialogsStackDisableTheLowerOneAndReturnTheirResult)
 
 TEST_F(LayerWndTest, WindowRectMovesTheWindowOnlyWhenGiven)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         CProbeDlg* pDlg = NewDlg(wnd, u"d");
         EXPECT_TRUE(pDlg->RunModeless());  // no window rectangle: the window stays
@@ -485,7 +496,6 @@ TEST_F(LayerWndTest, WindowRectMovesTheWindowOnlyWhenGiven)
 
 TEST_F(LayerWndTest, DestroyingTheWindowEndsTheModalLoop)
 {
-    Open();
     int nResult = 0;
     Run([&](CProbeWnd& wnd) {
         CProbeDlg* pDlg = NewDlg(wnd, u"d");
@@ -498,19 +508,15 @@ TEST_F(LayerWndTest, DestroyingTheWindowEndsTheModalLoop)
     EXPECT_EQ(nResult, -1);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(LayerWndTest, HueShiftsOnlyInsideItsRange)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         Attach(wnd);
         const struct {
             int hue;
             bool shifted;
-        } cases[] = {{0, false}, {181, false}, {-181, false}, {120, true}, {-180, true}};
+        } cases[] = {
+            {0, false}, {181, false}, {-181, false}, {120, true}, {-180, true}};
         for (const auto& c : cases) {
             wnd.SetOffsetHue(c.hue);
             wnd.InvalidateRect(NULL, TRUE);
@@ -519,13 +525,11 @@ TEST_F(LayerWndTest, HueShiftsOnlyInsideItsRange)
             EXPECT_EQ(ScreenAt(170, 80), RGB(0, 0, 0)) << c.hue;  // black stays black
         }
         wnd.SetOffsetHue(0);
-        Detach(wnd);
     });
 }
 
 TEST_F(LayerWndTest, DestroyingTheWindowEndsAndDeletesAModelessDialog)
 {
-    Open();
     Run([&](CProbeWnd& wnd) {
         CProbeDlg* pDlg = NewDlg(wnd, u"d");
         ASSERT_TRUE(pDlg->RunModeless());
@@ -533,6 +537,83 @@ TEST_F(LayerWndTest, DestroyingTheWindowEndsAndDeletesAModelessDialog)
         EXPECT_EQ(wnd.GetLayerCtrl()->RootLayer()->GetChildCount(), 0);
         EXPECT_FALSE(m_log.Contains("not closed normally"));
     });
+}
+
+TEST_F(LayerWndTest, ScriptedTapTextAndKeysEditTheFocusedBox)
+{
+    // A tap gives the focus; BACK and RETURN become characters 8 and 13; the arrow keys reach
+    // the box through the window's key-downs.
+    CWceUiEditBox* pBox = nullptr;
+    COLORREF caretPixel = 0, besidePixel = 0;
+    POINT caret{};
+    std::string text;
+    Run([&](CProbeWnd& wnd) {
+        // Read the screen while the box still shows: at the end of the script the loop ends.
+        wce::host::SetPresentHook([&](std::uint64_t, const RECT&) {
+            if (!pBox || !pBox->IsCaretShown()) return;
+            caret = pBox->GetCaretPoint();
+            caretPixel = ScreenAt(caret.x, caret.y + 8);
+            besidePixel = ScreenAt(caret.x + 4, caret.y + 8);
+        });
+        CProbeDlg* pDlg = NewDlg(wnd, u"dlg");
+        RECT rc = {0, 0, kW, kH};
+        pDlg->SetLayerPosition(&rc, WCEUI_POS_WINDOW, FALSE);
+        pBox = Put(pDlg, new CWhiteEditBox, u"edit", RECT{10, 10, 190, 90});
+        pDlg->DoModal();  // until the script has run
+        text = Utf8(pBox->GetEditText());
+        pBox = nullptr;
+        wnd.GetLayerCtrl()->DeleteLayer(pDlg);
+    }, "wait 100\ntap 50 20\nwait 10\ntext \"ab cd\"\nkey LEFT\nkey BACK\nkey RETURN\ntext \"x\"\nwait 10\n"
+       "expect 15 12 FFFFFF\n");
+    EXPECT_EQ("ab \nxd", text);
+    EXPECT_EQ(10 + WCEUI_EDIT_LINE_HEIGHT, caret.y);  // after "x" on the second line
+    EXPECT_EQ(RGB(0, 0, 0), caretPixel);               // inverted white
+    EXPECT_EQ(RGB(255, 255, 255), besidePixel);
+}
+
+TEST_F(LayerWndTest, PenMessagesClickPostAndTapControls)
+{
+    CJxGlobalData* pGlobal = CJxGVar::GetInstance()->GetCJxGlobalData();
+    pGlobal->SetScreenInfo(kW, kH, 16);
+    skinbuild::SkinBuilder skin;
+    skinbuild::BitmapOptions alpha;
+    alpha.perPixelAlpha = true;
+    skin.Bitmap565("s", "thumb", 10, 20, [](int, int) { return 0xFFFF0000u; }, alpha);
+    skin.Dialog("s", "CRecordDlg",
+                "<d><body name=\"main\"><b name=\"b\" type=\"CWceUiButton\" style=\"bn\"/>"
+                "<s name=\"s\" type=\"CWceUiSlider\" style=\"sl\" thumb_bmp=\"thumb.565a.conf\"/>"
+                "<l name=\"l\" type=\"CWceUiListBox\" style=\"lst\"/></body></d>",
+                "<k><style><bn><position rect=\"0,0,50,30\"/><background color=\"0xFF0000\"/></bn>"
+                "<sl><position rect=\"0,40,110,20\"/><background color=\"0x000000\"/></sl>"
+                "<lst><position rect=\"120,0,80,100\"/><background color=\"0x202020\"/></lst></style></k>");
+    std::string error;
+    ASSERT_TRUE(skin.WriteFolder(m_device.Host("SDMMC/skin"), error)) << error;
+    pGlobal->SetWndDir(u"\\SDMMC\\skin\\s\\wnd\\");
+    pGlobal->SetResDir(u"\\SDMMC\\skin\\s\\res\\");
+    CRecordDlg::pEvents = &m_calls;
+    Run([&](CProbeWnd& wnd) {
+        CWceUiDlg* pDlg = wnd.GetLayerCtrl()->CreateDlg(u"CRecordDlg");
+        ASSERT_NE(pDlg, nullptr);
+        wnd.GetLayerCtrl()->RootLayer()->AppendChild(pDlg);
+        pDlg->SendOnInitLayer();
+        pDlg->RegisterMsg(WCEUI_MSG_SLIDER);
+        pDlg->RegisterMsg(WCEUI_MSG_LIST_TAP);
+        auto* pList = static_cast<CWceUiListBox*>(pDlg->GetLayerByName(u"l"));
+        for (int i = 0; i < 10; ++i) pList->AddString(u"x", FALSE);
+        wnd.UpdateWindow();
+        const POINT taps[] = {{10, 10}, {5 + 30, 50}, {150, 30}};  // button, slider at 30, list item 1
+        for (const POINT& pt : taps)
+            for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP}) {
+                ::SendMessageW(wnd.m_hWnd, msg, WM_LBUTTONUP == msg ? 0 : 1, MAKELPARAM(pt.x, pt.y));
+                Sleep(1);  // a later pen message must be stamped after a list's pen-up
+            }
+        MSG msg;
+        while (::PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+        EXPECT_EQ(static_cast<CWceUiSlider*>(pDlg->GetLayerByName(u"s"))->GetPos(), 30);
+        EXPECT_EQ(pList->GetCurSel(), 1);
+        wnd.GetLayerCtrl()->DeleteLayer(pDlg);
+    });
+    EXPECT_EQ(m_calls, (Strings{"click b", "33770 0", "33768 1"}));
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ namespace {
 // and a scroll bar, all blended parts with partial alpha.
 class ListTest : public ControlsTest {
 protected:
-    void BuildList(int nItems, const std::string& extra = "")
+    void BuildList(int nItems)
     {
         skinbuild::BitmapOptions alpha;
         alpha.perPixelAlpha = true;
@@ -28,14 +28,14 @@ protected:
             " linebg_normal=\"ln.565a.conf\" linebg_select=\"ls.565a.conf\" item_check=\"chk.565a.conf\""
             " scrollbar_top=\"bt.565a.conf\" scrollbar_middle=\"bm.565a.conf\" scrollbar_bottom=\"bb.565a.conf\""
             " textcolor_select=\"FF0000\" draw_item_image=\"true\" item_image_width=\"24\""
-            " default_item_image=\"img.565a.conf\"" +
-                extra + "/>",
+            " default_item_image=\"img.565a.conf\"/>",
             "<lst><position rect=\"10,0,150,100\"/><background color=\"0x202020\"/><text color=\"0xFFFFFF\"/></lst>"
             "<lst2><position rect=\"10,0,150,100\"/><background color=\"0x202020\"/><text color=\"0x00FF00\"/></lst2>"));
         m_pL = Layer<CWceUiListBox>(u"l");
         ASSERT_NE(m_pL, nullptr);
         for (int i = 0; i < nItems; ++i) m_pL->AddString((u"Item " + Utf8ToWide(std::to_string(i + 1))).c_str());
         m_pWnd->Paint();
+        m_pWnd->ClearPosted();
     }
     size_t Taps() const
     {
@@ -58,23 +58,20 @@ protected:
     CWceUiListBox* m_pL = nullptr;
 };
 
-struct RangeCase {
-    int nItems, nMax, nThumb;
-};
-
-class ListRange : public ListTest, public ::testing::WithParamInterface<RangeCase> {};
-
-TEST_P(ListRange, RangeAndThumbFollowTheItems)
+TEST_F(ListTest, RangeAndThumbFollowTheItems)
 {
-    BuildList(GetParam().nItems);
-    int nMin = -1, nMax = -1;
-    m_pL->GetScrollRange(&nMin, &nMax);
-    EXPECT_EQ(nMin, 0);
-    EXPECT_EQ(nMax, GetParam().nMax);
-    EXPECT_EQ(m_pL->GetThumbLength(), GetParam().nThumb);
+    const struct {
+        int nItems, nMax, nThumb;
+    } cases[] = {{10, 100, 50}, {3, 0, 0}};
+    for (const auto& c : cases) {
+        BuildList(c.nItems);
+        int nMin = -1, nMax = -1;
+        m_pL->GetScrollRange(&nMin, &nMax);
+        EXPECT_EQ(nMin, 0);
+        EXPECT_EQ(nMax, c.nMax) << c.nItems;
+        EXPECT_EQ(m_pL->GetThumbLength(), c.nThumb) << c.nItems;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Items, ListRange, ::testing::Values(RangeCase{10, 100, 50}, RangeCase{3, 0, 0}));
 
 TEST_F(ListTest, NineteenPixelsIsATapTwentyADrag)
 {
@@ -88,36 +85,31 @@ TEST_F(ListTest, NineteenPixelsIsATapTwentyADrag)
     EXPECT_EQ(m_pL->GetScrollPos(), 20);
 }
 
-struct FlickCase {
-    const char* name;
-    int nStart;
-    int dy;  // the drag; negative moves the content up (the position grows)
-    DWORD dwHold;
-    int nAfter;  // the position after the flick's 15 steps
-};
-
-class ListFlick : public ListTest, public ::testing::WithParamInterface<FlickCase> {};
-
-TEST_P(ListFlick, DistanceByTimeLimitedByTheRoomLeft)
+// The flick's distance by the drag's time, limited by the room left; range 0..1900, extra 50.
+TEST_F(ListTest, FlickDistanceByTimeLimitedByTheRoomLeft)
 {
-    const FlickCase& c = GetParam();
-    BuildList(100);  // range 0..1900, extra 50; base 2 x 100
-    m_pL->SetScrollPos(c.nStart, TRUE);
-    Drag(c.dy, c.dwHold);
-    int nTicks = 0;
-    while (nTicks < 15 && Tick(m_pL)) ++nTicks;
-    EXPECT_EQ(m_pL->GetScrollPos(), c.nAfter);
-    EXPECT_EQ(nTicks, c.nAfter == c.nStart - c.dy ? 0 : 15);
+    const struct {
+        int nStart, dy;  // a negative drag moves the content up (the position grows)
+        DWORD dwHold;
+        int nAfter;  // the position after the flick's 15 steps
+    } cases[] = {
+        {500, -30, 99, 930},   {500, -30, 100, 730}, {500, -30, 199, 730},
+        {500, -30, 200, 630},  {500, -30, 399, 630}, {500, -30, 400, 530},
+        {1850, -30, 50, 1950},  // limited by the room left
+        {500, 30, 99, 70},
+        {60, 30, 50, -50},  // limited at the top
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.nStart) + " by " + std::to_string(c.dy) + " in " + std::to_string(c.dwHold));
+        BuildList(100);
+        m_pL->SetScrollPos(c.nStart, TRUE);
+        Drag(c.dy, c.dwHold);
+        int nTicks = 0;
+        while (nTicks < 15 && Tick(m_pL)) ++nTicks;
+        EXPECT_EQ(m_pL->GetScrollPos(), c.nAfter);
+        EXPECT_EQ(nTicks, c.nAfter == c.nStart - c.dy ? 0 : 15);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Times, ListFlick,
-    ::testing::Values(FlickCase{"Up99", 500, -30, 99, 930}, FlickCase{"Up100", 500, -30, 100, 730},
-                      FlickCase{"Up199", 500, -30, 199, 730}, FlickCase{"Up200", 500, -30, 200, 630},
-                      FlickCase{"Up399", 500, -30, 399, 630}, FlickCase{"Up400", 500, -30, 400, 530},
-                      FlickCase{"UpLimited", 1850, -30, 50, 1950}, FlickCase{"Down99", 500, 30, 99, 70},
-                      FlickCase{"DownLimited", 60, 30, 50, -50}),
-    [](const ::testing::TestParamInfo<FlickCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ListTest, OverdragSpringsBackInFifteenEasedSteps)
 {
@@ -162,31 +154,23 @@ TEST_F(ListTest, SetCurSelMovesTheCheckMark)
     EXPECT_TRUE(SameAsFullRepaint(m_pL));
 }
 
-struct EmptyTapCase {
-    const char* name;
-    int nScroll;  // moved before the tap (past the top when negative)
-    int y;
-};
-
-class ListEmptyTap : public ListTest, public ::testing::WithParamInterface<EmptyTapCase> {};
-
-TEST_P(ListEmptyTap, PressesNothing)
+TEST_F(ListTest, TapsBesideTheItemsPressNothing)
 {
-    BuildList(3);
-    m_pL->ScrollBy(GetParam().nScroll, TRUE);
-    Pen('d', 80, GetParam().y);
-    EXPECT_EQ(m_pL->GetPressedIndex(), -1);
-    Pen('u', 80, GetParam().y);
-    EXPECT_EQ(Taps(), 0u);
-    EXPECT_EQ(m_pL->GetCurSel(), -1);
+    const struct {
+        const char* name;
+        int nScroll, y;
+    } cases[] = {
+        {"below the last item", 0, 80}, {"the gap at the top", -20, 5}, {"far above the top", -50, 1}};
+    for (const auto& c : cases) {
+        BuildList(3);
+        m_pL->ScrollBy(c.nScroll, TRUE);
+        Pen('d', 80, c.y);
+        EXPECT_EQ(m_pL->GetPressedIndex(), -1) << c.name;
+        Pen('u', 80, c.y);
+        EXPECT_EQ(Taps(), 0u) << c.name;
+        EXPECT_EQ(m_pL->GetCurSel(), -1) << c.name;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Places, ListEmptyTap,
-                         ::testing::Values(EmptyTapCase{"BelowTheLastItem", 0, 80}, EmptyTapCase{"TopGap", -20, 5},
-                                           EmptyTapCase{"FarAboveTheTop", -50, 1}),
-                         [](const ::testing::TestParamInfo<EmptyTapCase>& info) {
-                             return std::string(info.param.name);
-                         });
 
 TEST_F(ListTest, OutOfRangeIndicesFailAndChangeNothing)
 {
@@ -249,42 +233,32 @@ TEST_F(ListTest, SecondPressWithoutUpStillTaps)
     EXPECT_TRUE(SameAsFullRepaint(m_pL));
 }
 
-struct CacheCase {
-    const char* name;
-    std::function<void(CWceUiListBox*)> change;
-};
-
-class ListCache : public ListTest, public ::testing::WithParamInterface<CacheCase> {};
-
 // After the change, a painted scroll step must not show stale pixels.
-TEST_P(ListCache, StepAfterChangeMatchesAFullRepaint)
+TEST_F(ListTest, ScrollStepAfterAChangeMatchesAFullRepaint)
 {
-    BuildList(40);
-    m_pL->ScrollBy(30, TRUE);
-    GetParam().change(m_pL);
-    m_pL->ScrollBy(13, TRUE);
-    EXPECT_TRUE(SameAsFullRepaint(m_pL));
-    m_pL->ScrollBy(-9, TRUE);
-    EXPECT_TRUE(SameAsFullRepaint(m_pL));
+    const struct {
+        const char* name;
+        std::function<void(CWceUiListBox*)> change;
+    } cases[] = {
+        {"unpainted step", [](CWceUiListBox* p) { p->SetScrollPos(47, FALSE); }},
+        {"shift of a whole view", [](CWceUiListBox* p) { p->ScrollBy(100, TRUE); }},
+        {"shift beyond the view", [](CWceUiListBox* p) { p->ScrollBy(-130, FALSE); }},
+        {"resized", [](CWceUiListBox* p) { RECT rc = {10, 0, 150, 80}; p->MoveLayer(&rc, TRUE); }},
+        {"add, then select before a paint", [](CWceUiListBox* p) { p->SetCurSel(p->AddString(u"new", FALSE), TRUE); }},
+        {"state without redraw", [](CWceUiListBox* p) { p->SetItemState(3, WCEUI_ITEM_SELECTED, FALSE); }},
+        {"selection without redraw", [](CWceUiListBox* p) { p->SetCurSel(2, FALSE); }},
+        {"item image", [](CWceUiListBox* p) { p->SetItemImage(2, nullptr); }},
+        {"style's text colour", [](CWceUiListBox* p) { p->SetStyle(u"lst2"); }},
+    };
+    for (const auto& c : cases) {
+        BuildList(40);
+        m_pL->ScrollBy(30, TRUE);
+        c.change(m_pL);
+        m_pL->ScrollBy(13, TRUE);
+        EXPECT_TRUE(SameAsFullRepaint(m_pL)) << c.name;
+        m_pL->ScrollBy(-9, TRUE);
+        EXPECT_TRUE(SameAsFullRepaint(m_pL)) << c.name;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Changes, ListCache,
-    ::testing::Values(
-        CacheCase{"UnpaintedStep", [](CWceUiListBox* p) { p->SetScrollPos(47, FALSE); }},
-        CacheCase{"ShiftOfAWholeView", [](CWceUiListBox* p) { p->ScrollBy(100, TRUE); }},
-        CacheCase{"ShiftBeyondTheView", [](CWceUiListBox* p) { p->ScrollBy(-130, FALSE); }},
-        CacheCase{"Resized",
-                  [](CWceUiListBox* p) {
-                      RECT rc = {10, 0, 150, 80};
-                      p->MoveLayer(&rc, TRUE);
-                  }},
-        CacheCase{"AddThenSelectBeforePaint",
-                  [](CWceUiListBox* p) { p->SetCurSel(p->AddString(u"new", FALSE), TRUE); }},
-        CacheCase{"StateWithoutRedraw", [](CWceUiListBox* p) { p->SetItemState(3, WCEUI_ITEM_SELECTED, FALSE); }},
-        CacheCase{"SelectionWithoutRedraw", [](CWceUiListBox* p) { p->SetCurSel(2, FALSE); }},
-        CacheCase{"ItemImage", [](CWceUiListBox* p) { p->SetItemImage(2, nullptr); }},
-        CacheCase{"StyleTextColour", [](CWceUiListBox* p) { p->SetStyle(u"lst2"); }}),
-    [](const ::testing::TestParamInfo<CacheCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -9,33 +9,12 @@
 #include "JXGVar.h"
 #include "JXGlobalData.h"
 #include "JXIgnoreMsg.h"
-#include "JXWriteLogFile.h"
 #include "RealDlg.h"
-#include "temp_device.h"
+#include "doc_test_helpers.h"
 #include "wce/display.h"
 #include "wce/platform.h"
 
 namespace {
-
-std::vector<std::string>& Messages()
-{
-    static std::vector<std::string> messages;
-    return messages;
-}
-
-void Observe(void*, int, LPCWSTR pMessage, int nLength)
-{
-    std::string text;
-    for (int i = 0; i < nLength; ++i) text += static_cast<char>(pMessage[i]);
-    Messages().push_back(text);
-}
-
-bool Logged(const std::string& text)
-{
-    for (const std::string& m : Messages())
-        if (m == text) return true;
-    return false;
-}
 
 // A dialog whose handlers record what they saw and run what the test asks.
 class CTestDlg : public CRealDlg {
@@ -62,9 +41,9 @@ public:
     }
     void OnLButtonUp(UINT, int x, int y) override { calls.push_back("up " + std::to_string(x) + " " + std::to_string(y)); }
     void OnLButtonDblClk(UINT, int, int) override { calls.push_back("dblclk"); }
-    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override
+    void OnKeyDown(UINT nChar, UINT nRep, UINT nFlags) override
     {
-        calls.push_back("key " + std::to_string(nChar) + " " + std::to_string(nRepCnt) + " " + std::to_string(nFlags));
+        calls.push_back("key " + std::to_string(nChar) + " " + std::to_string(nRep) + " " + std::to_string(nFlags));
     }
     void OnCaptureChanged(LPARAM lParam) override { calls.push_back("capture " + std::to_string(lParam)); }
     void OnDestroy() override { calls.push_back("destroy"); }
@@ -77,21 +56,23 @@ public:
 
 const RECT kFull = {0, 0, 200, 100};
 
-class RealWndTest : public ::testing::Test {
+class RealWndTest : public DocTest {
 protected:
     void SetUp() override
     {
-        Messages().clear();
-        JxSetLogObserver(&Observe, nullptr);
+        DocTest::SetUp();
         CJxGVar::GetInstance()->GetCJxGlobalData()->SetInstanceHandle(GetModuleHandleW(nullptr));
+        Open("");
     }
     void TearDown() override
     {
-        JxSetLogObserver(nullptr, nullptr);
         wce::host::CloseDisplay();
+        DocTest::TearDown();
     }
+    // The display again, with a script.
     void Open(const std::string& script)
     {
+        wce::host::CloseDisplay();
         wce::host::DisplayOptions options;
         options.backend = wce::host::DisplayOptions::Backend::Headless;
         options.width = 200;
@@ -100,16 +81,19 @@ protected:
         std::string error;
         ASSERT_TRUE(wce::host::OpenDisplay(options, error)) << error;
     }
-    TempDevice m_device;  // the log lands there
 };
 
-TEST_F(RealWndTest, EndDialogFromAHandlerEndsTheLoopAfterItAndDestroysTheWindow)
+TEST_F(RealWndTest, HandlersGetSignedCoordinatesAndEndDialogEndsTheLoopAfterTheHandler)
 {
-    Open("");
     CTestDlg dlg;
     HWND hWnd = NULL;
     dlg.onInit = [&](CTestDlg& d) {
         hWnd = d.m_hWnd;
+        d.PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(-5, -7));
+        d.PostMessage(WM_LBUTTONDBLCLK, 0, 0);
+        d.PostMessage(WM_KEYDOWN, VK_RETURN, 0x40030001);
+        d.PostMessage(WCEUI_WM_IGNORE_CAPTURE, 0, 0);
+        d.PostMessage(WM_CAPTURECHANGED, 0, 42);
         d.SetTimer(1, 10);
     };
     dlg.onTimer = [](CTestDlg& d, UINT) {
@@ -117,17 +101,18 @@ TEST_F(RealWndTest, EndDialogFromAHandlerEndsTheLoopAfterItAndDestroysTheWindow)
         d.calls.push_back("after end");
     };
     EXPECT_EQ(7, dlg.DoModal(WS_POPUP | WS_VISIBLE, &kFull, NULL));
-    EXPECT_EQ((std::vector<std::string>{"init", "after end", "destroy"}), dlg.calls);
+    EXPECT_EQ((std::vector<std::string>{"init", "down -5 -7", "dblclk", "key 13 1 16387", "capture 0", "capture 42",
+                                        "after end", "destroy"}),
+              dlg.calls);
     EXPECT_FALSE(IsWindow(hWnd));
     EXPECT_EQ(NULL, dlg.m_hWnd);
     EXPECT_EQ(DLG_RUN_NOT_RUNNING, dlg.GetRunWay());
     EXPECT_FALSE(dlg.EndDialog(1));
-    EXPECT_TRUE(Logged("CRealDlg::EndDialog,check(DLG_RUN_IN_MODAL == m_DlgRunWay)fail"));
+    EXPECT_TRUE(m_log.Contains("CRealDlg::EndDialog,check(DLG_RUN_IN_MODAL == m_DlgRunWay)fail"));
 }
 
 TEST_F(RealWndTest, AParentDisabledBeforeStaysDisabledAnEnabledOneComesBackActive)
 {
-    Open("");
     for (bool disabledBefore : {false, true}) {
         CRealWnd parent;
         ASSERT_TRUE(parent.Create(WS_POPUP | WS_VISIBLE, &kFull, NULL));
@@ -159,7 +144,6 @@ TEST_F(RealWndTest, DoModalEndsWhenItsWindowIsDestroyedUnderIt)
 
 TEST_F(RealWndTest, QuitEndsOnlyTheInnermostLoopAndAResultDoesNotOutliveItsRun)
 {
-    Open("");
     CTestDlg outer;
     int innerResults[2] = {0, 0};
     outer.onInit = [&](CTestDlg& o) {
@@ -174,36 +158,6 @@ TEST_F(RealWndTest, QuitEndsOnlyTheInnermostLoopAndAResultDoesNotOutliveItsRun)
     EXPECT_EQ(9, outer.DoModal(WS_POPUP | WS_VISIBLE, &kFull, NULL));
     EXPECT_EQ(5, innerResults[0]);
     EXPECT_EQ(-1, innerResults[1]);
-}
-
-TEST_F(RealWndTest, MessagesReachTheirHandlersWithSignedCoordinates)
-{
-    Open("");
-    CTestDlg dlg;
-    dlg.onInit = [](CTestDlg& d) {
-        d.PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(-5, -7));
-        d.PostMessage(WM_LBUTTONDBLCLK, 0, 0);
-        d.PostMessage(WM_KEYDOWN, VK_RETURN, 0x40030001);
-        d.PostMessage(WCEUI_WM_IGNORE_CAPTURE, 0, 0);
-        d.PostMessage(WM_CAPTURECHANGED, 0, 42);
-        d.SetTimer(1, 1);
-    };
-    dlg.onTimer = [](CTestDlg& d, UINT) { d.EndDialog(0); };
-    dlg.DoModal(WS_POPUP | WS_VISIBLE, &kFull, NULL);
-    EXPECT_EQ((std::vector<std::string>{"init", "down -5 -7", "dblclk", "key 13 1 16387", "capture 0", "capture 42",
-                                        "destroy"}),
-              dlg.calls);
-}
-
-TEST_F(RealWndTest, TapsNeverBecomeDoubleClicks)
-{
-    Open("tap 10 10 5\nwait 5\ntap 10 10 5\n");
-    CTestDlg dlg;
-    dlg.onInit = [](CTestDlg& d) { d.SetTimer(1, 500); };
-    dlg.onTimer = [](CTestDlg& d, UINT) { d.EndDialog(0); };
-    dlg.DoModal(WS_POPUP | WS_VISIBLE, &kFull, NULL);
-    EXPECT_EQ((std::vector<std::string>{"init", "down 10 10", "up 10 10", "down 10 10", "up 10 10", "destroy"}),
-              dlg.calls);
 }
 
 TEST_F(RealWndTest, PenQueuedBeforeTheIgnoreTimeIsDroppedAndTheFirstNewerEndsIgnoring)
@@ -226,9 +180,9 @@ TEST_F(RealWndTest, PenQueuedBeforeTheIgnoreTimeIsDroppedAndTheFirstNewerEndsIgn
     EXPECT_EQ(0, entriesAfterFirstKept);
 }
 
-TEST_F(RealWndTest, ModelessRunsInTheCallersLoop)
+TEST_F(RealWndTest, ModelessRunsInTheCallersLoopAndTapsNeverBecomeDoubleClicks)
 {
-    Open("tap 5 5\n");
+    Open("tap 10 10 5\nwait 5\ntap 10 10 5\n");
     CTestDlg dlg;
     ASSERT_TRUE(dlg.CreateModeless(WS_POPUP | WS_VISIBLE, &kFull, NULL));
     EXPECT_EQ(DLG_RUN_IN_MODELESS, dlg.GetRunWay());
@@ -236,31 +190,31 @@ TEST_F(RealWndTest, ModelessRunsInTheCallersLoop)
     MSG msg;
     while (GetMessageW(&msg, NULL, 0, 0)) DispatchMessageW(&msg);
     EXPECT_TRUE(dlg.EndModeless());
-    EXPECT_EQ((std::vector<std::string>{"init", "down 5 5", "up 5 5", "destroy"}), dlg.calls);
+    EXPECT_EQ((std::vector<std::string>{"init", "down 10 10", "up 10 10", "down 10 10", "up 10 10", "destroy"}),
+              dlg.calls);
     EXPECT_FALSE(dlg.EndModeless());
 }
 
 TEST_F(RealWndTest, WrappersOfAMissingWindowFailTheirChecks)
 {
-    Open("");
     CRealWnd wnd;
     RECT rc;
     EXPECT_FALSE(wnd.GetWindowRect(&rc));
     EXPECT_FALSE(wnd.ShowWindow(SW_SHOW));
     EXPECT_EQ(NULL, wnd.GetDC());
     EXPECT_EQ(0u, wnd.SetTimer(1, 10));
-    EXPECT_TRUE(Logged("CRealGenericWnd::GetWindowRect,check(::IsWindow(m_hWnd))fail"));
-    EXPECT_TRUE(Logged("CRealGenericWnd::GetDC,check(::IsWindow(m_hWnd))fail"));
     EXPECT_FALSE(wnd.Create(WS_CHILD, &kFull, NULL));
-    EXPECT_TRUE(Logged("CreateWindow failed, GetLastError is 1406"));
     CTestDlg dlg;
     EXPECT_EQ(-1, dlg.DoModal(WS_CHILD, &kFull, NULL));
-    EXPECT_TRUE(Logged("call CRealWnd::Create failed, GetLastError is 1406"));
+    for (const char* m : {"CRealGenericWnd::GetWindowRect,check(::IsWindow(m_hWnd))fail",
+                          "CRealGenericWnd::GetDC,check(::IsWindow(m_hWnd))fail",
+                          "CreateWindow failed, GetLastError is 1406",
+                          "call CRealWnd::Create failed, GetLastError is 1406"})
+        EXPECT_TRUE(m_log.Contains(m)) << m;
 }
 
 TEST_F(RealWndTest, InvalidateWhileDisabledDoesNothing)
 {
-    Open("");
     CRealWnd wnd;
     ASSERT_TRUE(wnd.Create(WS_POPUP | WS_VISIBLE, &kFull, NULL));
     ValidateRect(wnd.m_hWnd, NULL);
@@ -279,7 +233,6 @@ TEST_F(RealWndTest, InvalidateWhileDisabledDoesNothing)
 
 TEST_F(RealWndTest, SetWindowTextSkipsAnUnchangedShortText)
 {
-    Open("");
     CTestDlg dlg;
     ASSERT_TRUE(dlg.Create(WS_POPUP, &kFull, NULL));
     std::u16string longText(257, u'x');
@@ -298,7 +251,6 @@ TEST_F(RealWndTest, SetWindowTextSkipsAnUnchangedShortText)
 
 TEST_F(RealWndTest, DestroyingTheObjectDestroysItsWindowWithAWarning)
 {
-    Open("");
     HWND hWnd = NULL;
     {
         CTestDlg dlg;
@@ -306,12 +258,11 @@ TEST_F(RealWndTest, DestroyingTheObjectDestroysItsWindowWithAWarning)
         hWnd = dlg.m_hWnd;
     }
     EXPECT_FALSE(IsWindow(hWnd));
-    EXPECT_TRUE(Logged("call destroy window in destruct"));
+    EXPECT_TRUE(m_log.Contains("call destroy window in destruct"));
 }
 
 TEST_F(RealWndTest, CenterWindowOverTheOwner)
 {
-    Open("");
     CRealWnd owner, wnd;
     RECT ownerRect = {20, 10, 120, 90}, small = {0, 0, 40, 20};
     ASSERT_TRUE(owner.Create(WS_POPUP, &ownerRect, NULL));
@@ -324,40 +275,26 @@ TEST_F(RealWndTest, CenterWindowOverTheOwner)
     CRealWnd lonely;
     ASSERT_TRUE(lonely.Create(WS_POPUP, &small, NULL));
     EXPECT_FALSE(lonely.CenterWindow());
-    EXPECT_TRUE(Logged("CRealGenericWnd::CenterWindow,check(::IsWindow(hWndCenter))fail"));
+    EXPECT_TRUE(m_log.Contains("CRealGenericWnd::CenterWindow,check(::IsWindow(hWndCenter))fail"));
     lonely.DestroyWindow();
     wnd.DestroyWindow();
     owner.DestroyWindow();
 }
 
-TEST_F(RealWndTest, ClassesAreCreatableByNameExceptTheGenericOne)
-{
-    EXPECT_EQ(nullptr, WceUiCreateObject(u"CRealGenericWnd"));
-    CWceUiObject* pDlg = WceUiCreateObject(u"CRealDlg");
-    ASSERT_NE(nullptr, pDlg);
-    EXPECT_TRUE(pDlg->IsKindOf(u"CRealGenericWnd"));
-    delete pDlg;
-}
-
-// --- the ignore filter on its own ------------------------------------------------------
-
+// The ignore filter on its own.
 MSG PenAt(HWND hWnd, UINT msg, DWORD time) { return MSG{hWnd, msg, 0, 0, time, {0, 0}}; }
 
-TEST(IgnoreFilter, TablesAreBoundedAndReportOverflow)
+TEST_F(RealWndTest, IgnoreTablesAreBoundedAndReportOverflow)
 {
-    TempDevice device;
-    Messages().clear();
-    JxSetLogObserver(&Observe, nullptr);
     CJxIgnoreMsg filter;
     EXPECT_EQ(3, filter.GetIgnoreMsgCount());
     for (int i = 0; i < 61; ++i) EXPECT_TRUE(filter.AddIgnoreMsg(WM_USER + i));
     EXPECT_FALSE(filter.AddIgnoreMsg(WM_USER));
-    EXPECT_TRUE(Logged("In CJxIgnoreMsg::AddIgnoreMsg, Too many ignore messages"));
+    EXPECT_TRUE(m_log.Contains("In CJxIgnoreMsg::AddIgnoreMsg, Too many ignore messages"));
     for (std::uintptr_t i = 1; i <= 128; ++i) EXPECT_TRUE(filter.AddHwndTime(reinterpret_cast<HWND>(i * 16), 100));
     EXPECT_TRUE(filter.AddHwndTime(reinterpret_cast<HWND>(16), 200));  // an existing window takes the new time
     EXPECT_FALSE(filter.AddHwndTime(reinterpret_cast<HWND>(129 * 16), 100));
-    EXPECT_TRUE(Logged("In CJxIgnoreMsg::AddHwndTime, Too many ignore HWNDs"));
-    JxSetLogObserver(nullptr, nullptr);
+    EXPECT_TRUE(m_log.Contains("In CJxIgnoreMsg::AddHwndTime, Too many ignore HWNDs"));
 }
 
 TEST(IgnoreFilter, DecisionsByTimeAcrossTheTickWrap)
@@ -388,7 +325,6 @@ TEST(IgnoreFilter, DecisionsByTimeAcrossTheTickWrap)
 
 TEST_F(RealWndTest, AWindowsFilterEntriesGoWithTheWindow)
 {
-    Open("");
     CJxIgnoreMsg* pFilter = CJxGVar::GetInstance()->GetCJxIgnoreMsg();
     int before = pFilter->GetHwndCount();
     CRealWnd wnd;

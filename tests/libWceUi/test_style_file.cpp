@@ -1,8 +1,13 @@
-// Style files: value syntax, drawtext and item alignment, overwrite chains, failing groups,
-// specified flags, merging, binding and animations.
+// Style values, the drawing parts of a style, and style files: value syntax, drawtext and item
+// alignment, overwrite chains, failing groups, specified flags, merging, binding and animations.
+#include <climits>
+
+#include "JXGlobal.h"
 #include "JXStyleFile.h"
 #include "WceUiStyle.h"
+#include "WceUiStyleCtrl.h"
 #include "skin_test_helpers.h"
+#include "wce/gdi.h"
 
 namespace {
 
@@ -21,12 +26,28 @@ protected:
         if (m_file.GetStyleData(name, &style)) return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << Utf8(name) << " does not build";
     }
-    RECT Rect(LONG l, LONG t, LONG r, LONG b) { return RECT{l, t, r, b}; }
 
     CJxStyleFile m_file;
 };
 
-bool Same(const RECT& a, const RECT& b) { return EqualRect(&a, &b); }
+// The names of a list's items, head first, checked against the walk tail first.
+std::string Names(const CWceUiBgItemCtrl& list)
+{
+    std::string forward, backward;
+    for (CWceUiBgItem* p = list.GetHead(); p; p = list.GetNext(p)) forward += Utf8(p->GetName());
+    for (CWceUiBgItem* p = list.GetTail(); p; p = list.GetPre(p)) backward = Utf8(p->GetName()) + backward;
+    EXPECT_EQ(forward, backward);
+    EXPECT_EQ(static_cast<int>(forward.size()), list.GetCount());
+    return forward;
+}
+CWceUiBgItem* Item(const char16_t* name)
+{
+    CWceUiBgItem* p = new CWceUiBgItem;
+    p->SetName(name);
+    return p;
+}
+
+const RECT kRelative = {10, 20, 110, 70}, kOne = {1, 1, 3, 3}, kMerged = {1, 1, 6, 6};
 
 }  // namespace
 
@@ -41,13 +62,12 @@ TEST_F(StyleFileTest, GroupsSetTheirPropertiesAndFlags)
     ASSERT_TRUE(Get(u"s1", s1));
     RECT rc;
     EXPECT_TRUE(s1.GetPosition(&rc));
-    EXPECT_TRUE(Same(Rect(10, 20, 110, 70), rc));
+    EXPECT_TRUE(EqualRect(&rc, &kRelative));
     EXPECT_EQ(CWceUiLoadColor::SOURCE_APP, s1.GetTextLoadColor().GetSource());
     EXPECT_EQ(RGB(0, 0, 0xFF), s1.GetTextColor());
     EXPECT_EQ(std::u16string(u"T"), std::u16string(s1.GetTextResID()));
     EXPECT_EQ(std::u16string(u"back"), std::u16string(s1.GetBgColorCtrl()->GetLoadColor().GetColorID()));
-    // An alpha filter given without "enabled" is specified and off.
-    EXPECT_FALSE(s1.HasAlphaFilter());
+    EXPECT_FALSE(s1.HasAlphaFilter());  // given without "enabled": specified and off
     EXPECT_EQ(0x2A31u, s1.GetSpecifiedBits());  // position, text color, res-id, font, bg color, alpha
 
     ASSERT_TRUE(Get(u"s2", s2));
@@ -89,11 +109,6 @@ TEST_F(StyleFileTest, DrawTextFormats)
     }
     EXPECT_TRUE(m_log.Contains("can not load style d6, middle is not valid for valign"));
     EXPECT_TRUE(m_log.Contains("can not load style d6, centre is not valid for align"));
-    CWceUiDrawTextCtrl fresh;
-    RECT rc;
-    fresh.GetRect(&rc);
-    EXPECT_TRUE(IsRectLarge(&rc));
-    EXPECT_EQ(0x25u, fresh.GetFormat());
 }
 
 TEST_F(StyleFileTest, BackgroundItemsAndAlignment)
@@ -118,7 +133,7 @@ TEST_F(StyleFileTest, BackgroundItemsAndAlignment)
     pFirst->GetDstRect(&rc);
     EXPECT_TRUE(IsRectLarge(&rc));
     pItems->GetNext(pFirst)->GetDstRect(&rc);
-    EXPECT_TRUE(Same(Rect(1, 1, 3, 3), rc));
+    EXPECT_TRUE(EqualRect(&rc, &kOne));
     EXPECT_EQ(nullptr, pItems->GetByName(u"x"));  // replaced, not added to
     EXPECT_TRUE(m_log.Contains("can not load style s, up is not valid for align"));
 
@@ -250,7 +265,7 @@ TEST_F(StyleFileTest, MergeTakesFirstsSpecifiedGroupsAndSecondsItemsAndFlags)
     ASSERT_TRUE(result.MergeStyle(common, state));
     RECT rc;
     result.GetPosition(&rc);
-    EXPECT_TRUE(Same(Rect(1, 1, 6, 6), rc));
+    EXPECT_TRUE(EqualRect(&rc, &kMerged));
     EXPECT_EQ(RGB(0x11, 0x11, 0x11), result.GetBgColorCtrl()->GetColor());
     EXPECT_TRUE(result.IsNoInput());
     EXPECT_FALSE(result.IsVisible());
@@ -308,4 +323,145 @@ TEST_F(StyleFileTest, LoadingFromAFile)
     ASSERT_TRUE(Get(u"a", a));
     EXPECT_FALSE(a.IsContainer());
     EXPECT_EQ(-1, m_file.GetStyleNameIndex(u"A"));
+}
+
+TEST(StyleValues, RectangleTexts)
+{
+    const RECT kUnchanged = {-7, -7, -7, -7};
+    const struct {
+        const char16_t* text;
+        bool valid;
+        RECT rect;
+    } cases[] = {
+        {u"10,20,100,50", true, {10, 20, 110, 70}},
+        {u"10, 20, 300, 40", true, {10, 20, 310, 60}},
+        {u"-5,-5,10,10", true, {-5, -5, 5, 5}},
+        {u"10 20 -5 4", true, {10, 20, 5, 24}},  // inverted: empty for every rectangle function
+        {u"\t1\r\n2\n3 4 99 junk", true, {1, 2, 4, 6}},
+        {u"1a2,3,4,5", true, {1, 3, 5, 8}},  // "2" follows a letter: skipped
+        {u"10,20,30", false, kUnchanged},
+        {u"x10,20,30,40", false, kUnchanged},
+        {u"10;20;30;40", false, kUnchanged},
+        {u"+5,1,2,3", false, kUnchanged},
+        {u"", false, kUnchanged},
+        {u"2147483647,-2147483648,1,-1", true, {INT_MAX, INT_MIN, INT_MAX, INT_MIN}},  // saturated, no overflow
+        {u"2147483648,0,1,1", false, kUnchanged},
+        {u"0,0,99999999999999999999,1", false, kUnchanged},
+    };
+    for (const auto& c : cases) {
+        RECT rc = kUnchanged;
+        EXPECT_EQ(c.valid, !!ConvertRectStrToRect(c.text, &rc)) << Utf8(c.text);
+        EXPECT_TRUE(EqualRect(&c.rect, &rc)) << Utf8(c.text) << " -> " << rc.left << "," << rc.top << ","
+                                             << rc.right << "," << rc.bottom;
+    }
+}
+
+TEST(StyleValues, ColorTexts)
+{
+    const struct {
+        const char16_t* text;
+        bool literal, tableValue;  // valid in a style file, in the color table
+        COLORREF color;
+    } cases[] = {
+        {u"0x0000FF", true, true, 0xFF0000},  // pure blue
+        {u"0xFF8000", true, true, 0x0080FF},
+        {u"0xabc", true, true, 0xBC0A00},
+        {u"0x1FF8000", true, true, 0x0080FF},  // only the low 24 bits count
+        {u"0xFFFFFFFF", true, true, 0xFFFFFF},
+        {u"0x12zz", true, true, 0x120000},
+        {u"0X00FF00", false, true, 0x00FF00},
+        {u"0x", false, false, 0},
+        {u"FF0000", false, true, 0x0000FF},
+        {u"title", false, false, 0},
+        {u"", false, false, 0},
+    };
+    for (const auto& c : cases) {
+        COLORREF cr = 0x5A5A5A5A;
+        EXPECT_EQ(c.literal, !!JxParseColorLiteral(c.text, &cr)) << Utf8(c.text);
+        if (c.literal) { EXPECT_EQ(c.color, cr) << Utf8(c.text); }
+        cr = 0x5A5A5A5A;
+        EXPECT_EQ(c.tableValue, !!JxParseColorValue(c.text, &cr)) << Utf8(c.text);
+        if (c.tableValue) { EXPECT_EQ(c.color, cr) << Utf8(c.text); }
+    }
+}
+
+TEST(StyleValues, DecimalNumbers)
+{
+    const struct {
+        const char16_t* text;
+        int value;
+        bool digits;
+    } cases[] = {
+        {u"12", 12, true},         {u"-20", -20, true},       {u"007px", 7, true},
+        {u"", 0, false},           {u"-", 0, false},          {u"bold", 0, false},
+        {u" 5", 0, false},         {u"--5", 0, false},        {u"99999999999", INT_MAX, true},
+        {u"-99999999999", INT_MIN, true},
+    };
+    for (const auto& c : cases) {
+        BOOL bDigits = !c.digits;
+        EXPECT_EQ(c.value, JxParseDecimal(c.text, &bDigits)) << Utf8(c.text);
+        EXPECT_EQ(c.digits, !!bDigits) << Utf8(c.text);
+    }
+}
+
+TEST_F(StyleFileTest, BackgroundColorStates)
+{
+    CWceUiBgColorCtrl bg;
+    EXPECT_FALSE(bg.IsHasBgColor());
+    bg.GetColor();
+    bg.SetTransparent(TRUE);
+    EXPECT_TRUE(bg.IsHasBgColor());
+    bg.GetColor();
+    EXPECT_EQ((std::vector<std::string>{"CWceUiBgColorCtrl::GetColor is useless when IsHasBgColor return FALSE",
+                                        "CWceUiBgColorCtrl::GetColor is useless when IsTransparent return TRUE"}),
+              m_log.Messages());
+    bg.SetColor(RGB(1, 2, 3));
+    EXPECT_FALSE(bg.IsTransparent());
+    CWceUiBgColorCtrl copy(bg);
+    EXPECT_EQ(RGB(1, 2, 3), copy.GetColor());
+    m_log.Clear();
+    copy.DoCopy(copy);
+    EXPECT_EQ(std::vector<std::string>{"CWceUiBgColorCtrl::DoCopy,check(&other != this)fail"}, m_log.Messages());
+    CWceUiBgColorCtrl& same = bg;
+    bg = same;
+    EXPECT_EQ(RGB(1, 2, 3), bg.GetColor());
+}
+
+TEST_F(StyleFileTest, ItemListOperations)
+{
+    CWceUiBgItemCtrl list;
+    CWceUiBgItem* b = Item(u"b");
+    list.AddTail(b);
+    list.AddHead(Item(u"a"));
+    list.AddTail(Item(u"d"));
+    list.InsertAfter(b, Item(u"c"));
+    list.InsertBefore(list.GetHead(), Item(u"0"));
+    EXPECT_EQ("0abcd", Names(list));
+    EXPECT_EQ(b, list.GetByName(u"b"));
+    EXPECT_EQ(nullptr, list.GetByName(u"B"));
+    EXPECT_TRUE(list.Remove(list.GetByName(u"0")));
+    EXPECT_TRUE(list.Remove(list.GetTail()));
+    EXPECT_EQ("abc", Names(list));
+
+    // An item already in a list, or not in this one, is refused and the list stays whole.
+    m_log.Clear();
+    EXPECT_FALSE(list.AddTail(b));
+    CWceUiBgItem stranger;
+    CWceUiBgItem* x = Item(u"x");
+    EXPECT_FALSE(list.InsertAfter(&stranger, x));  // x stays the caller's
+    delete x;
+    EXPECT_FALSE(list.Remove(&stranger));
+    EXPECT_EQ(3u, m_log.Messages().size());
+    EXPECT_EQ("abc", Names(list));
+
+    // Copies are deep: the copy's items are its own.
+    b->SetBitmapFromRes(u"btn/a.conf");
+    CWceUiBgItemCtrl copy(list);
+    EXPECT_EQ("abc", Names(copy));
+    CWceUiBgItem* copiedB = copy.GetByName(u"b");
+    EXPECT_NE(b, copiedB);
+    EXPECT_EQ(std::u16string(u"btn/a.conf"), std::u16string(copiedB->GetLoadBitmap().GetBitmapID()));
+    list.RemoveAll();
+    EXPECT_EQ("", Names(list));
+    EXPECT_EQ("abc", Names(copy));
 }
