@@ -1,8 +1,10 @@
 // The reporter every benchmark program runs with: it prints the usual console table and keeps
 // each benchmark's time per iteration, so that main can print ratios to the baseline measured
-// in the same run. With --benchmark_repetitions the median counts; a single run counts as it is.
+// in the same run. With --benchmark_repetitions the ratios are of the medians, and of the
+// fastest runs beside them.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -18,27 +20,41 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs) {
-            const std::string name = run.run_name.str();
+            std::string name = run.run_name.str();
+            name = name.substr(0, name.find("/repeats:"));
             const double time = m_bRealTime ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime();
-            if (run.run_type == Run::RT_Iteration && 0 == m_times.count(name)) m_times[name] = time;
-            else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") m_times[name] = time;
+            if (run.run_type == Run::RT_Iteration)
+                m_times[name].push_back(time);
+            else if (run.aggregate_name == "median" && 0 == m_times.count(name))
+                m_times[name].push_back(time);  // aggregates only: the median stands for every run
         }
         ConsoleReporter::ReportRuns(runs);
     }
 
-    // In the benchmark's own unit; 0 when it did not run (filtered out).
+    // The median over the repetitions, in the benchmark's own unit; 0 when it did not run.
     double Time(const std::string& name) const
     {
         auto it = m_times.find(name);
-        return it == m_times.end() ? 0 : it->second;
+        if (it == m_times.end()) return 0;
+        std::vector<double> v = it->second;
+        std::sort(v.begin(), v.end());
+        return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+    }
+    // The fastest repetition; 0 when it did not run.
+    double Best(const std::string& name) const
+    {
+        auto it = m_times.find(name);
+        return it == m_times.end() ? 0 : *std::min_element(it->second.begin(), it->second.end());
     }
 
-    // "ratio LABEL = R (target <= T): met" when both ran; returns the ratio, or 0.
+    // "ratio LABEL = R (best B) (target <= T): met" on the medians, when both ran; returns R, or 0.
     double PrintRatio(const std::string& label, const std::string& ours, const std::string& baseline,
                       double target) const
     {
         const double r = Ratio(ours, baseline);
-        if (r > 0) std::printf("ratio %s = %.3f (target <= %.2f): %s\n", label.c_str(), r, target, r <= target ? "met" : "NOT met");
+        if (r > 0)
+            std::printf("ratio %s = %.3f (best %.3f) (target <= %.2f): %s\n", label.c_str(), r, BestRatio(ours, baseline),
+                        target, r <= target ? "met" : "NOT met");
         return r;
     }
 
@@ -47,7 +63,7 @@ public:
                       const char* pNote) const
     {
         const double r = Ratio(ours, baseline);
-        if (r > 0) std::printf("ratio %s = %.3f (%s)\n", label.c_str(), r, pNote);
+        if (r > 0) std::printf("ratio %s = %.3f (best %.3f) (%s)\n", label.c_str(), r, BestRatio(ours, baseline), pNote);
         return r;
     }
 
@@ -56,10 +72,15 @@ public:
         const double a = Time(ours), b = Time(baseline);
         return a > 0 && b > 0 ? a / b : 0;
     }
+    double BestRatio(const std::string& ours, const std::string& baseline) const
+    {
+        const double a = Best(ours), b = Best(baseline);
+        return a > 0 && b > 0 ? a / b : 0;
+    }
 
 private:
     bool m_bRealTime;
-    std::map<std::string, double> m_times;
+    std::map<std::string, std::vector<double>> m_times;
 };
 
 // Runs the benchmarks of the program with a BenchTimes, then report(times) for the ratios.

@@ -28,6 +28,7 @@
 #include "pugixml.hpp"
 #include "wce/host.h"
 #include "wce/wstring.h"
+#include "bench_times.h"
 
 namespace {
 
@@ -237,39 +238,6 @@ void BM_LanguageText2000Keys(benchmark::State& state)
 }
 BENCHMARK(BM_LanguageText2000Keys)->Unit(benchmark::kMicrosecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) {
-                std::string name = run.benchmark_name();
-                name = name.substr(0, name.find("/repeats:"));
-                m_times[name].push_back(run.GetAdjustedCPUTime());
-            }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    // The ratio of the best runs and of the median runs.
-    void PrintRatio(const char* pLabel, const std::string& ours, const std::string& baseline, double target) const
-    {
-        auto a = m_times.find(ours);
-        auto b = m_times.find(baseline);
-        if (a == m_times.end() || b == m_times.end()) return;
-        const double best = Best(a->second) / Best(b->second), median = Median(a->second) / Median(b->second);
-        std::printf("ratio %s: %s / %s = %.3f best, %.3f median", pLabel, ours.c_str(), baseline.c_str(), best, median);
-        if (target > 0) std::printf(" (target <= %.2f): %s", target, best <= target ? "met" : "NOT met");
-        std::printf("\n");
-    }
-
-private:
-    static double Best(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
-    static double Median(std::vector<double> v)
-    {
-        std::sort(v.begin(), v.end());
-        return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-    }
-    std::map<std::string, std::vector<double>> m_times;
-};
 
 // Bytes in use: in the heap and in blocks mapped on their own (large blocks are, until the
 // allocator raises its threshold).
@@ -309,14 +277,12 @@ void PrintHeapPerElement()
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio("parse", "BM_WceUiXmlDoc", "BM_Pugixml", 0.7);
-    reporter.PrintRatio("parse, no decoding", "BM_WceUiXmlDoc", "BM_PugixmlMinimal", 0);
-    reporter.PrintRatio("parse, heap keeping its pages", "BM_WceUiXmlDoc_KeptPages", "BM_Pugixml_KeptPages", 0.7);
-    PrintHeapPerElement();
-    benchmark::Shutdown();
-    return 0;
+    BenchTimes times;
+    return RunBenchmarks(argc, argv, times, [](const BenchTimes& t) {
+        t.PrintRatio("parse: BM_WceUiXmlDoc / BM_Pugixml", "BM_WceUiXmlDoc", "BM_Pugixml", 0.7);
+        t.PrintRatio("parse, no decoding: BM_WceUiXmlDoc / BM_PugixmlMinimal", "BM_WceUiXmlDoc", "BM_PugixmlMinimal",
+                     "for scale");
+        t.PrintRatio("parse, heap keeping its pages", "BM_WceUiXmlDoc_KeptPages", "BM_Pugixml_KeptPages", 0.7);
+        PrintHeapPerElement();
+    });
 }
