@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <unordered_map>
 #include <vector>
 
 #include "host_ptr.h"
@@ -179,13 +180,96 @@ unsigned long DeviceRootGeneration()
 std::string HostPathInRoot(const std::string& fileName) { return Join(DeviceRootHostPath(), fileName); }
 
 namespace {
-bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last);
+
+// Resolutions of device paths whose names all exist on the host with no symbolic link
+// among them, by their components as written; the prefixes of a walk are kept as well, so
+// a path below a known folder or archive starts its walk there. An entry is used only
+// while the host object it names is still the one it found (same device, inode and kind),
+// and every creation, deletion or rename through the platform drops them all.
+struct Resolved {
+    std::string host;
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool directory = false;
+};
+
+struct ResolvedPaths {
+    std::mutex lock;
+    unsigned long generation = 0;  // of the device root the entries belong to
+    std::unordered_map<std::u16string, Resolved> entries;
+};
+
+// A skin's folders and archives, a package's folders: a few dozen in practice.
+constexpr size_t kMaxResolvedPaths = 256;
+
+ResolvedPaths& GetResolvedPaths()
+{
+    static ResolvedPaths paths;
+    return paths;
+}
+
+// The longest cached prefix of the components (its count, 0 for none) and its entry.
+size_t FindResolvedPrefix(const std::u16string& joined, const std::vector<size_t>& ends, unsigned long generation,
+                          Resolved& found)
+{
+    ResolvedPaths& paths = GetResolvedPaths();
+    std::lock_guard<std::mutex> guard(paths.lock);
+    if (paths.generation != generation) {
+        paths.entries.clear();
+        paths.generation = generation;
+        return 0;
+    }
+    if (paths.entries.empty()) return 0;
+    std::u16string key;
+    for (size_t count = ends.size(); count > 0; --count) {
+        key.assign(joined, 0, ends[count - 1]);
+        const auto it = paths.entries.find(key);
+        if (it != paths.entries.end()) {
+            found = it->second;
+            return count;
+        }
+    }
+    return 0;
+}
+
+void RememberResolved(const std::u16string& joined, const std::vector<size_t>& ends, unsigned long generation,
+                      size_t first, std::vector<Resolved>& walked)
+{
+    if (walked.empty()) return;
+    ResolvedPaths& paths = GetResolvedPaths();
+    std::lock_guard<std::mutex> guard(paths.lock);
+    if (paths.generation != generation) return;  // the root changed meanwhile
+    if (paths.entries.size() + walked.size() > kMaxResolvedPaths) paths.entries.clear();
+    for (size_t i = 0; i < walked.size(); ++i)
+        paths.entries[joined.substr(0, ends[first + i])] = std::move(walked[i]);
+}
+
+bool IsStill(const Resolved& entry)
+{
+    struct stat st;
+    return lstat(entry.host.c_str(), &st) == 0 && !S_ISLNK(st.st_mode) && st.st_dev == entry.device &&
+           st.st_ino == entry.inode && S_ISDIR(st.st_mode) == entry.directory;
+}
+
+void ForgetAll()
+{
+    ResolvedPaths& paths = GetResolvedPaths();
+    std::lock_guard<std::mutex> guard(paths.lock);
+    paths.entries.clear();
+}
+
+bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last,
+                      HostIdentity* unchecked);
+
 }  // namespace
 
-bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last)
+void ForgetResolvedPaths() { ForgetAll(); }
+
+bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last, HostIdentity* unchecked)
 {
+    if (unchecked) *unchecked = HostIdentity();
     try {
-        return MapToHostOrThrow(devicePath, hostPath, error, last);
+        return MapToHostOrThrow(devicePath, hostPath, error, last, unchecked);
     } catch (const std::bad_alloc&) {
         error = ERROR_NOT_ENOUGH_MEMORY;
         return false;
@@ -194,22 +278,51 @@ bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink
 
 namespace {
 
-bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last)
+bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last,
+                      HostIdentity* unchecked)
 {
     std::vector<std::u16string> components;
     if (!SplitDevicePath(devicePath, components, error)) return false;
 
     const std::string root = DeviceRootHostPath();
+    const unsigned long generation = DeviceRootGeneration();
+    std::u16string joined;  // the cache's key: the components, "\\"-separated
+    std::vector<size_t> ends;
+    for (const auto& component : components) {
+        if (!joined.empty()) joined += u'\\';
+        joined += component;
+        ends.push_back(joined.size());
+    }
+
     std::string current = root;
     std::string deepestExisting = root;
     std::string parentOfDeepest = root;
     size_t existingCount = 0;
     bool existing = true;
     bool anyLink = false;  // among the existing components below the root
-    for (const auto& component : components) {
+    Resolved known;
+    size_t start = FindResolvedPrefix(joined, ends, generation, known);
+    if (unchecked && start > 0 && start == components.size()) {
+        *unchecked = HostIdentity{true, known.device, known.inode, known.directory};
+        hostPath = known.host;
+        return true;
+    }
+    if (start > 0 && !IsStill(known)) {
+        ForgetAll();  // changed on the host behind the platform's back
+        start = 0;
+    }
+    if (start > 0) {
+        current = deepestExisting = known.host;
+        existingCount = start;
+        // Below a file nothing exists, and no name can be found ignoring case.
+        existing = known.directory;
+    }
+    std::vector<Resolved> walked;  // link-free names found by this walk, for the cache
+    for (size_t i = start; i < components.size(); ++i) {
+        const auto& component = components[i];
         const std::string name = WideToUtf8(component);
         if (existing) {
-            struct stat st;
+            struct stat st{};
             std::string candidate = Join(current, name);
             std::string other;
             if (lstat(candidate.c_str(), &st) != 0) {
@@ -225,12 +338,14 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
                 parentOfDeepest = current;
                 deepestExisting = candidate;
                 ++existingCount;
+                if (!anyLink) walked.push_back(Resolved{candidate, st.st_dev, st.st_ino, S_ISDIR(st.st_mode)});
             }
             current = candidate;
         } else {
             current = Join(current, name);
         }
     }
+    RememberResolved(joined, ends, generation, start, walked);
 
     // A symbolic link may point anywhere; whatever exists of the path must stay on the device.
     const bool keepLastLink = last == LastLink::Keep && existingCount == components.size() && existingCount > 0;
@@ -263,10 +378,10 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
 
 }  // namespace
 
-bool MapToHostOrFail(LPCWSTR devicePath, std::string& hostPath, LastLink last)
+bool MapToHostOrFail(LPCWSTR devicePath, std::string& hostPath, LastLink last, HostIdentity* unchecked)
 {
     DWORD error = ERROR_SUCCESS;
-    if (MapToHost(devicePath, hostPath, error, last)) return true;
+    if (MapToHost(devicePath, hostPath, error, last, unchecked)) return true;
     SetLastError(error);
     return false;
 }

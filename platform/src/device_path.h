@@ -1,6 +1,8 @@
 // Where device paths live on the host, for the platform files that touch the host.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 
 #include "wce/types.h"
@@ -19,11 +21,33 @@ std::string HostPathInRoot(const std::string& fileName);
 // as the name itself (deleting or renaming the link).
 enum class LastLink { Follow, Keep };
 
+// The object a cached resolution found at the end of a path. A caller that asks for it
+// (see MapToHost) stats the result anyway and compares; on a mismatch or a failure it calls
+// ForgetResolvedPaths and maps the path again without asking.
+struct HostIdentity {
+    bool known = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool directory = false;
+    bool Matches(dev_t otherDevice, ino_t otherInode, bool otherDirectory) const
+    {
+        return device == otherDevice && inode == otherInode && directory == otherDirectory;
+    }
+};
+
 // Maps a device path to its host path (see wce::host::MapDevicePath). On failure returns
-// false and sets error; does not touch the last error.
-bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last = LastLink::Follow);
+// false and sets error; does not touch the last error. With unchecked, a path resolved
+// whole from the cache is returned without a look at the host, its identity in *unchecked
+// (known stays false otherwise).
+bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last = LastLink::Follow,
+               HostIdentity* unchecked = nullptr);
+// Drops every cached resolution: called after anything the platform creates, deletes or
+// renames, so that a lookup never answers with a host name that is gone or no longer the
+// one the device would find.
+void ForgetResolvedPaths();
 // As MapToHost, but reports a failure through SetLastError.
-bool MapToHostOrFail(LPCWSTR devicePath, std::string& hostPath, LastLink last = LastLink::Follow);
+bool MapToHostOrFail(LPCWSTR devicePath, std::string& hostPath, LastLink last = LastLink::Follow,
+                     HostIdentity* unchecked = nullptr);
 
 // True when the device path names a symbolic link on the host (the link is not followed).
 bool IsSymbolicLink(LPCWSTR devicePath);

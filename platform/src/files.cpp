@@ -52,15 +52,12 @@ bool IsBelow(const std::string& path, const std::string& folder)
 
 class FileObject : public wce::detail::KernelObject {
 public:
-    FileObject(int fd, DWORD access, DWORD share, std::u16string devicePath, std::string hostPath)
+    // st: the open file's own status.
+    FileObject(int fd, const struct stat& st, DWORD access, DWORD share, std::u16string devicePath,
+               std::string hostPath)
         : m_fd(fd), m_access(access), m_share(share), m_devicePath(std::move(devicePath)),
-          m_hostPath(std::move(hostPath))
+          m_hostPath(std::move(hostPath)), m_device(st.st_dev), m_inode(st.st_ino)
     {
-        struct stat st;
-        if (fstat(fd, &st) == 0) {
-            m_device = st.st_dev;
-            m_inode = st.st_ino;
-        }
     }
     ~FileObject() override { close(m_fd); }
     FileObject(const FileObject&) = delete;
@@ -81,8 +78,8 @@ private:
     DWORD m_share;
     std::u16string m_devicePath;
     std::string m_hostPath;
-    dev_t m_device = 0;
-    ino_t m_inode = 0;
+    dev_t m_device;
+    ino_t m_inode;
 };
 
 struct FoundEntry {
@@ -251,12 +248,69 @@ bool ListFolder(const std::string& hostFolder, const std::u16string& pattern, st
     return true;
 }
 
+// Passes on the result of a host call that adds, removes or renames a name, keeping its
+// errno, after dropping the cached resolutions that may no longer hold.
+int ChangeTree(int result)
+{
+    const int error = errno;
+    wce::detail::ForgetResolvedPaths();
+    errno = error;
+    return result;
+}
+
+HANDLE AddFile(int fd, const struct stat& st, LPCWSTR path, DWORD access, DWORD share, const std::string& hostPath)
+{
+    return wce::detail::AddHandle(std::make_unique<FileObject>(fd, st, access, share, std::u16string(path), hostPath));
+}
+
+bool IsUnlike(const wce::detail::HostIdentity& identity, const struct stat& st)
+{
+    return identity.known && !identity.Matches(st.st_dev, st.st_ino, S_ISDIR(st.st_mode));
+}
+
+// Opening an existing file to read: the open itself tells what is there, so nothing is
+// asked of the host before it. The descriptor stays non-blocking, which a regular file
+// ignores; anything else is refused before it is read.
+HANDLE OpenExistingToRead(LPCWSTR path, DWORD access, DWORD share)
+{
+    wce::detail::HostIdentity cached;
+    std::string hostPath;
+    if (!MapToHostOrFail(path, hostPath, LastLink::Follow, &cached)) return INVALID_HANDLE_VALUE;
+    std::lock_guard<std::mutex> guard(OpenLock());
+    int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    struct stat st;
+    const bool opened = fd >= 0 && fstat(fd, &st) == 0;
+    if (cached.known && (!opened || IsUnlike(cached, st))) {
+        // The cached name went stale on the host: resolve it again.
+        if (fd >= 0) close(fd);
+        wce::detail::ForgetResolvedPaths();
+        if (!MapToHostOrFail(path, hostPath)) return INVALID_HANDLE_VALUE;
+        fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (fd >= 0 && fstat(fd, &st) != 0) st.st_mode = 0;
+    } else if (fd >= 0 && !opened) {
+        st.st_mode = 0;
+    }
+    if (fd < 0) return FailHandle(OpenError(errno, hostPath));
+    if (!S_ISREG(st.st_mode)) {
+        close(fd);
+        return FailHandle(ERROR_ACCESS_DENIED);
+    }
+    if (ConflictsWithOpenHandles(st.st_dev, st.st_ino, access, share)) {
+        close(fd);
+        return FailHandle(ERROR_SHARING_VIOLATION);
+    }
+    HANDLE handle = AddFile(fd, st, path, access, share, hostPath);
+    SetLastError(ERROR_SUCCESS);
+    return handle;
+}
+
 // Opens (or creates) a regular file; the share-mode check runs before any truncation, so a
 // refused CREATE_ALWAYS leaves the other opener's data alone.
 HANDLE OpenDeviceFile(LPCWSTR path, DWORD access, DWORD share, DWORD disposition, DWORD attributes)
 {
     if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING) return FailHandle(ERROR_INVALID_PARAMETER);
     if (disposition == TRUNCATE_EXISTING && !(access & GENERIC_WRITE)) return FailHandle(ERROR_INVALID_PARAMETER);
+    if (disposition == OPEN_EXISTING && !(access & GENERIC_WRITE)) return OpenExistingToRead(path, access, share);
     std::string hostPath;
     if (!MapToHostOrFail(path, hostPath)) return INVALID_HANDLE_VALUE;
 
@@ -291,7 +345,7 @@ HANDLE OpenDeviceFile(LPCWSTR path, DWORD access, DWORD share, DWORD disposition
             return FailHandle(MissingPathError(hostPath));
         } else {
             existed = false;
-            fd = open(hostPath.c_str(), flags | O_CREAT | O_EXCL, mode);
+            fd = ChangeTree(open(hostPath.c_str(), flags | O_CREAT | O_EXCL, mode));
             if (fd < 0 && errno == EEXIST && disposition == CREATE_NEW) return FailHandle(ERROR_FILE_EXISTS);
             if (fd < 0 && errno != EEXIST) return FailHandle(OpenError(errno, hostPath));
         }
@@ -312,8 +366,7 @@ HANDLE OpenDeviceFile(LPCWSTR path, DWORD access, DWORD share, DWORD disposition
         close(fd);
         return FailHandle(ErrorFromErrno(error));
     }
-    HANDLE handle =
-        wce::detail::AddHandle(std::make_unique<FileObject>(fd, access, share, std::u16string(path), hostPath));
+    HANDLE handle = AddFile(fd, st, path, access, share, hostPath);
     // Windows reports that CREATE_ALWAYS / OPEN_ALWAYS found the file, while succeeding.
     SetLastError(existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS
                                                                                           : ERROR_SUCCESS);
@@ -512,10 +565,17 @@ BOOL FlushFileBuffers(HANDLE file)
 DWORD GetFileAttributesW(LPCWSTR path)
 {
     return wce::detail::NoThrow<DWORD>(INVALID_FILE_ATTRIBUTES, [&]() -> DWORD {
+        wce::detail::HostIdentity cached;
         std::string hostPath;
-        if (!MapToHostOrFail(path, hostPath)) return INVALID_FILE_ATTRIBUTES;
+        if (!MapToHostOrFail(path, hostPath, LastLink::Follow, &cached)) return INVALID_FILE_ATTRIBUTES;
         struct stat st;
-        if (stat(hostPath.c_str(), &st) != 0) {
+        if (cached.known && (stat(hostPath.c_str(), &st) != 0 || IsUnlike(cached, st))) {
+            // The cached name went stale on the host: resolve it again.
+            wce::detail::ForgetResolvedPaths();
+            cached.known = false;
+            if (!MapToHostOrFail(path, hostPath)) return INVALID_FILE_ATTRIBUTES;
+        }
+        if (!cached.known && stat(hostPath.c_str(), &st) != 0) {
             SetLastError(OpenError(errno, hostPath));
             return INVALID_FILE_ATTRIBUTES;
         }
@@ -528,7 +588,7 @@ BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES)
     return wce::detail::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
         std::string hostPath;
         if (!MapToHostOrFail(path, hostPath)) return FALSE;
-        if (mkdir(hostPath.c_str(), 0777) != 0) {
+        if (ChangeTree(mkdir(hostPath.c_str(), 0777)) != 0) {
             if (errno == EEXIST) return Fail(ERROR_ALREADY_EXISTS);
             return Fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
         }
@@ -545,7 +605,7 @@ BOOL RemoveDirectoryW(LPCWSTR path)
         if (lstat(hostPath.c_str(), &st) != 0) return Fail(OpenError(errno, hostPath));
         if (!S_ISDIR(st.st_mode)) return Fail(kErrorDirectory);
         if (IsDeviceRoot(hostPath)) return Fail(ERROR_ACCESS_DENIED);
-        if (rmdir(hostPath.c_str()) != 0) return Fail(errno == EEXIST ? ERROR_DIR_NOT_EMPTY : ErrorFromErrno(errno));
+        if (ChangeTree(rmdir(hostPath.c_str())) != 0) return Fail(errno == EEXIST ? ERROR_DIR_NOT_EMPTY : ErrorFromErrno(errno));
         return TRUE;
     });
 }
@@ -562,7 +622,7 @@ BOOL DeleteFileW(LPCWSTR path)
         if (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) return Fail(ERROR_ACCESS_DENIED);
         // The device refuses to delete an open file; the host would let it vanish under the handle.
         if (IsOpen(st.st_dev, st.st_ino)) return Fail(ERROR_SHARING_VIOLATION);
-        if (unlink(hostPath.c_str()) != 0) return Fail(OpenError(errno, hostPath));
+        if (ChangeTree(unlink(hostPath.c_str())) != 0) return Fail(OpenError(errno, hostPath));
         return TRUE;
     });
 }
@@ -581,7 +641,7 @@ BOOL MoveFileW(LPCWSTR existingPath, LPCWSTR newPath)
         struct stat target;
         if (lstat(to.c_str(), &target) == 0) return Fail(ERROR_ALREADY_EXISTS);
         if (IsOpen(st.st_dev, st.st_ino)) return Fail(ERROR_SHARING_VIOLATION);
-        if (rename(from.c_str(), to.c_str()) != 0)
+        if (ChangeTree(rename(from.c_str(), to.c_str())) != 0)
             return Fail(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
         return TRUE;
     });
