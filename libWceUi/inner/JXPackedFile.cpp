@@ -210,21 +210,20 @@ BYTE* CJxPackedFile::ReadItem(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPa
     const DWORD dwCompressed = JxPackRecordCompressedSize(pItem);
     const DWORD dwOffset = JxPackRecordDataOffset(pItem);
 
-    DWORD dwFileSize = 0;
-    if (!GetSize(file.Get(), &dwFileSize)) {
-        JxWriteLogW(JX_LOG_ERROR, u"GetFileSize %s failed , GetLastError is %d", m_szPackPath,
-                    static_cast<int>(GetLastError()));
-        return NULL;
-    }
     // One damaged entry fails alone, before anything is allocated for it; the rest of the
-    // archive stays readable.
-    if (static_cast<std::uint64_t>(dwOffset) + dwCompressed > dwFileSize) {
-        JxWriteLogW(JX_LOG_ERROR, u"ReadFile %s in %s failed", pRelativePath, m_szPackPath);
-        return NULL;
-    }
-    if (!JxIsPackInflateSizePlausible(dwUncompressed, dwCompressed)) {
-        JxWriteLogW(JX_LOG_ERROR, u"uncompress failed for %s in %s", pRelativePath, m_szPackPath);
-        return NULL;
+    // archive stays readable. An entry that fits the kept buffer needs no check of the file's
+    // size: reading past the end is the same failure.
+    if (dwCompressed > kMaxKeptReadBuffer) {
+        DWORD dwFileSize = 0;
+        if (!GetSize(file.Get(), &dwFileSize)) {
+            JxWriteLogW(JX_LOG_ERROR, u"GetFileSize %s failed , GetLastError is %d", m_szPackPath,
+                        static_cast<int>(GetLastError()));
+            return NULL;
+        }
+        if (static_cast<std::uint64_t>(dwOffset) + dwCompressed > dwFileSize) {
+            JxWriteLogW(JX_LOG_ERROR, u"ReadFile %s in %s failed", pRelativePath, m_szPackPath);
+            return NULL;
+        }
     }
 
     LONG nOffsetHigh = 0;  // offsets of 2 GiB and more stay positive
@@ -235,9 +234,15 @@ BYTE* CJxPackedFile::ReadItem(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPa
                     m_szPackPath, static_cast<int>(GetLastError()));
         return NULL;
     }
+    // The size check comes after the read, as a read past the end is reported first.
     BYTE* pCompressed = impGetReadBuffer(dwCompressed);
     if (NULL == pCompressed || !JxReadExactly(file.Get(), pCompressed, dwCompressed)) {
         JxWriteLogW(JX_LOG_ERROR, u"ReadFile %s in %s failed", pRelativePath, m_szPackPath);
+        impReleaseReadBuffer(pCompressed);
+        return NULL;
+    }
+    if (!JxIsPackInflateSizePlausible(dwUncompressed, dwCompressed)) {
+        JxWriteLogW(JX_LOG_ERROR, u"uncompress failed for %s in %s", pRelativePath, m_szPackPath);
         impReleaseReadBuffer(pCompressed);
         return NULL;
     }

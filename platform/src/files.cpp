@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <vector>
 
 #include "device_path.h"
@@ -50,6 +51,84 @@ bool IsBelow(const std::string& path, const std::string& folder)
     return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
 }
 
+// Descriptors of files closed after reading, kept for the next open of the same file: a
+// resource archive is opened again for every entry read from it, and opening and closing
+// cost more than reading a small entry. One is handed out again only while its path still
+// names the same file; anything created, deleted or renamed through the platform closes
+// them all, so a deleted file's space goes at once, as on the device.
+struct ParkedFile {
+    std::string hostPath;
+    dev_t device;
+    ino_t inode;
+    int fd;
+};
+
+struct ParkedFiles {
+    std::mutex lock;
+    std::vector<ParkedFile> files;  // oldest first
+};
+
+constexpr size_t kMaxParkedFiles = 4;
+
+ParkedFiles& GetParkedFiles()
+{
+    static ParkedFiles parked;
+    return parked;
+}
+
+void ParkFile(const std::string& hostPath, dev_t device, ino_t inode, int fd)
+{
+    int evicted = -1;
+    {
+        ParkedFiles& parked = GetParkedFiles();
+        std::lock_guard<std::mutex> guard(parked.lock);
+        try {
+            if (parked.files.size() == kMaxParkedFiles) {
+                evicted = parked.files.front().fd;
+                parked.files.erase(parked.files.begin());
+            }
+            parked.files.push_back(ParkedFile{hostPath, device, inode, fd});
+            fd = -1;
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    if (evicted >= 0) close(evicted);
+    if (fd >= 0) close(fd);
+}
+
+// The parked descriptor of hostPath's file, or -1; st is then filled by a look at the path.
+// Any other descriptor parked for the path is closed.
+int TakeParkedFile(const std::string& hostPath, struct stat& st)
+{
+    ParkedFile file{};
+    file.fd = -1;
+    ParkedFiles& parked = GetParkedFiles();
+    {
+        std::lock_guard<std::mutex> guard(parked.lock);
+        for (auto it = parked.files.begin(); it != parked.files.end(); ++it)
+            if (it->hostPath == hostPath) {
+                file = std::move(*it);
+                parked.files.erase(it);
+                break;
+            }
+    }
+    if (file.fd < 0) return -1;
+    if (stat(hostPath.c_str(), &st) == 0 && st.st_dev == file.device && st.st_ino == file.inode) return file.fd;
+    close(file.fd);
+    return -1;
+}
+
+void CloseParkedFiles()
+{
+    std::vector<ParkedFile> files;
+    {
+        ParkedFiles& parked = GetParkedFiles();
+        std::lock_guard<std::mutex> guard(parked.lock);
+        files.swap(parked.files);
+    }
+    for (const ParkedFile& file : files) close(file.fd);
+}
+
 class FileObject : public wce::detail::KernelObject {
 public:
     // st: the open file's own status.
@@ -59,11 +138,21 @@ public:
           m_hostPath(std::move(hostPath)), m_device(st.st_dev), m_inode(st.st_ino)
     {
     }
-    ~FileObject() override { close(m_fd); }
+    ~FileObject() override
+    {
+        if (m_access & GENERIC_WRITE)
+            close(m_fd);
+        else
+            ParkFile(m_hostPath, m_device, m_inode, m_fd);
+    }
     FileObject(const FileObject&) = delete;
     FileObject& operator=(const FileObject&) = delete;
 
     int Fd() const { return m_fd; }
+    // The handle's own file position, used with pread and pwrite: the descriptor's is never
+    // moved, so a parked descriptor needs no rewinding. Hold Lock() around its use.
+    std::int64_t& Position() { return m_position; }
+    std::mutex& Lock() { return m_lock; }
     DWORD Access() const { return m_access; }
     DWORD Share() const { return m_share; }
     bool IsFile(dev_t device, ino_t inode) const { return m_device == device && m_inode == inode; }
@@ -80,6 +169,8 @@ private:
     std::string m_hostPath;
     dev_t m_device;
     ino_t m_inode;
+    std::mutex m_lock;
+    std::int64_t m_position = 0;
 };
 
 struct FoundEntry {
@@ -254,6 +345,7 @@ int ChangeTree(int result)
 {
     const int error = errno;
     wce::detail::ForgetResolvedPaths();
+    CloseParkedFiles();
     errno = error;
     return result;
 }
@@ -277,9 +369,14 @@ HANDLE OpenExistingToRead(LPCWSTR path, DWORD access, DWORD share)
     std::string hostPath;
     if (!MapToHostOrFail(path, hostPath, LastLink::Follow, &cached)) return INVALID_HANDLE_VALUE;
     std::lock_guard<std::mutex> guard(OpenLock());
-    int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     struct stat st;
-    const bool opened = fd >= 0 && fstat(fd, &st) == 0;
+    int fd = TakeParkedFile(hostPath, st);
+    if (fd >= 0 && IsUnlike(cached, st)) {
+        close(fd);
+        fd = -1;
+    }
+    const bool opened =
+        fd >= 0 || ((fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)) >= 0 && fstat(fd, &st) == 0);
     if (cached.known && (!opened || IsUnlike(cached, st))) {
         // The cached name went stale on the host: resolve it again.
         if (fd >= 0) close(fd);
@@ -434,19 +531,23 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, 
         if (!bytesRead || overlapped || (!buffer && bytesToRead > 0)) return Fail(ERROR_INVALID_PARAMETER);
         if (!(object->Access() & GENERIC_READ)) return Fail(ERROR_ACCESS_DENIED);
         auto* out = static_cast<char*>(buffer);
+        std::lock_guard<std::mutex> guard(object->Lock());
+        std::int64_t& position = object->Position();
         DWORD done = 0;
+        DWORD error = ERROR_SUCCESS;
         while (done < bytesToRead) {
-            const ssize_t n = read(object->Fd(), out + done, bytesToRead - done);
+            const ssize_t n = pread(object->Fd(), out + done, bytesToRead - done, static_cast<off_t>(position + done));
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) {
-                *bytesRead = done;
-                return Fail(errno == EIO ? ERROR_READ_FAULT : ErrorFromErrno(errno));
+                error = errno == EIO ? ERROR_READ_FAULT : ErrorFromErrno(errno);
+                break;
             }
             if (n == 0) break;  // end of file: a short read is still a success
             done += static_cast<DWORD>(n);
         }
+        position += done;
         *bytesRead = done;
-        return TRUE;
+        return error == ERROR_SUCCESS ? TRUE : Fail(error);
     });
 }
 
@@ -460,10 +561,12 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWri
         if (!(object->Access() & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED);
         const auto allowed = static_cast<DWORD>(WritableBytes(*object, bytesToWrite));
         const auto* in = static_cast<const char*>(buffer);
+        std::lock_guard<std::mutex> guard(object->Lock());
+        std::int64_t& position = object->Position();
         DWORD done = 0;
         DWORD error = ERROR_SUCCESS;
         while (done < allowed) {
-            const ssize_t n = write(object->Fd(), in + done, allowed - done);
+            const ssize_t n = pwrite(object->Fd(), in + done, allowed - done, static_cast<off_t>(position + done));
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
                 error = n < 0 ? (errno == EIO ? ERROR_WRITE_FAULT : ErrorFromErrno(errno)) : ERROR_DISK_FULL;
@@ -471,6 +574,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWri
             }
             done += static_cast<DWORD>(n);
         }
+        position += done;
         ChargeQuotas(*object, done);
         *bytesWritten = done;
         if (error == ERROR_SUCCESS && done < bytesToWrite) error = ERROR_DISK_FULL;
@@ -487,9 +591,10 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD moveM
             distanceHigh ? static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<DWORD>(*distanceHigh)) << 32) |
                                                      static_cast<DWORD>(distance))
                          : static_cast<std::int64_t>(distance);
+        std::lock_guard<std::mutex> guard(object->Lock());
         std::int64_t base = 0;
         if (moveMethod == FILE_CURRENT) {
-            base = lseek(object->Fd(), 0, SEEK_CUR);
+            base = object->Position();
         } else if (moveMethod == FILE_END) {
             struct stat st;
             base = fstat(object->Fd(), &st) == 0 ? st.st_size : -1;
@@ -510,10 +615,7 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD moveM
             SetLastError(ERROR_INVALID_PARAMETER);
             return INVALID_SET_FILE_POINTER;
         }
-        if (lseek(object->Fd(), static_cast<off_t>(position), SEEK_SET) < 0) {
-            SetLastError(ErrorFromErrno(errno));
-            return INVALID_SET_FILE_POINTER;
-        }
+        object->Position() = position;
         if (distanceHigh) *distanceHigh = static_cast<LONG>(static_cast<std::uint64_t>(position) >> 32);
         const auto low = static_cast<DWORD>(position);
         if (low == INVALID_SET_FILE_POINTER) SetLastError(ERROR_SUCCESS);  // tells a real position from failure
@@ -545,8 +647,8 @@ BOOL SetEndOfFile(HANDLE file)
         std::shared_ptr<FileObject> object = FindOrFail<FileObject>(file);
         if (!object) return FALSE;
         if (!(object->Access() & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED);
-        const off_t position = lseek(object->Fd(), 0, SEEK_CUR);
-        if (position < 0 || ftruncate(object->Fd(), position) != 0) return Fail(ErrorFromErrno(errno));
+        std::lock_guard<std::mutex> guard(object->Lock());
+        if (ftruncate(object->Fd(), static_cast<off_t>(object->Position())) != 0) return Fail(ErrorFromErrno(errno));
         return TRUE;
     });
 }
