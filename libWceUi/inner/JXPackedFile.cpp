@@ -59,9 +59,18 @@ const BYTE* CJxPackedFile::GetItem(int nIndex) const
     return m_ppItems[nIndex];
 }
 
-HANDLE CJxPackedFile::impOpen(DWORD dwKey)
+HANDLE CJxPackedFile::impOpen(DWORD dwKey, BOOL bCheckPath)
 {
     HANDLE hFile = JxOpenForReading(m_szPackPath);
+    if (INVALID_HANDLE_VALUE == hFile && bCheckPath) {
+        const DWORD dwError = GetLastError();
+        const DWORD dwAttributes = GetFileAttributesW(m_szPackPath);
+        if (INVALID_FILE_ATTRIBUTES == dwAttributes || (dwAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            JxWriteLogW(JX_LOG_ERROR, u"%s is not a valid packed file", m_szPackPath);
+            return INVALID_HANDLE_VALUE;
+        }
+        SetLastError(dwError);
+    }
     if (INVALID_HANDLE_VALUE == hFile) {
         // The loaded directory's check and a (re)load name the failure differently.
         if (m_bLoaded && dwKey == m_dwKey)
@@ -194,12 +203,22 @@ const BYTE* CJxPackedFile::FindItem(LPCWSTR pRelativePath) const
 
 BYTE* CJxPackedFile::ReadItem(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPassword)
 {
+    return impReadItem(pRelativePath, pdwSize, pPassword, FALSE);
+}
+
+BYTE* CJxPackedFile::ReadItemOfCheckedPath(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPassword)
+{
+    return impReadItem(pRelativePath, pdwSize, pPassword, TRUE);
+}
+
+BYTE* CJxPackedFile::impReadItem(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPassword, BOOL bCheckPath)
+{
     if (!WCEUI_CHECK("CJxPackedFile::ReadItem", NULL != pdwSize)) return NULL;
     *pdwSize = 0;
     if (!WCEUI_CHECK("CJxPackedFile::ReadItem", NULL != pRelativePath)) return NULL;
     // One open serves the check of the directory and the read of the entry.
     const DWORD dwKey = GetPackKey(pPassword);
-    CJxAutoHandle file(impOpen(dwKey));
+    CJxAutoHandle file(impOpen(dwKey, bCheckPath));
     if (!file.IsValid() || !impLoadOpen(file.Get(), dwKey)) return NULL;
     const BYTE* pItem = FindItem(pRelativePath);
     if (NULL == pItem) {
