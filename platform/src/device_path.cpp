@@ -282,12 +282,14 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
                       HostIdentity* unchecked)
 {
     std::vector<std::u16string> components;
+    components.reserve(8);
     if (!SplitDevicePath(devicePath, components, error)) return false;
 
     const std::string root = DeviceRootHostPath();
     const unsigned long generation = DeviceRootGeneration();
     std::u16string joined;  // the cache's key: the components, "\\"-separated
     std::vector<size_t> ends;
+    ends.reserve(components.size());
     for (const auto& component : components) {
         if (!joined.empty()) joined += u'\\';
         joined += component;
@@ -300,6 +302,7 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
     size_t existingCount = 0;
     bool existing = true;
     bool anyLink = false;  // among the existing components below the root
+    bool deepestIsFile = false;
     Resolved known;
     size_t start = FindResolvedPrefix(joined, ends, generation, known);
     if (unchecked && start > 0 && start == components.size()) {
@@ -316,6 +319,7 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
         existingCount = start;
         // Below a file nothing exists, and no name can be found ignoring case.
         existing = known.directory;
+        deepestIsFile = !known.directory;
     }
     std::vector<Resolved> walked;  // link-free names found by this walk, for the cache
     for (size_t i = start; i < components.size(); ++i) {
@@ -338,6 +342,7 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
                 parentOfDeepest = current;
                 deepestExisting = candidate;
                 ++existingCount;
+                deepestIsFile = !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode);
                 if (!anyLink) walked.push_back(Resolved{candidate, st.st_dev, st.st_ino, S_ISDIR(st.st_mode)});
             }
             current = candidate;
@@ -346,6 +351,13 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
         }
     }
     RememberResolved(joined, ends, generation, start, walked);
+    if (unchecked)
+        unchecked->belowFile = !anyLink && deepestIsFile && existingCount > 0 && existingCount < components.size();
+    // A name found in the cache and checked just now proves the root is there.
+    if (start > 0 && !anyLink) {
+        hostPath = current;
+        return true;
+    }
 
     // A symbolic link may point anywhere; whatever exists of the path must stay on the device.
     const bool keepLastLink = last == LastLink::Keep && existingCount == components.size() && existingCount > 0;

@@ -29,6 +29,9 @@ struct HostIdentity {
     dev_t device = 0;
     ino_t inode = 0;
     bool directory = false;
+    // Set whether or not known: the walk met a file (no link) with names still to follow,
+    // so nothing can exist at the path; looking would fail with ERROR_PATH_NOT_FOUND.
+    bool belowFile = false;
     bool Matches(dev_t otherDevice, ino_t otherInode, bool otherDirectory) const
     {
         return device == otherDevice && inode == otherInode && directory == otherDirectory;

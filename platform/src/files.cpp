@@ -670,6 +670,11 @@ DWORD GetFileAttributesW(LPCWSTR path)
         wce::detail::HostIdentity cached;
         std::string hostPath;
         if (!MapToHostOrFail(path, hostPath, LastLink::Follow, &cached)) return INVALID_FILE_ATTRIBUTES;
+        // What a stat would say; a resource path inside an archive file asks this each time.
+        if (cached.belowFile) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return INVALID_FILE_ATTRIBUTES;
+        }
         struct stat st;
         if (cached.known && (stat(hostPath.c_str(), &st) != 0 || IsUnlike(cached, st))) {
             // The cached name went stale on the host: resolve it again.
