@@ -184,13 +184,19 @@ namespace {
 // Resolutions of device paths whose names all exist on the host with no symbolic link
 // among them, by their components as written; the prefixes of a walk are kept as well, so
 // a path below a known folder or archive starts its walk there. An entry is used only
-// while the host object it names is still the one it found (same device, inode and kind),
+// after each name along it is found to be still the object it was (same device, inode
+// and kind, no link: a folder moved off the device and linked back is refused as before),
 // and every creation, deletion or rename through the platform drops them all.
+struct Step {
+    size_t hostLength;  // of the host path up to and including this name
+    dev_t device;
+    ino_t inode;
+    mode_t kind;  // the S_IFMT bits
+};
+
 struct Resolved {
     std::string host;
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool directory = false;
+    std::vector<Step> steps;  // one per component
 };
 
 struct ResolvedPaths {
@@ -232,23 +238,33 @@ size_t FindResolvedPrefix(const std::u16string& joined, const std::vector<size_t
     return 0;
 }
 
+// Adds the prefixes from first on, each with the steps up to it.
 void RememberResolved(const std::u16string& joined, const std::vector<size_t>& ends, unsigned long generation,
-                      size_t first, std::vector<Resolved>& walked)
+                      size_t first, const Resolved& walk)
 {
-    if (walked.empty()) return;
+    if (walk.steps.size() <= first) return;
     ResolvedPaths& paths = GetResolvedPaths();
     std::lock_guard<std::mutex> guard(paths.lock);
     if (paths.generation != generation) return;  // the root changed meanwhile
-    if (paths.entries.size() + walked.size() > kMaxResolvedPaths) paths.entries.clear();
-    for (size_t i = 0; i < walked.size(); ++i)
-        paths.entries[joined.substr(0, ends[first + i])] = std::move(walked[i]);
+    if (paths.entries.size() + walk.steps.size() - first > kMaxResolvedPaths) paths.entries.clear();
+    for (size_t i = first; i < walk.steps.size(); ++i) {
+        Resolved& entry = paths.entries[joined.substr(0, ends[i])];
+        entry.host.assign(walk.host, 0, walk.steps[i].hostLength);
+        entry.steps.assign(walk.steps.begin(), walk.steps.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    }
 }
 
-bool IsStill(const Resolved& entry)
+// Whether every name along the entry is still what it was; st ends as the last one's status.
+bool IsStill(const Resolved& entry, struct stat& st)
 {
-    struct stat st;
-    return lstat(entry.host.c_str(), &st) == 0 && !S_ISLNK(st.st_mode) && st.st_dev == entry.device &&
-           st.st_ino == entry.inode && S_ISDIR(st.st_mode) == entry.directory;
+    std::string path;
+    for (const Step& step : entry.steps) {
+        path.assign(entry.host, 0, step.hostLength);
+        if (lstat(path.c_str(), &st) != 0 || st.st_dev != step.device || st.st_ino != step.inode ||
+            (st.st_mode & S_IFMT) != step.kind)
+            return false;
+    }
+    return true;
 }
 
 void ForgetAll()
@@ -258,18 +274,17 @@ void ForgetAll()
     paths.entries.clear();
 }
 
-bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last,
-                      HostIdentity* unchecked);
+bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last, PathStatus* status);
 
 }  // namespace
 
 void ForgetResolvedPaths() { ForgetAll(); }
 
-bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last, HostIdentity* unchecked)
+bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last, PathStatus* status)
 {
-    if (unchecked) *unchecked = HostIdentity();
+    if (status) *status = PathStatus();
     try {
-        return MapToHostOrThrow(devicePath, hostPath, error, last, unchecked);
+        return MapToHostOrThrow(devicePath, hostPath, error, last, status);
     } catch (const std::bad_alloc&) {
         error = ERROR_NOT_ENOUGH_MEMORY;
         return false;
@@ -278,8 +293,7 @@ bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink
 
 namespace {
 
-bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last,
-                      HostIdentity* unchecked)
+bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last, PathStatus* status)
 {
     std::vector<std::u16string> components;
     components.reserve(8);
@@ -302,26 +316,22 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
     size_t existingCount = 0;
     bool existing = true;
     bool anyLink = false;  // among the existing components below the root
-    bool deepestIsFile = false;
-    Resolved known;
-    size_t start = FindResolvedPrefix(joined, ends, generation, known);
-    if (unchecked && start > 0 && start == components.size()) {
-        *unchecked = HostIdentity{true, known.device, known.inode, known.directory};
-        hostPath = known.host;
-        return true;
-    }
-    if (start > 0 && !IsStill(known)) {
+    struct stat deepest{};  // of the deepest existing name
+    Resolved walk;          // the link-free names found, for the cache
+    size_t start = FindResolvedPrefix(joined, ends, generation, walk);
+    if (start > 0 && !IsStill(walk, deepest)) {
         ForgetAll();  // changed on the host behind the platform's back
         start = 0;
+        walk = Resolved();
     }
     if (start > 0) {
-        current = deepestExisting = known.host;
+        current = deepestExisting = walk.host;
         existingCount = start;
         // Below a file nothing exists, and no name can be found ignoring case.
-        existing = known.directory;
-        deepestIsFile = !known.directory;
+        existing = S_ISDIR(deepest.st_mode);
+    } else {
+        walk.host = root;
     }
-    std::vector<Resolved> walked;  // link-free names found by this walk, for the cache
     for (size_t i = start; i < components.size(); ++i) {
         const auto& component = components[i];
         const std::string name = WideToUtf8(component);
@@ -341,18 +351,24 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
             if (existing) {
                 parentOfDeepest = current;
                 deepestExisting = candidate;
+                deepest = st;
                 ++existingCount;
-                deepestIsFile = !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode);
-                if (!anyLink) walked.push_back(Resolved{candidate, st.st_dev, st.st_ino, S_ISDIR(st.st_mode)});
+                if (!anyLink) {
+                    walk.host = candidate;
+                    walk.steps.push_back(Step{candidate.size(), st.st_dev, st.st_ino, st.st_mode & S_IFMT});
+                }
             }
             current = candidate;
         } else {
             current = Join(current, name);
         }
     }
-    RememberResolved(joined, ends, generation, start, walked);
-    if (unchecked)
-        unchecked->belowFile = !anyLink && deepestIsFile && existingCount > 0 && existingCount < components.size();
+    RememberResolved(joined, ends, generation, start, walk);
+    if (status && !anyLink && existingCount > 0) {
+        status->whole = existingCount == components.size();
+        status->belowFile = !status->whole && !S_ISDIR(deepest.st_mode);
+        status->st = deepest;
+    }
     // A name found in the cache and checked just now proves the root is there.
     if (start > 0 && !anyLink) {
         hostPath = current;
@@ -390,10 +406,10 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
 
 }  // namespace
 
-bool MapToHostOrFail(LPCWSTR devicePath, std::string& hostPath, LastLink last, HostIdentity* unchecked)
+bool MapToHostOrFail(LPCWSTR devicePath, std::string& hostPath, LastLink last, PathStatus* status)
 {
     DWORD error = ERROR_SUCCESS;
-    if (MapToHost(devicePath, hostPath, error, last, unchecked)) return true;
+    if (MapToHost(devicePath, hostPath, error, last, status)) return true;
     SetLastError(error);
     return false;
 }

@@ -1,7 +1,7 @@
 // Where device paths live on the host, for the platform files that touch the host.
 #pragma once
 
-#include <sys/types.h>
+#include <sys/stat.h>
 
 #include <string>
 
@@ -21,36 +21,26 @@ std::string HostPathInRoot(const std::string& fileName);
 // as the name itself (deleting or renaming the link).
 enum class LastLink { Follow, Keep };
 
-// The object a cached resolution found at the end of a path. A caller that asks for it
-// (see MapToHost) stats the result anyway and compares; on a mismatch or a failure it calls
-// ForgetResolvedPaths and maps the path again without asking.
-struct HostIdentity {
-    bool known = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool directory = false;
-    // Set whether or not known: the walk met a file (no link) with names still to follow,
-    // so nothing can exist at the path; looking would fail with ERROR_PATH_NOT_FOUND.
-    bool belowFile = false;
-    bool Matches(dev_t otherDevice, ino_t otherInode, bool otherDirectory) const
-    {
-        return device == otherDevice && inode == otherInode && directory == otherDirectory;
-    }
+// What the walk over a path saw of the host, when no name on it is a symbolic link: a
+// caller may use it instead of asking the host again.
+struct PathStatus {
+    bool whole = false;      // every name exists; st is the last one's status
+    bool belowFile = false;  // a file (no folder) with names still to follow: nothing can exist there
+    struct stat st {};
 };
 
 // Maps a device path to its host path (see wce::host::MapDevicePath). On failure returns
-// false and sets error; does not touch the last error. With unchecked, a path resolved
-// whole from the cache is returned without a look at the host, its identity in *unchecked
-// (known stays false otherwise).
+// false and sets error; does not touch the last error. Names resolved before are checked,
+// not searched for again.
 bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last = LastLink::Follow,
-               HostIdentity* unchecked = nullptr);
+               PathStatus* status = nullptr);
 // Drops every cached resolution: called after anything the platform creates, deletes or
 // renames, so that a lookup never answers with a host name that is gone or no longer the
 // one the device would find.
 void ForgetResolvedPaths();
 // As MapToHost, but reports a failure through SetLastError.
 bool MapToHostOrFail(LPCWSTR devicePath, std::string& hostPath, LastLink last = LastLink::Follow,
-                     HostIdentity* unchecked = nullptr);
+                     PathStatus* status = nullptr);
 
 // True when the device path names a symbolic link on the host (the link is not followed).
 bool IsSymbolicLink(LPCWSTR devicePath);

@@ -96,9 +96,9 @@ void ParkFile(const std::string& hostPath, dev_t device, ino_t inode, int fd)
     if (fd >= 0) close(fd);
 }
 
-// The parked descriptor of hostPath's file, or -1; st is then filled by a look at the path.
-// Any other descriptor parked for the path is closed.
-int TakeParkedFile(const std::string& hostPath, struct stat& st)
+// The parked descriptor of the file st describes (just seen at hostPath), or -1. Any other
+// descriptor parked for the path is closed.
+int TakeParkedFile(const std::string& hostPath, const struct stat& st)
 {
     ParkedFile file{};
     file.fd = -1;
@@ -113,7 +113,7 @@ int TakeParkedFile(const std::string& hostPath, struct stat& st)
             }
     }
     if (file.fd < 0) return -1;
-    if (stat(hostPath.c_str(), &st) == 0 && st.st_dev == file.device && st.st_ino == file.inode) return file.fd;
+    if (st.st_dev == file.device && st.st_ino == file.inode) return file.fd;
     close(file.fd);
     return -1;
 }
@@ -355,42 +355,25 @@ HANDLE AddFile(int fd, const struct stat& st, LPCWSTR path, DWORD access, DWORD 
     return wce::detail::AddHandle(std::make_unique<FileObject>(fd, st, access, share, std::u16string(path), hostPath));
 }
 
-bool IsUnlike(const wce::detail::HostIdentity& identity, const struct stat& st)
-{
-    return identity.known && !identity.Matches(st.st_dev, st.st_ino, S_ISDIR(st.st_mode));
-}
-
-// Opening an existing file to read: the open itself tells what is there, so nothing is
-// asked of the host before it. The descriptor stays non-blocking, which a regular file
-// ignores; anything else is refused before it is read.
+// Opening an existing file to read: what the path's walk saw, or the open itself, tells
+// what is there, so nothing else is asked of the host. The descriptor stays non-blocking,
+// which a regular file ignores; anything else is refused before it is read.
 HANDLE OpenExistingToRead(LPCWSTR path, DWORD access, DWORD share)
 {
-    wce::detail::HostIdentity cached;
+    wce::detail::PathStatus seen;
     std::string hostPath;
-    if (!MapToHostOrFail(path, hostPath, LastLink::Follow, &cached)) return INVALID_HANDLE_VALUE;
+    if (!MapToHostOrFail(path, hostPath, LastLink::Follow, &seen)) return INVALID_HANDLE_VALUE;
+    if (seen.whole && !S_ISREG(seen.st.st_mode)) return FailHandle(ERROR_ACCESS_DENIED);
     std::lock_guard<std::mutex> guard(OpenLock());
-    struct stat st;
-    int fd = TakeParkedFile(hostPath, st);
-    if (fd >= 0 && IsUnlike(cached, st)) {
-        close(fd);
-        fd = -1;
-    }
-    const bool opened =
-        fd >= 0 || ((fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)) >= 0 && fstat(fd, &st) == 0);
-    if (cached.known && (!opened || IsUnlike(cached, st))) {
-        // The cached name went stale on the host: resolve it again.
-        if (fd >= 0) close(fd);
-        wce::detail::ForgetResolvedPaths();
-        if (!MapToHostOrFail(path, hostPath)) return INVALID_HANDLE_VALUE;
+    struct stat st = seen.st;
+    int fd = seen.whole ? TakeParkedFile(hostPath, st) : -1;
+    if (fd < 0) {
         fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-        if (fd >= 0 && fstat(fd, &st) != 0) st.st_mode = 0;
-    } else if (fd >= 0 && !opened) {
-        st.st_mode = 0;
-    }
-    if (fd < 0) return FailHandle(OpenError(errno, hostPath));
-    if (!S_ISREG(st.st_mode)) {
-        close(fd);
-        return FailHandle(ERROR_ACCESS_DENIED);
+        if (fd < 0) return FailHandle(OpenError(errno, hostPath));
+        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            close(fd);
+            return FailHandle(ERROR_ACCESS_DENIED);
+        }
     }
     if (ConflictsWithOpenHandles(st.st_dev, st.st_ino, access, share)) {
         close(fd);
@@ -667,22 +650,16 @@ BOOL FlushFileBuffers(HANDLE file)
 DWORD GetFileAttributesW(LPCWSTR path)
 {
     return wce::detail::NoThrow<DWORD>(INVALID_FILE_ATTRIBUTES, [&]() -> DWORD {
-        wce::detail::HostIdentity cached;
+        wce::detail::PathStatus seen;
         std::string hostPath;
-        if (!MapToHostOrFail(path, hostPath, LastLink::Follow, &cached)) return INVALID_FILE_ATTRIBUTES;
+        if (!MapToHostOrFail(path, hostPath, LastLink::Follow, &seen)) return INVALID_FILE_ATTRIBUTES;
         // What a stat would say; a resource path inside an archive file asks this each time.
-        if (cached.belowFile) {
+        if (seen.belowFile) {
             SetLastError(ERROR_PATH_NOT_FOUND);
             return INVALID_FILE_ATTRIBUTES;
         }
-        struct stat st;
-        if (cached.known && (stat(hostPath.c_str(), &st) != 0 || IsUnlike(cached, st))) {
-            // The cached name went stale on the host: resolve it again.
-            wce::detail::ForgetResolvedPaths();
-            cached.known = false;
-            if (!MapToHostOrFail(path, hostPath)) return INVALID_FILE_ATTRIBUTES;
-        }
-        if (!cached.known && stat(hostPath.c_str(), &st) != 0) {
+        struct stat st = seen.st;
+        if (!seen.whole && stat(hostPath.c_str(), &st) != 0) {
             SetLastError(OpenError(errno, hostPath));
             return INVALID_FILE_ATTRIBUTES;
         }
