@@ -96,26 +96,29 @@ void ParkFile(const std::string& hostPath, dev_t device, ino_t inode, int fd)
     if (fd >= 0) close(fd);
 }
 
-// The parked descriptor of the file st describes (just seen at hostPath), or -1. Any other
-// descriptor parked for the path is closed.
+// A parked descriptor of the file st describes (just seen at hostPath), or -1. The others
+// parked for the path belong to files that are gone from it: they are closed.
 int TakeParkedFile(const std::string& hostPath, const struct stat& st)
 {
-    ParkedFile file{};
-    file.fd = -1;
-    ParkedFiles& parked = GetParkedFiles();
+    int found = -1;
+    std::vector<int> stale;
     {
+        ParkedFiles& parked = GetParkedFiles();
         std::lock_guard<std::mutex> guard(parked.lock);
-        for (auto it = parked.files.begin(); it != parked.files.end(); ++it)
-            if (it->hostPath == hostPath) {
-                file = std::move(*it);
-                parked.files.erase(it);
-                break;
+        for (auto it = parked.files.begin(); it != parked.files.end();) {
+            if (it->hostPath != hostPath) {
+                ++it;
+                continue;
             }
+            if (found < 0 && it->device == st.st_dev && it->inode == st.st_ino)
+                found = it->fd;
+            else
+                stale.push_back(it->fd);
+            it = parked.files.erase(it);
+        }
     }
-    if (file.fd < 0) return -1;
-    if (st.st_dev == file.device && st.st_ino == file.inode) return file.fd;
-    close(file.fd);
-    return -1;
+    for (int fd : stale) close(fd);
+    return found;
 }
 
 void CloseParkedFiles()
