@@ -208,10 +208,11 @@ struct ResolvedPaths {
 // A skin's folders and archives, a package's folders: a few dozen in practice.
 constexpr size_t kMaxResolvedPaths = 256;
 
+// Never destroyed: files may still be deleted by destructors of other statics at exit.
 ResolvedPaths& GetResolvedPaths()
 {
-    static ResolvedPaths paths;
-    return paths;
+    static ResolvedPaths* paths = new ResolvedPaths;
+    return *paths;
 }
 
 // The longest cached prefix of the components (its count, 0 for none) and its entry.

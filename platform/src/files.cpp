@@ -70,10 +70,12 @@ struct ParkedFiles {
 
 constexpr size_t kMaxParkedFiles = 4;
 
+// Never destroyed: a file still open at exit is closed (parked) by the handle table's
+// destructor, which may run after this one would have.
 ParkedFiles& GetParkedFiles()
 {
-    static ParkedFiles parked;
-    return parked;
+    static ParkedFiles* parked = new ParkedFiles;
+    return *parked;
 }
 
 void ParkFile(const std::string& hostPath, dev_t device, ino_t inode, int fd)
