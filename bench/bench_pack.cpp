@@ -240,40 +240,60 @@ BENCHMARK(BM_InflateOnly_Zlib)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FindItem)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StdMap_Find)->Unit(benchmark::kMicrosecond);
 
-// Remembers the time per iteration of each benchmark, for the ratios.
+// Remembers the times per iteration of each benchmark (every repetition), for the ratios:
+// best against best and median against median, in wall and in CPU time.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) {
-                // File reads wait on the kernel: those runs count wall time ("/real_time").
-                const std::string name = run.benchmark_name();
-                const bool real = name.find("/real_time") != std::string::npos;
-                m_times[name] = real ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime();
-            }
+            if (run.run_type == Run::RT_Iteration)
+                m_times[run.run_name.function_name].push_back({run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()});
         ConsoleReporter::ReportRuns(runs);
     }
+    // The target applies to the median wall time: file reads wait on the kernel.
     void PrintRatio(const char* pLabel, const std::string& ours, const std::string& baseline, double target = 0) const
     {
-        auto a = FindTime(ours);
-        auto b = FindTime(baseline);
-        if (a <= 0 || b <= 0) return;
+        const Summary a = Summarise(ours);
+        const Summary b = Summarise(baseline);
+        if (a.medianReal <= 0 || b.medianReal <= 0) return;
+        std::printf("ratio %s = %.3f median, %.3f best (cpu %.3f median, %.3f best; %zu runs)", pLabel,
+                    a.medianReal / b.medianReal, a.bestReal / b.bestReal, a.medianCpu / b.medianCpu,
+                    a.bestCpu / b.bestCpu, a.count);
         if (target > 0)
-            std::printf("ratio %s = %.3f (target <= %.2f): %s\n", pLabel, a / b, target,
-                        a / b <= target ? "met" : "NOT met");
-        else
-            std::printf("ratio %s = %.3f\n", pLabel, a / b);
+            std::printf(" (target <= %.2f): %s", target, a.medianReal / b.medianReal <= target ? "met" : "NOT met");
+        std::printf("\n");
     }
 
 private:
-    double FindTime(const std::string& prefix) const
+    struct Summary {
+        double bestReal = 0, medianReal = 0, bestCpu = 0, medianCpu = 0;
+        std::size_t count = 0;
+    };
+    static double Median(std::vector<double> v)
     {
-        for (const auto& [name, time] : m_times)
-            if (name.compare(0, prefix.size(), prefix) == 0) return time;
-        return 0;
+        std::sort(v.begin(), v.end());
+        const std::size_t n = v.size();
+        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
     }
-    std::map<std::string, double> m_times;
+    Summary Summarise(const std::string& name) const
+    {
+        Summary summary;
+        const auto it = m_times.find(name);
+        if (it == m_times.end() || it->second.empty()) return summary;
+        std::vector<double> real, cpu;
+        for (const auto& [r, c] : it->second) {
+            real.push_back(r);
+            cpu.push_back(c);
+        }
+        summary.bestReal = *std::min_element(real.begin(), real.end());
+        summary.bestCpu = *std::min_element(cpu.begin(), cpu.end());
+        summary.medianReal = Median(real);
+        summary.medianCpu = Median(cpu);
+        summary.count = real.size();
+        return summary;
+    }
+    std::map<std::string, std::vector<std::pair<double, double>>> m_times;
 };
 
 }  // namespace

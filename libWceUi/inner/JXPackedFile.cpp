@@ -59,9 +59,18 @@ const BYTE* CJxPackedFile::GetItem(int nIndex) const
     return m_ppItems[nIndex];
 }
 
-HANDLE CJxPackedFile::impOpen(DWORD dwKey)
+HANDLE CJxPackedFile::impOpen(DWORD dwKey, BOOL bCheckPath)
 {
     HANDLE hFile = JxOpenForReading(m_szPackPath);
+    if (INVALID_HANDLE_VALUE == hFile && bCheckPath) {
+        const DWORD dwError = GetLastError();
+        const DWORD dwAttributes = GetFileAttributesW(m_szPackPath);
+        if (INVALID_FILE_ATTRIBUTES == dwAttributes || (dwAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            JxWriteLogW(JX_LOG_ERROR, u"%s is not a valid packed file", m_szPackPath);
+            return INVALID_HANDLE_VALUE;
+        }
+        SetLastError(dwError);
+    }
     if (INVALID_HANDLE_VALUE == hFile) {
         // The loaded directory's check and a (re)load name the failure differently.
         if (m_bLoaded && dwKey == m_dwKey)
@@ -194,12 +203,22 @@ const BYTE* CJxPackedFile::FindItem(LPCWSTR pRelativePath) const
 
 BYTE* CJxPackedFile::ReadItem(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPassword)
 {
+    return impReadItem(pRelativePath, pdwSize, pPassword, FALSE);
+}
+
+BYTE* CJxPackedFile::ReadItemOfCheckedPath(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPassword)
+{
+    return impReadItem(pRelativePath, pdwSize, pPassword, TRUE);
+}
+
+BYTE* CJxPackedFile::impReadItem(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPassword, BOOL bCheckPath)
+{
     if (!WCEUI_CHECK("CJxPackedFile::ReadItem", NULL != pdwSize)) return NULL;
     *pdwSize = 0;
     if (!WCEUI_CHECK("CJxPackedFile::ReadItem", NULL != pRelativePath)) return NULL;
     // One open serves the check of the directory and the read of the entry.
     const DWORD dwKey = GetPackKey(pPassword);
-    CJxAutoHandle file(impOpen(dwKey));
+    CJxAutoHandle file(impOpen(dwKey, bCheckPath));
     if (!file.IsValid() || !impLoadOpen(file.Get(), dwKey)) return NULL;
     const BYTE* pItem = FindItem(pRelativePath);
     if (NULL == pItem) {
@@ -210,21 +229,20 @@ BYTE* CJxPackedFile::ReadItem(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPa
     const DWORD dwCompressed = JxPackRecordCompressedSize(pItem);
     const DWORD dwOffset = JxPackRecordDataOffset(pItem);
 
-    DWORD dwFileSize = 0;
-    if (!GetSize(file.Get(), &dwFileSize)) {
-        JxWriteLogW(JX_LOG_ERROR, u"GetFileSize %s failed , GetLastError is %d", m_szPackPath,
-                    static_cast<int>(GetLastError()));
-        return NULL;
-    }
     // One damaged entry fails alone, before anything is allocated for it; the rest of the
-    // archive stays readable.
-    if (static_cast<std::uint64_t>(dwOffset) + dwCompressed > dwFileSize) {
-        JxWriteLogW(JX_LOG_ERROR, u"ReadFile %s in %s failed", pRelativePath, m_szPackPath);
-        return NULL;
-    }
-    if (!JxIsPackInflateSizePlausible(dwUncompressed, dwCompressed)) {
-        JxWriteLogW(JX_LOG_ERROR, u"uncompress failed for %s in %s", pRelativePath, m_szPackPath);
-        return NULL;
+    // archive stays readable. An entry that fits the kept buffer needs no check of the file's
+    // size: reading past the end is the same failure.
+    if (dwCompressed > kMaxKeptReadBuffer) {
+        DWORD dwFileSize = 0;
+        if (!GetSize(file.Get(), &dwFileSize)) {
+            JxWriteLogW(JX_LOG_ERROR, u"GetFileSize %s failed , GetLastError is %d", m_szPackPath,
+                        static_cast<int>(GetLastError()));
+            return NULL;
+        }
+        if (static_cast<std::uint64_t>(dwOffset) + dwCompressed > dwFileSize) {
+            JxWriteLogW(JX_LOG_ERROR, u"ReadFile %s in %s failed", pRelativePath, m_szPackPath);
+            return NULL;
+        }
     }
 
     LONG nOffsetHigh = 0;  // offsets of 2 GiB and more stay positive
@@ -235,9 +253,15 @@ BYTE* CJxPackedFile::ReadItem(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPa
                     m_szPackPath, static_cast<int>(GetLastError()));
         return NULL;
     }
+    // The size check comes after the read, as a read past the end is reported first.
     BYTE* pCompressed = impGetReadBuffer(dwCompressed);
     if (NULL == pCompressed || !JxReadExactly(file.Get(), pCompressed, dwCompressed)) {
         JxWriteLogW(JX_LOG_ERROR, u"ReadFile %s in %s failed", pRelativePath, m_szPackPath);
+        impReleaseReadBuffer(pCompressed);
+        return NULL;
+    }
+    if (!JxIsPackInflateSizePlausible(dwUncompressed, dwCompressed)) {
+        JxWriteLogW(JX_LOG_ERROR, u"uncompress failed for %s in %s", pRelativePath, m_szPackPath);
         impReleaseReadBuffer(pCompressed);
         return NULL;
     }

@@ -24,6 +24,10 @@ public:
     // The entry's plain bytes (*pdwSize of them, caller deletes with delete[]), or null with
     // *pdwSize = 0 (logged).
     BYTE* ReadItem(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPassword);
+    // As ReadItem, for WceUiReadFile once the archive has an object: that the archive path
+    // names an existing file, not a directory, is asked only when it cannot be opened; if
+    // not, "%s is not a valid packed file" is logged and the object stays as it is.
+    BYTE* ReadItemOfCheckedPath(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPassword);
 
     LPCWSTR GetPackPath() const { return m_szPackPath; }
     int GetItemCount() const { return m_nItemCount; }
@@ -38,7 +42,9 @@ private:
     void Empty();
     // Opens the archive; a failure is logged (as a check of the loaded directory, or as a
     // load) and empties the object.
-    HANDLE impOpen(DWORD dwKey);
+    // With bCheckPath, a failure first asks whether the path names a file at all.
+    HANDLE impOpen(DWORD dwKey, BOOL bCheckPath = FALSE);
+    BYTE* impReadItem(LPCWSTR pRelativePath, DWORD* pdwSize, LPCWSTR pPassword, BOOL bCheckPath);
     // With the archive open at its start: keeps the loaded directory while the head's check
     // word and the key are unchanged, else (re)loads it. A failure empties the object.
     BOOL impLoadOpen(HANDLE hFile, DWORD dwKey);

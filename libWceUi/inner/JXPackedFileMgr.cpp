@@ -27,6 +27,17 @@ CJxPackedFileMgr::~CJxPackedFileMgr()
     m_mapPackedFiles.RemoveAll();
 }
 
+CJxPackedFile* CJxPackedFileMgr::FindPackedFile(LPCWSTR pPackPath) const
+{
+    if (!WCEUI_CHECK("CJxPackedFileMgr::FindPackedFile", NULL != pPackPath)) return NULL;
+    if (WStrLen(pPackPath) >= MAX_PATH) return NULL;
+    WCHAR szKey[MAX_PATH];
+    WStrCopy(szKey, MAX_PATH, pPackPath);
+    WStrLowerInPlace(szKey);
+    CJxPackedFile* pPackedFile = NULL;
+    return m_mapPackedFiles.Lookup(szKey, pPackedFile) ? pPackedFile : NULL;
+}
+
 CJxPackedFile* CJxPackedFileMgr::GetPackedFile(LPCWSTR pPackPath)
 {
     if (!WCEUI_CHECK("CJxPackedFileMgr::GetPackedFile", NULL != pPackPath)) return NULL;

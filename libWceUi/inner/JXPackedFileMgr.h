@@ -18,6 +18,8 @@ public:
     // without reading anything. Null only for a path of MAX_PATH units or more, or when
     // memory runs out.
     CJxPackedFile* GetPackedFile(LPCWSTR pPackPath);
+    // The archive object for pPackPath if there is one already; never creates it.
+    CJxPackedFile* FindPackedFile(LPCWSTR pPackPath) const;
 
     int GetCount() const { return m_mapPackedFiles.GetCount(); }
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <unordered_map>
 #include <vector>
 
 #include "host_ptr.h"
@@ -179,13 +180,112 @@ unsigned long DeviceRootGeneration()
 std::string HostPathInRoot(const std::string& fileName) { return Join(DeviceRootHostPath(), fileName); }
 
 namespace {
-bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last);
+
+// Resolutions of device paths whose names all exist on the host with no symbolic link
+// among them, by their components as written; the prefixes of a walk are kept as well, so
+// a path below a known folder or archive starts its walk there. An entry is used only
+// after each name along it is found to be still the object it was (same device, inode
+// and kind, no link: a folder moved off the device and linked back is refused as before),
+// and every creation, deletion or rename through the platform drops them all.
+struct Step {
+    size_t hostLength;  // of the host path up to and including this name
+    dev_t device;
+    ino_t inode;
+    mode_t kind;  // the S_IFMT bits
+};
+
+struct Resolved {
+    std::string host;
+    std::vector<Step> steps;  // one per component
+};
+
+struct ResolvedPaths {
+    std::mutex lock;
+    unsigned long generation = 0;  // of the device root the entries belong to
+    std::unordered_map<std::u16string, Resolved> entries;
+};
+
+// A skin's folders and archives, a package's folders: a few dozen in practice.
+constexpr size_t kMaxResolvedPaths = 256;
+
+// Never destroyed: files may still be deleted by destructors of other statics at exit.
+ResolvedPaths& GetResolvedPaths()
+{
+    static ResolvedPaths* paths = new ResolvedPaths;
+    return *paths;
+}
+
+// The longest cached prefix of the components (its count, 0 for none) and its entry.
+size_t FindResolvedPrefix(const std::u16string& joined, const std::vector<size_t>& ends, unsigned long generation,
+                          Resolved& found)
+{
+    ResolvedPaths& paths = GetResolvedPaths();
+    std::lock_guard<std::mutex> guard(paths.lock);
+    if (paths.generation != generation) {
+        paths.entries.clear();
+        paths.generation = generation;
+        return 0;
+    }
+    if (paths.entries.empty()) return 0;
+    std::u16string key;
+    for (size_t count = ends.size(); count > 0; --count) {
+        key.assign(joined, 0, ends[count - 1]);
+        const auto it = paths.entries.find(key);
+        if (it != paths.entries.end()) {
+            found = it->second;
+            return count;
+        }
+    }
+    return 0;
+}
+
+// Adds the prefixes from first on, each with the steps up to it.
+void RememberResolved(const std::u16string& joined, const std::vector<size_t>& ends, unsigned long generation,
+                      size_t first, const Resolved& walk)
+{
+    if (walk.steps.size() <= first) return;
+    ResolvedPaths& paths = GetResolvedPaths();
+    std::lock_guard<std::mutex> guard(paths.lock);
+    if (paths.generation != generation) return;  // the root changed meanwhile
+    if (paths.entries.size() + walk.steps.size() - first > kMaxResolvedPaths) paths.entries.clear();
+    for (size_t i = first; i < walk.steps.size(); ++i) {
+        Resolved& entry = paths.entries[joined.substr(0, ends[i])];
+        entry.host.assign(walk.host, 0, walk.steps[i].hostLength);
+        entry.steps.assign(walk.steps.begin(), walk.steps.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    }
+}
+
+// Whether every name along the entry is still what it was; st ends as the last one's status.
+bool IsStill(const Resolved& entry, struct stat& st)
+{
+    std::string path;
+    for (const Step& step : entry.steps) {
+        path.assign(entry.host, 0, step.hostLength);
+        if (lstat(path.c_str(), &st) != 0 || st.st_dev != step.device || st.st_ino != step.inode ||
+            (st.st_mode & S_IFMT) != step.kind)
+            return false;
+    }
+    return true;
+}
+
+void ForgetAll()
+{
+    ResolvedPaths& paths = GetResolvedPaths();
+    std::lock_guard<std::mutex> guard(paths.lock);
+    paths.entries.clear();
+}
+
+bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last, PathStatus* status);
+
 }  // namespace
 
-bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last)
+void ForgetResolvedPaths() { ForgetAll(); }
+
+bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last, PathStatus* status)
 {
+    if (status) *status = PathStatus();
     try {
-        return MapToHostOrThrow(devicePath, hostPath, error, last);
+        return MapToHostOrThrow(devicePath, hostPath, error, last, status);
     } catch (const std::bad_alloc&) {
         error = ERROR_NOT_ENOUGH_MEMORY;
         return false;
@@ -194,22 +294,50 @@ bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink
 
 namespace {
 
-bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last)
+bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last, PathStatus* status)
 {
     std::vector<std::u16string> components;
+    components.reserve(8);
     if (!SplitDevicePath(devicePath, components, error)) return false;
 
     const std::string root = DeviceRootHostPath();
+    const unsigned long generation = DeviceRootGeneration();
+    std::u16string joined;  // the cache's key: the components, "\\"-separated
+    std::vector<size_t> ends;
+    ends.reserve(components.size());
+    for (const auto& component : components) {
+        if (!joined.empty()) joined += u'\\';
+        joined += component;
+        ends.push_back(joined.size());
+    }
+
     std::string current = root;
     std::string deepestExisting = root;
     std::string parentOfDeepest = root;
     size_t existingCount = 0;
     bool existing = true;
     bool anyLink = false;  // among the existing components below the root
-    for (const auto& component : components) {
+    struct stat deepest{};  // of the deepest existing name
+    Resolved walk;          // the link-free names found, for the cache
+    size_t start = FindResolvedPrefix(joined, ends, generation, walk);
+    if (start > 0 && !IsStill(walk, deepest)) {
+        ForgetAll();  // changed on the host behind the platform's back
+        start = 0;
+        walk = Resolved();
+    }
+    if (start > 0) {
+        current = deepestExisting = walk.host;
+        existingCount = start;
+        // Below a file nothing exists, and no name can be found ignoring case.
+        existing = S_ISDIR(deepest.st_mode);
+    } else {
+        walk.host = root;
+    }
+    for (size_t i = start; i < components.size(); ++i) {
+        const auto& component = components[i];
         const std::string name = WideToUtf8(component);
         if (existing) {
-            struct stat st;
+            struct stat st{};
             std::string candidate = Join(current, name);
             std::string other;
             if (lstat(candidate.c_str(), &st) != 0) {
@@ -224,12 +352,28 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
             if (existing) {
                 parentOfDeepest = current;
                 deepestExisting = candidate;
+                deepest = st;
                 ++existingCount;
+                if (!anyLink) {
+                    walk.host = candidate;
+                    walk.steps.push_back(Step{candidate.size(), st.st_dev, st.st_ino, st.st_mode & S_IFMT});
+                }
             }
             current = candidate;
         } else {
             current = Join(current, name);
         }
+    }
+    RememberResolved(joined, ends, generation, start, walk);
+    if (status && !anyLink && existingCount > 0) {
+        status->whole = existingCount == components.size();
+        status->belowFile = !status->whole && !S_ISDIR(deepest.st_mode);
+        status->st = deepest;
+    }
+    // A name found in the cache and checked just now proves the root is there.
+    if (start > 0 && !anyLink) {
+        hostPath = current;
+        return true;
     }
 
     // A symbolic link may point anywhere; whatever exists of the path must stay on the device.
@@ -263,10 +407,10 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
 
 }  // namespace
 
-bool MapToHostOrFail(LPCWSTR devicePath, std::string& hostPath, LastLink last)
+bool MapToHostOrFail(LPCWSTR devicePath, std::string& hostPath, LastLink last, PathStatus* status)
 {
     DWORD error = ERROR_SUCCESS;
-    if (MapToHost(devicePath, hostPath, error, last)) return true;
+    if (MapToHost(devicePath, hostPath, error, last, status)) return true;
     SetLastError(error);
     return false;
 }

@@ -1,6 +1,8 @@
 // Where device paths live on the host, for the platform files that touch the host.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <string>
 
 #include "wce/types.h"
@@ -19,11 +21,26 @@ std::string HostPathInRoot(const std::string& fileName);
 // as the name itself (deleting or renaming the link).
 enum class LastLink { Follow, Keep };
 
+// What the walk over a path saw of the host, when no name on it is a symbolic link: a
+// caller may use it instead of asking the host again.
+struct PathStatus {
+    bool whole = false;      // every name exists; st is the last one's status
+    bool belowFile = false;  // a file (no folder) with names still to follow: nothing can exist there
+    struct stat st {};
+};
+
 // Maps a device path to its host path (see wce::host::MapDevicePath). On failure returns
-// false and sets error; does not touch the last error.
-bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last = LastLink::Follow);
+// false and sets error; does not touch the last error. Names resolved before are checked,
+// not searched for again.
+bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last = LastLink::Follow,
+               PathStatus* status = nullptr);
+// Drops every cached resolution: called after anything the platform creates, deletes or
+// renames, so that a lookup never answers with a host name that is gone or no longer the
+// one the device would find.
+void ForgetResolvedPaths();
 // As MapToHost, but reports a failure through SetLastError.
-bool MapToHostOrFail(LPCWSTR devicePath, std::string& hostPath, LastLink last = LastLink::Follow);
+bool MapToHostOrFail(LPCWSTR devicePath, std::string& hostPath, LastLink last = LastLink::Follow,
+                     PathStatus* status = nullptr);
 
 // True when the device path names a symbolic link on the host (the link is not followed).
 bool IsSymbolicLink(LPCWSTR devicePath);

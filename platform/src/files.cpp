@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <vector>
 
 #include "device_path.h"
@@ -50,23 +51,113 @@ bool IsBelow(const std::string& path, const std::string& folder)
     return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
 }
 
-class FileObject : public wce::detail::KernelObject {
-public:
-    FileObject(int fd, DWORD access, DWORD share, std::u16string devicePath, std::string hostPath)
-        : m_fd(fd), m_access(access), m_share(share), m_devicePath(std::move(devicePath)),
-          m_hostPath(std::move(hostPath))
+// Descriptors of files closed after reading, kept for the next open of the same file: a
+// resource archive is opened again for every entry read from it, and opening and closing
+// cost more than reading a small entry. One is handed out again only while its path still
+// names the same file; anything created, deleted or renamed through the platform closes
+// them all, so a deleted file's space goes at once, as on the device.
+struct ParkedFile {
+    std::string hostPath;
+    dev_t device;
+    ino_t inode;
+    int fd;
+};
+
+struct ParkedFiles {
+    std::mutex lock;
+    std::vector<ParkedFile> files;  // oldest first
+};
+
+constexpr size_t kMaxParkedFiles = 4;
+
+// Never destroyed: a file still open at exit is closed (parked) by the handle table's
+// destructor, which may run after this one would have.
+ParkedFiles& GetParkedFiles()
+{
+    static ParkedFiles* parked = new ParkedFiles;
+    return *parked;
+}
+
+void ParkFile(const std::string& hostPath, dev_t device, ino_t inode, int fd)
+{
+    int evicted = -1;
     {
-        struct stat st;
-        if (fstat(fd, &st) == 0) {
-            m_device = st.st_dev;
-            m_inode = st.st_ino;
+        ParkedFiles& parked = GetParkedFiles();
+        std::lock_guard<std::mutex> guard(parked.lock);
+        try {
+            if (parked.files.size() == kMaxParkedFiles) {
+                evicted = parked.files.front().fd;
+                parked.files.erase(parked.files.begin());
+            }
+            parked.files.push_back(ParkedFile{hostPath, device, inode, fd});
+            fd = -1;
+        } catch (const std::bad_alloc&) {
         }
     }
-    ~FileObject() override { close(m_fd); }
+    if (evicted >= 0) close(evicted);
+    if (fd >= 0) close(fd);
+}
+
+// A parked descriptor of the file st describes (just seen at hostPath), or -1. The others
+// parked for the path belong to files that are gone from it: they are closed.
+int TakeParkedFile(const std::string& hostPath, const struct stat& st)
+{
+    int found = -1;
+    std::vector<int> stale;
+    {
+        ParkedFiles& parked = GetParkedFiles();
+        std::lock_guard<std::mutex> guard(parked.lock);
+        for (auto it = parked.files.begin(); it != parked.files.end();) {
+            if (it->hostPath != hostPath) {
+                ++it;
+                continue;
+            }
+            if (found < 0 && it->device == st.st_dev && it->inode == st.st_ino)
+                found = it->fd;
+            else
+                stale.push_back(it->fd);
+            it = parked.files.erase(it);
+        }
+    }
+    for (int fd : stale) close(fd);
+    return found;
+}
+
+void CloseParkedFiles()
+{
+    std::vector<ParkedFile> files;
+    {
+        ParkedFiles& parked = GetParkedFiles();
+        std::lock_guard<std::mutex> guard(parked.lock);
+        files.swap(parked.files);
+    }
+    for (const ParkedFile& file : files) close(file.fd);
+}
+
+class FileObject : public wce::detail::KernelObject {
+public:
+    // st: the open file's own status.
+    FileObject(int fd, const struct stat& st, DWORD access, DWORD share, std::u16string devicePath,
+               std::string hostPath)
+        : m_fd(fd), m_access(access), m_share(share), m_devicePath(std::move(devicePath)),
+          m_hostPath(std::move(hostPath)), m_device(st.st_dev), m_inode(st.st_ino)
+    {
+    }
+    ~FileObject() override
+    {
+        if (m_access & GENERIC_WRITE)
+            close(m_fd);
+        else
+            ParkFile(m_hostPath, m_device, m_inode, m_fd);
+    }
     FileObject(const FileObject&) = delete;
     FileObject& operator=(const FileObject&) = delete;
 
     int Fd() const { return m_fd; }
+    // The handle's own file position, used with pread and pwrite: the descriptor's is never
+    // moved, so a parked descriptor needs no rewinding. Hold Lock() around its use.
+    std::int64_t& Position() { return m_position; }
+    std::mutex& Lock() { return m_lock; }
     DWORD Access() const { return m_access; }
     DWORD Share() const { return m_share; }
     bool IsFile(dev_t device, ino_t inode) const { return m_device == device && m_inode == inode; }
@@ -81,8 +172,10 @@ private:
     DWORD m_share;
     std::u16string m_devicePath;
     std::string m_hostPath;
-    dev_t m_device = 0;
-    ino_t m_inode = 0;
+    dev_t m_device;
+    ino_t m_inode;
+    std::mutex m_lock;
+    std::int64_t m_position = 0;
 };
 
 struct FoundEntry {
@@ -251,12 +344,58 @@ bool ListFolder(const std::string& hostFolder, const std::u16string& pattern, st
     return true;
 }
 
+// Passes on the result of a host call that adds, removes or renames a name, keeping its
+// errno, after dropping the cached resolutions that may no longer hold.
+int ChangeTree(int result)
+{
+    const int error = errno;
+    wce::detail::ForgetResolvedPaths();
+    CloseParkedFiles();
+    errno = error;
+    return result;
+}
+
+HANDLE AddFile(int fd, const struct stat& st, LPCWSTR path, DWORD access, DWORD share, const std::string& hostPath)
+{
+    return wce::detail::AddHandle(std::make_unique<FileObject>(fd, st, access, share, std::u16string(path), hostPath));
+}
+
+// Opening an existing file to read: what the path's walk saw, or the open itself, tells
+// what is there, so nothing else is asked of the host. The descriptor stays non-blocking,
+// which a regular file ignores; anything else is refused before it is read.
+HANDLE OpenExistingToRead(LPCWSTR path, DWORD access, DWORD share)
+{
+    wce::detail::PathStatus seen;
+    std::string hostPath;
+    if (!MapToHostOrFail(path, hostPath, LastLink::Follow, &seen)) return INVALID_HANDLE_VALUE;
+    if (seen.whole && !S_ISREG(seen.st.st_mode)) return FailHandle(ERROR_ACCESS_DENIED);
+    std::lock_guard<std::mutex> guard(OpenLock());
+    struct stat st = seen.st;
+    int fd = seen.whole ? TakeParkedFile(hostPath, st) : -1;
+    if (fd < 0) {
+        fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0) return FailHandle(OpenError(errno, hostPath));
+        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            close(fd);
+            return FailHandle(ERROR_ACCESS_DENIED);
+        }
+    }
+    if (ConflictsWithOpenHandles(st.st_dev, st.st_ino, access, share)) {
+        close(fd);
+        return FailHandle(ERROR_SHARING_VIOLATION);
+    }
+    HANDLE handle = AddFile(fd, st, path, access, share, hostPath);
+    SetLastError(ERROR_SUCCESS);
+    return handle;
+}
+
 // Opens (or creates) a regular file; the share-mode check runs before any truncation, so a
 // refused CREATE_ALWAYS leaves the other opener's data alone.
 HANDLE OpenDeviceFile(LPCWSTR path, DWORD access, DWORD share, DWORD disposition, DWORD attributes)
 {
     if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING) return FailHandle(ERROR_INVALID_PARAMETER);
     if (disposition == TRUNCATE_EXISTING && !(access & GENERIC_WRITE)) return FailHandle(ERROR_INVALID_PARAMETER);
+    if (disposition == OPEN_EXISTING && !(access & GENERIC_WRITE)) return OpenExistingToRead(path, access, share);
     std::string hostPath;
     if (!MapToHostOrFail(path, hostPath)) return INVALID_HANDLE_VALUE;
 
@@ -291,7 +430,7 @@ HANDLE OpenDeviceFile(LPCWSTR path, DWORD access, DWORD share, DWORD disposition
             return FailHandle(MissingPathError(hostPath));
         } else {
             existed = false;
-            fd = open(hostPath.c_str(), flags | O_CREAT | O_EXCL, mode);
+            fd = ChangeTree(open(hostPath.c_str(), flags | O_CREAT | O_EXCL, mode));
             if (fd < 0 && errno == EEXIST && disposition == CREATE_NEW) return FailHandle(ERROR_FILE_EXISTS);
             if (fd < 0 && errno != EEXIST) return FailHandle(OpenError(errno, hostPath));
         }
@@ -312,8 +451,7 @@ HANDLE OpenDeviceFile(LPCWSTR path, DWORD access, DWORD share, DWORD disposition
         close(fd);
         return FailHandle(ErrorFromErrno(error));
     }
-    HANDLE handle =
-        wce::detail::AddHandle(std::make_unique<FileObject>(fd, access, share, std::u16string(path), hostPath));
+    HANDLE handle = AddFile(fd, st, path, access, share, hostPath);
     // Windows reports that CREATE_ALWAYS / OPEN_ALWAYS found the file, while succeeding.
     SetLastError(existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS
                                                                                           : ERROR_SUCCESS);
@@ -381,19 +519,23 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, 
         if (!bytesRead || overlapped || (!buffer && bytesToRead > 0)) return Fail(ERROR_INVALID_PARAMETER);
         if (!(object->Access() & GENERIC_READ)) return Fail(ERROR_ACCESS_DENIED);
         auto* out = static_cast<char*>(buffer);
+        std::lock_guard<std::mutex> guard(object->Lock());
+        std::int64_t& position = object->Position();
         DWORD done = 0;
+        DWORD error = ERROR_SUCCESS;
         while (done < bytesToRead) {
-            const ssize_t n = read(object->Fd(), out + done, bytesToRead - done);
+            const ssize_t n = pread(object->Fd(), out + done, bytesToRead - done, static_cast<off_t>(position + done));
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) {
-                *bytesRead = done;
-                return Fail(errno == EIO ? ERROR_READ_FAULT : ErrorFromErrno(errno));
+                error = errno == EIO ? ERROR_READ_FAULT : ErrorFromErrno(errno);
+                break;
             }
             if (n == 0) break;  // end of file: a short read is still a success
             done += static_cast<DWORD>(n);
         }
+        position += done;
         *bytesRead = done;
-        return TRUE;
+        return error == ERROR_SUCCESS ? TRUE : Fail(error);
     });
 }
 
@@ -407,10 +549,12 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWri
         if (!(object->Access() & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED);
         const auto allowed = static_cast<DWORD>(WritableBytes(*object, bytesToWrite));
         const auto* in = static_cast<const char*>(buffer);
+        std::lock_guard<std::mutex> guard(object->Lock());
+        std::int64_t& position = object->Position();
         DWORD done = 0;
         DWORD error = ERROR_SUCCESS;
         while (done < allowed) {
-            const ssize_t n = write(object->Fd(), in + done, allowed - done);
+            const ssize_t n = pwrite(object->Fd(), in + done, allowed - done, static_cast<off_t>(position + done));
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
                 error = n < 0 ? (errno == EIO ? ERROR_WRITE_FAULT : ErrorFromErrno(errno)) : ERROR_DISK_FULL;
@@ -418,6 +562,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWri
             }
             done += static_cast<DWORD>(n);
         }
+        position += done;
         ChargeQuotas(*object, done);
         *bytesWritten = done;
         if (error == ERROR_SUCCESS && done < bytesToWrite) error = ERROR_DISK_FULL;
@@ -434,9 +579,10 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD moveM
             distanceHigh ? static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<DWORD>(*distanceHigh)) << 32) |
                                                      static_cast<DWORD>(distance))
                          : static_cast<std::int64_t>(distance);
+        std::lock_guard<std::mutex> guard(object->Lock());
         std::int64_t base = 0;
         if (moveMethod == FILE_CURRENT) {
-            base = lseek(object->Fd(), 0, SEEK_CUR);
+            base = object->Position();
         } else if (moveMethod == FILE_END) {
             struct stat st;
             base = fstat(object->Fd(), &st) == 0 ? st.st_size : -1;
@@ -457,10 +603,7 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD moveM
             SetLastError(ERROR_INVALID_PARAMETER);
             return INVALID_SET_FILE_POINTER;
         }
-        if (lseek(object->Fd(), static_cast<off_t>(position), SEEK_SET) < 0) {
-            SetLastError(ErrorFromErrno(errno));
-            return INVALID_SET_FILE_POINTER;
-        }
+        object->Position() = position;
         if (distanceHigh) *distanceHigh = static_cast<LONG>(static_cast<std::uint64_t>(position) >> 32);
         const auto low = static_cast<DWORD>(position);
         if (low == INVALID_SET_FILE_POINTER) SetLastError(ERROR_SUCCESS);  // tells a real position from failure
@@ -492,8 +635,8 @@ BOOL SetEndOfFile(HANDLE file)
         std::shared_ptr<FileObject> object = FindOrFail<FileObject>(file);
         if (!object) return FALSE;
         if (!(object->Access() & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED);
-        const off_t position = lseek(object->Fd(), 0, SEEK_CUR);
-        if (position < 0 || ftruncate(object->Fd(), position) != 0) return Fail(ErrorFromErrno(errno));
+        std::lock_guard<std::mutex> guard(object->Lock());
+        if (ftruncate(object->Fd(), static_cast<off_t>(object->Position())) != 0) return Fail(ErrorFromErrno(errno));
         return TRUE;
     });
 }
@@ -512,10 +655,16 @@ BOOL FlushFileBuffers(HANDLE file)
 DWORD GetFileAttributesW(LPCWSTR path)
 {
     return wce::detail::NoThrow<DWORD>(INVALID_FILE_ATTRIBUTES, [&]() -> DWORD {
+        wce::detail::PathStatus seen;
         std::string hostPath;
-        if (!MapToHostOrFail(path, hostPath)) return INVALID_FILE_ATTRIBUTES;
-        struct stat st;
-        if (stat(hostPath.c_str(), &st) != 0) {
+        if (!MapToHostOrFail(path, hostPath, LastLink::Follow, &seen)) return INVALID_FILE_ATTRIBUTES;
+        // What a stat would say; a resource path inside an archive file asks this each time.
+        if (seen.belowFile) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return INVALID_FILE_ATTRIBUTES;
+        }
+        struct stat st = seen.st;
+        if (!seen.whole && stat(hostPath.c_str(), &st) != 0) {
             SetLastError(OpenError(errno, hostPath));
             return INVALID_FILE_ATTRIBUTES;
         }
@@ -528,7 +677,7 @@ BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES)
     return wce::detail::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
         std::string hostPath;
         if (!MapToHostOrFail(path, hostPath)) return FALSE;
-        if (mkdir(hostPath.c_str(), 0777) != 0) {
+        if (ChangeTree(mkdir(hostPath.c_str(), 0777)) != 0) {
             if (errno == EEXIST) return Fail(ERROR_ALREADY_EXISTS);
             return Fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
         }
@@ -545,7 +694,7 @@ BOOL RemoveDirectoryW(LPCWSTR path)
         if (lstat(hostPath.c_str(), &st) != 0) return Fail(OpenError(errno, hostPath));
         if (!S_ISDIR(st.st_mode)) return Fail(kErrorDirectory);
         if (IsDeviceRoot(hostPath)) return Fail(ERROR_ACCESS_DENIED);
-        if (rmdir(hostPath.c_str()) != 0) return Fail(errno == EEXIST ? ERROR_DIR_NOT_EMPTY : ErrorFromErrno(errno));
+        if (ChangeTree(rmdir(hostPath.c_str())) != 0) return Fail(errno == EEXIST ? ERROR_DIR_NOT_EMPTY : ErrorFromErrno(errno));
         return TRUE;
     });
 }
@@ -562,7 +711,7 @@ BOOL DeleteFileW(LPCWSTR path)
         if (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) return Fail(ERROR_ACCESS_DENIED);
         // The device refuses to delete an open file; the host would let it vanish under the handle.
         if (IsOpen(st.st_dev, st.st_ino)) return Fail(ERROR_SHARING_VIOLATION);
-        if (unlink(hostPath.c_str()) != 0) return Fail(OpenError(errno, hostPath));
+        if (ChangeTree(unlink(hostPath.c_str())) != 0) return Fail(OpenError(errno, hostPath));
         return TRUE;
     });
 }
@@ -581,7 +730,7 @@ BOOL MoveFileW(LPCWSTR existingPath, LPCWSTR newPath)
         struct stat target;
         if (lstat(to.c_str(), &target) == 0) return Fail(ERROR_ALREADY_EXISTS);
         if (IsOpen(st.st_dev, st.st_ino)) return Fail(ERROR_SHARING_VIOLATION);
-        if (rename(from.c_str(), to.c_str()) != 0)
+        if (ChangeTree(rename(from.c_str(), to.c_str())) != 0)
             return Fail(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
         return TRUE;
     });

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <random>
@@ -12,6 +13,7 @@
 #include "JxFile.h"
 #include "PackBuilder.h"
 #include "log_helpers.h"
+#include "wce/files.h"
 #include "wce/format.h"
 #include "wce/process.h"
 #include "wce/wstring.h"
@@ -138,13 +140,28 @@ TEST_F(PackFileTest, ReplacedArchiveOrAnotherPasswordReloads)
     Write("SDMMC/reload.pack", Image({{u"0.txt", "zero"}, {u"a.txt", "second, longer"}}, 0x2222));
     EXPECT_EQ("second, longer", Read(u"\\SDMMC\\reload.pack\\a.txt"));
     EXPECT_EQ(0u, ErrorCount()) << WideToUtf8(LogText());
+    // An archive read before that is gone, or a folder now, fails as a first read would.
+    std::remove(m_device.Host("SDMMC/reload.pack").c_str());
+    EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\reload.pack\\a.txt"));
+    m_device.MakeHostDir("SDMMC/reload.pack");
+    EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\reload.pack\\a.txt"));
+    EXPECT_EQ(2u, ErrorCount());
+    EXPECT_TRUE(Logged(u"\\sdmmc\\reload.pack is not a valid packed file"));
+    std::filesystem::remove(m_device.Host("SDMMC/reload.pack"));
+    Write("SDMMC/reload.pack", Image({{u"a.txt", "third"}}, 0x3333));
+    EXPECT_EQ("third", Read(u"\\SDMMC\\reload.pack\\a.txt"));
+    // Held without sharing: the open's own error is told, not the path check's.
+    HANDLE hHeld = CreateFileW(u"\\SDMMC\\reload.pack", GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\reload.pack\\a.txt"));
+    CloseHandle(hHeld);
+    EXPECT_TRUE(Logged(u"CreateFile \\sdmmc\\reload.pack failed, GetLastError is 32"));
 
     Write("SDMMC/secret.pack", Image(Sample()), u"s3cret");
     EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\secret.pack\\a.txt"));
     EXPECT_TRUE(Logged(u"load \\sdmmc\\secret.pack failed, wrong password?"));
     EXPECT_EQ("alpha", Read(u"\\SDMMC\\secret.pack\\a.txt", u"s3cret"));
     EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\secret.pack\\a.txt", u"other"));
-    EXPECT_EQ(2u, ErrorCount());
+    EXPECT_EQ(5u, ErrorCount());
 }
 
 TEST_F(PackFileTest, PathsOfUpTo259Units)

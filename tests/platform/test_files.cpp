@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -350,4 +352,96 @@ TEST(Files, AttributesMoveAndCopy)
     EXPECT_TRUE(CopyFileW(u"\\app\\c.txt", u"\\app\\b.txt", FALSE));
     EXPECT_EQ(device.ReadHostFile("app/b.txt"), "A");
     EXPECT_EQ(ErrorOf(CopyFileW(u"\\app", u"\\app2", FALSE)), ERROR_ACCESS_DENIED);
+}
+
+// Lookups are remembered (names, and descriptors of files closed after reading): whatever
+// changes afterwards, through the platform or on the host behind its back, the next lookup
+// answers as a first one would. Each row runs below a short and below a long folder.
+TEST(DevicePath, RememberedLookupsFollowEveryChange)
+{
+    using Change = void (*)(TempDevice&, const std::string& dir, const std::u16string& device);
+    const struct {
+        const char* what;
+        Change change;
+        const char* host;          // what the device file maps to now, below dir; "" when refused
+        std::optional<std::string> contents;
+        DWORD below;               // attributes of a name below the file, or its error
+    } rows[] = {
+        {"unchanged", [](TempDevice&, const std::string&, const std::u16string&) {}, "File.txt", "one",
+         ERROR_PATH_NOT_FOUND},
+        {"deleted", [](TempDevice&, const std::string&, const std::u16string& d) { DeleteFileW((d + u"\\file.txt").c_str()); },
+         "file.txt", std::nullopt, ERROR_PATH_NOT_FOUND},
+        {"renamed and a new one made in another case",
+         [](TempDevice&, const std::string&, const std::u16string& d) {
+             MoveFileW((d + u"\\file.txt").c_str(), (d + u"\\old.txt").c_str());
+             CopyFileW((d + u"\\old.txt").c_str(), (d + u"\\FILE.TXT").c_str(), TRUE);
+         },
+         "FILE.TXT", "one", ERROR_PATH_NOT_FOUND},
+        {"renamed on the host to another case",
+         [](TempDevice& t, const std::string& dir, const std::u16string&) {
+             fs::rename(t.Host(dir + "/File.txt"), t.Host(dir + "/FILE.txt"));
+         },
+         "FILE.txt", "one", ERROR_PATH_NOT_FOUND},
+        {"replaced on the host by a new file",
+         [](TempDevice& t, const std::string& dir, const std::u16string&) {
+             t.WriteHostFile(dir + "/new", "two");
+             fs::rename(t.Host(dir + "/new"), t.Host(dir + "/File.txt"));
+         },
+         "File.txt", "two", ERROR_PATH_NOT_FOUND},
+        {"rewritten on the host", [](TempDevice& t, const std::string& dir, const std::u16string&) { t.WriteHostFile(dir + "/File.txt", "three"); },
+         "File.txt", "three", ERROR_PATH_NOT_FOUND},
+        {"replaced on the host by a folder",
+         [](TempDevice& t, const std::string& dir, const std::u16string&) {
+             fs::remove(t.Host(dir + "/File.txt"));
+             t.WriteHostFile(dir + "/File.txt/below", "");
+         },
+         "File.txt", std::nullopt, FILE_ATTRIBUTE_NORMAL},
+        {"folder renamed on the host",
+         [](TempDevice& t, const std::string&, const std::u16string&) { fs::rename(t.Host("Dir"), t.Host("Moved")); },
+         nullptr, std::nullopt, ERROR_PATH_NOT_FOUND},
+        {"folder replaced on the host by a link leaving the device",
+         [](TempDevice& t, const std::string&, const std::u16string&) {
+             fs::rename(t.Host("Dir"), t.Host("../" + fs::path(t.Root()).filename().string() + "-gone"));
+             fs::create_directory_symlink(t.Root() + "-gone", t.Host("Dir"));
+         },
+         "", std::nullopt, ERROR_ACCESS_DENIED},
+    };
+    const std::string longName(239, 'L');  // the name below the file makes 259 units
+    for (const std::string& dir : {std::string("Dir"), "Dir/" + longName})
+        for (const auto& row : rows) {
+            SCOPED_TRACE(std::string(row.what) + (dir.size() > 3 ? ", long" : ""));
+            TempDevice device;
+            device.WriteHostFile(dir + "/File.txt", "one");
+            std::u16string folder = u"\\" + Utf8ToWide(dir);
+            for (auto& c : folder) c = c == u'/' ? u'\\' : WCharLower(c);
+            const std::u16string file = folder + u"\\file.txt";
+            const std::u16string below = file + u"\\below";
+            ASSERT_LT(below.size(), static_cast<size_t>(MAX_PATH));
+            for (int twice = 0; twice < 2; ++twice) {  // fills what is remembered
+                EXPECT_EQ(MapOrEmpty(file.c_str()), device.Host(dir + "/File.txt"));
+                HANDLE opened = Open(file.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+                ASSERT_NE(opened, INVALID_HANDLE_VALUE);
+                EXPECT_EQ(ReadAll(opened), "one");
+                CloseHandle(opened);
+                EXPECT_EQ(GetFileAttributesW(below.c_str()), INVALID_FILE_ATTRIBUTES);
+            }
+
+            row.change(device, dir, folder);
+
+            // Without its folder the path is kept as written.
+            std::string asWritten = device.Root() + WideToUtf8(file);
+            std::replace(asWritten.begin(), asWritten.end(), '\\', '/');
+            const std::string expected = !row.host    ? asWritten
+                                         : *row.host ? device.Host(dir + "/" + row.host)
+                                                     : std::string();
+            EXPECT_EQ(MapOrEmpty(file.c_str()), expected);
+            HANDLE opened = Open(file.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+            EXPECT_EQ(opened != INVALID_HANDLE_VALUE ? std::optional<std::string>(ReadAll(opened)) : std::nullopt,
+                      row.contents);
+            if (opened != INVALID_HANDLE_VALUE) CloseHandle(opened);
+            const DWORD attributes = GetFileAttributesW(below.c_str());
+            EXPECT_EQ(attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : attributes, row.below);
+            std::error_code ignored;
+            fs::remove_all(device.Root() + "-gone", ignored);
+        }
 }
