@@ -5,6 +5,8 @@
 #include <new>
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#include <string>
+#include <unordered_set>
 #endif
 
 #include "JXCheck.h"
@@ -697,6 +699,31 @@ BOOL CWceUiXmlDoc::ParseXmlTag(LPWSTR pTag, LPWSTR pEnd, LPWSTR& pNext)
     return TRUE;
 }
 
+namespace {
+
+// A name as NameEquals compares it: every unit folded.
+std::u16string FoldedName(LPCWSTR pName)
+{
+    std::u16string folded;
+    for (; *pName; ++pName) folded.push_back(FoldNameUnit(*pName));
+    return folded;
+}
+
+// Adds pName to the set of an element's folded names (filled from its nCount attributes on
+// first use): 1 when it is new, 0 when the element has it already, -1 without memory.
+int AddFoldedName(std::unordered_set<std::u16string>& names, const CWceUiXmlAttr* pAttrs, int nCount, LPCWSTR pName)
+{
+    try {
+        if (names.empty())
+            for (int i = 0; i < nCount; ++i) names.insert(FoldedName(pAttrs[i].GetName()));
+        return names.insert(FoldedName(pName)).second ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+}
+
+}  // namespace
+
 BOOL CWceUiXmlDoc::HandleXmlTagContent(CWceUiXmlElem* pElem, LPWSTR p, LPWSTR pEnd)
 {
     static const WCHAR kFunction[] = u"HandleXmlTagContent";
@@ -704,6 +731,10 @@ BOOL CWceUiXmlDoc::HandleXmlTagContent(CWceUiXmlElem* pElem, LPWSTR p, LPWSTR pE
     // A bit per (first unit, length) of the names so far: names that differ there cannot be
     // the same, so most attributes need no comparison with the others.
     unsigned long long nNameBits = 0;
+    // Past kFewAttrs the bits say little; the folded names of a bigger tag go into a set, so
+    // that a crafted tag of very many look-alike names still parses in linear time.
+    const int kFewAttrs = 64;
+    std::unordered_set<std::u16string> names;
     for (;;) {
         while (p < pEnd && IsXmlSpace(*p)) ++p;
         if (p >= pEnd) return TRUE;
@@ -730,7 +761,11 @@ BOOL CWceUiXmlDoc::HandleXmlTagContent(CWceUiXmlElem* pElem, LPWSTR p, LPWSTR pE
         const int nCount = pElem->m_nAttrCount;
         const unsigned long long nBit =
             1ull << ((FoldNameUnit(*pName) * 7u + static_cast<unsigned>(pNameEnd - pName)) & 63);
-        if (nNameBits & nBit) {
+        if (nCount >= kFewAttrs) {
+            const int nNew = AddFoldedName(names, pElem->m_pAttrs, nCount, pName);
+            if (nNew < 0) return FALSE;
+            if (0 == nNew) return SyntaxError(kFunction, XML_SYNTAX_SAME_ATTRIBUTE, pName);
+        } else if (nNameBits & nBit) {
             for (int i = 0; i < nCount; ++i)
                 if (NameEquals(pElem->m_pAttrs[i].pName, pName))
                     return SyntaxError(kFunction, XML_SYNTAX_SAME_ATTRIBUTE, pName);

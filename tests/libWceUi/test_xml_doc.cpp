@@ -1,4 +1,5 @@
 #include <cctype>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -191,6 +192,30 @@ INSTANTIATE_TEST_SUITE_P(
             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
         return name + "_" + std::to_string(info.index);
     });
+
+// Many names of one first letter and length: past the few the bits can tell apart, the
+// duplicate check switches to a set, and must still find a repeat in another case.
+TEST_F(DocTest, XmlManyLookAlikeAttributesLoadAndARepeatIsFound)
+{
+    for (bool bRepeat : {false, true}) {
+        std::u16string text = u"<a";
+        for (int i = 0; i < 5000; ++i) {
+            char name[8];
+            std::snprintf(name, sizeof(name), "n%04d", i);
+            text += u" " + std::u16string(name, name + 5) + u"='v'";
+        }
+        if (bRepeat) text += u" N0005='w'";
+        text += u"/>";
+        CWceUiXmlDoc doc;
+        m_log.Clear();
+        EXPECT_EQ(!bRepeat, !!doc.LoadXmlStr(text.c_str()));
+        if (bRepeat)
+            EXPECT_EQ((std::vector<std::string>{"HandleXmlTagContent 029", "ParseXmlTag 021", "ParseXml 009"}),
+                      SyntaxErrors(m_log.Messages()));
+        else
+            EXPECT_EQ(5000, doc.GetRootElem()->GetAttributeCount());
+    }
+}
 
 // The first error's place counts the line feeds that the parser overwrote to end names.
 TEST_F(DocTest, XmlFirstSyntaxErrorKeepsItsLineAndColumn)
