@@ -8,17 +8,9 @@
 
 namespace {
 
-std::string Utf16(const std::string& ascii)
-{
-    std::string bytes = "\xFF\xFE";
-    for (char c : ascii) bytes += std::string(1, c) + '\0';
-    return bytes;
-}
-
-class SkinCheckSkinTest : public ::testing::Test {
+class SkinCheckSkinTest : public ToolTest {
 protected:
-    ToolResult SkinCheck(const std::string& arguments) const { return RunTool(SKINCHECK_PATH, arguments, m_device); }
-    std::string Quoted(const std::string& relative) const { return "'" + m_device.Host(relative) + "'"; }
+    ToolResult SkinCheck(const std::string& arguments) const { return Run(SKINCHECK_PATH, arguments); }
     void Write(const std::string& relative, const std::string& ascii) const
     {
         m_device.WriteHostFile(relative, Utf16(ascii));
@@ -46,8 +38,6 @@ protected:
                                            58));
         Write("res/bitmap/btn/a.conf", "src=a.bmp\n");
     }
-
-    TempDevice m_device;
 };
 
 }  // namespace

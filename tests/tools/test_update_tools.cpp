@@ -7,13 +7,10 @@
 
 namespace {
 
-class UpdateToolsTest : public ::testing::Test {
+class UpdateToolsTest : public ToolTest {
 protected:
-    TempDevice m_device;
-
-    std::string Quoted(const std::string& relative) const { return "'" + m_device.Host(relative) + "'"; }
-    ToolResult Msk(const std::string& arguments) const { return RunTool(MSKTOOL_PATH, arguments, m_device); }
-    ToolResult Update() const { return RunTool(BRANTEL_UPDATE_PATH, "--device-root " + Quoted(""), m_device); }
+    ToolResult Msk(const std::string& arguments) const { return Run(MSKTOOL_PATH, arguments); }
+    ToolResult Update() const { return Run(BRANTEL_UPDATE_PATH, "--device-root " + Quoted("")); }
 
     void WritePackage(const std::string& relative, const std::vector<MskBuildEntry>& entries) const
     {
