@@ -82,21 +82,22 @@ TEST_F(BitmapFileTest, RefusedVariantsAreLoggedAndLoadNothing)
 {
     std::string topDown = Bmp32(2, 2);
     topDown.replace(22, 4, std::string("\xFE\xFF\xFF\xFF", 4));  // biHeight -2
-    Write("SDMMC/topdown.bmp", topDown);
-    Write("SDMMC/rgb24.bmp", BmpFile(2, 2, 24, std::string(16, '\x40')));
-    Write("SDMMC/short.bmp", Bmp32(1, 1).substr(0, 46));
-    Write("SDMMC/notbm.bmp", "XY" + Bmp32(2, 2).substr(2));
-
-    EXPECT_EQ(nullptr, Load(u"\\SDMMC\\topdown.bmp"));
-    EXPECT_TRUE(LoggedError(u"WceUiLoadBmpFromFile, \\SDMMC\\topdown.bmp is not a valid bitmap"));
-    EXPECT_EQ(nullptr, Load(u"\\SDMMC\\rgb24.bmp"));
-    EXPECT_TRUE(LoggedError(u"WceUiLoadBmpFromFile, \\SDMMC\\rgb24.bmp is neither  16 nor 32 bitmap"));
-    EXPECT_EQ(nullptr, Load(u"\\SDMMC\\short.bmp"));
-    EXPECT_TRUE(LoggedError(u"WceUiLoadBmpFromFile, \\SDMMC\\short.bmp is not a valid bitmap"));
-    EXPECT_EQ(nullptr, Load(u"\\SDMMC\\notbm.bmp"));
-    EXPECT_EQ(nullptr, Load(u"\\SDMMC\\missing.bmp"));
-    EXPECT_TRUE(LoggedError(u"WceUiLoadBmpFromFile, WceUiReadFile \\SDMMC\\missing.bmp failed"));
-
+    const struct {
+        const char* file;
+        std::string bytes;
+        const char16_t* error;  // after "WceUiLoadBmpFromFile, "
+    } cases[] = {
+        {"topdown", topDown, u"\\SDMMC\\topdown.bmp is not a valid bitmap"},
+        {"rgb24", BmpFile(2, 2, 24, std::string(16, '\x40')), u"\\SDMMC\\rgb24.bmp is neither  16 nor 32 bitmap"},
+        {"short", Bmp32(1, 1).substr(0, 46), u"\\SDMMC\\short.bmp is not a valid bitmap"},
+        {"notbm", "XY" + Bmp32(2, 2).substr(2), u"\\SDMMC\\notbm.bmp is not a valid bitmap"},
+        {"missing", "", u"WceUiReadFile \\SDMMC\\missing.bmp failed"},
+    };
+    for (const auto& c : cases) {
+        if (!c.bytes.empty()) Write(std::string("SDMMC/") + c.file + ".bmp", c.bytes);
+        EXPECT_EQ(nullptr, Load(Utf8ToWide(std::string("\\SDMMC\\") + c.file + ".bmp").c_str())) << c.file;
+        EXPECT_TRUE(LoggedError(u"WceUiLoadBmpFromFile, " + std::u16string(c.error))) << c.file;
+    }
     CWceUi565Bitmap bmp565;
     EXPECT_FALSE(bmp565.LoadFromFile(u"\\SDMMC\\rgb24.bmp", nullptr));
     EXPECT_TRUE(LoggedError(u"CWceUi565Bitmap::LoadFromFile, \\SDMMC\\rgb24.bmp is not a 16 bitmap"));

@@ -29,22 +29,6 @@ TEST(Modules, CalibrationOnlyWhenTheHostProvidesIt)
     EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
 }
 
-TEST(Modules, DecompressorIsOrdinalTwo)
-{
-    HMODULE dll = LoadLibraryW(u"WceUiDll.dll");
-    ASSERT_NE(dll, nullptr);
-    using Uncompress = int (*)(BYTE*, DWORD*, const BYTE*, DWORD);
-    auto inflate = reinterpret_cast<Uncompress>(GetProcAddressW(dll, MAKEINTRESOURCEW(2)));
-    ASSERT_NE(inflate, nullptr);
-    // "hello" compressed by zlib at level 9.
-    const BYTE stream[] = {0x78, 0xda, 0xcb, 0x48, 0xcd, 0xc9, 0xc9, 0x07, 0x00, 0x06, 0x2c, 0x02, 0x15};
-    BYTE out[16];
-    DWORD length = sizeof out;
-    EXPECT_EQ(inflate(out, &length, stream, sizeof stream), 0);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(out), length), "hello");
-    FreeLibrary(dll);
-}
-
 TEST(Process, LaunchIsRecordedAndMissingProgramFails)
 {
     TempDevice device;

@@ -97,20 +97,6 @@ TEST_F(SkinCheckSkinTest, ChecksStyleFilesAgainstAResourceFolder)
     EXPECT_NE(std::string::npos, r.err.find("3 of 3 files failed")) << r.err;
 }
 
-TEST_F(SkinCheckSkinTest, ChecksTheScreenConfiguration)
-{
-    Write("good/wceui.xml", "<screen width=\"800\" height=\"480\" bitspixel=\"16\"/>");
-    Write("bad/WCEUI.XML", "<screen width=\"800\" bitspixel=\"16\"/>");
-    EXPECT_EQ(0, SkinCheck(Quoted("good/wceui.xml")).status);
-    ToolResult r = SkinCheck(Quoted("bad/WCEUI.XML"));
-    EXPECT_EQ(1, r.status);
-    EXPECT_EQ(m_device.Host("bad/WCEUI.XML") +
-                  ": error: the screen width item or screen height item can't be found, use m_nScreenWidth = 480, "
-                  "m_nScreenHeight = 272\n",
-              r.out);
-    EXPECT_EQ(2, SkinCheck("--res " + Quoted("nowhere")).status);
-}
-
 // Every transition of a style file is created and initialised; its failures print the
 // framework's lines, and one longer than 2 s is a warning.
 TEST_F(SkinCheckSkinTest, ChecksTheTransitionsOfAStyleFile)

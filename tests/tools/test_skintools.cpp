@@ -121,6 +121,7 @@ TEST_F(SkinToolsTest, SkinCheckRefusesWrongArguments)
     EXPECT_EQ(2, SkinCheck(Quoted("src/notes")).status);  // no skin file in it
     EXPECT_EQ(2, SkinCheck("'" + m_device.Host("none.pack") + "\\a.xml'").status);
     EXPECT_EQ(2, SkinCheck("--password").status);
+    EXPECT_EQ(2, SkinCheck("--res " + Quoted("nowhere")).status);
 }
 
 // Style fragments shared by #include_xml: converted like XML, checked through the files that
