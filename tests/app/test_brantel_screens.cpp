@@ -45,7 +45,6 @@ TEST_P(BrantelScreens, AutomaticUpdateChecksCountsTwentyStepsAndLaunches)
     ASSERT_EQ(0, dev.Run("wait 5\ndump d.txt\n"));
     EXPECT_EQ("\\Residentflash2\\app\\NaviMain.exe _K+T#W_B3D5F8_!M\n", ReadText(dev.Host("launches.txt")));
     EXPECT_EQ("new main", ReadText(dev.Host("Residentflash2/app/NaviMain.exe")));
-
     auto d = dev.Dump("d.txt");
     ASSERT_EQ(1u, d.count("progress"));
     EXPECT_EQ(Items(d["listbox"]), (std::vector<std::string>{"Up one level", "gpsApp.msk"}));
@@ -243,7 +242,6 @@ TEST(BrantelStartUp, StatusesForUsageMissingSkinAndSecondInstance)
     EXPECT_EQ(0, dev.Run("wait 10\n", "", &errors)) << errors;
     std::system("sleep 1.8");
     EXPECT_NE(std::string::npos, ReadText(dev.Host("trace.txt")).find("raise")) << ReadText(dev.Host("trace.txt"));
-
     fs::remove(dev.Host("SDMMC/brantel.pack"));
     EXPECT_EQ(1, dev.Run("", "", &errors));
     EXPECT_NE(std::string::npos, errors.find("build/skin/brantel.pack")) << errors;

@@ -27,7 +27,6 @@ TEST_F(BitmapObjectTest, CopiesSharePixelsUntilOneWrites)
         auto copy = Copy(*bmp);
         EXPECT_TRUE(copy->IsKindOf(16 == bits ? u"CWceUi565Bitmap" : u"CWceUi32Bitmap"));
         EXPECT_EQ(Bits(*bmp), Bits(*copy));  // one pixel array
-
         RECT rc = {1, 1, 3, 2};
         ASSERT_TRUE(copy->FillColor(RGB(255, 0, 0), &rc));
         EXPECT_NE(Bits(*bmp), Bits(*copy));
@@ -42,6 +41,15 @@ TEST_F(BitmapObjectTest, CopiesSharePixelsUntilOneWrites)
     }
     EXPECT_EQ(nullptr, WceUiCreateBitmapObject(24));
     EXPECT_TRUE(LoggedError(u"WceUiCreateBitmapObject,bmBitsPixel is invalid, neither 16 nor 32"));
+
+    CWceUi32Bitmap bmp;  // premultiplying scales the colours by their alpha, in a private block
+    DWORD pixels[2] = {0x80FF8040u, 0x00FFFFFFu};
+    ASSERT_TRUE(bmp.CreateDIB32(2, 1, pixels, FALSE));
+    auto copy = Copy(bmp);
+    ASSERT_TRUE(bmp.PreMulAlpha());
+    EXPECT_TRUE(bmp.HasPerPixelAlpha());
+    EXPECT_EQ((Pixels{0x807F4020u, 0}), RowOf(bmp));
+    EXPECT_EQ(0x80FF8040u, PixelAt(*copy, 0, 0));
 }
 
 TEST_F(BitmapObjectTest, LockedPixelsAreNeverShared)
@@ -70,7 +78,6 @@ TEST_F(BitmapObjectTest, LockedPixelsAreNeverShared)
     EXPECT_TRUE(bmp.Unlock());
     EXPECT_FALSE(bmp.Unlock());  // not locked any more
     EXPECT_TRUE(LoggedError(u"CJxBmp::Unlock,check(-1 == m_pData->nRefs)fail"));
-
     auto later = Copy(bmp);
     EXPECT_EQ(Bits(*later), Bits(bmp));  // shared again after Unlock
 }
@@ -88,7 +95,6 @@ TEST_F(BitmapObjectTest, CopyKeepsAttributesAndCreateResetsThem)
     EXPECT_TRUE(copy.HasPerPixelAlpha());
     EXPECT_TRUE(copy.GetTransColor(&cr) && RGB(1, 2, 3) == cr);
     EXPECT_TRUE(copy.GetConstantAlpha(&alpha) && 200 == alpha);
-
     ASSERT_TRUE(copy.CreateDIB(3, 3));
     EXPECT_FALSE(copy.HasPerPixelAlpha());
     EXPECT_FALSE(copy.GetTransColor(&cr));
@@ -105,21 +111,18 @@ TEST_F(BitmapObjectTest, CopyKeepsAttributesAndCreateResetsThem)
     EXPECT_FALSE(bmp.SetConstantAlpha(TRUE, 256));
     EXPECT_TRUE(LoggedError(u"CWceUiGenericBitmap::SetConstantAlpha,check(((nAlpha > 0) && (nAlpha <= 255)))fail"));
     EXPECT_TRUE(bmp.GetConstantAlpha(&alpha) && 200 == alpha);
-}
 
-TEST_F(BitmapObjectTest, PerPixelAlphaOn565MakesAZeroPlaneOnAPrivateBlock)
-{
-    CWceUi565Bitmap bmp;
-    ASSERT_TRUE(bmp.CreateDIB(5, 2));
-    auto copy = Copy(bmp);
-    ASSERT_TRUE(bmp.SetPerPixelAlpha(TRUE));
-    EXPECT_NE(Bits(bmp), Bits(*copy));
-    EXPECT_FALSE(copy->HasPerPixelAlpha());
-    BYTE* alpha = nullptr;
-    ASSERT_NE(nullptr, bmp.GetBmpData(nullptr, &alpha));
-    ASSERT_NE(nullptr, alpha);
-    EXPECT_EQ(std::string(12, '\0'), std::string(reinterpret_cast<char*>(alpha), 12));
-    bmp.Unlock();
+    CWceUi565Bitmap plain;  // per-pixel alpha on 565 makes a zero plane on a private block
+    ASSERT_TRUE(plain.CreateDIB(5, 2));
+    auto shared = Copy(plain);
+    ASSERT_TRUE(plain.SetPerPixelAlpha(TRUE));
+    EXPECT_NE(Bits(plain), Bits(*shared));
+    EXPECT_FALSE(shared->HasPerPixelAlpha());
+    BYTE* plane = nullptr;
+    ASSERT_NE(nullptr, plain.GetBmpData(nullptr, &plane));
+    ASSERT_NE(nullptr, plane);
+    EXPECT_EQ(std::string(12, '\0'), std::string(reinterpret_cast<char*>(plane), 12));
+    plain.Unlock();
 }
 
 TEST_F(BitmapObjectTest, BlitsConvertClipAndKeyBetweenKinds)
@@ -129,7 +132,6 @@ TEST_F(BitmapObjectTest, BlitsConvertClipAndKeyBetweenKinds)
     RECT left = {0, 0, 1, 2};
     ASSERT_TRUE(src.FillColor(RGB(255, 0, 255), nullptr));
     ASSERT_TRUE(src.FillColor(RGB(0, 255, 0), &left));
-
     CWceUi565Bitmap dst;
     ASSERT_TRUE(dst.CreateDIB(4, 4));
     EXPECT_TRUE(dst.BitBlt(3, 3, 2, 2, &src, 0, 0, SRCCOPY));  // one pixel lands inside
@@ -156,7 +158,6 @@ TEST_F(BitmapObjectTest, BlitsConvertClipAndKeyBetweenKinds)
     SelectObject(dc, old);
     DeleteDC(dc);
     screen.Unlock();
-
     EXPECT_FALSE(dst.BitBlt(0, 0, 1, 1, reinterpret_cast<HBITMAP>(0x4444), 0, 0, SRCCOPY));
     EXPECT_TRUE(LoggedError(u"CWceUiGenericBitmap::BitBlt(hSrcBmp),::GetObject(hSrcBmp) return 0"));
     EXPECT_FALSE(dst.BitBlt(0, 0, 1, 1, &src, 0, 0, 0x00660046));
@@ -177,7 +178,6 @@ TEST_F(BitmapObjectTest, LoadFromHBitmapAndRotateMakeUnsharedBitmapsWithoutAlpha
     EXPECT_FALSE(from.LoadFromHBitmap(nullptr));
     EXPECT_TRUE(LoggedError(u"CJxBmp::CopyHBitmap, hBitMap is NULL"));
     EXPECT_FALSE(from.IsLoaded());
-
     CWceUiGenericBitmap* rotated = nullptr;
     ASSERT_TRUE(src.Rotate(WCEUI_ROTATE_90, &rotated));
     std::unique_ptr<CWceUiGenericBitmap> owner(rotated);
@@ -243,21 +243,8 @@ TEST_F(BitmapObjectTest, OperationsOnAnUnloadedBitmapLogTheirMessage)
     }
     EXPECT_FALSE(empty.IsLoaded());
     EXPECT_EQ(nullptr, out);
-
     CWceUi32Bitmap wide;
     ASSERT_TRUE(wide.CreateDIB(2, 2));
     EXPECT_FALSE(loaded.AlphaBlend(0, 0, 1, 1, &wide, 0, 0, BLENDFUNCTION{AC_SRC_OVER, 0, 100, 0}));
     EXPECT_TRUE(LoggedError(u"CWceUi565Bitmap::AlphaBlend,check(16 == pSrcBmp->GetBitsPixel())fail"));
-}
-
-TEST_F(BitmapObjectTest, PreMulAlphaScalesColorsByTheirAlpha)
-{
-    CWceUi32Bitmap bmp;
-    DWORD pixels[2] = {0x80FF8040u, 0x00FFFFFFu};
-    ASSERT_TRUE(bmp.CreateDIB32(2, 1, pixels, FALSE));
-    auto copy = Copy(bmp);
-    ASSERT_TRUE(bmp.PreMulAlpha());
-    EXPECT_TRUE(bmp.HasPerPixelAlpha());
-    EXPECT_EQ((Pixels{0x807F4020u, 0}), RowOf(bmp));
-    EXPECT_EQ(0x80FF8040u, PixelAt(*copy, 0, 0));
 }

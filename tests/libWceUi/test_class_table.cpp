@@ -62,7 +62,6 @@ TEST_P(ClassTable, RowIsRegisteredWithItsBaseAndCreatability)
         EXPECT_EQ(nullptr, pInfo->pBaseClassInfo);
     else
         EXPECT_EQ(pRegistry->FindClassInfo(row.pBase), pInfo->pBaseClassInfo);
-
     std::unique_ptr<CWceUiObject> object(WceUiCreateObject(row.pName));
     if (row.bCreatable) {
         ASSERT_NE(nullptr, object);

@@ -34,7 +34,6 @@ TEST_F(SkinTest, ReadConfFileGivesEveryEntryOrFails)
     ASSERT_TRUE(WceUiReadConfFile(u"\\SDMMC\\a.conf", TRUE, &AddEntry, &entries));
     EXPECT_EQ(u"x\ty", std::max_element(entries.begin(), entries.end())->second);  // "c" comes last
     EXPECT_TRUE(m_log.Messages().empty());
-
     entries.clear();
     EXPECT_FALSE(WceUiReadConfFile(u"\\SDMMC\\none.conf", FALSE, &AddEntry, &entries));
     EXPECT_TRUE(entries.empty());
@@ -52,7 +51,6 @@ TEST_F(SkinTest, CheckBitmapLoadsThroughTheCacheAndKeepsNothing)
     EXPECT_TRUE(WceUiCheckBitmap(u"a.conf"));
     EXPECT_EQ(0, CJxGVar::GetInstance()->GetCJxBitmapResLoader()->GetCount());
     EXPECT_TRUE(m_log.Messages().empty());
-
     EXPECT_FALSE(WceUiCheckBitmap(u"missing.conf"));
     EXPECT_FALSE(m_log.Messages().empty());
     EXPECT_FALSE(WceUiCheckBitmap(nullptr));
@@ -99,7 +97,6 @@ TEST_F(LogTest, RegisteredClassesBecomeCreatable)
     EXPECT_FALSE(WceUiIsClassCreatable(u"CPublicCallsStandIn"));
     ASSERT_TRUE(WceUiRegisterClass(&CreateNothing, u"CPublicCallsStandIn", u"CWceUiObject"));
     EXPECT_TRUE(WceUiIsClassCreatable(u"CPublicCallsStandIn"));
-
     EXPECT_FALSE(WceUiRegisterClass(nullptr, u"CPublicCallsOther", u"CWceUiObject"));
     EXPECT_FALSE(WceUiRegisterClass(&CreateNothing, u"", u"CWceUiObject"));
     EXPECT_FALSE(WceUiRegisterClass(&CreateNothing, u"CPublicCallsOther", nullptr));

@@ -315,7 +315,6 @@ TEST_F(WindowTest, DumpLinesRunTheHookAtTheirTickAndFailWithoutOne)
     RunLoop();
     EXPECT_EQ(dumps, (std::vector<std::pair<std::string, DWORD>>{{"a.txt", 1020}, {"b.txt", 1025}}));
     EXPECT_TRUE(wce::host::CloseDisplay());
-
     wce::host::SetScriptDumpHook(nullptr);
     ASSERT_TRUE(Open("dump c.txt\n"));
     RunLoop();

@@ -43,7 +43,6 @@ TEST(GdiFonts, DescriptionsAreCheckedAndKept)
         EXPECT_TRUE(DeleteObject(font));
     }
     EXPECT_EQ(nullptr, CreateFontIndirectW(nullptr));
-
     LOGFONTW full = Describe(u"", -16);
     for (WCHAR& ch : full.lfFaceName) ch = u'A';
     HFONT font = CreateFontIndirectW(&full);
@@ -69,7 +68,6 @@ TEST(GdiFonts, SelectedFontsCannotBeDeletedAndNewDcsHoldTheSystemFont)
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
     EXPECT_EQ(font, SelectObject(dc, old));
     EXPECT_TRUE(DeleteObject(font));
-
     HFONT other = CreateFontIndirectW(&lf);
     SelectObject(dc, other);
     EXPECT_TRUE(DeleteDC(dc));  // releases its font
@@ -97,7 +95,6 @@ TEST(GdiStock, StockObjectsAndTheSystemFontDescription)
     RECT all{0, 0, 4, 4};
     EXPECT_TRUE(FillRect(c, &all, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))));
     EXPECT_EQ(0, c.Ink());
-
     HGDIOBJ system = GetStockObject(SYSTEM_FONT);
     EXPECT_EQ(system, GetStockObject(DEFAULT_GUI_FONT));
     EXPECT_TRUE(DeleteObject(system));
@@ -120,7 +117,6 @@ TEST(GdiState, TextStateDefaultsSettersAndDeviceCaps)
     EXPECT_EQ(CLR_INVALID, SetTextColor(bad, 0));
     EXPECT_EQ(CLR_INVALID, GetBkColor(bad));
     EXPECT_EQ(0, GetBkMode(bad));
-
     wce::host::SetScreenMetrics(480, 272, 32);
     const std::pair<int, int> caps[] = {{HORZRES, 480}, {VERTRES, 272}, {BITSPIXEL, 32}, {PLANES, 1},
                                         {LOGPIXELSX, 96}, {LOGPIXELSY, 96}, {999, 0}};
@@ -128,7 +124,6 @@ TEST(GdiState, TextStateDefaultsSettersAndDeviceCaps)
     EXPECT_EQ(0, GetDeviceCaps(bad, BITSPIXEL));
     wce::host::SetScreenMetrics(800, 480, 16);
     DeleteDC(dc);
-
     WCHAR path[MAX_PATH];
     EXPECT_GT(GetModuleFileNameW(GetModuleHandleW(nullptr), path, MAX_PATH), 0u);
     EXPECT_EQ(nullptr, GetModuleHandleW(u"nothing.dll"));
@@ -173,7 +168,6 @@ TEST(GdiClip, ClipBoxFollowsRegionsAndTheBaseClip)
     EXPECT_EQ(std::make_tuple(SIMPLEREGION, 2, 1, 12, 9), clip());
     wce::detail::SetDcBaseClip(c, nullptr);
     DeleteObject(wide);
-
     HDC bad = reinterpret_cast<HDC>(0x4444);
     EXPECT_EQ(ERROR, GetClipBox(bad, &box));
     EXPECT_EQ(ERROR, SelectClipRgn(bad, nullptr));

@@ -49,7 +49,6 @@ protected:
     }
     ToolResult Run(const std::string& arguments) { return ToolTest::Run(SKINVIEW_PATH, arguments); }
     wce::host::RgbaImage Png(const std::string& name) { return ::Png(m_device, name); }
-
     skinbuild::SkinBuilder m_skin;
 };
 
@@ -119,12 +118,10 @@ TEST_F(SkinviewTest, UnknownTypesStrictnessAndExitStatuses)
     EXPECT_NE(lenient.err.find("error: Can not load style nope"), std::string::npos);
     EXPECT_NE(lenient.out.find("fancy\tCWceUiLayer"), std::string::npos);
     EXPECT_EQ(Png("o.png").width, 300);  // the dialog's windowrect
-
     EXPECT_EQ(Run("render --strict " + skin + " odd/COddDlg " + out).status, 1);  // CFancyLayer is unknown
     ToolResult strictOk = Run("render --strict --backdrop 00FF00 " + skin + " CMsgBoxDlg " + out);
     EXPECT_EQ(strictOk.status, 0) << strictOk.err;
     EXPECT_EQ(Rgb(Png("o.png"), 0, 0), 0x00FF00u);  // no layer there: the backdrop
-
     struct Case {
         const char* args;
         int status;
