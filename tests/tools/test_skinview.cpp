@@ -122,30 +122,14 @@ TEST_F(SkinviewTest, UnknownTypesStrictnessAndExitStatuses)
     ToolResult strictOk = Run("render --strict --backdrop 00FF00 " + skin + " CMsgBoxDlg " + out);
     EXPECT_EQ(strictOk.status, 0) << strictOk.err;
     EXPECT_EQ(Rgb(Png("o.png"), 0, 0), 0x00FF00u);  // no layer there: the backdrop
-    struct Case {
-        const char* args;
-        int status;
-    } cases[] = {
-        {"", 2},
-        {"draw", 2},
-        {"render --size 640x480 S CMainDlg O", 2},
-        {"render --bpp 24 S CMainDlg O", 2},
-        {"render --dirty 1,2,3 S CMainDlg O", 2},
-        {"render --backdrop red S CMainDlg O", 2},
-        {"render S CMainDlg", 2},
-        {"list --tree S", 2},
-        {"render S NoSuchDlg O", 1},
-        {"render /no/such/skin CMainDlg O", 1},
-        {"render S CMainDlg /no/such/dir/x.png", 1},
-        {"--help", 0},
+    const std::string main = " CMainDlg " + out;
+    const std::pair<std::string, int> cases[] = {
+        {"", 2}, {"draw", 2}, {"render --size 640x480 " + skin + main, 2}, {"render --bpp 24 " + skin + main, 2},
+        {"render --dirty 1,2,3 " + skin + main, 2}, {"render --backdrop red " + skin + main, 2},
+        {"render " + skin + " CMainDlg", 2}, {"list --tree " + skin, 2}, {"render " + skin + " NoSuchDlg " + out, 1},
+        {"render /no/such/skin" + main, 1}, {"render " + skin + " CMainDlg /no/such/dir/x.png", 1}, {"--help", 0},
     };
-    for (const Case& k : cases) {
-        std::string args = k.args;
-        for (size_t at; (at = args.find(" S ")) != std::string::npos;) args.replace(at, 3, " " + skin + " ");
-        if (args.size() >= 2 && args.compare(args.size() - 2, 2, " S") == 0) args.replace(args.size() - 1, 1, skin);
-        for (size_t at; (at = args.find(" O")) != std::string::npos && at + 2 == args.size();) args.replace(at, 2, " " + out);
-        EXPECT_EQ(Run(args).status, k.status) << k.args;
-    }
+    for (const auto& [args, status] : cases) EXPECT_EQ(Run(args).status, status) << args;
 }
 
 // A skin of one 800x480 dialog: a red or given-colour square on black, its "in" a 4-frame
