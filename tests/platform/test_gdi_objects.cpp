@@ -16,15 +16,9 @@ TEST(GdiFonts, DescriptionsAreCheckedAndKept)
         LONG height, width, weight;
         bool made;
         LONG keptWidth, keptWeight;
-    } cases[] = {
-        {0, 0, 0, true, 0, 0},
-        {-16, 0, 400, true, 0, 400},
-        {kMaxFontPixels, -12, 5000, true, 12, 1000},
-        {-kMaxFontPixels, 0, -3, true, 0, 0},
-        {-kMaxFontPixels - 1, 0, 400, false, 0, 0},
-        {INT_MIN, 0, 400, false, 0, 0},
-        {16, INT_MAX, 400, false, 0, 0},
-    };
+    } cases[] = {{0, 0, 0, true, 0, 0},           {-16, 0, 400, true, 0, 400}, {kMaxFontPixels, -12, 5000, true, 12, 1000},
+                 {-kMaxFontPixels, 0, -3, true, 0, 0}, {-kMaxFontPixels - 1, 0, 400, false, 0, 0},
+                 {INT_MIN, 0, 400, false, 0, 0},       {16, INT_MAX, 400, false, 0, 0}};
     for (const auto& k : cases) {
         LOGFONTW lf = Describe(u"DejaVu Sans", k.height, k.weight);
         lf.lfWidth = k.width;
