@@ -217,23 +217,19 @@ TEST_F(MskUnpackerTest, NameRunningIntoTheNextRecordIsRefused)
     EXPECT_NE(problem.Find(u"has no end"), -1) << WideToUtf8(problem.c_str());
 }
 
-TEST_F(MskUnpackerTest, OtherEntryTypesAreSkippedButCounted)
+TEST_F(MskUnpackerTest, OtherEntryTypesAreSkippedButCountedAndCancelKeepsWhatIsDone)
 {
     Write(BuildMskImage({Dir(u"d"), {2, u"odd", "x"}, File(u"d\\f", "f")}, u"app"));
-    Progress progress;
+    Progress counted;
     CString error;
-    EXPECT_EQ(Unpack(error, u"\\Residentflash2", &progress), 1);
-    EXPECT_EQ(progress.indexes, (std::vector<DWORD>{0, 1}));  // the last index is n - 2
-    EXPECT_EQ(progress.count, 3u);
+    EXPECT_EQ(Unpack(error, u"\\Residentflash2", &counted), 1);
+    EXPECT_EQ(counted.indexes, (std::vector<DWORD>{0, 1}));  // the last index is n - 2
+    EXPECT_EQ(counted.count, 3u);
     EXPECT_FALSE(device.HostExists("Residentflash2/app/odd"));
-}
 
-TEST_F(MskUnpackerTest, CancelAfterFirstDirectoryKeepsIt)
-{
     Write(BuildMskImage(SampleEntries(), u"app"));
     Progress progress;
     progress.cancelAfter = 1;
-    CString error;
     EXPECT_EQ(Unpack(error, u"\\Residentflash2", &progress), 0);
     EXPECT_EQ(error, u"user_cancel");
     EXPECT_TRUE(device.HostExists("Residentflash2/app/config"));

@@ -247,22 +247,11 @@ TEST_F(SkinTest, EveryNameInTheFilesResolvesAndLoads)
     }
 }
 
-// A layer with no background color counts as opaque and, repainted alone, would paint over
-// its own old pixels: every layer says what lies below it.
-TEST_F(SkinTest, EveryLayerDeclaresItsBackground)
-{
-    for (const ScreenSet& set : kSets)
-        for (const char* dialog : kDialogs) {
-            ASSERT_TRUE(Open(set, dialog));
-            for (const Layer& layer : m_layers)
-                EXPECT_FALSE(Attr(LayerGroup(layer, "background"), "color").empty())
-                    << set.folder << " " << dialog << " " << layer.name;
-        }
-}
-
 // Images with alpha are never stretched: each is drawn at the size of what it fills, and the
-// ones drawn by per-pixel blending carry an alpha plane.
-TEST_F(SkinTest, ImagesAreDrawnAtTheirOwnSize)
+// ones drawn by per-pixel blending carry an alpha plane. A layer with no background colour
+// counts as opaque and, repainted alone, would paint over its own old pixels: every layer says
+// what lies below it.
+TEST_F(SkinTest, ImagesAreDrawnAtTheirOwnSizeAndEveryLayerDeclaresItsBackground)
 {
     auto size = [](const RECT& rc) { return std::to_string(rc.right - rc.left) + "x" + std::to_string(rc.bottom - rc.top); };
     auto bitmapSize = [](const CWceUiGenericBitmap* b) {
@@ -273,6 +262,7 @@ TEST_F(SkinTest, ImagesAreDrawnAtTheirOwnSize)
             SCOPED_TRACE(std::string(set.folder) + " " + dialog);
             ASSERT_TRUE(Open(set, dialog));
             for (const Layer& layer : m_layers) {
+                EXPECT_FALSE(Attr(LayerGroup(layer, "background"), "color").empty()) << layer.name;
                 for (const char* look : {"style", "down.style", "focus.style"}) {
                     const CWceUiXmlElem* bg = Group(Attr(layer.elem, look), "background");
                     for (auto* item = bg ? bg->GetFirstChild() : nullptr; item; item = item->GetNextSibling())
