@@ -158,7 +158,7 @@ TEST_F(UpdateProcedureTest, WrongPasswordLeavesTheInstalledApplication)
     EXPECT_EQ(screen.windowEnabled.back(), 1);
 }
 
-TEST_F(UpdateProcedureTest, NotAPackageAndDamagedPackageLeaveTheApplication)
+TEST_F(UpdateProcedureTest, NotAPackageDamagedOrMissingLeavesTheApplication)
 {
     device.WriteHostFile("SDMMC/gpsApp.msk", "plain text");
     CUpdateProcedure procedure(screen, u"");
@@ -167,9 +167,13 @@ TEST_F(UpdateProcedureTest, NotAPackageAndDamagedPackageLeaveTheApplication)
     damaged.data.resize(damaged.data.size() / 2);
     WritePackage(device, "SDMMC/gpsApp.msk", damaged, u"sxq_trelo");
     EXPECT_FALSE(procedure.DoUpdate(u"\\SDMMC\\gpsApp.msk"));
-    EXPECT_EQ(screen.messages, (std::vector<std::u16string>{u"Invalid MSK file. Update fail.",
-                                                            u"MSK file format error. Update fail."}));
+    EXPECT_FALSE(procedure.DoUpdate(u"\\SDMMC\\missing.msk"));  // other failures show the unpacker's message
+    EXPECT_EQ(screen.messages, (std::vector<std::u16string>{
+                                   u"Invalid MSK file. Update fail.", u"MSK file format error. Update fail.",
+                                   u"Update fail. \n(open file \\SDMMC\\missing.msk failed, error code is 2)"}));
     EXPECT_TRUE(device.HostExists("Residentflash2/app/old/legacy.dll"));
+    EXPECT_EQ(CUpdateProcedure::MessageForError(u""), u"Update fail. \n()");
+    EXPECT_TRUE(CUpdateProcedure::MessageForError(u"user_cancel").IsEmpty());
 }
 
 // The delete would remove the package before it is unpacked.
@@ -198,15 +202,6 @@ TEST_F(UpdateProcedureTest, FullFlashAfterTheOldApplicationIsGone)
     EXPECT_FALSE(procedure.DoUpdate(u"\\SDMMC\\gpsApp.msk"));
     EXPECT_EQ(screen.messages, (std::vector<std::u16string>{u"There is not enough space on the disk. Update fail."}));
     EXPECT_FALSE(device.HostExists("Residentflash2/app/NaviMain.exe"));
-}
-
-TEST_F(UpdateProcedureTest, OtherFailuresShowTheUnpackerMessage)
-{
-    CUpdateProcedure procedure(screen, u"");
-    EXPECT_FALSE(procedure.DoUpdate(u"\\SDMMC\\missing.msk"));
-    EXPECT_EQ(screen.messages.back(), u"Update fail. \n(open file \\SDMMC\\missing.msk failed, error code is 2)");
-    EXPECT_EQ(CUpdateProcedure::MessageForError(u""), u"Update fail. \n()");
-    EXPECT_TRUE(CUpdateProcedure::MessageForError(u"user_cancel").IsEmpty());
 }
 
 TEST_F(UpdateProcedureTest, KptVariantIgnoresCaseCalibratesIfItCanAndResets)

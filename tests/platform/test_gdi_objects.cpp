@@ -10,7 +10,7 @@
 
 namespace {
 
-TEST(GdiFonts, DescriptionsAreCheckedAndKept)
+TEST(GdiFonts, DescriptionsAreCheckedAndKeptAndSelectedFontsStay)
 {
     const struct {
         LONG height, width, weight;
@@ -49,13 +49,11 @@ TEST(GdiFonts, DescriptionsAreCheckedAndKept)
     DeleteObject(font);
     EXPECT_EQ(0, GetObject(font, 92, &back));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
-}
 
-TEST(GdiFonts, SelectedFontsCannotBeDeletedAndNewDcsHoldTheSystemFont)
-{
+    // A selected font cannot be deleted, and a new DC holds the system font.
     HDC dc = CreateCompatibleDC(nullptr);
     LOGFONTW lf = Describe(u"DejaVu Serif", -20);
-    HFONT font = CreateFontIndirectW(&lf);
+    font = CreateFontIndirectW(&lf);
     HGDIOBJ old = SelectObject(dc, font);
     EXPECT_EQ(GetStockObject(SYSTEM_FONT), old);
     EXPECT_FALSE(DeleteObject(font));
