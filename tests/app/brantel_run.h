@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <iterator>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -28,7 +27,9 @@ struct Size {
 inline std::string ReadText(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
 }
 
 // One dumped layer: the fields of its line.
@@ -36,10 +37,14 @@ struct Layer {
     std::vector<std::string> f;
     RECT Rect() const
     {
+        RECT rc{};
+        if (f.size() < 4)
+            return rc;
         // RECT's LONG is 32 bits here: read into ints of that size, never through %ld.
         int l = 0, t = 0, r = 0, b = 0;
-        std::sscanf(F(3).c_str(), "%d,%d,%d,%d", &l, &t, &r, &b);
-        return RECT{l, t, r, b};
+        std::sscanf(f[3].c_str(), "%d,%d,%d,%d", &l, &t, &r, &b);
+        rc = RECT{l, t, r, b};
+        return rc;
     }
     bool Visible() const { return F(4) == "1"; }
     std::string F(size_t i) const { return i < f.size() ? f[i] : std::string(); }
@@ -54,9 +59,12 @@ inline std::map<std::string, Layer> ReadDump(const std::string& path)
         Layer l;
         std::string field;
         std::istringstream fields(line);
-        while (std::getline(fields, field, '\t')) l.f.push_back(field);
-        if (l.f.size() == 7) l.f.push_back("");  // an empty text ends the line
-        if (l.f.size() >= 8) out[l.f[2]] = l;
+        while (std::getline(fields, field, '\t'))
+            l.f.push_back(field);
+        if (l.f.size() == 7)
+            l.f.push_back("");  // an empty text ends the line
+        if (l.f.size() >= 8)
+            out[l.f[2]] = l;
     }
     return out;
 }
@@ -64,7 +72,9 @@ inline std::map<std::string, Layer> ReadDump(const std::string& path)
 // List box fields after the common eight: count, item height, selection, scroll, items.
 inline std::vector<std::string> Items(const Layer& l)
 {
-    return l.f.size() < 12 ? std::vector<std::string>() : std::vector<std::string>(l.f.begin() + 12, l.f.end());
+    if (l.f.size() < 12)
+        return {};
+    return std::vector<std::string>(l.f.begin() + 12, l.f.end());
 }
 
 class Device {
@@ -78,7 +88,8 @@ public:
     }
     ~Device()
     {
-        if (!std::getenv("BRANTEL_TEST_KEEP")) fs::remove_all(m_dir.Root());
+        if (!std::getenv("BRANTEL_TEST_KEEP"))
+            fs::remove_all(m_dir.Root());
     }
 
     std::string Host(const std::string& rel) const { return m_dir.Host(rel); }
@@ -87,7 +98,8 @@ public:
     void SetApp(const std::string& app) const
     {
         std::string escaped;
-        for (char c : app) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+        for (char c : app)
+            escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
         Write("registry.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\OEM]\n\"APP\"=\"" + escaped + "\"\n");
     }
     void Package(const std::string& rel, LPCWSTR password) const
@@ -108,17 +120,20 @@ public:
                           " --script " + Host("script.txt") + " --frames " + Host("frames") + " " + extra + " 2>" +
                           Host("stderr.txt");
         int status = std::system(cmd.c_str());
-        if (errors) *errors = ReadText(Host("stderr.txt"));
+        if (errors)
+            *errors = ReadText(Host("stderr.txt"));
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     std::map<std::string, Layer> Dump(const std::string& name) const { return ReadDump(Host(name)); }
     std::vector<wce::host::RgbaImage> Frames() const
     {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(Host("frames"))) names.push_back(e.path().string());
+        for (const auto& e : fs::directory_iterator(Host("frames")))
+            names.push_back(e.path().string());
         std::sort(names.begin(), names.end());
         std::vector<wce::host::RgbaImage> out(names.size());
-        for (size_t i = 0; i < names.size(); ++i) wce::host::ReadPng(names[i], out[i]);
+        for (size_t i = 0; i < names.size(); ++i)
+            wce::host::ReadPng(names[i], out[i]);
         return out;
     }
 
@@ -129,7 +144,8 @@ private:
 
 inline std::uint32_t Pixel(const wce::host::RgbaImage& img, int x, int y)
 {
-    if (x < 0 || y < 0 || x >= img.width || y >= img.height) return 0xFF000000;
+    if (x < 0 || y < 0 || x >= img.width || y >= img.height)
+        return 0xFF000000;
     const std::uint8_t* p = &img.pixels[(static_cast<size_t>(y) * img.width + x) * 4];
     return (std::uint32_t(p[0]) << 16) | (p[1] << 8) | p[2];
 }
@@ -152,6 +168,10 @@ inline bool IsEmpty(const RECT& rc) { return rc.right <= rc.left || rc.bottom <=
 inline bool Inside(const RECT& in, const RECT& out)
 {
     return in.left >= out.left && in.top >= out.top && in.right <= out.right && in.bottom <= out.bottom;
+}
+inline RECT Union(const RECT& a, const RECT& b)
+{
+    return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
 }
 
 }  // namespace brantel_test

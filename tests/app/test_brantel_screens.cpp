@@ -45,6 +45,7 @@ TEST_P(BrantelScreens, AutomaticUpdateChecksCountsTwentyStepsAndLaunches)
     ASSERT_EQ(0, dev.Run("wait 5\ndump d.txt\n"));
     EXPECT_EQ("\\Residentflash2\\app\\NaviMain.exe _K+T#W_B3D5F8_!M\n", ReadText(dev.Host("launches.txt")));
     EXPECT_EQ("new main", ReadText(dev.Host("Residentflash2/app/NaviMain.exe")));
+
     auto d = dev.Dump("d.txt");
     ASSERT_EQ(1u, d.count("progress"));
     EXPECT_EQ(Items(d["listbox"]), (std::vector<std::string>{"Up one level", "gpsApp.msk"}));
@@ -57,8 +58,7 @@ TEST_P(BrantelScreens, AutomaticUpdateChecksCountsTwentyStepsAndLaunches)
     auto frames = dev.Frames();
     ASSERT_GT(frames.size(), 20u);
     RECT progress = d["progress"].Rect(), status = d["status"].Rect();
-    RECT allowed{std::min(progress.left, status.left), std::min(progress.top, status.top),
-                 std::max(progress.right, status.right), std::max(progress.bottom, status.bottom)};
+    RECT allowed = Union(progress, status);
     int steps = 0, lastFill = -1;
     int midY = (progress.top + progress.bottom) / 2;
     for (size_t i = 1; i < frames.size(); ++i) {
@@ -242,6 +242,7 @@ TEST(BrantelStartUp, StatusesForUsageMissingSkinAndSecondInstance)
     EXPECT_EQ(0, dev.Run("wait 10\n", "", &errors)) << errors;
     std::system("sleep 1.8");
     EXPECT_NE(std::string::npos, ReadText(dev.Host("trace.txt")).find("raise")) << ReadText(dev.Host("trace.txt"));
+
     fs::remove(dev.Host("SDMMC/brantel.pack"));
     EXPECT_EQ(1, dev.Run("", "", &errors));
     EXPECT_NE(std::string::npos, errors.find("build/skin/brantel.pack")) << errors;

@@ -49,6 +49,7 @@ protected:
             p->SetLayerPosition(&rc, WCEUI_POS_WINDOW, FALSE);
         return p;
     }
+
     TempDevice m_device;
     std::vector<std::string> m_log;
     CWceUiOffscreenWnd* m_pWnd = nullptr;

@@ -28,6 +28,7 @@ public:
     std::vector<Item> items;
     int sel = -1;
     int refreshes = 0;
+
     int AddItem(LPCWSTR pText, int nImage) override
     {
         items.push_back({Narrow(pText), nImage});
@@ -59,6 +60,7 @@ protected:
     TempDevice device;
     FakeView view;
     CFileListModel model{view};
+
     void SetUp() override { ASSERT_TRUE(model.SetFilter({u"MSK"}, {u"listbox\\file.565a.conf"})); }
     void Touch(const std::string& relative) { device.WriteHostFile(relative, "x"); }
     void Activate(int index)

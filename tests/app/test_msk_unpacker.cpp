@@ -34,13 +34,17 @@ int Record(void* context, DWORD index, LPCWSTR name, DWORD count)
 class MskUnpackerTest : public ::testing::Test {
 protected:
     TempDevice device;
+
     void SetUp() override { device.MakeHostDir("Residentflash2"); }
+
     void Write(const MskImage& image, LPCWSTR password = kPassword) { WritePackage(device, "SDMMC/p.msk", image, password); }
+
     int Verify(CString& error, LPCWSTR password = kPassword)
     {
         CMskUnpacker unpacker;
         return unpacker.VerifyPackage(kPackage, GetPackKey(password), error);
     }
+
     int Unpack(CString& error, LPCWSTR target = u"\\Residentflash2", Progress* progress = nullptr,
                LPCWSTR password = kPassword)
     {
@@ -159,6 +163,7 @@ TEST_F(MskUnpackerTest, RootNameLengthLimits)
     EXPECT_EQ(unpacker.VerifyPackage(kPackage, GetPackKey(kPassword), error), 0);
     EXPECT_EQ(error, u"file_format_error");
     EXPECT_NE(unpacker.GetProblem().Find(u"too long"), -1);
+
     MskImage image = BuildMskImage({}, std::u16string(259, u'r'));  // 260 units
     Write(image);
     EXPECT_EQ(Unpack(error), 0);

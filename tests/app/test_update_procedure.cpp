@@ -27,6 +27,7 @@ public:
     int repaints = 0;
     int ended = -1;
     std::string events;
+
     void SetStatusText(LPCWSTR text) override { statuses.push_back(text); }
     int GetProgressPos() override { return progress; }
     void SetProgressPos(int pos) override
@@ -61,6 +62,7 @@ class UpdateProcedureTest : public ::testing::Test {
 protected:
     TempDevice device;
     FakeScreen screen;
+
     void SetUp() override
     {
         wce::host::SetExitOnReset(false);
@@ -70,16 +72,19 @@ protected:
         device.WriteHostFile("registry.reg",
                              "REGEDIT4\n\n[HKEY_CURRENT_USER\\OEM\\ShellEx]\n\"Startup\"=\"x\"\n");
     }
+
     void SetApp(const std::string& value)
     {
         device.WriteHostFile("registry.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\OEM]\n\"APP\"=\"" + value +
                                                  "\"\n\n[HKEY_CURRENT_USER\\OEM\\ShellEx]\n\"Startup\"=\"x\"\n");
         wce::host::SetDeviceRoot(device.Root());  // drops the cached registry
     }
+
     void WriteGps(const std::vector<MskBuildEntry>& entries, LPCWSTR password = u"sxq_trelo")
     {
         WritePackage(device, "SDMMC/gpsApp.msk", BuildMskImage(entries, u"app"), password);
     }
+
     bool ShellExKeyExists()
     {
         HKEY key = nullptr;
@@ -243,6 +248,7 @@ TEST_F(UpdateProcedureTest, NoAppValueOrOneOfAnotherTypeIsGenericAndStillEnds)
     EXPECT_FALSE(device.HostExists("launches.txt"));  // the launch of an empty path failed silently
     EXPECT_FALSE(procedure.HasLaunched());
     EXPECT_NE(procedure.GetLaunchError(), 0u);
+
     device.WriteHostFile("registry.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\OEM]\n\"APP\"=dword:00000001\n");
     wce::host::SetDeviceRoot(device.Root());
     EXPECT_TRUE(ReadInstalledAppPath().IsEmpty());

@@ -299,6 +299,7 @@ TEST_F(BitmapFileTest, SavedFilesHaveTheirHeadersAndLoadBackTheSame)
     // No per-pixel alpha: no alpha file, and success.
     EXPECT_TRUE(bmp.SaveFileAndAlpha(u"\\SDMMC\\out2.bmp", u"\\SDMMC\\out2.alpha"));
     EXPECT_FALSE(m_device.HostExists("SDMMC/out2.alpha"));
+
     Write("SDMMC/a.bmp", Bmp565(5, 3));
     Write("SDMMC/a.alpha", AlphaPlane(5, 3));
     ASSERT_TRUE(bmp.LoadFromFile(u"\\SDMMC\\a.bmp", u"\\SDMMC\\a.alpha"));
@@ -307,6 +308,7 @@ TEST_F(BitmapFileTest, SavedFilesHaveTheirHeadersAndLoadBackTheSame)
     auto again = Load(u"\\SDMMC\\c.bmp", TRUE, u"\\SDMMC\\c.alpha");
     ASSERT_NE(nullptr, again);
     EXPECT_EQ(ArrayOf(bmp), ArrayOf(*again));
+
     Write("SDMMC/b.bmp", Bmp32(3, 2));
     CWceUi32Bitmap bmp32;
     ASSERT_TRUE(bmp32.LoadFromFile(u"\\SDMMC\\b.bmp", TRUE));
@@ -315,6 +317,7 @@ TEST_F(BitmapFileTest, SavedFilesHaveTheirHeadersAndLoadBackTheSame)
     file = m_device.ReadHostFile("SDMMC/d.bmp");
     EXPECT_EQ(58u, Get32(file, 10));
     EXPECT_EQ(Bmp32(3, 2).substr(14, 40) + std::string(4, '\0') + Bmp32(3, 2).substr(54), file.substr(14));
+
     CWceUi565Bitmap empty;
     EXPECT_FALSE(empty.SaveFile(u"\\SDMMC\\e.bmp"));
     EXPECT_TRUE(LoggedError(u"CWceUi565Bitmap::SaveFile \"\\SDMMC\\e.bmp\", IsLoaded() return FALSE"));

@@ -27,6 +27,7 @@ TEST_F(BitmapObjectTest, CopiesSharePixelsUntilOneWrites)
         auto copy = Copy(*bmp);
         EXPECT_TRUE(copy->IsKindOf(16 == bits ? u"CWceUi565Bitmap" : u"CWceUi32Bitmap"));
         EXPECT_EQ(Bits(*bmp), Bits(*copy));  // one pixel array
+
         RECT rc = {1, 1, 3, 2};
         ASSERT_TRUE(copy->FillColor(RGB(255, 0, 0), &rc));
         EXPECT_NE(Bits(*bmp), Bits(*copy));
@@ -78,6 +79,7 @@ TEST_F(BitmapObjectTest, LockedPixelsAreNeverShared)
     EXPECT_TRUE(bmp.Unlock());
     EXPECT_FALSE(bmp.Unlock());  // not locked any more
     EXPECT_TRUE(LoggedError(u"CJxBmp::Unlock,check(-1 == m_pData->nRefs)fail"));
+
     auto later = Copy(bmp);
     EXPECT_EQ(Bits(*later), Bits(bmp));  // shared again after Unlock
 }
@@ -95,6 +97,7 @@ TEST_F(BitmapObjectTest, CopyKeepsAttributesAndCreateResetsThem)
     EXPECT_TRUE(copy.HasPerPixelAlpha());
     EXPECT_TRUE(copy.GetTransColor(&cr) && RGB(1, 2, 3) == cr);
     EXPECT_TRUE(copy.GetConstantAlpha(&alpha) && 200 == alpha);
+
     ASSERT_TRUE(copy.CreateDIB(3, 3));
     EXPECT_FALSE(copy.HasPerPixelAlpha());
     EXPECT_FALSE(copy.GetTransColor(&cr));
@@ -132,6 +135,7 @@ TEST_F(BitmapObjectTest, BlitsConvertClipAndKeyBetweenKinds)
     RECT left = {0, 0, 1, 2};
     ASSERT_TRUE(src.FillColor(RGB(255, 0, 255), nullptr));
     ASSERT_TRUE(src.FillColor(RGB(0, 255, 0), &left));
+
     CWceUi565Bitmap dst;
     ASSERT_TRUE(dst.CreateDIB(4, 4));
     EXPECT_TRUE(dst.BitBlt(3, 3, 2, 2, &src, 0, 0, SRCCOPY));  // one pixel lands inside
@@ -158,6 +162,7 @@ TEST_F(BitmapObjectTest, BlitsConvertClipAndKeyBetweenKinds)
     SelectObject(dc, old);
     DeleteDC(dc);
     screen.Unlock();
+
     EXPECT_FALSE(dst.BitBlt(0, 0, 1, 1, reinterpret_cast<HBITMAP>(0x4444), 0, 0, SRCCOPY));
     EXPECT_TRUE(LoggedError(u"CWceUiGenericBitmap::BitBlt(hSrcBmp),::GetObject(hSrcBmp) return 0"));
     EXPECT_FALSE(dst.BitBlt(0, 0, 1, 1, &src, 0, 0, 0x00660046));
@@ -178,6 +183,7 @@ TEST_F(BitmapObjectTest, LoadFromHBitmapAndRotateMakeUnsharedBitmapsWithoutAlpha
     EXPECT_FALSE(from.LoadFromHBitmap(nullptr));
     EXPECT_TRUE(LoggedError(u"CJxBmp::CopyHBitmap, hBitMap is NULL"));
     EXPECT_FALSE(from.IsLoaded());
+
     CWceUiGenericBitmap* rotated = nullptr;
     ASSERT_TRUE(src.Rotate(WCEUI_ROTATE_90, &rotated));
     std::unique_ptr<CWceUiGenericBitmap> owner(rotated);
@@ -243,6 +249,7 @@ TEST_F(BitmapObjectTest, OperationsOnAnUnloadedBitmapLogTheirMessage)
     }
     EXPECT_FALSE(empty.IsLoaded());
     EXPECT_EQ(nullptr, out);
+
     CWceUi32Bitmap wide;
     ASSERT_TRUE(wide.CreateDIB(2, 2));
     EXPECT_FALSE(loaded.AlphaBlend(0, 0, 1, 1, &wide, 0, 0, BLENDFUNCTION{AC_SRC_OVER, 0, 100, 0}));

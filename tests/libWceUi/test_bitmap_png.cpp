@@ -51,6 +51,7 @@ TEST_F(BitmapPngTest, PremultipliedPlanesNeverExceedTheirAlpha)
     }
     // Bottom-up: the image's top-left pixel is in the last row.
     EXPECT_EQ((Px(image, 0, 0)[3] * 63 + 127) / 255, alpha[3 * 10]);
+
     std::vector<DWORD> p32;
     EXPECT_TRUE(tool::RgbaTo32(image, p32));
     for (DWORD p : p32) EXPECT_LE(std::max({(p >> 16) & 255, (p >> 8) & 255, p & 255}), p >> 24);
@@ -90,6 +91,7 @@ TEST_F(BitmapPngTest, ExportGivesStraightAlphaAndHidesTheKeyColor)
     ASSERT_TRUE(wce::host::ReadPng(path, back));
     EXPECT_EQ(image.pixels, back.pixels);
     EXPECT_EQ(2, back.width);
+
     CWceUi565Bitmap empty;
     std::string error;
     EXPECT_FALSE(tool::SaveBitmapPng(empty, path, &error));
@@ -118,6 +120,7 @@ TEST_F(BitmapPngTest, ConvertedSkinFilesLoadAsTheFrameworkReadsThem)
     wce::host::SetDeviceRoot(root);
     ASSERT_TRUE(converted) << error;
     EXPECT_FALSE(opaque);  // the output must be a .bmp
+
     EXPECT_TRUE(m_device.HostExists("SDMMC/skin/Out.alpha"));
     std::unique_ptr<CWceUiGenericBitmap> bmp(JxLoadBitmapFromConfFile(u"\\SDMMC\\skin\\Out.565a.conf"));
     ASSERT_NE(nullptr, bmp);

@@ -20,17 +20,29 @@ struct ClassRow {
 };
 
 const ClassRow kClassTable[] = {
-    {u"CWceUiObject", u"0", true}, {u"CWceUiLayer", u"CWceUiObject", true}, {u"CWceUiDlg", u"CWceUiLayer", true},
-    {u"CWceUiButton", u"CWceUiLayer", true}, {u"CWceUiSlider", u"CWceUiLayer", true},
-    {u"CWceUiScrollLayer", u"CWceUiLayer", true}, {u"CWceUiListBox", u"CWceUiScrollLayer", true},
-    {u"CWceUiEditBox", u"CWceUiScrollLayer", true}, {u"CWceUiSEditBox", u"CWceUiEditBox", true},
-    {u"CWceUiMEditBox", u"CWceUiEditBox", true}, {u"CWceUiGenericBitmap", u"CWceUiObject", false},
-    {u"CWceUi565Bitmap", u"CWceUiGenericBitmap", true}, {u"CWceUi32Bitmap", u"CWceUiGenericBitmap", true},
-    {u"CRealGenericWnd", u"CWceUiObject", false}, {u"CRealWnd", u"CRealGenericWnd", true},
-    {u"CRealDlg", u"CRealWnd", true}, {u"CWceUiRealWnd", u"CRealDlg", true},
-    {u"CWceUiWndAnimate", u"CWceUiObject", false}, {u"CWceUiBarnAni", u"CWceUiWndAnimate", true},
-    {u"CWceUiBlendAni", u"CWceUiWndAnimate", true}, {u"CWceUiSliderAni", u"CWceUiWndAnimate", true},
-    {u"CWceUiComeAni", u"CWceUiWndAnimate", true}, {u"CWceUiGoAni", u"CWceUiWndAnimate", true},
+    {u"CWceUiObject", u"0", true},
+    {u"CWceUiLayer", u"CWceUiObject", true},
+    {u"CWceUiDlg", u"CWceUiLayer", true},
+    {u"CWceUiButton", u"CWceUiLayer", true},
+    {u"CWceUiSlider", u"CWceUiLayer", true},
+    {u"CWceUiScrollLayer", u"CWceUiLayer", true},
+    {u"CWceUiListBox", u"CWceUiScrollLayer", true},
+    {u"CWceUiEditBox", u"CWceUiScrollLayer", true},
+    {u"CWceUiSEditBox", u"CWceUiEditBox", true},
+    {u"CWceUiMEditBox", u"CWceUiEditBox", true},
+    {u"CWceUiGenericBitmap", u"CWceUiObject", false},
+    {u"CWceUi565Bitmap", u"CWceUiGenericBitmap", true},
+    {u"CWceUi32Bitmap", u"CWceUiGenericBitmap", true},
+    {u"CRealGenericWnd", u"CWceUiObject", false},
+    {u"CRealWnd", u"CRealGenericWnd", true},
+    {u"CRealDlg", u"CRealWnd", true},
+    {u"CWceUiRealWnd", u"CRealDlg", true},
+    {u"CWceUiWndAnimate", u"CWceUiObject", false},
+    {u"CWceUiBarnAni", u"CWceUiWndAnimate", true},
+    {u"CWceUiBlendAni", u"CWceUiWndAnimate", true},
+    {u"CWceUiSliderAni", u"CWceUiWndAnimate", true},
+    {u"CWceUiComeAni", u"CWceUiWndAnimate", true},
+    {u"CWceUiGoAni", u"CWceUiWndAnimate", true},
 };
 
 void PrintTo(const ClassRow& row, std::ostream* pOut) { *pOut << WideToUtf8(row.pName); }
@@ -50,6 +62,7 @@ TEST_P(ClassTable, RowIsRegisteredWithItsBaseAndCreatability)
         EXPECT_EQ(nullptr, pInfo->pBaseClassInfo);
     else
         EXPECT_EQ(pRegistry->FindClassInfo(row.pBase), pInfo->pBaseClassInfo);
+
     std::unique_ptr<CWceUiObject> object(WceUiCreateObject(row.pName));
     if (row.bCreatable) {
         ASSERT_NE(nullptr, object);

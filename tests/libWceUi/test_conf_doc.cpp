@@ -64,6 +64,7 @@ TEST_F(DocTest, ConfEscapesOnlyWhenEnabled)
     EXPECT_EQ("a\nb", Utf8(escaped.GetValue(u"nl")));
     EXPECT_EQ("\t\r\\", Utf8(escaped.GetValue(u"tab")));
     EXPECT_EQ("plain", Utf8(escaped.GetValue(u"key\\x")));  // keys are never unescaped
+
     CJxConfDoc plain;
     ASSERT_TRUE(Load(plain, text + u"bad=\\x\n", FALSE));
     EXPECT_EQ("a\\nb", Utf8(plain.GetValue(u"nl")));
@@ -120,6 +121,7 @@ TEST_F(DocTest, ConfFileNeedsTheMarkAndAnEvenLength)
     m_device.WriteHostFile("SDMMC/one.ini", "\xFF");
     m_device.WriteHostFile("SDMMC/plain.ini", Utf16File(u"a=1", false));
     WriteText("SDMMC/lang/en.ini", u"a=1\r\n");
+
     CJxConfDoc doc;
     ASSERT_TRUE(doc.LoadFile(u"\\SDMMC\\mark.ini", FALSE));  // a valid empty document
     EXPECT_EQ(0, doc.GetCount());
@@ -134,6 +136,7 @@ TEST_F(DocTest, ConfFileNeedsTheMarkAndAnEvenLength)
     EXPECT_EQ("CJxConfDoc::LoadFile, \\SDMMC\\one.ini is not a valid UNICODE file, the length is 1", m[2]);
     EXPECT_EQ("CJxConfDoc::LoadFile \\SDMMC\\plain.ini is not a valid UNICODE format file", m[3]);
     EXPECT_EQ("CJxConfDoc::LoadFile, Call WceUiReadFile \\SDMMC\\none.ini fail", m.back());
+
     ASSERT_TRUE(doc.LoadFile(u"\\SDMMC\\lang\\en.ini", FALSE));
     EXPECT_EQ("1", Utf8(doc.GetValue(u"a")));
     EXPECT_EQ("\\SDMMC\\lang\\en.ini", Utf8(doc.GetPath()));

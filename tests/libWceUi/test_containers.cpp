@@ -79,6 +79,7 @@ TEST(JXMapStringToType, CopiedKeysOutliveTheCallersStringUncopiedOnesAreTheCalle
     int value = 0;
     EXPECT_TRUE(map.Lookup(u"CWceUiButton", value));
     EXPECT_FALSE(map.Lookup(key.c_str(), value));
+
     static const char16_t kStatic[] = u"CWceUiLayer";
     JXMapStringToType<int> uncopied;
     ASSERT_TRUE(uncopied.SetAt(kStatic, 2));
@@ -153,6 +154,7 @@ TEST(JXList, InsertWalkAndRemoveAcrossBlocks)
     for (JXPOSITION position = list.GetTailPosition(); position;) backward.push_back(list.GetPrev(position));
     EXPECT_EQ(expected, forward);
     EXPECT_EQ(std::vector<int>(expected.rbegin(), expected.rend()), backward);
+
     EXPECT_TRUE(list.RemoveAt(list.Find(100)));
     EXPECT_EQ(27, list.GetCount());
     // Emptied one by one, then the nodes serve again.

@@ -63,12 +63,14 @@ TEST_F(SkinTest, InitStoresTheSettingsWhateverTheLanguageLoadGives)
     EXPECT_EQ(hInstance, WceUiGetInstanceHandle());
     EXPECT_EQ(std::u16string(u"\\SDMMC\\wnd\\"), std::u16string(WceUiGetWndDir()));
     EXPECT_EQ(std::u16string(u"\\SDMMC\\res\\"), std::u16string(WceUiGetResDir()));
+
     m_log.Clear();
     EXPECT_FALSE(WceUiInit(NULL, u"w", u"r", u"l", FALSE));
     EXPECT_FALSE(WceUiInit(hInstance, u"w", u"r", NULL, FALSE));
     EXPECT_EQ((std::vector<std::string>{"WceUiInit,check(NULL != hInstance)fail",
                                         "WceUiInit,check(NULL != pLangFilePath)fail"}),
               m_log.Messages());
+
     m_log.Clear();
     EXPECT_FALSE(WceUIChangeLanguage(u"\\SDMMC\\none.ini", FALSE));
     EXPECT_TRUE(m_log.Contains("SetLanguage \\SDMMC\\none.ini failed"));

@@ -56,6 +56,7 @@ TEST_F(LogTest, GlobalDirectoriesAndPassword)
     EXPECT_FALSE(JxGetRealPath(strOut, nullptr, u"\\"));
     EXPECT_EQ(u"unchanged", std::u16string(strOut.GetString()));
     EXPECT_NE(std::u16string::npos, LogText().find(u"JxGetRealPath,check(NULL != pInputPath)fail"));
+
     wce::host::SetModulePath(u"\\SDMMC\\bin\\brantel.exe");
     EXPECT_EQ(u"\\SDMMC\\skin\\", RealPath(u"..\\skin\\", nullptr));
     CJxGlobalData data;
@@ -65,6 +66,7 @@ TEST_F(LogTest, GlobalDirectoriesAndPassword)
     EXPECT_EQ(u"\\Residentflash2\\skin/", std::u16string(data.GetResDir()));
     EXPECT_TRUE(data.SetWndDir(u""));
     EXPECT_EQ(u"\\SDMMC\\bin\\", std::u16string(data.GetWndDir()));
+
     WCHAR szPassword[] = u"secret";
     EXPECT_TRUE(data.SetPackPassword(szPassword));
     szPassword[0] = u'X';
@@ -82,6 +84,7 @@ TEST(CJxGlobalData, ScreenComesFromTheDeviceOnceUnlessFixedBefore)
     // Read once: a later change of the device is not seen.
     wce::host::SetScreenMetrics(800, 480, 16);
     EXPECT_EQ(480, device.GetScreenWidth());
+
     CJxGlobalData fixed;
     EXPECT_TRUE(fixed.SetScreenInfo(320, 240, 16));
     EXPECT_EQ(240, fixed.GetScreenHeight());
@@ -95,6 +98,7 @@ TEST(WceUiCommon, VersionAndLargeRect)
     WCHAR szSmall[7];  // no room for the terminator
     EXPECT_EQ(0, WceUiGetVerString(szSmall));
     EXPECT_EQ(u"", std::u16string(szSmall));
+
     RECT rc, almost = {-65535, -65535, 65535, 65534};
     WceUiGetLargeRect(rc);
     EXPECT_TRUE(WceUiIsRectLarge(rc));

@@ -32,6 +32,7 @@ TEST_F(LanguageTest, TextsComeFromTheFileRelativeToTheProgram)
     EXPECT_EQ("Forty-two", Utf8(pLanguage->GetString(42u)));
     EXPECT_EQ("a\\nb", Utf8(pLanguage->GetString(u"line")));
     EXPECT_EQ(nullptr, pLanguage->GetString(u"missing"));
+
     ASSERT_TRUE(pLanguage->SetLanguage(u"\\SDMMC\\language\\english.ini", TRUE));
     EXPECT_EQ("a\nb", Utf8(pLanguage->GetString(u"line")));
 
@@ -74,6 +75,7 @@ TEST_F(LanguageTest, MissingTextIsLoggedOncePerLookupAndShownEmpty)
     holder.SetTextResID(u"missing");  // the same id: no new lookup
     EXPECT_EQ("", Utf8(holder.GetString()));
     EXPECT_EQ((std::vector<std::string>{"LoadString missing failed"}), m_log.Messages());
+
     holder.SetTextResID(u"Title");  // ids compare exactly
     EXPECT_EQ("", Utf8(holder.GetString()));
     holder.SetTextResID(u"");

@@ -17,6 +17,7 @@ TEST_F(LogTest, LinesCarryTimeDateLevelAndEndInCrLf)
     JxWriteLogW(JX_LOG_WARNING, u"%s is %S", u"wide", "narrow");
     JxWriteLogA(JX_LOG_ERROR, "narrow %s %d", "text", -3);
     JxWriteLogA(JX_LOG_INFO, "%s", "caf\xE9");  // each byte widens
+
     const std::string bytes = LogBytes();
     ASSERT_EQ("\xFF\xFE", bytes.substr(0, 2));
     // "hh:mm:ss yyyy-mm-dd  " with two spaces at the end; digits are masked, the messages
@@ -172,6 +173,7 @@ TEST_F(LogTest, ExistingReadOnlyLogOrAFileForADirectoryLeavesTheLogClosed)
     EXPECT_FALSE(GlobalLog()->IsOpen());
     JxWriteLogW(JX_LOG_INFO, u"lost");
     EXPECT_EQ("\xFF\xFEx\0"s, m_device.ReadHostFile("SDMMC/ro/app.exe.wceuilog"));
+
     m_device.WriteHostFile("SDMMC/plainfile", "data");
     EXPECT_FALSE(WceUiOpenLogFile(u"\\SDMMC\\plainfile", 512000));
     EXPECT_FALSE(GlobalLog()->IsOpen());
@@ -188,6 +190,7 @@ TEST_F(LogTest, FailedWriteLeavesNoPartialLineAndTheLogGoesOn)
     wce::host::SetWriteQuota(u"\\SDMMC\\logs", 11);
     JxWriteLogW(JX_LOG_INFO, u"does not fit");
     EXPECT_EQ(before, LogBytes());
+
     wce::host::ClearWriteQuotas();
     JxWriteLogW(JX_LOG_INFO, u"space again");
     std::u16string text = LogText();

@@ -17,6 +17,7 @@ namespace {
 struct Picture {
     std::vector<BYTE> bits, alpha;
     JxPixelArray array{};
+
     Picture(int w, int h, int nBytesPerPixel) : bits(static_cast<size_t>((w * nBytesPerPixel + 3) / 4 * 4 * h))
     {
         array = JxPixelArray{bits.data(), nullptr, w, h, (w * nBytesPerPixel + 3) / 4 * 4, 0};
@@ -45,6 +46,7 @@ struct Random {
         unsigned kind = Next(4);
         return 0 == kind ? 0 : (1 == kind ? full : Next(full + 1));
     }
+
     void Fill(Picture& p)
     {
         for (BYTE& b : p.bits) b = static_cast<BYTE>(gen());

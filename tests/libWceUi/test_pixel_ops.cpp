@@ -39,6 +39,7 @@ BOOL Make(CWceUi32Bitmap& b, const std::vector<DWORD>& p, BOOL perPixel = FALSE)
 struct Random {
     std::mt19937 gen{12345};
     unsigned Next(unsigned n) { return static_cast<unsigned>(gen() % n); }
+
     template <class T>
     std::vector<T> Array()
     {
@@ -156,6 +157,7 @@ TEST_F(PixelOpsTest, EdgesOf565Blends)
               blendOnce(9));
     EXPECT_EQ((((3u * 16 + 31) >> 2) << 11) | (((3u * 32 + 63) >> 2) << 5) | ((3u * 16 + 31) >> 2), blendOnce(64));
     EXPECT_EQ(s, blendOnce(250));  // copies
+
     WORD white[4] = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
     WORD colors[4] = {0x0000, 0x2104, 0x8410, 0};  // premultiplied for alphas 0, 32, 63 (any color under 63)
     BYTE alpha[4] = {0, 32, 63, 0};
@@ -282,6 +284,7 @@ TEST_F(PixelOpsTest, GrayAndHueMatchTheFormulasAndTurnRedToGreenToBlue)
     ASSERT_TRUE(b32.CreateDIB32(4, 1, p32, FALSE));
     ASSERT_TRUE(b32.SetHSLOffsetHue(120));
     EXPECT_EQ((Pixels{0x1100FF00u, 0x220000FFu, 0x33808080u, 0x44FF0000u}), RowOf(b32));  // red -> green -> blue -> red
+
     WORD p565[2] = {0xF800, 0x07E0};
     CWceUi565Bitmap b565;
     ASSERT_TRUE(b565.CreateDIB565(2, 1, p565, nullptr));

@@ -34,6 +34,7 @@ TEST_F(SkinTest, ReadConfFileGivesEveryEntryOrFails)
     ASSERT_TRUE(WceUiReadConfFile(u"\\SDMMC\\a.conf", TRUE, &AddEntry, &entries));
     EXPECT_EQ(u"x\ty", std::max_element(entries.begin(), entries.end())->second);  // "c" comes last
     EXPECT_TRUE(m_log.Messages().empty());
+
     entries.clear();
     EXPECT_FALSE(WceUiReadConfFile(u"\\SDMMC\\none.conf", FALSE, &AddEntry, &entries));
     EXPECT_TRUE(entries.empty());
@@ -51,6 +52,7 @@ TEST_F(SkinTest, CheckBitmapLoadsThroughTheCacheAndKeepsNothing)
     EXPECT_TRUE(WceUiCheckBitmap(u"a.conf"));
     EXPECT_EQ(0, CJxGVar::GetInstance()->GetCJxBitmapResLoader()->GetCount());
     EXPECT_TRUE(m_log.Messages().empty());
+
     EXPECT_FALSE(WceUiCheckBitmap(u"missing.conf"));
     EXPECT_FALSE(m_log.Messages().empty());
     EXPECT_FALSE(WceUiCheckBitmap(nullptr));
@@ -64,9 +66,11 @@ TEST_F(LogTest, ParseDecimalTellsWhetherThereWereDigits)
         const char16_t* text;
         BOOL digits;
         int value;
-    } cases[] = {{u"12", TRUE, 12},  {u"-7px", TRUE, -7}, {u"0", TRUE, 0},    {u"", FALSE, 0},
-                 {u"-", FALSE, 0},   {u" 5", FALSE, 0},   {u"abc", FALSE, 0}, {u"99999999999", TRUE, INT_MAX},
-                 {u"-99999999999", TRUE, INT_MIN}};
+    } cases[] = {
+        {u"12", TRUE, 12},         {u"-7px", TRUE, -7},          {u"0", TRUE, 0},
+        {u"", FALSE, 0},           {u"-", FALSE, 0},             {u" 5", FALSE, 0},
+        {u"abc", FALSE, 0},        {u"99999999999", TRUE, INT_MAX}, {u"-99999999999", TRUE, INT_MIN},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(Utf8(c.text));
         int value = 42;
@@ -97,6 +101,7 @@ TEST_F(LogTest, RegisteredClassesBecomeCreatable)
     EXPECT_FALSE(WceUiIsClassCreatable(u"CPublicCallsStandIn"));
     ASSERT_TRUE(WceUiRegisterClass(&CreateNothing, u"CPublicCallsStandIn", u"CWceUiObject"));
     EXPECT_TRUE(WceUiIsClassCreatable(u"CPublicCallsStandIn"));
+
     EXPECT_FALSE(WceUiRegisterClass(nullptr, u"CPublicCallsOther", u"CWceUiObject"));
     EXPECT_FALSE(WceUiRegisterClass(&CreateNothing, u"", u"CWceUiObject"));
     EXPECT_FALSE(WceUiRegisterClass(&CreateNothing, u"CPublicCallsOther", nullptr));

@@ -81,6 +81,7 @@ TEST_F(LogTest, CreationByNameMakesCreatableClassesAndRefusesTheOthers)
     std::unique_ptr<CWceUiObject> fade(WceUiCreateObject(u"CTestFadeAnimate"));
     ASSERT_NE(nullptr, fade);
     EXPECT_EQ(8, static_cast<CTestAnimate*>(fade.get())->Frames());
+
     for (LPCWSTR pName : {static_cast<LPCWSTR>(nullptr), u"", u"CTestAnimate", u"CNoSuchClass", u"ctestbutton"})
         EXPECT_EQ(nullptr, WceUiCreateObject(pName));
     CTestLayer layer;
@@ -108,6 +109,7 @@ TEST(ClassRegistry, DerivedBeforeBaseCompletesOnceTheBaseRegistersAndRepeatsAreH
     ASSERT_NE(nullptr, pBase);
     EXPECT_EQ(nullptr, pBase->pFunc);  // an empty record, waiting for its class
     EXPECT_EQ(pBase, registry.FindClassInfo(u"CDerived")->pBaseClassInfo);
+
     ASSERT_TRUE(registry.RegisterClassInfo(&MakeNothing, u"CBase", u"CRoot"));
     ASSERT_TRUE(registry.RegisterClassInfo(&MakeNothing, u"CRoot", u"0"));
     EXPECT_EQ(pBase, registry.FindClassInfo(u"CBase"));  // completed in place

@@ -180,15 +180,24 @@ TEST(DisplayScript, BadLinesRefuseTheWholeScript)
         const char* script;
         const char* error;
     } cases[] = {
-        {"wait 10\nfly 1 2\n", "script:2: unknown command 'fly'"}, {"tap 200 5\n", "script:1: bad x '200'"},
-        {"tap 5 -1\n", "script:1: bad y '-1'"}, {"down 5\n", "script:1: missing y"},
-        {"wait 3600001\n", "script:1: bad milliseconds '3600001'"}, {"wait 0x10\n", "script:1: bad milliseconds '0x10'"},
-        {"drag 0 0 9 9 100 1001\n", "script:1: bad steps '1001'"}, {"drag 0 0 9 9 100 0\n", "script:1: bad steps '0'"},
-        {"key NOPE\n", "script:1: bad key name 'NOPE'"}, {"key 255\n", "script:1: bad key name '255'"},
-        {"text \"open\n", "script:1: unclosed string"}, {"text \"\\q\"\n", "script:1: unknown escape \\q"},
-        {"text \"\\u12G4\"\n", "script:1: bad \\u escape"}, {"text \"\xff\"\n", "script:1: text is not UTF-8"},
-        {"expect 1 1 12345\n", "script:1: bad colour '12345'"}, {"expect 1 1 GG0000\n", "script:1: bad colour 'GG0000'"},
-        {"expect-rect 190 1 11 1 000000\n", "script:1: bad width '11'"}, {"quit now\n", "script:1: unexpected 'now'"},
+        {"wait 10\nfly 1 2\n", "script:2: unknown command 'fly'"},
+        {"tap 200 5\n", "script:1: bad x '200'"},
+        {"tap 5 -1\n", "script:1: bad y '-1'"},
+        {"down 5\n", "script:1: missing y"},
+        {"wait 3600001\n", "script:1: bad milliseconds '3600001'"},
+        {"wait 0x10\n", "script:1: bad milliseconds '0x10'"},
+        {"drag 0 0 9 9 100 1001\n", "script:1: bad steps '1001'"},
+        {"drag 0 0 9 9 100 0\n", "script:1: bad steps '0'"},
+        {"key NOPE\n", "script:1: bad key name 'NOPE'"},
+        {"key 255\n", "script:1: bad key name '255'"},
+        {"text \"open\n", "script:1: unclosed string"},
+        {"text \"\\q\"\n", "script:1: unknown escape \\q"},
+        {"text \"\\u12G4\"\n", "script:1: bad \\u escape"},
+        {"text \"\xff\"\n", "script:1: text is not UTF-8"},
+        {"expect 1 1 12345\n", "script:1: bad colour '12345'"},
+        {"expect 1 1 GG0000\n", "script:1: bad colour 'GG0000'"},
+        {"expect-rect 190 1 11 1 000000\n", "script:1: bad width '11'"},
+        {"quit now\n", "script:1: unexpected 'now'"},
         {"# fine\n\n  close # fine too\nhold\n", "script:4: missing milliseconds"},
     };
     for (const Case& c : cases) {
@@ -257,8 +266,11 @@ TEST(DisplayOptionsTest, ParsedAndTakenOutOfTheArguments)
         {{"p", "--screen", "480x272", "--root", "x"}, "p --root x: 480x272x16 1 auto"},
         {{"p", "--screen=320x240x32", "--scale", "2"}, "p: 320x240x32 2 auto"},
         {{"p", "--script", "s.txt"}, "p: 800x480x16 1 headless"},
-        {{"p", "--display", "sdl", "--script", "s.txt"}, ""}, {{"p", "--screen", "800x480x24"}, ""},
-        {{"p", "--scale", "5"}, ""}, {{"p", "--display", "x11"}, ""}, {{"p", "--frames"}, ""},
+        {{"p", "--display", "sdl", "--script", "s.txt"}, ""},
+        {{"p", "--screen", "800x480x24"}, ""},
+        {{"p", "--scale", "5"}, ""},
+        {{"p", "--display", "x11"}, ""},
+        {{"p", "--frames"}, ""},
     };
     const char* const backends[] = {"auto", "sdl", "headless"};
     for (const auto& [args, expected] : cases) {
@@ -311,6 +323,7 @@ TEST_F(WindowTest, DumpLinesRunTheHookAtTheirTickAndFailWithoutOne)
     RunLoop();
     EXPECT_EQ(dumps, (std::vector<std::pair<std::string, DWORD>>{{"a.txt", 1020}, {"b.txt", 1025}}));
     EXPECT_TRUE(wce::host::CloseDisplay());
+
     wce::host::SetScriptDumpHook(nullptr);
     ASSERT_TRUE(Open("dump c.txt\n"));
     RunLoop();

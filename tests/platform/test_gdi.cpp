@@ -35,6 +35,7 @@ TEST(GdiBitmaps, SectionsAreZeroedBottomUpAndPaddedTo4Bytes)
     const BYTE* bytes = static_cast<const BYTE*>(bits);
     EXPECT_EQ(std::vector<BYTE>(36), std::vector<BYTE>(bytes, bytes + 36));
     DeleteObject(bmp);
+
     Canvas c(16, 5, 3, 0);  // SetPixel at the top row lands in the last row of memory
     SetPixel(c, 0, 0, RGB(255, 0, 0));
     EXPECT_EQ(0xF800, static_cast<WORD*>(c.pixels)[12]);
@@ -107,6 +108,7 @@ TEST(GdiBlits, BitBltClipsBothRectanglesToTheirBitmaps)
     EXPECT_EQ(0u, dst.At32(2, 0));
     EXPECT_EQ((3u << 8) + 4, dst.At32(1, 2));
     EXPECT_EQ(0u, dst.At32(0, 3));
+
     Canvas column(32, 1, 4, 0);  // an overlapping copy within one bitmap moves the original
     for (int y = 0; y < 4; ++y) column.At32(0, y) = y + 1;
     EXPECT_TRUE(BitBlt(column, 0, 1, 1, 3, column, 0, 0, SRCCOPY));

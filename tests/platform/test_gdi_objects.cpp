@@ -16,9 +16,15 @@ TEST(GdiFonts, DescriptionsAreCheckedAndKeptAndSelectedFontsStay)
         LONG height, width, weight;
         bool made;
         LONG keptWidth, keptWeight;
-    } cases[] = {{0, 0, 0, true, 0, 0},           {-16, 0, 400, true, 0, 400}, {kMaxFontPixels, -12, 5000, true, 12, 1000},
-                 {-kMaxFontPixels, 0, -3, true, 0, 0}, {-kMaxFontPixels - 1, 0, 400, false, 0, 0},
-                 {INT_MIN, 0, 400, false, 0, 0},       {16, INT_MAX, 400, false, 0, 0}};
+    } cases[] = {
+        {0, 0, 0, true, 0, 0},
+        {-16, 0, 400, true, 0, 400},
+        {kMaxFontPixels, -12, 5000, true, 12, 1000},
+        {-kMaxFontPixels, 0, -3, true, 0, 0},
+        {-kMaxFontPixels - 1, 0, 400, false, 0, 0},
+        {INT_MIN, 0, 400, false, 0, 0},
+        {16, INT_MAX, 400, false, 0, 0},
+    };
     for (const auto& k : cases) {
         LOGFONTW lf = Describe(u"DejaVu Sans", k.height, k.weight);
         lf.lfWidth = k.width;
@@ -37,6 +43,7 @@ TEST(GdiFonts, DescriptionsAreCheckedAndKeptAndSelectedFontsStay)
         EXPECT_TRUE(DeleteObject(font));
     }
     EXPECT_EQ(nullptr, CreateFontIndirectW(nullptr));
+
     LOGFONTW full = Describe(u"", -16);
     for (WCHAR& ch : full.lfFaceName) ch = u'A';
     HFONT font = CreateFontIndirectW(&full);
@@ -60,6 +67,7 @@ TEST(GdiFonts, DescriptionsAreCheckedAndKeptAndSelectedFontsStay)
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
     EXPECT_EQ(font, SelectObject(dc, old));
     EXPECT_TRUE(DeleteObject(font));
+
     HFONT other = CreateFontIndirectW(&lf);
     SelectObject(dc, other);
     EXPECT_TRUE(DeleteDC(dc));  // releases its font
@@ -87,6 +95,7 @@ TEST(GdiStock, StockObjectsAndTheSystemFontDescription)
     RECT all{0, 0, 4, 4};
     EXPECT_TRUE(FillRect(c, &all, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))));
     EXPECT_EQ(0, c.Ink());
+
     HGDIOBJ system = GetStockObject(SYSTEM_FONT);
     EXPECT_EQ(system, GetStockObject(DEFAULT_GUI_FONT));
     EXPECT_TRUE(DeleteObject(system));
@@ -109,6 +118,7 @@ TEST(GdiState, TextStateDefaultsSettersAndDeviceCaps)
     EXPECT_EQ(CLR_INVALID, SetTextColor(bad, 0));
     EXPECT_EQ(CLR_INVALID, GetBkColor(bad));
     EXPECT_EQ(0, GetBkMode(bad));
+
     wce::host::SetScreenMetrics(480, 272, 32);
     const std::pair<int, int> caps[] = {{HORZRES, 480}, {VERTRES, 272}, {BITSPIXEL, 32}, {PLANES, 1},
                                         {LOGPIXELSX, 96}, {LOGPIXELSY, 96}, {999, 0}};
@@ -116,6 +126,7 @@ TEST(GdiState, TextStateDefaultsSettersAndDeviceCaps)
     EXPECT_EQ(0, GetDeviceCaps(bad, BITSPIXEL));
     wce::host::SetScreenMetrics(800, 480, 16);
     DeleteDC(dc);
+
     WCHAR path[MAX_PATH];
     EXPECT_GT(GetModuleFileNameW(GetModuleHandleW(nullptr), path, MAX_PATH), 0u);
     EXPECT_EQ(nullptr, GetModuleHandleW(u"nothing.dll"));
@@ -160,6 +171,7 @@ TEST(GdiClip, ClipBoxFollowsRegionsAndTheBaseClip)
     EXPECT_EQ(std::make_tuple(SIMPLEREGION, 2, 1, 12, 9), clip());
     wce::detail::SetDcBaseClip(c, nullptr);
     DeleteObject(wide);
+
     HDC bad = reinterpret_cast<HDC>(0x4444);
     EXPECT_EQ(ERROR, GetClipBox(bad, &box));
     EXPECT_EQ(ERROR, SelectClipRgn(bad, nullptr));

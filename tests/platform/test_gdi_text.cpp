@@ -98,6 +98,7 @@ TEST_P(TextOnBothDepths, FullCoverageIsTheTextColourAndOpaqueFillsTheLineBox)
         EXPECT_EQ(0u, px[(c.height - 1 - cy) * stride + cx] >> 24);  // drawn: alpha 0
         EXPECT_EQ(0xFFu, px[(c.height - 1) * stride + c.width - 1] >> 24);  // untouched
     }
+
     c.Clear();
     SetBkMode(c, OPAQUE);
     SetBkColor(c, RGB(0, 0, 255));
@@ -266,6 +267,7 @@ TEST(TextFonts, FontFilesOfTheFaceTable)
     const auto sans = Rendered(kSans, u"Serif?"), mono = Rendered(kMono, u"Serif?");
     wce::host::SetFontFile("My Face", false, "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf");
     EXPECT_EQ(mono, Rendered(Describe(u"my face", -16), u"Serif?"));
+
     testing::internal::CaptureStderr();
     wce::host::SetFontFile("DejaVu Serif", false, "/no/such/serif.ttf");
     EXPECT_EQ(sans, Rendered(Describe(u"DejaVu Serif", -16), u"Serif?"));
@@ -283,6 +285,7 @@ TEST(TextFonts, FontFilesOfTheFaceTable)
     wce::host::SetFontFile("DejaVu Serif", false, "");
     EXPECT_EQ(sans, Rendered(kSans, u"Serif?"));
     EXPECT_NE(sans, Rendered(Describe(u"DejaVu Serif", -16), u"Serif?"));
+
     auto folder = std::filesystem::temp_directory_path() / ("wce-fonts-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     std::filesystem::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf", folder / "DejaVuSans.ttf",

@@ -92,11 +92,13 @@ TEST(Registry, RoundTripsEveryKindOfValueThroughTheFile)
     };
     for (const auto& v : values) ASSERT_EQ(Set(oem, v.name, v.type, v.bytes), ERROR_SUCCESS);
     EXPECT_EQ(RegCloseKey(Create(HKEY_CURRENT_USER, u"OEM\\ShellEx")), ERROR_SUCCESS);
+
     const std::string text = device.ReadHostFile("registry.reg");
     EXPECT_EQ(text.rfind("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\OEM]\n", 0), 0u) << text;
     for (const auto& v : values) EXPECT_TRUE(Contains(text, v.line)) << v.line << "\n" << text;
     EXPECT_TRUE(Contains(text, ",\\\n  ")) << text;  // long lists continue on the next line
     EXPECT_TRUE(Contains(text, "\n[HKEY_CURRENT_USER\\OEM\\ShellEx]\n")) << text;
+
     ReloadFrom(device);
     EXPECT_EQ(RegQueryValueExW(oem, u"APP", nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
     EXPECT_EQ(RegCloseKey(oem), ERROR_SUCCESS);
@@ -131,6 +133,7 @@ TEST(Registry, ReadsAHandWrittenFile)
         "[HKCU\\Temp\\Sub]\n"
         "[-HKEY_CURRENT_USER\\TEMP]\n";
     device.WriteHostFile("registry.reg", text);
+
     HKEY oem = nullptr;
     ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, u"OEM", oem), ERROR_SUCCESS);
     EXPECT_EQ(Query(oem, u"APP"), Value(REG_SZ, StringBytes(u"c:\\x \"y\"")));
@@ -159,6 +162,7 @@ TEST(Registry, NamesMatchWithoutCaseAndKeepTheirFirstSpelling)
     ASSERT_EQ(SetString(first, u"Value", u"1"), ERROR_SUCCESS);
     ASSERT_EQ(SetString(second, u"VALUE", u"2"), ERROR_SUCCESS);
     EXPECT_EQ(Query(first, u"value"), Value(REG_SZ, StringBytes(u"2")));
+
     const std::string text = device.ReadHostFile("registry.reg");
     EXPECT_TRUE(Contains(text, "[HKEY_CURRENT_USER\\Oem\\ShellEx\\\xC3\x84rger]\n\"Value\"=\"2\"\n")) << text;
     EXPECT_FALSE(Contains(text, "VALUE")) << text;
@@ -172,6 +176,7 @@ TEST(Registry, DeletingAKeyRemovesEverythingBelowIt)
     HKEY deep = Create(HKEY_CURRENT_USER, u"OEM\\ShellEx\\Deep");
     ASSERT_EQ(SetString(deep, u"v", u"1"), ERROR_SUCCESS);
     HKEY oem = Create(HKEY_CURRENT_USER, u"OEM");
+
     EXPECT_EQ(RegDeleteKeyW(oem, u"SHELLEX"), ERROR_SUCCESS);
     HKEY key = nullptr;
     EXPECT_EQ(Open(HKEY_CURRENT_USER, u"OEM\\ShellEx", key), ERROR_FILE_NOT_FOUND);
@@ -184,6 +189,7 @@ TEST(Registry, DeletingAKeyRemovesEverythingBelowIt)
     EXPECT_EQ(SetString(deep, u"v", u"2"), ERROR_KEY_DELETED);
     EXPECT_EQ(RegCreateKeyExW(deep, u"x", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_KEY_DELETED);
     EXPECT_EQ(RegCloseKey(deep), ERROR_SUCCESS);
+
     EXPECT_EQ(RegDeleteKeyW(oem, u"ShellEx"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(RegDeleteKeyW(oem, u""), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"OEM"), ERROR_SUCCESS);
@@ -268,6 +274,7 @@ TEST(Registry, RefusesShortBuffersBadHandlesAndParameters)
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
     EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegQueryValueExW(key, u"a", nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_HANDLE);
+
     for (HKEY handle : {HKEY(nullptr), reinterpret_cast<HKEY>(std::uintptr_t{0x80000003u})}) {  // no such root
         EXPECT_EQ(Open(handle, u"OEM", key), ERROR_INVALID_HANDLE);
         EXPECT_EQ(SetString(handle, u"a", u"b"), ERROR_INVALID_HANDLE);

@@ -33,6 +33,7 @@ TEST(ShellFileOperation, DeleteByPatternEmptiesTheFolderAndKeepsIt)
     device.WriteHostFile("Residentflash2/keep/k.txt", "k");
     // A link inside the tree goes, what it points to stays.
     ASSERT_EQ(symlink("../keep", device.Host("Residentflash2/app/link").c_str()), 0);
+
     EXPECT_EQ(ShellOp(FO_DELETE, u"\\RESIDENTFLASH2\\APP\\*.*\0"), 0);
     EXPECT_TRUE(std::filesystem::is_directory(device.Host("Residentflash2/app")));
     EXPECT_TRUE(std::filesystem::is_empty(device.Host("Residentflash2/app")));
@@ -49,6 +50,7 @@ TEST(ShellFileOperation, DeletePlainPathsAndLists)
     device.WriteHostFile("tree/a/b/c.txt", "c");
     device.WriteHostFile("one.txt", "1");
     device.WriteHostFile("two.txt", "2");
+
     EXPECT_EQ(ShellOp(FO_DELETE, u"\\Tree\0\\ONE.txt\0"), 0);
     EXPECT_FALSE(device.HostExists("tree"));
     EXPECT_FALSE(device.HostExists("one.txt"));
@@ -67,13 +69,17 @@ TEST(ShellFileOperation, CopyOverwritesAndCreatesParents)
     TempDevice device;
     device.WriteHostFile("SDMMC/FactoryConfig.xml", "<new/>");
     device.MakeHostDir("Residentflash2");
+
     EXPECT_EQ(ShellOp(FO_COPY, u"\\SDMMC\\FactoryConfig.xml\0", u"\\Residentflash2\\app\\config\\FactoryConfig.xml\0"), 0);
     EXPECT_EQ(device.ReadHostFile("Residentflash2/app/config/FactoryConfig.xml"), "<new/>");
+
     device.WriteHostFile("SDMMC/FactoryConfig.xml", "<newer/>");
     EXPECT_EQ(ShellOp(FO_COPY, u"\\sdmmc\\factoryconfig.xml\0", u"\\residentflash2\\APP\\config\\FACTORYCONFIG.XML\0"), 0);
     EXPECT_EQ(device.ReadHostFile("Residentflash2/app/config/FactoryConfig.xml"), "<newer/>");
+
     EXPECT_EQ(ShellOp(FO_COPY, u"\\SDMMC\\FactoryConfig.xml\0", u"\\Residentflash2\0"), 0);  // into the folder
     EXPECT_EQ(device.ReadHostFile("Residentflash2/FactoryConfig.xml"), "<newer/>");
+
     EXPECT_NE(ShellOp(FO_COPY, u"\\SDMMC\\missing.xml\0", u"\\Residentflash2\\x.xml\0"), 0);
     EXPECT_FALSE(device.HostExists("Residentflash2/x.xml"));
     EXPECT_NE(ShellOp(FO_COPY, u"\\SDMMC\\FactoryConfig.xml\0", nullptr), 0);

@@ -274,6 +274,7 @@ TEST_F(WindowTest, CreationAndClassErrors)
     wc.lpszClassName = nullptr;
     EXPECT_EQ(0, RegisterClassW(&wc));
     EXPECT_EQ(87u, GetLastError());
+
     EXPECT_EQ(nullptr, CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(1407u, GetLastError());
     EXPECT_EQ(nullptr, Make(0, 0, 1, 1, WS_CHILD));

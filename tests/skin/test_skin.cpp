@@ -90,10 +90,12 @@ protected:
         Collect(body, &m_layers.front());
         return true;
     }
+
     std::u16string Path(const std::string& relative) const
     {
         return u"\\SDMMC\\brantel.pack\\" + Utf8ToWide(std::string(m_set->folder) + "\\" + relative);
     }
+
     const Layer* Find(const std::string& name) const
     {
         for (const Layer& l : m_layers)
@@ -142,12 +144,14 @@ protected:
         if (!slot) slot.reset(JxLoadBitmapFromConfFile(Path("res\\bitmap\\" + id).c_str()));
         return slot.get();
     }
+
     std::string Joined() const
     {
         std::string all;
         for (const std::string& m : m_log.Messages()) all += m + "\n";
         return all;
     }
+
     const ScreenSet* m_set = nullptr;
     CWceUiXmlDoc m_dlg, m_style;
     CJxConfDoc m_language, m_colors;
@@ -211,6 +215,7 @@ TEST_F(SkinTest, EveryNameInTheFilesResolvesAndLoads)
                     if (!Attr(layer.elem, a).empty()) bitmaps.insert(Attr(layer.elem, a));
             }
             for (const std::string& s : styles) EXPECT_NE(nullptr, Style(s)) << "no style " << s;
+
             const CWceUiXmlElem* all = m_style.GetRootElem()->FindChild(u"style");
             ASSERT_NE(nullptr, all);
             std::set<std::string> earlier;
@@ -315,6 +320,7 @@ TEST_F(SkinTest, KptLayoutLinesTheSliderUpWithTheStatus)
         EXPECT_LT(right, set.kptStatus.left);
         EXPECT_GE(rc.top, set.kptShift);
         EXPECT_EQ((set.kptStatus.top + set.kptStatus.bottom) / 2, (rc.top + rc.bottom) / 2 - set.kptShift);
+
         LPCWSTR body = m_colors.GetValue(Utf8ToWide(Attr(LayerGroup(m_layers.front(), "background"), "color")).c_str());
         ASSERT_NE(nullptr, body);
         unsigned value = 0;

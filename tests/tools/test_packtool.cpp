@@ -43,6 +43,7 @@ protected:
             if (line.size() > 23 && line.compare(0, 10, std::string(6, ' ') + "size") != 0) names.push_back(line.substr(23));
         return names;
     }
+
     static std::string ReadEntry(const std::u16string& path, LPCWSTR password)
     {
         DWORD size = 0;
@@ -67,9 +68,11 @@ TEST_F(PacktoolTest, CreatedArchivesReadOnTheUnitAndExtractAgain)
     // The framework finds every file by the path it had, case and '/' as they were.
     for (const auto& [name, data] : kTree)
         EXPECT_EQ(data, ReadEntry(u"\\SDMMC\\skin.pack\\" + Utf8ToWide(name), u"Skin")) << name;
+
     r = Run("verify --password Skin " + Quoted("SDMMC/skin.pack"));
     EXPECT_EQ(0, r.status) << r.err;
     EXPECT_NE(std::string::npos, r.out.find("OK, 6 entries inflate")) << r.out;
+
     r = Run("extract --password Skin " + Quoted("SDMMC/skin.pack") + " " + Quoted("out"));
     ASSERT_EQ(0, r.status) << r.err;
     for (const auto& [name, data] : kTree) {
@@ -122,6 +125,7 @@ TEST_F(PacktoolTest, CreateRefusesFilesThatBecomeOneEntryAndMissingFolders)
     EXPECT_EQ(1, r.status);
     EXPECT_NE(std::string::npos, r.err.find("become the same entry a.txt")) << r.err;
     EXPECT_FALSE(m_device.HostExists("SDMMC/x.pack"));
+
     r = Run("create " + Quoted("SDMMC/x.pack") + " " + Quoted("SDMMC/none"));
     EXPECT_EQ(1, r.status);
     r = Run("list " + Quoted("SDMMC/none.pack"));

@@ -15,6 +15,7 @@ protected:
     {
         m_device.WriteHostFile(relative, Utf16(ascii));
     }
+
     void WriteSkin() const
     {
         Write("wnd/Main.style.xml",
@@ -55,6 +56,7 @@ TEST_F(SkinCheckSkinTest, PrintsABuiltStyleInRecordOrder)
                   "alpha,mixcolor",
               }),
               Lines(r.out));
+
     r = SkinCheck("--style plain " + Quoted("wnd/Main.style.xml"));
     ASSERT_EQ(0, r.status);
     EXPECT_EQ((std::vector<std::string>{"position=0,0,0,0", "relative=0", "visible=1", "enabled=1", "container=0",
@@ -62,6 +64,7 @@ TEST_F(SkinCheckSkinTest, PrintsABuiltStyleInRecordOrder)
                                         "font=none", "drawtext.rect=large", "drawtext.format=0x25", "background=none",
                                         "alpha=off", "mixcolor=off", "specified=none"}),
               Lines(r.out));
+
     r = SkinCheck("--style missing " + Quoted("wnd/Main.style.xml"));
     EXPECT_EQ(1, r.status);
     EXPECT_NE(std::string::npos, r.out.find("error: Load style missing failed, can not find")) << r.out;

@@ -60,6 +60,7 @@ TEST_F(SkinToolsTest, SkinTextRefusesBrokenUtf8AndNul)
         EXPECT_EQ(1, r.status) << error;
         EXPECT_NE(std::string::npos, r.err.find(error)) << r.err;
     }
+
     EXPECT_EQ(2, SkinText(Quoted("missing.ini") + " " + Quoted("out.ini")).status);
     EXPECT_EQ(2, SkinText(Quoted("bad.ini")).status);
     EXPECT_EQ(2, SkinText("--bogus " + Quoted("bad.ini") + " " + Quoted("o")).status);
@@ -70,6 +71,7 @@ TEST_F(SkinToolsTest, FolderModeConvertsTextCopiesTheRestAndSkinCheckPrintsTheFr
     WriteSources();
     EXPECT_EQ(Utf16("title=Update\r\nline=a\\xb\r\n"), ReadHostBytes(m_device.Host("skin/language/english.ini")));
     EXPECT_EQ(std::string("notes\0\x01\xFF", 8), ReadHostBytes(m_device.Host("skin/notes/readme.txt")));
+
     ToolResult r = SkinCheck(Quoted("skin"));
     EXPECT_EQ(1, r.status);
     const std::string bad = m_device.Host("skin/wnd/Bad.dlg.xml");
@@ -89,6 +91,7 @@ TEST_F(SkinToolsTest, FolderModeConvertsTextCopiesTheRestAndSkinCheckPrintsTheFr
     EXPECT_NE(std::string::npos, r.out.find("english.ini: error: CJxConfDoc::ParseLineWithSlash, Parse ")) << r.out;
     EXPECT_NE(std::string::npos, r.out.find("fail, \\x is not valid")) << r.out;
     EXPECT_EQ(std::string::npos, r.out.find("wceui.color")) << r.out;
+
     EXPECT_EQ(0, SkinCheck(Quoted("skin/wnd/Good.dlg.xml") + " " + Quoted("skin/language")).status);
 }
 
@@ -97,6 +100,7 @@ TEST_F(SkinToolsTest, SkinCheckReadsFilesInsideAnArchive)
     WriteSources();
     ToolResult r = Run(PACKTOOL_PATH, "create --password Skin " + Quoted("skin.pack") + " " + Quoted("skin"));
     ASSERT_EQ(0, r.status) << r.err;
+
     const std::string archive = m_device.Host("skin.pack");
     r = SkinCheck("--password Skin '" + archive + "\\wnd\\good.dlg.xml' '" + archive + "/language/english.ini'");
     EXPECT_EQ(0, r.status) << r.out << r.err;
@@ -129,6 +133,7 @@ TEST_F(SkinToolsTest, IncludedFragmentsAreConvertedAndCheckedThroughTheirInclude
     ToolResult r = SkinText(Quoted("src") + " " + Quoted("skin"));
     ASSERT_EQ(0, r.status) << r.err;
     EXPECT_EQ(Utf16("<a/>\r\n<b/>\r\n"), ReadHostBytes(m_device.Host("skin/wnd/common.inc")));
+
     r = SkinCheck(Quoted("skin"));
     EXPECT_EQ(0, r.status) << r.out;
     EXPECT_NE(std::string::npos, r.err.find("0 of 1 files failed")) << r.err;

@@ -49,6 +49,7 @@ protected:
     }
     ToolResult Run(const std::string& arguments) { return ToolTest::Run(SKINVIEW_PATH, arguments); }
     wce::host::RgbaImage Png(const std::string& name) { return ::Png(m_device, name); }
+
     skinbuild::SkinBuilder m_skin;
 };
 
@@ -118,16 +119,25 @@ TEST_F(SkinviewTest, UnknownTypesStrictnessAndExitStatuses)
     EXPECT_NE(lenient.err.find("error: Can not load style nope"), std::string::npos);
     EXPECT_NE(lenient.out.find("fancy\tCWceUiLayer"), std::string::npos);
     EXPECT_EQ(Png("o.png").width, 300);  // the dialog's windowrect
+
     EXPECT_EQ(Run("render --strict " + skin + " odd/COddDlg " + out).status, 1);  // CFancyLayer is unknown
     ToolResult strictOk = Run("render --strict --backdrop 00FF00 " + skin + " CMsgBoxDlg " + out);
     EXPECT_EQ(strictOk.status, 0) << strictOk.err;
     EXPECT_EQ(Rgb(Png("o.png"), 0, 0), 0x00FF00u);  // no layer there: the backdrop
     const std::string main = " CMainDlg " + out;
     const std::pair<std::string, int> cases[] = {
-        {"", 2}, {"draw", 2}, {"render --size 640x480 " + skin + main, 2}, {"render --bpp 24 " + skin + main, 2},
-        {"render --dirty 1,2,3 " + skin + main, 2}, {"render --backdrop red " + skin + main, 2},
-        {"render " + skin + " CMainDlg", 2}, {"list --tree " + skin, 2}, {"render " + skin + " NoSuchDlg " + out, 1},
-        {"render /no/such/skin" + main, 1}, {"render " + skin + " CMainDlg /no/such/dir/x.png", 1}, {"--help", 0},
+        {"", 2},
+        {"draw", 2},
+        {"render --size 640x480 " + skin + main, 2},
+        {"render --bpp 24 " + skin + main, 2},
+        {"render --dirty 1,2,3 " + skin + main, 2},
+        {"render --backdrop red " + skin + main, 2},
+        {"render " + skin + " CMainDlg", 2},
+        {"list --tree " + skin, 2},
+        {"render " + skin + " NoSuchDlg " + out, 1},
+        {"render /no/such/skin" + main, 1},
+        {"render " + skin + " CMainDlg /no/such/dir/x.png", 1},
+        {"--help", 0},
     };
     for (const auto& [args, status] : cases) EXPECT_EQ(Run(args).status, status) << args;
 }

@@ -11,6 +11,7 @@ class UpdateToolsTest : public ToolTest {
 protected:
     ToolResult Msk(const std::string& arguments) const { return Run(MSKTOOL_PATH, arguments); }
     ToolResult Update() const { return Run(BRANTEL_UPDATE_PATH, "--device-root " + Quoted("")); }
+
     void WritePackage(const std::string& relative, const std::vector<MskBuildEntry>& entries) const
     {
         std::vector<std::uint8_t> bytes = BuildMskImage(entries, u"app").Assemble(GetPackKey(u"sxq_trelo"));
