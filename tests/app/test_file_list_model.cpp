@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -126,6 +127,11 @@ TEST_F(FileListModelTest, ActivationWalksDownAndUp)
     Activate(0);  // a root's up-level item holds no backslash: back to the roots
     EXPECT_EQ(view.Lines(), (Lines{"SDMMC:0:SDMMC"}));
     EXPECT_EQ(model.GetRecordCount(), 1);
+    for (int sel : {-1, 1, 7}) {  // a selection outside the list does nothing
+        view.sel = sel;
+        EXPECT_EQ(model.OnItemActivated(), CFileListModel::Activation::None);
+        EXPECT_EQ(view.Lines(), (Lines{"SDMMC:0:SDMMC"}));
+    }
 }
 
 TEST_F(FileListModelTest, InitialPathOpensItsFolderAndItsUplevelListsTheFileSystemRoot)
@@ -138,26 +144,13 @@ TEST_F(FileListModelTest, InitialPathOpensItsFolderAndItsUplevelListsTheFileSyst
     EXPECT_EQ(view.Lines(), (Lines{"..:3:", "SDMMC:1:\\SDMMC"}));
     Activate(0);
     EXPECT_EQ(view.Lines(), (Lines{"SDMMC:0:SDMMC"}));
-}
-
-TEST_F(FileListModelTest, MissingInitialPathShowsTheRoots)
-{
+    view.ResetContent();  // a missing initial path shows the roots
     Touch("ResidentFlash/a.msk");
+    std::filesystem::remove(device.Host("SDMMC/gpsApp.msk"));
     model.ShowInitial(u"\\SDMMC\\gpsApp.msk");
     EXPECT_EQ(view.Lines(), (Lines{"ResidentFlash:0:ResidentFlash"}));
     EXPECT_EQ(model.FindFileItem(u"\\SDMMC\\gpsApp.msk"), -1);
     EXPECT_EQ(model.FindFileItem(u""), -1);
-}
-
-TEST_F(FileListModelTest, SelectionOutsideTheListDoesNothing)
-{
-    Touch("SDMMC/a.msk");
-    model.ShowRoots();
-    for (int sel : {-1, 1, 7}) {
-        view.sel = sel;
-        EXPECT_EQ(model.OnItemActivated(), CFileListModel::Activation::None);
-        EXPECT_EQ(view.Lines(), (Lines{"SDMMC:0:SDMMC"}));
-    }
 }
 
 TEST_F(FileListModelTest, PathsTooLongForARecordAreNeitherListedNorSearched)

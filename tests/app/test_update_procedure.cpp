@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -162,7 +163,7 @@ TEST_F(UpdateProcedureTest, WrongPasswordLeavesTheInstalledApplication)
     EXPECT_EQ(screen.windowEnabled.back(), 1);
 }
 
-TEST_F(UpdateProcedureTest, NotAPackageAndDamagedPackageLeaveTheApplication)
+TEST_F(UpdateProcedureTest, NotAPackageDamagedOrMissingLeavesTheApplication)
 {
     device.WriteHostFile("SDMMC/gpsApp.msk", "plain text");
     CUpdateProcedure procedure(screen, u"");
@@ -171,9 +172,13 @@ TEST_F(UpdateProcedureTest, NotAPackageAndDamagedPackageLeaveTheApplication)
     damaged.data.resize(damaged.data.size() / 2);
     WritePackage(device, "SDMMC/gpsApp.msk", damaged, u"sxq_trelo");
     EXPECT_FALSE(procedure.DoUpdate(u"\\SDMMC\\gpsApp.msk"));
-    EXPECT_EQ(screen.messages, (std::vector<std::u16string>{u"Invalid MSK file. Update fail.",
-                                                            u"MSK file format error. Update fail."}));
+    EXPECT_FALSE(procedure.DoUpdate(u"\\SDMMC\\missing.msk"));  // other failures show the unpacker's message
+    EXPECT_EQ(screen.messages, (std::vector<std::u16string>{
+                                   u"Invalid MSK file. Update fail.", u"MSK file format error. Update fail.",
+                                   u"Update fail. \n(open file \\SDMMC\\missing.msk failed, error code is 2)"}));
     EXPECT_TRUE(device.HostExists("Residentflash2/app/old/legacy.dll"));
+    EXPECT_EQ(CUpdateProcedure::MessageForError(u""), u"Update fail. \n()");
+    EXPECT_TRUE(CUpdateProcedure::MessageForError(u"user_cancel").IsEmpty());
 }
 
 // The delete would remove the package before it is unpacked.
@@ -204,48 +209,33 @@ TEST_F(UpdateProcedureTest, FullFlashAfterTheOldApplicationIsGone)
     EXPECT_FALSE(device.HostExists("Residentflash2/app/NaviMain.exe"));
 }
 
-TEST_F(UpdateProcedureTest, OtherFailuresShowTheUnpackerMessage)
+TEST_F(UpdateProcedureTest, KptVariantIgnoresCaseCalibratesIfItCanAndResets)
 {
-    CUpdateProcedure procedure(screen, u"");
-    EXPECT_FALSE(procedure.DoUpdate(u"\\SDMMC\\missing.msk"));
-    EXPECT_EQ(screen.messages.back(), u"Update fail. \n(open file \\SDMMC\\missing.msk failed, error code is 2)");
-    EXPECT_EQ(CUpdateProcedure::MessageForError(u""), u"Update fail. \n()");
-    EXPECT_TRUE(CUpdateProcedure::MessageForError(u"user_cancel").IsEmpty());
+    for (bool calibration : {true, false}) {
+        SCOPED_TRACE(calibration);
+        FakeScreen fresh;
+        fresh.path = u"\\SDMMC\\kptApp.msk";
+        SetApp(calibration ? "\\\\ResidentFlash2\\\\APP\\\\KptMain.EXE" : "\\\\residentflash2\\\\app\\\\kptmain.exe");
+        CString package;
+        GetDefaultPackagePath(package);
+        EXPECT_EQ(package, fresh.path);
+        WritePackage(device, "SDMMC/kptApp.msk", BuildMskImage(SampleEntries(), u"app"), u"sxq_bnf");
+        std::filesystem::remove(device.Host("reset-requested.txt"));
+        g_calibrations = 0;
+        wce::host::SetTouchCalibrateRoutine(calibration ? &Calibrate : nullptr);
+        CUpdateProcedure procedure(fresh, ReadInstalledAppPath());
+        EXPECT_TRUE(procedure.IsKpt());
+        procedure.OnUpdate();
+        EXPECT_EQ(g_calibrations, calibration ? 1 : 0);
+        EXPECT_EQ(fresh.messages, (std::vector<std::u16string>{u"Update application OK, please remove SD card."}));
+        EXPECT_EQ(fresh.messageFlags, (std::vector<UINT>{0x40}));
+        EXPECT_EQ(fresh.events, "hold;message;end;release;");
+        EXPECT_TRUE(device.HostExists("reset-requested.txt"));
+        EXPECT_FALSE(device.HostExists("launches.txt"));
+    }
 }
 
-TEST_F(UpdateProcedureTest, KptVariantIgnoresCaseCalibratesAndResets)
-{
-    SetApp("\\\\ResidentFlash2\\\\APP\\\\KptMain.EXE");
-    CString package;
-    GetDefaultPackagePath(package);
-    EXPECT_EQ(package, u"\\SDMMC\\kptApp.msk");
-    WritePackage(device, "SDMMC/kptApp.msk", BuildMskImage(SampleEntries(), u"app"), u"sxq_bnf");
-    screen.path = package;
-    wce::host::SetTouchCalibrateRoutine(&Calibrate);
-    CUpdateProcedure procedure(screen, ReadInstalledAppPath());
-    EXPECT_TRUE(procedure.IsKpt());
-    procedure.OnUpdate();
-    EXPECT_EQ(g_calibrations, 1);
-    EXPECT_EQ(screen.messages, (std::vector<std::u16string>{u"Update application OK, please remove SD card."}));
-    EXPECT_EQ(screen.messageFlags, (std::vector<UINT>{0x40}));
-    EXPECT_EQ(screen.events, "hold;message;end;release;");
-    EXPECT_TRUE(device.HostExists("reset-requested.txt"));
-    EXPECT_FALSE(device.HostExists("launches.txt"));
-}
-
-TEST_F(UpdateProcedureTest, KptWithoutCalibrationStillResets)
-{
-    SetApp("\\\\residentflash2\\\\app\\\\kptmain.exe");
-    WritePackage(device, "SDMMC/kptApp.msk", BuildMskImage(SampleEntries(), u"app"), u"sxq_bnf");
-    screen.path = u"\\SDMMC\\kptApp.msk";
-    wce::host::SetTouchCalibrateRoutine(nullptr);
-    EXPECT_EQ(RunTouchCalibrate(), 0);
-    CUpdateProcedure(screen, ReadInstalledAppPath()).OnUpdate();
-    EXPECT_EQ(screen.messages.size(), 1u);
-    EXPECT_TRUE(device.HostExists("reset-requested.txt"));
-}
-
-TEST_F(UpdateProcedureTest, NoAppValueIsGenericAndStillEnds)
+TEST_F(UpdateProcedureTest, NoAppValueOrOneOfAnotherTypeIsGenericAndStillEnds)
 {
     EXPECT_TRUE(ReadInstalledAppPath().IsEmpty());
     CString package;
@@ -258,10 +248,7 @@ TEST_F(UpdateProcedureTest, NoAppValueIsGenericAndStillEnds)
     EXPECT_FALSE(device.HostExists("launches.txt"));  // the launch of an empty path failed silently
     EXPECT_FALSE(procedure.HasLaunched());
     EXPECT_NE(procedure.GetLaunchError(), 0u);
-}
 
-TEST_F(UpdateProcedureTest, AppValueOfAnotherTypeCountsAsAbsent)
-{
     device.WriteHostFile("registry.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\OEM]\n\"APP\"=dword:00000001\n");
     wce::host::SetDeviceRoot(device.Root());
     EXPECT_TRUE(ReadInstalledAppPath().IsEmpty());

@@ -82,21 +82,22 @@ TEST_F(BitmapFileTest, RefusedVariantsAreLoggedAndLoadNothing)
 {
     std::string topDown = Bmp32(2, 2);
     topDown.replace(22, 4, std::string("\xFE\xFF\xFF\xFF", 4));  // biHeight -2
-    Write("SDMMC/topdown.bmp", topDown);
-    Write("SDMMC/rgb24.bmp", BmpFile(2, 2, 24, std::string(16, '\x40')));
-    Write("SDMMC/short.bmp", Bmp32(1, 1).substr(0, 46));
-    Write("SDMMC/notbm.bmp", "XY" + Bmp32(2, 2).substr(2));
-
-    EXPECT_EQ(nullptr, Load(u"\\SDMMC\\topdown.bmp"));
-    EXPECT_TRUE(LoggedError(u"WceUiLoadBmpFromFile, \\SDMMC\\topdown.bmp is not a valid bitmap"));
-    EXPECT_EQ(nullptr, Load(u"\\SDMMC\\rgb24.bmp"));
-    EXPECT_TRUE(LoggedError(u"WceUiLoadBmpFromFile, \\SDMMC\\rgb24.bmp is neither  16 nor 32 bitmap"));
-    EXPECT_EQ(nullptr, Load(u"\\SDMMC\\short.bmp"));
-    EXPECT_TRUE(LoggedError(u"WceUiLoadBmpFromFile, \\SDMMC\\short.bmp is not a valid bitmap"));
-    EXPECT_EQ(nullptr, Load(u"\\SDMMC\\notbm.bmp"));
-    EXPECT_EQ(nullptr, Load(u"\\SDMMC\\missing.bmp"));
-    EXPECT_TRUE(LoggedError(u"WceUiLoadBmpFromFile, WceUiReadFile \\SDMMC\\missing.bmp failed"));
-
+    const struct {
+        const char* file;
+        std::string bytes;
+        const char16_t* error;  // after "WceUiLoadBmpFromFile, "
+    } cases[] = {
+        {"topdown", topDown, u"\\SDMMC\\topdown.bmp is not a valid bitmap"},
+        {"rgb24", BmpFile(2, 2, 24, std::string(16, '\x40')), u"\\SDMMC\\rgb24.bmp is neither  16 nor 32 bitmap"},
+        {"short", Bmp32(1, 1).substr(0, 46), u"\\SDMMC\\short.bmp is not a valid bitmap"},
+        {"notbm", "XY" + Bmp32(2, 2).substr(2), u"\\SDMMC\\notbm.bmp is not a valid bitmap"},
+        {"missing", "", u"WceUiReadFile \\SDMMC\\missing.bmp failed"},
+    };
+    for (const auto& c : cases) {
+        if (!c.bytes.empty()) Write(std::string("SDMMC/") + c.file + ".bmp", c.bytes);
+        EXPECT_EQ(nullptr, Load(Utf8ToWide(std::string("\\SDMMC\\") + c.file + ".bmp").c_str())) << c.file;
+        EXPECT_TRUE(LoggedError(u"WceUiLoadBmpFromFile, " + std::u16string(c.error))) << c.file;
+    }
     CWceUi565Bitmap bmp565;
     EXPECT_FALSE(bmp565.LoadFromFile(u"\\SDMMC\\rgb24.bmp", nullptr));
     EXPECT_TRUE(LoggedError(u"CWceUi565Bitmap::LoadFromFile, \\SDMMC\\rgb24.bmp is not a 16 bitmap"));
@@ -202,61 +203,42 @@ protected:
     }
 };
 
-TEST_F(BitmapConfTest, SrcResolvesBesideTheConfAndPaReplacesAnUpperCaseBmp)
+// "src" resolves beside the conf and "pa" replaces an upper-case ".BMP"; "tc" may be a whole
+// COLORREF (up to 8 digits, the top byte dropped); "ca" may have leading zeros; "false" means
+// none, and ca 0 passes the conf's own range but is no constant alpha for a bitmap.
+TEST_F(BitmapConfTest, ValuesSetTheBitmapsAttributes)
 {
-    Conf(u"; a skin bitmap\r\nsrc=file.BMP\r\npa=True\r\ntc=102030\r\nca=128\r\n");
     CReadBitmapConfInfo info;
+    Conf(u"; a skin bitmap\r\nsrc=file.BMP\r\npa=True\r\ntc=102030\r\nca=128\r\n");
     ASSERT_TRUE(info.LoadBitmapConfFile(kConfPath));
     EXPECT_EQ(std::u16string(u"\\SDMMC\\skin\\bitmap\\listbox\\file.BMP"), info.GetBitmapFullPath());
     EXPECT_EQ(std::u16string(u"\\SDMMC\\skin\\bitmap\\listbox\\file.alpha"), info.GetAlphaFullPath());
-
-    auto bmp = LoadConf();
-    ASSERT_NE(nullptr, bmp);
-    EXPECT_TRUE(bmp->HasPerPixelAlpha());
-    COLORREF cr = 0;
-    EXPECT_TRUE(bmp->GetTransColor(&cr));
-    EXPECT_EQ(0x00302010u, cr);  // red 0x10, green 0x20, blue 0x30
-    DWORD alpha = 0;
-    EXPECT_TRUE(bmp->GetConstantAlpha(&alpha));
-    EXPECT_EQ(128u, alpha);
-}
-
-// "tc" may be a whole COLORREF (up to 8 digits, the top byte dropped); "ca" may have
-// leading zeros.
-TEST_F(BitmapConfTest, LongColoursAndLeadingZeros)
-{
     const struct {
-        const char16_t* tc;
-        COLORREF colour;
-        const char16_t* ca;
-        DWORD alpha;
-    } cases[] = {{u"FF102030", 0x00302010, u"0128", 128}, {u"1", 0x00010000, u"000000000000255", 255},
-                 {u"00abcdef", 0x00EFCDAB, u"007", 7}};
+        std::u16string text;
+        bool perPixel;
+        COLORREF trans;  // CLR_INVALID: none
+        DWORD alpha;     // 0: none
+    } cases[] = {
+        {u"src=file.BMP\r\npa=True\r\ntc=102030\r\nca=128\r\n", true, 0x00302010, 128},  // red 0x10, blue 0x30
+        {u"src=file.BMP\ntc=FF102030\nca=0128\n", false, 0x00302010, 128},
+        {u"src=file.BMP\ntc=1\nca=000000000000255\n", false, 0x00010000, 255},
+        {u"src=file.BMP\ntc=00abcdef\nca=007\n", false, 0x00EFCDAB, 7},
+        {u"src=..\\common\\back.bmp\npa=false\ntc=FALSE\nca=false\n", false, CLR_INVALID, 0},
+        {u"src=..\\common\\back.bmp\npa=false\ntc=FALSE\nca=0\n", false, CLR_INVALID, 0},
+    };
     for (const auto& c : cases) {
-        Conf(u"src=file.BMP\ntc=" + std::u16string(c.tc) + u"\nca=" + c.ca + u"\n");
-        auto bmp = LoadConf();
-        ASSERT_NE(nullptr, bmp) << WideToUtf8(c.tc);
-        COLORREF cr = 0;
-        DWORD alpha = 0;
-        EXPECT_TRUE(bmp->GetTransColor(&cr) && bmp->GetConstantAlpha(&alpha));
-        EXPECT_EQ(c.colour, cr);
-        EXPECT_EQ(c.alpha, alpha);
-    }
-}
-
-// 0 passes the conf's own range but is no constant alpha for a bitmap: none is set either.
-TEST_F(BitmapConfTest, FalseMeansNoneAndRelativePathsClimb)
-{
-    for (std::u16string ca : {u"false", u"0"}) {
-        Conf(u"src=..\\common\\back.bmp\npa=false\ntc=FALSE\nca=" + ca + u"\n");
+        SCOPED_TRACE(WideToUtf8(c.text));
+        Conf(c.text);
         auto bmp = LoadConf();
         ASSERT_NE(nullptr, bmp);
-        EXPECT_TRUE(bmp->IsKindOf(u"CWceUi32Bitmap"));
-        EXPECT_FALSE(bmp->HasPerPixelAlpha());
-        COLORREF cr;
-        DWORD alpha;
-        EXPECT_FALSE(bmp->GetTransColor(&cr));
-        EXPECT_FALSE(bmp->GetConstantAlpha(&alpha));
+        EXPECT_TRUE(bmp->IsKindOf(c.text.find(u"back") != std::u16string::npos ? u"CWceUi32Bitmap" : u"CWceUi565Bitmap"));
+        COLORREF cr = CLR_INVALID;
+        DWORD alpha = 0;
+        EXPECT_EQ(c.perPixel, !!bmp->HasPerPixelAlpha());
+        EXPECT_EQ(CLR_INVALID != c.trans, !!bmp->GetTransColor(&cr));
+        EXPECT_EQ(CLR_INVALID != c.trans ? c.trans : WCEUI_INVALID_TRANS_COLOR, cr);
+        EXPECT_EQ(0 != c.alpha, !!bmp->GetConstantAlpha(&alpha));
+        EXPECT_EQ(c.alpha ? c.alpha : alpha, alpha);
     }
     EXPECT_TRUE(LoggedWarning(u"ca 0 in " + std::u16string(kConfPath) + u", the bitmap gets no constant alpha"));
 }

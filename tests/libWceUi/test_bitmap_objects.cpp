@@ -42,6 +42,15 @@ TEST_F(BitmapObjectTest, CopiesSharePixelsUntilOneWrites)
     }
     EXPECT_EQ(nullptr, WceUiCreateBitmapObject(24));
     EXPECT_TRUE(LoggedError(u"WceUiCreateBitmapObject,bmBitsPixel is invalid, neither 16 nor 32"));
+
+    CWceUi32Bitmap bmp;  // premultiplying scales the colours by their alpha, in a private block
+    DWORD pixels[2] = {0x80FF8040u, 0x00FFFFFFu};
+    ASSERT_TRUE(bmp.CreateDIB32(2, 1, pixels, FALSE));
+    auto copy = Copy(bmp);
+    ASSERT_TRUE(bmp.PreMulAlpha());
+    EXPECT_TRUE(bmp.HasPerPixelAlpha());
+    EXPECT_EQ((Pixels{0x807F4020u, 0}), RowOf(bmp));
+    EXPECT_EQ(0x80FF8040u, PixelAt(*copy, 0, 0));
 }
 
 TEST_F(BitmapObjectTest, LockedPixelsAreNeverShared)
@@ -105,21 +114,18 @@ TEST_F(BitmapObjectTest, CopyKeepsAttributesAndCreateResetsThem)
     EXPECT_FALSE(bmp.SetConstantAlpha(TRUE, 256));
     EXPECT_TRUE(LoggedError(u"CWceUiGenericBitmap::SetConstantAlpha,check(((nAlpha > 0) && (nAlpha <= 255)))fail"));
     EXPECT_TRUE(bmp.GetConstantAlpha(&alpha) && 200 == alpha);
-}
 
-TEST_F(BitmapObjectTest, PerPixelAlphaOn565MakesAZeroPlaneOnAPrivateBlock)
-{
-    CWceUi565Bitmap bmp;
-    ASSERT_TRUE(bmp.CreateDIB(5, 2));
-    auto copy = Copy(bmp);
-    ASSERT_TRUE(bmp.SetPerPixelAlpha(TRUE));
-    EXPECT_NE(Bits(bmp), Bits(*copy));
-    EXPECT_FALSE(copy->HasPerPixelAlpha());
-    BYTE* alpha = nullptr;
-    ASSERT_NE(nullptr, bmp.GetBmpData(nullptr, &alpha));
-    ASSERT_NE(nullptr, alpha);
-    EXPECT_EQ(std::string(12, '\0'), std::string(reinterpret_cast<char*>(alpha), 12));
-    bmp.Unlock();
+    CWceUi565Bitmap plain;  // per-pixel alpha on 565 makes a zero plane on a private block
+    ASSERT_TRUE(plain.CreateDIB(5, 2));
+    auto shared = Copy(plain);
+    ASSERT_TRUE(plain.SetPerPixelAlpha(TRUE));
+    EXPECT_NE(Bits(plain), Bits(*shared));
+    EXPECT_FALSE(shared->HasPerPixelAlpha());
+    BYTE* plane = nullptr;
+    ASSERT_NE(nullptr, plain.GetBmpData(nullptr, &plane));
+    ASSERT_NE(nullptr, plane);
+    EXPECT_EQ(std::string(12, '\0'), std::string(reinterpret_cast<char*>(plane), 12));
+    plain.Unlock();
 }
 
 TEST_F(BitmapObjectTest, BlitsConvertClipAndKeyBetweenKinds)
@@ -248,16 +254,4 @@ TEST_F(BitmapObjectTest, OperationsOnAnUnloadedBitmapLogTheirMessage)
     ASSERT_TRUE(wide.CreateDIB(2, 2));
     EXPECT_FALSE(loaded.AlphaBlend(0, 0, 1, 1, &wide, 0, 0, BLENDFUNCTION{AC_SRC_OVER, 0, 100, 0}));
     EXPECT_TRUE(LoggedError(u"CWceUi565Bitmap::AlphaBlend,check(16 == pSrcBmp->GetBitsPixel())fail"));
-}
-
-TEST_F(BitmapObjectTest, PreMulAlphaScalesColorsByTheirAlpha)
-{
-    CWceUi32Bitmap bmp;
-    DWORD pixels[2] = {0x80FF8040u, 0x00FFFFFFu};
-    ASSERT_TRUE(bmp.CreateDIB32(2, 1, pixels, FALSE));
-    auto copy = Copy(bmp);
-    ASSERT_TRUE(bmp.PreMulAlpha());
-    EXPECT_TRUE(bmp.HasPerPixelAlpha());
-    EXPECT_EQ((Pixels{0x807F4020u, 0}), RowOf(bmp));
-    EXPECT_EQ(0x80FF8040u, PixelAt(*copy, 0, 0));
 }

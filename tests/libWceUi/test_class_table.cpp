@@ -1,4 +1,4 @@
-// Every class of the framework and the application registers by name before main. This file
+// Every class of the framework registers by name before main. This file
 // includes no class header on purpose: a class found here registered from its own library,
 // so the link kept its registration.
 #include <memory>
@@ -17,59 +17,37 @@ struct ClassRow {
     const char16_t* pName;
     const char16_t* pBase;  // "0" for a root
     bool bCreatable;
-    bool bWritten;  // set when the class arrives
 };
 
 const ClassRow kClassTable[] = {
-    {u"CWceUiObject", u"0", true, true},
-    {u"CWceUiLayer", u"CWceUiObject", true, true},
-    {u"CWceUiDlg", u"CWceUiLayer", true, true},
-    {u"CWceUiButton", u"CWceUiLayer", true, true},
-    {u"CWceUiSlider", u"CWceUiLayer", true, true},
-    {u"CWceUiScrollLayer", u"CWceUiLayer", true, true},
-    {u"CWceUiListBox", u"CWceUiScrollLayer", true, true},
-    {u"CWceUiEditBox", u"CWceUiScrollLayer", true, true},
-    {u"CWceUiSEditBox", u"CWceUiEditBox", true, true},
-    {u"CWceUiMEditBox", u"CWceUiEditBox", true, true},
-    {u"CWceUiGenericBitmap", u"CWceUiObject", false, true},
-    {u"CWceUi565Bitmap", u"CWceUiGenericBitmap", true, true},
-    {u"CWceUi32Bitmap", u"CWceUiGenericBitmap", true, true},
-    {u"CRealGenericWnd", u"CWceUiObject", false, true},
-    {u"CRealWnd", u"CRealGenericWnd", true, true},
-    {u"CRealDlg", u"CRealWnd", true, true},
-    {u"CWceUiRealWnd", u"CRealDlg", true, true},
-    {u"CWceUiWndAnimate", u"CWceUiObject", false, true},
-    {u"CWceUiBarnAni", u"CWceUiWndAnimate", true, true},
-    {u"CWceUiBlendAni", u"CWceUiWndAnimate", true, true},
-    {u"CWceUiSliderAni", u"CWceUiWndAnimate", true, true},
-    {u"CWceUiComeAni", u"CWceUiWndAnimate", true, true},
-    {u"CWceUiGoAni", u"CWceUiWndAnimate", true, true},
-    {u"CFileListDlg", u"CWceUiDlg", true, false},
-    {u"CBrantelDlg", u"CFileListDlg", true, false},
-    {u"CMsgBoxDlg", u"CWceUiDlg", true, false},
+    {u"CWceUiObject", u"0", true},
+    {u"CWceUiLayer", u"CWceUiObject", true},
+    {u"CWceUiDlg", u"CWceUiLayer", true},
+    {u"CWceUiButton", u"CWceUiLayer", true},
+    {u"CWceUiSlider", u"CWceUiLayer", true},
+    {u"CWceUiScrollLayer", u"CWceUiLayer", true},
+    {u"CWceUiListBox", u"CWceUiScrollLayer", true},
+    {u"CWceUiEditBox", u"CWceUiScrollLayer", true},
+    {u"CWceUiSEditBox", u"CWceUiEditBox", true},
+    {u"CWceUiMEditBox", u"CWceUiEditBox", true},
+    {u"CWceUiGenericBitmap", u"CWceUiObject", false},
+    {u"CWceUi565Bitmap", u"CWceUiGenericBitmap", true},
+    {u"CWceUi32Bitmap", u"CWceUiGenericBitmap", true},
+    {u"CRealGenericWnd", u"CWceUiObject", false},
+    {u"CRealWnd", u"CRealGenericWnd", true},
+    {u"CRealDlg", u"CRealWnd", true},
+    {u"CWceUiRealWnd", u"CRealDlg", true},
+    {u"CWceUiWndAnimate", u"CWceUiObject", false},
+    {u"CWceUiBarnAni", u"CWceUiWndAnimate", true},
+    {u"CWceUiBlendAni", u"CWceUiWndAnimate", true},
+    {u"CWceUiSliderAni", u"CWceUiWndAnimate", true},
+    {u"CWceUiComeAni", u"CWceUiWndAnimate", true},
+    {u"CWceUiGoAni", u"CWceUiWndAnimate", true},
 };
 
 void PrintTo(const ClassRow& row, std::ostream* pOut) { *pOut << WideToUtf8(row.pName); }
 
-std::vector<ClassRow> WrittenRows()
-{
-    std::vector<ClassRow> rows;
-    for (const ClassRow& row : kClassTable)
-        if (row.bWritten) rows.push_back(row);
-    return rows;
-}
-
 }  // namespace
-
-// A class that registers while its row still says "not written" needs its row switched on.
-TEST(ClassTableRows, UnwrittenRowsAreNotRegistered)
-{
-    for (const ClassRow& row : kClassTable) {
-        if (row.bWritten) continue;
-        const CJxClassInfo* pInfo = JxGetHandleDycInfo()->FindClassInfo(row.pName);
-        EXPECT_TRUE(nullptr == pInfo || nullptr == pInfo->pFunc) << WideToUtf8(row.pName) << " registers now";
-    }
-}
 
 class ClassTable : public LogTest, public ::testing::WithParamInterface<ClassRow> {};
 
@@ -99,7 +77,7 @@ TEST_P(ClassTable, RowIsRegisteredWithItsBaseAndCreatability)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Framework, ClassTable, ::testing::ValuesIn(WrittenRows()),
+INSTANTIATE_TEST_SUITE_P(Framework, ClassTable, ::testing::ValuesIn(kClassTable),
                          [](const ::testing::TestParamInfo<ClassRow>& info) {
                              return WideToUtf8(info.param.pName);
                          });

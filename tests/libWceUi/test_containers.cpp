@@ -73,7 +73,7 @@ TEST(JXMapStringToType, ManyKeysInsertReplaceRemoveAgainstAReference)
     EXPECT_EQ(reference.size(), walked.size());
 }
 
-TEST(JXMapStringToType, CopiedKeysOutliveTheCallersStringUncopiedOnesAreTheCallers)
+TEST(JXMapStringToType, CopiedKeysOutliveTheCallersStringUncopiedOnesAreTheCallersAndTheTableIsFixedWhileNotEmpty)
 {
     JXMapStringToType<int> map;
     std::u16string key = u"CWceUiButton";
@@ -90,6 +90,10 @@ TEST(JXMapStringToType, CopiedKeysOutliveTheCallersStringUncopiedOnesAreTheCalle
     LPCWSTR storedKey = nullptr;
     uncopied.GetNextAssoc(position, storedKey, value);
     EXPECT_EQ(kStatic, storedKey);
+    EXPECT_FALSE(uncopied.InitHashTable(47));  // the entries would sit in the wrong buckets
+    uncopied.RemoveAll();
+    EXPECT_TRUE(uncopied.InitHashTable(47, FALSE));
+    ASSERT_TRUE(uncopied.SetAt(u"a", 1));  // the table is allocated on first use
 }
 
 TEST(JXMapStringToType, KeysCompareExactlyAndCollidingHashesStayApart)
@@ -108,16 +112,6 @@ TEST(JXMapStringToType, KeysCompareExactlyAndCollidingHashesStayApart)
     EXPECT_FALSE(map.RemoveKey(a.c_str()));
     EXPECT_TRUE(map.Lookup(b.c_str(), value));
     EXPECT_EQ(2, value);
-}
-
-TEST(JXMapStringToType, TableSizeIsFixedWhileNotEmpty)
-{
-    JXMapStringToType<int> map;
-    ASSERT_TRUE(map.SetAt(u"a", 1));
-    EXPECT_FALSE(map.InitHashTable(47));  // the entries would sit in the wrong buckets
-    map.RemoveAll();
-    EXPECT_TRUE(map.InitHashTable(47, FALSE));
-    ASSERT_TRUE(map.SetAt(u"a", 1));  // the table is allocated on first use
 }
 
 TEST(JXMap, PointerKeysManyAndRemoved)

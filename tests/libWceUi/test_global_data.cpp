@@ -25,13 +25,11 @@ TEST(JxGetRealPath, RelativePartsDotsAndDoubleDots)
         const char16_t* pBase;
         const char16_t* pExpected;
     } cases[] = {
-        // Empty, "." alone and a lone separator.
         {u"", u"\\SDMMC\\res\\", u"\\SDMMC\\res\\"},
         {u".", u"\\SDMMC\\res\\", u"\\SDMMC\\res\\"},
         {u"\\", u"\\SDMMC\\res\\", u"\\"},
         {u"/", u"\\SDMMC\\res\\", u"/"},
-        // Absolute and drive paths stay as they are.
-        {u"\\Residentflash2\\a\\..\\b", u"\\SDMMC\\", u"\\Residentflash2\\a\\..\\b"},
+        {u"\\Residentflash2\\a\\..\\b", u"\\SDMMC\\", u"\\Residentflash2\\a\\..\\b"},  // absolute: as it is
         {u"c:\\wceui.xml", u"\\SDMMC\\", u"c:\\wceui.xml"},
         {u"c:", u"\\SDMMC\\", u"c:"},
         {u"wnd/a.xml", u"\\SDMMC\\res\\", u"\\SDMMC\\res\\wnd\\a.xml"},
@@ -39,33 +37,26 @@ TEST(JxGetRealPath, RelativePartsDotsAndDoubleDots)
         {u"..\\other\\a.xml", u"\\SDMMC\\res\\", u"\\SDMMC\\other\\a.xml"},
         {u"x\\..\\..\\a.xml", u"\\SDMMC\\res\\", u"\\SDMMC\\a.xml"},
         {u"dir\\", u"\\SDMMC\\res\\", u"\\SDMMC\\res\\dir\\"},
-        // The last part is taken literally, even "..".
-        {u"a\\..", u"\\SDMMC\\res\\", u"\\SDMMC\\res\\a\\.."},
+        {u"a\\..", u"\\SDMMC\\res\\", u"\\SDMMC\\res\\a\\.."},  // the last part is literal, even ".."
         {u"a\\..\\.", u"\\SDMMC\\res\\", u"\\SDMMC\\res\\."},
-        // ".." stops at a root.
-        {u"..\\..\\..\\a", u"\\SDMMC\\res\\", u"\\a"},
+        {u"..\\..\\..\\a", u"\\SDMMC\\res\\", u"\\a"},  // ".." stops at a root
         {u"..\\a", u"c:\\", u"c:\\a"},
         {u"..\\a", u"base\\", u"base\\a"},
-        // A leading "/" is not absolute; empty parts are skipped.
-        {u"/a//b", u"\\SDMMC\\res\\", u"\\SDMMC\\res\\a\\b"},
-        // A base without its separator gets one.
+        {u"/a//b", u"\\SDMMC\\res\\", u"\\SDMMC\\res\\a\\b"},  // "/" is not absolute; empty parts go
         {u"a", u"\\SDMMC\\res", u"\\SDMMC\\res\\a"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(std::u16string(c.pExpected), RealPath(c.pInput, c.pBase)) << WideToUtf8(c.pInput);
 }
 
-TEST_F(LogTest, NullInputIsACheck)
+// Relative paths start from the executable's folder and end in a separator.
+TEST_F(LogTest, GlobalDirectoriesAndPassword)
 {
     CQuickString strOut(u"unchanged");
     EXPECT_FALSE(JxGetRealPath(strOut, nullptr, u"\\"));
     EXPECT_EQ(u"unchanged", std::u16string(strOut.GetString()));
     EXPECT_NE(std::u16string::npos, LogText().find(u"JxGetRealPath,check(NULL != pInputPath)fail"));
-}
 
-// Relative paths start from the executable's folder and end in a separator.
-TEST(CJxGlobalData, DirectoriesAndPassword)
-{
     wce::host::SetModulePath(u"\\SDMMC\\bin\\brantel.exe");
     EXPECT_EQ(u"\\SDMMC\\skin\\", RealPath(u"..\\skin\\", nullptr));
     CJxGlobalData data;
@@ -75,7 +66,6 @@ TEST(CJxGlobalData, DirectoriesAndPassword)
     EXPECT_EQ(u"\\Residentflash2\\skin/", std::u16string(data.GetResDir()));
     EXPECT_TRUE(data.SetWndDir(u""));
     EXPECT_EQ(u"\\SDMMC\\bin\\", std::u16string(data.GetWndDir()));
-    wce::host::SetModulePath(nullptr);
 
     WCHAR szPassword[] = u"secret";
     EXPECT_TRUE(data.SetPackPassword(szPassword));
@@ -109,9 +99,8 @@ TEST(WceUiCommon, VersionAndLargeRect)
     EXPECT_EQ(0, WceUiGetVerString(szSmall));
     EXPECT_EQ(u"", std::u16string(szSmall));
 
-    RECT rc;
+    RECT rc, almost = {-65535, -65535, 65535, 65534};
     WceUiGetLargeRect(rc);
     EXPECT_TRUE(WceUiIsRectLarge(rc));
-    RECT almost = {-65535, -65535, 65535, 65534};
     EXPECT_FALSE(WceUiIsRectLarge(almost));
 }

@@ -53,21 +53,30 @@ TEST_F(LogTest, LevelsOutsideOneToThreeAreACallerError)
     const std::u16string text = LogText();
     EXPECT_EQ(std::u16string::npos, text.find(u"zero"));
     EXPECT_EQ(std::u16string::npos, text.find(u"four"));
-    EXPECT_NE(std::u16string::npos, text.find(u"error: JxWriteLogW,check(nLevel >= JX_LOG_INFO && nLevel <= JX_LOG_ERROR)fail"));
-    EXPECT_NE(std::u16string::npos, text.find(u"error: JxWriteLogA,check(nLevel >= JX_LOG_INFO && nLevel <= JX_LOG_ERROR)fail"));
+    for (const char16_t* call : {u"JxWriteLogW", u"JxWriteLogA"})
+        EXPECT_NE(std::u16string::npos,
+                  text.find(u"error: " + std::u16string(call) + u",check(nLevel >= JX_LOG_INFO && nLevel <= JX_LOG_ERROR)fail"));
 }
 
-TEST_F(LogTest, DirectoryWithOrWithoutSeparatorAndMissingParents)
+TEST_F(LogTest, DirectoryWithOrWithoutSeparatorMissingParentsAndTheSizeLimits)
 {
     ASSERT_TRUE(WceUiOpenLogFile(u"\\SDMMC\\a\\b\\c", 512000));
-    EXPECT_EQ(u"\\SDMMC\\a\\b\\c\\app.exe.wceuilog", std::u16string(GlobalLog()->GetLogFilePath()));
     JxWriteLogW(JX_LOG_INFO, u"deep");
     EXPECT_NE(std::u16string::npos, ToUnits(m_device.ReadHostFile("SDMMC/a/b/c/app.exe.wceuilog")).find(u"deep"));
-
-    ASSERT_TRUE(WceUiOpenLogFile(u"\\SDMMC\\a\\", 512000));
-    EXPECT_EQ(u"\\SDMMC\\a\\app.exe.wceuilog", std::u16string(GlobalLog()->GetLogFilePath()));
-    ASSERT_TRUE(WceUiOpenLogFile(u"\\SDMMC\\a/", 512000));
-    EXPECT_EQ(u"\\SDMMC\\a/app.exe.wceuilog", std::u16string(GlobalLog()->GetLogFilePath()));
+    const struct {
+        const char16_t* dir;
+        DWORD size;
+        const char16_t* path;
+        DWORD kept;
+    } cases[] = {{u"\\SDMMC\\a\\b\\c", 512000, u"\\SDMMC\\a\\b\\c\\app.exe.wceuilog", 512000},
+                 {u"\\SDMMC\\a\\", 100, u"\\SDMMC\\a\\app.exe.wceuilog", 4096},
+                 {u"\\SDMMC\\a/", 4097, u"\\SDMMC\\a/app.exe.wceuilog", 4097},
+                 {u"\\SDMMC\\logs", 20000000, u"\\SDMMC\\logs\\app.exe.wceuilog", 10240000}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(WceUiOpenLogFile(c.dir, c.size));
+        EXPECT_EQ(c.path, std::u16string(GlobalLog()->GetLogFilePath()));
+        EXPECT_EQ(c.kept, GlobalLog()->GetMaxLogFileSize());
+    }
 }
 
 TEST_F(LogTest, ReopeningAppendsWithoutASecondMarkAndClosingIsFinal)
@@ -96,16 +105,6 @@ TEST_F(LogTest, OpenRefusesMissingDirectoryOrZeroSizeAndKeepsTheOpenLog)
     std::u16string text = LogText();
     EXPECT_NE(std::u16string::npos, text.find(u"error: WceUiOpenLogFile,check(NULL != pLogDir && 0 != *pLogDir)fail"));
     EXPECT_NE(std::u16string::npos, text.find(u"error: WceUiOpenLogFile,check(0 != nMaxLogFileSize)fail"));
-}
-
-TEST_F(LogTest, MaximumSizeIsClamped)
-{
-    ASSERT_TRUE(WceUiOpenLogFile(u"\\SDMMC\\logs", 100));
-    EXPECT_EQ(4096u, GlobalLog()->GetMaxLogFileSize());
-    ASSERT_TRUE(WceUiOpenLogFile(u"\\SDMMC\\logs", 4097));
-    EXPECT_EQ(4097u, GlobalLog()->GetMaxLogFileSize());
-    ASSERT_TRUE(WceUiOpenLogFile(u"\\SDMMC\\logs", 20000000));
-    EXPECT_EQ(10240000u, GlobalLog()->GetMaxLogFileSize());
 }
 
 TEST_F(LogTest, FullLogKeepsItsNewestThreeQuartersEvenSized)

@@ -262,7 +262,7 @@ TEST_F(PixelOpsTest, MixColorEdges)
     EXPECT_EQ(0x80FF0000u, PixelAt(b32, 0, 0));
 }
 
-TEST_F(PixelOpsTest, GrayAndHueMatchTheFormulas)
+TEST_F(PixelOpsTest, GrayAndHueMatchTheFormulasAndTurnRedToGreenToBlue)
 {
     auto d565 = m_random.Array<WORD>();
     auto d32 = m_random.Array<DWORD>();
@@ -279,10 +279,6 @@ TEST_F(PixelOpsTest, GrayAndHueMatchTheFormulas)
         ASSERT_NO_FATAL_FAILURE(Check(d565, hue, hue565, kAll)) << offset;
         ASSERT_NO_FATAL_FAILURE(Check(d32, hue, hue32, kAll)) << offset;
     }
-}
-
-TEST_F(PixelOpsTest, HueTurnsRedToGreenToBlueAndLeavesGrayAndAlpha)
-{
     DWORD p32[4] = {0x11FF0000u, 0x2200FF00u, 0x33808080u, 0x440000FFu};
     CWceUi32Bitmap b32;
     ASSERT_TRUE(b32.CreateDIB32(4, 1, p32, FALSE));

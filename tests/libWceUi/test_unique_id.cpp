@@ -6,7 +6,6 @@ namespace {
 
 class UniqueIdTest : public DocTest {
 protected:
-    // Hands out every id once.
     void Exhaust()
     {
         for (DWORD i = 1; i < 65535; ++i) ASSERT_EQ(i, m_ids.GetID());
@@ -16,29 +15,19 @@ protected:
 
 }  // namespace
 
-TEST_F(UniqueIdTest, HandsOutIdsInOrderAndReusesTheSmallestFreeAfterTheWrap)
+TEST_F(UniqueIdTest, AfterTheWrapTheSmallestFreeIdComesFirstAndExhaustionGives65535)
 {
     Exhaust();
     EXPECT_EQ(65534, m_ids.GetInUseCount());
-    for (DWORD id : {900u, 7u, 65534u, 64u, 63u}) m_ids.ReleaseID(id);
-    // Smallest first, whatever the release order; ids released later are still found.
-    EXPECT_EQ(7u, m_ids.GetID());
-    EXPECT_EQ(63u, m_ids.GetID());
-    m_ids.ReleaseID(2);
-    EXPECT_EQ(2u, m_ids.GetID());
-    EXPECT_EQ(64u, m_ids.GetID());
-    EXPECT_EQ(900u, m_ids.GetID());
-    EXPECT_EQ(65534u, m_ids.GetID());
-    EXPECT_TRUE(m_log.Messages().empty());
-}
-
-TEST_F(UniqueIdTest, ExhaustionGives65535WithItsMessage)
-{
-    Exhaust();
     EXPECT_EQ(65535u, m_ids.GetID());
     EXPECT_EQ(std::vector<std::string>{"CWUniqueID::GetID failed, all 1-65534 is used."}, m_log.Messages());
-    m_ids.ReleaseID(40000);
-    EXPECT_EQ(40000u, m_ids.GetID());
+    m_log.Clear();
+    for (DWORD id : {900u, 7u, 65534u, 64u, 63u}) m_ids.ReleaseID(id);
+    EXPECT_EQ(7u, m_ids.GetID());
+    EXPECT_EQ(63u, m_ids.GetID());
+    m_ids.ReleaseID(2);  // released later, still found first
+    for (DWORD id : {2u, 64u, 900u, 65534u}) EXPECT_EQ(id, m_ids.GetID());
+    EXPECT_TRUE(m_log.Messages().empty());
 }
 
 TEST_F(UniqueIdTest, ReleasingAnIdNotInUseOnlyWarns)
@@ -56,12 +45,9 @@ TEST_F(UniqueIdTest, ReleasingAnIdNotInUseOnlyWarns)
     }
     EXPECT_TRUE(m_ids.IsInUse(1));
     EXPECT_EQ(1, m_ids.GetInUseCount());
-    // Released ids before the wrap are not handed out again until it.
-    EXPECT_EQ(3u, m_ids.GetID());
-
+    EXPECT_EQ(3u, m_ids.GetID());  // ids released before the wrap wait for it
     m_log.Clear();
     m_ids.ReleaseID(0x10001);
-    ASSERT_EQ(1u, m_log.Messages().size());
-    EXPECT_EQ("CWUniqueID::ReleaseID,check(0 == HIWORD(dwID))fail", m_log.Messages()[0]);
+    EXPECT_EQ(std::vector<std::string>{"CWUniqueID::ReleaseID,check(0 == HIWORD(dwID))fail"}, m_log.Messages());
     EXPECT_TRUE(m_ids.IsInUse(1));
 }

@@ -47,6 +47,10 @@ struct Canvas {
         const BYTE* p = static_cast<const BYTE*>(pixels);
         return std::vector<BYTE>(p, p + stride * height);
     }
+    // The stored pixel at image row y (0 = top) of a 16- or 32-bit canvas.
+    WORD& At16(int x, int y) const { return reinterpret_cast<WORD*>(Row(y))[x]; }
+    DWORD& At32(int x, int y) const { return reinterpret_cast<DWORD*>(Row(y))[x]; }
+    BYTE* Row(int y) const { return static_cast<BYTE*>(pixels) + (height - 1 - y) * (((width * bits + 31) >> 5) * 4); }
     // Pixels that differ from the fill colour.
     int Ink() const { return Ink(RECT{0, 0, width, height}); }
     int Ink(const RECT& area) const

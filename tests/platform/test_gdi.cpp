@@ -4,75 +4,43 @@
 
 #include <vector>
 
-#include "wce/platform.h"
+#include "gdi_canvas.h"
 
 namespace {
 
-// A bottom-up DIB section: 565 through bit fields, or 32 bits.
 HBITMAP CreateSection(int bits, int w, int h, void** pixels = nullptr)
 {
-    DWORD compression = 16 == bits ? BI_BITFIELDS : BI_RGB;
     struct {
         BITMAPINFOHEADER header;
         DWORD masks[4];
-    } info = {{sizeof(BITMAPINFOHEADER), w, h, 1, static_cast<WORD>(bits), compression, 0, 0, 0, 0, 0},
+    } info = {{sizeof(BITMAPINFOHEADER), w, h, 1, static_cast<WORD>(bits),
+               16 == bits ? static_cast<DWORD>(BI_BITFIELDS) : static_cast<DWORD>(BI_RGB), 0, 0, 0, 0, 0},
               {0xF800, 0x07E0, 0x001F, 0}};
     return CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, pixels, nullptr, 0);
 }
-
-// A section deleted at the end of the test, with its pixels by image row (0 = top).
-template <class T>
-struct Section {
-    Section(int w, int h) : width(w), height(h), handle(CreateSection(8 * sizeof(T), w, h, &bits)) {}
-    Section(const Section&) = delete;
-    ~Section() { DeleteObject(handle); }
-    operator HBITMAP() const { return handle; }  // NOLINT
-    T& At(int x, int y) const
-    {
-        int stride = ((width * 8 * static_cast<int>(sizeof(T)) + 31) >> 5) * 4;
-        return reinterpret_cast<T*>(static_cast<BYTE*>(bits) + (height - 1 - y) * stride)[x];
-    }
-    int width, height;
-    void* bits = nullptr;
-    HBITMAP handle;
-};
-
-// A memory device context with one bitmap selected, cleaned up in order: declared after the
-// sections it selects, it ends before them.
-struct Dc {
-    HDC hdc;
-    HGDIOBJ old;
-    explicit Dc(HBITMAP bitmap) : hdc(CreateCompatibleDC(nullptr)), old(SelectObject(hdc, bitmap)) {}
-    ~Dc()
-    {
-        SelectObject(hdc, old);
-        DeleteDC(hdc);
-    }
-    operator HDC() const { return hdc; }  // NOLINT
-};
 
 }  // namespace
 
 TEST(GdiBitmaps, SectionsAreZeroedBottomUpAndPaddedTo4Bytes)
 {
-    Section<WORD> bmp(5, 3);
-    ASSERT_NE(nullptr, bmp.handle);
-    ASSERT_NE(nullptr, bmp.bits);
+    void* bits = nullptr;
+    HBITMAP bmp = CreateSection(16, 5, 3, &bits);
+    ASSERT_NE(nullptr, bmp);
     BITMAP bm;
     ASSERT_EQ(static_cast<int>(sizeof bm), GetObject(bmp, sizeof bm, &bm));
     EXPECT_EQ(5, bm.bmWidth);
     EXPECT_EQ(12, bm.bmWidthBytes);  // 5 pixels rounded up to 6
     EXPECT_EQ(16, bm.bmBitsPixel);
-    EXPECT_EQ(bmp.bits, bm.bmBits);
-    const BYTE* bytes = static_cast<const BYTE*>(bmp.bits);
+    EXPECT_EQ(bits, bm.bmBits);
+    const BYTE* bytes = static_cast<const BYTE*>(bits);
     EXPECT_EQ(std::vector<BYTE>(36), std::vector<BYTE>(bytes, bytes + 36));
+    DeleteObject(bmp);
 
-    // SetPixel at the top row lands in the last row of memory.
-    Dc dc(bmp);
-    SetPixel(dc, 0, 0, RGB(255, 0, 0));
-    EXPECT_EQ(0xF800, static_cast<WORD*>(bmp.bits)[12]);
-    EXPECT_EQ(RGB(255, 0, 0), GetPixel(dc, 0, 0));
-    EXPECT_EQ(CLR_INVALID, GetPixel(dc, 5, 0));
+    Canvas c(16, 5, 3, 0);  // SetPixel at the top row lands in the last row of memory
+    SetPixel(c, 0, 0, RGB(255, 0, 0));
+    EXPECT_EQ(0xF800, static_cast<WORD*>(c.pixels)[12]);
+    EXPECT_EQ(RGB(255, 0, 0), GetPixel(c, 0, 0));
+    EXPECT_EQ(CLR_INVALID, GetPixel(c, 5, 0));
 }
 
 TEST(GdiBitmaps, UnsupportedFormatsAndSizesAreRefused)
@@ -113,7 +81,7 @@ TEST(GdiBitmaps, BadHandlesAreRefusedAndSelectedBitmapsOutliveDelete)
     EXPECT_TRUE(DeleteObject(old));  // the stock bitmap stays whatever is asked
     EXPECT_EQ(bmp, SelectObject(dc, old));
     EXPECT_TRUE(DeleteObject(bmp));
-    EXPECT_FALSE(DeleteObject(bmp));  // a deleted bitmap is gone
+    EXPECT_FALSE(DeleteObject(bmp));
     EXPECT_EQ(nullptr, SelectObject(dc, bmp));
 
     // Deleting the device context releases its selection too.
@@ -126,97 +94,86 @@ TEST(GdiBitmaps, BadHandlesAreRefusedAndSelectedBitmapsOutliveDelete)
 
 TEST(GdiBlits, BitBltClipsBothRectanglesToTheirBitmaps)
 {
-    Section<DWORD> src(4, 4), dst(4, 4);
+    Canvas src(32, 4, 4, 0), dst(32, 4, 4, 0);
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x) src.At(x, y) = (y << 8) + x + 1;
-    Dc s(src), d(dst);
+        for (int x = 0; x < 4; ++x) src.At32(x, y) = (y << 8) + x + 1;
     // Starts left of and above the destination, and runs past the source's right edge.
-    EXPECT_TRUE(BitBlt(d, -1, -1, 4, 4, s, 1, 0, SRCCOPY));
-    EXPECT_TRUE(BitBlt(d, 100, 100, 4, 4, s, 0, 0, SRCCOPY));  // nothing inside: still TRUE
-    EXPECT_TRUE(BitBlt(d, 0, 0, -4, 4, s, 0, 0, SRCCOPY));
-    EXPECT_FALSE(BitBlt(d, 0, 0, 4, 4, s, 0, 0, 0x00660046));  // SRCINVERT is not supported
+    EXPECT_TRUE(BitBlt(dst, -1, -1, 4, 4, src, 1, 0, SRCCOPY));
+    EXPECT_TRUE(BitBlt(dst, 100, 100, 4, 4, src, 0, 0, SRCCOPY));  // nothing inside: still TRUE
+    EXPECT_TRUE(BitBlt(dst, 0, 0, -4, 4, src, 0, 0, SRCCOPY));
+    EXPECT_FALSE(BitBlt(dst, 0, 0, 4, 4, src, 0, 0, 0x00660046));  // SRCINVERT is not supported
     // dst (x, y) = src (x + 2, y + 1) for x + 2 < 4.
-    EXPECT_EQ((1u << 8) + 3, dst.At(0, 0));
-    EXPECT_EQ((1u << 8) + 4, dst.At(1, 0));
-    EXPECT_EQ(0u, dst.At(2, 0));
-    EXPECT_EQ((3u << 8) + 4, dst.At(1, 2));
-    EXPECT_EQ(0u, dst.At(0, 3));
+    EXPECT_EQ((1u << 8) + 3, dst.At32(0, 0));
+    EXPECT_EQ((1u << 8) + 4, dst.At32(1, 0));
+    EXPECT_EQ(0u, dst.At32(2, 0));
+    EXPECT_EQ((3u << 8) + 4, dst.At32(1, 2));
+    EXPECT_EQ(0u, dst.At32(0, 3));
+
+    Canvas column(32, 1, 4, 0);  // an overlapping copy within one bitmap moves the original
+    for (int y = 0; y < 4; ++y) column.At32(0, y) = y + 1;
+    EXPECT_TRUE(BitBlt(column, 0, 1, 1, 3, column, 0, 0, SRCCOPY));
+    for (int y = 1; y < 4; ++y) EXPECT_EQ(static_cast<DWORD>(y), column.At32(0, y));
 }
 
 TEST(GdiBlits, BitBltConvertsBetween565And32Bits)
 {
-    Section<WORD> b565(3, 1);
-    Section<DWORD> b32(3, 1);
-    b565.At(0, 0) = 0xF800;  // red
-    b565.At(1, 0) = 0x07E0;  // green
-    b565.At(2, 0) = 0x8410;  // gray: 16, 32, 16
-    Dc d565(b565), d32(b32);
-    ASSERT_TRUE(BitBlt(d32, 0, 0, 3, 1, d565, 0, 0, SRCCOPY));
-    EXPECT_EQ(0x00FF0000u, b32.At(0, 0));  // top bits repeated: full channels stay full, alpha 0
-    EXPECT_EQ(0x0000FF00u, b32.At(1, 0));
-    EXPECT_EQ(0x00848284u, b32.At(2, 0));
-
-    b32.At(0, 0) = 0xFF12345Fu;
-    ASSERT_TRUE(BitBlt(d565, 0, 0, 1, 1, d32, 0, 0, SRCCOPY));
-    EXPECT_EQ((0x12 >> 3) << 11 | (0x34 >> 2) << 5 | (0x5F >> 3), b565.At(0, 0));
-}
-
-TEST(GdiBlits, OverlappingCopyWithinOneBitmapMovesTheOriginal)
-{
-    Section<DWORD> bmp(1, 4);
-    for (int y = 0; y < 4; ++y) bmp.At(0, y) = y + 1;
-    Dc a(bmp), b(bmp);
-    EXPECT_TRUE(BitBlt(a, 0, 1, 1, 3, b, 0, 0, SRCCOPY));  // down by one
-    for (int y = 1; y < 4; ++y) EXPECT_EQ(static_cast<DWORD>(y), bmp.At(0, y));
+    Canvas b565(16, 3, 1, 0), b32(32, 3, 1, 0);
+    b565.At16(0, 0) = 0xF800;  // red
+    b565.At16(1, 0) = 0x07E0;  // green
+    b565.At16(2, 0) = 0x8410;  // gray: 16, 32, 16
+    ASSERT_TRUE(BitBlt(b32, 0, 0, 3, 1, b565, 0, 0, SRCCOPY));
+    EXPECT_EQ(0x00FF0000u, b32.At32(0, 0));  // top bits repeated: full channels stay full, alpha 0
+    EXPECT_EQ(0x0000FF00u, b32.At32(1, 0));
+    EXPECT_EQ(0x00848284u, b32.At32(2, 0));
+    b32.At32(0, 0) = 0xFF12345Fu;
+    ASSERT_TRUE(BitBlt(b565, 0, 0, 1, 1, b32, 0, 0, SRCCOPY));
+    EXPECT_EQ((0x12 >> 3) << 11 | (0x34 >> 2) << 5 | (0x5F >> 3), b565.At16(0, 0));
 }
 
 TEST(GdiBlits, StretchBltSamplesNearestAndMirrorsNegativeSizes)
 {
-    Section<DWORD> src(2, 1), dst(4, 2);
-    src.At(0, 0) = 0xA;
-    src.At(1, 0) = 0xB;
-    Dc s(src), d(dst);
-    ASSERT_TRUE(StretchBlt(d, 0, 0, 4, 2, s, 0, 0, 2, 1, SRCCOPY));
+    Canvas src(32, 2, 1, 0), dst(32, 4, 2, 0);
+    src.At32(0, 0) = 0xA;
+    src.At32(1, 0) = 0xB;
+    ASSERT_TRUE(StretchBlt(dst, 0, 0, 4, 2, src, 0, 0, 2, 1, SRCCOPY));
     for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 4; ++x) EXPECT_EQ(x < 2 ? 0xAu : 0xBu, dst.At(x, y)) << x << "," << y;
-    ASSERT_TRUE(StretchBlt(d, 4, 0, -4, 1, s, 0, 0, 2, 1, SRCCOPY));
-    EXPECT_EQ(0xBu, dst.At(0, 0));
-    EXPECT_EQ(0xAu, dst.At(3, 0));
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(x < 2 ? 0xAu : 0xBu, dst.At32(x, y)) << x << "," << y;
+    ASSERT_TRUE(StretchBlt(dst, 4, 0, -4, 1, src, 0, 0, 2, 1, SRCCOPY));
+    EXPECT_EQ(0xBu, dst.At32(0, 0));
+    EXPECT_EQ(0xAu, dst.At32(3, 0));
 }
 
 TEST(GdiBlits, TransparentImageSkipsTheKeyColorFromABitmapOrADc)
 {
-    Section<WORD> src(2, 1), dst(2, 1);
-    src.At(0, 0) = 0xF81F;  // magenta: the key
-    src.At(1, 0) = 0x001F;
-    dst.At(0, 0) = 0x1234;
-    Dc s(src), d(dst);
-    ASSERT_TRUE(TransparentImage(d, 0, 0, 2, 1, src, 0, 0, 2, 1, RGB(255, 0, 255)));
-    EXPECT_EQ(0x1234, dst.At(0, 0));
-    EXPECT_EQ(0x001F, dst.At(1, 0));
-    dst.At(1, 0) = 0;
-    ASSERT_TRUE(TransparentBlt(d, 0, 0, 2, 1, s, 0, 0, 2, 1, RGB(255, 0, 255)));
-    EXPECT_EQ(0x001F, dst.At(1, 0));
-    EXPECT_FALSE(TransparentImage(d, 0, 0, -2, 1, s, 0, 0, 2, 1, 0));
+    Canvas src(16, 2, 1, 0), dst(16, 2, 1, 0);
+    src.At16(0, 0) = 0xF81F;  // magenta: the key
+    src.At16(1, 0) = 0x001F;
+    dst.At16(0, 0) = 0x1234;
+    ASSERT_TRUE(TransparentImage(dst, 0, 0, 2, 1, src.bitmap, 0, 0, 2, 1, RGB(255, 0, 255)));
+    EXPECT_EQ(0x1234, dst.At16(0, 0));
+    EXPECT_EQ(0x001F, dst.At16(1, 0));
+    dst.At16(1, 0) = 0;
+    ASSERT_TRUE(TransparentBlt(dst, 0, 0, 2, 1, src, 0, 0, 2, 1, RGB(255, 0, 255)));
+    EXPECT_EQ(0x001F, dst.At16(1, 0));
+    EXPECT_FALSE(TransparentImage(dst, 0, 0, -2, 1, src, 0, 0, 2, 1, 0));
 }
 
 TEST(GdiFill, FillRectClipsAndBrushesReportTheirColor)
 {
-    Section<DWORD> bmp(3, 3);
+    Canvas c(32, 3, 3, 0);
     HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
     LOGBRUSH lb;
     ASSERT_EQ(static_cast<int>(sizeof lb), GetObject(brush, sizeof lb, &lb));
     EXPECT_EQ(RGB(1, 2, 3), lb.lbColor);
-    Dc dc(bmp);
     RECT rc = {-5, 1, 2, 100};
-    EXPECT_TRUE(FillRect(dc, &rc, brush));
-    EXPECT_FALSE(FillRect(dc, &rc, reinterpret_cast<HBRUSH>(bmp.handle)));
-    EXPECT_TRUE(BitBlt(dc, 2, 0, 5, 1, nullptr, 0, 0, WHITENESS));
-    EXPECT_EQ(0u, bmp.At(0, 0));
-    EXPECT_EQ(0x00FFFFFFu, bmp.At(2, 0));
-    EXPECT_EQ(0x00010203u, bmp.At(0, 1));
-    EXPECT_EQ(0x00010203u, bmp.At(1, 2));
-    EXPECT_EQ(0u, bmp.At(2, 2));
+    EXPECT_TRUE(FillRect(c, &rc, brush));
+    EXPECT_FALSE(FillRect(c, &rc, reinterpret_cast<HBRUSH>(c.bitmap)));
+    EXPECT_TRUE(BitBlt(c, 2, 0, 5, 1, nullptr, 0, 0, WHITENESS));
+    EXPECT_EQ(0u, c.At32(0, 0));
+    EXPECT_EQ(0x00FFFFFFu, c.At32(2, 0));
+    EXPECT_EQ(0x00010203u, c.At32(0, 1));
+    EXPECT_EQ(0x00010203u, c.At32(1, 2));
+    EXPECT_EQ(0u, c.At32(2, 2));
     EXPECT_TRUE(DeleteObject(brush));
 }
 

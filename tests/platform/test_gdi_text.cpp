@@ -148,21 +148,6 @@ TEST(TextLines, BreaksAndEllipsesDrawAsTheTextBrokenByHand)
     }
 }
 
-TEST(TextLines, TabsExpandToStopsOfEightAverageWidths)
-{
-    Canvas c(32, 200, 40), ref(32, 200, 40);
-    UseFont f(c, kSans), rf(ref, kSans);
-    TEXTMETRICW tm;
-    ASSERT_TRUE(GetTextMetricsW(c, &tm));
-    SetBkMode(c, TRANSPARENT);
-    SetBkMode(ref, TRANSPARENT);
-    Draw(c, u"a\tb", RECT{3, 0, 200, 40}, DT_EXPANDTABS);
-    Draw(ref, u"a", RECT{3, 0, 200, 40}, 0);
-    Draw(ref, u"b", RECT{3 + 8 * tm.tmAveCharWidth, 0, 200, 40}, 0);
-    EXPECT_EQ(ref.Bytes(), c.Bytes());
-    EXPECT_EQ(Extent(c, u"a b").cx, Extent(c, u"a\tb").cx);  // without stops a tab is a space
-}
-
 TEST(TextExtents, CalcRectAndExtentMatchWhereTextIsDrawn)
 {
     Canvas c(32, 300, 60), ref(32, 300, 60);
@@ -201,6 +186,17 @@ TEST(TextExtents, CalcRectAndExtentMatchWhereTextIsDrawn)
     // '&' is text, not a prefix mark.
     EXPECT_EQ(Rendered(kSans, u"R&D.msk", {4, 4, 196, 76}, DT_NOPREFIX), Rendered(kSans, u"R&D.msk"));
     EXPECT_GT(Extent(c, u"R&D").cx, Extent(c, u"RD").cx);
+
+    // Tabs expand to stops of eight average widths; without stops a tab is a space.
+    TEXTMETRICW tm;
+    ASSERT_TRUE(GetTextMetricsW(c, &tm));
+    c.Clear();
+    ref.Clear();
+    Draw(c, u"a\tb", RECT{3, 0, 300, 60}, DT_EXPANDTABS);
+    Draw(ref, u"a", RECT{3, 0, 300, 60}, 0);
+    Draw(ref, u"b", RECT{3 + 8 * tm.tmAveCharWidth, 0, 300, 60}, 0);
+    EXPECT_EQ(ref.Bytes(), c.Bytes());
+    EXPECT_EQ(Extent(c, u"a b").cx, Extent(c, u"a\tb").cx);
 }
 
 TEST(TextFonts, MetricsFollowTheDescription)

@@ -4,31 +4,19 @@
 
 namespace {
 
-struct Pen {
-    UINT msg;
-    int x, y;
-    WPARAM wParam;
-    DWORD time;
-    bool operator==(const Pen& o) const
-    {
-        return msg == o.msg && x == o.x && y == o.y && wParam == o.wParam && time == o.time;
-    }
-};
-std::ostream& operator<<(std::ostream& os, const Pen& p)
-{
-    return os << "{0x" << std::hex << p.msg << std::dec << " " << p.x << "," << p.y << " wp " << p.wParam << " t "
-              << p.time << "}";
-}
+using Pens = std::vector<std::string>;
 
 class RoutingTest : public WindowTest {
 protected:
-    // Pen messages of one window as dispatched, with their MSG times.
-    std::vector<Pen> PenOf(HWND hwnd)
+    // Pen messages of one window as dispatched: "kind x,y wParam time".
+    Pens PenOf(HWND hwnd)
     {
-        std::vector<Pen> out;
+        Pens out;
         for (const MSG& m : m_dispatched)
             if (m.hwnd == hwnd && m.message >= WM_MOUSEMOVE && m.message <= WM_LBUTTONDBLCLK)
-                out.push_back(Pen{m.message, GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam), m.wParam, m.time});
+                out.push_back(std::string(WM_MOUSEMOVE == m.message ? "move " : WM_LBUTTONDOWN == m.message ? "down " : "up ") +
+                              std::to_string(GET_X_LPARAM(m.lParam)) + "," + std::to_string(GET_Y_LPARAM(m.lParam)) + " " +
+                              std::to_string(m.wParam) + " " + std::to_string(m.time));
         return out;
     }
     void Run()
@@ -52,10 +40,7 @@ TEST_F(RoutingTest, CaptureGetsThePenOutsideWithSignedClientCoordinates)
         return false;
     };
     Run();
-    EXPECT_EQ((std::vector<Pen>{{WM_LBUTTONDOWN, 10, 10, MK_LBUTTON, 1000},
-                                {WM_MOUSEMOVE, -95, -48, MK_LBUTTON, 1010},
-                                {WM_LBUTTONUP, 90, 40, 0, 1020}}),
-              PenOf(w));
+    EXPECT_EQ((Pens{"down 10,10 1 1000", "move -95,-48 1 1010", "up 90,40 0 1020"}), PenOf(w));
     EXPECT_TRUE(PenOf(other).empty());
     EXPECT_EQ(w, GetCapture());  // a pen-up does not release it
     for (const MSG& m : m_dispatched)
@@ -68,10 +53,8 @@ TEST_F(RoutingTest, TopmostWindowUnderThePointChildrenFirst)
     HWND back = Make(0, 0, 100, 100);
     HWND child = Make(10, 10, 30, 30, WS_CHILD | WS_VISIBLE, back);
     Run();
-    EXPECT_EQ((std::vector<Pen>{{WM_LBUTTONDOWN, 10, 10, MK_LBUTTON, 1000}, {WM_LBUTTONUP, 10, 10, 0, 1050}}),
-              PenOf(child));
-    EXPECT_EQ((std::vector<Pen>{{WM_LBUTTONDOWN, 80, 80, MK_LBUTTON, 1051}, {WM_LBUTTONUP, 80, 80, 0, 1101}}),
-              PenOf(back));
+    EXPECT_EQ((Pens{"down 10,10 1 1000", "up 10,10 0 1050"}), PenOf(child));
+    EXPECT_EQ((Pens{"down 80,80 1 1051", "up 80,80 0 1101"}), PenOf(back));
 }
 
 TEST_F(RoutingTest, DisabledTargetDropsInputUnderTheStateWhenTaken)
@@ -84,44 +67,37 @@ TEST_F(RoutingTest, DisabledTargetDropsInputUnderTheStateWhenTaken)
     Sleep(50);
     EnableWindow(w, TRUE);
     Run();
-    EXPECT_EQ((std::vector<Pen>{{WM_LBUTTONDOWN, 10, 10, MK_LBUTTON, 1105}, {WM_LBUTTONUP, 10, 10, 0, 1110}}), PenOf(w));
+    EXPECT_EQ((Pens{"down 10,10 1 1105", "up 10,10 0 1110"}), PenOf(w));
     EXPECT_TRUE(MessagesOf(w, {WM_KEYDOWN}).empty());
     std::string trace = ReadTrace();
     EXPECT_NE(std::string::npos, trace.find("1000 input pen-down 10 10 dropped"));
     EXPECT_NE(std::string::npos, trace.find("1005 input key-down 0x41 dropped"));
 }
 
-TEST_F(RoutingTest, UnretrievedMovesAreReplacedByTheNewest)
+// Drag steps arrive at their ticks when retrieved in time; moves nobody retrieved are
+// replaced by the newest; moves without a pen down are dropped.
+TEST_F(RoutingTest, MovesOfADrag)
 {
-    ASSERT_TRUE(Open("drag 10 10 50 30 40 4\n"));
-    HWND w = Make(0, 0, 100, 100);
-    Sleep(100);  // the whole drag arrives while the program sleeps
-    Run();
-    EXPECT_EQ((std::vector<Pen>{{WM_LBUTTONDOWN, 10, 10, MK_LBUTTON, 1000},
-                                {WM_MOUSEMOVE, 50, 30, MK_LBUTTON, 1040},
-                                {WM_LBUTTONUP, 50, 30, 0, 1040}}),
-              PenOf(w));
-}
-
-TEST_F(RoutingTest, DragStepsArriveAtTheirTicksWhenRetrievedInTime)
-{
-    ASSERT_TRUE(Open("drag 0 0 10 5 30 3\n"));
-    HWND w = Make(0, 0, 100, 100);
-    Run();
-    EXPECT_EQ((std::vector<Pen>{{WM_LBUTTONDOWN, 0, 0, MK_LBUTTON, 1000},
-                                {WM_MOUSEMOVE, 3, 1, MK_LBUTTON, 1010},
-                                {WM_MOUSEMOVE, 6, 3, MK_LBUTTON, 1020},
-                                {WM_MOUSEMOVE, 10, 5, MK_LBUTTON, 1030},
-                                {WM_LBUTTONUP, 10, 5, 0, 1030}}),
-              PenOf(w));
-}
-
-TEST_F(RoutingTest, MovesWithoutAPenDownAreDropped)
-{
-    ASSERT_TRUE(Open("move 10 10\n"));
-    HWND w = Make(0, 0, 100, 100);
-    Run();
-    EXPECT_TRUE(PenOf(w).empty());
+    const struct {
+        const char* script;
+        DWORD sleep;  // before the program looks at its queue
+        Pens pens;
+    } cases[] = {
+        {"drag 0 0 10 5 30 3\n", 0,
+         {"down 0,0 1 1000", "move 3,1 1 1010", "move 6,3 1 1020", "move 10,5 1 1030", "up 10,5 0 1030"}},
+        {"drag 10 10 50 30 40 4\n", 100, {"down 10,10 1 1000", "move 50,30 1 1040", "up 50,30 0 1040"}},
+        {"move 10 10\n", 0, {}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(Open(c.script));
+        HWND w = Make(0, 0, 100, 100);
+        Sleep(c.sleep);
+        m_dispatched.clear();
+        Run();
+        EXPECT_EQ(c.pens, PenOf(w)) << c.script;
+        DestroyWindow(w);
+        wce::host::CloseDisplay();
+    }
 }
 
 TEST_F(RoutingTest, CaptureChangesAreTold)

@@ -74,39 +74,36 @@ TEST(Registry, RoundTripsEveryKindOfValueThroughTheFile)
     HKEY oem = Create(HKEY_LOCAL_MACHINE, u"OEM");
     std::vector<BYTE> blob(100);
     for (size_t i = 0; i < blob.size(); ++i) blob[i] = static_cast<BYTE>(i * 7);
-    const std::vector<BYTE> unterminated = {'a', 0, 'b'};  // not a clean string: kept as bytes
-    ASSERT_EQ(SetString(oem, u"APP", u"\\residentflash2\\app\\kptmain.exe"), ERROR_SUCCESS);
-    ASSERT_EQ(Set(oem, u"Count", REG_DWORD, {0x0A, 0, 0, 0}), ERROR_SUCCESS);
-    ASSERT_EQ(SetString(oem, u"Path", u"%ROOT%\\x", REG_EXPAND_SZ), ERROR_SUCCESS);
-    ASSERT_EQ(Set(oem, u"Blob", REG_BINARY, blob), ERROR_SUCCESS);
-    ASSERT_EQ(SetString(oem, nullptr, u"say \"hi\" \u00e4\u20ac\U0001F600"), ERROR_SUCCESS);
-    ASSERT_EQ(Set(oem, u"Raw", REG_SZ, unterminated), ERROR_SUCCESS);
-    ASSERT_EQ(Set(oem, u"@", REG_NONE, {}), ERROR_SUCCESS);
+    const struct {
+        LPCWSTR name;  // null: the key's default value
+        DWORD type;
+        std::vector<BYTE> bytes;
+        const char* line;  // in the file
+    } values[] = {
+        {u"APP", REG_SZ, StringBytes(u"\\residentflash2\\app\\kptmain.exe"),
+         "\n\"APP\"=\"\\\\residentflash2\\\\app\\\\kptmain.exe\"\n"},
+        {u"Count", REG_DWORD, {0x0A, 0, 0, 0}, "\n\"Count\"=dword:0000000a\n"},
+        {u"Path", REG_EXPAND_SZ, StringBytes(u"%ROOT%\\x"), "\n\"Path\"=hex(2):25,00,52,00,"},
+        {u"Blob", REG_BINARY, blob, "\n\"Blob\"=hex:00,07,0e,"},
+        {nullptr, REG_SZ, StringBytes(u"say \"hi\" \u00e4\u20ac\U0001F600"),
+         "\n@=\"say \\\"hi\\\" \xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80\"\n"},
+        {u"Raw", REG_SZ, {'a', 0, 'b'}, "\n\"Raw\"=hex(1):61,00,62\n"},  // not a clean string: kept as bytes
+        {u"@", REG_NONE, {}, "\n\"@\"=hex(0):\n"},
+    };
+    for (const auto& v : values) ASSERT_EQ(Set(oem, v.name, v.type, v.bytes), ERROR_SUCCESS);
     EXPECT_EQ(RegCloseKey(Create(HKEY_CURRENT_USER, u"OEM\\ShellEx")), ERROR_SUCCESS);
 
     const std::string text = device.ReadHostFile("registry.reg");
     EXPECT_EQ(text.rfind("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\OEM]\n", 0), 0u) << text;
-    EXPECT_TRUE(Contains(text, "\n\"APP\"=\"\\\\residentflash2\\\\app\\\\kptmain.exe\"\n")) << text;
-    EXPECT_TRUE(Contains(text, "\n\"Count\"=dword:0000000a\n")) << text;
-    EXPECT_TRUE(Contains(text, "\n\"Path\"=hex(2):25,00,52,00,")) << text;
-    EXPECT_TRUE(Contains(text, "\n\"Blob\"=hex:00,07,0e,")) << text;
+    for (const auto& v : values) EXPECT_TRUE(Contains(text, v.line)) << v.line << "\n" << text;
     EXPECT_TRUE(Contains(text, ",\\\n  ")) << text;  // long lists continue on the next line
-    EXPECT_TRUE(Contains(text, "\n@=\"say \\\"hi\\\" \xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80\"\n")) << text;
-    EXPECT_TRUE(Contains(text, "\n\"Raw\"=hex(1):61,00,62\n")) << text;
-    EXPECT_TRUE(Contains(text, "\n\"@\"=hex(0):\n")) << text;
     EXPECT_TRUE(Contains(text, "\n[HKEY_CURRENT_USER\\OEM\\ShellEx]\n")) << text;
 
     ReloadFrom(device);
     EXPECT_EQ(RegQueryValueExW(oem, u"APP", nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
     EXPECT_EQ(RegCloseKey(oem), ERROR_SUCCESS);
     ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, u"OEM", oem), ERROR_SUCCESS);
-    EXPECT_EQ(Query(oem, u"APP"), Value(REG_SZ, StringBytes(u"\\residentflash2\\app\\kptmain.exe")));
-    EXPECT_EQ(Query(oem, u"Count"), Value(REG_DWORD, {0x0A, 0, 0, 0}));
-    EXPECT_EQ(Query(oem, u"Path"), Value(REG_EXPAND_SZ, StringBytes(u"%ROOT%\\x")));
-    EXPECT_EQ(Query(oem, u"Blob"), Value(REG_BINARY, blob));
-    EXPECT_EQ(Query(oem, u""), Value(REG_SZ, StringBytes(u"say \"hi\" \u00e4\u20ac\U0001F600")));
-    EXPECT_EQ(Query(oem, u"Raw"), Value(REG_SZ, unterminated));
-    EXPECT_EQ(Query(oem, u"@"), Value(REG_NONE, {}));
+    for (const auto& v : values) EXPECT_EQ(Query(oem, v.name ? v.name : u""), Value(v.type, v.bytes)) << v.line;
     HKEY shellEx = nullptr;
     EXPECT_EQ(Open(HKEY_CURRENT_USER, u"OEM\\ShellEx", shellEx), ERROR_SUCCESS);
 
@@ -171,28 +168,6 @@ TEST(Registry, NamesMatchWithoutCaseAndKeepTheirFirstSpelling)
     EXPECT_FALSE(Contains(text, "VALUE")) << text;
     RegCloseKey(first);
     RegCloseKey(second);
-}
-
-TEST(Registry, QueryReportsSizesAndShortBuffers)
-{
-    TempDevice device;
-    HKEY key = Create(HKEY_LOCAL_MACHINE, u"OEM");
-    ASSERT_EQ(SetString(key, u"APP", u"abc"), ERROR_SUCCESS);
-
-    EXPECT_EQ(Query(key, u"APP"), Value(REG_SZ, StringBytes(u"abc")));
-    BYTE buffer[16] = {};
-    DWORD size = 7;
-    EXPECT_EQ(RegQueryValueExW(key, u"APP", nullptr, nullptr, buffer, &size), ERROR_MORE_DATA);
-    EXPECT_EQ(size, 8u);
-    EXPECT_EQ(RegQueryValueExW(key, u"APP", nullptr, nullptr, buffer, nullptr), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(RegQueryValueExW(key, u"other", nullptr, nullptr, buffer, &size), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(RegSetValueExW(key, u"x", 0, REG_SZ, nullptr, 4), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(SetString(key, u"line\nbreak", u"x"), ERROR_INVALID_PARAMETER);  // the file could not hold it
-
-    EXPECT_EQ(RegDeleteValueW(key, u"app"), ERROR_SUCCESS);
-    EXPECT_EQ(RegDeleteValueW(key, u"APP"), ERROR_FILE_NOT_FOUND);
-    EXPECT_FALSE(Contains(device.ReadHostFile("registry.reg"), "APP"));
-    RegCloseKey(key);
 }
 
 TEST(Registry, DeletingAKeyRemovesEverythingBelowIt)
@@ -280,20 +255,32 @@ TEST(Registry, RewritesAtomicallyAndKeepsNoChangeItCouldNotWrite)
     EXPECT_EQ(RegQueryValueExW(HKEY_LOCAL_MACHINE, u"a", nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
 }
 
-TEST(Registry, RefusesBadHandlesAndParameters)
+TEST(Registry, RefusesShortBuffersBadHandlesAndParameters)
 {
     TempDevice device;
-    HKEY key = nullptr;
+    HKEY key = Create(HKEY_LOCAL_MACHINE, u"OEM");
+    ASSERT_EQ(SetString(key, u"APP", u"abc"), ERROR_SUCCESS);
+    BYTE buffer[16] = {};
+    DWORD size = 7;
+    EXPECT_EQ(RegQueryValueExW(key, u"APP", nullptr, nullptr, buffer, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, 8u);
+    EXPECT_EQ(RegQueryValueExW(key, u"APP", nullptr, nullptr, buffer, nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegQueryValueExW(key, u"other", nullptr, nullptr, buffer, &size), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegSetValueExW(key, u"x", 0, REG_SZ, nullptr, 4), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(SetString(key, u"line\nbreak", u"x"), ERROR_INVALID_PARAMETER);  // the file could not hold it
+    EXPECT_EQ(RegDeleteValueW(key, u"app"), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueW(key, u"APP"), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(Contains(device.ReadHostFile("registry.reg"), "APP"));
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegQueryValueExW(key, u"a", nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_HANDLE);
+
     for (HKEY handle : {HKEY(nullptr), reinterpret_cast<HKEY>(std::uintptr_t{0x80000003u})}) {  // no such root
         EXPECT_EQ(Open(handle, u"OEM", key), ERROR_INVALID_HANDLE);
         EXPECT_EQ(SetString(handle, u"a", u"b"), ERROR_INVALID_HANDLE);
     }
-    HKEY oem = Create(HKEY_LOCAL_MACHINE, u"OEM");
-    EXPECT_EQ(RegCloseKey(oem), ERROR_SUCCESS);
-    EXPECT_EQ(RegCloseKey(oem), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(RegQueryValueExW(oem, u"a", nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_HANDLE);
-
     EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, u"\\OEM", key), ERROR_INVALID_PARAMETER);
+    key = nullptr;
     EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"A\\\\B", 0, nullptr, 0, 0, nullptr, &key, nullptr),
               ERROR_INVALID_PARAMETER);
     EXPECT_EQ(key, nullptr);

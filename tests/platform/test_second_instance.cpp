@@ -1,17 +1,11 @@
 // A second process finds the first one's titled window on the same device root and asks it
 // to come to the front.
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "temp_device.h"
-#include "wce/display.h"
 #include "wce/host.h"
-#include "wce/platform.h"
-#include "wce/window.h"
+#include "window_fixture.h"
 
 namespace {
 
@@ -58,13 +52,9 @@ TEST(SecondInstance, FindsTheFirstWindowAndAsksItToRaise)
     EXPECT_TRUE(SetForegroundWindow(first));
     int status = 0;
     waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(0, WEXITSTATUS(status));
+    EXPECT_TRUE(WIFEXITED(status) && 0 == WEXITSTATUS(status));
     EXPECT_FALSE(IsWindow(first));  // its process is gone
-    std::ifstream in(trace);
-    std::stringstream all;
-    all << in.rdbuf();
-    EXPECT_NE(std::string::npos, all.str().find("1000 raise w1\n")) << all.str();
+    EXPECT_NE(std::string::npos, RenumberWindows(ReadText(trace)).find("1000 raise w1\n")) << ReadText(trace);
 }
 
 }  // namespace

@@ -5,8 +5,6 @@ namespace {
 
 using Messages = std::vector<UINT>;
 
-// --- message order ---------------------------------------------------------------------
-
 TEST_F(WindowTest, RetrievalOrderIsPostedQuitInputPaintTimer)
 {
     ASSERT_TRUE(Open("down 10 10\n"));
@@ -49,10 +47,9 @@ TEST_F(WindowTest, TranslatedControlKeysGiveTheirCharacterNext)
               MessagesOf(w, {WM_KEYDOWN, WM_KEYUP, WM_CHAR}));
     for (const Recorded& r : Log()) {
         if (WM_CHAR == r.msg) { EXPECT_EQ(13u, r.wParam); }
-        if (WM_KEYDOWN == r.msg) {
-            EXPECT_EQ(1, r.lParam);
+        if (WM_KEYDOWN == r.msg || WM_KEYUP == r.msg) {
+            EXPECT_EQ(WM_KEYDOWN == r.msg ? 1u : 0xC0000001u, static_cast<DWORD>(r.lParam));
         }
-        if (WM_KEYUP == r.msg) { EXPECT_EQ(0xC0000001u, static_cast<DWORD>(r.lParam)); }
     }
 }
 
@@ -67,7 +64,9 @@ TEST_F(WindowTest, RegisteredMessagesAreOnePerNameIgnoringCase)
     EXPECT_EQ(87u, GetLastError());
 }
 
-TEST_F(WindowTest, PostedToAWindowDestroyedLaterIsRetrievedAndGoesNowhere)
+// A message posted to a window destroyed later is retrieved and goes nowhere; the queue
+// refuses posts past ten thousand waiting.
+TEST_F(WindowTest, PostedMessagesOfDestroyedWindowsAndAFullQueue)
 {
     ASSERT_TRUE(Open(""));
     HWND w = Make(0, 0, 10, 10, WS_POPUP);
@@ -79,19 +78,12 @@ TEST_F(WindowTest, PostedToAWindowDestroyedLaterIsRetrievedAndGoesNowhere)
     EXPECT_EQ(WM_USER + 1, msg.message);
     EXPECT_EQ(0, DispatchMessageW(&msg));
     EXPECT_TRUE(Log().empty());
-}
-
-TEST_F(WindowTest, PostingFailsPastTenThousandWaiting)
-{
-    ASSERT_TRUE(Open(""));
     for (int i = 0; i < 10000; ++i) ASSERT_TRUE(PostMessageW(nullptr, WM_USER, 0, 0));
     EXPECT_FALSE(PostMessageW(nullptr, WM_USER, 0, 0));
     EXPECT_EQ(1816u, GetLastError());
 }
 
-// --- timers ----------------------------------------------------------------------------
-
-TEST_F(WindowTest, ADueTimerGivesOneMessageAndNoBacklog)
+TEST_F(WindowTest, ADueTimerGivesOneMessageAndNoBacklogAndKillStopsIt)
 {
     ASSERT_TRUE(Open(""));
     HWND w = Make(0, 0, 10, 10, WS_POPUP);
@@ -105,18 +97,12 @@ TEST_F(WindowTest, ADueTimerGivesOneMessageAndNoBacklog)
     ASSERT_TRUE(GetMessageW(&msg, nullptr, 0, 0));  // waits: the clock moves to the next due time
     EXPECT_EQ(2100u, msg.time);
     EXPECT_EQ(2100u, GetTickCount());
-}
-
-TEST_F(WindowTest, TimerOfElapseZeroCountsAsOneAndKillStopsIt)
-{
-    ASSERT_TRUE(Open(""));
-    HWND w = Make(0, 0, 10, 10, WS_POPUP);
-    SetTimer(w, 1, 0, nullptr);
-    MSG msg;
-    ASSERT_TRUE(GetMessageW(&msg, nullptr, 0, 0));
-    EXPECT_EQ(1001u, msg.time);
     EXPECT_TRUE(KillTimer(w, 1));
-    EXPECT_FALSE(KillTimer(w, 1));
+    SetTimer(w, 2, 0, nullptr);  // an elapse of 0 counts as 1
+    ASSERT_TRUE(GetMessageW(&msg, nullptr, 0, 0));
+    EXPECT_EQ(2101u, msg.time);
+    EXPECT_TRUE(KillTimer(w, 2));
+    EXPECT_FALSE(KillTimer(w, 2));
     EXPECT_FALSE(GetMessageW(&msg, nullptr, 0, 0));  // nothing left: the run ends
 }
 
@@ -148,36 +134,24 @@ TEST_F(WindowTest, VirtualClockStartsAt1000AndMovesOnlyWhileWaiting)
     EXPECT_EQ(1290u, GetTickCount());
 }
 
-// --- painting --------------------------------------------------------------------------
-
 TEST_F(WindowTest, PaintRectangleIsTheBoundingBoxClippedToTheClient)
 {
     ASSERT_TRUE(Open(""));
     HWND w = Make(0, 0, 100, 50);
     Drain();
     Log().clear();
-    PAINTSTRUCT ps{};
-    RECT seen{};
-    BOOL erased = TRUE;
     Hook() = [&](HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) {
-        if (WM_ERASEBKGND == msg) {
-            result = 0;  // not erased: BeginPaint reports fErase
-            return true;
-        }
-        return false;
+        result = 0;  // not erased: BeginPaint reports fErase
+        return WM_ERASEBKGND == msg;
     };
     RECT a{10, 10, 20, 20}, b{90, 40, 150, 80};
     InvalidateRect(w, &a, FALSE);
     InvalidateRect(w, &b, TRUE);
-    HDC dc = BeginPaint(w, &ps);
-    seen = ps.rcPaint;
-    erased = ps.fErase;
+    PAINTSTRUCT ps{};
+    ASSERT_NE(nullptr, BeginPaint(w, &ps));
     EndPaint(w, &ps);
-    ASSERT_NE(nullptr, dc);
-    EXPECT_EQ((RECT{10, 10, 100, 50}.left), seen.left);
-    EXPECT_EQ(100, seen.right);
-    EXPECT_EQ(50, seen.bottom);
-    EXPECT_TRUE(erased);
+    EXPECT_EQ("10,10,100,50", RectText(ps.rcPaint));
+    EXPECT_TRUE(ps.fErase);
     EXPECT_EQ(1u, MessagesOf(w, {WM_ERASEBKGND}).size());
     MSG msg;
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
@@ -216,7 +190,7 @@ TEST_F(WindowTest, HiddenWindowsGetNoPaintAndShowingInvalidatesWithErase)
     EXPECT_EQ((Messages{WM_PAINT, WM_ERASEBKGND}), MessagesOf(child, {WM_PAINT, WM_ERASEBKGND}));
 }
 
-TEST_F(WindowTest, SetRedrawFalseHoldsPaintingUntilTrue)
+TEST_F(WindowTest, SetRedrawHoldsPaintingAndUpdateWindowPaintsOnlyWhenInvalid)
 {
     ASSERT_TRUE(Open(""));
     HWND w = Make(0, 0, 10, 10);
@@ -225,22 +199,13 @@ TEST_F(WindowTest, SetRedrawFalseHoldsPaintingUntilTrue)
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
     SendMessageW(w, WM_SETREDRAW, TRUE, 0);
     EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+    const std::pair<bool, size_t> updates[] = {{false, 1}, {false, 1}, {true, 2}};  // invalidated first, paints
+    for (auto [invalidate, paints] : updates) {
+        if (invalidate) InvalidateRect(w, nullptr, FALSE);
+        UpdateWindow(w);
+        EXPECT_EQ(paints, MessagesOf(w, {WM_PAINT}).size());
+    }
 }
-
-TEST_F(WindowTest, UpdateWindowPaintsAtOnceOnlyWhenInvalid)
-{
-    ASSERT_TRUE(Open(""));
-    HWND w = Make(0, 0, 10, 10);
-    UpdateWindow(w);
-    EXPECT_EQ(1u, MessagesOf(w, {WM_PAINT}).size());
-    UpdateWindow(w);
-    EXPECT_EQ(1u, MessagesOf(w, {WM_PAINT}).size());
-    InvalidateRect(w, nullptr, FALSE);
-    UpdateWindow(w);
-    EXPECT_EQ(2u, MessagesOf(w, {WM_PAINT}).size());
-}
-
-// --- WM_QUIT ---------------------------------------------------------------------------
 
 TEST_F(WindowTest, QuitIsRetrievedOnceAndEndsGetMessage)
 {
@@ -269,8 +234,6 @@ TEST_F(WindowTest, AfterTheRunEndsEveryLoopGetsQuit)
     EXPECT_NE(std::string::npos, testing::internal::GetCapturedStderr().find("script:2: not reached"));
 }
 
-// --- handles and errors ----------------------------------------------------------------
-
 TEST_F(WindowTest, StaleHandlesFailWith1400AndAreNeverReused)
 {
     ASSERT_TRUE(Open(""));
@@ -286,18 +249,15 @@ TEST_F(WindowTest, StaleHandlesFailWith1400AndAreNeverReused)
     HWND made = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x12345));
     for (HWND bad : {w, made}) {
         RECT rc;
-        SetLastError(0);
-        EXPECT_FALSE(ShowWindow(bad, SW_SHOW));
-        EXPECT_EQ(1400u, GetLastError());
-        SetLastError(0);
-        EXPECT_FALSE(GetWindowRect(bad, &rc));
-        EXPECT_EQ(1400u, GetLastError());
-        SetLastError(0);
-        EXPECT_FALSE(PostMessageW(bad, WM_USER, 0, 0));
-        EXPECT_EQ(1400u, GetLastError());
-        SetLastError(0);
-        EXPECT_EQ(nullptr, GetDC(bad));
-        EXPECT_EQ(1400u, GetLastError());
+        const std::function<bool()> calls[] = {[&] { return !ShowWindow(bad, SW_SHOW); },
+                                               [&] { return !GetWindowRect(bad, &rc); },
+                                               [&] { return !PostMessageW(bad, WM_USER, 0, 0); },
+                                               [&] { return !GetDC(bad); }};
+        for (const auto& fails : calls) {
+            SetLastError(0);
+            EXPECT_TRUE(fails());
+            EXPECT_EQ(1400u, GetLastError());
+        }
     }
     for (int i = 0; i < 20; ++i) EXPECT_NE(w, Make(0, 0, 1, 1));
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,6 +16,37 @@
 #include "wce/display.h"
 #include "wce/platform.h"
 #include "wce/window.h"
+
+inline std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+// Window numbers in a trace count every window the process ever made: renumbered in order of
+// first appearance, a run's trace does not depend on the tests that ran before it.
+inline std::string RenumberWindows(const std::string& trace)
+{
+    std::map<std::string, int> numbers;
+    std::string out;
+    static const std::regex kName(" w[0-9]+\\b");
+    std::smatch m;
+    std::string rest = trace;
+    while (std::regex_search(rest, m, kName)) {
+        auto found = numbers.emplace(m.str(), static_cast<int>(numbers.size()) + 1).first;
+        out += m.prefix().str() + " w" + std::to_string(found->second);
+        rest = m.suffix().str();
+    }
+    return out + rest;
+}
+
+inline std::string RectText(const RECT& rc)
+{
+    return std::to_string(rc.left) + "," + std::to_string(rc.top) + "," + std::to_string(rc.right) + "," +
+           std::to_string(rc.bottom);
+}
 
 struct Recorded {
     HWND hwnd;
@@ -91,7 +123,7 @@ protected:
         return made;
     }
 
-    bool Open(const std::string& script, int width = 200, int height = 100, int bpp = 16)
+    bool Open(const std::string& script, int width = 200, int height = 100, int bpp = 16, bool closeAtEnd = false)
     {
         wce::host::DisplayOptions options;
         options.backend = wce::host::DisplayOptions::Backend::Headless;
@@ -100,6 +132,7 @@ protected:
         options.bitsPerPixel = bpp;
         options.scriptText = script;
         options.tracePath = TracePath();
+        options.closeAtScriptEnd = closeAtEnd;
         std::string error;
         bool ok = wce::host::OpenDisplay(options, error);
         EXPECT_TRUE(ok) << error;
@@ -110,13 +143,7 @@ protected:
     {
         return ::testing::TempDir() + "trace-" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
     }
-    static std::string ReadTrace()
-    {
-        std::ifstream in(TracePath());
-        std::ostringstream all;
-        all << in.rdbuf();
-        return all.str();
-    }
+    static std::string ReadTrace() { return ReadText(TracePath()); }
 
     static HWND Make(int x, int y, int w, int h, DWORD style = WS_POPUP | WS_VISIBLE, HWND parent = nullptr,
                      COLORREF color = CLR_INVALID)

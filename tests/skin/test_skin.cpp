@@ -77,7 +77,7 @@ protected:
         m_language.Clean();
         m_colors.Clean();
         m_layers.clear();
-        const std::u16string wnd = Path("wnd\\") + Utf8ToWide(dialog);
+        const std::u16string wnd = Path(std::string("wnd\\") + dialog);
         EXPECT_TRUE(m_dlg.LoadXmlFile((wnd + u".dlg.xml").c_str())) << Joined();
         EXPECT_TRUE(m_style.LoadXmlFile((wnd + u".style.xml").c_str())) << Joined();
         EXPECT_TRUE(m_language.LoadFile(Path("language\\english.ini").c_str(), FALSE)) << Joined();
@@ -91,12 +91,10 @@ protected:
         return true;
     }
 
-    std::u16string Path(const std::u16string& relative) const
+    std::u16string Path(const std::string& relative) const
     {
-        return u"\\SDMMC\\brantel.pack\\" + Utf8ToWide(m_set->folder) + u"\\" + relative;
+        return u"\\SDMMC\\brantel.pack\\" + Utf8ToWide(std::string(m_set->folder) + "\\" + relative);
     }
-    std::u16string Path(const std::string& relative) const { return Path(Utf8ToWide(relative)); }
-    std::u16string Path(const char* relative) const { return Path(Utf8ToWide(relative)); }
 
     const Layer* Find(const std::string& name) const
     {
@@ -174,51 +172,33 @@ private:
 
 }  // namespace
 
-TEST_F(SkinTest, DialogsHoldTheLayersTheCodeUsesWithTheirKinds)
+// The screens fill the window, which the main screen's window rectangle sets, and the main
+// screen's decorations go with "background" when the kpt variant hides it.
+TEST_F(SkinTest, DialogsHoldTheLayersTheCodeUsesWithTheirKindsAndFillTheWindow)
 {
-    struct Use {
-        const char* dialog;
-        const char* layer;
-        const char* type;
-    };
-    const Use uses[] = {
-        {"CBrantelDlg", "listbox", "CWceUiListBox"},  {"CBrantelDlg", "progress", "CWceUiSlider"},
-        {"CBrantelDlg", "status", "CWceUiLayer"},     {"CBrantelDlg", "update", "CWceUiButton"},
-        {"CBrantelDlg", "reboot", "CWceUiButton"},    {"CBrantelDlg", "calibrate", "CWceUiButton"},
-        {"CBrantelDlg", "back", "CWceUiButton"},      {"CBrantelDlg", "background", "CWceUiLayer"},
-        {"CFileListDlg", "listbox", "CWceUiListBox"}, {"CFileListDlg", "back", "CWceUiButton"},
-        {"CFileListDlg", "title", "CWceUiLayer"},     {"CMsgBoxDlg", "yes", "CWceUiButton"},
-        {"CMsgBoxDlg", "no", "CWceUiButton"},         {"CMsgBoxDlg", "ok", "CWceUiButton"},
-        {"CMsgBoxDlg", "msg", "CWceUiLayer"},         {"CMsgBoxDlg", "info_icon", "CWceUiLayer"},
-        {"CMsgBoxDlg", "question_icon", "CWceUiLayer"}, {"CMsgBoxDlg", "warning_icon", "CWceUiLayer"},
-        {"CMsgBoxDlg", "error_icon", "CWceUiLayer"},
+    const std::pair<const char*, std::string> uses[] = {
+        {"CBrantelDlg", "listbox:CWceUiListBox progress:CWceUiSlider status:CWceUiLayer update:CWceUiButton "
+                        "reboot:CWceUiButton calibrate:CWceUiButton back:CWceUiButton background:CWceUiLayer "},
+        {"CFileListDlg", "listbox:CWceUiListBox back:CWceUiButton title:CWceUiLayer "},
+        {"CMsgBoxDlg", "yes:CWceUiButton no:CWceUiButton ok:CWceUiButton msg:CWceUiLayer info_icon:CWceUiLayer "
+                       "question_icon:CWceUiLayer warning_icon:CWceUiLayer error_icon:CWceUiLayer "},
     };
     for (const ScreenSet& set : kSets)
-        for (const Use& use : uses) {
-            SCOPED_TRACE(std::string(set.folder) + " " + use.dialog + " " + use.layer);
-            ASSERT_TRUE(Open(set, use.dialog));
-            const Layer* layer = Find(use.layer);
-            ASSERT_NE(nullptr, layer);
-            EXPECT_EQ(use.type, layer->type);
-        }
-}
-
-// The main screen's decorations go with "background" when the kpt variant hides it; the
-// screens fill the window, which the main screen's window rectangle sets.
-TEST_F(SkinTest, ScreensFillTheWindowAndDecorationsHangBelowTheBackground)
-{
-    for (const ScreenSet& set : kSets) {
-        SCOPED_TRACE(set.folder);
-        for (const char* dialog : {"CBrantelDlg", "CFileListDlg"}) {
+        for (const auto& [dialog, expected] : uses) {
             ASSERT_TRUE(Open(set, dialog));
+            std::string found;
+            for (size_t at = 0, end; (end = expected.find(':', at)) != std::string::npos; at = expected.find(' ', end) + 1) {
+                const Layer* layer = Find(expected.substr(at, end - at));
+                found += expected.substr(at, end - at) + ":" + (layer ? layer->type : "none") + " ";
+            }
+            EXPECT_EQ(expected, found) << set.folder << " " << dialog;
+            if (std::string("CMsgBoxDlg") == dialog) continue;
             const std::string full = "0,0," + std::to_string(set.width) + "," + std::to_string(set.height);
             EXPECT_EQ(full, Attr(m_layers.front().elem, "windowrect")) << dialog;
             const Layer* title = Find("title");
-            ASSERT_NE(nullptr, title);
-            ASSERT_NE(nullptr, title->parent);
+            ASSERT_TRUE(title && title->parent) << dialog;
             EXPECT_EQ("background", title->parent->name) << dialog;
         }
-    }
 }
 
 TEST_F(SkinTest, EveryNameInTheFilesResolvesAndLoads)
@@ -272,22 +252,11 @@ TEST_F(SkinTest, EveryNameInTheFilesResolvesAndLoads)
     }
 }
 
-// A layer with no background color counts as opaque and, repainted alone, would paint over
-// its own old pixels: every layer says what lies below it.
-TEST_F(SkinTest, EveryLayerDeclaresItsBackground)
-{
-    for (const ScreenSet& set : kSets)
-        for (const char* dialog : kDialogs) {
-            ASSERT_TRUE(Open(set, dialog));
-            for (const Layer& layer : m_layers)
-                EXPECT_FALSE(Attr(LayerGroup(layer, "background"), "color").empty())
-                    << set.folder << " " << dialog << " " << layer.name;
-        }
-}
-
 // Images with alpha are never stretched: each is drawn at the size of what it fills, and the
-// ones drawn by per-pixel blending carry an alpha plane.
-TEST_F(SkinTest, ImagesAreDrawnAtTheirOwnSize)
+// ones drawn by per-pixel blending carry an alpha plane. A layer with no background colour
+// counts as opaque and, repainted alone, would paint over its own old pixels: every layer says
+// what lies below it.
+TEST_F(SkinTest, ImagesAreDrawnAtTheirOwnSizeAndEveryLayerDeclaresItsBackground)
 {
     auto size = [](const RECT& rc) { return std::to_string(rc.right - rc.left) + "x" + std::to_string(rc.bottom - rc.top); };
     auto bitmapSize = [](const CWceUiGenericBitmap* b) {
@@ -298,6 +267,7 @@ TEST_F(SkinTest, ImagesAreDrawnAtTheirOwnSize)
             SCOPED_TRACE(std::string(set.folder) + " " + dialog);
             ASSERT_TRUE(Open(set, dialog));
             for (const Layer& layer : m_layers) {
+                EXPECT_FALSE(Attr(LayerGroup(layer, "background"), "color").empty()) << layer.name;
                 for (const char* look : {"style", "down.style", "focus.style"}) {
                     const CWceUiXmlElem* bg = Group(Attr(layer.elem, look), "background");
                     for (auto* item = bg ? bg->GetFirstChild() : nullptr; item; item = item->GetNextSibling())

@@ -25,16 +25,13 @@ const std::vector<std::pair<std::string, std::string>> kTree = {
 const std::vector<std::string> kEntries = {"a.txt",          "b\\empty.dat",      "dir\\sub\\image.bmp",
                                            "\xC3\xA9.txt",   "\xF0\x9F\x98\x80.txt", "\xEE\x80\x80.txt"};
 
-class PacktoolTest : public ::testing::Test {
+class PacktoolTest : public ToolTest {
 protected:
     void SetUp() override
     {
         for (const auto& [name, data] : kTree) m_device.WriteHostFile("SDMMC/skin/" + name, data);
     }
-
-    ToolResult Run(const std::string& arguments) const { return RunTool(PACKTOOL_PATH, arguments, m_device); }
-
-    std::string Quoted(const std::string& relative) const { return "'" + m_device.Host(relative) + "'"; }
+    ToolResult Run(const std::string& arguments) const { return ToolTest::Run(PACKTOOL_PATH, arguments); }
 
     // Names in the order "list" prints them.
     std::vector<std::string> Listed(const std::string& archive, const std::string& password) const
@@ -56,8 +53,6 @@ protected:
         delete[] data;
         return bytes;
     }
-
-    TempDevice m_device;
 };
 
 }  // namespace

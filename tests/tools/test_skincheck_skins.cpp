@@ -8,17 +8,9 @@
 
 namespace {
 
-std::string Utf16(const std::string& ascii)
-{
-    std::string bytes = "\xFF\xFE";
-    for (char c : ascii) bytes += std::string(1, c) + '\0';
-    return bytes;
-}
-
-class SkinCheckSkinTest : public ::testing::Test {
+class SkinCheckSkinTest : public ToolTest {
 protected:
-    ToolResult SkinCheck(const std::string& arguments) const { return RunTool(SKINCHECK_PATH, arguments, m_device); }
-    std::string Quoted(const std::string& relative) const { return "'" + m_device.Host(relative) + "'"; }
+    ToolResult SkinCheck(const std::string& arguments) const { return Run(SKINCHECK_PATH, arguments); }
     void Write(const std::string& relative, const std::string& ascii) const
     {
         m_device.WriteHostFile(relative, Utf16(ascii));
@@ -46,8 +38,6 @@ protected:
                                            58));
         Write("res/bitmap/btn/a.conf", "src=a.bmp\n");
     }
-
-    TempDevice m_device;
 };
 
 }  // namespace
@@ -105,20 +95,6 @@ TEST_F(SkinCheckSkinTest, ChecksStyleFilesAgainstAResourceFolder)
           m_device.Host("wnd/Bad.style.xml") + ": error: can not load style s, 1,2 is not a valid rect"})
         EXPECT_NE(std::string::npos, r.out.find(line + "\n")) << line << "\n" << r.out;
     EXPECT_NE(std::string::npos, r.err.find("3 of 3 files failed")) << r.err;
-}
-
-TEST_F(SkinCheckSkinTest, ChecksTheScreenConfiguration)
-{
-    Write("good/wceui.xml", "<screen width=\"800\" height=\"480\" bitspixel=\"16\"/>");
-    Write("bad/WCEUI.XML", "<screen width=\"800\" bitspixel=\"16\"/>");
-    EXPECT_EQ(0, SkinCheck(Quoted("good/wceui.xml")).status);
-    ToolResult r = SkinCheck(Quoted("bad/WCEUI.XML"));
-    EXPECT_EQ(1, r.status);
-    EXPECT_EQ(m_device.Host("bad/WCEUI.XML") +
-                  ": error: the screen width item or screen height item can't be found, use m_nScreenWidth = 480, "
-                  "m_nScreenHeight = 272\n",
-              r.out);
-    EXPECT_EQ(2, SkinCheck("--res " + Quoted("nowhere")).status);
 }
 
 // Every transition of a style file is created and initialised; its failures print the

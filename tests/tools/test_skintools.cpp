@@ -8,21 +8,11 @@
 
 namespace {
 
-// UTF-16LE bytes with the mark, for ASCII text.
-std::string Utf16(const std::string& ascii)
-{
-    std::string bytes = "\xFF\xFE";
-    for (char c : ascii) bytes += std::string(1, c) + '\0';
-    return bytes;
-}
-
-class SkinToolsTest : public ::testing::Test {
+class SkinToolsTest : public ToolTest {
 protected:
-    ToolResult SkinText(const std::string& arguments) const { return RunTool(SKINTEXT_PATH, arguments, m_device); }
-    ToolResult SkinCheck(const std::string& arguments) const { return RunTool(SKINCHECK_PATH, arguments, m_device); }
-    ToolResult PackTool(const std::string& arguments) const { return RunTool(PACKTOOL_PATH, arguments, m_device); }
+    ToolResult SkinText(const std::string& arguments) const { return Run(SKINTEXT_PATH, arguments); }
+    ToolResult SkinCheck(const std::string& arguments) const { return Run(SKINCHECK_PATH, arguments); }
 
-    std::string Quoted(const std::string& relative) const { return "'" + m_device.Host(relative) + "'"; }
     // The device path the tools give the framework for a host file below the temp folder.
     std::string Device(const std::string& relative) const
     {
@@ -31,7 +21,7 @@ protected:
         return path;
     }
 
-    // Skin sources in UTF-8, as they are kept in the repository.
+    // Skin sources in UTF-8, as they are kept in the repository, converted into "skin".
     void WriteSources() const
     {
         m_device.WriteHostFile("src/wnd/Good.dlg.xml", "<?xml version=\"1.0\"?>\n<dlg title=\"Gr\xC3\xBC\xC3\x9F" "e\">\n"
@@ -40,9 +30,8 @@ protected:
         m_device.WriteHostFile("src/language/english.ini", "title=Update\nline=a\\xb\n");
         m_device.WriteHostFile("src/color/wceui.color", "path=bitmap\\a.bmp\n");
         m_device.WriteHostFile("src/notes/readme.txt", std::string("notes\0\x01\xFF", 8));
+        ASSERT_EQ(0, SkinText(Quoted("src") + " " + Quoted("skin")).status);
     }
-
-    TempDevice m_device;
 };
 
 }  // namespace
@@ -77,20 +66,11 @@ TEST_F(SkinToolsTest, SkinTextRefusesBrokenUtf8AndNul)
     EXPECT_EQ(2, SkinText("--bogus " + Quoted("bad.ini") + " " + Quoted("o")).status);
 }
 
-TEST_F(SkinToolsTest, SkinTextFolderModeConvertsTextAndCopiesTheRest)
+TEST_F(SkinToolsTest, FolderModeConvertsTextCopiesTheRestAndSkinCheckPrintsTheFrameworksLines)
 {
     WriteSources();
-    ToolResult r = SkinText(Quoted("src") + " " + Quoted("skin"));
-    ASSERT_EQ(0, r.status) << r.err;
     EXPECT_EQ(Utf16("title=Update\r\nline=a\\xb\r\n"), ReadHostBytes(m_device.Host("skin/language/english.ini")));
     EXPECT_EQ(std::string("notes\0\x01\xFF", 8), ReadHostBytes(m_device.Host("skin/notes/readme.txt")));
-    EXPECT_TRUE(m_device.HostExists("skin/wnd/Good.dlg.xml"));
-}
-
-TEST_F(SkinToolsTest, SkinCheckPrintsTheFrameworksLinesForFailingFiles)
-{
-    WriteSources();
-    ASSERT_EQ(0, SkinText(Quoted("src") + " " + Quoted("skin")).status);
 
     ToolResult r = SkinCheck(Quoted("skin"));
     EXPECT_EQ(1, r.status);
@@ -118,8 +98,7 @@ TEST_F(SkinToolsTest, SkinCheckPrintsTheFrameworksLinesForFailingFiles)
 TEST_F(SkinToolsTest, SkinCheckReadsFilesInsideAnArchive)
 {
     WriteSources();
-    ASSERT_EQ(0, SkinText(Quoted("src") + " " + Quoted("skin")).status);
-    ToolResult r = PackTool("create --password Skin " + Quoted("skin.pack") + " " + Quoted("skin"));
+    ToolResult r = Run(PACKTOOL_PATH, "create --password Skin " + Quoted("skin.pack") + " " + Quoted("skin"));
     ASSERT_EQ(0, r.status) << r.err;
 
     const std::string archive = m_device.Host("skin.pack");
@@ -142,6 +121,7 @@ TEST_F(SkinToolsTest, SkinCheckRefusesWrongArguments)
     EXPECT_EQ(2, SkinCheck(Quoted("src/notes")).status);  // no skin file in it
     EXPECT_EQ(2, SkinCheck("'" + m_device.Host("none.pack") + "\\a.xml'").status);
     EXPECT_EQ(2, SkinCheck("--password").status);
+    EXPECT_EQ(2, SkinCheck("--res " + Quoted("nowhere")).status);
 }
 
 // Style fragments shared by #include_xml: converted like XML, checked through the files that

@@ -12,7 +12,25 @@
 
 namespace {
 
-class SkinviewTest : public ::testing::Test {
+// A colour as a 565 window shows it: channels cut to 5, 6, 5 bits and widened again.
+unsigned Shown(unsigned rgb)
+{
+    unsigned r = (rgb >> 19) & 31, g = (rgb >> 10) & 63, b = (rgb >> 3) & 31;
+    return (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
+}
+unsigned Rgb(const wce::host::RgbaImage& image, int x, int y)
+{
+    const std::uint8_t* p = &image.pixels[(static_cast<size_t>(y) * image.width + x) * 4];
+    return (p[0] << 16) | (p[1] << 8) | p[2];
+}
+wce::host::RgbaImage Png(const TempDevice& device, const std::string& name)
+{
+    wce::host::RgbaImage image;
+    EXPECT_TRUE(wce::host::ReadPng(device.Host(name), image)) << name;
+    return image;
+}
+
+class SkinviewTest : public ToolTest {
 protected:
     void SetUp() override
     {
@@ -29,26 +47,9 @@ protected:
         ASSERT_TRUE(m_skin.WritePack(m_device.Host("skin.pack"), u"", error)) << error;
         ASSERT_TRUE(m_skin.WritePack(m_device.Host("secret.pack"), u"pw", error)) << error;
     }
-    ToolResult Run(const std::string& arguments) { return RunTool(SKINVIEW_PATH, arguments, m_device); }
-    wce::host::RgbaImage Png(const std::string& name)
-    {
-        wce::host::RgbaImage image;
-        EXPECT_TRUE(wce::host::ReadPng(m_device.Host(name), image)) << name;
-        return image;
-    }
-    // A colour as a 565 window shows it: channels cut to 5, 6, 5 bits and widened again.
-    static unsigned Shown(unsigned rgb)
-    {
-        unsigned r = (rgb >> 19) & 31, g = (rgb >> 10) & 63, b = (rgb >> 3) & 31;
-        return (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
-    }
-    static unsigned Rgb(const wce::host::RgbaImage& image, int x, int y)
-    {
-        const std::uint8_t* p = &image.pixels[(static_cast<size_t>(y) * image.width + x) * 4];
-        return (p[0] << 16) | (p[1] << 8) | p[2];
-    }
+    ToolResult Run(const std::string& arguments) { return ToolTest::Run(SKINVIEW_PATH, arguments); }
+    wce::host::RgbaImage Png(const std::string& name) { return ::Png(m_device, name); }
 
-    TempDevice m_device;
     skinbuild::SkinBuilder m_skin;
 };
 
@@ -123,40 +124,27 @@ TEST_F(SkinviewTest, UnknownTypesStrictnessAndExitStatuses)
     ToolResult strictOk = Run("render --strict --backdrop 00FF00 " + skin + " CMsgBoxDlg " + out);
     EXPECT_EQ(strictOk.status, 0) << strictOk.err;
     EXPECT_EQ(Rgb(Png("o.png"), 0, 0), 0x00FF00u);  // no layer there: the backdrop
-
-    struct Case {
-        const char* args;
-        int status;
-    } cases[] = {
+    const std::string main = " CMainDlg " + out;
+    const std::pair<std::string, int> cases[] = {
         {"", 2},
         {"draw", 2},
-        {"render --size 640x480 S CMainDlg O", 2},
-        {"render --bpp 24 S CMainDlg O", 2},
-        {"render --dirty 1,2,3 S CMainDlg O", 2},
-        {"render --backdrop red S CMainDlg O", 2},
-        {"render S CMainDlg", 2},
-        {"list --tree S", 2},
-        {"render S NoSuchDlg O", 1},
-        {"render /no/such/skin CMainDlg O", 1},
-        {"render S CMainDlg /no/such/dir/x.png", 1},
+        {"render --size 640x480 " + skin + main, 2},
+        {"render --bpp 24 " + skin + main, 2},
+        {"render --dirty 1,2,3 " + skin + main, 2},
+        {"render --backdrop red " + skin + main, 2},
+        {"render " + skin + " CMainDlg", 2},
+        {"list --tree " + skin, 2},
+        {"render " + skin + " NoSuchDlg " + out, 1},
+        {"render /no/such/skin" + main, 1},
+        {"render " + skin + " CMainDlg /no/such/dir/x.png", 1},
         {"--help", 0},
     };
-    for (const Case& k : cases) {
-        std::string args = k.args;
-        for (size_t at; (at = args.find(" S ")) != std::string::npos;) args.replace(at, 3, " " + skin + " ");
-        if (args.size() >= 2 && args.compare(args.size() - 2, 2, " S") == 0) args.replace(args.size() - 1, 1, skin);
-        for (size_t at; (at = args.find(" O")) != std::string::npos && at + 2 == args.size();) args.replace(at, 2, " " + out);
-        EXPECT_EQ(Run(args).status, k.status) << k.args;
-    }
+    for (const auto& [args, status] : cases) EXPECT_EQ(Run(args).status, status) << args;
 }
-
-}  // namespace
-
-namespace {
 
 // A skin of one 800x480 dialog: a red or given-colour square on black, its "in" a 4-frame
 // barn to the right of 40 ms a frame, and a second dialog for --then.
-class SkinviewLiveTest : public ::testing::Test {
+class SkinviewLiveTest : public ToolTest {
 protected:
     void Write(const std::string& square)
     {
@@ -192,21 +180,12 @@ protected:
             if (line.find(" frame ") != std::string::npos) frames.push_back(line.substr(0, line.find(" frame")));
         return frames;
     }
-    static unsigned At(const wce::host::RgbaImage& image, int x, int y)
-    {
-        const std::uint8_t* p = &image.pixels[(static_cast<size_t>(y) * image.width + x) * 4];
-        return (p[0] << 16) | (p[1] << 8) | p[2];
-    }
     wce::host::RgbaImage Frame(int n)
     {
         char name[32];
         std::snprintf(name, sizeof name, "frames/frame-%06d.png", n);
-        wce::host::RgbaImage image;
-        EXPECT_TRUE(wce::host::ReadPng(m_device.Host(name), image)) << name;
-        return image;
+        return Png(m_device, name);
     }
-
-    TempDevice m_device;
 };
 
 TEST_F(SkinviewLiveTest, TheInTransitionWritesOneFramePerStepAFrameLengthApart)
@@ -220,13 +199,13 @@ TEST_F(SkinviewLiveTest, TheInTransitionWritesOneFramePerStepAFrameLengthApart)
     auto shown = [&](int n) {
         wce::host::RgbaImage image = Frame(n);
         int x = 100;
-        while (x < 300 && At(image, x, 150) == 0xFF0000u) ++x;
+        while (x < 300 && Rgb(image, x, 150) == 0xFF0000u) ++x;
         return x - 100;
     };
     EXPECT_LT(shown(1), shown(3));
     EXPECT_EQ(shown(4), 200);
     EXPECT_EQ(shown(5), 200);
-    EXPECT_EQ(At(Frame(4), 50, 50), 0x000000u);
+    EXPECT_EQ(Rgb(Frame(4), 50, 50), 0x000000u);
 }
 
 TEST_F(SkinviewLiveTest, AColourChangedOnDiskShowsAfterTheReload)
@@ -245,7 +224,7 @@ TEST_F(SkinviewLiveTest, AColourChangedOnDiskShowsAfterTheReload)
     ToolResult r = Live("wait 200\nhold 2000\nwait 600\nexpect 150 150 0000FF\nkey ESCAPE\nwait 100\n");
     writer.join();
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(At(Frame(5), 150, 150), 0xFF0000u);
+    EXPECT_EQ(Rgb(Frame(5), 150, 150), 0xFF0000u);
 }
 
 TEST_F(SkinviewLiveTest, ThenStacksDialogsAndArgumentsAreChecked)
@@ -267,10 +246,6 @@ TEST_F(SkinviewLiveTest, ThenStacksDialogsAndArgumentsAreChecked)
     EXPECT_EQ(Live("wait 100\nexpect 150 150 00FF00\nkey ESCAPE\nwait 100\n").status, 3);
     EXPECT_EQ(RunTool(SKINVIEW_PATH, "live --display headless '" + m_device.Host("skin") + "' CNoDlg", m_device).status, 1);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(SkinviewTest, SampleItemsFillEmptyListBoxes)
 {

@@ -10,6 +10,7 @@
 
 #include <sys/wait.h>
 
+#include "gtest/gtest.h"
 #include "temp_device.h"
 
 struct ToolResult {
@@ -40,3 +41,20 @@ inline ToolResult RunTool(const std::string& program, const std::string& argumen
     int raw = std::system(("'" + program + "' " + arguments + " >'" + out + "' 2>'" + err + "'").c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadHostBytes(out), ReadHostBytes(err)};
 }
+
+// UTF-16LE bytes with the mark, for ASCII text.
+inline std::string Utf16(const std::string& ascii)
+{
+    std::string bytes = "\xFF\xFE";
+    for (char c : ascii) bytes += std::string(1, c) + '\0';
+    return bytes;
+}
+
+// A fresh device for each test, and its host paths quoted for the shell.
+class ToolTest : public ::testing::Test {
+protected:
+    ToolResult Run(const char* program, const std::string& arguments) const { return RunTool(program, arguments, m_device); }
+    std::string Quoted(const std::string& relative) const { return "'" + m_device.Host(relative) + "'"; }
+
+    TempDevice m_device;
+};
