@@ -64,11 +64,7 @@ HANDLE CJxPackedFile::impOpen(DWORD dwKey, BOOL bCheckPath)
     HANDLE hFile = JxOpenForReading(m_szPackPath);
     if (INVALID_HANDLE_VALUE == hFile && bCheckPath) {
         const DWORD dwError = GetLastError();
-        const DWORD dwAttributes = GetFileAttributesW(m_szPackPath);
-        if (INVALID_FILE_ATTRIBUTES == dwAttributes || (dwAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            JxWriteLogW(JX_LOG_ERROR, u"%s is not a valid packed file", m_szPackPath);
-            return INVALID_HANDLE_VALUE;
-        }
+        if (!JxIsPackFilePath(m_szPackPath)) return INVALID_HANDLE_VALUE;
         SetLastError(dwError);
     }
     if (INVALID_HANDLE_VALUE == hFile) {
@@ -310,4 +306,12 @@ BYTE* CJxPackedFile::impGetReadBuffer(DWORD dwSize)
 void CJxPackedFile::impReleaseReadBuffer(BYTE* pBuffer)
 {
     if (pBuffer != m_pReadBuffer) delete[] pBuffer;
+}
+
+BOOL JxIsPackFilePath(LPCWSTR pPackPath)
+{
+    const DWORD dwAttributes = GetFileAttributesW(pPackPath);
+    if (INVALID_FILE_ATTRIBUTES != dwAttributes && 0 == (dwAttributes & FILE_ATTRIBUTE_DIRECTORY)) return TRUE;
+    JxWriteLogW(JX_LOG_ERROR, u"%s is not a valid packed file", pPackPath);
+    return FALSE;
 }

@@ -62,3 +62,7 @@ private:
     BYTE* m_pReadBuffer;            // compressed bytes of the last read, owned
     DWORD m_dwReadBuffer;
 };
+
+// Whether pPackPath names an existing file (not a directory); if not, logs
+// "%s is not a valid packed file".
+BOOL JxIsPackFilePath(LPCWSTR pPackPath);

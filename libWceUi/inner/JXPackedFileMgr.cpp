@@ -27,13 +27,23 @@ CJxPackedFileMgr::~CJxPackedFileMgr()
     m_mapPackedFiles.RemoveAll();
 }
 
+namespace {
+
+// The map's key: the archive path in lower case (the caller checked that it fits).
+void MakeKey(LPCWSTR pPackPath, WCHAR (&szKey)[MAX_PATH])
+{
+    WStrCopy(szKey, MAX_PATH, pPackPath);
+    WStrLowerInPlace(szKey);
+}
+
+}  // namespace
+
 CJxPackedFile* CJxPackedFileMgr::FindPackedFile(LPCWSTR pPackPath) const
 {
     if (!WCEUI_CHECK("CJxPackedFileMgr::FindPackedFile", NULL != pPackPath)) return NULL;
     if (WStrLen(pPackPath) >= MAX_PATH) return NULL;
     WCHAR szKey[MAX_PATH];
-    WStrCopy(szKey, MAX_PATH, pPackPath);
-    WStrLowerInPlace(szKey);
+    MakeKey(pPackPath, szKey);
     CJxPackedFile* pPackedFile = NULL;
     return m_mapPackedFiles.Lookup(szKey, pPackedFile) ? pPackedFile : NULL;
 }
@@ -43,8 +53,7 @@ CJxPackedFile* CJxPackedFileMgr::GetPackedFile(LPCWSTR pPackPath)
     if (!WCEUI_CHECK("CJxPackedFileMgr::GetPackedFile", NULL != pPackPath)) return NULL;
     if (!WCEUI_CHECK("CJxPackedFileMgr::GetPackedFile", WStrLen(pPackPath) < MAX_PATH)) return NULL;
     WCHAR szKey[MAX_PATH];
-    WStrCopy(szKey, MAX_PATH, pPackPath);
-    WStrLowerInPlace(szKey);
+    MakeKey(pPackPath, szKey);
 
     CJxPackedFile* pPackedFile = NULL;
     if (m_mapPackedFiles.Lookup(szKey, pPackedFile)) return pPackedFile;

@@ -98,11 +98,7 @@ BYTE* WceUiReadFile(LPCWSTR pFilePath, DWORD* pdwSize, LPCWSTR pPassword)
     // An archive read before is asked whether it is a file only when it cannot be opened.
     CJxPackedFile* pKnown = pPackedFileMgr ? pPackedFileMgr->FindPackedFile(szPackPath) : NULL;
     if (pKnown) return pKnown->ReadItemOfCheckedPath(szRelativePath, pdwSize, pPassword);
-    const DWORD dwPackAttributes = GetFileAttributesW(szPackPath);
-    if (INVALID_FILE_ATTRIBUTES == dwPackAttributes || (dwPackAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s is not a valid packed file", szPackPath);
-        return NULL;
-    }
+    if (!JxIsPackFilePath(szPackPath)) return NULL;
     CJxPackedFile* pPackedFile = pPackedFileMgr ? pPackedFileMgr->GetPackedFile(szPackPath) : NULL;
     if (NULL == pPackedFile) return NULL;
     return pPackedFile->ReadItem(szRelativePath, pdwSize, pPassword);
