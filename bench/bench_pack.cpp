@@ -26,6 +26,7 @@
 #include "wce/wstring.h"
 #include "libdeflate.h"
 #include "zlib.h"
+#include "bench_times.h"
 
 namespace fs = std::filesystem;
 
@@ -240,87 +241,44 @@ BENCHMARK(BM_InflateOnly_Zlib)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FindItem)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StdMap_Find)->Unit(benchmark::kMicrosecond);
 
-// Remembers the times per iteration of each benchmark (every repetition), for the ratios:
-// best against best and median against median, in wall and in CPU time.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                m_times[run.run_name.function_name].push_back({run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()});
-        ConsoleReporter::ReportRuns(runs);
-    }
-    // The target applies to the median wall time: file reads wait on the kernel.
-    void PrintRatio(const char* pLabel, const std::string& ours, const std::string& baseline, double target = 0) const
-    {
-        const Summary a = Summarise(ours);
-        const Summary b = Summarise(baseline);
-        if (a.medianReal <= 0 || b.medianReal <= 0) return;
-        std::printf("ratio %s = %.3f median, %.3f best (cpu %.3f median, %.3f best; %zu runs)", pLabel,
-                    a.medianReal / b.medianReal, a.bestReal / b.bestReal, a.medianCpu / b.medianCpu,
-                    a.bestCpu / b.bestCpu, a.count);
-        if (target > 0)
-            std::printf(" (target <= %.2f): %s", target, a.medianReal / b.medianReal <= target ? "met" : "NOT met");
-        std::printf("\n");
-    }
-
-private:
-    struct Summary {
-        double bestReal = 0, medianReal = 0, bestCpu = 0, medianCpu = 0;
-        std::size_t count = 0;
-    };
-    static double Median(std::vector<double> v)
-    {
-        std::sort(v.begin(), v.end());
-        const std::size_t n = v.size();
-        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-    }
-    Summary Summarise(const std::string& name) const
-    {
-        Summary summary;
-        const auto it = m_times.find(name);
-        if (it == m_times.end() || it->second.empty()) return summary;
-        std::vector<double> real, cpu;
-        for (const auto& [r, c] : it->second) {
-            real.push_back(r);
-            cpu.push_back(c);
-        }
-        summary.bestReal = *std::min_element(real.begin(), real.end());
-        summary.bestCpu = *std::min_element(cpu.begin(), cpu.end());
-        summary.medianReal = Median(real);
-        summary.medianCpu = Median(cpu);
-        summary.count = real.size();
-        return summary;
-    }
-    std::map<std::string, std::vector<std::pair<double, double>>> m_times;
-};
+// Best against best and median against median, in wall and in CPU time; the target applies
+// to the median wall time: file reads wait on the kernel.
+void PrintRatio(const BenchTimes& t, const char* pLabel, const std::string& ours, const std::string& baseline,
+                double target = 0)
+{
+    const double medianReal = t.Median(ours, true) / t.Median(baseline, true);
+    if (!(medianReal > 0)) return;
+    std::printf("ratio %s = %.3f median, %.3f best (cpu %.3f median, %.3f best; %zu runs)", pLabel, medianReal,
+                t.Min(ours, true) / t.Min(baseline, true), t.Median(ours, false) / t.Median(baseline, false),
+                t.Min(ours, false) / t.Min(baseline, false), t.Count(ours));
+    if (target > 0) std::printf(" (target <= %.2f): %s", target, medianReal <= target ? "met" : "NOT met");
+    std::printf("\n");
+}
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    const bool made = MakeSkin(g_skin);
-    if (made) {
-        std::printf("skin: %d entries, %.1f MiB plain, %.1f MiB packed (%.2f:1)\n", kEntryCount,
-                    static_cast<double>(kTotalPlain) / (1 << 20), static_cast<double>(g_skin.totalPacked) / (1 << 20),
-                    static_cast<double>(kTotalPlain) / static_cast<double>(g_skin.totalPacked));
-        RatioReporter reporter;
-        benchmark::RunSpecifiedBenchmarks(&reporter);
-        reporter.PrintRatio("read all: archive / plain folder", "BM_ReadAll_Pack", "BM_ReadAll_PlainFolder");
-        reporter.PrintRatio("read all: archive / inflate alone (libdeflate)", "BM_ReadAll_Pack",
-                            "BM_InflateOnly_Libdeflate", 1.1);
-        reporter.PrintRatio("read all: archive / inflate alone into new buffers (libdeflate)", "BM_ReadAll_Pack",
-                            "BM_InflateOnly_LibdeflateNewBuffers", 1.1);
-        reporter.PrintRatio("inflate alone: libdeflate / zlib", "BM_InflateOnly_Libdeflate", "BM_InflateOnly_Zlib");
-        reporter.PrintRatio("lookup: FindItem / std::map::find", "BM_FindItem", "BM_StdMap_Find");
-    } else {
-        std::fprintf(stderr, "bench_pack: cannot make the skin in %s\n", g_skin.root.c_str());
-    }
-    benchmark::Shutdown();
     std::error_code ignored;
-    if (!g_skin.root.empty()) fs::remove_all(g_skin.root, ignored);
-    return made ? 0 : 1;
+    if (!MakeSkin(g_skin)) {
+        std::fprintf(stderr, "bench_pack: cannot make the skin in %s\n", g_skin.root.c_str());
+        if (!g_skin.root.empty()) fs::remove_all(g_skin.root, ignored);
+        return 1;
+    }
+    std::printf("skin: %d entries, %.1f MiB plain, %.1f MiB packed (%.2f:1)\n", kEntryCount,
+                static_cast<double>(kTotalPlain) / (1 << 20), static_cast<double>(g_skin.totalPacked) / (1 << 20),
+                static_cast<double>(kTotalPlain) / static_cast<double>(g_skin.totalPacked));
+    BenchTimes times;
+    const int status = RunBenchmarks(argc, argv, times, [](const BenchTimes& t) {
+        PrintRatio(t, "read all: archive / plain folder", "BM_ReadAll_Pack/real_time", "BM_ReadAll_PlainFolder/real_time");
+        PrintRatio(t, "read all: archive / inflate alone (libdeflate)", "BM_ReadAll_Pack/real_time",
+                   "BM_InflateOnly_Libdeflate/real_time", 1.1);
+        PrintRatio(t, "read all: archive / inflate alone into new buffers (libdeflate)", "BM_ReadAll_Pack/real_time",
+                   "BM_InflateOnly_LibdeflateNewBuffers/real_time", 1.1);
+        PrintRatio(t, "inflate alone: libdeflate / zlib", "BM_InflateOnly_Libdeflate/real_time",
+                   "BM_InflateOnly_Zlib/real_time");
+        PrintRatio(t, "lookup: FindItem / std::map::find", "BM_FindItem", "BM_StdMap_Find");
+    });
+    fs::remove_all(g_skin.root, ignored);
+    return status;
 }

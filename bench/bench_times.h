@@ -14,7 +14,8 @@
 
 class BenchTimes : public benchmark::ConsoleReporter {
 public:
-    // Wall-clock times for benchmarks that measure real or manual time; CPU time otherwise.
+    // Time() and Best() give wall-clock times for benchmarks that measure real or manual time,
+    // CPU time otherwise; Median() and Min() give either.
     explicit BenchTimes(bool bRealTime = false) : m_bRealTime(bRealTime) {}
 
     void ReportRuns(const std::vector<Run>& runs) override
@@ -22,29 +23,37 @@ public:
         for (const Run& run : runs) {
             std::string name = run.run_name.str();
             name = name.substr(0, name.find("/repeats:"));
-            const double time = m_bRealTime ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime();
+            const Sample sample = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
             if (run.run_type == Run::RT_Iteration)
-                m_times[name].push_back(time);
+                m_times[name].push_back(sample);
             else if (run.aggregate_name == "median" && 0 == m_times.count(name))
-                m_times[name].push_back(time);  // aggregates only: the median stands for every run
+                m_times[name].push_back(sample);  // aggregates only: the median stands for every run
         }
         ConsoleReporter::ReportRuns(runs);
     }
 
     // The median over the repetitions, in the benchmark's own unit; 0 when it did not run.
-    double Time(const std::string& name) const
+    double Time(const std::string& name) const { return Median(name, m_bRealTime); }
+    // The fastest repetition; 0 when it did not run.
+    double Best(const std::string& name) const { return Min(name, m_bRealTime); }
+
+    double Median(const std::string& name, bool bRealTime) const
     {
-        auto it = m_times.find(name);
-        if (it == m_times.end()) return 0;
-        std::vector<double> v = it->second;
+        std::vector<double> v = Times(name, bRealTime);
+        if (v.empty()) return 0;
         std::sort(v.begin(), v.end());
         return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
     }
-    // The fastest repetition; 0 when it did not run.
-    double Best(const std::string& name) const
+    double Min(const std::string& name, bool bRealTime) const
+    {
+        std::vector<double> v = Times(name, bRealTime);
+        return v.empty() ? 0 : *std::min_element(v.begin(), v.end());
+    }
+    // How many repetitions ran.
+    std::size_t Count(const std::string& name) const
     {
         auto it = m_times.find(name);
-        return it == m_times.end() ? 0 : *std::min_element(it->second.begin(), it->second.end());
+        return it == m_times.end() ? 0 : it->second.size();
     }
 
     // "ratio LABEL = R (best B) (target <= T): met" on the medians, when both ran; returns R, or 0.
@@ -79,8 +88,20 @@ public:
     }
 
 private:
+    struct Sample {
+        double real, cpu;
+    };
+    std::vector<double> Times(const std::string& name, bool bRealTime) const
+    {
+        std::vector<double> v;
+        auto it = m_times.find(name);
+        if (it != m_times.end())
+            for (const Sample& sample : it->second) v.push_back(bRealTime ? sample.real : sample.cpu);
+        return v;
+    }
+
     bool m_bRealTime;
-    std::map<std::string, std::vector<double>> m_times;
+    std::map<std::string, std::vector<Sample>> m_times;
 };
 
 // Runs the benchmarks of the program with a BenchTimes, then report(times) for the ratios.
