@@ -8,7 +8,7 @@
 
 #include "WceUi32Bitmap.h"
 #include "WceUi565Bitmap.h"
-#include "log_helpers.h"
+#include "doc_test_helpers.h"
 #include "wce/wstring.h"
 
 inline void Put16(std::string& s, unsigned v)
@@ -63,14 +63,6 @@ inline std::string BmpFile(int w, int h, int bits, const std::string& pixels, in
     Put32(file, 0);
     Put32(file, static_cast<unsigned>(14 + info.size()));
     return file + info + pixels;
-}
-
-// A UTF-16LE text with its byte-order mark, as key=value documents are stored.
-inline std::string Utf16File(const std::u16string& text)
-{
-    std::string out = "\xFF\xFE";
-    for (char16_t c : text) Put16(out, c);
-    return out;
 }
 
 // The pixels as they are, through the BITMAP record (no lock, no copy).

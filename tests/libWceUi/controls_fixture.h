@@ -28,12 +28,7 @@ protected:
     void SetUp() override
     {
         LayerSkinTest::SetUp();
-        wce::host::DisplayOptions options;
-        options.backend = wce::host::DisplayOptions::Backend::Headless;
-        options.width = 200;
-        options.height = 100;
-        std::string error;
-        ASSERT_TRUE(wce::host::OpenDisplay(options, error)) << error;
+        ASSERT_TRUE(OpenHeadless(200, 100));
         // The framework keeps the screen depth it first sees: make it the window's.
         CJxGVar::GetInstance()->GetCJxGlobalData()->SetScreenInfo(200, 100, 16);
     }

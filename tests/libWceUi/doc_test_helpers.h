@@ -7,6 +7,7 @@
 
 #include "JXWriteLogFile.h"
 #include "log_helpers.h"
+#include "wce/display.h"
 #include "wce/wstring.h"
 
 // UTF-8 for messages and comparisons; a null string shows as "(null)".
@@ -21,6 +22,19 @@ inline std::string Utf16File(const std::u16string& text, bool bByteOrderMark = t
         bytes += static_cast<char>(c >> 8);
     }
     return bytes;
+}
+
+// A headless display of w x h pixels that runs the script.
+inline ::testing::AssertionResult OpenHeadless(int w, int h, const std::string& script = "")
+{
+    wce::host::DisplayOptions options;
+    options.backend = wce::host::DisplayOptions::Backend::Headless;
+    options.width = w;
+    options.height = h;
+    options.scriptText = script;
+    std::string error;
+    if (wce::host::OpenDisplay(options, error)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << error;
 }
 
 // Every message logged while it lives, as UTF-8 without time or level.

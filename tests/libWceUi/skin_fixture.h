@@ -5,23 +5,15 @@
 #include "JXGVar.h"
 #include "JXGlobalData.h"
 #include "SkinBuilder.h"
+#include "bitmap_helpers.h"
 #include "layer_fixture.h"
-
-inline unsigned PixelOf(const CWceUiGenericBitmap& bitmap, int x, int y)
-{
-    BITMAP bm{};
-    bitmap.GetBitMapInfo(&bm);
-    const BYTE* row = static_cast<const BYTE*>(bm.bmBits) + static_cast<size_t>(bm.bmHeight - 1 - y) * bm.bmWidthBytes;
-    if (16 == bm.bmBitsPixel) return reinterpret_cast<const WORD*>(row)[x];
-    return reinterpret_cast<const DWORD*>(row)[x];
-}
 
 // Every pixel, row by row from the top.
 inline std::vector<unsigned> PixelsOf(const CWceUiGenericBitmap& bitmap)
 {
     std::vector<unsigned> px;
     for (int y = 0; y < bitmap.GetHeight(); ++y)
-        for (int x = 0; x < bitmap.GetWidth(); ++x) px.push_back(PixelOf(bitmap, x, y));
+        for (int x = 0; x < bitmap.GetWidth(); ++x) px.push_back(PixelAt(bitmap, x, y));
     return px;
 }
 
@@ -52,7 +44,7 @@ protected:
         if (m_pBuilt) m_pCtrl->DeleteLayer(m_pBuilt);
         LayerTest::TearDown();
     }
-    unsigned Px(int x, int y) const { return PixelOf(*m_pWnd->GetWndBitmap(), x, y); }
+    unsigned Px(int x, int y) const { return PixelAt(*m_pWnd->GetWndBitmap(), x, y); }
     void PaintAll()
     {
         m_pWnd->InvalidateAll();

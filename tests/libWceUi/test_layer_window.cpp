@@ -178,13 +178,7 @@ protected:
     // window covering the screen; the dialogs left on the root go afterwards.
     void Run(const std::function<void(CProbeWnd&)>& body, const std::string& script = "")
     {
-        wce::host::DisplayOptions options;
-        options.backend = wce::host::DisplayOptions::Backend::Headless;
-        options.width = kW;
-        options.height = kH;
-        options.scriptText = script;
-        std::string error;
-        ASSERT_TRUE(wce::host::OpenDisplay(options, error)) << error;
+        ASSERT_TRUE(OpenHeadless(kW, kH, script));
         wce::host::SetPresentHook([this](std::uint64_t, const RECT& rc) { m_frames.push_back({::GetTickCount(), rc}); });
         m_wnd.onInit = [&](CProbeWnd& wnd) {
             body(wnd);

@@ -73,13 +73,7 @@ protected:
     void Open(const std::string& script)
     {
         wce::host::CloseDisplay();
-        wce::host::DisplayOptions options;
-        options.backend = wce::host::DisplayOptions::Backend::Headless;
-        options.width = 200;
-        options.height = 100;
-        options.scriptText = script;
-        std::string error;
-        ASSERT_TRUE(wce::host::OpenDisplay(options, error)) << error;
+        ASSERT_TRUE(OpenHeadless(200, 100, script));
     }
 };
 
