@@ -2,6 +2,7 @@
 // without locking it (so that sharing stays as it is).
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -91,6 +92,19 @@ inline Pixels RowOf(const CWceUiGenericBitmap& bitmap, int y = 0)
 inline std::string ArrayOf(const CWceUiGenericBitmap& bitmap)
 {
     return std::string(reinterpret_cast<const char*>(Bits(bitmap)), bitmap.GetTotalSize());
+}
+
+// The attributes a bitmap has, as "pa tc=302010 ca=128": per-pixel alpha, the transparent
+// COLORREF in hex, the constant alpha; each only when set.
+inline std::string Attributes(const CWceUiGenericBitmap& bitmap)
+{
+    std::string s = bitmap.HasPerPixelAlpha() ? " pa" : "";
+    COLORREF cr = 0;
+    DWORD alpha = 0;
+    char text[32];
+    if (bitmap.GetTransColor(&cr)) s += (std::snprintf(text, sizeof text, " tc=%06X", static_cast<unsigned>(cr)), text);
+    if (bitmap.GetConstantAlpha(&alpha)) s += " ca=" + std::to_string(alpha);
+    return s.empty() ? s : s.substr(1);
 }
 
 // Tests that read log lines.

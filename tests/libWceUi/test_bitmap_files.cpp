@@ -213,32 +213,21 @@ TEST_F(BitmapConfTest, ValuesSetTheBitmapsAttributes)
     ASSERT_TRUE(info.LoadBitmapConfFile(kConfPath));
     EXPECT_EQ(std::u16string(u"\\SDMMC\\skin\\bitmap\\listbox\\file.BMP"), info.GetBitmapFullPath());
     EXPECT_EQ(std::u16string(u"\\SDMMC\\skin\\bitmap\\listbox\\file.alpha"), info.GetAlphaFullPath());
-    const struct {
-        std::u16string text;
-        bool perPixel;
-        COLORREF trans;  // CLR_INVALID: none
-        DWORD alpha;     // 0: none
-    } cases[] = {
-        {u"src=file.BMP\r\npa=True\r\ntc=102030\r\nca=128\r\n", true, 0x00302010, 128},  // red 0x10, blue 0x30
-        {u"src=file.BMP\ntc=FF102030\nca=0128\n", false, 0x00302010, 128},
-        {u"src=file.BMP\ntc=1\nca=000000000000255\n", false, 0x00010000, 255},
-        {u"src=file.BMP\ntc=00abcdef\nca=007\n", false, 0x00EFCDAB, 7},
-        {u"src=..\\common\\back.bmp\npa=false\ntc=FALSE\nca=false\n", false, CLR_INVALID, 0},
-        {u"src=..\\common\\back.bmp\npa=false\ntc=FALSE\nca=0\n", false, CLR_INVALID, 0},
+    const std::pair<std::u16string, const char*> cases[] = {
+        {u"src=file.BMP\r\npa=True\r\ntc=102030\r\nca=128\r\n", "pa tc=302010 ca=128"},  // red 0x10, blue 0x30
+        {u"src=file.BMP\ntc=FF102030\nca=0128\n", "tc=302010 ca=128"},
+        {u"src=file.BMP\ntc=1\nca=000000000000255\n", "tc=010000 ca=255"},
+        {u"src=file.BMP\ntc=00abcdef\nca=007\n", "tc=EFCDAB ca=7"},
+        {u"src=..\\common\\back.bmp\npa=false\ntc=FALSE\nca=false\n", ""},
+        {u"src=..\\common\\back.bmp\npa=false\ntc=FALSE\nca=0\n", ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(WideToUtf8(c.text));
-        Conf(c.text);
+    for (const auto& [text, attributes] : cases) {
+        Conf(text);
         auto bmp = LoadConf();
-        ASSERT_NE(nullptr, bmp);
-        EXPECT_TRUE(bmp->IsKindOf(c.text.find(u"back") != std::u16string::npos ? u"CWceUi32Bitmap" : u"CWceUi565Bitmap"));
-        COLORREF cr = CLR_INVALID;
-        DWORD alpha = 0;
-        EXPECT_EQ(c.perPixel, !!bmp->HasPerPixelAlpha());
-        EXPECT_EQ(CLR_INVALID != c.trans, !!bmp->GetTransColor(&cr));
-        EXPECT_EQ(CLR_INVALID != c.trans ? c.trans : WCEUI_INVALID_TRANS_COLOR, cr);
-        EXPECT_EQ(0 != c.alpha, !!bmp->GetConstantAlpha(&alpha));
-        EXPECT_EQ(c.alpha ? c.alpha : alpha, alpha);
+        ASSERT_NE(nullptr, bmp) << WideToUtf8(text);
+        const bool b32 = text.find(u"back") != std::u16string::npos;
+        EXPECT_TRUE(bmp->IsKindOf(b32 ? u"CWceUi32Bitmap" : u"CWceUi565Bitmap")) << WideToUtf8(text);
+        EXPECT_EQ(attributes, Attributes(*bmp)) << WideToUtf8(text);
     }
     EXPECT_TRUE(LoggedWarning(u"ca 0 in " + std::u16string(kConfPath) + u", the bitmap gets no constant alpha"));
 }

@@ -92,28 +92,23 @@ TEST_F(BitmapObjectTest, CopyKeepsAttributesAndCreateResetsThem)
     ASSERT_TRUE(bmp.SetTransColor(TRUE, RGB(1, 2, 3)));
     ASSERT_TRUE(bmp.SetConstantAlpha(TRUE, 200));
     CWceUi565Bitmap copy(bmp);
-    COLORREF cr = 0;
-    DWORD alpha = 0;
-    EXPECT_TRUE(copy.HasPerPixelAlpha());
-    EXPECT_TRUE(copy.GetTransColor(&cr) && RGB(1, 2, 3) == cr);
-    EXPECT_TRUE(copy.GetConstantAlpha(&alpha) && 200 == alpha);
+    EXPECT_EQ("pa tc=030201 ca=200", Attributes(copy));
 
     ASSERT_TRUE(copy.CreateDIB(3, 3));
-    EXPECT_FALSE(copy.HasPerPixelAlpha());
+    EXPECT_EQ("", Attributes(copy));
+    COLORREF cr = 0;
     EXPECT_FALSE(copy.GetTransColor(&cr));
     EXPECT_EQ(WCEUI_INVALID_TRANS_COLOR, cr);
-    EXPECT_FALSE(copy.GetConstantAlpha(&alpha));
     EXPECT_FALSE(copy.CreateDIB(0, 5));
     EXPECT_TRUE(LoggedError(u"CWceUi565Bitmap::CreateDIB565,check(nWidth > 0)fail"));
 
     // Refused values change nothing.
     EXPECT_FALSE(bmp.SetTransColor(TRUE, WCEUI_INVALID_TRANS_COLOR));
     EXPECT_TRUE(LoggedError(u"CWceUiGenericBitmap::SetTransColor,check(WCEUI_INVALID_TRANS_COLOR != crTrans)fail"));
-    EXPECT_TRUE(bmp.GetTransColor(&cr));
     EXPECT_FALSE(bmp.SetConstantAlpha(TRUE, 0));
     EXPECT_FALSE(bmp.SetConstantAlpha(TRUE, 256));
     EXPECT_TRUE(LoggedError(u"CWceUiGenericBitmap::SetConstantAlpha,check(((nAlpha > 0) && (nAlpha <= 255)))fail"));
-    EXPECT_TRUE(bmp.GetConstantAlpha(&alpha) && 200 == alpha);
+    EXPECT_EQ("pa tc=030201 ca=200", Attributes(bmp));
 
     CWceUi565Bitmap plain;  // per-pixel alpha on 565 makes a zero plane on a private block
     ASSERT_TRUE(plain.CreateDIB(5, 2));
@@ -178,7 +173,7 @@ TEST_F(BitmapObjectTest, LoadFromHBitmapAndRotateMakeUnsharedBitmapsWithoutAlpha
     ASSERT_TRUE(src.SetTransColor(TRUE, 0));
     CWceUi565Bitmap from(src.GetHBitmap(nullptr));
     src.Unlock();
-    EXPECT_FALSE(from.HasPerPixelAlpha());
+    EXPECT_EQ("", Attributes(from));
     EXPECT_EQ((8u >> 3) << 11 | (16u >> 2) << 5 | (24u >> 3), PixelAt(from, 2, 1));
     EXPECT_FALSE(from.LoadFromHBitmap(nullptr));
     EXPECT_TRUE(LoggedError(u"CJxBmp::CopyHBitmap, hBitMap is NULL"));
@@ -187,9 +182,7 @@ TEST_F(BitmapObjectTest, LoadFromHBitmapAndRotateMakeUnsharedBitmapsWithoutAlpha
     CWceUiGenericBitmap* rotated = nullptr;
     ASSERT_TRUE(src.Rotate(WCEUI_ROTATE_90, &rotated));
     std::unique_ptr<CWceUiGenericBitmap> owner(rotated);
-    EXPECT_FALSE(rotated->HasPerPixelAlpha());
-    COLORREF cr;
-    EXPECT_FALSE(rotated->GetTransColor(&cr));
+    EXPECT_EQ("", Attributes(*rotated));
     CWceUiGenericBitmap* again = rotated;  // not null: a warning, then overwritten
     ASSERT_TRUE(src.Rotate(WCEUI_ROTATE_180, &again));
     std::unique_ptr<CWceUiGenericBitmap> owner2(again);

@@ -124,13 +124,7 @@ TEST_F(BitmapPngTest, ConvertedSkinFilesLoadAsTheFrameworkReadsThem)
     EXPECT_TRUE(m_device.HostExists("SDMMC/skin/Out.alpha"));
     std::unique_ptr<CWceUiGenericBitmap> bmp(JxLoadBitmapFromConfFile(u"\\SDMMC\\skin\\Out.565a.conf"));
     ASSERT_NE(nullptr, bmp);
-    EXPECT_TRUE(bmp->HasPerPixelAlpha());
-    COLORREF cr = 0;
-    EXPECT_TRUE(bmp->GetTransColor(&cr));
-    EXPECT_EQ(RGB(255, 0, 255), cr);
-    DWORD ca = 0;
-    EXPECT_TRUE(bmp->GetConstantAlpha(&ca));
-    EXPECT_EQ(200u, ca);
+    EXPECT_EQ("pa tc=FF00FF ca=200", Attributes(*bmp));
     std::vector<WORD> pixels;
     std::vector<BYTE> alpha;
     tool::RgbaTo565(image, pixels, alpha);

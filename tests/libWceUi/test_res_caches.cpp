@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <memory>
 
 #include "JXGVar.h"
 #include "JXGetBitmap.h"
@@ -50,9 +51,7 @@ TEST_F(CacheTest, OneObjectPerIdDeletedAfterTheLastRelease)
     ASSERT_NE(nullptr, p1);
     EXPECT_EQ(p1, p2);
     EXPECT_EQ(2, Bitmaps()->GetRefCount(p1));
-    COLORREF cr = 0;
-    EXPECT_TRUE(p1->GetTransColor(&cr));
-    EXPECT_EQ(RGB(0x10, 0x20, 0x30), cr);
+    EXPECT_EQ("tc=302010 ca=128", Attributes(*p1));
     WceUiReleaseBitmap(p1);
     EXPECT_EQ(1, Bitmaps()->GetRefCount(p1));
     WceUiReleaseBitmap(p2);
@@ -185,19 +184,11 @@ TEST_F(CacheTest, FontConfigurationKeys)
     CWceUiFont* pFont = WceUiGetFont(u"all");
     ASSERT_NE(nullptr, pFont);
     const LOGFONTW& lf = pFont->GetLogFont();
-    EXPECT_EQ(INT_MIN, lf.lfHeight);
-    EXPECT_EQ(12, lf.lfWidth);
-    EXPECT_EQ(900, lf.lfEscapement);
-    EXPECT_EQ(-900, lf.lfOrientation);
-    EXPECT_EQ(0, lf.lfWeight);  // no digits
-    EXPECT_EQ(1, lf.lfItalic);  // low 8 bits
-    EXPECT_EQ(1, lf.lfUnderline);
-    EXPECT_EQ(255, lf.lfStrikeOut);
-    EXPECT_EQ(134, lf.lfCharSet);
-    EXPECT_EQ(3, lf.lfOutPrecision);
-    EXPECT_EQ(2, lf.lfClipPrecision);
-    EXPECT_EQ(3, lf.lfQuality);
-    EXPECT_EQ(34, lf.lfPitchAndFamily);
+    // In the file's order: the height saturates, "bold" has no digits, 257 keeps its low 8 bits.
+    EXPECT_EQ((std::vector<long>{INT_MIN, 12, 900, -900, 0, 1, 1, 255, 134, 3, 2, 3, 34}),
+              (std::vector<long>{lf.lfHeight, lf.lfWidth, lf.lfEscapement, lf.lfOrientation, lf.lfWeight, lf.lfItalic,
+                                 lf.lfUnderline, lf.lfStrikeOut, lf.lfCharSet, lf.lfOutPrecision, lf.lfClipPrecision,
+                                 lf.lfQuality, lf.lfPitchAndFamily}));
     EXPECT_EQ(std::u16string(u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcde"), std::u16string(lf.lfFaceName));
     WceUiReleaseFont(pFont);
 
@@ -239,20 +230,14 @@ TEST_F(CacheTest, SkinChangeReloadsInPlaceAndKeepsWhatFails)
     EXPECT_EQ(oldA, ArrayOf(*a.GetBitmap()));
     EXPECT_EQ(16, a.GetBitmap()->GetBitsPixel());
     EXPECT_EQ(oldC, ArrayOf(*c.GetBitmap()));
-    EXPECT_TRUE(c.GetBitmap()->HasPerPixelAlpha());
-    COLORREF cr;
-    DWORD n;
+    EXPECT_EQ("pa", Attributes(*c.GetBitmap()));
     EXPECT_EQ(Pixels({1, 1, 1}), RowOf(*b.GetBitmap()));
-    EXPECT_FALSE(b.GetBitmap()->GetTransColor(&cr));
-    EXPECT_FALSE(b.GetBitmap()->GetConstantAlpha(&n));
+    EXPECT_EQ("", Attributes(*b.GetBitmap()));
     // A reloaded bitmap equals a fresh load of the new configuration.
-    CWceUiGenericBitmap* pFresh = JxLoadBitmapFromConfFile(u"\\SDMMC\\res2\\bitmap\\d.conf");
+    std::unique_ptr<CWceUiGenericBitmap> pFresh(JxLoadBitmapFromConfFile(u"\\SDMMC\\res2\\bitmap\\d.conf"));
     ASSERT_NE(nullptr, pFresh);
     EXPECT_EQ(ArrayOf(*pFresh), ArrayOf(*d.GetBitmap()));
-    EXPECT_TRUE(d.GetBitmap()->HasPerPixelAlpha());
-    EXPECT_FALSE(d.GetBitmap()->GetTransColor(&cr));
-    EXPECT_FALSE(d.GetBitmap()->GetConstantAlpha(&n));
-    delete pFresh;
+    EXPECT_EQ("pa", Attributes(*d.GetBitmap()));
 
     EXPECT_EQ(RGB(0, 0xFF, 0), text.GetColor());
     LOGFONTW lf;
