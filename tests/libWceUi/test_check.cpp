@@ -6,16 +6,6 @@
 #include "wce/timesync.h"
 #include "wce/wstring.h"
 
-namespace {
-
-int CheckedOperation(const WCHAR* pName)
-{
-    if (!WCEUI_CHECK("CTest::Operation", NULL != pName)) return -1;
-    return 1;
-}
-
-}  // namespace
-
 TEST_F(LogTest, FailedCheckLogsAssertsAndLetsTheCallerReturnItsFailure)
 {
     EXPECT_TRUE(WCEUI_CHECK("CTest::Fine", 2 > 1));
@@ -39,12 +29,9 @@ TEST_F(LogTest, FailedCheckLogsAssertsAndLetsTheCallerReturnItsFailure)
     EXPECT_NE(std::string::npos, assertOutput.find("):\r\n0 > 1\r\n"));
     EXPECT_EQ(std::u16string::npos, LogText().find(u"0 > 1"));
 
-    EXPECT_EQ(-1, CheckedOperation(nullptr));
-    EXPECT_EQ(1, CheckedOperation(u"x"));
     CJxGlobalData data;
     EXPECT_FALSE(data.SetWndDir(nullptr));
     const std::u16string text = LogText();
-    for (const char16_t* line : {u"CTest::Direct,check(1 + 1 == 3)fail", u"CTest::Operation,check(NULL != pName)fail",
-                                 u"CJxGlobalData::SetWndDir,check(NULL != pWndDir)fail"})
+    for (const char16_t* line : {u"CTest::Direct,check(1 + 1 == 3)fail", u"CJxGlobalData::SetWndDir,check(NULL != pWndDir)fail"})
         EXPECT_NE(std::u16string::npos, text.find(u"error: " + std::u16string(line) + u"\r\n")) << WideToUtf8(line);
 }
