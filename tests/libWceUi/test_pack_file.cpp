@@ -376,10 +376,6 @@ TEST_F(DamagedPackTest, ArchiveNamesOfUpTo259Units)
     }
     EXPECT_TRUE(Logged(u"load \\sdmmc\\bad.pack failed2, wrong password?"));
     EXPECT_EQ(1u, ErrorCount());
-
-    CJxPackedFile never(u"\\sdmmc\\never.pack");
-    EXPECT_FALSE(never.Load(nullptr));
-    EXPECT_TRUE(Logged(u"CreateFile : \\sdmmc\\never.pack failed, GetLastError is 2"));
 }
 
 TEST_F(DamagedPackTest, EntryCountsThatCannotFitAndNoEntries)
