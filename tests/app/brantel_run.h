@@ -24,14 +24,6 @@ struct Size {
     const char* set;  // skin set folder
 };
 
-inline std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
 // One dumped layer: the fields of its line.
 struct Layer {
     std::vector<std::string> f;
@@ -53,7 +45,7 @@ struct Layer {
 inline std::map<std::string, Layer> ReadDump(const std::string& path)
 {
     std::map<std::string, Layer> out;
-    std::istringstream in(ReadText(path));
+    std::istringstream in(ReadHostBytes(path));
     std::string line;
     while (std::getline(in, line)) {
         Layer l;
@@ -94,6 +86,7 @@ public:
 
     std::string Host(const std::string& rel) const { return m_dir.Host(rel); }
     void Write(const std::string& rel, const std::string& bytes) const { m_dir.WriteHostFile(rel, bytes); }
+    std::string Read(const std::string& rel) const { return m_dir.ReadHostFile(rel); }
     bool Exists(const std::string& rel) const { return fs::exists(Host(rel)); }
     void SetApp(const std::string& app) const
     {
@@ -121,7 +114,7 @@ public:
                           Host("stderr.txt");
         int status = std::system(cmd.c_str());
         if (errors)
-            *errors = ReadText(Host("stderr.txt"));
+            *errors = Read("stderr.txt");
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     std::map<std::string, Layer> Dump(const std::string& name) const { return ReadDump(Host(name)); }
