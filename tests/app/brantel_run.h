@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "msk_fixture.h"
-#include "wce/png.h"
+#include "rgb_pixels.h"
 
 namespace brantel_test {
 
@@ -135,14 +135,6 @@ private:
     TempDevice m_dir;
 };
 
-inline std::uint32_t Pixel(const wce::host::RgbaImage& img, int x, int y)
-{
-    if (x < 0 || y < 0 || x >= img.width || y >= img.height)
-        return 0xFF000000;
-    const std::uint8_t* p = &img.pixels[(static_cast<size_t>(y) * img.width + x) * 4];
-    return (std::uint32_t(p[0]) << 16) | (p[1] << 8) | p[2];
-}
-
 // The smallest rectangle holding every differing pixel; empty when the images are equal.
 inline RECT DiffBox(const wce::host::RgbaImage& a, const wce::host::RgbaImage& b)
 {
@@ -151,7 +143,7 @@ inline RECT DiffBox(const wce::host::RgbaImage& a, const wce::host::RgbaImage& b
     RECT rc{a.width, a.height, 0, 0};
     for (int y = 0; y < a.height; ++y)
         for (int x = 0; x < a.width; ++x)
-            if (Pixel(a, x, y) != Pixel(b, x, y)) {
+            if (RgbAt(a, x, y) != RgbAt(b, x, y)) {
                 rc.left = std::min<LONG>(rc.left, x), rc.top = std::min<LONG>(rc.top, y);
                 rc.right = std::max<LONG>(rc.right, x + 1), rc.bottom = std::max<LONG>(rc.bottom, y + 1);
             }

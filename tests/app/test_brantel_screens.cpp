@@ -19,15 +19,9 @@ const Layout kLayouts[] = {
     {{480, 272, "480X272"}, 100, 46, 36, {405, 65}, {405, 159}, {240, 195}},
 };
 
-// A colour as the 16-bit screen shows it (565, low bits repeated).
 void PrintTo(const Layout& l, std::ostream* os) { *os << l.size.w << "x" << l.size.h; }
 
-constexpr std::uint32_t Shown(std::uint32_t rgb)
-{
-    std::uint32_t r = (rgb >> 19) & 31, g = (rgb >> 10) & 63, b = (rgb >> 3) & 31;
-    return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
-}
-constexpr std::uint32_t kBody = Shown(0x081820);
+constexpr std::uint32_t kBody = Shown565(0x081820);  // as the 16-bit screen shows it
 
 std::string Tap(POINT p) { return "tap " + std::to_string(p.x) + " " + std::to_string(p.y) + "\nwait 100\n"; }
 
@@ -68,7 +62,7 @@ TEST_P(BrantelScreens, AutomaticUpdateChecksCountsTwentyStepsAndLaunches)
         ++steps;
         int fill = 0;
         for (int x = progress.left; x < progress.right; ++x)
-            fill += Pixel(frames[i], x, midY) != Pixel(frames[0], x, midY);
+            fill += RgbAt(frames[i], x, midY) != RgbAt(frames[0], x, midY);
         EXPECT_GE(fill, lastFill) << "frame " << i;
         lastFill = fill;
     }
@@ -167,8 +161,8 @@ TEST_P(BrantelScreens, KptWithoutPackageSaysSoOverTheReducedScreen)
             bool inside = false;
             for (const RECT& k : keep)  // the box casts a shadow a few pixels wide
                 inside |= x >= k.left - 12 && x < k.right + 12 && y >= k.top - 12 && y < k.bottom + 12;
-            if (!inside && Pixel(shot, x, y) != kBody && wrong++ == 0)
-                ADD_FAILURE() << x << "," << y << " " << std::hex << Pixel(shot, x, y);
+            if (!inside && RgbAt(shot, x, y) != kBody && wrong++ == 0)
+                ADD_FAILURE() << x << "," << y << " " << std::hex << RgbAt(shot, x, y);
         }
     EXPECT_EQ(0, wrong);
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "rgb_pixels.h"
 #include "temp_device.h"
 #include "wce/display.h"
 #include "wce/platform.h"
@@ -186,7 +187,6 @@ protected:
     {
         wce::host::RgbaImage image;
         wce::host::GetScreenImage(image);
-        const std::uint8_t* p = &image.pixels[(static_cast<std::size_t>(y) * image.width + x) * 4];
-        return (static_cast<std::uint32_t>(p[0]) << 16) | (p[1] << 8) | p[2];
+        return RgbAt(image, x, y);
     }
 };
