@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "msk_fixture.h"
-#include "wce/png.h"
+#include "rgb_pixels.h"
 
 namespace brantel_test {
 
@@ -23,14 +23,6 @@ struct Size {
     int w, h;
     const char* set;  // skin set folder
 };
-
-inline std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
 
 // One dumped layer: the fields of its line.
 struct Layer {
@@ -53,7 +45,7 @@ struct Layer {
 inline std::map<std::string, Layer> ReadDump(const std::string& path)
 {
     std::map<std::string, Layer> out;
-    std::istringstream in(ReadText(path));
+    std::istringstream in(ReadHostBytes(path));
     std::string line;
     while (std::getline(in, line)) {
         Layer l;
@@ -94,6 +86,7 @@ public:
 
     std::string Host(const std::string& rel) const { return m_dir.Host(rel); }
     void Write(const std::string& rel, const std::string& bytes) const { m_dir.WriteHostFile(rel, bytes); }
+    std::string Read(const std::string& rel) const { return m_dir.ReadHostFile(rel); }
     bool Exists(const std::string& rel) const { return fs::exists(Host(rel)); }
     void SetApp(const std::string& app) const
     {
@@ -121,7 +114,7 @@ public:
                           Host("stderr.txt");
         int status = std::system(cmd.c_str());
         if (errors)
-            *errors = ReadText(Host("stderr.txt"));
+            *errors = Read("stderr.txt");
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     std::map<std::string, Layer> Dump(const std::string& name) const { return ReadDump(Host(name)); }
@@ -142,14 +135,6 @@ private:
     TempDevice m_dir;
 };
 
-inline std::uint32_t Pixel(const wce::host::RgbaImage& img, int x, int y)
-{
-    if (x < 0 || y < 0 || x >= img.width || y >= img.height)
-        return 0xFF000000;
-    const std::uint8_t* p = &img.pixels[(static_cast<size_t>(y) * img.width + x) * 4];
-    return (std::uint32_t(p[0]) << 16) | (p[1] << 8) | p[2];
-}
-
 // The smallest rectangle holding every differing pixel; empty when the images are equal.
 inline RECT DiffBox(const wce::host::RgbaImage& a, const wce::host::RgbaImage& b)
 {
@@ -158,7 +143,7 @@ inline RECT DiffBox(const wce::host::RgbaImage& a, const wce::host::RgbaImage& b
     RECT rc{a.width, a.height, 0, 0};
     for (int y = 0; y < a.height; ++y)
         for (int x = 0; x < a.width; ++x)
-            if (Pixel(a, x, y) != Pixel(b, x, y)) {
+            if (RgbAt(a, x, y) != RgbAt(b, x, y)) {
                 rc.left = std::min<LONG>(rc.left, x), rc.top = std::min<LONG>(rc.top, y);
                 rc.right = std::max<LONG>(rc.right, x + 1), rc.bottom = std::max<LONG>(rc.bottom, y + 1);
             }

@@ -19,15 +19,9 @@ const Layout kLayouts[] = {
     {{480, 272, "480X272"}, 100, 46, 36, {405, 65}, {405, 159}, {240, 195}},
 };
 
-// A colour as the 16-bit screen shows it (565, low bits repeated).
 void PrintTo(const Layout& l, std::ostream* os) { *os << l.size.w << "x" << l.size.h; }
 
-constexpr std::uint32_t Shown(std::uint32_t rgb)
-{
-    std::uint32_t r = (rgb >> 19) & 31, g = (rgb >> 10) & 63, b = (rgb >> 3) & 31;
-    return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
-}
-constexpr std::uint32_t kBody = Shown(0x081820);
+constexpr std::uint32_t kBody = Shown565(0x081820);  // as the 16-bit screen shows it
 
 std::string Tap(POINT p) { return "tap " + std::to_string(p.x) + " " + std::to_string(p.y) + "\nwait 100\n"; }
 
@@ -43,8 +37,8 @@ TEST_P(BrantelScreens, AutomaticUpdateChecksCountsTwentyStepsAndLaunches)
     dev.SetApp("\\Residentflash2\\app\\NaviMain.exe");
     dev.Package("SDMMC/gpsApp.msk", u"sxq_trelo");
     ASSERT_EQ(0, dev.Run("wait 5\ndump d.txt\n"));
-    EXPECT_EQ("\\Residentflash2\\app\\NaviMain.exe _K+T#W_B3D5F8_!M\n", ReadText(dev.Host("launches.txt")));
-    EXPECT_EQ("new main", ReadText(dev.Host("Residentflash2/app/NaviMain.exe")));
+    EXPECT_EQ("\\Residentflash2\\app\\NaviMain.exe _K+T#W_B3D5F8_!M\n", dev.Read("launches.txt"));
+    EXPECT_EQ("new main", dev.Read("Residentflash2/app/NaviMain.exe"));
 
     auto d = dev.Dump("d.txt");
     ASSERT_EQ(1u, d.count("progress"));
@@ -68,7 +62,7 @@ TEST_P(BrantelScreens, AutomaticUpdateChecksCountsTwentyStepsAndLaunches)
         ++steps;
         int fill = 0;
         for (int x = progress.left; x < progress.right; ++x)
-            fill += Pixel(frames[i], x, midY) != Pixel(frames[0], x, midY);
+            fill += RgbAt(frames[i], x, midY) != RgbAt(frames[0], x, midY);
         EXPECT_GE(fill, lastFill) << "frame " << i;
         lastFill = fill;
     }
@@ -111,7 +105,7 @@ TEST_P(BrantelScreens, WrongPasswordShowsTheErrorAndLeavesTheScreenAsItWas)
     ASSERT_EQ(0, dev.Run(script));
     auto box = dev.Dump("box.txt");
     EXPECT_EQ("MSK file type error or file is modified. Update fail.", box["msg"].F(7));
-    EXPECT_TRUE(box["error_icon"].Visible()) << ReadText(dev.Host("box.txt"));
+    EXPECT_TRUE(box["error_icon"].Visible()) << dev.Read("box.txt");
     EXPECT_FALSE(box["info_icon"].Visible());
     EXPECT_TRUE(box["ok"].Visible());
     EXPECT_FALSE(box["yes"].Visible());
@@ -121,7 +115,7 @@ TEST_P(BrantelScreens, WrongPasswordShowsTheErrorAndLeavesTheScreenAsItWas)
     for (const char* name : {"update", "reboot", "calibrate", "back", "listbox"})
         EXPECT_EQ("000000", after[name].F(6)) << name;
     EXPECT_FALSE(dev.Exists("launches.txt"));
-    EXPECT_EQ("old", ReadText(dev.Host("Residentflash2/app/NaviMain.exe")));
+    EXPECT_EQ("old", dev.Read("Residentflash2/app/NaviMain.exe"));
 
     // The frame after the box equals the last one before it.
     wce::host::RgbaImage shot;
@@ -155,7 +149,7 @@ TEST_P(BrantelScreens, KptWithoutPackageSaysSoOverTheReducedScreen)
     EXPECT_EQ("Cannot find the MSK file.", d["msg"].F(7));
     for (const char* name : {"listbox", "update", "reboot", "calibrate", "back", "background"})
         EXPECT_FALSE(d[name].Visible()) << name;
-    EXPECT_EQ("FFFFFF", d["status"].F(6)) << ReadText(dev.Host("d.txt"));
+    EXPECT_EQ("FFFFFF", d["status"].F(6)) << dev.Read("d.txt");
     EXPECT_EQ(L().size.w == 800 ? "630,200,797,270" : "390,135,494,155", d["status"].F(3));
     // Outside the slider, the status and the box the kpt screen is body colour.
     wce::host::RgbaImage shot;
@@ -167,8 +161,8 @@ TEST_P(BrantelScreens, KptWithoutPackageSaysSoOverTheReducedScreen)
             bool inside = false;
             for (const RECT& k : keep)  // the box casts a shadow a few pixels wide
                 inside |= x >= k.left - 12 && x < k.right + 12 && y >= k.top - 12 && y < k.bottom + 12;
-            if (!inside && Pixel(shot, x, y) != kBody && wrong++ == 0)
-                ADD_FAILURE() << x << "," << y << " " << std::hex << Pixel(shot, x, y);
+            if (!inside && RgbAt(shot, x, y) != kBody && wrong++ == 0)
+                ADD_FAILURE() << x << "," << y << " " << std::hex << RgbAt(shot, x, y);
         }
     EXPECT_EQ(0, wrong);
 }
@@ -184,7 +178,7 @@ TEST_P(BrantelScreens, KptSuccessCalibratesTellsAndResets)
     EXPECT_TRUE(d["info_icon"].Visible());
     EXPECT_EQ("100", d["progress"].F(8));
     EXPECT_EQ("100%", d["status"].F(7));
-    EXPECT_EQ("TouchCalibrate\n", ReadText(dev.Host("calibration-requested.txt")));
+    EXPECT_EQ("TouchCalibrate\n", dev.Read("calibration-requested.txt"));
     EXPECT_TRUE(dev.Exists("reset-requested.txt"));
 }
 
@@ -236,12 +230,12 @@ TEST(BrantelStartUp, StatusesForUsageMissingSkinAndSecondInstance)
                         dev.Host("hold.txt") + " --trace " + dev.Host("trace.txt") + " >/dev/null 2>&1 &";
     std::ofstream(dev.Host("hold.txt")) << "wait 50\nhold 1500\n";
     ASSERT_EQ(0, std::system(first.c_str()));
-    for (int i = 0; i < 100 && ReadText(dev.Host("trace.txt")).find("hold") == std::string::npos; ++i)
+    for (int i = 0; i < 100 && dev.Read("trace.txt").find("hold") == std::string::npos; ++i)
         std::system("sleep 0.02");
     std::string errors;
     EXPECT_EQ(0, dev.Run("wait 10\n", "", &errors)) << errors;
     std::system("sleep 1.8");
-    EXPECT_NE(std::string::npos, ReadText(dev.Host("trace.txt")).find("raise")) << ReadText(dev.Host("trace.txt"));
+    EXPECT_NE(std::string::npos, dev.Read("trace.txt").find("raise")) << dev.Read("trace.txt");
 
     fs::remove(dev.Host("SDMMC/brantel.pack"));
     EXPECT_EQ(1, dev.Run("", "", &errors));

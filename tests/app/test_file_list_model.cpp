@@ -98,12 +98,9 @@ TEST_F(FileListModelTest, RootsShowOnlyThoseHoldingAMatch)
 
 TEST_F(FileListModelTest, FolderListsMatchingFoldersFirstThenFilesInPlatformOrder)
 {
-    Touch("SDMMC/b.msk");
-    Touch("SDMMC/A.msk");
-    Touch("SDMMC/other.txt");
-    Touch("SDMMC/update/z.msk");
+    for (const char* file : {"SDMMC/b.msk", "SDMMC/A.msk", "SDMMC/other.txt", "SDMMC/update/z.msk", "SDMMC/docs/readme.txt"})
+        Touch(file);
     device.MakeHostDir("SDMMC/empty");
-    Touch("SDMMC/docs/readme.txt");
     model.ShowFolder(u"SDMMC");
     EXPECT_EQ(view.Lines(), (Lines{"..:3:SDMMC", "update:1:SDMMC\\update", "A.msk:2:SDMMC\\A.msk", "b.msk:2:SDMMC\\b.msk"}));
     EXPECT_EQ(view.items[0].image, kFileImageUplevel);

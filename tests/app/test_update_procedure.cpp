@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -132,51 +133,62 @@ TEST_F(UpdateProcedureTest, NothingSelectedDoesNothing)
     EXPECT_TRUE(device.HostExists("Residentflash2/app/old/legacy.dll"));
 }
 
-TEST_F(UpdateProcedureTest, ProgressShowsOnlyNewMultiplesOfFive)
+// Each new multiple of five shows once: of three entries 33 and 66 are not shown, and the
+// first entry gives 0 %, unlike the slider's 37.
+TEST_F(UpdateProcedureTest, ProgressShowsEachNewMultipleOfFiveOnce)
 {
-    WriteGps(ManyFiles(3));
-    CUpdateProcedure(screen, u"").OnUpdate();
-    EXPECT_EQ(screen.progressSet, (std::vector<int>{0, 100}));  // 33 and 66 are not shown
-    EXPECT_EQ(screen.statuses.back(), u"100%");
+    std::vector<int> everyFive;
+    for (int p = 0; p <= 100; p += 5) everyFive.push_back(p);
+    const std::pair<int, std::vector<int>> cases[] = {{3, {0, 100}}, {200, everyFive}};
+    for (const auto& [count, shown] : cases) {
+        FakeScreen fresh;
+        WriteGps(ManyFiles(count));
+        CUpdateProcedure(fresh, u"").OnUpdate();
+        EXPECT_EQ(fresh.progressSet, shown) << count;
+        EXPECT_EQ(fresh.statuses.back(), u"100%");
+    }
 }
 
-TEST_F(UpdateProcedureTest, TwoHundredEntriesShowEachStepOnce)
+// A failed update says why with the error icon, enables the window again, keeps the dialog
+// and the start-up key; what it refuses before the delete also keeps the application.
+TEST_F(UpdateProcedureTest, FailuresShowTheirMessageAndKeepWhatWasNotYetDeleted)
 {
-    WriteGps(ManyFiles(200));
-    CUpdateProcedure procedure(screen, u"");
-    EXPECT_TRUE(procedure.DoUpdate(u"\\SDMMC\\gpsApp.msk"));
-    std::vector<int> expected;  // the first entry gives 0 %, unlike the slider's 37
-    for (int p = 0; p <= 100; p += 5) expected.push_back(p);
-    EXPECT_EQ(screen.progressSet, expected);
-}
-
-TEST_F(UpdateProcedureTest, WrongPasswordLeavesTheInstalledApplication)
-{
-    WriteGps(SampleEntries(), u"sxq_bnf");
-    CUpdateProcedure(screen, u"").OnUpdate();
-    ASSERT_EQ(screen.messages.size(), 1u);
-    EXPECT_EQ(screen.messages[0], u"MSK file type error or file is modified. Update fail.");
-    EXPECT_EQ(screen.messageFlags[0], 0x10u);
-    EXPECT_EQ(screen.ended, -1);
-    EXPECT_EQ(device.ReadHostFile("Residentflash2/app/NaviMain.exe"), "old main");
-    EXPECT_TRUE(ShellExKeyExists());
-    EXPECT_EQ(screen.windowEnabled.back(), 1);
-}
-
-TEST_F(UpdateProcedureTest, NotAPackageDamagedOrMissingLeavesTheApplication)
-{
-    device.WriteHostFile("SDMMC/gpsApp.msk", "plain text");
-    CUpdateProcedure procedure(screen, u"");
-    EXPECT_FALSE(procedure.DoUpdate(u"\\SDMMC\\gpsApp.msk"));
     MskImage damaged = BuildMskImage(SampleEntries(), u"app");
     damaged.data.resize(damaged.data.size() / 2);
-    WritePackage(device, "SDMMC/gpsApp.msk", damaged, u"sxq_trelo");
-    EXPECT_FALSE(procedure.DoUpdate(u"\\SDMMC\\gpsApp.msk"));
-    EXPECT_FALSE(procedure.DoUpdate(u"\\SDMMC\\missing.msk"));  // other failures show the unpacker's message
-    EXPECT_EQ(screen.messages, (std::vector<std::u16string>{
-                                   u"Invalid MSK file. Update fail.", u"MSK file format error. Update fail.",
-                                   u"Update fail. \n(open file \\SDMMC\\missing.msk failed, error code is 2)"}));
-    EXPECT_TRUE(device.HostExists("Residentflash2/app/old/legacy.dll"));
+    const struct {
+        std::function<void()> prepare;
+        LPCWSTR path;
+        const char16_t* message;
+        bool appKept;
+    } cases[] = {
+        {[&] { WriteGps(SampleEntries(), u"sxq_bnf"); }, u"\\SDMMC\\gpsApp.msk",
+         u"MSK file type error or file is modified. Update fail.", true},
+        {[&] { device.WriteHostFile("SDMMC/gpsApp.msk", "plain text"); }, u"\\SDMMC\\gpsApp.msk",
+         u"Invalid MSK file. Update fail.", true},
+        {[&] { WritePackage(device, "SDMMC/gpsApp.msk", damaged, u"sxq_trelo"); }, u"\\SDMMC\\gpsApp.msk",
+         u"MSK file format error. Update fail.", true},
+        {[] {}, u"\\SDMMC\\missing.msk",  // other failures show the unpacker's message
+         u"Update fail. \n(open file \\SDMMC\\missing.msk failed, error code is 2)", true},
+        {[&] {
+             WriteGps({File(u"big.bin", std::string(200000, 'z'))});
+             wce::host::SetWriteQuota(u"\\Residentflash2", 1000);
+         },
+         u"\\SDMMC\\gpsApp.msk", u"There is not enough space on the disk. Update fail.", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.message));
+        c.prepare();
+        FakeScreen fresh;
+        fresh.path = c.path;
+        CUpdateProcedure(fresh, u"").OnUpdate();
+        EXPECT_EQ(fresh.messages, (std::vector<std::u16string>{c.message}));
+        EXPECT_EQ(fresh.messageFlags, (std::vector<UINT>{0x10}));
+        EXPECT_EQ(fresh.ended, -1);
+        EXPECT_EQ(fresh.windowEnabled.back(), 1);
+        EXPECT_TRUE(ShellExKeyExists());
+        EXPECT_EQ(device.HostExists("Residentflash2/app/old/legacy.dll"), c.appKept);
+        EXPECT_EQ(device.HostExists("Residentflash2/app/NaviMain.exe"), c.appKept);
+    }
     EXPECT_EQ(CUpdateProcedure::MessageForError(u""), u"Update fail. \n()");
     EXPECT_TRUE(CUpdateProcedure::MessageForError(u"user_cancel").IsEmpty());
 }
@@ -197,16 +209,6 @@ TEST_F(UpdateProcedureTest, PackageInsideTheInstalledFolderIsRefused)
     EXPECT_TRUE(IsInsideFolder(u"\\Residentflash2\\app", u"\\Residentflash2\\app"));
     EXPECT_FALSE(IsInsideFolder(u"\\Residentflash2\\application\\p.msk", u"\\Residentflash2\\app"));
     EXPECT_FALSE(IsInsideFolder(u"\\Residentflash2\\app\\..\\p.msk", u"\\Residentflash2\\app"));
-}
-
-TEST_F(UpdateProcedureTest, FullFlashAfterTheOldApplicationIsGone)
-{
-    WriteGps({File(u"big.bin", std::string(200000, 'z'))});
-    wce::host::SetWriteQuota(u"\\Residentflash2", 1000);
-    CUpdateProcedure procedure(screen, u"");
-    EXPECT_FALSE(procedure.DoUpdate(u"\\SDMMC\\gpsApp.msk"));
-    EXPECT_EQ(screen.messages, (std::vector<std::u16string>{u"There is not enough space on the disk. Update fail."}));
-    EXPECT_FALSE(device.HostExists("Residentflash2/app/NaviMain.exe"));
 }
 
 TEST_F(UpdateProcedureTest, KptVariantIgnoresCaseCalibratesIfItCanAndResets)

@@ -9,17 +9,23 @@
 #include "wce/host.h"
 #include "wce/platform.h"
 
+// A bottom-up DIB section of 16 (565) or 32 bits.
+inline HBITMAP CreateSection(int bits, int w, int h, void** pixels = nullptr)
+{
+    struct {
+        BITMAPINFOHEADER header;
+        DWORD masks[4];
+    } info = {{sizeof(BITMAPINFOHEADER), w, h, 1, static_cast<WORD>(bits),
+               16 == bits ? static_cast<DWORD>(BI_BITFIELDS) : static_cast<DWORD>(BI_RGB), 0, 0, 0, 0, 0},
+              {0xF800, 0x07E0, 0x001F, 0}};
+    return CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, pixels, nullptr, 0);
+}
+
 struct Canvas {
     Canvas(int bitsPixel, int w, int h, COLORREF background = RGB(255, 255, 255))
         : width(w), height(h), bits(bitsPixel), fill(background)
     {
-        struct {
-            BITMAPINFOHEADER header;
-            DWORD masks[4];
-        } info = {{sizeof(BITMAPINFOHEADER), w, h, 1, static_cast<WORD>(bitsPixel),
-                   16 == bitsPixel ? static_cast<DWORD>(BI_BITFIELDS) : static_cast<DWORD>(BI_RGB), 0, 0, 0, 0, 0},
-                  {0xF800, 0x07E0, 0x001F, 0}};
-        bitmap = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &pixels, nullptr, 0);
+        bitmap = CreateSection(bitsPixel, w, h, &pixels);
         dc = CreateCompatibleDC(nullptr);
         old = SelectObject(dc, bitmap);
         Clear();

@@ -154,8 +154,8 @@ TEST(DisplayRun, OneScriptTwiceGivesIdenticalTraceAndFrames)
     mkdir(dir.c_str(), 0777);
     RunProgram(dir + "/a.txt", dir + "/a");
     RunProgram(dir + "/b.txt", dir + "/b");
-    std::string a = RenumberWindows(ReadText(dir + "/a.txt"));
-    EXPECT_EQ(a, RenumberWindows(ReadText(dir + "/b.txt")));
+    std::string a = RenumberWindows(ReadHostBytes(dir + "/a.txt"));
+    EXPECT_EQ(a, RenumberWindows(ReadHostBytes(dir + "/b.txt")));
     EXPECT_NE(std::string::npos, a.find("1000 open headless 64x48x16\n"));
     EXPECT_NE(std::string::npos, a.find("1000 input pen-down 10 10 w1\n"));
     EXPECT_NE(std::string::npos, a.find("1000 dispatch w1 0x0201 0x1 0xA000A\n"));
@@ -168,9 +168,9 @@ TEST(DisplayRun, OneScriptTwiceGivesIdenticalTraceAndFrames)
     for (int i = 1; i <= frames; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "/frame-%06d.png", i);
-        std::string fa = ReadText(dir + "/a" + name);
+        std::string fa = ReadHostBytes(dir + "/a" + name);
         EXPECT_FALSE(fa.empty()) << name;
-        EXPECT_EQ(fa, ReadText(dir + "/b" + name)) << name;
+        EXPECT_EQ(fa, ReadHostBytes(dir + "/b" + name)) << name;
     }
 }
 

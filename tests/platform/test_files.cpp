@@ -231,9 +231,9 @@ TEST(Files, ReadWriteAndSeek)
     CloseHandle(reader);
 }
 
-// Beyond the nulls and made-up handles every call refuses: a search handle is no file handle,
-// and the other way round.
-TEST(Files, HandlesOfTheWrongKindAndBadParametersFail)
+// Nulls, made-up handles and handles of the wrong kind (a search handle is no file handle, and
+// the other way round) are refused with an error code, never dereferenced.
+TEST(Files, BadHandlesAndParametersFail)
 {
     TempDevice device;
     device.WriteHostFile("f.txt", "abc");
@@ -241,20 +241,37 @@ TEST(Files, HandlesOfTheWrongKindAndBadParametersFail)
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW(u"\\*", &data);
     ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    const HANDLE bogus = reinterpret_cast<HANDLE>(0x7777);
     char buffer[4];
     DWORD done = 0;
-    EXPECT_EQ(ErrorOf(ReadFile(find, buffer, 1, &done, nullptr)), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(ErrorOf(SetEndOfFile(find)), ERROR_INVALID_HANDLE);
-    EXPECT_FALSE(FindClose(file));
+    for (HANDLE bad : {find, bogus, INVALID_HANDLE_VALUE, HANDLE{}}) {
+        EXPECT_EQ(ErrorOf(ReadFile(bad, buffer, 1, &done, nullptr)), ERROR_INVALID_HANDLE);
+        EXPECT_EQ(ErrorOf(WriteFile(bad, buffer, 1, &done, nullptr)), ERROR_INVALID_HANDLE);
+        EXPECT_EQ(ErrorOf(SetEndOfFile(bad)), ERROR_INVALID_HANDLE);
+        EXPECT_EQ(SetFilePointer(bad, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+        EXPECT_EQ(GetFileSize(bad, nullptr), INVALID_FILE_SIZE);
+        EXPECT_FALSE(FlushFileBuffers(bad));
+    }
+    for (HANDLE bad : {file, bogus}) {
+        EXPECT_EQ(ErrorOf(FindNextFileW(bad, &data)), ERROR_INVALID_HANDLE);
+        EXPECT_FALSE(FindClose(bad));
+    }
 
     EXPECT_EQ(ErrorOf(ReadFile(file, buffer, 1, nullptr, nullptr)), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorOf(ReadFile(file, nullptr, 4, &done, nullptr)), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(SetFilePointer(file, 0, nullptr, 7), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     EXPECT_FALSE(FindNextFileW(find, nullptr));
+    EXPECT_EQ(ErrorOf(Open(nullptr, GENERIC_READ, 0, OPEN_EXISTING)), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(GetFileAttributesW(nullptr), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(CreateDirectoryW(nullptr, nullptr));
+    EXPECT_FALSE(DeleteFileW(nullptr));
+    EXPECT_EQ(FindFirstFileW(nullptr, nullptr), INVALID_HANDLE_VALUE);
     EXPECT_FALSE(CopyFileW(nullptr, u"\\x", FALSE));
     EXPECT_FALSE(MoveFileW(u"\\f.txt", nullptr));
     EXPECT_TRUE(FindClose(find));
     EXPECT_TRUE(CloseHandle(file));
+    EXPECT_FALSE(CloseHandle(file));
 }
 
 TEST(Files, WriteQuotaGivesDiskFullAfterAPartialWrite)

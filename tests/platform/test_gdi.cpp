@@ -6,21 +6,6 @@
 
 #include "gdi_canvas.h"
 
-namespace {
-
-HBITMAP CreateSection(int bits, int w, int h, void** pixels = nullptr)
-{
-    struct {
-        BITMAPINFOHEADER header;
-        DWORD masks[4];
-    } info = {{sizeof(BITMAPINFOHEADER), w, h, 1, static_cast<WORD>(bits),
-               16 == bits ? static_cast<DWORD>(BI_BITFIELDS) : static_cast<DWORD>(BI_RGB), 0, 0, 0, 0, 0},
-              {0xF800, 0x07E0, 0x001F, 0}};
-    return CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, pixels, nullptr, 0);
-}
-
-}  // namespace
-
 TEST(GdiBitmaps, SectionsAreZeroedBottomUpAndPaddedTo4Bytes)
 {
     void* bits = nullptr;

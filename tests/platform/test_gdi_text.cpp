@@ -25,13 +25,21 @@ int Draw(HDC dc, const std::u16string& s, RECT rc, UINT flags)
     return DrawTextW(dc, s.c_str(), static_cast<int>(s.size()), &rc, flags);
 }
 
+// A canvas with a font selected that draws text without a background.
+struct TextCanvas : Canvas {
+    TextCanvas(int bits, int w, int h, const LOGFONTW& lf, COLORREF background = RGB(255, 255, 255))
+        : Canvas(bits, w, h, background), font(*this, lf)
+    {
+        SetBkMode(*this, TRANSPARENT);
+    }
+    UseFont font;
+};
+
 // The bytes of a text drawn on a fresh 200 x 80 canvas with the given font.
 std::vector<BYTE> Rendered(const LOGFONTW& lf, const std::u16string& s, RECT rc = {4, 4, 196, 76}, UINT flags = 0,
                            int bits = 32)
 {
-    Canvas c(bits, 200, 80);
-    UseFont font(c, lf);
-    SetBkMode(c, TRANSPARENT);
+    TextCanvas c(bits, 200, 80, lf);
     Draw(c, s, rc, flags);
     return c.Bytes();
 }
@@ -43,10 +51,7 @@ class TextOnBothDepths : public ::testing::TestWithParam<int> {};
 
 TEST_P(TextOnBothDepths, EachFlagPlacesTheLineAtItsCorner)
 {
-    Canvas c(GetParam(), 140, 70), ref(GetParam(), 140, 70);
-    UseFont f(c, kSans), rf(ref, kSans);
-    SetBkMode(c, TRANSPARENT);
-    SetBkMode(ref, TRANSPARENT);
+    TextCanvas c(GetParam(), 140, 70, kSans), ref(GetParam(), 140, 70, kSans);
     const std::u16string text = u"HH";
     const SIZE e = Extent(c, text);
     const LONG lh = e.cy;
@@ -80,11 +85,9 @@ TEST_P(TextOnBothDepths, EachFlagPlacesTheLineAtItsCorner)
 
 TEST_P(TextOnBothDepths, FullCoverageIsTheTextColourAndOpaqueFillsTheLineBox)
 {
-    Canvas c(GetParam(), 80, 60, RGB(250, 250, 250));
-    UseFont f(c, Describe(u"DejaVu Sans", -32));
+    TextCanvas c(GetParam(), 80, 60, Describe(u"DejaVu Sans", -32), RGB(250, 250, 250));
     const COLORREF ink = RGB(200, 40, 8);
     SetTextColor(c, ink);
-    SetBkMode(c, TRANSPARENT);
     if (32 == GetParam())  // alpha 255 everywhere
         for (int i = 0; i < c.width * c.height; ++i) static_cast<DWORD*>(c.pixels)[i] |= 0xFF000000u;
     Draw(c, u"\u2588", RECT{0, 0, 80, 60}, 0);  // a full block
@@ -113,8 +116,7 @@ INSTANTIATE_TEST_SUITE_P(Depths, TextOnBothDepths, ::testing::Values(16, 32));
 
 TEST(TextLines, BreaksAndEllipsesDrawAsTheTextBrokenByHand)
 {
-    Canvas probe(32, 4, 4);
-    UseFont f(probe, kMono);
+    TextCanvas probe(32, 4, 4, kMono);
     const LONG a = Extent(probe, u"a").cx, lh = Extent(probe, u"a").cy;
     struct Case {
         const char16_t* text;
@@ -150,10 +152,7 @@ TEST(TextLines, BreaksAndEllipsesDrawAsTheTextBrokenByHand)
 
 TEST(TextExtents, CalcRectAndExtentMatchWhereTextIsDrawn)
 {
-    Canvas c(32, 300, 60), ref(32, 300, 60);
-    UseFont f(c, kSans), rf(ref, kSans);
-    SetBkMode(c, TRANSPARENT);
-    SetBkMode(ref, TRANSPARENT);
+    TextCanvas c(32, 300, 60, kSans), ref(32, 300, 60, kSans);
     const LONG lh = Extent(c, u"x").cy;
     for (std::u16string s : {u"HH", u"R&D.msk", u"Wave Ty\u00e9", u"\U0001F600x\xD800", u"a\tb", u""}) {
         c.Clear();
@@ -305,14 +304,12 @@ TEST(TextFonts, UnderlineStrikeOutAndMonochrome)
         BYTE underline, strikeOut, quality;
     } cases[] = {{1, 0, 0}, {0, 1, 0}, {1, 1, NONANTIALIASED_QUALITY}};
     for (const auto& k : cases) {
-        Canvas c(32, 120, 40);
         LOGFONTW lf = Describe(u"DejaVu Sans", -20);
         lf.lfUnderline = k.underline;
         lf.lfStrikeOut = k.strikeOut;
         lf.lfQuality = k.quality;
-        UseFont f(c, lf);
+        TextCanvas c(32, 120, 40, lf);
         SetTextColor(c, RGB(0, 0, 160));
-        SetBkMode(c, TRANSPARENT);
         TEXTMETRICW tm;
         ASSERT_TRUE(GetTextMetricsW(c, &tm));
         const LONG cx = Extent(c, u"ab ab").cx, baseline = 4 + tm.tmAscent;

@@ -27,6 +27,9 @@ TEST(Modules, CalibrationOnlyWhenTheHostProvidesIt)
     EXPECT_FALSE(FreeLibrary(core));  // no longer loaded
     EXPECT_EQ(LoadLibraryW(u"nosuch.dll"), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+    EXPECT_EQ(LoadLibraryW(nullptr), nullptr);
+    EXPECT_EQ(GetProcAddressW(reinterpret_cast<HMODULE>(0x7777), u"x"), nullptr);
+    EXPECT_FALSE(FreeLibrary(nullptr));
 }
 
 TEST(Process, LaunchIsRecordedAndMissingProgramFails)
@@ -89,4 +92,7 @@ TEST(Misc, ModulePathScreenAndBadHandles)
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
     EXPECT_FALSE(CloseHandle(nullptr));
     EXPECT_FALSE(ReleaseMutex(INVALID_HANDLE_VALUE));
+    EXPECT_EQ(GetModuleFileNameW(nullptr, nullptr, 10), 0u);
+    GetLocalTime(nullptr);  // must not crash
+    OutputDebugStringW(nullptr);
 }

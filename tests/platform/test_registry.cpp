@@ -275,10 +275,12 @@ TEST(Registry, RefusesShortBuffersBadHandlesAndParameters)
     EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegQueryValueExW(key, u"a", nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_HANDLE);
 
-    for (HKEY handle : {HKEY(nullptr), reinterpret_cast<HKEY>(std::uintptr_t{0x80000003u})}) {  // no such root
+    for (HKEY handle : {HKEY(nullptr), reinterpret_cast<HKEY>(std::uintptr_t{0x80000003u}),  // no such root
+                        reinterpret_cast<HKEY>(std::uintptr_t{0x7777})}) {
         EXPECT_EQ(Open(handle, u"OEM", key), ERROR_INVALID_HANDLE);
         EXPECT_EQ(SetString(handle, u"a", u"b"), ERROR_INVALID_HANDLE);
     }
+    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"OEM", 0, 0, nullptr), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, u"\\OEM", key), ERROR_INVALID_PARAMETER);
     key = nullptr;
     EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"A\\\\B", 0, nullptr, 0, 0, nullptr, &key, nullptr),

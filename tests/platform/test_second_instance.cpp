@@ -54,7 +54,7 @@ TEST(SecondInstance, FindsTheFirstWindowAndAsksItToRaise)
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && 0 == WEXITSTATUS(status));
     EXPECT_FALSE(IsWindow(first));  // its process is gone
-    EXPECT_NE(std::string::npos, RenumberWindows(ReadText(trace)).find("1000 raise w1\n")) << ReadText(trace);
+    EXPECT_NE(std::string::npos, RenumberWindows(ReadHostBytes(trace)).find("1000 raise w1\n")) << ReadHostBytes(trace);
 }
 
 }  // namespace

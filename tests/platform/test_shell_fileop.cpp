@@ -92,6 +92,7 @@ TEST(ShellFileOperation, IsOrdinal14OfTheShellLibraryAndRefusesBadRequests)
     ASSERT_NE(shell, nullptr);
     EXPECT_EQ(reinterpret_cast<PFN_SHFileOperationW>(GetProcAddressW(shell, MAKEINTRESOURCEW(14))), &SHFileOperationW);
     FreeLibrary(shell);
+    EXPECT_NE(SHFileOperationW(nullptr), 0);
     EXPECT_NE(ShellOp(FO_DELETE, nullptr), 0);
     EXPECT_NE(ShellOp(FO_DELETE, u"\0"), 0);
     EXPECT_NE(ShellOp(99, u"\\a\0"), 0);

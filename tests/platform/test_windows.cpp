@@ -316,6 +316,7 @@ TEST_F(WindowTest, TextsGoThroughTheWindowProcedure)
 {
     ASSERT_TRUE(Open(""));
     HWND w = CreateWindowExW(0, u"TestWnd", u"First", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    Made().push_back(w);  // destroyed with the others, so the class can go
     EXPECT_EQ(5, GetWindowTextLengthW(w));
     Log().clear();
     EXPECT_TRUE(SetWindowTextW(w, u"BRANTEL_RQN"));

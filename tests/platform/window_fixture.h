@@ -5,25 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "rgb_pixels.h"
+#include "temp_device.h"
 #include "wce/display.h"
 #include "wce/platform.h"
 #include "wce/window.h"
-
-inline std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
 
 // Window numbers in a trace count every window the process ever made: renumbered in order of
 // first appearance, a run's trace does not depend on the tests that ran before it.
@@ -143,7 +135,7 @@ protected:
     {
         return ::testing::TempDir() + "trace-" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
     }
-    static std::string ReadTrace() { return ReadText(TracePath()); }
+    static std::string ReadTrace() { return ReadHostBytes(TracePath()); }
 
     static HWND Make(int x, int y, int w, int h, DWORD style = WS_POPUP | WS_VISIBLE, HWND parent = nullptr,
                      COLORREF color = CLR_INVALID)
@@ -195,7 +187,6 @@ protected:
     {
         wce::host::RgbaImage image;
         wce::host::GetScreenImage(image);
-        const std::uint8_t* p = &image.pixels[(static_cast<std::size_t>(y) * image.width + x) * 4];
-        return (static_cast<std::uint32_t>(p[0]) << 16) | (p[1] << 8) | p[2];
+        return RgbAt(image, x, y);
     }
 };

@@ -40,13 +40,15 @@ void TempDevice::WriteHostFileAt(const std::string& relative, std::uint64_t offs
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string TempDevice::ReadHostFile(const std::string& relative) const
+std::string ReadHostBytes(const std::string& hostPath)
 {
-    std::ifstream in(Host(relative), std::ios::binary);
+    std::ifstream in(hostPath, std::ios::binary);
     std::ostringstream all;
     all << in.rdbuf();
     return all.str();
 }
+
+std::string TempDevice::ReadHostFile(const std::string& relative) const { return ReadHostBytes(Host(relative)); }
 
 bool TempDevice::HostExists(const std::string& relative) const { return fs::exists(Host(relative)); }
 

@@ -6,6 +6,9 @@
 
 #include "wce/types.h"
 
+// The whole content of a host file; empty when it cannot be read.
+std::string ReadHostBytes(const std::string& hostPath);
+
 class TempDevice {
 public:
     TempDevice();  // creates the folder and makes it the device root

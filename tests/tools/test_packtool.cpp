@@ -126,10 +126,8 @@ TEST_F(PacktoolTest, CreateRefusesFilesThatBecomeOneEntryAndMissingFolders)
     EXPECT_NE(std::string::npos, r.err.find("become the same entry a.txt")) << r.err;
     EXPECT_FALSE(m_device.HostExists("SDMMC/x.pack"));
 
-    r = Run("create " + Quoted("SDMMC/x.pack") + " " + Quoted("SDMMC/none"));
-    EXPECT_EQ(1, r.status);
-    r = Run("list " + Quoted("SDMMC/none.pack"));
-    EXPECT_EQ(1, r.status);
+    EXPECT_EQ(1, Run("create " + Quoted("SDMMC/x.pack") + " " + Quoted("SDMMC/none")).status);
+    EXPECT_EQ(1, Run("list " + Quoted("SDMMC/none.pack")).status);
 }
 
 TEST_F(PacktoolTest, WrongArgumentsGiveStatusTwoAndOneLine)

@@ -114,14 +114,11 @@ TEST_F(SkinToolsTest, SkinCheckReadsFilesInsideAnArchive)
 TEST_F(SkinToolsTest, SkinCheckRefusesWrongArguments)
 {
     WriteSources();
-    EXPECT_EQ(2, SkinCheck("").status);
-    EXPECT_EQ(2, SkinCheck("--bogus " + Quoted("src")).status);
-    EXPECT_EQ(2, SkinCheck(Quoted("src/notes/readme.txt")).status);
-    EXPECT_EQ(2, SkinCheck(Quoted("src/none.xml")).status);
-    EXPECT_EQ(2, SkinCheck(Quoted("src/notes")).status);  // no skin file in it
-    EXPECT_EQ(2, SkinCheck("'" + m_device.Host("none.pack") + "\\a.xml'").status);
-    EXPECT_EQ(2, SkinCheck("--password").status);
-    EXPECT_EQ(2, SkinCheck("--res " + Quoted("nowhere")).status);
+    const std::string arguments[] = {"", "--bogus " + Quoted("src"), Quoted("src/notes/readme.txt"),
+                                     Quoted("src/none.xml"), Quoted("src/notes"),  // no skin file in it
+                                     "'" + m_device.Host("none.pack") + "\\a.xml'", "--password",
+                                     "--res " + Quoted("nowhere")};
+    for (const std::string& a : arguments) EXPECT_EQ(2, SkinCheck(a).status) << a;
 }
 
 // Style fragments shared by #include_xml: converted like XML, checked through the files that

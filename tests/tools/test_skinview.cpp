@@ -8,21 +8,10 @@
 
 #include "SkinBuilder.h"
 #include "tool_run.h"
-#include "wce/png.h"
+#include "rgb_pixels.h"
 
 namespace {
 
-// A colour as a 565 window shows it: channels cut to 5, 6, 5 bits and widened again.
-unsigned Shown(unsigned rgb)
-{
-    unsigned r = (rgb >> 19) & 31, g = (rgb >> 10) & 63, b = (rgb >> 3) & 31;
-    return (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
-}
-unsigned Rgb(const wce::host::RgbaImage& image, int x, int y)
-{
-    const std::uint8_t* p = &image.pixels[(static_cast<size_t>(y) * image.width + x) * 4];
-    return (p[0] << 16) | (p[1] << 8) | p[2];
-}
 wce::host::RgbaImage Png(const TempDevice& device, const std::string& name)
 {
     wce::host::RgbaImage image;
@@ -61,8 +50,8 @@ TEST_F(SkinviewTest, RendersTheMainDialogWithItsReportHitsAndTree)
     wce::host::RgbaImage image = Png("a.png");
     ASSERT_EQ(image.width, 800);
     ASSERT_EQ(image.height, 480);
-    EXPECT_EQ(Rgb(image, 400, 2), Shown(0x203040));  // title bar
-    EXPECT_EQ(Rgb(image, 785, 452), 0x000000u);       // status bar, right of its text
+    EXPECT_EQ(RgbAt(image, 400, 2), Shown565(0x203040));  // title bar
+    EXPECT_EQ(RgbAt(image, 785, 452), 0x000000u);       // status bar, right of its text
     std::vector<std::string> lines = Lines(r.out);
     ASSERT_GE(lines.size(), 30u);
     EXPECT_EQ(lines[0], "bg\tCWceUiLayer\t0,0,800,480");
@@ -93,8 +82,8 @@ TEST_F(SkinviewTest, DirtyRepaintOverABaseDialogReportsOnlyThatRectangle)
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Lines(r.out), (std::vector<std::string>{"box\tCWceUiDlg\t202,300,208,320", "10,10\tnone"}));
     wce::host::RgbaImage image = Png("b.png");
-    EXPECT_EQ(Rgb(image, 205, 310), Shown(0x405060));  // the box's colour inside
-    EXPECT_EQ(Rgb(image, 400, 2), Shown(0x203040));    // the title of the dialog below
+    EXPECT_EQ(RgbAt(image, 205, 310), Shown565(0x405060));  // the box's colour inside
+    EXPECT_EQ(RgbAt(image, 400, 2), Shown565(0x203040));    // the title of the dialog below
 }
 
 TEST_F(SkinviewTest, ListsTheDialogsOfFoldersAndPacks)
@@ -123,7 +112,7 @@ TEST_F(SkinviewTest, UnknownTypesStrictnessAndExitStatuses)
     EXPECT_EQ(Run("render --strict " + skin + " odd/COddDlg " + out).status, 1);  // CFancyLayer is unknown
     ToolResult strictOk = Run("render --strict --backdrop 00FF00 " + skin + " CMsgBoxDlg " + out);
     EXPECT_EQ(strictOk.status, 0) << strictOk.err;
-    EXPECT_EQ(Rgb(Png("o.png"), 0, 0), 0x00FF00u);  // no layer there: the backdrop
+    EXPECT_EQ(RgbAt(Png("o.png"), 0, 0), 0x00FF00u);  // no layer there: the backdrop
     const std::string main = " CMainDlg " + out;
     const std::pair<std::string, int> cases[] = {
         {"", 2},
@@ -199,13 +188,13 @@ TEST_F(SkinviewLiveTest, TheInTransitionWritesOneFramePerStepAFrameLengthApart)
     auto shown = [&](int n) {
         wce::host::RgbaImage image = Frame(n);
         int x = 100;
-        while (x < 300 && Rgb(image, x, 150) == 0xFF0000u) ++x;
+        while (x < 300 && RgbAt(image, x, 150) == 0xFF0000u) ++x;
         return x - 100;
     };
     EXPECT_LT(shown(1), shown(3));
     EXPECT_EQ(shown(4), 200);
     EXPECT_EQ(shown(5), 200);
-    EXPECT_EQ(Rgb(Frame(4), 50, 50), 0x000000u);
+    EXPECT_EQ(RgbAt(Frame(4), 50, 50), 0x000000u);
 }
 
 TEST_F(SkinviewLiveTest, AColourChangedOnDiskShowsAfterTheReload)
@@ -224,7 +213,7 @@ TEST_F(SkinviewLiveTest, AColourChangedOnDiskShowsAfterTheReload)
     ToolResult r = Live("wait 200\nhold 2000\nwait 600\nexpect 150 150 0000FF\nkey ESCAPE\nwait 100\n");
     writer.join();
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(Rgb(Frame(5), 150, 150), 0xFF0000u);
+    EXPECT_EQ(RgbAt(Frame(5), 150, 150), 0xFF0000u);
 }
 
 TEST_F(SkinviewLiveTest, ThenStacksDialogsAndArgumentsAreChecked)
@@ -265,8 +254,8 @@ TEST_F(SkinviewTest, SampleItemsFillEmptyListBoxes)
                            m_device.Host("l.png") + "'");
         ASSERT_EQ(r.status, 0) << r.err;
         wce::host::RgbaImage image = Png("l.png");
-        EXPECT_EQ(Rgb(image, 50, 10), Shown(c.top)) << c.option;
-        EXPECT_EQ(Rgb(image, 50, 90), Shown(c.bottom)) << c.option;
+        EXPECT_EQ(RgbAt(image, 50, 10), Shown565(c.top)) << c.option;
+        EXPECT_EQ(RgbAt(image, 50, 90), Shown565(c.bottom)) << c.option;
     }
     for (const char* bad : {"--sample-items -1", "--sample-items 100001", "--sample-items x"})
         EXPECT_EQ(Run(std::string("render ") + bad + " '" + m_device.Host("skin") + "' lst/CListDlg '" +

@@ -3,7 +3,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,12 +17,6 @@ struct ToolResult {
     std::string out;
     std::string err;
 };
-
-inline std::string ReadHostBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 inline std::vector<std::string> Lines(const std::string& text)
 {
