@@ -149,6 +149,7 @@ bool OpenDisplay(const DisplayOptions& requested, std::string& error)
     delete g_display;
     g_display = state.release();
     ResetWhenNoWindows();
+    ForgetPendingArea();
     SetScreenMetrics(requested.width, requested.height, requested.bitsPerPixel);
     if (!requested.tracePath.empty()) OpenTrace(requested.tracePath);
     Trace("open %s %dx%dx%d", g_display->backend->Name(), requested.width, requested.height, requested.bitsPerPixel);

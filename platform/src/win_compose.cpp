@@ -117,6 +117,8 @@ void MarkScreenDirty(const RECT& screenRect)
         UnionRect(&g_pending, &g_pending, &area);
 }
 
+void ForgetPendingArea() { SetRectEmpty(&g_pending); }
+
 void PresentPending()
 {
     if (IsRectEmpty(&g_pending)) return;

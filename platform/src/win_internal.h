@@ -133,6 +133,9 @@ void ResizeSurface(Window& w, int width, int height);
 void FreeSurface(Window& w);
 void MarkScreenDirty(const RECT& screenRect);
 void PresentPending();
+// A new screen starts with nothing waiting: an area left by a closed display's windows would
+// otherwise show as an extra frame of the next one.
+void ForgetPendingArea();
 // Composes the area from the windows (unless the screen DC drew it) and presents it.
 void PresentArea(const RECT& screenArea, bool compose = true);
 void ComposeArea(const RECT& screenArea);
