@@ -152,6 +152,23 @@ TEST(DisplayRun, OneScriptTwiceGivesIdenticalTraceAndFrames)
 {
     std::string dir = ::testing::TempDir() + "determinism";
     mkdir(dir.c_str(), 0777);
+    {
+        // A window larger than the next screen, gone after its display closed, leaves nothing
+        // to show to the next one.
+        DisplayOptions options;
+        options.backend = DisplayOptions::Backend::Headless;
+        std::string error;
+        ASSERT_TRUE(wce::host::OpenDisplay(options, error)) << error;
+        WNDCLASSW wc{};
+        wc.lpszClassName = u"Leftover";
+        wc.lpfnWndProc = DefWindowProcW;
+        RegisterClassW(&wc);
+        HWND w = CreateWindowExW(0, u"Leftover", u"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                                 nullptr, nullptr);
+        EXPECT_TRUE(wce::host::CloseDisplay());
+        DestroyWindow(w);
+        UnregisterClassW(u"Leftover", nullptr);
+    }
     RunProgram(dir + "/a.txt", dir + "/a");
     RunProgram(dir + "/b.txt", dir + "/b");
     std::string a = RenumberWindows(ReadHostBytes(dir + "/a.txt"));
