@@ -181,9 +181,11 @@ std::string HostPathInRoot(const std::string& fileName) { return Join(DeviceRoot
 
 namespace {
 
-// Resolutions of device paths whose names all exist on the host with no symbolic link
-// among them, by their components as written; the prefixes of a walk are kept as well, so
-// a path below a known folder or archive starts its walk there. An entry is used only
+// Resolutions of device paths whose names all exist on the host as written, with no
+// symbolic link among them, by their components (a name found ignoring case depends on
+// the rest of its folder, which a check of the name alone cannot see: a smaller case
+// variant made later would win); the prefixes of a walk are kept as well, so a path below
+// a known folder or archive starts its walk there. An entry is used only
 // after each name along it is found to be still the object it was (same device, inode
 // and kind, no link: a folder moved off the device and linked back is refused as before),
 // and every creation, deletion or rename through the platform drops them all.
@@ -317,8 +319,9 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
     size_t existingCount = 0;
     bool existing = true;
     bool anyLink = false;  // among the existing components below the root
+    bool anyFolded = false;  // a name found ignoring case: not remembered, nor anything below it
     struct stat deepest{};  // of the deepest existing name
-    Resolved walk;          // the link-free names found, for the cache
+    Resolved walk;          // the names found as written and link-free, for the cache
     size_t start = FindResolvedPrefix(joined, ends, generation, walk);
     if (start > 0 && !IsStill(walk, deepest)) {
         ForgetAll();  // changed on the host behind the platform's back
@@ -343,6 +346,7 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
             if (lstat(candidate.c_str(), &st) != 0) {
                 if (FindNameIgnoringCase(current, component, other)) {
                     candidate = Join(current, other);
+                    anyFolded = true;
                     if (lstat(candidate.c_str(), &st) != 0) anyLink = true;  // vanished: let realpath decide
                 } else {
                     existing = false;
@@ -354,7 +358,7 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
                 deepestExisting = candidate;
                 deepest = st;
                 ++existingCount;
-                if (!anyLink) {
+                if (!anyLink && !anyFolded) {
                     walk.host = candidate;
                     walk.steps.push_back(Step{candidate.size(), st.st_dev, st.st_ino, st.st_mode & S_IFMT});
                 }

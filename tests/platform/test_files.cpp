@@ -399,6 +399,9 @@ TEST(DevicePath, RememberedLookupsFollowEveryChange)
              fs::rename(t.Host(dir + "/File.txt"), t.Host(dir + "/FILE.txt"));
          },
          "FILE.txt", "one", ERROR_PATH_NOT_FOUND},
+        {"a smaller case variant made on the host",
+         [](TempDevice& t, const std::string& dir, const std::u16string&) { t.WriteHostFile(dir + "/FILE.TXT", "two"); },
+         "FILE.TXT", "two", ERROR_PATH_NOT_FOUND},
         {"replaced on the host by a new file",
          [](TempDevice& t, const std::string& dir, const std::u16string&) {
              t.WriteHostFile(dir + "/new", "two");
