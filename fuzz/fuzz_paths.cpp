@@ -14,6 +14,7 @@
 //            (host), 11 host create if missing (host, byte: folder when odd);
 //            12 create folder (path), 13 delete file or folder (path, byte),
 //            14 move (path, path), 15 create and write (path, contents byte)
+//   op & 0x40: the (first) device path is the last one decoded, which takes no bytes.
 //   op & 0x80 on a lookup: not checked, only fills what is remembered.
 #include <fcntl.h>
 #include <stdlib.h>
@@ -75,15 +76,19 @@ void RemoveBase()
     fs::remove_all(g_place->base, ignored);
 }
 
+// In memory when the host offers it: on a disk, rebuilding the tree for each input costs
+// far more than running the input.
 Place* MakePlace()
 {
-    std::string pattern = (fs::temp_directory_path() / "wce-fuzz-paths-XXXXXX").string();
+    std::string pattern = "/dev/shm/wce-fuzz-paths-XXXXXX";
     if (!mkdtemp(pattern.data())) {
-        std::perror("fuzz_paths: mkdtemp");
-        std::abort();
+        pattern = (fs::temp_directory_path() / "wce-fuzz-paths-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) {
+            std::perror("fuzz_paths: mkdtemp");
+            std::abort();
+        }
     }
-    auto* place = new Place{pattern, pattern + "/dev", pattern + "/outside"};
-    return place;
+    return new Place{pattern, pattern + "/dev", pattern + "/outside"};
 }
 
 void WriteHost(const std::string& path, const std::string& contents)
@@ -133,6 +138,8 @@ void BuildTree(const Place& place)
 struct Input {
     const std::uint8_t* data;
     size_t size;
+    bool again = false;  // the next device path is the last one again
+    std::u16string last;
     std::uint8_t Byte()
     {
         if (size == 0) return 0;
@@ -143,12 +150,17 @@ struct Input {
 
 std::u16string DevicePath(Input& in)
 {
+    if (in.again) {
+        in.again = false;
+        if (!in.last.empty()) return in.last;
+    }
     std::uint32_t bits = in.Byte() | in.Byte() << 8 | static_cast<std::uint32_t>(in.Byte()) << 16;
     const int count = 1 + static_cast<int>(bits & 3);
     bits >>= 2;
     std::string path;
     for (int i = 0; i < count; ++i, bits >>= 5) path += std::string("\\") + kNames[bits & 31];
-    return Utf8ToWide(path);
+    in.last = Utf8ToWide(path);
+    return in.last;
 }
 
 std::string HostPath(Input& in) { return g_place->root + "/" + kHostPaths[in.Byte() & 31]; }
@@ -240,6 +252,7 @@ void LinkInstead(const std::string& path, const std::string& target)
 void Run(Input& in, std::uint8_t op)
 {
     const bool checked = (op & 0x80) == 0;
+    in.again = (op & 0x40) != 0;
     switch (op % 16) {
     case 0: Check(checked, Map, DevicePath(in)); break;
     case 1: Check(checked, Attributes, DevicePath(in)); break;
