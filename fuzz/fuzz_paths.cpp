@@ -136,6 +136,7 @@ void BuildTree(const Place& place)
 }
 
 struct Input {
+    Input(const std::uint8_t* bytes, size_t count) : data(bytes), size(count) {}
     const std::uint8_t* data;
     size_t size;
     bool again = false;  // the next device path is the last one again
