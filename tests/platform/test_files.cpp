@@ -465,3 +465,25 @@ TEST(DevicePath, RememberedLookupsFollowEveryChange)
             fs::remove_all(device.Root() + "-gone", ignored);
         }
 }
+
+// Upper-case host names found ignoring case are remembered too; the name as written, made
+// later on the host at any level, wins over them as it would on a first lookup.
+TEST(DevicePath, RememberedUpperCaseNamesGiveWayToTheNameAsWritten)
+{
+    for (const char* written : {"DIR/file.txt", "dir/file.txt"}) {
+        SCOPED_TRACE(written);
+        TempDevice device;
+        device.WriteHostFile("DIR/FILE.TXT", "one");
+        auto read = [] {
+            HANDLE opened = Open(u"\\dir\\file.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+            std::string text = opened != INVALID_HANDLE_VALUE ? ReadAll(opened) : "";
+            if (opened != INVALID_HANDLE_VALUE) CloseHandle(opened);
+            return text;
+        };
+        EXPECT_EQ(read(), "one");
+        EXPECT_EQ(read(), "one");  // now remembered
+        device.WriteHostFile(written, "two");
+        EXPECT_EQ(read(), "two");
+        EXPECT_EQ(MapOrEmpty(u"\\dir\\file.txt"), device.Host(written));
+    }
+}
