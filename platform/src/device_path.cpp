@@ -81,6 +81,15 @@ bool FindNameIgnoringCase(const std::string& folder, const std::u16string& name,
     return any;
 }
 
+// A host name with no lower-case letter and nothing beyond ASCII is the smallest of its
+// case variants: no other name can win over it.
+bool HasLowerCaseOrWideUnits(const std::string& hostName)
+{
+    for (unsigned char c : hostName)
+        if (c >= 0x80 || (c >= 'a' && c <= 'z')) return true;
+    return false;
+}
+
 bool IsInvalidNameUnit(WCHAR c)
 {
     if (c < 0x20) return true;
@@ -187,11 +196,16 @@ namespace {
 // after each name along it is found to be still the object it was (same device, inode
 // and kind, no link: a folder moved off the device and linked back is refused as before),
 // and every creation, deletion or rename through the platform drops them all.
+// A name found ignoring case also depends on the rest of its folder: the name as written
+// would win if it appeared, and so would a smaller case variant. The first is checked with
+// the others; the second cannot happen to a name without lower-case letters (the smallest
+// of its variants), so only such names are kept.
 struct Step {
     size_t hostLength;  // of the host path up to and including this name
     dev_t device;
     ino_t inode;
-    mode_t kind;  // the S_IFMT bits
+    mode_t kind;         // the S_IFMT bits
+    std::string absent;  // for a name found ignoring case: the host path of the name as written
 };
 
 struct Resolved {
@@ -264,6 +278,8 @@ bool IsStill(const Resolved& entry, struct stat& st)
         if (lstat(path.c_str(), &st) != 0 || st.st_dev != step.device || st.st_ino != step.inode ||
             (st.st_mode & S_IFMT) != step.kind)
             return false;
+        struct stat written;
+        if (!step.absent.empty() && lstat(step.absent.c_str(), &written) == 0) return false;
     }
     return true;
 }
@@ -317,6 +333,7 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
     size_t existingCount = 0;
     bool existing = true;
     bool anyLink = false;  // among the existing components below the root
+    bool anyUnkept = false;  // a name found ignoring case that a smaller variant could beat
     struct stat deepest{};  // of the deepest existing name
     Resolved walk;          // the link-free names found, for the cache
     size_t start = FindResolvedPrefix(joined, ends, generation, walk);
@@ -340,9 +357,12 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
             struct stat st{};
             std::string candidate = Join(current, name);
             std::string other;
+            std::string absent;
             if (lstat(candidate.c_str(), &st) != 0) {
                 if (FindNameIgnoringCase(current, component, other)) {
+                    absent = std::move(candidate);
                     candidate = Join(current, other);
+                    if (HasLowerCaseOrWideUnits(other)) anyUnkept = true;
                     if (lstat(candidate.c_str(), &st) != 0) anyLink = true;  // vanished: let realpath decide
                 } else {
                     existing = false;
@@ -354,9 +374,10 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
                 deepestExisting = candidate;
                 deepest = st;
                 ++existingCount;
-                if (!anyLink) {
+                if (!anyLink && !anyUnkept) {
                     walk.host = candidate;
-                    walk.steps.push_back(Step{candidate.size(), st.st_dev, st.st_ino, st.st_mode & S_IFMT});
+                    walk.steps.push_back(
+                        Step{candidate.size(), st.st_dev, st.st_ino, st.st_mode & S_IFMT, std::move(absent)});
                 }
             }
             current = candidate;

@@ -38,6 +38,9 @@ bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink
 // renames, so that a lookup never answers with a host name that is gone or no longer the
 // one the device would find.
 void ForgetResolvedPaths();
+// Closes the descriptors kept for reopening files read before (files.cpp): the next open
+// asks the host again.
+void CloseParkedFiles();
 // As MapToHost, but reports a failure through SetLastError.
 bool MapToHostOrFail(LPCWSTR devicePath, std::string& hostPath, LastLink last = LastLink::Follow,
                      PathStatus* status = nullptr);

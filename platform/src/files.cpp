@@ -123,7 +123,9 @@ int TakeParkedFile(const std::string& hostPath, const struct stat& st)
     return found;
 }
 
-void CloseParkedFiles()
+}  // namespace
+
+void wce::detail::CloseParkedFiles()
 {
     std::vector<ParkedFile> files;
     {
@@ -133,6 +135,8 @@ void CloseParkedFiles()
     }
     for (const ParkedFile& file : files) close(file.fd);
 }
+
+namespace {
 
 class FileObject : public wce::detail::KernelObject {
 public:
@@ -350,7 +354,7 @@ int ChangeTree(int result)
 {
     const int error = errno;
     wce::detail::ForgetResolvedPaths();
-    CloseParkedFiles();
+    wce::detail::CloseParkedFiles();
     errno = error;
     return result;
 }

@@ -399,6 +399,9 @@ TEST(DevicePath, RememberedLookupsFollowEveryChange)
              fs::rename(t.Host(dir + "/File.txt"), t.Host(dir + "/FILE.txt"));
          },
          "FILE.txt", "one", ERROR_PATH_NOT_FOUND},
+        {"a smaller case variant made on the host",
+         [](TempDevice& t, const std::string& dir, const std::u16string&) { t.WriteHostFile(dir + "/FILE.TXT", "two"); },
+         "FILE.TXT", "two", ERROR_PATH_NOT_FOUND},
         {"replaced on the host by a new file",
          [](TempDevice& t, const std::string& dir, const std::u16string&) {
              t.WriteHostFile(dir + "/new", "two");
@@ -461,4 +464,26 @@ TEST(DevicePath, RememberedLookupsFollowEveryChange)
             std::error_code ignored;
             fs::remove_all(device.Root() + "-gone", ignored);
         }
+}
+
+// Upper-case host names found ignoring case are remembered too; the name as written, made
+// later on the host at any level, wins over them as it would on a first lookup.
+TEST(DevicePath, RememberedUpperCaseNamesGiveWayToTheNameAsWritten)
+{
+    for (const char* written : {"DIR/file.txt", "dir/file.txt"}) {
+        SCOPED_TRACE(written);
+        TempDevice device;
+        device.WriteHostFile("DIR/FILE.TXT", "one");
+        auto read = [] {
+            HANDLE opened = Open(u"\\dir\\file.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+            std::string text = opened != INVALID_HANDLE_VALUE ? ReadAll(opened) : "";
+            if (opened != INVALID_HANDLE_VALUE) CloseHandle(opened);
+            return text;
+        };
+        EXPECT_EQ(read(), "one");
+        EXPECT_EQ(read(), "one");  // now remembered
+        device.WriteHostFile(written, "two");
+        EXPECT_EQ(read(), "two");
+        EXPECT_EQ(MapOrEmpty(u"\\dir\\file.txt"), device.Host(written));
+    }
 }
