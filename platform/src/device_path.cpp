@@ -284,18 +284,16 @@ bool IsStill(const Resolved& entry, struct stat& st)
     return true;
 }
 
-void ForgetAll()
+bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last, PathStatus* status);
+
+}  // namespace
+
+void ForgetResolvedPaths()
 {
     ResolvedPaths& paths = GetResolvedPaths();
     std::lock_guard<std::mutex> guard(paths.lock);
     paths.entries.clear();
 }
-
-bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last, PathStatus* status);
-
-}  // namespace
-
-void ForgetResolvedPaths() { ForgetAll(); }
 
 bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last, PathStatus* status)
 {
@@ -338,7 +336,7 @@ bool MapToHostOrThrow(LPCWSTR devicePath, std::string& hostPath, DWORD& error, L
     Resolved walk;          // the link-free names found, for the cache
     size_t start = FindResolvedPrefix(joined, ends, generation, walk);
     if (start > 0 && !IsStill(walk, deepest)) {
-        ForgetAll();  // changed on the host behind the platform's back
+        ForgetResolvedPaths();  // changed on the host behind the platform's back
         start = 0;
         walk = Resolved();
     }
