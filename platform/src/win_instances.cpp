@@ -94,11 +94,13 @@ WindowList ReadList(const std::string& path)
     return out;
 }
 
+// Removes a process's files, and the folder when nothing is left in it.
 void RemoveFiles(const std::string& folder, int pid)
 {
     unlink(ListPath(folder, pid).c_str());
     unlink(RaisePath(folder, pid).c_str());
     unlink((RaisePath(folder, pid) + ".taken").c_str());
+    rmdir(folder.c_str());
 }
 
 // Calls visit for the list of each live process but this one. Lists of processes that are
@@ -148,7 +150,6 @@ void RemoveOwnFiles()
 {
     if (g_publishedFolder.empty()) return;
     RemoveFiles(g_publishedFolder, getpid());
-    rmdir(g_publishedFolder.c_str());  // only when no other process lists windows there
 }
 
 }  // namespace
@@ -173,19 +174,22 @@ void PublishWindows()
     g_publishedFolder = folder;
     std::string path = ListPath(folder, getpid());
     if (g_published.empty()) {
-        unlink(path.c_str());
+        RemoveFiles(folder, getpid());
         return;
     }
-    mkdir(folder.c_str(), 0777);
     static const bool s_cleanup = [] { return 0 == std::atexit(RemoveOwnFiles); }();
     (void)s_cleanup;
     std::string temp = path + ".tmp";
-    {
+    bool written = false;
+    // Another process may remove the folder when it finds it empty: make it once more then.
+    for (int attempt = 0; attempt < 2 && !written; ++attempt) {
+        mkdir(folder.c_str(), 0777);
         std::ofstream out(temp, std::ios::trunc);
         out << "start " << StartTime(getpid()) << '\n' << g_published;
-        if (!out) return;
+        out.close();
+        written = out && 0 == std::rename(temp.c_str(), path.c_str());
     }
-    std::rename(temp.c_str(), path.c_str());
+    if (!written) g_published.clear();  // the next change tries again
 }
 
 void TakeRaiseRequests()
