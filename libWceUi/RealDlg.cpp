@@ -16,6 +16,9 @@ int CRealDlg::DoModal(DWORD dwStyle, const RECT* lpRect, HWND hWndParent)
 {
     if (NULL == WceUiGetInstanceHandle())
         JxWriteLogA(JX_LOG_ERROR, "%s::DoModal, WceUiGetInstanceHandle() return NULL, call WceUiInit first", "CRealDlg");
+    // Running already (DoModal again from OnInitDialog or a handler): refused before the
+    // running loop's state is touched.
+    if (!WCEUI_CHECK("CRealDlg::DoModal", !::IsWindow(m_hWnd))) return -1;
     // A dialog run again starts without the last run's result.
     m_nModalResult = -1;
     m_bEnd = FALSE;
@@ -48,7 +51,10 @@ int CRealDlg::DoModal(DWORD dwStyle, const RECT* lpRect, HWND hWndParent)
         ::SetWindowPos(m_hWnd, NULL, 0, 0, 0, 0,
                        SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
     if (bParentDisabled) ::EnableWindow(hWndParent, TRUE);
-    if (NULL != hWndParent && NULL != m_hWnd && ::GetActiveWindow() == m_hWnd) ::SetActiveWindow(hWndParent);
+    // When the window was destroyed under the loop (default WM_CLOSE) while the parent was
+    // disabled, nothing took over: the parent would stay inactive and keys would be lost.
+    HWND hActive = ::GetActiveWindow();
+    if (NULL != hWndParent && ((NULL != m_hWnd && hActive == m_hWnd) || NULL == hActive)) ::SetActiveWindow(hWndParent);
     if (::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
     if (DLG_RUN_IN_MODAL == m_DlgRunWay) m_DlgRunWay = DLG_RUN_NOT_RUNNING;
     return m_nModalResult;

@@ -19,6 +19,8 @@ LRESULT WceUiRealWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
     CRealWnd* pWnd = NULL;
     if (WM_CREATE == msg) {
         pWnd = static_cast<CRealWnd*>(reinterpret_cast<LPCREATESTRUCT>(lParam)->lpCreateParams);
+        // Only CRealWnd::Create names the object; a window of this class made otherwise has none.
+        if (!WCEUI_CHECK("WceUiRealWndProc", NULL != pWnd)) return -1;
         CRealWnd* pOld = NULL;
         if (!WCEUI_CHECK("WceUiRealWndProc", !map.Lookup(hWnd, pOld))) return -1;
         pWnd->m_hWnd = hWnd;
@@ -108,6 +110,9 @@ LRESULT CRealWnd::DefaultWindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 BOOL CRealWnd::Create(DWORD dwStyle, const RECT* lpRect, HWND hWndParent)
 {
     if (!WCEUI_CHECK("CRealWnd::Create", NULL != lpRect)) return FALSE;
+    // One window per object: a second one (DoModal again from OnInitDialog) would take
+    // m_hWnd from the first, which nothing could end or destroy any more.
+    if (!WCEUI_CHECK("CRealWnd::Create", !::IsWindow(m_hWnd))) return FALSE;
     CQoWndHelper* pHelper = Helper();
     pHelper->RegisterClassOnce(WceUiRealWndProc);
     HWND hWnd = ::CreateWindowExW(0, pHelper->GetClassName(), u"", dwStyle, lpRect->left, lpRect->top,

@@ -179,6 +179,12 @@ std::string RealDeviceRoot()
     return state.realRoot;
 }
 
+std::string CanonicalDeviceRoot()
+{
+    std::string real = RealDeviceRoot();
+    return real.empty() ? DeviceRootHostPath() : real;
+}
+
 unsigned long DeviceRootGeneration()
 {
     RootState& state = GetRootState();

@@ -11,6 +11,10 @@ namespace wce::detail {
 
 // Host path of the device root: absolute, without a trailing separator.
 std::string DeviceRootHostPath();
+// The device root with its links resolved, or as written while it does not exist: what
+// processes share per device (named mutexes, window lists) is keyed on it, so that two
+// ways to one folder are one device.
+std::string CanonicalDeviceRoot();
 // Counts changes of the device root, so that caches of files kept in the root (the
 // registry) can tell that they belong to another device now.
 unsigned long DeviceRootGeneration();

@@ -1,6 +1,8 @@
 // Opening and closing the display, and what the rest of the platform asks of it: the screen
 // buffer, the clock and the frame count.
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <sys/stat.h>
 #include <thread>
@@ -58,7 +60,24 @@ bool CheckOptions(const wce::host::DisplayOptions& o, std::string& error)
     return true;
 }
 
+// Rounds toward minus infinity, so that points left of or above the window stay outside;
+// b > 0. Saturates: a tiny window cannot push a point past the coordinate range.
+LONG FloorDiv(long long a, long long b)
+{
+    long long q = a >= 0 ? a / b : -((-a + b - 1) / b);
+    return static_cast<LONG>(std::clamp<long long>(q, INT32_MIN, INT32_MAX));
+}
+
 }  // namespace
+
+POINT WindowPointToScreen(int x, int y, int windowWidth, int windowHeight, int screenWidth, int screenHeight,
+                          int scale)
+{
+    if (scale < 1) scale = 1;
+    if (windowWidth <= 0 || windowHeight <= 0) return POINT{FloorDiv(x, scale), FloorDiv(y, scale)};
+    return POINT{FloorDiv(static_cast<long long>(x) * screenWidth, windowWidth),
+                 FloorDiv(static_cast<long long>(y) * screenHeight, windowHeight)};
+}
 
 bool IsDisplayOpen() { return g_display && g_display->backend; }
 

@@ -53,6 +53,12 @@ struct DisplayState {
 // A surface bitmap at the given depth (16: RGB565, 32: 0xAARRGGBB), zeroed.
 HBITMAP NewScreenBitmap(int width, int height, int bitsPixel);
 
+// A point in the display's window, whose real size may differ from the one asked for (a
+// window manager ignoring the size hints), on the screen: the picture is stretched over the
+// whole window. An empty window size maps by the scale alone.
+POINT WindowPointToScreen(int x, int y, int windowWidth, int windowHeight, int screenWidth, int screenHeight,
+                          int scale);
+
 // The open display, opening a headless one with the host's metrics when none is.
 DisplayState& Display();
 bool IsDisplayOpen();

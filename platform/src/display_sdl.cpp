@@ -246,17 +246,31 @@ private:
         Show();
     }
 
+    // Through the window's real size: a window manager may have resized it, and the texture
+    // is stretched over whatever size it has.
+    POINT ToScreen(int x, int y) const
+    {
+        int w = 0, h = 0;
+        SDL_GetWindowSize(m_window, &w, &h);
+        return WindowPointToScreen(x, y, w, h, m_width, m_height, m_scale);
+    }
+
     void Handle(const SDL_Event& e, DWORD tick)
     {
         switch (e.type) {
         case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
+        case SDL_MOUSEBUTTONUP: {
             if (SDL_BUTTON_LEFT != e.button.button) break;
             m_down = SDL_MOUSEBUTTONDOWN == e.type;
-            RoutePen(m_down ? PenEvent::Down : PenEvent::Up, e.button.x / m_scale, e.button.y / m_scale, tick);
+            POINT pt = ToScreen(e.button.x, e.button.y);
+            RoutePen(m_down ? PenEvent::Down : PenEvent::Up, pt.x, pt.y, tick);
             break;
+        }
         case SDL_MOUSEMOTION:
-            if (m_down) RoutePen(PenEvent::Move, e.motion.x / m_scale, e.motion.y / m_scale, tick);
+            if (m_down) {
+                POINT pt = ToScreen(e.motion.x, e.motion.y);
+                RoutePen(PenEvent::Move, pt.x, pt.y, tick);
+            }
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP:

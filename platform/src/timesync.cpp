@@ -14,6 +14,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "device_path.h"
 #include "display_clock.h"
 #include "handles.h"
 #include "wce/files.h"
@@ -37,7 +38,7 @@ struct MutexObject : wce::detail::KernelObject {
 std::string MutexFilePath(LPCWSTR name)
 {
     // Keyed by device root so that two demo devices never block each other.
-    size_t rootHash = std::hash<std::string>{}(wce::host::GetDeviceRoot());
+    size_t rootHash = std::hash<std::string>{}(wce::detail::CanonicalDeviceRoot());
     size_t nameHash = std::hash<std::string>{}(WideToUtf8(name));
     char path[128];
     std::snprintf(path, sizeof path, "/tmp/wce-mutex-%zx-%zx.lock", rootHash, nameHash);

@@ -44,14 +44,32 @@ HBITMAP NewSurfaceBitmap(int width, int height, int bitsPixel)
     return CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
 }
 
-// Copies the rectangle src (in from's pixels) to (x, y) in to; callers clip.
+// Copies the rectangle src (in from's pixels) to (x, y) in to; callers clip. A window that
+// outlived its display keeps the old depth until it is resized, so the depths may differ.
 void CopyPixels(const Surface& from, const RECT& src, const Surface& to, int x, int y)
 {
-    int bytes = from.bitsPixel / 8;
-    std::size_t rowBytes = static_cast<std::size_t>(src.right - src.left) * bytes;
-    for (int row = src.top; row < src.bottom; ++row)
-        std::memcpy(to.Row(y + row - src.top) + static_cast<std::size_t>(x) * bytes,
-                    from.Row(row) + static_cast<std::size_t>(src.left) * bytes, rowBytes);
+    const int cols = src.right - src.left;
+    if (from.bitsPixel == to.bitsPixel) {
+        int bytes = from.bitsPixel / 8;
+        std::size_t rowBytes = static_cast<std::size_t>(cols) * bytes;
+        for (int row = src.top; row < src.bottom; ++row)
+            std::memcpy(to.Row(y + row - src.top) + static_cast<std::size_t>(x) * bytes,
+                        from.Row(row) + static_cast<std::size_t>(src.left) * bytes, rowBytes);
+        return;
+    }
+    for (int row = src.top; row < src.bottom; ++row) {
+        const BYTE* in = from.Row(row);
+        BYTE* out = to.Row(y + row - src.top);
+        if (16 == from.bitsPixel) {
+            auto* d = reinterpret_cast<std::uint32_t*>(out) + x;
+            const auto* s = reinterpret_cast<const std::uint16_t*>(in) + src.left;
+            for (int i = 0; i < cols; ++i) d[i] = Pixel565To32(s[i]);
+        } else {
+            auto* d = reinterpret_cast<std::uint16_t*>(out) + x;
+            const auto* s = reinterpret_cast<const std::uint32_t*>(in) + src.left;
+            for (int i = 0; i < cols; ++i) d[i] = Pixel32To565(s[i]);
+        }
+    }
 }
 
 RECT ScreenBounds()

@@ -25,15 +25,20 @@ void Unlink(Window& w)
     siblings.erase(std::remove(siblings.begin(), siblings.end(), w.handle), siblings.end());
 }
 
-void SendDestroy(HWND hwnd)
+// WM_DESTROY once per window: a child marked already heard it, or hears it from a call
+// further up (its WM_DESTROY destroyed an ancestor); its children still get theirs.
+void SendDestroy(HWND hwnd, bool first)
 {
     Window* w = FindWin(hwnd);
     if (!w) return;
-    SendMessageW(hwnd, WM_DESTROY, 0, 0);
+    if (first || !w->destroying) {
+        w->destroying = true;
+        SendMessageW(hwnd, WM_DESTROY, 0, 0);
+    }
     w = FindWin(hwnd);
     if (!w) return;
     std::vector<HWND> children = w->children;
-    for (HWND child : children) SendDestroy(child);
+    for (HWND child : children) SendDestroy(child, false);
 }
 
 void Free(HWND hwnd)
@@ -44,6 +49,9 @@ void Free(HWND hwnd)
     for (HWND child : children) Free(child);
     WindowSystem& s = Wins();
     KillWindowTimers(hwnd);
+    // A capture taken during WM_DESTROY would name a window that no longer exists and take
+    // every later pen event; the window is past hearing WM_CAPTURECHANGED.
+    if (s.capture == hwnd) s.capture = nullptr;
     if (s.caret.owner == hwnd) DestroyCaret();
     if (s.focus == hwnd) s.focus = nullptr;
     FreeWindowDcs(*w);
@@ -162,7 +170,7 @@ BOOL DestroyWindow(HWND hwnd)
     if (wasShown) MarkScreenDirty(ScreenRect(*w));
     w->visible = false;
     if (s.active == hwnd) ActivateAfterLoss(hwnd);
-    SendDestroy(hwnd);
+    SendDestroy(hwnd, true);
     Free(hwnd);
     if (s.active && !FindWin(s.active)) ActivateAfterLoss(s.active);
     PublishWindows();

@@ -1,18 +1,20 @@
 // Windows shared between processes on one device root, so that a second instance finds the
 // first one's window and asks it to come to the front. Each process lists its titled visible
 // top-level windows in a folder below /tmp keyed by the device root ("PID.windows"), and takes
-// raise requests from "PID.raise" there while it retrieves, waits or holds. Entries of
-// processes that no longer exist are ignored.
+// raise requests from "PID.raise" there while it retrieves, waits or holds. A process removes
+// its files at exit; those of processes that are gone are removed by the next one to look.
 #include <cerrno>
 #include <cstdlib>
 #include <csignal>
 #include <cstdio>
 #include <dirent.h>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "device_path.h"
 #include "display_internal.h"
 #include "win_internal.h"
 #include "wce/files.h"
@@ -20,20 +22,41 @@
 #include "wce/wstring.h"
 
 namespace wce::detail {
-namespace {
 
-std::string Folder()
+std::string WindowListFolder()
 {
-    std::size_t rootHash = std::hash<std::string>{}(wce::host::GetDeviceRoot());
+    std::size_t rootHash = std::hash<std::string>{}(CanonicalDeviceRoot());
     char path[64];
     std::snprintf(path, sizeof path, "/tmp/wce-windows-%zx", rootHash);
     return path;
 }
 
+namespace {
+
+std::string Folder() { return WindowListFolder(); }
+
 std::string ListPath(const std::string& folder, int pid) { return folder + "/" + std::to_string(pid) + ".windows"; }
 std::string RaisePath(const std::string& folder, int pid) { return folder + "/" + std::to_string(pid) + ".raise"; }
 
-bool IsAlive(int pid) { return pid > 0 && (0 == kill(pid, 0) || EPERM == errno); }
+// When the process started, in clock ticks since boot (field 22 of /proc/PID/stat); 0 when
+// unknown. With the id it names one process: ids are reused.
+unsigned long long StartTime(int pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t close = text.rfind(')');  // the command name may hold spaces and brackets
+    if (close == std::string::npos) return 0;
+    std::istringstream fields(text.substr(close + 1));
+    std::string field;
+    for (int number = 3; fields >> field; ++number)
+        if (22 == number) return std::strtoull(field.c_str(), nullptr, 10);
+    return 0;
+}
+
+bool IsAlive(int pid, unsigned long long start)
+{
+    return pid > 0 && (0 == kill(pid, 0) || EPERM == errno) && StartTime(pid) == start;
+}
 
 struct Listed {
     unsigned number = 0;
@@ -41,13 +64,24 @@ struct Listed {
     std::u16string title;
 };
 
-// "NUMBER<TAB>CLASS<TAB>TITLE" per line, UTF-8.
-std::vector<Listed> ReadList(const std::string& path)
+struct WindowList {
+    bool found = false;
+    unsigned long long start = 0;  // of the process that wrote it
+    std::vector<Listed> windows;
+};
+
+// "start TICKS" first, then "NUMBER<TAB>CLASS<TAB>TITLE" per line, UTF-8.
+WindowList ReadList(const std::string& path)
 {
-    std::vector<Listed> out;
+    WindowList out;
     std::ifstream in(path);
+    out.found = in.is_open();
     std::string line;
     while (std::getline(in, line)) {
+        if (0 == line.compare(0, 6, "start ")) {
+            out.start = std::strtoull(line.c_str() + 6, nullptr, 10);
+            continue;
+        }
         std::size_t a = line.find('\t');
         std::size_t b = a == std::string::npos ? a : line.find('\t', a + 1);
         if (b == std::string::npos) continue;
@@ -55,20 +89,67 @@ std::vector<Listed> ReadList(const std::string& path)
         entry.number = static_cast<unsigned>(std::strtoul(line.substr(0, a).c_str(), nullptr, 10));
         entry.cls = Utf8ToWide(line.substr(a + 1, b - a - 1));
         entry.title = Utf8ToWide(line.substr(b + 1));
-        out.push_back(entry);
+        out.windows.push_back(entry);
     }
     return out;
+}
+
+// Removes a process's files, and the folder when nothing is left in it.
+void RemoveFiles(const std::string& folder, int pid)
+{
+    unlink(ListPath(folder, pid).c_str());
+    unlink(RaisePath(folder, pid).c_str());
+    unlink((RaisePath(folder, pid) + ".taken").c_str());
+    rmdir(folder.c_str());
+}
+
+// Calls visit for the list of each live process but this one. Lists of processes that are
+// gone (killed ones cannot remove their own) are removed, so they do not pile up.
+template <typename Visit>
+void ForEachLiveList(const std::string& folder, Visit visit)
+{
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return;
+    int self = getpid();
+    while (dirent* e = readdir(dir)) {
+        std::string file = e->d_name;
+        std::size_t dot = file.find(".windows");
+        if (dot == std::string::npos || dot + 8 != file.size()) continue;
+        int pid = std::atoi(file.substr(0, dot).c_str());
+        if (pid == self) continue;
+        WindowList list = ReadList(folder + "/" + file);
+        if (!list.found) continue;  // removed meanwhile
+        if (!IsAlive(pid, list.start)) {
+            RemoveFiles(folder, pid);
+            continue;
+        }
+        if (visit(pid, list)) break;
+    }
+    closedir(dir);
 }
 
 std::string g_published;  // what this process listed last
 std::string g_publishedFolder;
 
-bool IsListed(int pid, unsigned number)
+bool IsListed(const ForeignWindow& proxy)
 {
-    if (!IsAlive(pid)) return false;
-    for (const auto& entry : ReadList(ListPath(Folder(), pid)))
-        if (entry.number == number) return true;
+    std::string folder = Folder();
+    WindowList list = ReadList(ListPath(folder, proxy.pid));
+    if (!list.found) return false;
+    if (!IsAlive(proxy.pid, list.start)) {
+        RemoveFiles(folder, proxy.pid);
+        return false;
+    }
+    if (list.start != proxy.start) return false;
+    for (const auto& entry : list.windows)
+        if (entry.number == proxy.number) return true;
     return false;
+}
+
+void RemoveOwnFiles()
+{
+    if (g_publishedFolder.empty()) return;
+    RemoveFiles(g_publishedFolder, getpid());
 }
 
 }  // namespace
@@ -85,23 +166,30 @@ void PublishWindows()
     }
     std::string folder = Folder();
     if (list.str() == g_published && folder == g_publishedFolder) return;
+    if (folder != g_publishedFolder) {
+        RemoveOwnFiles();  // the device root changed: the old device no longer has these windows
+        ForEachLiveList(folder, [](int, const WindowList&) { return false; });
+    }
     g_published = list.str();
     g_publishedFolder = folder;
     std::string path = ListPath(folder, getpid());
     if (g_published.empty()) {
-        unlink(path.c_str());
+        RemoveFiles(folder, getpid());
         return;
     }
-    mkdir(folder.c_str(), 0777);
-    static const bool s_cleanup = [] { return 0 == std::atexit([] { unlink(ListPath(g_publishedFolder, getpid()).c_str()); }); }();
+    static const bool s_cleanup = [] { return 0 == std::atexit(RemoveOwnFiles); }();
     (void)s_cleanup;
     std::string temp = path + ".tmp";
-    {
+    bool written = false;
+    // Another process may remove the folder when it finds it empty: make it once more then.
+    for (int attempt = 0; attempt < 2 && !written; ++attempt) {
+        mkdir(folder.c_str(), 0777);
         std::ofstream out(temp, std::ios::trunc);
-        out << g_published;
-        if (!out) return;
+        out << "start " << StartTime(getpid()) << '\n' << g_published;
+        out.close();
+        written = out && 0 == std::rename(temp.c_str(), path.c_str());
     }
-    std::rename(temp.c_str(), path.c_str());
+    if (!written) g_published.clear();  // the next change tries again
 }
 
 void TakeRaiseRequests()
@@ -127,36 +215,26 @@ void TakeRaiseRequests()
 
 HWND FindForeignWindow(LPCWSTR className, LPCWSTR title)
 {
-    std::string folder = Folder();
-    DIR* dir = opendir(folder.c_str());
-    if (!dir) return nullptr;
     std::u16string cls = className ? LowerName(className) : u"";
     std::u16string name = title ? LowerName(title) : u"";
-    int self = getpid();
     HWND found = nullptr;
-    while (dirent* e = readdir(dir)) {
-        std::string file = e->d_name;
-        std::size_t dot = file.find(".windows");
-        if (dot == std::string::npos || dot + 8 != file.size()) continue;
-        int pid = std::atoi(file.substr(0, dot).c_str());
-        if (pid == self || !IsAlive(pid)) continue;
-        for (const auto& entry : ReadList(folder + "/" + file)) {
+    ForEachLiveList(Folder(), [&](int pid, const WindowList& list) {
+        for (const auto& entry : list.windows) {
             if (className && LowerName(entry.cls.c_str()) != cls) continue;
             if (title && LowerName(entry.title.c_str()) != name) continue;
             WindowSystem& s = Wins();
             for (auto& proxy : s.foreign)
-                if (proxy.second.pid == pid && proxy.second.number == entry.number)
+                if (proxy.second.pid == pid && proxy.second.start == list.start && proxy.second.number == entry.number)
                     found = reinterpret_cast<HWND>(proxy.first);
             if (!found) {
                 found = reinterpret_cast<HWND>(s.nextKey);
-                s.foreign.emplace(s.nextKey, ForeignWindow{pid, entry.number});
+                s.foreign.emplace(s.nextKey, ForeignWindow{pid, list.start, entry.number});
                 s.nextKey += 4;
             }
-            break;
+            return true;
         }
-        if (found) break;
-    }
-    closedir(dir);
+        return false;
+    });
     return found;
 }
 
@@ -164,14 +242,14 @@ bool IsForeignWindow(HWND hwnd)
 {
     auto& foreign = Wins().foreign;
     auto it = foreign.find(reinterpret_cast<std::uintptr_t>(hwnd));
-    return it != foreign.end() && IsListed(it->second.pid, it->second.number);
+    return it != foreign.end() && IsListed(it->second);
 }
 
 bool RaiseForeignWindow(HWND hwnd)
 {
     auto& foreign = Wins().foreign;
     auto it = foreign.find(reinterpret_cast<std::uintptr_t>(hwnd));
-    if (it == foreign.end() || !IsListed(it->second.pid, it->second.number)) {
+    if (it == foreign.end() || !IsListed(it->second)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return false;
     }

@@ -52,6 +52,7 @@ struct Window {
 // A window of another process found by FindWindowW.
 struct ForeignWindow {
     int pid = 0;
+    unsigned long long start = 0;  // the process's start time: a reused id is another process
     unsigned number = 0;
 };
 
@@ -163,6 +164,8 @@ HDC MakeWindowDc(Window& w, const RECT& clip);
 void FreeWindowDcs(Window& w);
 
 // The table of titled top-level windows shared with other processes (win_instances.cpp).
+// The folder below /tmp where the processes on this device list their windows.
+std::string WindowListFolder();
 void PublishWindows();
 void TakeRaiseRequests();
 HWND FindForeignWindow(LPCWSTR className, LPCWSTR title);

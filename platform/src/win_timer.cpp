@@ -9,6 +9,7 @@
 namespace wce::detail {
 
 namespace {
+constexpr UINT kMaxTimerElapse = 0x7FFFFFFF;
 bool IsDue(const Timer& t, DWORD now) { return static_cast<std::int32_t>(now - t.due) >= 0; }
 }  // namespace
 
@@ -63,6 +64,9 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc)
     Display();
     WindowSystem& s = Wins();
     if (0 == elapse) elapse = 1;
+    // Due ticks are compared as signed differences: a longer elapse (INFINITE passed by
+    // mistake) would be due at once and fire on every retrieval.
+    if (elapse > kMaxTimerElapse) elapse = kMaxTimerElapse;
     if (!hwnd) {
         // Thread timers get an id of their own unless they name one that exists.
         bool exists = std::any_of(s.timers.begin(), s.timers.end(),

@@ -136,6 +136,61 @@ TEST_F(RealWndTest, DoModalEndsWhenItsWindowIsDestroyedUnderIt)
     EXPECT_EQ(DLG_RUN_NOT_RUNNING, dlg.GetRunWay());
 }
 
+// A nested dialog closed by the default WM_CLOSE leaves its disabled parent with nothing
+// active: the parent takes over and keys reach it again.
+TEST_F(RealWndTest, AfterANestedDialogIsClosedTheParentTakesTheKeys)
+{
+    Open("wait 10\nclose\nwait 10\nkey A\n");
+    CTestDlg outer;
+    HWND activeAfterInner = NULL;
+    outer.onInit = [&](CTestDlg& o) {
+        CTestDlg inner;
+        EXPECT_EQ(-1, inner.DoModal(WS_POPUP | WS_VISIBLE, &kFull, o.m_hWnd));
+        activeAfterInner = GetActiveWindow();
+        EXPECT_EQ(o.m_hWnd, activeAfterInner);
+    };
+    outer.DoModal(WS_POPUP | WS_VISIBLE, &kFull, NULL);
+    EXPECT_EQ((std::vector<std::string>{"init", "key 65 1 0", "destroy"}), outer.calls);
+}
+
+// One window per object, and only through Create.
+TEST_F(RealWndTest, ASecondWindowForOneObjectOrOneWithoutObjectIsRefused)
+{
+    CRealWnd made;
+    ASSERT_TRUE(made.Create(WS_POPUP, &kFull, NULL));  // registers the class
+    const struct {
+        const char* name;
+        std::function<bool()> refused;
+        const char* logged;
+    } cases[] = {
+        {"Create while the window exists", [&] { return !made.Create(WS_POPUP, &kFull, NULL); },
+         "CRealWnd::Create,check(!::IsWindow(m_hWnd))fail"},
+        {"DoModal from its own OnInitDialog",
+         [&] {
+             CTestDlg dlg;
+             int again = 0;
+             dlg.onInit = [&](CTestDlg& d) {
+                 again = d.DoModal(WS_POPUP | WS_VISIBLE, &kFull, NULL);
+                 d.EndDialog(3);
+             };
+             return 3 == dlg.DoModal(WS_POPUP | WS_VISIBLE, &kFull, NULL) && -1 == again &&
+                    std::vector<std::string>{"init", "destroy"} == dlg.calls;
+         },
+         "CRealDlg::DoModal,check(!::IsWindow(m_hWnd))fail"},
+        {"a framework window without its object",
+         [] {
+             HWND hWnd = CreateWindowExW(0, u"WceUiWnd", u"", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+             return NULL == hWnd && ERROR_CANCELLED == GetLastError();
+         },
+         "WceUiRealWndProc,check(NULL != pWnd)fail"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(c.refused()) << c.name;
+        EXPECT_TRUE(m_log.Contains(c.logged)) << c.name;
+    }
+    made.DestroyWindow();
+}
+
 TEST_F(RealWndTest, QuitEndsOnlyTheInnermostLoopAndAResultDoesNotOutliveItsRun)
 {
     CTestDlg outer;

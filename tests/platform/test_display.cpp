@@ -2,6 +2,7 @@
 // run and the shared options.
 #include <sys/stat.h>
 
+#include "display_internal.h"
 #include "window_fixture.h"
 
 namespace {
@@ -306,6 +307,31 @@ TEST(DisplayOptionsTest, ParsedAndTakenOutOfTheArguments)
             EXPECT_FALSE(error.empty());
         }
         EXPECT_EQ(expected, got) << args[1];
+    }
+}
+
+// The display's window stretches the picture over its real size, which a window manager may
+// have chosen: a pen point lands where the picture under it came from.
+TEST(DisplayPen, WindowPointsMapThroughTheRealWindowSize)
+{
+    const struct {
+        const char* name;
+        int x, y, windowWidth, windowHeight, scale;
+        LONG screenX, screenY;
+    } cases[] = {
+        {"as asked, scale 1", 799, 479, 800, 480, 1, 799, 479},
+        {"as asked, scale 2", 1599, 959, 1600, 960, 2, 799, 479},
+        {"enlarged by the manager", 1200, 360, 1200, 720, 1, 800, 240},
+        {"shrunk by the manager", 399, 239, 400, 240, 2, 798, 478},
+        {"stretched one way only", 100, 100, 1600, 480, 2, 50, 100},
+        {"left of and above the window", -1, -3, 1600, 960, 2, -1, -2},
+        {"no size known: the scale", 41, 21, 0, 0, 2, 20, 10},
+        {"far outside a tiny window", 2000000000, 0, 1, 1, 1, 2147483647, 0},
+    };
+    for (const auto& c : cases) {
+        POINT pt = wce::detail::WindowPointToScreen(c.x, c.y, c.windowWidth, c.windowHeight, 800, 480, c.scale);
+        EXPECT_EQ(c.screenX, pt.x) << c.name;
+        EXPECT_EQ(c.screenY, pt.y) << c.name;
     }
 }
 
