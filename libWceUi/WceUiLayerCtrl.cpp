@@ -34,7 +34,7 @@ struct CWceUiLayerCtrlData {
     CWceUiHList m_NeedDrawList;
     CWceUiLayer* m_pBody;
     CWceUiLayer* m_pFocusLayer = NULL;  // the layer that takes typed text
-    BOOL m_bEndingCapture = FALSE;      // its OnLoseCapture runs: rebuilds in it must not tell it again
+    CWceUiLayer* m_pLosingCapture = NULL;  // hearing OnLoseCapture: rebuilds in it must not tell it again
     CTestFillRect m_Mask;  // kept between paint passes, so its blocks are reused
 
     CWceUiLayerCtrlData()
@@ -387,13 +387,14 @@ void CWceUiLayerCtrl::EndCaptureBelow(CWceUiLayer* pTop)
 
 void CWceUiLayerCtrl::impEndCapture(CWceUiLayerHost* pWnd, CWceUiLayer* pCapture)
 {
-    if (m_pData->m_bEndingCapture) return;
+    if (pCapture == m_pData->m_pLosingCapture) return;
     // Told before the release, as a window that loses the platform capture tells it: a
     // button released silently would keep its down look and click on a later pen-up.
-    m_pData->m_bEndingCapture = TRUE;
+    CWceUiLayer* pOuter = m_pData->m_pLosingCapture;
+    m_pData->m_pLosingCapture = pCapture;
     pCapture->OnLoseCapture();
     if (pWnd->GetCapture() == pCapture) pWnd->ReleaseCapture(pCapture);
-    m_pData->m_bEndingCapture = FALSE;
+    m_pData->m_pLosingCapture = pOuter;
 }
 
 void CWceUiLayerCtrl::impCheckCapture()

@@ -58,7 +58,7 @@ public:
     COLORREF color = RGB(0, 0, 255);
     bool bCaptureOnDown = false;
     LRESULT result = 0;
-    std::function<void(CProbeLayer&)> onRegistered;
+    std::function<void(CProbeLayer&)> onRegistered, onLose;
 
     void Note(const std::string& s) const
     {
@@ -77,8 +77,9 @@ public:
     void OnMouseMove(UINT, int, int) override { Note("move"); }
     void OnLoseCapture() override
     {
-        // As the controls do: a lost capture ends the press.
+        // As the controls do: a lost capture ends the press (a new look may move the layer).
         Note("lose");
+        if (onLose) onLose(*this);
         ReleaseCapture();
     }
     void OnTimer(WORD nId) override { Note("timer " + std::to_string(nId)); }
@@ -367,9 +368,15 @@ TEST_F(LayerWndTest, ACaptureLayerThatCanNoLongerTakeThePenLosesItToldFirst)
         {"itself hidden", [&](CProbeWnd&, CProbeDlg*) { m_a->ShowLayer(FALSE); }, {"a lose", "b down 120,10"}},
         {"its dialog hidden", [](CProbeWnd&, CProbeDlg* d) { d->ShowLayer(FALSE); }, {"a lose", "dlg nolayer 120,10"}},
         {"its dialog deleted", [](CProbeWnd& w, CProbeDlg* d) { w.GetLayerCtrl()->DeleteLayer(d); }, {"a lose"}},
-        {"a dialog put over it",
-         [&](CProbeWnd& w, CProbeDlg*) { w.GetLayerCtrl()->RootLayer()->AppendChild(NewDlg(w, u"over")); },
-         {"a lose"}},  // the pen finds the new dialog itself
+        {"a dialog put over it, a moving as it hears it",
+         [&](CProbeWnd& w, CProbeDlg*) {
+             m_a->onLose = [](CProbeLayer& a) {
+                 RECT rc = {0, 0, 40, 40};
+                 a.SetLayerPosition(&rc, WCEUI_POS_WINDOW, FALSE);  // rebuilds the lists once more
+             };
+             w.GetLayerCtrl()->RootLayer()->AppendChild(NewDlg(w, u"over"));
+         },
+         {"a lose"}},  // told once; the pen finds the new dialog itself
         {"b disabled, a keeps it", [&](CProbeWnd&, CProbeDlg*) { m_b->EnableLayer(FALSE); }, {"a down 120,10"}},
     };
     for (const auto& c : cases) {
