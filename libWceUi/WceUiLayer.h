@@ -210,7 +210,6 @@ private:
     BOOL impInsertChild(CWceUiLayer* pBeforeThis, CWceUiLayer* pAfterThis, CWceUiLayer* pNewChild);
     void impRebuildLists(BOOL bDraw, BOOL bInput);
     BOOL impGetWindowRectFor(const RECT& rcPos, int nWay, RECT* lpOut) const;
-    BOOL impHoldsCaptureBelow() const;
     void impApplyStyle(const CWceUiStyle& newStyle);
     void impBindStyle(BOOL bBind);
     void impWriteCommonFlag(int nFlag, BOOL bValue);

@@ -16,6 +16,7 @@
 #include "WceUiHList.h"
 #include "WceUiHTList.h"
 #include "WceUiLayerData.h"
+#include "WceUiLayerHost.h"
 #include "WceUiLayerPrivate.h"
 #include "WceUiXml.h"
 
@@ -33,6 +34,7 @@ struct CWceUiLayerCtrlData {
     CWceUiHList m_NeedDrawList;
     CWceUiLayer* m_pBody;
     CWceUiLayer* m_pFocusLayer = NULL;  // the layer that takes typed text
+    CWceUiLayer* m_pLosingCapture = NULL;  // hearing OnLoseCapture: rebuilds in it must not tell it again
     CTestFillRect m_Mask;  // kept between paint passes, so its blocks are reused
 
     CWceUiLayerCtrlData()
@@ -286,6 +288,8 @@ BOOL CWceUiLayerCtrl::DeleteLayer(CWceUiLayer* pNode)
         return FALSE;
     }
     if (!WCEUI_CHECK("CWceUiLayerCtrl::DeleteLayer", this == pNode->GetData()->m_pLayerCtrl)) return FALSE;
+    // While its layers still live: a layer's destructor can only release the capture.
+    EndCaptureBelow(pNode);
     if (pNode->GetParent()) pNode->GetParent()->RemoveChild(pNode);
     // Post-order, last child first, by the layers' own links: a deleted layer leaves its
     // parent's child list, so an emptied parent becomes a leaf in turn.
@@ -319,10 +323,9 @@ void CWceUiLayerCtrl::ReBuildInputList()
     if (NULL == pRoot) return;
     CWceUiHList& list = m_pData->m_InputList;
     list.RemoveAll();
-    CWceUiLayer* pTop = pRoot->GetLastChild();
-    if (NULL == pTop) return;
     // Pre-order over the top dialog, entering only the children of eligible layers and of
     // visible, enabled containers; each eligible layer goes to the head, topmost first.
+    CWceUiLayer* pTop = pRoot->GetLastChild();
     CWceUiLayer* p = pTop;
     while (p) {
         BOOL bVisibleEnabled = p->IsLayerVisible() && p->IsLayerEnabled();
@@ -335,7 +338,9 @@ void CWceUiLayerCtrl::ReBuildInputList()
             pNext = CWceUiLayer::FromLinks(q->GetLinks()->m_pSiblingNext);
         p = pNext;
     }
+    // Also when the last dialog went: focus and capture must not stay with its layers.
     impCheckFocus();
+    impCheckCapture();
 }
 
 BOOL CWceUiLayerCtrl::CanTakeFocus(CWceUiLayer* pLayer) const
@@ -367,6 +372,38 @@ void CWceUiLayerCtrl::impCheckFocus()
         m_pData->m_pFocusLayer = NULL;
         pFocus->OnKillFocus();
     }
+}
+
+void CWceUiLayerCtrl::EndCaptureBelow(CWceUiLayer* pTop)
+{
+    CWceUiLayerHost* pWnd = PeekWindow();
+    CWceUiLayer* pCapture = pWnd ? pWnd->GetCapture() : NULL;
+    for (const CWceUiLayer* p = pCapture; p && pTop; p = p->GetParent())
+        if (p == pTop) {
+            impEndCapture(pWnd, pCapture);
+            return;
+        }
+}
+
+void CWceUiLayerCtrl::impEndCapture(CWceUiLayerHost* pWnd, CWceUiLayer* pCapture)
+{
+    if (pCapture == m_pData->m_pLosingCapture) return;
+    // Told before the release, as a window that loses the platform capture tells it: a
+    // button released silently would keep its down look and click on a later pen-up.
+    CWceUiLayer* pOuter = m_pData->m_pLosingCapture;
+    m_pData->m_pLosingCapture = pCapture;
+    pCapture->OnLoseCapture();
+    if (pWnd->GetCapture() == pCapture) pWnd->ReleaseCapture(pCapture);
+    m_pData->m_pLosingCapture = pOuter;
+}
+
+void CWceUiLayerCtrl::impCheckCapture()
+{
+    // Pen input goes to the top dialog's shown, enabled layers only (the focus rule); a
+    // capture layer outside them would keep its press, or take pens meant for others.
+    CWceUiLayerHost* pWnd = PeekWindow();
+    CWceUiLayer* pCapture = pWnd ? pWnd->GetCapture() : NULL;
+    if (pCapture && pCapture->GetLayerCtrl() == this && !CanTakeFocus(pCapture)) impEndCapture(pWnd, pCapture);
 }
 
 void CWceUiLayerCtrl::ReBuildList()

@@ -51,6 +51,13 @@ public:
     CWceUiLayer* GetFocusLayer() const;
     BOOL CanTakeFocus(CWceUiLayer* pLayer) const;
 
+    // When the window's capture layer is pTop or lies below it, its press ends as a lost
+    // capture: the layer hears OnLoseCapture (so that it leaves its pressed state), then the
+    // capture is released unless the layer released it itself. A list rebuild does the same
+    // for a capture layer that was hidden, disabled, taken out of the tree or covered by
+    // another dialog.
+    void EndCaptureBelow(CWceUiLayer* pTop);
+
     CWceUiLayer* GetDrawHead() const;
     CWceUiLayer* GetDrawNext(CWceUiLayer* pCurLayer) const;
     CWceUiLayer* GetDrawTail() const;
@@ -76,6 +83,8 @@ private:
     BOOL InitBody();
     void impBuildNeedDrawList(const RECT& rcDirty);
     void impCheckFocus();
+    void impCheckCapture();
+    void impEndCapture(CWceUiLayerHost* pWnd, CWceUiLayer* pCapture);
 
     CWceUiLayerCtrlData* m_pData;
 };

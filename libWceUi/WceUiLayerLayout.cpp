@@ -44,6 +44,8 @@ BOOL CWceUiLayer::ShowLayer(BOOL bShow, BOOL bToCommonStyle)
     bShow = WceUiBool(bShow);
     if (bToCommonStyle) impWriteCommonFlag(WCEUI_FLAG_SHOWN, bShow);
     if (WceUiBool(m_pData->Rec()->m_bVisible) == bShow) return TRUE;
+    // A hidden layer takes no pen input: a press held below it ends first.
+    if (!bShow && m_pData->m_pLayerCtrl) m_pData->m_pLayerCtrl->EndCaptureBelow(this);
     m_pData->Rec()->m_bVisible = bShow;
     impRebuildLists(TRUE, TRUE);
     // Descendants appear or vanish with it, wherever they lie.
@@ -51,28 +53,17 @@ BOOL CWceUiLayer::ShowLayer(BOOL bShow, BOOL bToCommonStyle)
     return TRUE;
 }
 
-BOOL CWceUiLayer::impHoldsCaptureBelow() const
-{
-    CWceUiLayerCtrl* pCtrl = m_pData->m_pLayerCtrl;
-    CWceUiLayerHost* pWnd = pCtrl ? pCtrl->PeekWindow() : NULL;
-    CWceUiLayer* pCapture = pWnd ? pWnd->GetCapture() : NULL;
-    for (const CWceUiLayer* p = pCapture; p; p = p->GetParent())
-        if (p == this) return TRUE;
-    return FALSE;
-}
-
 BOOL CWceUiLayer::EnableLayer(BOOL bEnable, BOOL bToCommonStyle)
 {
     bEnable = WceUiBool(bEnable);
     if (bToCommonStyle) impWriteCommonFlag(WCEUI_FLAG_ENABLED, bEnable);
     if (WceUiBool(m_pData->Rec()->m_bEnabled) == bEnable) return TRUE;
+    // A disabled layer takes no pen input: a press held below it ends first, told as a lost
+    // capture (as DoModal disables the dialog below), or the pressed button would keep its
+    // look and click on a later pen-up. Before the flag, so that the look it goes back to
+    // cannot undo the disabling.
+    if (!bEnable && m_pData->m_pLayerCtrl) m_pData->m_pLayerCtrl->EndCaptureBelow(this);
     m_pData->Rec()->m_bEnabled = bEnable;
-    // A disabled layer takes no pen input; a capture held below it would keep every pen
-    // message pointed at a layer that can no longer take it.
-    if (!bEnable && impHoldsCaptureBelow()) {
-        CWceUiLayerHost* pWnd = m_pData->m_pLayerCtrl->PeekWindow();
-        pWnd->ReleaseCapture(pWnd->GetCapture());
-    }
     impRebuildLists(TRUE, TRUE);
     InvalidateLayer(NULL);
     return TRUE;

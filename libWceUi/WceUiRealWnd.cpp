@@ -279,10 +279,15 @@ LRESULT CWceUiRealWnd::DefaultWindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     std::vector<CWceUiLayer*> layers;
     layers.reserve(static_cast<size_t>(pList->GetCount()));
     for (JXPOSITION pos = pList->GetHeadPosition(); pos;) layers.push_back(pList->GetNext(pos));
+    // Keys belong to the dialog the user sees on top: an edit box under a message box (or
+    // hidden, or disabled) must not move its caret. Decided per call, as a handler may open
+    // or end a dialog.
+    const BOOL bKey = WM_KEYDOWN <= msg && msg <= WM_CHAR;
     LRESULT lResult = 0;
     for (CWceUiLayer* pLayer : layers) {
         CWceUiMsgLayerList* pNow = NULL;
         if (NULL == m_pData || !m_pData->m_MsgLayerMap.Lookup(msg, pNow) || NULL == pNow->Find(pLayer)) continue;
+        if (bKey && !m_pData->m_LayerCtrl.CanTakeFocus(pLayer)) continue;
         lResult = pLayer->OnRegisteredMsg(msg, wParam, lParam);
     }
     return lResult;

@@ -7,7 +7,10 @@
 
 #include "JXGVar.h"
 #include "JXGlobalData.h"
+#include "JXIgnoreMsg.h"
 #include "SkinBuilder.h"
+#include "WceUiBlendAni.h"
+#include "WceUiButton.h"
 #include "WceUiDlg.h"
 #include "WceUiEditBox.h"
 #include "WceUiGenericBitmap.h"
@@ -28,6 +31,11 @@ class CRecordDlg : public CWceUiDlg {
 
 public:
     static Strings* pEvents;
+    static std::function<void(UINT)> onKey;
+    void OnKeyDown(UINT nChar, UINT, UINT) override
+    {
+        if (onKey) onKey(nChar);
+    }
     void OnChildClick(CWceUiLayer* pChild) override { pEvents->push_back("click " + Utf8(pChild->GetName())); }
     LRESULT OnRegisteredMsg(UINT msg, WPARAM wParam, LPARAM lParam) override
     {
@@ -37,6 +45,7 @@ public:
 };
 WCEUI_DYNCREATE_END(CRecordDlg, CWceUiDlg)
 Strings* CRecordDlg::pEvents = nullptr;
+std::function<void(UINT)> CRecordDlg::onKey;
 
 namespace {
 
@@ -49,7 +58,7 @@ public:
     COLORREF color = RGB(0, 0, 255);
     bool bCaptureOnDown = false;
     LRESULT result = 0;
-    std::function<void(CProbeLayer&)> onRegistered;
+    std::function<void(CProbeLayer&)> onRegistered, onLose;
 
     void Note(const std::string& s) const
     {
@@ -68,8 +77,9 @@ public:
     void OnMouseMove(UINT, int, int) override { Note("move"); }
     void OnLoseCapture() override
     {
-        // As the controls do: a lost capture ends the press.
+        // As the controls do: a lost capture ends the press (a new look may move the layer).
         Note("lose");
+        if (onLose) onLose(*this);
         ReleaseCapture();
     }
     void OnTimer(WORD nId) override { Note("timer " + std::to_string(nId)); }
@@ -108,7 +118,12 @@ public:
     {
         Note("nolayer " + std::to_string(x) + "," + std::to_string(y));
     }
-    void OnKeyDown(UINT nChar, UINT, UINT) override { Note("key " + std::to_string(nChar)); }
+    std::function<void(CProbeDlg&, UINT)> onKey;
+    void OnKeyDown(UINT nChar, UINT, UINT) override
+    {
+        Note("key " + std::to_string(nChar));
+        if (onKey) onKey(*this, nChar);
+    }
     BOOL PrepareAnimate(BOOL bIn) override { return prepare ? prepare(*this, bIn) : CWceUiDlg::PrepareAnimate(bIn); }
     BOOL PlayAnimate(BOOL bIn) override { return play ? play(*this, bIn) : CWceUiDlg::PlayAnimate(bIn); }
 };
@@ -224,6 +239,43 @@ protected:
         m_b = NewLayer(pDlg, u"b", RECT{100, 0, 150, 50}, RGB(0, 255, 0));
         return pDlg;
     }
+    // A skin with dialog "CRecordDlg": button "b" (red, down green), slider "s", list "l".
+    void WriteControlsSkin()
+    {
+        CJxGlobalData* pGlobal = CJxGVar::GetInstance()->GetCJxGlobalData();
+        pGlobal->SetScreenInfo(kW, kH, 16);
+        skinbuild::SkinBuilder skin;
+        skinbuild::BitmapOptions alpha;
+        alpha.perPixelAlpha = true;
+        skin.Bitmap565("s", "thumb", 10, 20, [](int, int) { return 0xFFFF0000u; }, alpha);
+        skin.Dialog("s", "CRecordDlg",
+                    "<d><body name=\"main\"><b name=\"b\" type=\"CWceUiButton\" common.style=\"bp\" style=\"bn\""
+                    " down.style=\"bd\"/><s name=\"s\" type=\"CWceUiSlider\" style=\"sl\" thumb_bmp=\"thumb.565a.conf\"/>"
+                    "<l name=\"l\" type=\"CWceUiListBox\" style=\"lst\"/></body></d>",
+                    "<k><style><bp><position rect=\"0,0,50,30\"/></bp><bn><background color=\"0xFF0000\"/></bn>"
+                    "<bd><background color=\"0x00FF00\"/></bd>"
+                    "<sl><position rect=\"0,40,110,20\"/><background color=\"0x000000\"/></sl>"
+                    "<lst><position rect=\"120,0,80,100\"/><background color=\"0x202020\"/></lst></style></k>");
+        std::string error;
+        ASSERT_TRUE(skin.WriteFolder(m_device.Host("SDMMC/skin"), error)) << error;
+        pGlobal->SetWndDir(u"\\SDMMC\\skin\\s\\wnd\\");
+        pGlobal->SetResDir(u"\\SDMMC\\skin\\s\\res\\");
+        CRecordDlg::pEvents = &m_calls;
+    }
+    // The controls' dialog on the root, initialised, with ten list items and its posts recorded.
+    CWceUiDlg* AttachControls(CProbeWnd& wnd)
+    {
+        CWceUiDlg* pDlg = wnd.GetLayerCtrl()->CreateDlg(u"CRecordDlg");
+        if (!pDlg) return nullptr;
+        wnd.GetLayerCtrl()->RootLayer()->AppendChild(pDlg);
+        pDlg->SendOnInitLayer();
+        pDlg->RegisterMsg(WCEUI_MSG_SLIDER);
+        pDlg->RegisterMsg(WCEUI_MSG_LIST_TAP);
+        auto* pList = static_cast<CWceUiListBox*>(pDlg->GetLayerByName(u"l"));
+        for (int i = 0; i < 10; ++i) pList->AddString(u"x", FALSE);
+        wnd.UpdateWindow();
+        return pDlg;
+    }
     static COLORREF ScreenAt(int x, int y)
     {
         wce::host::RgbaImage image;
@@ -298,15 +350,50 @@ TEST_F(LayerWndTest, ANewCaptureLayerTellsTheOldOneFirstAndKeepsThePen)
         m_b->ReleaseCapture();  // releasing is not a loss
         wnd.OnMouseMove(0, 10, 10);
         EXPECT_EQ(m_calls, (Strings{"a move"}));
-        // A disabled capture layer gets nothing.
-        m_a->SetCapture();
-        m_a->EnableLayer(FALSE);
-        m_calls.clear();
-        wnd.OnMouseMove(0, 10, 10);
-        EXPECT_TRUE(m_calls.empty());
-        m_a->EnableLayer(TRUE);
-        m_a->ReleaseCapture();
     });
+}
+
+TEST_F(LayerWndTest, ACaptureLayerThatCanNoLongerTakeThePenLosesItToldFirst)
+{
+    // Each change puts "a", which holds the capture, out of the pen's reach: it hears
+    // OnLoseCapture, the platform capture goes, and the next pen-down is hit-tested again.
+    using Change = std::function<void(CProbeWnd&, CProbeDlg*)>;
+    const struct {
+        const char* name;
+        Change change;
+        Strings calls;
+    } cases[] = {
+        {"itself disabled", [&](CProbeWnd&, CProbeDlg*) { m_a->EnableLayer(FALSE); }, {"a lose", "b down 120,10"}},
+        {"its dialog disabled", [](CProbeWnd&, CProbeDlg* d) { d->EnableLayer(FALSE); }, {"a lose", "dlg nolayer 120,10"}},
+        {"itself hidden", [&](CProbeWnd&, CProbeDlg*) { m_a->ShowLayer(FALSE); }, {"a lose", "b down 120,10"}},
+        {"its dialog hidden", [](CProbeWnd&, CProbeDlg* d) { d->ShowLayer(FALSE); }, {"a lose", "dlg nolayer 120,10"}},
+        {"its dialog deleted", [](CProbeWnd& w, CProbeDlg* d) { w.GetLayerCtrl()->DeleteLayer(d); }, {"a lose"}},
+        {"a dialog put over it, a moving as it hears it",
+         [&](CProbeWnd& w, CProbeDlg*) {
+             m_a->onLose = [](CProbeLayer& a) {
+                 RECT rc = {0, 0, 40, 40};
+                 a.SetLayerPosition(&rc, WCEUI_POS_WINDOW, FALSE);  // rebuilds the lists once more
+             };
+             w.GetLayerCtrl()->RootLayer()->AppendChild(NewDlg(w, u"over"));
+         },
+         {"a lose"}},  // told once; the pen finds the new dialog itself
+        {"b disabled, a keeps it", [&](CProbeWnd&, CProbeDlg*) { m_b->EnableLayer(FALSE); }, {"a down 120,10"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Run([&](CProbeWnd& wnd) {
+            CProbeDlg* pDlg = Attach(wnd);
+            m_a->SetCapture();
+            c.change(wnd, pDlg);
+            bool bKept = wnd.GetCapture() != nullptr;
+            EXPECT_EQ(::GetCapture() == wnd.m_hWnd, bKept);
+            wnd.OnLButtonDown(0, 120, 10);
+            EXPECT_EQ(m_calls, c.calls);
+            if (bKept) m_a->ReleaseCapture();
+        });
+        wce::host::CloseDisplay();
+        m_calls.clear();
+    }
 }
 
 TEST_F(LayerWndTest, TimersReachOnlyLivingLayersWithALayerId)
@@ -565,36 +652,56 @@ TEST_F(LayerWndTest, ScriptedTapTextAndKeysEditTheFocusedBox)
     EXPECT_EQ(RGB(255, 255, 255), besidePixel);
 }
 
+TEST_F(LayerWndTest, KeysReachOnlyTheEditBoxesOfTheTopDialogShownAndEnabled)
+{
+    // LEFT moves the caret of "abc" from column 3 only in a box the user can type into; the
+    // top dialog hears the key even when disabled.
+    using Change = std::function<void(CProbeWnd&, CProbeDlg*, CWceUiEditBox*)>;
+    auto msgBox = [&](CProbeWnd& w, CProbeDlg* d, bool bDisable) {
+        if (bDisable) d->EnableLayer(FALSE);  // as DoModal does
+        w.GetLayerCtrl()->RootLayer()->AppendChild(NewDlg(w, u"msg"));
+    };
+    const struct {
+        const char* name;
+        Change change;
+        int column;
+        Strings calls;
+    } cases[] = {
+        {"shown and enabled", [](CProbeWnd&, CProbeDlg*, CWceUiEditBox*) {}, 2, {"dlg key 37"}},
+        {"hidden", [](CProbeWnd&, CProbeDlg*, CWceUiEditBox* e) { e->ShowLayer(FALSE); }, 3, {"dlg key 37"}},
+        {"disabled", [](CProbeWnd&, CProbeDlg*, CWceUiEditBox* e) { e->EnableLayer(FALSE); }, 3, {"dlg key 37"}},
+        {"its dialog disabled", [](CProbeWnd&, CProbeDlg* d, CWceUiEditBox*) { d->EnableLayer(FALSE); }, 3,
+         {"dlg key 37"}},
+        {"under a message box", [&](CProbeWnd& w, CProbeDlg* d, CWceUiEditBox*) { msgBox(w, d, true); }, 3,
+         {"msg key 37"}},
+        {"below a dialog, itself enabled", [&](CProbeWnd& w, CProbeDlg* d, CWceUiEditBox*) { msgBox(w, d, false); }, 3,
+         {"msg key 37"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Run([&](CProbeWnd& wnd) {
+            CProbeDlg* pDlg = NewDlg(wnd, u"dlg");
+            wnd.GetLayerCtrl()->RootLayer()->AppendChild(pDlg);
+            CWceUiEditBox* pBox = Put(pDlg, new CWceUiMEditBox, u"edit", RECT{10, 10, 150, 50});
+            pDlg->SendOnInitLayer();
+            pBox->SetEditText(u"abc");
+            ASSERT_EQ(pBox->GetCaretColumn(), 3);
+            c.change(wnd, pDlg, pBox);
+            wnd.SendMessage(WM_KEYDOWN, VK_LEFT, 0);
+            EXPECT_EQ(pBox->GetCaretColumn(), c.column);
+        });
+        EXPECT_EQ(m_calls, c.calls);
+        wce::host::CloseDisplay();
+        m_calls.clear();
+    }
+}
+
 TEST_F(LayerWndTest, PenMessagesClickPostAndTapControls)
 {
-    CJxGlobalData* pGlobal = CJxGVar::GetInstance()->GetCJxGlobalData();
-    pGlobal->SetScreenInfo(kW, kH, 16);
-    skinbuild::SkinBuilder skin;
-    skinbuild::BitmapOptions alpha;
-    alpha.perPixelAlpha = true;
-    skin.Bitmap565("s", "thumb", 10, 20, [](int, int) { return 0xFFFF0000u; }, alpha);
-    skin.Dialog("s", "CRecordDlg",
-                "<d><body name=\"main\"><b name=\"b\" type=\"CWceUiButton\" style=\"bn\"/>"
-                "<s name=\"s\" type=\"CWceUiSlider\" style=\"sl\" thumb_bmp=\"thumb.565a.conf\"/>"
-                "<l name=\"l\" type=\"CWceUiListBox\" style=\"lst\"/></body></d>",
-                "<k><style><bn><position rect=\"0,0,50,30\"/><background color=\"0xFF0000\"/></bn>"
-                "<sl><position rect=\"0,40,110,20\"/><background color=\"0x000000\"/></sl>"
-                "<lst><position rect=\"120,0,80,100\"/><background color=\"0x202020\"/></lst></style></k>");
-    std::string error;
-    ASSERT_TRUE(skin.WriteFolder(m_device.Host("SDMMC/skin"), error)) << error;
-    pGlobal->SetWndDir(u"\\SDMMC\\skin\\s\\wnd\\");
-    pGlobal->SetResDir(u"\\SDMMC\\skin\\s\\res\\");
-    CRecordDlg::pEvents = &m_calls;
+    WriteControlsSkin();
     Run([&](CProbeWnd& wnd) {
-        CWceUiDlg* pDlg = wnd.GetLayerCtrl()->CreateDlg(u"CRecordDlg");
+        CWceUiDlg* pDlg = AttachControls(wnd);
         ASSERT_NE(pDlg, nullptr);
-        wnd.GetLayerCtrl()->RootLayer()->AppendChild(pDlg);
-        pDlg->SendOnInitLayer();
-        pDlg->RegisterMsg(WCEUI_MSG_SLIDER);
-        pDlg->RegisterMsg(WCEUI_MSG_LIST_TAP);
-        auto* pList = static_cast<CWceUiListBox*>(pDlg->GetLayerByName(u"l"));
-        for (int i = 0; i < 10; ++i) pList->AddString(u"x", FALSE);
-        wnd.UpdateWindow();
         const POINT taps[] = {{10, 10}, {5 + 30, 50}, {150, 30}};  // button, slider at 30, list item 1
         for (const POINT& pt : taps)
             for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP}) {
@@ -604,10 +711,82 @@ TEST_F(LayerWndTest, PenMessagesClickPostAndTapControls)
         MSG msg;
         while (::PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
         EXPECT_EQ(static_cast<CWceUiSlider*>(pDlg->GetLayerByName(u"s"))->GetPos(), 30);
-        EXPECT_EQ(pList->GetCurSel(), 1);
+        EXPECT_EQ(static_cast<CWceUiListBox*>(pDlg->GetLayerByName(u"l"))->GetCurSel(), 1);
         wnd.GetLayerCtrl()->DeleteLayer(pDlg);
     });
     EXPECT_EQ(m_calls, (Strings{"click b", "33770 0", "33768 1"}));
+}
+
+TEST_F(LayerWndTest, APressHeldWhenAModalDialogOpensEndsWithoutAClick)
+{
+    // A control is pressed, RETURN runs a dialog over it with a four-frame blend "in", the pen
+    // is lifted under that dialog or after ESCAPE has ended it. The press ends when the dialog
+    // below is disabled: no down look, no click, no tap, no drag end.
+    WriteControlsSkin();
+    const struct {
+        const char* name;
+        POINT down, up;
+        bool bUpAfter;
+        Strings events;  // the slider's press posts its phase 0
+    } cases[] = {
+        {"button, up under the dialog", {10, 10}, {10, 10}, false, {}},
+        {"button, up after it", {10, 10}, {10, 10}, true, {}},
+        {"slider, up under the dialog", {35, 50}, {75, 50}, false, {"33770 0"}},
+        {"slider, up after it", {35, 50}, {75, 50}, true, {"33770 0"}},
+        {"list, up under the dialog", {150, 30}, {150, 30}, false, {}},
+        {"list, up after it", {150, 30}, {150, 30}, true, {}},
+    };
+    auto at = [](POINT pt) { return std::to_string(pt.x) + " " + std::to_string(pt.y); };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string up = "up " + at(c.up) + "\nwait 10\n";
+        const std::string script = "wait 10\ndown " + at(c.down) + "\nwait 10\nkey RETURN\nwait 300\n" +
+                                   (c.bUpAfter ? "" : up) + "key ESCAPE\nwait 100\n" + (c.bUpAfter ? up : "");
+        COLORREF buttonPixel = 0;
+        Strings topNotes;
+        Run([&](CProbeWnd& wnd) {
+            CWceUiDlg* pBase = AttachControls(wnd);
+            ASSERT_NE(pBase, nullptr);
+            CProbeDlg* pTop = NewDlg(wnd, u"top");
+            pTop->pCalls = &topNotes;
+            pTop->prepare = [&](CProbeDlg&, BOOL bIn) { return bIn ? wnd.Apply(NULL) : FALSE; };
+            pTop->play = [&](CProbeDlg&, BOOL) {
+                CWceUiBlendAni ani;
+                ani.SetFrameCount(4);
+                ani.SetFrameLength(40);
+                ani.SetRect(RECT{0, 0, kW, kH});
+                CWceUiWndAnimate* p = &ani;
+                return wnd.Play(&p, 1, TRUE);
+            };
+            pTop->onKey = [](CProbeDlg& d, UINT nChar) {
+                if (VK_ESCAPE == nChar) d.EndDialog(0);
+            };
+            CRecordDlg::onKey = [&](UINT nChar) {
+                if (VK_RETURN == nChar) pTop->DoModal();
+            };
+            MSG msg;
+            while (::GetMessageW(&msg, NULL, 0, 0) > 0)
+                if (!WceUiIsIgnoreMsg(&msg)) {
+                    ::TranslateMessage(&msg);
+                    ::DispatchMessageW(&msg);
+                }
+            CRecordDlg::onKey = nullptr;
+            buttonPixel = ScreenAt(10, 10);
+            auto* pButton = static_cast<CWceUiButton*>(pBase->GetLayerByName(u"b"));
+            EXPECT_FALSE(pButton->IsPressed());
+            EXPECT_EQ(pButton->GetLookState(), WCEUI_BTN_NORMAL);
+            EXPECT_FALSE(static_cast<CWceUiSlider*>(pBase->GetLayerByName(u"s"))->IsTracking());
+            auto* pList = static_cast<CWceUiListBox*>(pBase->GetLayerByName(u"l"));
+            EXPECT_EQ(pList->GetPressedIndex(), -1);
+            EXPECT_EQ(pList->GetCurSel(), -1);
+            EXPECT_EQ(wnd.GetCapture(), nullptr);
+            wnd.GetLayerCtrl()->DeleteLayer(pTop);
+        }, script);
+        EXPECT_EQ(buttonPixel, RGB(255, 0, 0));
+        EXPECT_EQ(m_calls, c.events);
+        wce::host::CloseDisplay();
+        m_calls.clear();
+    }
 }
 
 }  // namespace
