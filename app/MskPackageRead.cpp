@@ -105,6 +105,16 @@ CMskDataCheck::Result CMskDataCheck::CheckEntry(HANDLE hPackage, const CMskEntry
 
 namespace {
 
+// At least dwSize bytes (and one), the old buffer freed before the new one is taken: the
+// check never holds more than the unpack holds for the largest entry.
+void GrowExactly(std::vector<BYTE>& buffer, DWORD dwSize)
+{
+    const size_t wanted = std::max<size_t>(dwSize, 1);
+    if (buffer.size() >= wanted) return;
+    std::vector<BYTE>().swap(buffer);
+    buffer.resize(wanted);
+}
+
 // A read that failed, or one the file's end cut short (the package changed under us).
 CMskDataCheck::Result ReadFailure()
 {
@@ -117,8 +127,8 @@ CMskDataCheck::Result CMskDataCheck::impWhole(HANDLE hPackage, const CMskEntryVi
 {
     const DWORD packedSize = entry.GetCompressedSize();
     const DWORD plainSize = entry.GetUncompressedSize();
-    if (m_packed.size() < std::max<DWORD>(packedSize, 1)) m_packed.resize(std::max<DWORD>(packedSize, 1));
-    if (m_plain.size() < std::max<DWORD>(plainSize, 1)) m_plain.resize(std::max<DWORD>(plainSize, 1));
+    GrowExactly(m_packed, packedSize);
+    GrowExactly(m_plain, plainSize);
     SetLastError(ERROR_SUCCESS);
     if (!JxReadExactly(hPackage, m_packed.data(), packedSize)) return ReadFailure();
     DWORD produced = plainSize;
@@ -129,8 +139,8 @@ CMskDataCheck::Result CMskDataCheck::impWhole(HANDLE hPackage, const CMskEntryVi
 
 CMskDataCheck::Result CMskDataCheck::impStreamed(HANDLE hPackage, const CMskEntryView& entry)
 {
-    if (m_packed.size() < kStreamPiece) m_packed.resize(kStreamPiece);
-    if (m_plain.size() < kStreamPiece) m_plain.resize(kStreamPiece);
+    GrowExactly(m_packed, kStreamPiece);
+    GrowExactly(m_plain, kStreamPiece);
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK) return Result::Damaged;
     DWORD packedLeft = entry.GetCompressedSize();
