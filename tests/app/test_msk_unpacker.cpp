@@ -428,6 +428,10 @@ TEST_F(MskUnpackerTest, DataCheckInflatesEveryEntryBeforeAnythingIsDeleted)
         EXPECT_NE(unpacker.GetProblem().Find(c.problem), -1) << WideToUtf8(unpacker.GetProblem().c_str());
         EXPECT_EQ(Unpack(error), 0);  // what the check spares the unit
     }
+    Write(BuildMskImage({File(u"empty", "")}, u"app"));  // an empty file is whole too
+    CMskUnpacker unpacker;
+    CString error;
+    EXPECT_EQ(unpacker.VerifyPackageData(kPackage, GetPackKey(kPassword), error), 1) << WideToUtf8(error.c_str());
 }
 
 // A header claiming a 4 GB directory over a sparse file: the check word is compared after
