@@ -28,23 +28,19 @@ const std::string kRegistry =
     "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\OEM]\n\"APP\"=\"\\\\Residentflash2\\\\app\\\\NaviMain.exe\"\n\n"
     "[HKEY_CURRENT_USER\\OEM\\ShellEx]\n\"Startup\"=\"x\"\n";
 
-// A generic (or kpt) unit with an old application, a package, a factory configuration and
-// the start-up key.
-void MakeUnit(const TempDevice& device, bool kpt = false)
+// A unit with an old application, a package, a factory configuration and the start-up key.
+void MakeUnit(const TempDevice& device)
 {
     device.WriteHostFile("Residentflash2/app/NaviMain.exe", kOldMain);
     device.WriteHostFile("Residentflash2/app/old/legacy.dll", "old");
     device.WriteHostFile("SDMMC/FactoryConfig.xml", "<factory/>");
-    std::string registry = kRegistry;
-    if (kpt) registry.replace(registry.find("NaviMain.exe"), 12, "kptmain.exe");
-    device.WriteHostFile("registry.reg", registry);
-    WritePackage(device, kpt ? "SDMMC/kptApp.msk" : "SDMMC/gpsApp.msk", BuildMskImage(SampleEntries(), u"app"),
-                 kpt ? u"sxq_bnf" : u"sxq_trelo");
+    device.WriteHostFile("registry.reg", kRegistry);
+    WritePackage(device, "SDMMC/gpsApp.msk", BuildMskImage(SampleEntries(), u"app"), u"sxq_trelo");
     wce::host::SetDeviceRoot(device.Root());
 }
 
 // What an update leaves on the unit: every file and folder outside the card, with its
-// bytes. The records of calibration and reset count only as present.
+// bytes.
 std::map<std::string, std::string> Installed(const TempDevice& device)
 {
     std::map<std::string, std::string> tree;
@@ -57,8 +53,7 @@ std::map<std::string, std::string> Installed(const TempDevice& device)
         } else if (it->is_directory()) {
             tree[path + "/"];
         } else {
-            const bool record = path == "calibration-requested.txt" || path == "reset-requested.txt";
-            tree[path] = record ? "" : ReadHostBytes(it->path().string());
+            tree[path] = ReadHostBytes(it->path().string());
         }
     }
     return tree;
@@ -94,31 +89,27 @@ ChildRun RunConsoleChild(const TempDevice& device, const FileFault& fault)
 // and the registry is never half written.
 TEST(UpdateCrash, EndedAtAnyFileCallTheRerunInstallsWhatAWholeRunDoes)
 {
-    wce::host::SetExitOnReset(true);  // the kpt run ends in its reset, as on the unit
-    for (bool kpt : {false, true}) {
-        SCOPED_TRACE(kpt ? "kpt" : "generic");
-        TempDevice whole;
-        MakeUnit(whole, kpt);
-        ASSERT_EQ(RunConsoleChild(whole, FileFault{}).status, 0);
-        const std::map<std::string, std::string> expected = Installed(whole);
-        ASSERT_EQ(expected.at("Residentflash2/app/NaviMain.exe"), "new main");
-        // Until the run gets to its end before the call that would end it.
-        for (std::uint64_t at = 1;; ++at) {
-            SCOPED_TRACE("ended at file call " + std::to_string(at));
-            TempDevice device;
-            MakeUnit(device, kpt);
-            const FileFault end{wce::test::kFileAnyCall, at};
-            if (RunConsoleChild(device, end).status != end.exitStatus) {
-                EXPECT_GT(at, 10u);
-                EXPECT_EQ(Installed(device), expected);
-                break;
-            }
-            EXPECT_TRUE(RegistryReadable(device));
-            EXPECT_EQ(RunConsoleChild(device, FileFault{}).status, 0);
+    TempDevice whole;
+    MakeUnit(whole);
+    ASSERT_EQ(RunConsoleChild(whole, FileFault{}).status, 0);
+    const std::map<std::string, std::string> expected = Installed(whole);
+    ASSERT_EQ(expected.at("Residentflash2/app/NaviMain.exe"), "new main");
+    ASSERT_EQ(expected.count("launches.txt"), 1u);
+    // Until the run gets to its end before the call that would end it.
+    for (std::uint64_t at = 1;; ++at) {
+        SCOPED_TRACE("ended at file call " + std::to_string(at));
+        TempDevice device;
+        MakeUnit(device);
+        const FileFault end{wce::test::kFileAnyCall, at};
+        if (RunConsoleChild(device, end).status != end.exitStatus) {
+            EXPECT_GT(at, 10u);
             EXPECT_EQ(Installed(device), expected);
+            break;
         }
+        EXPECT_TRUE(RegistryReadable(device));
+        EXPECT_EQ(RunConsoleChild(device, FileFault{}).status, 0);
+        EXPECT_EQ(Installed(device), expected);
     }
-    wce::host::SetExitOnReset(false);
 }
 
 // What the procedure shows, and when the delete began (in counted file calls).
@@ -161,7 +152,6 @@ private:
 // delete, the start-up key, the factory configuration) still end in a whole new application.
 TEST(UpdateFaultSweep, EveryFileCallFailsOnceWithDiskFullAndIoError)
 {
-    wce::host::SetExitOnReset(false);
     const struct {
         const char* name;
         unsigned kind;
