@@ -15,7 +15,7 @@ namespace {
 constexpr DWORD kFirstPiece = 64u << 10;
 constexpr DWORD kStreamPiece = 64u << 10;
 
-// Walks the records that are complete in the first `have` bytes, from *pPos (0: the root
+// Walks the records that are complete in the first `have` bytes, from pos (0: the root
 // name is still to come). FALSE at a root name length or record size no sound block holds.
 BOOL WalkArrivedRecords(const BYTE* pBlock, DWORD have, DWORD& pos)
 {
