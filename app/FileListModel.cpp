@@ -186,11 +186,18 @@ int CFileListModel::FindFileItem(const CString& strPath)
 {
     if (strPath.IsEmpty())
         return -1;
+    // The platform's rule for a name found ignoring case: the spelling as written wins, else
+    // the smallest, which the list shows first. So the screen installs what the console does.
     int nCount = m_view.GetCount();
+    int nFirst = -1;
     for (int i = 0; i < nCount; ++i) {
         FILE_LIST_ITEM* pRecord = m_view.GetItemRecord(i);
-        if (pRecord && pRecord->dwKind == FILE_ITEM_FILE && strPath.CompareNoCase(pRecord->szPath) == 0)
+        if (!pRecord || pRecord->dwKind != FILE_ITEM_FILE || strPath.CompareNoCase(pRecord->szPath) != 0)
+            continue;
+        if (strPath == pRecord->szPath)
             return i;
+        if (nFirst < 0)
+            nFirst = i;
     }
-    return -1;
+    return nFirst;
 }

@@ -73,7 +73,8 @@ public:
     enum class Activation { None, FolderChanged, FileSelected };
     // Acts on the item at the current selection.
     Activation OnItemActivated();
-    // The index of the first file item whose path equals the given one ignoring case, or -1.
+    // The index of the file item whose path equals the given one, else of the first that
+    // equals it ignoring case, or -1.
     int FindFileItem(const CString& strPath);
 
     int GetRecordCount() const { return (int)m_records.size(); }

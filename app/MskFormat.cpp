@@ -90,7 +90,7 @@ BOOL MskCheckDirectory(const BYTE* pBlock, DWORD dwLength, DWORD dwFileSize, CSt
         }
         CMskEntryView entry(pBlock + pos);
         DWORD size = entry.GetRecordSize();
-        if (size < kMskEntryFixedSize || size > left) {
+        if (size < kMskEntryFixedSize || size > left || size > kMskMaxRecordSize) {
             strProblem.Format(u"entry %u has a bad record size (%u)", index, size);
             return FALSE;
         }

@@ -13,6 +13,8 @@ constexpr DWORD kMskEntryFixedSize = 28;   // record size .. reserved, then the 
 constexpr DWORD kMskTypeDirectory = 0;
 constexpr DWORD kMskTypeFile = 1;
 constexpr int kMskMaxPath = 259;           // longest path in UTF-16 units
+// The largest record a sound entry needs: the fixed part and the longest name with its end.
+constexpr DWORD kMskMaxRecordSize = kMskEntryFixedSize + 2 * (kMskMaxPath + 1);
 // Where the unit unpacks: the device rules for names and path lengths apply below it.
 constexpr const WCHAR* kMskDeviceTarget = u"\\Residentflash2";
 // zlib cannot expand data by more than about 1032:1; a larger claim is a damaged entry and

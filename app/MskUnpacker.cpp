@@ -6,6 +6,7 @@
 #include "JXPackCommon.h"
 #include "JxHandle.h"
 #include "MskFormat.h"
+#include "MskPackageRead.h"
 #include "wce/files.h"
 #include "wce/timesync.h"
 #include "wce/wstring.h"
@@ -20,9 +21,6 @@ BOOL IsDirectory(LPCWSTR pPath)
 }
 
 BOOL Exists(LPCWSTR pPath) { return GetFileAttributesW(pPath) != INVALID_FILE_ATTRIBUTES; }
-
-// What went wrong while reading the header and directory block.
-enum class LoadFailure { None, Magic, Read, Format, Check };
 
 }  // namespace
 
@@ -51,37 +49,17 @@ void CMskUnpacker::Reset()
     FreeDirectory();
 }
 
-namespace {
-
-// Reads magic, header and directory block of an open package into a new buffer and
-// unscrambles it. The directory end is checked against the file size before anything is
-// allocated, so a damaged header cannot ask for gigabytes.
-LoadFailure ReadDirectoryBlock(HANDLE h, DWORD dwKey, BYTE*& pBlock, DWORD& dwLength, DWORD& dwFileSize,
-                               DWORD& dwCheckWord)
+int CMskUnpacker::VerifyPackage(LPCWSTR pPath, DWORD dwKey, CString& strError)
 {
-    BYTE magic[2];
-    if (!JxReadExactly(h, magic, 2) || JxReadLe16(magic) != kMskMagic) return LoadFailure::Magic;
-    BYTE head[12];
-    if (SetFilePointer(h, kMskDirEndOffset, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
-        !JxReadExactly(h, head, sizeof head))
-        return LoadFailure::Read;
-    DWORD dirEnd = JxReadLe32(head);
-    dwFileSize = GetFileSize(h, nullptr);
-    if (dirEnd < kMskHeaderSize || dirEnd > dwFileSize) return LoadFailure::Read;
-    dwLength = dirEnd - kMskHeaderSize;
-    if (dwLength < kMskBlockFixedSize) return LoadFailure::Format;
-    pBlock = new (std::nothrow) BYTE[dwLength];
-    if (!pBlock) return LoadFailure::Read;
-    if (!JxReadExactly(h, pBlock, dwLength)) return LoadFailure::Read;
-    JxScrambleWords(pBlock, dwLength, dwKey);
-    dwCheckWord = JxReadLe32(head + 8);
-    if (JxReadLe32(pBlock) != dwCheckWord) return LoadFailure::Check;
-    return LoadFailure::None;
+    return impVerify(pPath, dwKey, strError, FALSE);
 }
 
-}  // namespace
+int CMskUnpacker::VerifyPackageData(LPCWSTR pPath, DWORD dwKey, CString& strError)
+{
+    return impVerify(pPath, dwKey, strError, TRUE);
+}
 
-int CMskUnpacker::VerifyPackage(LPCWSTR pPath, DWORD dwKey, CString& strError)
+int CMskUnpacker::impVerify(LPCWSTR pPath, DWORD dwKey, CString& strError, BOOL bData)
 {
     Reset();
     m_strFile = pPath;
@@ -94,23 +72,26 @@ int CMskUnpacker::VerifyPackage(LPCWSTR pPath, DWORD dwKey, CString& strError)
     CJxAutoHandle closer(h);
     DWORD fileSize = 0;
     DWORD checkWord = 0;
-    LoadFailure failure = ReadDirectoryBlock(h, dwKey, m_pDirectory, m_dwDirectoryLength, fileSize, checkWord);
+    MskLoadFailure failure = MskReadDirectoryBlock(h, dwKey, m_pDirectory, m_dwDirectoryLength, fileSize, checkWord);
     switch (failure) {
-    case LoadFailure::Magic:
+    case MskLoadFailure::Magic:
         strError = kMskKeyInvalidFile;
         m_strProblem = u"the file does not start with the package mark";
         break;
-    case LoadFailure::Read:
-    case LoadFailure::Format:
+    case MskLoadFailure::Read:
+    case MskLoadFailure::Format:
         strError = kMskKeyFormatError;
         m_strProblem = u"the header or the directory cannot be read whole";
         break;
-    case LoadFailure::Check:
-    case LoadFailure::None: {
+    case MskLoadFailure::Check:
+    case MskLoadFailure::None: {
         // A damaged directory or a name the device cannot store is refused here, before
         // the caller deletes anything.
         CString key = MskJudgeDirectory(m_pDirectory, m_dwDirectoryLength, checkWord, fileSize, m_strProblem);
-        if (!key.IsEmpty()) strError = key;
+        if (!key.IsEmpty())
+            strError = key;
+        else if (bData)
+            impCheckData(h, strError);
         break;
     }
     }
@@ -120,6 +101,29 @@ int CMskUnpacker::VerifyPackage(LPCWSTR pPath, DWORD dwKey, CString& strError)
     line.Format(u"CMskUnpacker::VerifyPackage: %s refused: %s\n", m_strFile.c_str(), m_strProblem.c_str());
     OutputDebugStringW(line);
     return 0;
+}
+
+void CMskUnpacker::impCheckData(HANDLE hPackage, CString& strError)
+{
+    CMskDataCheck check;
+    DWORD index = 0;
+    MskForEachEntry(m_pDirectory, m_dwDirectoryLength, [&](const CMskEntryView& entry) {
+        const DWORD at = index++;
+        if (!m_strProblem.IsEmpty() || entry.GetType() != kMskTypeFile) return;
+        switch (check.CheckEntry(hPackage, entry)) {
+        case CMskDataCheck::Result::Whole: break;
+        case CMskDataCheck::Result::Damaged:
+            strError = kMskKeyFormatError;
+            m_strProblem.Format(u"the data of entry %u (%s) does not inflate to its %u bytes", at,
+                                entry.GetName().c_str(), entry.GetUncompressedSize());
+            break;
+        case CMskDataCheck::Result::ReadFailed:
+            strError.Format(u"ReadFile failed for %s, GetLastError is %d", m_strFile.c_str(),
+                            static_cast<int>(GetLastError()));
+            m_strProblem = strError;
+            break;
+        }
+    });
 }
 
 int CMskUnpacker::LoadDirectory()
@@ -132,27 +136,27 @@ int CMskUnpacker::LoadDirectory()
     CJxAutoHandle closer(h);
     DWORD fileSize = 0;
     DWORD checkWord = 0;
-    LoadFailure failure = ReadDirectoryBlock(h, m_dwKey, m_pDirectory, m_dwDirectoryLength, fileSize, checkWord);
+    MskLoadFailure failure = MskReadDirectoryBlock(h, m_dwKey, m_pDirectory, m_dwDirectoryLength, fileSize, checkWord);
     CString problem;
     switch (failure) {
-    case LoadFailure::Magic: m_strError = kMskKeyInvalidFile; break;
-    case LoadFailure::Read: m_strError.Format(u"read failed %s", m_strFile.c_str()); break;
-    case LoadFailure::Format:
+    case MskLoadFailure::Magic: m_strError = kMskKeyInvalidFile; break;
+    case MskLoadFailure::Read: m_strError.Format(u"read failed %s", m_strFile.c_str()); break;
+    case MskLoadFailure::Format:
         m_strError.Format(u"MSK file format error in %s: the directory is too short", m_strFile.c_str());
         break;
-    case LoadFailure::Check: m_strError = u"check CRC failed, Wrong password?"; break;
-    case LoadFailure::None:
+    case MskLoadFailure::Check: m_strError = u"check CRC failed, Wrong password?"; break;
+    case MskLoadFailure::None:
         if (!MskReadRootName(m_pDirectory, m_dwDirectoryLength, m_strRootName)) {
             m_strError = u"check CRC failed, Wrong password?";
-            failure = LoadFailure::Check;
+            failure = MskLoadFailure::Check;
         } else if (!MskCheckDirectory(m_pDirectory, m_dwDirectoryLength, fileSize, problem) ||
                    !MskCheckTargets(m_pDirectory, m_dwDirectoryLength, m_strDir, problem)) {
             m_strError.Format(u"MSK file format error in %s: %s", m_strFile.c_str(), problem.c_str());
-            failure = LoadFailure::Format;
+            failure = MskLoadFailure::Format;
         }
         break;
     }
-    if (failure != LoadFailure::None) {
+    if (failure != MskLoadFailure::None) {
         m_strRootName.Empty();
         FreeDirectory();
         return 0;
@@ -253,9 +257,12 @@ int CMskUnpacker::ExtractFile(const BYTE* pRecord, HANDLE hPackage)
                           static_cast<int>(GetLastError()));
         return 0;
     }
+    SetLastError(ERROR_SUCCESS);
     if (!JxReadExactly(hPackage, packed.get(), packedSize)) {
+        // A read without an error ended at the file's end: the package was cut meanwhile.
+        DWORD error = GetLastError();
         m_strError.Format(u"ReadFile failed for %s, GetLastError is %d", target.c_str(),
-                          static_cast<int>(GetLastError()));
+                          static_cast<int>(error == ERROR_SUCCESS ? DWORD{ERROR_HANDLE_EOF} : error));
         return 0;
     }
     uLongf produced = plainSize;

@@ -20,6 +20,10 @@ public:
     // 1 when the magic is right and the check word matches under the key (and the
     // directory is sound); else 0 with an error key or message in strError.
     int VerifyPackage(LPCWSTR pPath, DWORD dwKey, CString& strError);
+    // VerifyPackage, then every file entry's data inflated once into nothing (zlib checks
+    // each stream's Adler-32): one damaged byte anywhere refuses the package with
+    // "file_format_error" before the caller deletes anything. Writes nothing.
+    int VerifyPackageData(LPCWSTR pPath, DWORD dwKey, CString& strError);
     // 1 on success; strError always receives the last error (empty on success).
     int Unpack(LPCWSTR pPath, LPCWSTR pTargetDir, DWORD dwKey, CString& strError);
 
@@ -52,6 +56,8 @@ private:
     void* m_pProgressContext;
 
     void Reset();
+    int impVerify(LPCWSTR pPath, DWORD dwKey, CString& strError, BOOL bData);
+    void impCheckData(HANDLE hPackage, CString& strError);
     void FreeDirectory();
     // Reads and unscrambles the directory block of an open package; sets m_strError with
     // the messages of the calling operation on failure.

@@ -52,13 +52,17 @@ int CUpdateProcedure::DoUpdate(LPCWSTR pPackagePath)
         unpacker.SetProgressCallback(&CUpdateProcedure::OnUnpackProgress, this);
         // A wrong or damaged package is refused here, before anything is deleted; so is a
         // package that the delete itself would remove.
-        if (IsInsideFolder(pPackagePath, brantel::kInstalledFolder)) {
+        if (!m_strRegistryProblem.IsEmpty()) {
+            // The variant and the start-up key live there: an update would guess both.
+            error = m_strRegistryProblem;
+            m_strRefusal = error;
+        } else if (IsInsideFolder(pPackagePath, brantel::kInstalledFolder)) {
             error.Format(u"the package %s lies in %s, which the update deletes first", pPackagePath,
                          brantel::kInstalledFolder);
             m_strRefusal = error;
             CString line = error + u"\n";
             OutputDebugStringW(line);
-        } else if (!unpacker.VerifyPackage(pPackagePath, key, error)) {
+        } else if (!unpacker.VerifyPackageData(pPackagePath, key, error)) {
             m_strRefusal = unpacker.GetProblem();
         } else {
             m_screen.SetStatusText(u"Delete...");
@@ -69,7 +73,7 @@ int CUpdateProcedure::DoUpdate(LPCWSTR pPackagePath)
             result = unpacker.Unpack(pPackagePath, brantel::kUnpackTarget, key, error);
             if (result) {
                 DeleteShellExKey();
-                ShellFileOperation(nullptr, FO_COPY, brantel::kFactoryConfigSource, brantel::kFactoryConfigTarget);
+                CopyFactoryConfig();
             }
         }
     }

@@ -32,6 +32,9 @@ public:
     DWORD GetLaunchError() const { return m_dwLaunchError; }
     // Why the last DoUpdate refused its package before deleting anything (empty if it did not).
     const CString& GetRefusal() const { return m_strRefusal; }
+    // Set when the unit's registry cannot be read ("registry.reg:5: why"): every update is
+    // then refused with it, before anything is deleted.
+    void SetRegistryProblem(const CString& strProblem) { m_strRegistryProblem = strProblem; }
 
 private:
     IUpdateScreen& m_screen;
@@ -40,4 +43,5 @@ private:
     BOOL m_bLaunched;
     DWORD m_dwLaunchError;
     CString m_strRefusal;
+    CString m_strRegistryProblem;
 };

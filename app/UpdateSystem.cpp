@@ -119,3 +119,22 @@ int ShellFileOperation(HWND hOwner, UINT nOperation, LPCWSTR pFrom, LPCWSTR pTo)
     FreeLibrary(shell);
     return result;
 }
+
+int CopyFactoryConfig()
+{
+    // The size of the file the copy would read: the same name lookup, not a listing.
+    HANDLE hSource = CreateFileW(brantel::kFactoryConfigSource, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hSource == INVALID_HANDLE_VALUE) return -1;
+    DWORD high = 0;
+    const DWORD low = GetFileSize(hSource, &high);
+    CloseHandle(hSource);
+    if (high != 0 || low > brantel::kMaxFactoryConfigSize) {
+        CString line;
+        line.Format(u"%s is not copied: %u MB is no factory configuration\n", brantel::kFactoryConfigSource,
+                    static_cast<unsigned>(((static_cast<std::uint64_t>(high) << 32) | low) >> 20));
+        OutputDebugStringW(line);
+        return -1;
+    }
+    return ShellFileOperation(nullptr, FO_COPY, brantel::kFactoryConfigSource, brantel::kFactoryConfigTarget);
+}

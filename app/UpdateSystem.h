@@ -20,6 +20,9 @@ constexpr const WCHAR* kKptSuccessMessage = u"Update application OK, please remo
 constexpr const WCHAR* kNoPackageMessage = u"Cannot find the MSK file.";
 constexpr DWORD kRegistryAccess = 0x2001F;
 constexpr int kMaxAppPath = 260;
+// A factory configuration is a small XML file; a larger one on the card is damaged (or a
+// sparse file claiming gigabytes) and is not copied onto the flash.
+constexpr DWORD kMaxFactoryConfigSize = 1u << 20;
 }  // namespace brantel
 
 // The "APP" value of HKEY_LOCAL_MACHINE\OEM (REG_SZ or REG_EXPAND_SZ); empty when absent.
@@ -34,3 +37,6 @@ BOOL LaunchProgram(LPCWSTR pProgram, LPCWSTR pCommandLine, HANDLE* phProcess = n
 void DeleteShellExKey();
 // The shell's file operation, looked up as ordinal 14 of the shell library; 0 on success.
 int ShellFileOperation(HWND hOwner, UINT nOperation, LPCWSTR pFrom, LPCWSTR pTo);
+// Copies the card's factory configuration into the new application when it is at most
+// kMaxFactoryConfigSize bytes; 0 on success. Failures are not reported to the user.
+int CopyFactoryConfig();

@@ -110,6 +110,14 @@ void FuzzPackage(const FuzzDevice& device, const std::uint8_t* data, size_t size
         else
             Require(!error.IsEmpty() && error != u"untouched", "VerifyPackage failed without an error");
 
+        // The update's whole-package check: it agrees with VerifyPackage on the directory,
+        // and what it accepts inflates in the unpack too.
+        CString dataError = u"untouched";
+        const int whole = unpacker.VerifyPackageData(u"\\SDMMC\\p.msk", key, dataError);
+        Require(whole ? dataError == u"untouched" : !dataError.IsEmpty() && dataError != u"untouched",
+                "VerifyPackageData's error does not match its result");
+        Require(!whole || verified, "VerifyPackageData accepted what VerifyPackage refused");
+
         ProgressCheck progress;
         unpacker.SetProgressCallback(OnProgress, &progress);
         wce::host::SetWriteQuota(brantel::kUnpackTarget, kWriteQuota);
@@ -124,6 +132,7 @@ void FuzzPackage(const FuzzDevice& device, const std::uint8_t* data, size_t size
         if (verified)
             Require(error != u"check CRC failed, Wrong password?" && error != u"invalid_msk_file",
                     "Unpack refused a package that VerifyPackage accepted");
+        if (whole) Require(error != u"uncompress failed", "Unpack could not inflate what the check inflated");
         device.WipeTarget();
     }
 }

@@ -98,6 +98,14 @@ int Run(const wce::host::DisplayOptions& options, bool exitAfterFirstFrame)
     CoInitializeEx(NULL, 0);
 
     CUpdateMainWnd* pWnd = new CUpdateMainWnd;
+    // A registry that cannot be read would pass for the generic variant: the dialog refuses
+    // every update with the file and line, as the console updater does.
+    std::string registryProblem;
+    if (!wce::host::CheckRegistryFile(registryProblem)) {
+        const std::string prefix = wce::host::GetDeviceRoot() + "/";
+        if (registryProblem.compare(0, prefix.size(), prefix) == 0) registryProblem.erase(0, prefix.size());
+        pWnd->SetRegistryProblem(Utf8ToWide(registryProblem + "; nothing was changed").c_str());
+    }
     wce::host::SetScriptDumpHook([pWnd](const std::string& file, std::string& why) {
         CWceUiLayerCtrl* pCtrl = pWnd->GetLayerCtrl();
         if (!pCtrl || !pCtrl->RootLayer()) {

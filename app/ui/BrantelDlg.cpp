@@ -99,6 +99,7 @@ void CBrantelDlg::OnInitDialog()
     m_strAppPath = ReadInstalledAppPath();
     m_pScreen.reset(new CScreen(*this));
     m_pProcedure.reset(new CUpdateProcedure(*m_pScreen, m_strAppPath));
+    m_pProcedure->SetRegistryProblem(m_strRegistryProblem);
     if (m_pProcedure->IsKpt())
         ApplyKptLayout();
 }

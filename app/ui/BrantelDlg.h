@@ -30,6 +30,8 @@ public:
 
     // The real window the dialog runs in: disabled while an update runs.
     void SetMainWindow(HWND hWnd) { m_hMainWnd = hWnd; }
+    // Set before the dialog runs: the update procedure refuses every update with it.
+    void SetRegistryProblem(const CString& strProblem) { m_strRegistryProblem = strProblem; }
     // The dialog file lacked a layer the code uses; the dialog ended at once.
     BOOL HasInitFailed() const { return m_bInitFailed; }
     const CString& GetAppPath() const { return m_strAppPath; }
@@ -44,6 +46,7 @@ private:
     CWceUiSlider* m_pProgress;
     CWceUiLayer* m_pStatus;
     CString m_strAppPath;
+    CString m_strRegistryProblem;
     HWND m_hMainWnd;
     BOOL m_bInitFailed;
     std::unique_ptr<CScreen> m_pScreen;

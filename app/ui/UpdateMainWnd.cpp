@@ -44,6 +44,7 @@ void CUpdateMainWnd::OnInitDialog()
     pMain->SetFilter({u"msk"}, {u"listbox\\file.565a.conf"});
     GetDefaultPackagePath(pMain->m_strInitPath);
     pMain->SetMainWindow(m_hWnd);
+    pMain->SetRegistryProblem(m_strRegistryProblem);
     SetTopDialogName(u"CBrantelDlg");
     pMain->DoModal();
     if (pMain->HasInitFailed())

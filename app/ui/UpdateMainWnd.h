@@ -2,6 +2,7 @@
 #pragma once
 
 #include "WceUiRealWnd.h"
+#include "wce/cstring.h"
 
 class CUpdateMainWnd : public CWceUiRealWnd {
     WCEUI_DYNCREATE_BEGIN(CUpdateMainWnd, CWceUiRealWnd)
@@ -18,8 +19,11 @@ public:
     // Class name of the dialog on top when the close request came (else the last one run), or null.
     static LPCWSTR GetTopDialogName();
     static void SetTopDialogName(LPCWSTR pName);
+    // Why the unit's registry cannot be read; the main dialog then refuses every update.
+    void SetRegistryProblem(const CString& strProblem) { m_strRegistryProblem = strProblem; }
 
 private:
     BOOL m_bDialogFailed;
+    CString m_strRegistryProblem;
 };
 WCEUI_DYNCREATE_END(CUpdateMainWnd, CWceUiRealWnd)

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "device_path.h"
+#include "file_faults.h"
 #include "handles.h"
 #include "host_ptr.h"
 #include "nothrow.h"
@@ -399,6 +400,7 @@ HANDLE OpenDeviceFile(LPCWSTR path, DWORD access, DWORD share, DWORD disposition
 {
     if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING) return FailHandle(ERROR_INVALID_PARAMETER);
     if (disposition == TRUNCATE_EXISTING && !(access & GENERIC_WRITE)) return FailHandle(ERROR_INVALID_PARAMETER);
+    if (const int fault = wce::detail::FileFault(wce::test::kFileCreate)) return FailHandle(ErrorFromErrno(fault));
     if (disposition == OPEN_EXISTING && !(access & GENERIC_WRITE)) return OpenExistingToRead(path, access, share);
     std::string hostPath;
     if (!MapToHostOrFail(path, hostPath)) return INVALID_HANDLE_VALUE;
@@ -557,7 +559,14 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWri
         std::int64_t& position = object->Position();
         DWORD done = 0;
         DWORD error = ERROR_SUCCESS;
-        while (done < allowed) {
+        const int fault = wce::detail::CheckFileFault(wce::test::kFileWrite);
+        if (fault == wce::detail::kFaultEndsProcess) {
+            // Cut off in the middle of the write, as a power cut would.
+            [[maybe_unused]] const ssize_t half = pwrite(object->Fd(), in, allowed / 2, static_cast<off_t>(position));
+            wce::detail::EndProcessForFault();
+        }
+        if (fault) error = fault == EIO ? ERROR_WRITE_FAULT : ErrorFromErrno(fault);
+        while (error == ERROR_SUCCESS && done < allowed) {
             const ssize_t n = pwrite(object->Fd(), in + done, allowed - done, static_cast<off_t>(position + done));
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
@@ -651,6 +660,8 @@ BOOL FlushFileBuffers(HANDLE file)
         std::shared_ptr<FileObject> object = FindOrFail<FileObject>(file);
         if (!object) return FALSE;
         if (!(object->Access() & GENERIC_WRITE)) return Fail(ERROR_ACCESS_DENIED);
+        if (const int fault = wce::detail::FileFault(wce::test::kFileFlush))
+            return Fail(fault == EIO ? ERROR_WRITE_FAULT : ErrorFromErrno(fault));
         if (fsync(object->Fd()) != 0) return Fail(errno == EIO ? ERROR_WRITE_FAULT : ErrorFromErrno(errno));
         return TRUE;
     });
@@ -681,6 +692,7 @@ BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES)
     return wce::detail::NoThrow<BOOL>(FALSE, [&]() -> BOOL {
         std::string hostPath;
         if (!MapToHostOrFail(path, hostPath)) return FALSE;
+        if (const int fault = wce::detail::FileFault(wce::test::kFileCreate)) return Fail(ErrorFromErrno(fault));
         if (ChangeTree(mkdir(hostPath.c_str(), 0777)) != 0) {
             if (errno == EEXIST) return Fail(ERROR_ALREADY_EXISTS);
             return Fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
@@ -698,6 +710,7 @@ BOOL RemoveDirectoryW(LPCWSTR path)
         if (lstat(hostPath.c_str(), &st) != 0) return Fail(OpenError(errno, hostPath));
         if (!S_ISDIR(st.st_mode)) return Fail(kErrorDirectory);
         if (IsDeviceRoot(hostPath)) return Fail(ERROR_ACCESS_DENIED);
+        if (const int fault = wce::detail::FileFault(wce::test::kFileDelete)) return Fail(ErrorFromErrno(fault));
         if (ChangeTree(rmdir(hostPath.c_str())) != 0) return Fail(errno == EEXIST ? ERROR_DIR_NOT_EMPTY : ErrorFromErrno(errno));
         return TRUE;
     });
@@ -715,6 +728,7 @@ BOOL DeleteFileW(LPCWSTR path)
         if (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) return Fail(ERROR_ACCESS_DENIED);
         // The device refuses to delete an open file; the host would let it vanish under the handle.
         if (IsOpen(st.st_dev, st.st_ino)) return Fail(ERROR_SHARING_VIOLATION);
+        if (const int fault = wce::detail::FileFault(wce::test::kFileDelete)) return Fail(ErrorFromErrno(fault));
         if (ChangeTree(unlink(hostPath.c_str())) != 0) return Fail(OpenError(errno, hostPath));
         return TRUE;
     });
@@ -734,6 +748,7 @@ BOOL MoveFileW(LPCWSTR existingPath, LPCWSTR newPath)
         struct stat target;
         if (lstat(to.c_str(), &target) == 0) return Fail(ERROR_ALREADY_EXISTS);
         if (IsOpen(st.st_dev, st.st_ino)) return Fail(ERROR_SHARING_VIOLATION);
+        if (const int fault = wce::detail::FileFault(wce::test::kFileRename)) return Fail(ErrorFromErrno(fault));
         if (ChangeTree(rename(from.c_str(), to.c_str())) != 0)
             return Fail(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
         return TRUE;

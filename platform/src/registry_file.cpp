@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "file_faults.h"
 #include "wce/registry.h"
 #include "wce/wstring.h"
 
@@ -462,7 +463,11 @@ HostFileRead ReadWholeHostFile(const std::string& path, std::string& bytes, std:
 bool ReplaceHostFile(const std::string& path, const std::string& bytes, std::string& error)
 {
     std::string temp = path + ".XXXXXX";
-    int fd = mkstemp(temp.data());
+    int fd = -1;
+    if (const int fault = FileFault(wce::test::kFileCreate))
+        errno = fault;
+    else
+        fd = mkstemp(temp.data());
     if (fd < 0) {
         error = std::string("cannot create a temporary file: ") + std::strerror(errno);
         return false;
@@ -474,7 +479,13 @@ bool ReplaceHostFile(const std::string& path, const std::string& bytes, std::str
     size_t left = bytes.size();
     bool ok = true;
     while (ok && left > 0) {
-        ssize_t put = write(fd, p, left);
+        const int fault = CheckFileFault(wce::test::kFileWrite);
+        if (fault == kFaultEndsProcess) {
+            [[maybe_unused]] const ssize_t half = write(fd, p, left / 2);
+            EndProcessForFault();
+        }
+        errno = fault;
+        ssize_t put = fault ? -1 : write(fd, p, left);
         if (put < 0 && errno == EINTR) continue;
         if (put == 0) errno = EIO;
         ok = put > 0;
@@ -483,13 +494,18 @@ bool ReplaceHostFile(const std::string& path, const std::string& bytes, std::str
             left -= static_cast<size_t>(put);
         }
     }
-    if (!ok || fsync(fd) != 0) {
+    const int flushFault = ok ? FileFault(wce::test::kFileFlush) : 0;
+    if (flushFault) errno = flushFault;
+    if (!ok || flushFault || fsync(fd) != 0) {
         error = std::string("cannot write ") + temp + ": " + std::strerror(errno);
         close(fd);
         unlink(temp.c_str());
         return false;
     }
-    if (close(fd) != 0 || rename(temp.c_str(), path.c_str()) != 0) {
+    const int closed = close(fd);
+    const int renameFault = closed == 0 ? FileFault(wce::test::kFileRename) : 0;
+    if (renameFault) errno = renameFault;
+    if (closed != 0 || renameFault || rename(temp.c_str(), path.c_str()) != 0) {
         error = std::string("cannot replace the file: ") + std::strerror(errno);
         unlink(temp.c_str());
         return false;

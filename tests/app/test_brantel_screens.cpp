@@ -140,6 +140,21 @@ TEST_P(BrantelScreens, WrongPasswordShowsTheErrorAndLeavesTheScreenAsItWas)
                                << first << " of " << frames.size();
 }
 
+// A registry the updater cannot read is not taken for the generic variant: the automatic
+// update is refused with a box naming the file and line, and nothing is deleted.
+TEST_P(BrantelScreens, MalformedRegistryRefusesTheUpdateNamingFileAndLine)
+{
+    Device dev(L().size);
+    dev.Write("registry.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\OEM\n");
+    dev.Package("SDMMC/gpsApp.msk", u"sxq_trelo");
+    ASSERT_EQ(0, dev.Run("wait 300\ndump box.txt\n" + Tap(L().ok)));
+    auto box = dev.Dump("box.txt");
+    EXPECT_EQ(0u, box["msg"].F(7).find("Update fail. \\n(registry.reg:3: malformed registry file")) << box["msg"].F(7);
+    EXPECT_TRUE(box["error_icon"].Visible());
+    EXPECT_EQ("old", dev.Read("Residentflash2/app/NaviMain.exe"));
+    EXPECT_FALSE(dev.Exists("launches.txt"));
+}
+
 TEST_P(BrantelScreens, KptWithoutPackageSaysSoOverTheReducedScreen)
 {
     Device dev(L().size);

@@ -6,6 +6,7 @@
 
 #include "FileListModel.h"
 #include "temp_device.h"
+#include "wce/files.h"
 
 namespace {
 
@@ -148,6 +149,28 @@ TEST_F(FileListModelTest, InitialPathOpensItsFolderAndItsUplevelListsTheFileSyst
     EXPECT_EQ(view.Lines(), (Lines{"ResidentFlash:0:ResidentFlash"}));
     EXPECT_EQ(model.FindFileItem(u"\\SDMMC\\gpsApp.msk"), -1);
     EXPECT_EQ(model.FindFileItem(u""), -1);
+}
+
+// Names differing only in case: the list picks the file the platform opens for the same
+// path (the spelling as written, else the smallest), so the screen and the console install
+// the same package.
+TEST_F(FileListModelTest, DefaultPackageFoundByThePlatformsRule)
+{
+    for (const char* name : {"GPSAPP.MSK", "gpsApp.msk", "gpsapp.MSK"})
+        device.WriteHostFile(std::string("SDMMC/") + name, name);
+    model.ShowFolder(u"\\SDMMC");
+    for (LPCWSTR path : {u"\\SDMMC\\gpsApp.msk", u"\\SDMMC\\GPSAPP.MSK", u"\\SDMMC\\gpsapp.MSK",
+                         u"\\SDMMC\\GpsApp.Msk"}) {
+        SCOPED_TRACE(Narrow(path));
+        int index = model.FindFileItem(path);
+        ASSERT_GE(index, 0);
+        HANDLE h = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        char opened[16] = {};
+        DWORD got = 0;
+        ASSERT_TRUE(ReadFile(h, opened, sizeof opened - 1, &got, nullptr));
+        CloseHandle(h);
+        EXPECT_EQ(view.items[index].text, opened);
+    }
 }
 
 TEST_F(FileListModelTest, PathsTooLongForARecordAreNeitherListedNorSearched)

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "MskFormat.h"
+#include "MskPackageRead.h"
 #include "MskUnpacker.h"
 #include "msk_fixture.h"
 #include "wce/host.h"
@@ -360,3 +361,131 @@ TEST(MskFormat, NoNameIsStorableOrSafe)
 }
 
 }  // namespace
+
+namespace {
+
+// Text that deflate packs well but not to nothing: about 3:1.
+std::string Filler(size_t size, unsigned seed)
+{
+    std::string text;
+    text.reserve(size);
+    for (unsigned x = seed; text.size() < size;) {
+        x = x * 1103515245u + 12345u;
+        text += "word" + std::to_string((x >> 16) % 500) + ((x >> 8) % 7 ? " " : ".\n");
+    }
+    text.resize(size);
+    return text;
+}
+
+}  // namespace
+
+// One damaged byte anywhere in the data refuses the package before anything is deleted:
+// entries small enough are inflated whole, larger ones streamed, and both catch it.
+TEST_F(MskUnpackerTest, DataCheckInflatesEveryEntryBeforeAnythingIsDeleted)
+{
+    const std::string big = Filler(CMskDataCheck::kWholeLimit + 300000, 7);  // streamed
+    auto entryData = [](MskImage& m, size_t entry) -> BYTE* {
+        return m.data.data() + (JxReadLe32(m.block.data() + m.recordOffsets[entry] + 16) - 44 - m.block.size());
+    };
+    auto field = [](MskImage& m, size_t entry, size_t at, DWORD value) {
+        JxWriteLe32(m.block.data() + m.recordOffsets[entry] + at, value);
+    };
+    const struct {
+        const char* what;
+        std::function<void(MskImage&)> damage;  // entry 1 is small, entry 2 streamed
+        const char16_t* problem;                // null: whole
+    } cases[] = {
+        {"sound", [](MskImage&) {}, nullptr},
+        {"a flipped byte in a small entry", [&](MskImage& m) { entryData(m, 1)[20] ^= 0x10; }, u"entry 1 (a.txt)"},
+        {"a flipped Adler-32 in a small entry",
+         [&](MskImage& m) { entryData(m, 1)[JxReadLe32(m.block.data() + m.recordOffsets[1] + 12) - 1] ^= 1; },
+         u"entry 1 (a.txt)"},
+        {"a flipped byte in a streamed entry", [&](MskImage& m) { entryData(m, 2)[100000] ^= 0x04; }, u"entry 2"},
+        {"a streamed entry claims one byte more", [&](MskImage& m) { field(m, 2, 8, DWORD(big.size() + 1)); },
+         u"entry 2"},
+        {"a streamed entry claims one byte less", [&](MskImage& m) { field(m, 2, 8, DWORD(big.size() - 1)); },
+         u"entry 2"},
+        {"a streamed stream cut by its size", [&](MskImage& m) { field(m, 2, 12, 70000); }, u"entry 2"},
+    };
+    const MskImage sound =
+        BuildMskImage({Dir(u"d"), File(u"a.txt", Filler(30000, 3)), File(u"d\\big.bin", big)}, u"app", 0, 1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        MskImage image = sound;
+        c.damage(image);
+        Write(image);
+        CMskUnpacker unpacker;
+        CString error = u"untouched";
+        EXPECT_EQ(unpacker.VerifyPackage(kPackage, GetPackKey(kPassword), error), 1);  // the directory is sound
+        EXPECT_EQ(unpacker.VerifyPackageData(kPackage, GetPackKey(kPassword), error), c.problem ? 0 : 1);
+        if (!c.problem) {
+            EXPECT_EQ(error, u"untouched");
+            EXPECT_EQ(Unpack(error), 1) << WideToUtf8(error.c_str());
+            EXPECT_EQ(device.ReadHostFile("Residentflash2/app/d/big.bin"), big);
+            continue;
+        }
+        EXPECT_EQ(error, u"file_format_error");
+        EXPECT_NE(unpacker.GetProblem().Find(c.problem), -1) << WideToUtf8(unpacker.GetProblem().c_str());
+        EXPECT_EQ(Unpack(error), 0);  // what the check spares the unit
+    }
+    Write(BuildMskImage({File(u"empty", "")}, u"app"));  // an empty file is whole too
+    CMskUnpacker unpacker;
+    CString error;
+    EXPECT_EQ(unpacker.VerifyPackageData(kPackage, GetPackKey(kPassword), error), 1) << WideToUtf8(error.c_str());
+}
+
+// A header claiming a 4 GB directory over a sparse file: the check word is compared after
+// the first piece, and a sound check word over zeros stops at the first bad record; neither
+// reads more than the first piece.
+TEST_F(MskUnpackerTest, SparsePackageClaimingAHugeDirectoryIsRefusedAfterOnePiece)
+{
+    const struct {
+        const char* what;
+        LPCWSTR password;
+        const char16_t* verifyError;
+        MskLoadFailure failure;
+    } cases[] = {
+        {"wrong check word", u"sxq_bnf", u"crc_check_fail", MskLoadFailure::Check},
+        {"right check word, zeros after the records", kPassword, u"file_format_error", MskLoadFailure::None},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        MskImage image = BuildMskImage(SampleEntries(), u"app");
+        std::vector<std::uint8_t> bytes = image.Assemble(GetPackKey(c.password));
+        JxWriteLe32(bytes.data() + kMskDirEndOffset, 0xFFFFFF00u);
+        device.WriteHostFile("SDMMC/p.msk", Bytes(bytes));
+        device.WriteHostFileAt("SDMMC/p.msk", 0xFFFFFF00u - 1, std::string(1, '\0'));
+        CString error;
+        EXPECT_EQ(Verify(error), 0);
+        EXPECT_EQ(error, c.verifyError);
+
+        HANDLE h = CreateFileW(kPackage, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        BYTE* block = nullptr;
+        DWORD length = 0, fileSize = 0, checkWord = 0;
+        EXPECT_EQ(MskReadDirectoryBlock(h, GetPackKey(kPassword), block, length, fileSize, checkWord), c.failure);
+        EXPECT_LE(length, 64u << 10);
+        CString problem;
+        EXPECT_FALSE(MskCheckDirectory(block, length, fileSize, problem));
+        delete[] block;
+        CloseHandle(h);
+    }
+}
+
+// A package cut while it unpacks says where it ended, not "GetLastError is 0".
+TEST_F(MskUnpackerTest, PackageCutDuringTheUnpackNamesTheEndOfFile)
+{
+    Write(BuildMskImage(SampleEntries(), u"app"));
+    struct Cut {
+        std::string path;
+    } cut{device.Host("SDMMC/p.msk")};
+    CMskUnpacker unpacker;
+    unpacker.SetProgressCallback(
+        [](void* context, DWORD, LPCWSTR, DWORD) {
+            std::filesystem::resize_file(static_cast<Cut*>(context)->path, 100);
+            return 1;
+        },
+        &cut);
+    CString error;
+    EXPECT_EQ(unpacker.Unpack(kPackage, u"\\Residentflash2", GetPackKey(kPassword), error), 0);
+    EXPECT_EQ(error, u"ReadFile failed for \\Residentflash2\\app\\NaviMain.exe, GetLastError is 38");
+}

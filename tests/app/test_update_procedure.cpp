@@ -155,6 +155,8 @@ TEST_F(UpdateProcedureTest, FailuresShowTheirMessageAndKeepWhatWasNotYetDeleted)
 {
     MskImage damaged = BuildMskImage(SampleEntries(), u"app");
     damaged.data.resize(damaged.data.size() / 2);
+    MskImage flipped = BuildMskImage(SampleEntries(), u"app");
+    flipped.data.back() ^= 0x01;  // the last stream's Adler-32
     const struct {
         std::function<void()> prepare;
         LPCWSTR path;
@@ -166,6 +168,8 @@ TEST_F(UpdateProcedureTest, FailuresShowTheirMessageAndKeepWhatWasNotYetDeleted)
         {[&] { device.WriteHostFile("SDMMC/gpsApp.msk", "plain text"); }, u"\\SDMMC\\gpsApp.msk",
          u"Invalid MSK file. Update fail.", true},
         {[&] { WritePackage(device, "SDMMC/gpsApp.msk", damaged, u"sxq_trelo"); }, u"\\SDMMC\\gpsApp.msk",
+         u"MSK file format error. Update fail.", true},
+        {[&] { WritePackage(device, "SDMMC/gpsApp.msk", flipped, u"sxq_trelo"); }, u"\\SDMMC\\gpsApp.msk",
          u"MSK file format error. Update fail.", true},
         {[] {}, u"\\SDMMC\\missing.msk",  // other failures show the unpacker's message
          u"Update fail. \n(open file \\SDMMC\\missing.msk failed, error code is 2)", true},
@@ -209,6 +213,38 @@ TEST_F(UpdateProcedureTest, PackageInsideTheInstalledFolderIsRefused)
     EXPECT_TRUE(IsInsideFolder(u"\\Residentflash2\\app", u"\\Residentflash2\\app"));
     EXPECT_FALSE(IsInsideFolder(u"\\Residentflash2\\application\\p.msk", u"\\Residentflash2\\app"));
     EXPECT_FALSE(IsInsideFolder(u"\\Residentflash2\\app\\..\\p.msk", u"\\Residentflash2\\app"));
+}
+
+// A registry that cannot be read refuses the update before anything is deleted, naming the
+// file and line; a factory configuration of gigabytes (a sparse file) is not copied.
+TEST_F(UpdateProcedureTest, UnreadableRegistryRefusesAndAHugeFactoryConfigIsNotCopied)
+{
+    WriteGps(SampleEntries());
+    CUpdateProcedure refused(screen, u"");
+    refused.SetRegistryProblem(u"registry.reg:5: malformed registry file: a key line must end with ']'");
+    refused.OnUpdate();
+    EXPECT_EQ(screen.messages, (std::vector<std::u16string>{
+                                   u"Update fail. \n(registry.reg:5: malformed registry file: a key line must end with ']')"}));
+    EXPECT_EQ(refused.GetRefusal(), u"registry.reg:5: malformed registry file: a key line must end with ']'");
+    EXPECT_EQ(device.ReadHostFile("Residentflash2/app/NaviMain.exe"), "old main");
+    EXPECT_TRUE(ShellExKeyExists());
+
+    const struct {
+        const char* what;
+        std::uint64_t size;
+        bool copied;
+    } configs[] = {{"1 MiB", brantel::kMaxFactoryConfigSize, true},
+                   {"one byte more", brantel::kMaxFactoryConfigSize + 1, false},
+                   {"2 GiB, sparse", 2ull << 30, false}};
+    for (const auto& c : configs) {
+        SCOPED_TRACE(c.what);
+        device.WriteHostFile("SDMMC/FactoryConfig.xml", "");
+        device.WriteHostFileAt("SDMMC/FactoryConfig.xml", c.size - 1, ">");
+        FakeScreen fresh;
+        CUpdateProcedure(fresh, u"").OnUpdate();
+        EXPECT_EQ(fresh.ended, 0);
+        EXPECT_EQ(device.HostExists("Residentflash2/app/config/FactoryConfig.xml"), c.copied);
+    }
 }
 
 TEST_F(UpdateProcedureTest, KptVariantIgnoresCaseCalibratesIfItCanAndResets)
