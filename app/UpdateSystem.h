@@ -26,7 +26,7 @@ constexpr int kMaxAppPath = 260;
 CString ReadInstalledAppPath();
 BOOL IsKptVariant(LPCWSTR pAppPath);
 // Whether pPath names pFolder or something below it, ignoring case, doubled separators,
-// '/' for '\\', "." and "..".
+// '/' for '\\', "." and ".."; or, through links on the host, reaches an object there.
 BOOL IsInsideFolder(LPCWSTR pPath, LPCWSTR pFolder);
 int GetDefaultPackagePath(CString& strPath);
 int RunTouchCalibrate();
