@@ -108,7 +108,7 @@ std::string Script(std::mt19937& rng, const Screen& s, int commands)
             out += "key " + std::string(kKeys[pick(0, 9)]) + "\n";
         else
             out += "tap " + pt(pick(0, s.size.w - 1), pick(0, s.size.h - 1)) + " " + std::to_string(pick(1, 400)) + "\n";
-        out += "wait " + std::to_string(pick(2, 2000)) + "\n";
+        out += "wait " + std::to_string(pick(2, 4000)) + "\n";
     }
     return out;
 }
@@ -129,7 +129,7 @@ TEST(BrantelMonkey, RandomInputOnAHostileCardNeverCrashesHangsOrHalfUpdates)
         const Snapshot before = Take(dev.Host("Residentflash2/app"));
         const Snapshot card = Take(dev.Host("SDMMC"));
         std::mt19937 rng(seed);
-        std::ofstream(dev.Host("monkey.txt")) << Script(rng, s, 300);
+        std::ofstream(dev.Host("monkey.txt")) << Script(rng, s, 200);
         // A hang shows as the time limit's status; the sanitizers' reports as text.
         const std::string cmd = "cd " + dev.Host("") + " && timeout 60 " + std::string(BRANTEL_EXE) + " --device-root " +
                                 dev.Host("") + " --display headless --screen " + std::to_string(s.size.w) + "x" +
