@@ -3,10 +3,9 @@
 #include "file_info.h"
 
 #include <errno.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <cstdint>
+#include <algorithm>
 #include <memory>
 
 #include "device_path.h"
@@ -49,14 +48,6 @@ bool StatusOf(HANDLE handle, struct stat& st, std::string& hostPath)
     return true;
 }
 
-FILETIME ToFileTime(const struct timespec& time)
-{
-    const std::int64_t ticks =
-        (static_cast<std::int64_t>(time.tv_sec) + 11644473600LL) * 10000000LL + time.tv_nsec / 100;
-    const auto value = static_cast<std::uint64_t>(ticks < 0 ? 0 : ticks);
-    return FILETIME{static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
-}
-
 bool IsBelowOrSame(const std::string& path, const std::string& folder)
 {
     if (folder == "/") return true;
@@ -90,19 +81,7 @@ BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION inform
         std::string hostPath;
         if (!StatusOf(file, st, hostPath)) return FALSE;
         BY_HANDLE_FILE_INFORMATION info{};
-        const bool readOnly = (st.st_mode & S_IWUSR) == 0;
-        info.dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
-        if (readOnly) info.dwFileAttributes = (info.dwFileAttributes & ~DWORD{FILE_ATTRIBUTE_NORMAL}) | FILE_ATTRIBUTE_READONLY;
-        info.ftCreationTime = info.ftLastAccessTime = info.ftLastWriteTime = ToFileTime(st.st_mtim);
-        // The host's device numbers fit 12 + 20 bits.
-        info.dwVolumeSerialNumber = static_cast<DWORD>((major(st.st_dev) << 20) | (minor(st.st_dev) & 0xFFFFFu));
-        const auto size = static_cast<std::uint64_t>(st.st_size);
-        info.nFileSizeHigh = static_cast<DWORD>(size >> 32);
-        info.nFileSizeLow = static_cast<DWORD>(size);
-        info.nNumberOfLinks = static_cast<DWORD>(st.st_nlink);
-        const auto index = static_cast<std::uint64_t>(st.st_ino);
-        info.nFileIndexHigh = static_cast<DWORD>(index >> 32);
-        info.nFileIndexLow = static_cast<DWORD>(index);
+        wce::detail::DescribeObject(st, info);
         *information = info;
         SetLastError(ERROR_SUCCESS);
         return TRUE;

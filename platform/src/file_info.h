@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "wce/types.h"
+#include "wce/files.h"
 
 namespace wce::detail {
 
@@ -13,5 +13,8 @@ namespace wce::detail {
 HANDLE AddFolderHandle(int fd, const std::string& hostPath);
 // The status and host path of an open file (files.cpp); false for another handle.
 bool OpenFileStatus(HANDLE handle, struct stat& st, std::string& hostPath);
+// What GetFileInformationByHandle reports of a host status (files.cpp, beside the listing's
+// attributes and times).
+void DescribeObject(const struct stat& st, BY_HANDLE_FILE_INFORMATION& info);
 
 }  // namespace wce::detail

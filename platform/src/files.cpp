@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -459,6 +460,21 @@ bool wce::detail::OpenFileStatus(HANDLE handle, struct stat& st, std::string& ho
     if (fstat(object->Fd(), &st) != 0) return false;
     hostPath = object->HostPath();
     return true;
+}
+
+void wce::detail::DescribeObject(const struct stat& st, BY_HANDLE_FILE_INFORMATION& info)
+{
+    info.dwFileAttributes = AttributesOf(st);
+    info.ftCreationTime = info.ftLastAccessTime = info.ftLastWriteTime = ToFileTime(st.st_mtim);
+    // The host's device numbers fit 12 + 20 bits.
+    info.dwVolumeSerialNumber = static_cast<DWORD>((major(st.st_dev) << 20) | (minor(st.st_dev) & 0xFFFFFu));
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    info.nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    info.nFileSizeLow = static_cast<DWORD>(size);
+    info.nNumberOfLinks = static_cast<DWORD>(st.st_nlink);
+    const auto index = static_cast<std::uint64_t>(st.st_ino);
+    info.nFileIndexHigh = static_cast<DWORD>(index >> 32);
+    info.nFileIndexLow = static_cast<DWORD>(index);
 }
 
 namespace wce::host {
