@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "FolderSearch.h"
+
 #include "wce/files.h"
 
 namespace {
@@ -81,9 +83,8 @@ BOOL CFileListModel::MatchesFilter(LPCWSTR pPath) const
 
 BOOL CFileListModel::FolderHasMatch(const CString& strFolder) const
 {
-    return ForEachEntry(strFolder, [this](const CString& strPath, bool bFolder) -> BOOL {
-        return bFolder ? FolderHasMatch(strPath) : MatchesFilter(strPath);
-    });
+    CFolderSearch search(*this);
+    return search.HasMatch(strFolder);
 }
 
 void CFileListModel::AddItem(LPCWSTR pText, int nImage, const CString& strPath, DWORD dwKind)
@@ -111,8 +112,9 @@ void CFileListModel::ClearList()
 void CFileListModel::ShowRoots()
 {
     ClearList();
+    CFolderSearch search(*this);
     for (LPCWSTR pRoot : kRoots) {
-        if (FolderHasMatch(pRoot))
+        if (search.HasMatch(pRoot))
             AddItem(pRoot, kFileImageFolder, pRoot, FILE_ITEM_ROOT);
     }
     m_view.Refresh();
@@ -122,9 +124,10 @@ void CFileListModel::ShowFolder(const CString& strFolder)
 {
     AddItem(m_view.GetUplevelText(), kFileImageUplevel, strFolder, FILE_ITEM_UPLEVEL);
     std::vector<CString> files;
+    CFolderSearch search(*this);
     ForEachEntry(strFolder, [&](const CString& strPath, bool bFolder) -> BOOL {
         if (bFolder) {
-            if (FolderHasMatch(strPath))
+            if (search.HasMatch(strPath))
                 AddItem(strPath.Mid(strPath.ReverseFind(u'\\') + 1), kFileImageFolder, strPath, FILE_ITEM_FOLDER);
         } else if (MatchesFilter(strPath)) {
             files.push_back(strPath);

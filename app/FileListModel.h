@@ -59,7 +59,7 @@ public:
 
     BOOL MatchesFilter(LPCWSTR pPath) const;
     // Whether a matching file lies somewhere below the folder; entries whose full path would
-    // not fit a record are neither counted nor searched.
+    // not fit a record are neither counted nor searched (see CFolderSearch).
     BOOL FolderHasMatch(const CString& strFolder) const;
     // The filter index of the file's extension, or kFileImageNone.
     int ImageForFile(LPCWSTR pPath) const;

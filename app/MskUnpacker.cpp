@@ -297,8 +297,21 @@ int CMskUnpacker::CreateDirectoryTree(LPCWSTR pPath)
     // The walk works in a buffer of the device's path size; longer paths cannot be made.
     WCHAR buffer[kMskMaxPath + 1];
     if (!pPath || WStrLen(pPath) > kMskMaxPath) return 0;
-    WStrCopy(buffer, kMskMaxPath + 1, pPath);
-    for (WCHAR* p = buffer; *p; ++p) {
+    const size_t length = WStrCopy(buffer, kMskMaxPath + 1, pPath);
+    // Only the missing end is made: each lookup walks every name of its path, so trying every
+    // prefix of every folder of a deep tree cost the cube of its depth.
+    WCHAR* pStart = buffer;
+    for (WCHAR* p = buffer + length; p > buffer; --p) {
+        if (*p != u'\\' && *p != u'/') continue;
+        *p = 0;
+        const BOOL bExists = IsDirectory(buffer);
+        *p = u'\\';
+        if (bExists) {
+            pStart = p + 1;
+            break;
+        }
+    }
+    for (WCHAR* p = pStart; *p; ++p) {
         if (*p != u'\\' && *p != u'/') continue;
         *p = 0;
         if (p != buffer) CreateDirectoryW(buffer, nullptr);

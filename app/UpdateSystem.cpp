@@ -41,9 +41,7 @@ std::vector<CString> PathComponents(LPCWSTR pPath)
     }
 }
 
-}  // namespace
-
-BOOL IsInsideFolder(LPCWSTR pPath, LPCWSTR pFolder)
+BOOL IsSpelledInside(LPCWSTR pPath, LPCWSTR pFolder)
 {
     std::vector<CString> path = PathComponents(pPath);
     std::vector<CString> folder = PathComponents(pFolder);
@@ -51,6 +49,34 @@ BOOL IsInsideFolder(LPCWSTR pPath, LPCWSTR pFolder)
     for (size_t i = 0; i < folder.size(); ++i)
         if (WStrICmp(path[i], folder[i]) != 0) return FALSE;
     return TRUE;
+}
+
+// The device path of the object itself, links on the host resolved; empty when it cannot be
+// opened.
+CString FinalPathOf(LPCWSTR pPath, DWORD dwFlags)
+{
+    HANDLE hObject = CreateFileW(pPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, dwFlags, nullptr);
+    if (hObject == INVALID_HANDLE_VALUE) return CString();
+    std::vector<WCHAR> buffer(MAX_PATH);
+    DWORD length = GetFinalPathNameByHandleW(hObject, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    if (length >= buffer.size()) {
+        buffer.resize(length);
+        length = GetFinalPathNameByHandleW(hObject, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    }
+    CloseHandle(hObject);
+    return length > 0 && length < buffer.size() ? CString(buffer.data(), static_cast<int>(length)) : CString();
+}
+
+}  // namespace
+
+BOOL IsInsideFolder(LPCWSTR pPath, LPCWSTR pFolder)
+{
+    if (IsSpelledInside(pPath, pFolder)) return TRUE;
+    // A card may reach the folder through links: compare where both really are.
+    const CString strFolder = FinalPathOf(pFolder, FILE_FLAG_BACKUP_SEMANTICS);
+    if (strFolder.IsEmpty()) return FALSE;
+    const CString strPath = FinalPathOf(pPath, FILE_FLAG_BACKUP_SEMANTICS);
+    return !strPath.IsEmpty() && IsSpelledInside(strPath, strFolder);
 }
 
 int GetDefaultPackagePath(CString& strPath)

@@ -29,7 +29,7 @@ constexpr DWORD kMaxFactoryConfigSize = 1u << 20;
 CString ReadInstalledAppPath();
 BOOL IsKptVariant(LPCWSTR pAppPath);
 // Whether pPath names pFolder or something below it, ignoring case, doubled separators,
-// '/' for '\\', "." and "..".
+// '/' for '\\', "." and ".."; or, through links on the host, reaches an object there.
 BOOL IsInsideFolder(LPCWSTR pPath, LPCWSTR pFolder);
 int GetDefaultPackagePath(CString& strPath);
 int RunTouchCalibrate();

@@ -5,10 +5,17 @@
 //   flick step          copy-on-scroll on; target < 2 ms
 //   flick step, no copy every step redraws every visible item
 //   list blit (floor)   BitBlt of the list's rectangle between two 565 bitmaps
+//   open folder         the file list's model fills the list box from a folder of 20 000
+//                       packages; target well under 1 s
+//   read folder (floor) readdir and lstat of the same folder
 //
 // bench_list [benchmark options]
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -25,6 +32,7 @@
 #include "WceUiLayerCtrl.h"
 #include "WceUiListBox.h"
 #include "WceUiOffscreenWnd.h"
+#include "FileListModel.h"
 #include "benchmark/benchmark.h"
 #include "wce/gdi.h"
 #include "wce/host.h"
@@ -37,8 +45,11 @@ namespace fs = std::filesystem;
 
 const RECT kList = {140, 72, 660, 408};  // 520 x 336
 
+constexpr int kFolderEntries = 20000;
+
 struct Scene {
     std::string folder;
+    std::string packages;  // kFolderEntries packages
     CWceUiOffscreenWnd* pWnd = nullptr;
     CWceUiDlg* pDlg = nullptr;
     CWceUiListBox* pList = nullptr;
@@ -102,6 +113,10 @@ bool SetUp()
         g_scene.pList->AddString(Utf8ToWide("Update package " + std::to_string(i + 1) + ".msk").c_str(), FALSE);
         g_scene.pList->SetItemState(i, WCEUI_ITEM_SELECTED, FALSE);
     }
+    g_scene.packages = g_scene.folder + "/packages";
+    fs::create_directories(g_scene.packages);
+    for (int i = 0; i < kFolderEntries; ++i)
+        std::ofstream(g_scene.packages + "/update" + std::to_string(100000 + i) + ".msk") << "x";
     g_scene.screen.CreateDIB(800, 480);
     g_scene.pWnd->InvalidateAll();
     g_scene.pWnd->Paint();
@@ -167,6 +182,66 @@ void BM_ListBlit(benchmark::State& state)
 }
 BENCHMARK(BM_ListBlit)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
+// The file list dialog's side of the model, on the benchmark's list box.
+class ListView : public IFileListView {
+public:
+    explicit ListView(CWceUiListBox* pList) : m_pList(pList) {}
+    int AddItem(LPCWSTR pText, int) override { return m_pList->AddString(pText, FALSE); }
+    void SetItemRecord(int nIndex, FILE_LIST_ITEM* pRecord) override { m_pList->SetItemData(nIndex, (LPARAM)pRecord); }
+    FILE_LIST_ITEM* GetItemRecord(int) override { return nullptr; }
+    int GetCount() override { return m_pList->GetCount(); }
+    int GetCurSel() override { return -1; }
+    void ResetContent() override { m_pList->ResetContent(); }
+    void Refresh() override {}
+    LPCWSTR GetUplevelText() override { return u".."; }
+
+private:
+    CWceUiListBox* m_pList;
+};
+
+void BM_OpenFolder(benchmark::State& state)
+{
+    ListView view(g_scene.pList);
+    CFileListModel model(view);
+    model.SetFilter({u"msk"}, {u"icon.565a.conf"});
+    const CString strFolder(tool::HostToDevicePath(fs::absolute(g_scene.packages).string()).c_str());
+    for (auto _ : state) {
+        model.ClearList();
+        model.ShowFolder(strFolder);
+        benchmark::DoNotOptimize(view.GetCount());
+    }
+    state.counters["items"] = double(view.GetCount());
+    model.ClearList();
+}
+BENCHMARK(BM_OpenFolder)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ReadFolder(benchmark::State& state)
+{
+    size_t n = 0;
+    for (auto _ : state) {
+        DIR* dir = opendir(g_scene.packages.c_str());
+        n = 0;
+        while (dirent* e = readdir(dir)) {
+            struct stat st;
+            n += lstat((g_scene.packages + "/" + e->d_name).c_str(), &st) == 0;
+        }
+        closedir(dir);
+        benchmark::DoNotOptimize(n);
+    }
+}
+BENCHMARK(BM_ReadFolder)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The flick again with the folder's 20 000 items in the list: a step must not grow with it.
+void BM_FlickStepLongList(benchmark::State& state)
+{
+    ListView view(g_scene.pList);
+    CFileListModel model(view);
+    model.SetFilter({u"msk"}, {u"icon.565a.conf"});
+    model.ShowFolder(CString(tool::HostToDevicePath(fs::absolute(g_scene.packages).string()).c_str()));
+    RunFlick(state, TRUE);
+    model.ClearList();
+}
+BENCHMARK(BM_FlickStepLongList)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
@@ -179,6 +254,11 @@ int main(int argc, char** argv)
         t.PrintRatio("flick step / list blit", "BM_FlickStep/manual_time", "BM_ListBlit/manual_time", "the floor");
         t.PrintRatio("flick step / flick step without copy-on-scroll", "BM_FlickStep/manual_time",
                      "BM_FlickStepNoCopy/manual_time", "below 1 is the cache's gain");
+        std::printf("open folder of %d packages: %.1f ms (target well under 1000 ms)\n", kFolderEntries,
+                    t.Time("BM_OpenFolder/real_time"));
+        t.PrintRatio("flick step, 20 000 items / 200 items", "BM_FlickStepLongList/manual_time",
+                     "BM_FlickStep/manual_time", "flat: about 1");
+        t.PrintRatio("open folder / read folder", "BM_OpenFolder/real_time", "BM_ReadFolder/real_time", "the floor");
         g_scene.pWnd->GetLayerCtrl()->DeleteLayer(g_scene.pDlg);
         delete g_scene.pWnd;
         std::error_code ec;

@@ -48,6 +48,33 @@ BOOL IsDirectory(LPCWSTR pDir)
     return INVALID_FILE_ATTRIBUTES != nAttributes && 0 != (nAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+HANDLE OpenLogFile(LPCWSTR pPath, DWORD nDisposition)
+{
+    // Read access as well: trimming reads the newest part back.
+    return CreateFileW(pPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL, nDisposition,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+}
+
+// The log writes and trims only a regular file of its own. A card formatted elsewhere may
+// hold a link (or a second name of another file) where the log goes: appended to and
+// trimmed, the file behind it would be damaged, so such an entry is replaced by a new file.
+HANDLE OpenOwnLogFile(LPCWSTR pPath)
+{
+    HANDLE hFile = OpenLogFile(pPath, OPEN_ALWAYS);
+    if (INVALID_HANDLE_VALUE != hFile) {
+        BY_HANDLE_FILE_INFORMATION info;
+        BOOL bKnown = GetFileInformationByHandle(hFile, &info);
+        if (bKnown && 1 == info.nNumberOfLinks) return hFile;
+        CloseHandle(hFile);
+        if (!bKnown) return INVALID_HANDLE_VALUE;
+    } else if (ERROR_CANT_RESOLVE_FILENAME != GetLastError() && ERROR_ACCESS_DENIED != GetLastError()) {
+        return INVALID_HANDLE_VALUE;
+    }
+    // A read-only log or a folder refuses the delete and keeps the log closed.
+    if (!DeleteFileW(pPath)) return INVALID_HANDLE_VALUE;
+    return OpenLogFile(pPath, CREATE_NEW);
+}
+
 CJxWriteLogFile* GetLog()
 {
     CJxGVar* pGVar = CJxGVar::GetInstance();
@@ -108,9 +135,7 @@ BOOL CJxWriteLogFile::Open(LPCWSTR pLogDir, DWORD nMaxLogFileSize)
     CreateDirectoryTree(pLogDir);
     if (!IsDirectory(pLogDir)) return FALSE;
 
-    // Read access as well: trimming reads the newest part back.
-    HANDLE hFile = CreateFileW(m_szLogFilePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE hFile = OpenOwnLogFile(m_szLogFilePath);
     if (INVALID_HANDLE_VALUE == hFile) return FALSE;
     DWORD nSize = GetFileSize(hFile, NULL);
     BOOL bReady = FALSE;

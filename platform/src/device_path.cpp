@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "device_names.h"
 #include "host_ptr.h"
 #include "wce/files.h"
 #include "wce/host.h"
@@ -71,10 +72,12 @@ bool FindNameIgnoringCase(const std::string& folder, const std::u16string& name,
     if (!dir) return false;
     const std::u16string wanted = Fold(name);
     bool any = false;
+    std::u16string spelling;
     while (dirent* entry = readdir(dir.get())) {
         std::string candidate = entry->d_name;
         if (candidate == "." || candidate == "..") continue;
-        if (Fold(Utf8ToWide(candidate)) != wanted) continue;
+        // A name the device cannot spell is nobody's case variant.
+        if (!DeviceNameOf(candidate, spelling) || Fold(spelling) != wanted) continue;
         if (!any || candidate < found) found = candidate;
         any = true;
     }
@@ -201,7 +204,9 @@ namespace {
 // a path below a known folder or archive starts its walk there. An entry is used only
 // after each name along it is found to be still the object it was (same device, inode
 // and kind, no link: a folder moved off the device and linked back is refused as before),
-// and every creation, deletion or rename through the platform drops them all.
+// and every deletion or rename through the platform drops them all. A creation does not have to:
+// it removes no name a walk went through, and the two ways a new name could change a walk
+// are covered by the checks below.
 // A name found ignoring case also depends on the rest of its folder: the name as written
 // would win if it appeared, and so would a smaller case variant. The first is checked with
 // the others; the second cannot happen to a name without lower-case letters (the smallest

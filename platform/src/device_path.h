@@ -38,9 +38,9 @@ struct PathStatus {
 // not searched for again.
 bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink last = LastLink::Follow,
                PathStatus* status = nullptr);
-// Drops every cached resolution: called after anything the platform creates, deletes or
-// renames, so that a lookup never answers with a host name that is gone or no longer the
-// one the device would find.
+// Drops every cached resolution: called after anything the platform deletes or renames, so
+// that a lookup never answers with a host name that is gone or no longer the one the device
+// would find.
 void ForgetResolvedPaths();
 // Closes the descriptors kept for reopening files read before (files.cpp): the next open
 // asks the host again.

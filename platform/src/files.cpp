@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,8 +16,10 @@
 #include <new>
 #include <vector>
 
+#include "device_names.h"
 #include "device_path.h"
 #include "file_faults.h"
+#include "file_info.h"
 #include "handles.h"
 #include "host_ptr.h"
 #include "nothrow.h"
@@ -55,8 +58,8 @@ bool IsBelow(const std::string& path, const std::string& folder)
 // Descriptors of files closed after reading, kept for the next open of the same file: a
 // resource archive is opened again for every entry read from it, and opening and closing
 // cost more than reading a small entry. One is handed out again only while its path still
-// names the same file; anything created, deleted or renamed through the platform closes
-// them all, so a deleted file's space goes at once, as on the device.
+// names the same file; anything deleted or renamed through the platform closes them all, so
+// a deleted file's space goes at once, as on the device.
 struct ParkedFile {
     std::string hostPath;
     dev_t device;
@@ -275,38 +278,6 @@ DWORD AttributesOf(const struct stat& st)
     return readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
 }
 
-// '*' matches any run of units, '?' exactly one; letters compare as on the device.
-bool MatchesPattern(const WCHAR* pattern, const WCHAR* name)
-{
-    const WCHAR* starPattern = nullptr;
-    const WCHAR* starName = nullptr;
-    while (*name) {
-        if (*pattern == u'*') {
-            starPattern = ++pattern;
-            starName = name;
-        } else if (*pattern && (*pattern == u'?' || WCharLower(*pattern) == WCharLower(*name))) {
-            ++pattern;
-            ++name;
-        } else if (starPattern) {
-            pattern = starPattern;
-            name = ++starName;
-        } else {
-            return false;
-        }
-    }
-    while (*pattern == u'*') ++pattern;
-    return *pattern == 0;
-}
-
-bool MatchesFindPattern(const std::u16string& pattern, const std::u16string& name)
-{
-    if (MatchesPattern(pattern.c_str(), name.c_str())) return true;
-    // As on the device, a trailing ".*" also matches a name without any extension ("*.*").
-    const size_t n = pattern.size();
-    return n >= 2 && pattern.compare(n - 2, 2, u".*") == 0 && name.find(u'.') == std::u16string::npos &&
-           MatchesPattern(pattern.substr(0, n - 2).c_str(), name.c_str());
-}
-
 void FillFindData(const FoundEntry& entry, LPWIN32_FIND_DATAW data)
 {
     *data = WIN32_FIND_DATAW{};
@@ -319,38 +290,27 @@ void FillFindData(const FoundEntry& entry, LPWIN32_FIND_DATAW data)
     WStrCopy(data->cFileName, MAX_PATH, entry.name.c_str());
 }
 
-bool IsLinkLeavingDevice(const std::string& hostPath)
-{
-    wce::detail::HostString real = wce::detail::RealPath(hostPath);
-    wce::detail::HostString realRoot = wce::detail::RealPath(wce::detail::DeviceRootHostPath());
-    if (!real || !realRoot) return true;
-    const std::string path = real.get();
-    const std::string root = realRoot.get();
-    return !(path == root || IsBelow(path, root));
-}
-
 bool ListFolder(const std::string& hostFolder, const std::u16string& pattern, std::vector<FoundEntry>& found)
 {
     wce::detail::HostDir dir(opendir(hostFolder.c_str()));
     if (!dir) return false;
+    std::u16string name;
     while (dirent* entry = readdir(dir.get())) {
         const std::string hostName = entry->d_name;
         if (hostName == "." || hostName == "..") continue;
-        std::u16string name = Utf8ToWide(hostName);
-        if (name.size() > MAX_PATH - 1 || !MatchesFindPattern(pattern, name)) continue;
+        if (!wce::detail::DeviceNameOf(hostName, name) || !wce::detail::MatchesFindPattern(pattern, name)) continue;
         const std::string hostPath = hostFolder == "/" ? "/" + hostName : hostFolder + "/" + hostName;
         struct stat st;
-        if (lstat(hostPath.c_str(), &st) != 0) continue;
-        if (S_ISLNK(st.st_mode) && (IsLinkLeavingDevice(hostPath) || stat(hostPath.c_str(), &st) != 0)) continue;
-        found.push_back(FoundEntry{std::move(name), AttributesOf(st), static_cast<std::uint64_t>(st.st_size),
+        if (!wce::detail::IsListedEntry(hostPath, st)) continue;
+        found.push_back(FoundEntry{name, AttributesOf(st), static_cast<std::uint64_t>(st.st_size),
                                    ToFileTime(st.st_mtim)});
     }
     std::sort(found.begin(), found.end(), [](const FoundEntry& a, const FoundEntry& b) { return a.name < b.name; });
     return true;
 }
 
-// Passes on the result of a host call that adds, removes or renames a name, keeping its
-// errno, after dropping the cached resolutions that may no longer hold.
+// Passes on the result of a host call that removes or renames a name, keeping its errno,
+// after dropping the cached resolutions that may no longer hold.
 int ChangeTree(int result)
 {
     const int error = errno;
@@ -368,19 +328,26 @@ HANDLE AddFile(int fd, const struct stat& st, LPCWSTR path, DWORD access, DWORD 
 // Opening an existing file to read: what the path's walk saw, or the open itself, tells
 // what is there, so nothing else is asked of the host. The descriptor stays non-blocking,
 // which a regular file ignores; anything else is refused before it is read.
-HANDLE OpenExistingToRead(LPCWSTR path, DWORD access, DWORD share)
+HANDLE OpenExistingToRead(LPCWSTR path, DWORD access, DWORD share, DWORD attributes)
 {
+    const bool noFollow = (attributes & FILE_FLAG_OPEN_REPARSE_POINT) != 0;
+    const bool folders = (attributes & FILE_FLAG_BACKUP_SEMANTICS) != 0;
     wce::detail::PathStatus seen;
     std::string hostPath;
-    if (!MapToHostOrFail(path, hostPath, LastLink::Follow, &seen)) return INVALID_HANDLE_VALUE;
-    if (seen.whole && !S_ISREG(seen.st.st_mode)) return FailHandle(ERROR_ACCESS_DENIED);
+    if (!MapToHostOrFail(path, hostPath, noFollow ? LastLink::Keep : LastLink::Follow, &seen))
+        return INVALID_HANDLE_VALUE;
+    if (seen.whole && !S_ISREG(seen.st.st_mode) && !(folders && S_ISDIR(seen.st.st_mode)))
+        return FailHandle(ERROR_ACCESS_DENIED);
     std::lock_guard<std::mutex> guard(OpenLock());
     struct stat st = seen.st;
-    int fd = seen.whole ? TakeParkedFile(hostPath, st) : -1;
+    int fd = seen.whole && S_ISREG(st.st_mode) ? TakeParkedFile(hostPath, st) : -1;
     if (fd < 0) {
-        fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-        if (fd < 0) return FailHandle(OpenError(errno, hostPath));
-        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (noFollow ? O_NOFOLLOW : 0));
+        if (fd < 0)
+            return FailHandle(noFollow && errno == ELOOP ? ERROR_CANT_RESOLVE_FILENAME : OpenError(errno, hostPath));
+        const bool known = fstat(fd, &st) == 0;
+        if (known && folders && S_ISDIR(st.st_mode)) return wce::detail::AddFolderHandle(fd, hostPath);
+        if (!known || !S_ISREG(st.st_mode)) {
             close(fd);
             return FailHandle(ERROR_ACCESS_DENIED);
         }
@@ -401,12 +368,14 @@ HANDLE OpenDeviceFile(LPCWSTR path, DWORD access, DWORD share, DWORD disposition
     if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING) return FailHandle(ERROR_INVALID_PARAMETER);
     if (disposition == TRUNCATE_EXISTING && !(access & GENERIC_WRITE)) return FailHandle(ERROR_INVALID_PARAMETER);
     if (const int fault = wce::detail::FileFault(wce::test::kFileCreate)) return FailHandle(ErrorFromErrno(fault));
-    if (disposition == OPEN_EXISTING && !(access & GENERIC_WRITE)) return OpenExistingToRead(path, access, share);
+    if (disposition == OPEN_EXISTING && !(access & GENERIC_WRITE))
+        return OpenExistingToRead(path, access, share, attributes);
+    const bool noFollow = (attributes & FILE_FLAG_OPEN_REPARSE_POINT) != 0;
     std::string hostPath;
-    if (!MapToHostOrFail(path, hostPath)) return INVALID_HANDLE_VALUE;
+    if (!MapToHostOrFail(path, hostPath, noFollow ? LastLink::Keep : LastLink::Follow)) return INVALID_HANDLE_VALUE;
 
     const bool truncates = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
-    int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;  // never hang on a FIFO
+    int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (noFollow ? O_NOFOLLOW : 0);  // never hang on a FIFO
     const DWORD readWrite = access & kReadWrite;
     if (readWrite == kReadWrite || truncates)
         flags |= O_RDWR;
@@ -422,13 +391,15 @@ HANDLE OpenDeviceFile(LPCWSTR path, DWORD access, DWORD share, DWORD disposition
     bool existed = false;
     // A few attempts, for a file that another process creates or removes meanwhile.
     for (int attempt = 0; attempt < 4 && fd < 0; ++attempt) {
-        if (stat(hostPath.c_str(), &st) == 0) {
+        if ((noFollow ? lstat(hostPath.c_str(), &st) : stat(hostPath.c_str(), &st)) == 0) {
+            if (S_ISLNK(st.st_mode)) return FailHandle(ERROR_CANT_RESOLVE_FILENAME);
             if (!S_ISREG(st.st_mode)) return FailHandle(ERROR_ACCESS_DENIED);
             if (disposition == CREATE_NEW) return FailHandle(ERROR_FILE_EXISTS);
             if (((readWrite & GENERIC_WRITE) || truncates) && !(st.st_mode & S_IWUSR))
                 return FailHandle(ERROR_ACCESS_DENIED);
             existed = true;
             fd = open(hostPath.c_str(), flags);
+            if (fd < 0 && noFollow && errno == ELOOP) return FailHandle(ERROR_CANT_RESOLVE_FILENAME);
             if (fd < 0 && errno != ENOENT) return FailHandle(OpenError(errno, hostPath));
         } else if (errno != ENOENT) {
             return FailHandle(OpenError(errno, hostPath));
@@ -436,7 +407,7 @@ HANDLE OpenDeviceFile(LPCWSTR path, DWORD access, DWORD share, DWORD disposition
             return FailHandle(MissingPathError(hostPath));
         } else {
             existed = false;
-            fd = ChangeTree(open(hostPath.c_str(), flags | O_CREAT | O_EXCL, mode));
+            fd = open(hostPath.c_str(), flags | O_CREAT | O_EXCL, mode);  // a new name leaves the caches true
             if (fd < 0 && errno == EEXIST && disposition == CREATE_NEW) return FailHandle(ERROR_FILE_EXISTS);
             if (fd < 0 && errno != EEXIST) return FailHandle(OpenError(errno, hostPath));
         }
@@ -483,6 +454,30 @@ void ChargeQuotas(const FileObject& file, std::int64_t written)
 }
 
 }  // namespace
+
+bool wce::detail::OpenFileStatus(HANDLE handle, struct stat& st, std::string& hostPath)
+{
+    std::shared_ptr<FileObject> object = wce::detail::FindHandle<FileObject>(handle);
+    if (!object) return false;
+    if (fstat(object->Fd(), &st) != 0) return false;
+    hostPath = object->HostPath();
+    return true;
+}
+
+void wce::detail::DescribeObject(const struct stat& st, BY_HANDLE_FILE_INFORMATION& info)
+{
+    info.dwFileAttributes = AttributesOf(st);
+    info.ftCreationTime = info.ftLastAccessTime = info.ftLastWriteTime = ToFileTime(st.st_mtim);
+    // The host's device numbers fit 12 + 20 bits.
+    info.dwVolumeSerialNumber = static_cast<DWORD>((major(st.st_dev) << 20) | (minor(st.st_dev) & 0xFFFFFu));
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    info.nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    info.nFileSizeLow = static_cast<DWORD>(size);
+    info.nNumberOfLinks = static_cast<DWORD>(st.st_nlink);
+    const auto index = static_cast<std::uint64_t>(st.st_ino);
+    info.nFileIndexHigh = static_cast<DWORD>(index >> 32);
+    info.nFileIndexLow = static_cast<DWORD>(index);
+}
 
 namespace wce::host {
 
@@ -693,7 +688,9 @@ BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES)
         std::string hostPath;
         if (!MapToHostOrFail(path, hostPath)) return FALSE;
         if (const int fault = wce::detail::FileFault(wce::test::kFileCreate)) return Fail(ErrorFromErrno(fault));
-        if (ChangeTree(mkdir(hostPath.c_str(), 0777)) != 0) {
+        // A new name changes no cached resolution (see device_path.cpp), and a refused one
+        // changes nothing: unpacking deep trees tries every prefix of every path.
+        if (mkdir(hostPath.c_str(), 0777) != 0) {
             if (errno == EEXIST) return Fail(ERROR_ALREADY_EXISTS);
             return Fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
         }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "device_path.h"
+#include "hidden_entries.h"
 #include "wce/files.h"
 #include "wce/host.h"
 #include "wce/process.h"
@@ -62,20 +63,24 @@ DWORD DeletePath(const std::u16string& path);
 // Deletes whatever the pattern matches; the first failure is reported, the rest still go.
 DWORD DeleteMatches(const std::u16string& pattern)
 {
+    const size_t split = LastSeparator(pattern);
+    const std::u16string folder = split == std::u16string::npos ? std::u16string(u"\\") : pattern.substr(0, split + 1);
+    DWORD first = ERROR_SUCCESS;
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW(pattern.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;  // nothing to delete
+        if (error != ERROR_FILE_NOT_FOUND) return error;  // no folder; an empty one has nothing listed
+    } else {
+        do {
+            const DWORD error = DeletePath(folder + data.cFileName);
+            if (first == ERROR_SUCCESS) first = error;
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
     }
-    const std::u16string folder = pattern.substr(0, LastSeparator(pattern) + 1);
-    DWORD first = ERROR_SUCCESS;
-    do {
-        const DWORD error = DeletePath(folder + data.cFileName);
-        if (first == ERROR_SUCCESS) first = error;
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return first;
+    // What the listing hides goes as well, or the folder could never be removed.
+    const DWORD hidden = wce::detail::RemoveHiddenEntries(folder, LastName(pattern));
+    return first != ERROR_SUCCESS ? first : hidden;
 }
 
 DWORD DeletePath(const std::u16string& path)

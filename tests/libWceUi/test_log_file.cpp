@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -214,4 +215,49 @@ TEST(LogDefault, FirstMessageOpensTheLogNextToTheExecutable)
     EXPECT_EQ(u'\xFEFF', text[0]);
     EXPECT_NE(std::u16string::npos, text.find(u"  warning: hello\r\n"));
     wce::host::SetModulePath(nullptr);
+}
+
+// A card formatted elsewhere may hold a link or a second name where the log goes: the log
+// replaces it with a file of its own, and neither its lines nor its trims reach the target.
+TEST(LogOwnFile, LinkOrSecondNameIsReplacedAndItsTargetNeverTouched)
+{
+    const std::string big(600000, 'b');
+    struct Case {
+        const char* name;
+        const char* target;  // relative to the log's folder, "" for none
+        bool hard;
+    } cases[] = {
+        {"link to the registry", "../../registry.reg", false},
+        {"link to an installed file", "../../Residentflash2/app/big.dat", false},
+        {"link off the device", "/etc/hostname", false},
+        {"dangling link", "missing", false},
+        {"second name of an installed file", "../../Residentflash2/app/big.dat", true},
+        {"fifo", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDevice device;
+        device.WriteHostFile("registry.reg", "REGEDIT4\n");
+        device.WriteHostFile("Residentflash2/app/big.dat", big);
+        device.MakeHostDir("SDMMC/logs");
+        const std::string log = device.Host("SDMMC/logs/app.exe.wceuilog");
+        if (!*c.target)
+            ASSERT_EQ(0, mkfifo(log.c_str(), 0644));
+        else if (c.hard)
+            ASSERT_EQ(0, link(device.Host("Residentflash2/app/big.dat").c_str(), log.c_str()));
+        else
+            ASSERT_EQ(0, symlink(c.target, log.c_str()));
+        wce::host::SetModulePath(u"\\SDMMC\\app.exe");
+        ASSERT_TRUE(WceUiOpenLogFile(u"\\SDMMC\\logs", CJxWriteLogFile::MIN_LOG_FILE_SIZE));
+        for (int i = 0; i < 100; ++i) JxWriteLogW(JX_LOG_INFO, u"line %d", i);  // trims several times
+        WceUiCloseLogFile();
+        wce::host::SetModulePath(nullptr);
+        EXPECT_EQ("REGEDIT4\n", device.ReadHostFile("registry.reg"));
+        EXPECT_TRUE(device.ReadHostFile("Residentflash2/app/big.dat") == big);
+        struct stat st;
+        ASSERT_EQ(0, lstat(log.c_str(), &st));
+        EXPECT_TRUE(S_ISREG(st.st_mode));
+        EXPECT_EQ(1u, st.st_nlink);
+        EXPECT_NE(std::u16string::npos, ToUnits(device.ReadHostFile("SDMMC/logs/app.exe.wceuilog")).find(u"line 99\r\n"));
+    }
 }
