@@ -46,6 +46,7 @@ int CUpdateProcedure::DoUpdate(LPCWSTR pPackagePath)
 
     CString error;
     int result = 0;
+    BOOL bUnsure = FALSE;
     m_strRefusal.Empty();
     {
         CMskUnpacker unpacker;
@@ -56,9 +57,13 @@ int CUpdateProcedure::DoUpdate(LPCWSTR pPackagePath)
             // The variant and the start-up key live there: an update would guess both.
             error = m_strRegistryProblem;
             m_strRefusal = error;
-        } else if (IsInsideFolder(pPackagePath, brantel::kInstalledFolder)) {
-            error.Format(u"the package %s lies in %s, which the update deletes first", pPackagePath,
-                         brantel::kInstalledFolder);
+        } else if (IsInsideFolder(pPackagePath, brantel::kInstalledFolder, &bUnsure)) {
+            if (bUnsure)
+                error.Format(u"cannot tell whether the package %s lies in %s, which the update deletes first",
+                             pPackagePath, brantel::kInstalledFolder);
+            else
+                error.Format(u"the package %s lies in %s, which the update deletes first", pPackagePath,
+                             brantel::kInstalledFolder);
             m_strRefusal = error;
             CString line = error + u"\n";
             OutputDebugStringW(line);

@@ -69,14 +69,23 @@ CString FinalPathOf(LPCWSTR pPath, DWORD dwFlags)
 
 }  // namespace
 
-BOOL IsInsideFolder(LPCWSTR pPath, LPCWSTR pFolder)
+BOOL IsInsideFolder(LPCWSTR pPath, LPCWSTR pFolder, BOOL* pbUnsure)
 {
+    if (pbUnsure) *pbUnsure = FALSE;
     if (IsSpelledInside(pPath, pFolder)) return TRUE;
-    // A card may reach the folder through links: compare where both really are.
+    // Nothing installed, or no package: nothing the delete could take with it.
+    if (GetFileAttributesW(pFolder) == INVALID_FILE_ATTRIBUTES) return FALSE;
+    if (GetFileAttributesW(pPath) == INVALID_FILE_ATTRIBUTES) return FALSE;
+    // A card may reach the folder through links: compare where both really are. When either
+    // cannot be resolved (a card failing under the read), the answer is "inside": the delete
+    // must never run on a guess.
     const CString strFolder = FinalPathOf(pFolder, FILE_FLAG_BACKUP_SEMANTICS);
-    if (strFolder.IsEmpty()) return FALSE;
-    const CString strPath = FinalPathOf(pPath, FILE_FLAG_BACKUP_SEMANTICS);
-    return !strPath.IsEmpty() && IsSpelledInside(strPath, strFolder);
+    const CString strPath = strFolder.IsEmpty() ? CString() : FinalPathOf(pPath, FILE_FLAG_BACKUP_SEMANTICS);
+    if (strFolder.IsEmpty() || strPath.IsEmpty()) {
+        if (pbUnsure) *pbUnsure = TRUE;
+        return TRUE;
+    }
+    return IsSpelledInside(strPath, strFolder);
 }
 
 int GetDefaultPackagePath(CString& strPath)

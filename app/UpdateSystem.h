@@ -29,8 +29,9 @@ constexpr DWORD kMaxFactoryConfigSize = 1u << 20;
 CString ReadInstalledAppPath();
 BOOL IsKptVariant(LPCWSTR pAppPath);
 // Whether pPath names pFolder or something below it, ignoring case, doubled separators,
-// '/' for '\\', "." and ".."; or, through links on the host, reaches an object there.
-BOOL IsInsideFolder(LPCWSTR pPath, LPCWSTR pFolder);
+// '/' for '\\', "." and ".."; or, through links on the host, reaches an object there. When an
+// existing folder or the package cannot be resolved, TRUE with *pbUnsure set.
+BOOL IsInsideFolder(LPCWSTR pPath, LPCWSTR pFolder, BOOL* pbUnsure = nullptr);
 int GetDefaultPackagePath(CString& strPath);
 int RunTouchCalibrate();
 BOOL LaunchProgram(LPCWSTR pProgram, LPCWSTR pCommandLine, HANDLE* phProcess = nullptr);
