@@ -112,13 +112,24 @@ HFONT CWceUiEditBox::impGetFont()
     return hFont ? hFont : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
 }
 
+BOOL CWceUiEditBox::impGetTextArea(RECT* pArea) const
+{
+    RECT rcText, rcClient;
+    CWceUiLayer::GetData()->Rec()->m_DrawTextCtrl.GetRect(&rcText);
+    GetClientRect(&rcClient);
+    if (IntersectRect(pArea, &rcText, &rcClient)) return TRUE;
+    SetRectEmpty(pArea);
+    return FALSE;
+}
+
 void CWceUiEditBox::impSyncLayout(BOOL bRedraw)
 {
     if (NULL == m_pData) return;
     CWceUiEditBoxData* d = m_pData;
     BOOL bChanged = !d->m_Measure.Select(impGetFont());
+    // Lines wrap where they are drawn: at the width of the text area.
     RECT rc;
-    GetClientRect(&rc);
+    impGetTextArea(&rc);
     int nWidth = IsVertical() ? rc.right - rc.left : JX_EDIT_NO_WRAP;
     if (nWidth != d->m_nLayoutWidth) {
         d->m_nLayoutWidth = nWidth;
@@ -152,16 +163,17 @@ void CWceUiEditBox::UpdateCaretPos()
 {
     if (NULL == m_pData) return;
     CWceUiEditBoxData* d = m_pData;
-    POINT pt = {d->m_Lines.GetCaretX(), d->m_nLineHeight * d->m_Lines.GetCaretLine()};
-    ClientToWindow(&pt);
+    // From the corner of the text area, where the lines start.
+    RECT rc;
+    BOOL bArea = impGetTextArea(&rc);
+    ClientToWindow(&rc);
+    POINT pt = {rc.left + d->m_Lines.GetCaretX(), rc.top + d->m_nLineHeight * d->m_Lines.GetCaretLine()};
     if (IsVertical())
         pt.y -= GetScrollPos();
     else
         pt.x -= GetScrollPos();
     d->m_ptCaret = pt;
-    RECT rc;
-    GetWindowRect(&rc);
-    d->m_bCaretInView = pt.x >= rc.left && pt.x < rc.right && pt.y >= rc.top && pt.y <= rc.bottom;
+    d->m_bCaretInView = bArea && pt.x >= rc.left && pt.x < rc.right && pt.y >= rc.top && pt.y <= rc.bottom;
     if (d->m_hCaretWnd) SetCaretPos(pt.x, pt.y);
     BOOL bShow = d->m_bFocus && d->m_bCaretInView;
     if (bShow && !d->m_bCaretShown) {
@@ -177,8 +189,12 @@ void CWceUiEditBox::EnsureCaretVisible()
 {
     if (NULL == m_pData) return;
     POINT pt = m_pData->m_ptCaret;
-    RECT rc;
-    GetWindowRect(&rc);
+    RECT rc;  // the text area: a caret outside it is not drawn over a line
+    if (!impGetTextArea(&rc)) {
+        UpdateCaretPos();
+        return;
+    }
+    ClientToWindow(&rc);
     const int nLine = m_pData->m_nLineHeight;
     if (IsVertical()) {
         if (pt.y > rc.bottom - nLine)
@@ -202,6 +218,10 @@ void CWceUiEditBox::OnLButtonUp(UINT nFlags, int x, int y)
         SetFocus(TRUE);
         POINT pt = {x, y};
         WindowToClient(&pt);
+        RECT rcArea;  // the lines start at its corner
+        impGetTextArea(&rcArea);
+        pt.x -= rcArea.left;
+        pt.y -= rcArea.top;
         if (IsVertical())
             pt.y += GetScrollPos();
         else
