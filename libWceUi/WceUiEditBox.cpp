@@ -167,11 +167,13 @@ void CWceUiEditBox::UpdateCaretPos()
     RECT rc;
     BOOL bArea = impGetTextArea(&rc);
     ClientToWindow(&rc);
-    POINT pt = {rc.left + d->m_Lines.GetCaretX(), rc.top + d->m_nLineHeight * d->m_Lines.GetCaretLine()};
+    long long x = (long long)rc.left + d->m_Lines.GetCaretX();
+    long long y = (long long)rc.top + (long long)d->m_nLineHeight * d->m_Lines.GetCaretLine();
     if (IsVertical())
-        pt.y -= GetScrollPos();
+        y -= GetScrollPos();
     else
-        pt.x -= GetScrollPos();
+        x -= GetScrollPos();
+    POINT pt = {WceUiClampToInt(x), WceUiClampToInt(y)};
     d->m_ptCaret = pt;
     d->m_bCaretInView = bArea && pt.x >= rc.left && pt.x < rc.right && pt.y >= rc.top && pt.y <= rc.bottom;
     if (d->m_hCaretWnd) SetCaretPos(pt.x, pt.y);
@@ -197,16 +199,16 @@ void CWceUiEditBox::EnsureCaretVisible()
     ClientToWindow(&rc);
     const int nLine = m_pData->m_nLineHeight;
     if (IsVertical()) {
-        if (pt.y > rc.bottom - nLine)
-            ScrollBy(pt.y + nLine - rc.bottom, TRUE);
+        if ((long long)pt.y + nLine > rc.bottom)
+            ScrollBy(WceUiClampToInt((long long)pt.y + nLine - rc.bottom), TRUE);
         else if (pt.y < rc.top)
-            ScrollBy(pt.y - rc.top, TRUE);
+            ScrollBy(WceUiClampToInt((long long)pt.y - rc.top), TRUE);
     } else {
         // The whole caret inside: one at the right edge would be drawn outside the box.
-        if (pt.x + WCEUI_EDIT_CARET_WIDTH > rc.right)
-            ScrollBy(pt.x + WCEUI_EDIT_CARET_WIDTH - rc.right, TRUE);
+        if ((long long)pt.x + WCEUI_EDIT_CARET_WIDTH > rc.right)
+            ScrollBy(WceUiClampToInt((long long)pt.x + WCEUI_EDIT_CARET_WIDTH - rc.right), TRUE);
         else if (pt.x < rc.left)
-            ScrollBy(pt.x - rc.left, TRUE);
+            ScrollBy(WceUiClampToInt((long long)pt.x - rc.left), TRUE);
     }
     UpdateCaretPos();
 }
