@@ -7,6 +7,7 @@
 #include "JXList.h"
 #include "JXWriteLogFile.h"
 #include "JxConfDoc.h"
+#include "WceUiAnimateLimit.h"
 #include "WceUiObject.h"
 #include "WceUiStyle.h"
 #include "WceUiWndAnimate.h"
@@ -596,6 +597,14 @@ CWceUiWndAnimate* CJxStyleFile::GetWndAnimate(LPCWSTR pName)
     CWceUiWndAnimate* pNewAnimate = static_cast<CWceUiWndAnimate*>(pObject);
     if (!pNewAnimate->Init(pElem)) {
         JxWriteLogW(JX_LOG_ERROR, u"Load animate %s failed, call pNewAnimate->Init failed", pName);
+        delete pNewAnimate;
+        return NULL;
+    }
+    // Played with input blocked: a transition that would hold the screen too long is none.
+    if (!WceUiIsAnimateWithinLimit(pNewAnimate)) {
+        JxWriteLogW(JX_LOG_ERROR, u"Load animate %s failed, %d frames of %u ms are more than %d frames or %d ms", pName,
+                    pNewAnimate->GetFrameCount(), static_cast<unsigned>(WceUiGetFrameLength(pNewAnimate)),
+                    int(WCEUI_ANIMATE_MAX_FRAMES), int(WCEUI_ANIMATE_MAX_TIME));
         delete pNewAnimate;
         return NULL;
     }

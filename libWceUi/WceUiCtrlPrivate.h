@@ -1,6 +1,8 @@
 // Drawing steps the controls share.
 #pragma once
 
+#include <climits>
+
 #include "WceUiGenericBitmap.h"
 #include "WceUiLayerCtrl.h"
 #include "WceUiLayerData.h"
@@ -16,15 +18,31 @@ enum {
     WCEUI_DRAW_AUTO = 2,   // blend a source with an alpha plane, else copy
 };
 
-// Draws the w x h part of pSrc at (sx, sy) to (x, y) of pDst, clipped to rcClip.
-inline void WceUiDrawClipped(CWceUiGenericBitmap* pDst, const RECT& rcClip, int x, int y, int w, int h,
+// Geometry from skin values is worked out in 64 bits and brought back with this.
+inline int WceUiClampToInt(long long n)
+{
+    return n < INT_MIN ? INT_MIN : n > INT_MAX ? INT_MAX : int(n);
+}
+
+// Coordinates beyond this are far outside every screen; keeping a control's rectangles
+// within it leaves room for the sums and differences the text and bitmap calls make.
+enum { WCEUI_COORD_LIMIT = 0x3FFFFFFF };
+inline BOOL WceUiIsPlaceable(long long n) { return n >= -WCEUI_COORD_LIMIT && n <= WCEUI_COORD_LIMIT; }
+inline int WceUiClampCoord(long long n)
+{
+    return n < -WCEUI_COORD_LIMIT ? -WCEUI_COORD_LIMIT : n > WCEUI_COORD_LIMIT ? WCEUI_COORD_LIMIT : int(n);
+}
+
+// Draws the w x h part of pSrc at (sx, sy) to (x, y) of pDst, clipped to rcClip. The corner
+// may lie anywhere: a part reaching past the int range is outside every clip anyway.
+inline void WceUiDrawClipped(CWceUiGenericBitmap* pDst, const RECT& rcClip, long long x, long long y, int w, int h,
                              CWceUiGenericBitmap* pSrc, int sx, int sy, int nMode)
 {
     if (!pDst || !pSrc || w <= 0 || h <= 0) return;
-    RECT rcDraw = {x, y, x + w, y + h};
+    RECT rcDraw = {WceUiClampToInt(x), WceUiClampToInt(y), WceUiClampToInt(x + w), WceUiClampToInt(y + h)};
     RECT rc;
     if (!IntersectRect(&rc, &rcDraw, &rcClip)) return;
-    int nSx = sx + (rc.left - x), nSy = sy + (rc.top - y);
+    int nSx = WceUiClampToInt(sx + (rc.left - x)), nSy = WceUiClampToInt(sy + (rc.top - y));
     if (WCEUI_DRAW_BLEND == nMode || (WCEUI_DRAW_AUTO == nMode && pSrc->HasPerPixelAlpha())) {
         BLENDFUNCTION bf = {0, 0, 0, 1};
         pDst->AlphaBlend(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, pSrc, nSx, nSy, bf);

@@ -112,13 +112,24 @@ HFONT CWceUiEditBox::impGetFont()
     return hFont ? hFont : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
 }
 
+BOOL CWceUiEditBox::impGetTextArea(RECT* pArea) const
+{
+    RECT rcText, rcClient;
+    CWceUiLayer::GetData()->Rec()->m_DrawTextCtrl.GetRect(&rcText);
+    GetClientRect(&rcClient);
+    if (IntersectRect(pArea, &rcText, &rcClient)) return TRUE;
+    SetRectEmpty(pArea);
+    return FALSE;
+}
+
 void CWceUiEditBox::impSyncLayout(BOOL bRedraw)
 {
     if (NULL == m_pData) return;
     CWceUiEditBoxData* d = m_pData;
     BOOL bChanged = !d->m_Measure.Select(impGetFont());
+    // Lines wrap where they are drawn: at the width of the text area.
     RECT rc;
-    GetClientRect(&rc);
+    impGetTextArea(&rc);
     int nWidth = IsVertical() ? rc.right - rc.left : JX_EDIT_NO_WRAP;
     if (nWidth != d->m_nLayoutWidth) {
         d->m_nLayoutWidth = nWidth;
@@ -152,16 +163,19 @@ void CWceUiEditBox::UpdateCaretPos()
 {
     if (NULL == m_pData) return;
     CWceUiEditBoxData* d = m_pData;
-    POINT pt = {d->m_Lines.GetCaretX(), d->m_nLineHeight * d->m_Lines.GetCaretLine()};
-    ClientToWindow(&pt);
-    if (IsVertical())
-        pt.y -= GetScrollPos();
-    else
-        pt.x -= GetScrollPos();
-    d->m_ptCaret = pt;
+    // From the corner of the text area, where the lines start.
     RECT rc;
-    GetWindowRect(&rc);
-    d->m_bCaretInView = pt.x >= rc.left && pt.x < rc.right && pt.y >= rc.top && pt.y <= rc.bottom;
+    BOOL bArea = impGetTextArea(&rc);
+    ClientToWindow(&rc);
+    long long x = (long long)rc.left + d->m_Lines.GetCaretX();
+    long long y = (long long)rc.top + (long long)d->m_nLineHeight * d->m_Lines.GetCaretLine();
+    if (IsVertical())
+        y -= GetScrollPos();
+    else
+        x -= GetScrollPos();
+    POINT pt = {WceUiClampToInt(x), WceUiClampToInt(y)};
+    d->m_ptCaret = pt;
+    d->m_bCaretInView = bArea && pt.x >= rc.left && pt.x < rc.right && pt.y >= rc.top && pt.y <= rc.bottom;
     if (d->m_hCaretWnd) SetCaretPos(pt.x, pt.y);
     BOOL bShow = d->m_bFocus && d->m_bCaretInView;
     if (bShow && !d->m_bCaretShown) {
@@ -177,20 +191,24 @@ void CWceUiEditBox::EnsureCaretVisible()
 {
     if (NULL == m_pData) return;
     POINT pt = m_pData->m_ptCaret;
-    RECT rc;
-    GetWindowRect(&rc);
+    RECT rc;  // the text area: a caret outside it is not drawn over a line
+    if (!impGetTextArea(&rc)) {
+        UpdateCaretPos();
+        return;
+    }
+    ClientToWindow(&rc);
     const int nLine = m_pData->m_nLineHeight;
     if (IsVertical()) {
-        if (pt.y > rc.bottom - nLine)
-            ScrollBy(pt.y + nLine - rc.bottom, TRUE);
+        if ((long long)pt.y + nLine > rc.bottom)
+            ScrollBy(WceUiClampToInt((long long)pt.y + nLine - rc.bottom), TRUE);
         else if (pt.y < rc.top)
-            ScrollBy(pt.y - rc.top, TRUE);
+            ScrollBy(WceUiClampToInt((long long)pt.y - rc.top), TRUE);
     } else {
         // The whole caret inside: one at the right edge would be drawn outside the box.
-        if (pt.x + WCEUI_EDIT_CARET_WIDTH > rc.right)
-            ScrollBy(pt.x + WCEUI_EDIT_CARET_WIDTH - rc.right, TRUE);
+        if ((long long)pt.x + WCEUI_EDIT_CARET_WIDTH > rc.right)
+            ScrollBy(WceUiClampToInt((long long)pt.x + WCEUI_EDIT_CARET_WIDTH - rc.right), TRUE);
         else if (pt.x < rc.left)
-            ScrollBy(pt.x - rc.left, TRUE);
+            ScrollBy(WceUiClampToInt((long long)pt.x - rc.left), TRUE);
     }
     UpdateCaretPos();
 }
@@ -202,6 +220,10 @@ void CWceUiEditBox::OnLButtonUp(UINT nFlags, int x, int y)
         SetFocus(TRUE);
         POINT pt = {x, y};
         WindowToClient(&pt);
+        RECT rcArea;  // the lines start at its corner
+        impGetTextArea(&rcArea);
+        pt.x -= rcArea.left;
+        pt.y -= rcArea.top;
         if (IsVertical())
             pt.y += GetScrollPos();
         else

@@ -65,6 +65,9 @@ protected:
     BOOL impReadEditProperties(CWceUiXmlElem* pCreateElem);
     // The style's font, else the system font.
     HFONT__* impGetFont();
+    // Where the lines are drawn: the style's text rectangle within the client rectangle, in
+    // client coordinates; FALSE when they do not meet.
+    BOOL impGetTextArea(RECT* pArea) const;
 
 public:
     CWceUiEditBoxData* GetData() const { return m_pData; }

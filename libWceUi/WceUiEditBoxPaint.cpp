@@ -52,14 +52,11 @@ private:
     HDC m_hdc = NULL;
 };
 
-// A = the style's text rectangle within the client, where the drawing bitmap has it; and
-// the part of it this paint may touch.
-BOOL TextArea(CWceUiLayer* pLayer, BOOL bClient, RECT* pArea, RECT* pClip)
+// The text area where the drawing bitmap has it (rcArea in client coordinates); and the
+// part of it this paint may touch.
+BOOL TextArea(CWceUiLayer* pLayer, BOOL bClient, const RECT& rcArea, RECT* pArea, RECT* pClip)
 {
-    RECT rcText, rcClient;
-    pLayer->CWceUiLayer::GetData()->Rec()->m_DrawTextCtrl.GetRect(&rcText);
-    pLayer->GetClientRect(&rcClient);
-    if (!IntersectRect(pArea, &rcText, &rcClient)) return FALSE;
+    *pArea = rcArea;
     if (!bClient) pLayer->ClientToWindow(pArea);
     RECT rcLayer;
     if (bClient)
@@ -114,8 +111,8 @@ void CWceUiMEditBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
 {
     if (NULL == m_pData || NULL == pDrawBitmap) return;
     impSyncLayout(FALSE);
-    RECT A, rcClip;
-    if (!TextArea(this, bClient, &A, &rcClip)) return;
+    RECT rcArea, A, rcClip;
+    if (!impGetTextArea(&rcArea) || !TextArea(this, bClient, rcArea, &A, &rcClip)) return;
     const int nLineHeight = GetLineHeight(), nPos = GetScrollPos();
     CWceUiGenericBitmap* pLineBg = m_pData->m_bmpLineBg.GetBitmap();
     {
@@ -184,8 +181,8 @@ void CWceUiSEditBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
 {
     if (NULL == m_pData || NULL == pDrawBitmap) return;
     impSyncLayout(FALSE);
-    RECT A, rcClip;
-    if (!TextArea(this, bClient, &A, &rcClip)) return;
+    RECT rcArea, A, rcClip;
+    if (!impGetTextArea(&rcArea) || !TextArea(this, bClient, rcArea, &A, &rcClip)) return;
     {
         CTextDc dc(pDrawBitmap, impGetFont(), CWceUiLayer::GetData()->Rec()->m_TextColor.GetColor(), rcClip);
         if (NULL == dc.Get()) return;

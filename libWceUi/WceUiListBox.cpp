@@ -138,7 +138,9 @@ void CWceUiListBox::impUpdateRange(BOOL bRedraw)
 {
     RECT rc;
     GetClientRect(&rc);
-    long long nContent = (long long)m_pData->m_Items.size() * m_pData->m_nItemHeight - (rc.bottom - rc.top);
+    // An inverted rectangle shows nothing: its content is all beyond the view.
+    long long nView = rc.bottom > rc.top ? (long long)rc.bottom - rc.top : 0;
+    long long nContent = (long long)m_pData->m_Items.size() * m_pData->m_nItemHeight - nView;
     if (nContent < 0) nContent = 0;
     if (nContent > 0x7FFFFFFF) nContent = 0x7FFFFFFF;
     SetScrollRange(0, int(nContent), bRedraw);
@@ -367,7 +369,7 @@ void CWceUiListBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
 
     // Items whose rows meet the area drawn.
     int nFirst = 0, nLast = -1;
-    int nTop = R.top - look.m_nPos;
+    const long long nTop = (long long)R.top - look.m_nPos;
     if (nSingle >= 0) {
         nFirst = nLast = nSingle;
     } else if (!IsRectEmpty(&rcDraw)) {
@@ -392,7 +394,11 @@ void CWceUiListBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
             CWceUiGenericBitmap* pCheck = d->m_bmpCheck.GetBitmap();
             for (int i = nFirst; i <= nLast; ++i) {
                 const CListItem& item = d->m_Items[i];
-                RECT rcItem = {R.left, nTop + i * d->m_nItemHeight, R.right, nTop + (i + 1) * d->m_nItemHeight};
+                // Skin values can put a row where no coordinate reaches: such a row is not drawn.
+                const long long nRowTop = nTop + (long long)i * d->m_nItemHeight;
+                const long long nRowBottom = nRowTop + d->m_nItemHeight;
+                if (!WceUiIsPlaceable(nRowTop) || !WceUiIsPlaceable(nRowBottom)) continue;
+                RECT rcItem = {R.left, int(nRowTop), R.right, int(nRowBottom)};
                 RECT rcItemDraw;
                 if (!IntersectRect(&rcItemDraw, &rcItem, &rcDraw)) continue;
                 BOOL bPressed = (i == d->m_nPressed);
@@ -402,8 +408,9 @@ void CWceUiListBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
                                      pLine->GetHeight(), pLine, 0, 0, WCEUI_DRAW_COPY);
                 SetTextColor(hdc, bPressed ? d->m_crSelectText : look.m_crText);
                 RECT rcText = rcItem;
-                rcText.left += d->m_bDrawItemImage ? d->m_nItemImageWidth : d->m_nTextLeftOffset;
-                if (pCheck) rcText.right -= pCheck->GetWidth();
+                rcText.left = WceUiClampCoord((long long)rcItem.left +
+                                              (d->m_bDrawItemImage ? d->m_nItemImageWidth : d->m_nTextLeftOffset));
+                if (pCheck) rcText.right = WceUiClampCoord((long long)rcItem.right - pCheck->GetWidth());
                 SelectClipRgn(hdc, NULL);
                 IntersectClipRect(hdc, rcItemDraw.left, rcItemDraw.top, rcItemDraw.right, rcItemDraw.bottom);
                 DrawTextW(hdc, item.m_strText.c_str(), int(item.m_strText.size()), &rcText,
@@ -411,14 +418,14 @@ void CWceUiListBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
                 if (d->m_bDrawItemImage) {
                     CWceUiGenericBitmap* pImage = item.m_pImage ? item.m_pImage : d->m_bmpDefaultImage.GetBitmap();
                     if (pImage) {
-                        int x = rcItem.left + (d->m_nItemImageWidth - pImage->GetWidth()) / 2;
-                        int y = rcItem.top + (d->m_nItemHeight - pImage->GetHeight()) / 2;
+                        long long x = rcItem.left + ((long long)d->m_nItemImageWidth - pImage->GetWidth()) / 2;
+                        long long y = rcItem.top + ((long long)d->m_nItemHeight - pImage->GetHeight()) / 2;
                         WceUiDrawClipped(pDrawBitmap, rcItemDraw, x, y, pImage->GetWidth(), pImage->GetHeight(),
                                          pImage, 0, 0, WCEUI_DRAW_AUTO);
                     }
                 }
                 if (pCheck && (item.m_dwState & WCEUI_ITEM_SELECTED))
-                    WceUiDrawClipped(pDrawBitmap, rcItemDraw, rcItem.right - pCheck->GetWidth() - 5, rcItem.top,
+                    WceUiDrawClipped(pDrawBitmap, rcItemDraw, (long long)rcItem.right - pCheck->GetWidth() - 5, rcItem.top,
                                      pCheck->GetWidth(), pCheck->GetHeight(), pCheck, 0, 0, WCEUI_DRAW_BLEND);
             }
             SelectClipRgn(hdc, NULL);
@@ -453,7 +460,7 @@ void CWceUiListBox::DrawScrollBar(CWceUiGenericBitmap* pDrawBitmap, const RECT& 
     RECT R;
     RECT rcClip = WceUiPaintClipOf(this, rc);
     if (!IntersectRect(&R, &rc, &rcClip)) return;
-    int nTop = rc.top + GetThumbPos();
+    const long long nTop = (long long)rc.top + GetThumbPos();
     CWceUiGenericBitmap* pTop = d->m_bmpBarTop.GetBitmap();
     CWceUiGenericBitmap* pMid = d->m_bmpBarMiddle.GetBitmap();
     CWceUiGenericBitmap* pBot = d->m_bmpBarBottom.GetBitmap();

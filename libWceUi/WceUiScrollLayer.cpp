@@ -55,11 +55,12 @@ void CWceUiScrollLayer::ScrollBy(int nDelta, BOOL bRedraw)
     long long nLow = (long long)d->m_nMin - d->m_nExtra, nHigh = (long long)d->m_nMax + d->m_nExtra;
     if (nPos < nLow) nPos = nLow;
     if (nPos > nHigh) nPos = nHigh;
-    d->m_nPos = int(nPos);
+    d->m_nPos = WceUiClampToInt(nPos);
     d->m_bScrolling = TRUE;
     if (d->m_nThumbLen > 0) {
         long long nSpan = (long long)d->m_nMax - d->m_nMin;
-        d->m_nThumbPos = nSpan > 0 ? int((long long)d->m_nPos * (GetViewLength() - d->m_nThumbLen) / nSpan) : 0;
+        d->m_nThumbPos =
+            nSpan > 0 ? WceUiClampToInt((long long)d->m_nPos * (GetViewLength() - d->m_nThumbLen) / nSpan) : 0;
     }
     if (bRedraw) {
         InvalidateLayer();
@@ -73,9 +74,11 @@ void CWceUiScrollLayer::SetScrollRange(int nMin, int nMax, BOOL bRedraw)
     if (!m_pData) return;
     m_pData->m_nMin = nMin;
     m_pData->m_nMax = nMax;
-    if (nMax > nMin && nMax >= 1) {
-        long long nView = GetViewLength();
-        long long nLen = nView * nView / (nView - nMin + (long long)nMax);
+    long long nView = GetViewLength();
+    // An inverted or empty rectangle has no view to show a thumb in (and would divide by 0).
+    long long nWhole = nView - nMin + (long long)nMax;
+    if (nMax > nMin && nMax >= 1 && nView > 0 && nWhole > 0) {
+        long long nLen = nView * nView / nWhole;
         m_pData->m_nThumbLen = int(nLen < 20 ? 20 : nLen);
     } else {
         m_pData->m_nThumbLen = 0;
@@ -99,7 +102,8 @@ void CWceUiScrollLayer::SetScrollPos(int nPos, BOOL bRedraw)
 int CWceUiScrollLayer::GetScrollPos() const { return m_pData ? m_pData->m_nPos : 0; }
 void CWceUiScrollLayer::SetExtraScroll(int nExtra)
 {
-    if (m_pData) m_pData->m_nExtra = nExtra;
+    // A negative extra would clamp every position to the far end and never settle.
+    if (m_pData) m_pData->m_nExtra = nExtra > 0 ? nExtra : 0;
 }
 int CWceUiScrollLayer::GetExtraScroll() const { return m_pData ? m_pData->m_nExtra : 0; }
 BOOL CWceUiScrollLayer::IsVertical() const { return m_pData && m_pData->m_nVertical; }

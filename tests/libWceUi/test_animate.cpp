@@ -348,7 +348,7 @@ TEST_F(AnimateTest, InitFromStyleFiles)
         {u"<a type=\"CWceUiBarnAni\"/>", true, {}, 12, kLarge, 33, 2},
         {u"<a type=\"CWceUiBarnAni\" direction=\"MID-UD\" frame-count=\"4\" frame-length=\"50\" rect=\"10,20,30,40\"/>",
          true, {}, 4, {10, 20, 40, 60}, 50, 8},
-        {u"<a type=\"CWceUiBlendAni\" frame-count=\"300\" direction=\"bogus\"/>", true, {}, 300, kLarge, 33, 0},
+        {u"<a type=\"CWceUiBlendAni\" frame-count=\"150\" direction=\"bogus\"/>", true, {}, 150, kLarge, 33, 0},
         {u"<a type=\"CWceUiSliderAni\" direction=\"up\"/>", true, {}, 12, kLarge, 33, 1},
         {u"<a type=\"CWceUiSliderAni\" direction=\"Left\"/>", true, {}, 12, kLarge, 33, 3},
         {u"<a type=\"CWceUiComeAni\" direction=\"ud-mid\"/>", true, {}, 12, kLarge, 33, 7},
@@ -402,6 +402,36 @@ TEST_F(AnimateTest, InitFromStyleFiles)
     EXPECT_EQ((std::vector<std::string>{Check("CWceUiWndAnimate::Init", "NULL != pElem"),
                                         "In CWceUiBarnAni::Init, CWceUiWndAnimate::Init return FALSE"}),
               m_log.Messages());
+}
+
+// Input is blocked while a transition plays: more than 1000 frames or 5 s in all is refused
+// where the style is read, logged, and plays as none.
+TEST_F(AnimateTest, TransitionsBeyondTheBoundAreRefused)
+{
+    const struct {
+        const char16_t* pXml;
+        const char* pRefusal;  // after "Load animate a failed, "; null when taken
+    } cases[] = {
+        {u"<a type=\"CWceUiBlendAni\" frame-count=\"1000\" frame-length=\"5\"/>", nullptr},
+        {u"<a type=\"CWceUiSliderAni\" frame-count=\"151\"/>", nullptr},  // 4983 ms
+        {u"<a type=\"CWceUiSliderAni\" frame-count=\"152\"/>", "152 frames of 33 ms"},
+        {u"<a type=\"CWceUiBlendAni\" frame-count=\"1001\" frame-length=\"1\"/>", "1001 frames of 1 ms"},
+        {u"<a type=\"CWceUiGoAni\" frame-count=\"101\" frame-length=\"50\"/>", "101 frames of 50 ms"},
+        {u"<a type=\"CWceUiBlendAni\" frame-count=\"2147483647\"/>", "2147483647 frames of 33 ms"},
+        {u"<a type=\"CWceUiBarnAni\" frame-length=\"4294967295\"/>", "12 frames of 2147483647 ms"},
+        {u"<a type=\"CWceUiComeAni\" frame-count=\"2\" frame-length=\"2147483647\"/>", "2 frames of 2147483647 ms"},
+    };
+    for (const auto& c : cases) {
+        const std::string xml = Utf8(c.pXml);
+        ASSERT_TRUE(Load(c.pXml)) << xml;
+        m_log.Clear();
+        EXPECT_EQ(nullptr == c.pRefusal, nullptr != Get(u"a")) << xml;
+        std::vector<std::string> expected;
+        if (c.pRefusal)
+            expected.push_back(std::string("Load animate a failed, ") + c.pRefusal +
+                               " are more than 1000 frames or 5000 ms");
+        EXPECT_EQ(expected, m_log.Messages()) << xml;
+    }
 }
 
 TEST_F(AnimateTest, SetDirectionFallsBackToRight)

@@ -8,6 +8,7 @@
 #include "WceUiEditBox.h"
 #include "bitmap_helpers.h"
 #include "layer_fixture.h"
+#include "skin_fixture.h"
 #include "wce/gdi_text.h"
 #include "wce/window.h"
 
@@ -362,6 +363,47 @@ TEST_F(EditBoxTest, TextIsPaintedOnItsWrappedLines)
     EXPECT_GT(nInk, 100);
     ASSERT_EQ(4, p->GetLineCount());  // two wrapped lines, "dog", "line two"
     EXPECT_EQ(10 + 3 * WCEUI_EDIT_LINE_HEIGHT, p->GetCaretPoint().y);
+}
+
+// The lines are drawn in the style's text rectangle within the client: the caret, taps and
+// the wrap width are measured from it too. Box at (20, 10), client 160 x 80, text area
+// (10, 5) - (140, 80).
+class EditTextAreaTest : public LayerSkinTest {};
+
+TEST_F(EditTextAreaTest, CaretTapsAndWrapFollowTheTextRectangle)
+{
+    CWceUiDlg* pDlg = Build("<m name=\"m\" type=\"CWceUiMEditBox\" style=\"eb\"/>",
+                            "<eb><position rect=\"20,10,160,80\"/><text><drawtext rect=\"10,5,130,90\"/></text></eb>");
+    ASSERT_NE(nullptr, pDlg);
+    pDlg->SendOnInitLayer();
+    auto* p = static_cast<CWceUiEditBox*>(pDlg->GetLayerByName(u"m"));
+    ASSERT_NE(nullptr, p);
+    std::u16string wide;  // wider than the text area, narrower than the client
+    while (SystemTextWidth((wide + u"ab").c_str()) <= 130) wide += u"ab ";
+    wide += u"ab";
+    ASSERT_LE(SystemTextWidth(wide.c_str()), 160);
+    const int a = SystemTextWidth(u"a"), ab = SystemTextWidth(u"ab"), abc = SystemTextWidth(u"abc");
+    const struct {
+        const char* name;
+        std::u16string text;
+        POINT tap;  // none when x < 0
+        int nLines;
+        POINT caret;
+    } cases[] = {
+        {"caret after the text", u"abc", {-1, 0}, 1, {30 + abc, 15}},
+        {"tap between a and b", u"abc", {30 + a + 1, 17}, 1, {30 + a, 15}},
+        {"wrap at the text width", wide, {-1, 0}, 2, {30 + ab, 15 + WCEUI_EDIT_LINE_HEIGHT}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(p->SetEditText(c.text.c_str())) << c.name;
+        if (c.tap.x >= 0) {
+            p->OnLButtonDown(MK_LBUTTON, c.tap.x, c.tap.y);
+            p->OnLButtonUp(0, c.tap.x, c.tap.y);
+        }
+        EXPECT_EQ(c.nLines, p->GetLineCount()) << c.name;
+        EXPECT_EQ(c.caret.x, p->GetCaretPoint().x) << c.name;
+        EXPECT_EQ(c.caret.y, p->GetCaretPoint().y) << c.name;
+    }
 }
 
 }  // namespace

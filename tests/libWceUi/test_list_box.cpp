@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "WceUiCommon.h"
+#include "WceUiEditBox.h"
 #include "controls_fixture.h"
 
 namespace {
@@ -11,7 +12,9 @@ namespace {
 // and a scroll bar, all blended parts with partial alpha.
 class ListTest : public ControlsTest {
 protected:
-    void BuildList(int nItems)
+    static constexpr const char* kAttrs =
+        "item_height=\"20\" extra_scroll=\"50\" draw_item_image=\"true\" item_image_width=\"24\"";
+    void BuildList(int nItems, const std::string& attrs = kAttrs)
     {
         skinbuild::BitmapOptions alpha;
         alpha.perPixelAlpha = true;
@@ -24,11 +27,10 @@ protected:
         m_skin.Bitmap565("s", "bm", 6, 100, [](int, int y) { return 0xA0000000u | y; }, alpha);
         m_skin.Bitmap565("s", "bb", 6, 4, [](int, int) { return 0xC000FF00u; }, alpha);
         ASSERT_TRUE(BuildDlg(
-            "<l name=\"l\" type=\"CWceUiListBox\" style=\"lst\" item_height=\"20\" extra_scroll=\"50\""
+            "<l name=\"l\" type=\"CWceUiListBox\" style=\"lst\" " + attrs +
             " linebg_normal=\"ln.565a.conf\" linebg_select=\"ls.565a.conf\" item_check=\"chk.565a.conf\""
             " scrollbar_top=\"bt.565a.conf\" scrollbar_middle=\"bm.565a.conf\" scrollbar_bottom=\"bb.565a.conf\""
-            " textcolor_select=\"FF0000\" draw_item_image=\"true\" item_image_width=\"24\""
-            " default_item_image=\"img.565a.conf\"/>",
+            " textcolor_select=\"FF0000\" default_item_image=\"img.565a.conf\"/>",
             "<lst><position rect=\"10,0,150,100\"/><background color=\"0x202020\"/><text color=\"0xFFFFFF\"/></lst>"
             "<lst2><position rect=\"10,0,150,100\"/><background color=\"0x202020\"/><text color=\"0x00FF00\"/></lst2>"));
         m_pL = Layer<CWceUiListBox>(u"l");
@@ -231,6 +233,90 @@ TEST_F(ListTest, SecondPressWithoutUpStillTaps)
     EXPECT_EQ(Taps(), 1u);
     EXPECT_EQ(m_pWnd->GetCapture(), nullptr);
     EXPECT_TRUE(SameAsFullRepaint(m_pL));
+}
+
+// An inverted or empty rectangle is legal in a style: it has no view, so no thumb, and
+// nothing divides by its length.
+TEST_F(ListTest, ViewsWithoutLengthHaveNoThumb)
+{
+    const struct {
+        const char* name;
+        const char* type;
+        const char* rect;
+        int nItems;
+        const char16_t* text;
+    } cases[] = {
+        {"list of height -1, empty", "CWceUiListBox", "200,20,200,-1", 0, nullptr},
+        {"list of height -1, five items", "CWceUiListBox", "200,20,200,-1", 5, nullptr},
+        {"list of height 0", "CWceUiListBox", "10,0,150,0", 5, nullptr},
+        {"multi-line box of height -17", "CWceUiMEditBox", "10,20,150,-17", 0, u"a\nb"},
+        {"single-line box of width -5", "CWceUiSEditBox", "10,20,-5,20", 0, u"a long line of text"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(BuildDlg(std::string("<x name=\"x\" type=\"") + c.type + "\" style=\"x\"/>",
+                             std::string("<x><position rect=\"") + c.rect + "\"/></x>"))
+            << c.name;
+        auto* p = Layer<CWceUiScrollLayer>(u"x");
+        for (int i = 0; i < c.nItems; ++i) static_cast<CWceUiListBox*>(p)->AddString(u"item");
+        if (c.text) {
+            EXPECT_TRUE(static_cast<CWceUiEditBox*>(p)->SetEditText(c.text)) << c.name;
+        }
+        PaintAll();
+        EXPECT_EQ(p->GetThumbLength(), 0) << c.name;
+    }
+}
+
+// A negative extra scroll counts as none: the content stops at its ends and settles.
+TEST_F(ListTest, NegativeExtraScrollIsNone)
+{
+    const struct {
+        const char* name;
+        const char* extra;
+        int nItems, dy, nPos;
+    } cases[] = {
+        {"three items dragged down", "-100", 3, 40, 0},
+        {"ten items dragged up", "-100", 10, -40, 40},
+        {"ten items dragged down at the top", "-1", 10, 40, 0},
+        {"positive extra still overdrags", "50", 10, 40, -40},
+    };
+    for (const auto& c : cases) {
+        BuildList(c.nItems, std::string("extra_scroll=\"") + c.extra + "\"");
+        Drag(c.dy, 450);  // slow: no flick
+        EXPECT_EQ(m_pL->GetScrollPos(), c.nPos) << c.name;
+        int nTicks = 0;
+        while (nTicks < 100 && Tick(m_pL)) ++nTicks;
+        EXPECT_LE(nTicks, 15) << c.name;
+        EXPECT_EQ(m_pL->GetScrollPos(), c.nPos < 0 ? 0 : c.nPos) << c.name;
+    }
+}
+
+// Rows and their parts are placed in 64 bits; a row no coordinate can reach is not drawn.
+TEST_F(ListTest, HugeRowValuesStayInRange)
+{
+    const struct {
+        const char* name;
+        const char* attrs;
+        bool bRowsDrawn;
+    } cases[] = {
+        {"item height at the int limit", "item_height=\"2147483647\"", false},
+        {"text offset at the int limit", "text_left_offset=\"2147483647\"", true},
+        {"text offset at the low limit", "text_left_offset=\"-2147483647\"", true},
+        {"image width at the int limit", "draw_item_image=\"true\" item_image_width=\"2147483647\"", true},
+        {"image width at the low limit", "draw_item_image=\"true\" item_image_width=\"-2147483647\"", true},
+    };
+    for (const auto& c : cases) {
+        BuildList(5, c.attrs);
+        m_pL->SetCurSel(1, TRUE);
+        PaintAll();
+        EXPECT_EQ(Px(80, 5) != 0x2104u, c.bRowsDrawn) << c.name;  // 0x2104: the list's own colour
+        Drag(-30, 50);
+        while (Tick(m_pL)) {
+        }
+        m_pL->SetScrollPos(INT_MAX, TRUE);  // taken only by the list of huge rows
+        Pen('d', 80, 50);
+        Pen('u', 80, 50);
+        EXPECT_TRUE(SameAsFullRepaint(m_pL)) << c.name;
+    }
 }
 
 // After the change, a painted scroll step must not show stale pixels.

@@ -98,7 +98,8 @@ TEST_F(SkinCheckSkinTest, ChecksStyleFilesAgainstAResourceFolder)
 }
 
 // Every transition of a style file is created and initialised; its failures print the
-// framework's lines, and one longer than 2 s is a warning.
+// framework's lines (one beyond the framework's bound among them), and one longer than 2 s
+// is a warning.
 TEST_F(SkinCheckSkinTest, ChecksTheTransitionsOfAStyleFile)
 {
     const struct {
@@ -119,6 +120,10 @@ TEST_F(SkinCheckSkinTest, ChecksTheTransitionsOfAStyleFile)
           "error: can not create class:CWceUiFade, check WCEUI_DYNCREATE_BEGIN/ WCEUI_DYNCREATE_END",
           "error: Load animate x failed, can not create object from type: CWceUiFade",
           "warning: animate long takes 3300 ms (100 frames of 33 ms), more than 2 s"}},
+        {"<in type=\"CWceUiBlendAni\" frame-count=\"2147483647\"/><out type=\"CWceUiBarnAni\" frame-length=\"500\"/>",
+         1,
+         {"error: Load animate in failed, 2147483647 frames of 33 ms are more than 1000 frames or 5000 ms",
+          "error: Load animate out failed, 12 frames of 500 ms are more than 1000 frames or 5000 ms"}},
     };
     for (const auto& c : cases) {
         Write("wnd/A.style.xml", std::string("<root><style><s/></style><animate>") + c.pAnimate + "</animate></root>");

@@ -9,15 +9,12 @@
 
 #include "JXStyleFile.h"
 #include "ToolSupport.h"
+#include "WceUiAnimateLimit.h"
 #include "WceUiCommon.h"
 #include "WceUiInit.h"
-#include "WceUiBarnAni.h"
-#include "WceUiBlendAni.h"
-#include "WceUiComeAni.h"
 #include "WceUiCommon.h"
-#include "WceUiGoAni.h"
-#include "WceUiSliderAni.h"
 #include "WceUiStyle.h"
+#include "WceUiWndAnimate.h"
 #include "WceUiXml.h"
 #include "wce/wstring.h"
 
@@ -132,19 +129,9 @@ bool ReadSorted(const std::u16string& devicePath, Entries& entries)
     return true;
 }
 
-// Frame length of the framework's transition kinds; 0 for another kind.
-DWORD FrameLengthOf(CWceUiWndAnimate* p)
-{
-    if (auto* q = dynamic_cast<CWceUiBarnAni*>(p)) return q->GetFrameLength();
-    if (auto* q = dynamic_cast<CWceUiBlendAni*>(p)) return q->GetFrameLength();
-    if (auto* q = dynamic_cast<CWceUiSliderAni*>(p)) return q->GetFrameLength();
-    if (auto* q = dynamic_cast<CWceUiComeAni*>(p)) return q->GetFrameLength();
-    if (auto* q = dynamic_cast<CWceUiGoAni*>(p)) return q->GetFrameLength();
-    return 0;
-}
-
 // Creates and initialises every child of the "animate" element as a dialog would; a
-// transition that takes longer than 2 s is a warning.
+// transition that takes longer than 2 s is a warning. One beyond the framework's bound is
+// refused by it as a dialog would refuse it, an error.
 void CheckAnimations(CJxStyleFile& file, Notes& notes)
 {
     CWceUiXmlElem* pRoot = file.GetRootElem();
@@ -158,7 +145,7 @@ void CheckAnimations(CJxStyleFile& file, Notes& notes)
         if (!seen.insert(lower).second) continue;  // the framework only ever finds the first
         std::unique_ptr<CWceUiWndAnimate> pAni(file.GetWndAnimate(pElem->GetTagName()));
         if (!pAni) continue;
-        const DWORD nLength = FrameLengthOf(pAni.get());
+        const DWORD nLength = WceUiGetFrameLength(pAni.get());
         const long long nTotal = (long long)pAni->GetFrameCount() * nLength;
         if (nTotal > 2000)
             notes.push_back({WCEUI_LOG_WARNING, "animate " + WideToUtf8(pElem->GetTagName()) + " takes " +

@@ -1,0 +1,17 @@
+// How long a transition from a style file may hold the screen. Input is blocked while one
+// plays, so a skin value must not be able to freeze the unit with it.
+#pragma once
+
+#include "wce/types.h"
+
+class CWceUiWndAnimate;
+
+enum {
+    WCEUI_ANIMATE_MAX_FRAMES = 1000,
+    WCEUI_ANIMATE_MAX_TIME = 5000,  // milliseconds, frames x frame length
+};
+
+// The frame length of the framework's kinds; 0 for another kind, whose time is not known.
+DWORD WceUiGetFrameLength(CWceUiWndAnimate* pAnimate);
+// FALSE for more than WCEUI_ANIMATE_MAX_FRAMES frames or WCEUI_ANIMATE_MAX_TIME in all.
+BOOL WceUiIsAnimateWithinLimit(CWceUiWndAnimate* pAnimate);
