@@ -12,6 +12,7 @@ public:
 
     void OnClose() override;
     void OnInitDialog() override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     // The main dialog could not be created or lacked a layer it needs.
     BOOL HasDialogFailed() const { return m_bDialogFailed; }
@@ -20,6 +21,8 @@ public:
     static void SetTopDialogName(LPCWSTR pName);
 
 private:
+    void ShowFirstPicture();
+
     BOOL m_bDialogFailed;
 };
 WCEUI_DYNCREATE_END(CUpdateMainWnd, CWceUiRealWnd)
