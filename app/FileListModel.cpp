@@ -117,6 +117,8 @@ void CFileListModel::ShowRoots()
         if (search.HasMatch(pRoot))
             AddItem(pRoot, kFileImageFolder, pRoot, FILE_ITEM_ROOT);
     }
+    if (m_view.GetCount() == 0)
+        m_view.AddItem(m_view.GetNoMatchText(), kFileImageNote);
     m_view.Refresh();
 }
 

@@ -26,6 +26,7 @@ enum : DWORD {
 constexpr int kFileImageNone = -1;
 constexpr int kFileImageUplevel = -2;
 constexpr int kFileImageFolder = -3;
+constexpr int kFileImageNote = -4;  // a line that says something, not an entry
 
 // Longest device path an item record holds (units, without the terminator).
 constexpr int kMaxItemPath = MAX_PATH - 1;
@@ -44,6 +45,8 @@ public:
     // Invalidate and repaint at once.
     virtual void Refresh() = 0;
     virtual LPCWSTR GetUplevelText() = 0;
+    // The line shown instead of the roots when neither holds a matching file.
+    virtual LPCWSTR GetNoMatchText() = 0;
 };
 
 class CFileListModel {
@@ -64,6 +67,7 @@ public:
     // The filter index of the file's extension, or kFileImageNone.
     int ImageForFile(LPCWSTR pPath) const;
 
+    // The roots holding a match; when none does, one line without a record says so.
     void ShowRoots();
     void ShowFolder(const CString& strFolder);
     void ClearList();

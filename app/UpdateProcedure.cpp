@@ -15,10 +15,13 @@ void CUpdateProcedure::OnUpdate()
 {
     int selection = m_screen.GetCurSel();
     if (selection < 0) return;
+    // A line that is no entry (the list saying it holds no package) is nothing to update.
+    const CString strPackage = m_screen.GetItemPath(selection);
+    if (strPackage.IsEmpty()) return;
     m_screen.SetProgressPos(0);
     m_screen.SetStatusText(u"");
     m_screen.UpdateWindow();
-    if (!DoUpdate(m_screen.GetItemPath(selection))) return;
+    if (!DoUpdate(strPackage)) return;
 
     if (!m_bKpt) {
         // A failed launch is not shown: the updater ends either way.

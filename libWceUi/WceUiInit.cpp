@@ -18,6 +18,9 @@ BOOL WceUiInit(HINSTANCE hInstance, LPCWSTR pWndDir, LPCWSTR pResDir, LPCWSTR pL
     if (!WCEUI_CHECK("WceUiInit", NULL != pResDir)) return FALSE;
     if (!WCEUI_CHECK("WceUiInit", NULL != pLangFilePath)) return FALSE;
     CJxGVar* pGVar = CJxGVar::GetInstance();
+    // The host has chosen the device root by now: the log exists from the start, not from
+    // the first message.
+    if (CJxWriteLogFile* pLog = pGVar->GetCJxWriteLogFile()) pLog->OpenDefault();
     CJxGlobalData* pData = pGVar->GetCJxGlobalData();
     pData->SetInstanceHandle(hInstance);
     BOOL bDirs = pData->SetWndDir(pWndDir);

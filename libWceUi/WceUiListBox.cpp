@@ -63,6 +63,42 @@ COLORREF ReadRgb(LPCWSTR p)
 // Floor division: rows above the first item have negative indices.
 int FloorDiv(long long a, int b) { return int(a >= 0 ? a / b : -((-a + b - 1) / b)); }
 
+int TextWidth(HDC hdc, const std::u16string& text)
+{
+    SIZE size = {0, 0};
+    if (!text.empty()) GetTextExtentPoint32W(hdc, text.c_str(), int(text.size()), &size);
+    return size.cx;
+}
+
+BOOL IsHighSurrogate(WCHAR c) { return c >= 0xD800 && c <= 0xDBFF; }
+BOOL IsLowSurrogate(WCHAR c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// The start and "..." and the end of a text too wide for nWidth: names that differ only at
+// their end (a year, a version) stay apart. The end gets the odd unit; surrogate pairs stay
+// whole. A text that fits, or a width where not even "..." fits, is returned unchanged.
+std::u16string MiddleEllipsis(HDC hdc, const std::u16string& text, int nWidth)
+{
+    static const std::u16string kDots = u"...";
+    if (TextWidth(hdc, text) <= nWidth || TextWidth(hdc, kDots) > nWidth) return text;
+    auto shorten = [&text](size_t nKeep) {
+        size_t nHead = nKeep / 2, nTail = nKeep - nHead;
+        if (nHead > 0 && IsHighSurrogate(text[nHead - 1])) --nHead;
+        size_t nTailStart = text.size() - nTail;
+        if (nTailStart < text.size() && IsLowSurrogate(text[nTailStart])) ++nTailStart;
+        return text.substr(0, nHead) + kDots + text.substr(nTailStart);
+    };
+    // The most units kept that fit; the width grows with the count kept.
+    size_t nLow = 0, nHigh = text.size() - 1;
+    while (nLow < nHigh) {
+        size_t nMid = (nLow + nHigh + 1) / 2;
+        if (TextWidth(hdc, shorten(nMid)) <= nWidth)
+            nLow = nMid;
+        else
+            nHigh = nMid - 1;
+    }
+    return shorten(nLow);
+}
+
 }  // namespace
 
 struct CWceUiListBoxData {
@@ -82,6 +118,7 @@ struct CWceUiListBoxData {
     int m_nTextLeftOffset = 5;
     BOOL m_bShowScrollBar = TRUE;
     BOOL m_bCopyOnScroll = TRUE;
+    BOOL m_bMiddleEllipsis = FALSE;
     CCacheLook m_CacheLook;
 
     BOOL IsIndex(int n) const { return n >= 0 && n < int(m_Items.size()); }
@@ -118,6 +155,7 @@ BOOL CWceUiListBox::SetProperties(CWceUiXmlElem* pCreateElem)
     if (d->m_bDrawItemImage && (p = pCreateElem->GetAttribute(u"default_item_image")))
         d->m_bmpDefaultImage.SetBitmapFromRes(p);
     if ((p = pCreateElem->GetAttribute(u"text_left_offset"))) d->m_nTextLeftOffset = ReadInt(p);
+    if ((p = pCreateElem->GetAttribute(u"ellipsis"))) d->m_bMiddleEllipsis = (0 == WStrCmp(p, u"middle"));
     d->m_bCacheInvalid = TRUE;
     return CWceUiScrollLayer::SetProperties(pCreateElem);
 }
@@ -259,6 +297,15 @@ void CWceUiListBox::SetCopyOnScroll(BOOL bCopy)
 {
     if (m_pData) m_pData->m_bCopyOnScroll = bCopy ? TRUE : FALSE;
 }
+
+void CWceUiListBox::SetMiddleEllipsis(BOOL bMiddle)
+{
+    if (!m_pData) return;
+    m_pData->m_bMiddleEllipsis = bMiddle ? TRUE : FALSE;
+    InvalidateCache();
+}
+
+BOOL CWceUiListBox::GetMiddleEllipsis() const { return m_pData && m_pData->m_bMiddleEllipsis; }
 
 void CWceUiListBox::ShowScrollBar(BOOL bShow)
 {
@@ -413,8 +460,14 @@ void CWceUiListBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
                 if (pCheck) rcText.right = WceUiClampCoord((long long)rcItem.right - pCheck->GetWidth());
                 SelectClipRgn(hdc, NULL);
                 IntersectClipRect(hdc, rcItemDraw.left, rcItemDraw.top, rcItemDraw.right, rcItemDraw.bottom);
-                DrawTextW(hdc, item.m_strText.c_str(), int(item.m_strText.size()), &rcText,
-                          DT_SINGLELINE | DT_VCENTER | DT_WORD_ELLIPSIS);
+                if (d->m_bMiddleEllipsis) {
+                    std::u16string strShown = MiddleEllipsis(hdc, item.m_strText, rcText.right - rcText.left);
+                    DrawTextW(hdc, strShown.c_str(), int(strShown.size()), &rcText,
+                              DT_SINGLELINE | DT_VCENTER | DT_WORD_ELLIPSIS);
+                } else {
+                    DrawTextW(hdc, item.m_strText.c_str(), int(item.m_strText.size()), &rcText,
+                              DT_SINGLELINE | DT_VCENTER | DT_WORD_ELLIPSIS);
+                }
                 if (d->m_bDrawItemImage) {
                     CWceUiGenericBitmap* pImage = item.m_pImage ? item.m_pImage : d->m_bmpDefaultImage.GetBitmap();
                     if (pImage) {

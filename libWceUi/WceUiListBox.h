@@ -47,6 +47,10 @@ public:
     int GetItemHeight() const;
     void SetItemHeight(int nHeight);
     void SetCopyOnScroll(BOOL bCopy);
+    // Texts too wide for their row keep their start and end around "..." (the attribute
+    // ellipsis="middle"); by default they are cut at the end.
+    void SetMiddleEllipsis(BOOL bMiddle);
+    BOOL GetMiddleEllipsis() const;
     void ShowScrollBar(BOOL bShow);
     // Drops the cached rendering: the next paint draws every item.
     void InvalidateCache();

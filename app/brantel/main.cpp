@@ -51,19 +51,10 @@ void RecordCalibration()
 
 int Run(const wce::host::DisplayOptions& options, bool exitAfterFirstFrame)
 {
-    std::string error;
-    if (!wce::host::OpenDisplay(options, error)) {
-        bool scriptFault = error.rfind("script", 0) == 0 || error.find("the script") != std::string::npos;
-        return Fail(scriptFault ? 2 : 1, error);
-    }
-    RegisterWindowMessageW(u"MV_WM_SDNOTIFY");
-    RegisterWindowMessageW(u"SCAN_CODE_MENU");
-
+    // The instance check needs no display: a second updater never opens a window of its own.
     HANDLE hMutex = CreateMutexW(NULL, FALSE, kMutexName);
-    if (!hMutex) {
-        wce::host::CloseDisplay();
+    if (!hMutex)
         return Fail(1, "cannot create the single-instance mutex (error " + std::to_string(GetLastError()) + ")");
-    }
     if (GetLastError() != 0) {
         // Another updater runs on this device: bring it forward and leave.
         if (HWND hOther = FindWindowW(NULL, kMainTitle)) {
@@ -71,8 +62,17 @@ int Run(const wce::host::DisplayOptions& options, bool exitAfterFirstFrame)
             SetForegroundWindow(hOther);
         }
         CloseHandle(hMutex);
-        return wce::host::CloseDisplay() ? 0 : 3;
+        return 0;
     }
+
+    std::string error;
+    if (!wce::host::OpenDisplay(options, error)) {
+        CloseHandle(hMutex);
+        bool scriptFault = error.rfind("script", 0) == 0 || error.find("the script") != std::string::npos;
+        return Fail(scriptFault ? 2 : 1, error);
+    }
+    RegisterWindowMessageW(u"MV_WM_SDNOTIFY");
+    RegisterWindowMessageW(u"SCAN_CODE_MENU");
 
     std::string packHost;
     DWORD mapError = 0;
@@ -126,8 +126,9 @@ int Run(const wce::host::DisplayOptions& options, bool exitAfterFirstFrame)
             std::_Exit(0);
         });
     }
+    // Created hidden: the window shows itself once its first picture is painted.
     RECT rc = {0, 0, WceUiGetScreenWidth(), WceUiGetScreenHeight()};
-    pWnd->DoModal(WS_POPUP | WS_VISIBLE, &rc, NULL);
+    pWnd->DoModal(WS_POPUP, &rc, NULL);
 
     CoUninitialize();
     CloseHandle(hMutex);

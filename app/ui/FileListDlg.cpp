@@ -21,7 +21,10 @@ BOOL CFileListDlg::SetProperties(CWceUiXmlElem* pCreateElem)
             m_UplevelImage.SetBitmapFromRes(p);
         if (LPCWSTR p = pCreateElem->GetAttribute(u"folder_image"))
             m_FolderImage.SetBitmapFromRes(p);
+        if (LPCWSTR p = pCreateElem->GetAttribute(u"note_image"))
+            m_NoteImage.SetBitmapFromRes(p);
         m_UplevelText.SetTextResID(u"uplevel_folder");
+        m_NoMatchText.SetTextResID(u"no_package");
     }
     return CWceUiDlg::SetProperties(pCreateElem);
 }
@@ -45,16 +48,17 @@ BOOL CFileListDlg::InitFileList()
     if (!FindDialogLayers(this, &kList, 1, &pList))
         return FALSE;
     m_pListBox = static_cast<CWceUiListBox*>(pList);
+    // Filled before the first paint, so the first picture shows the list; the timer only
+    // tells derived dialogs that the list is ready, once the loop runs.
+    m_Model.ShowInitial(m_strInitPath);
     SetTimer(kFillTimer, 1);
     return TRUE;
 }
 
 void CFileListDlg::OnTimer(WORD nTimerId)
 {
-    if (nTimerId == kFillTimer && m_pListBox) {
+    if (nTimerId == kFillTimer)
         KillTimer(kFillTimer);
-        m_Model.ShowInitial(m_strInitPath);
-    }
 }
 
 LRESULT CFileListDlg::OnRegisteredMsg(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -94,6 +98,8 @@ int CFileListDlg::AddItem(LPCWSTR pText, int nImage)
         pBitmap = m_UplevelImage.GetBitmap();
     else if (nImage == kFileImageFolder)
         pBitmap = m_FolderImage.GetBitmap();
+    else if (nImage == kFileImageNote)
+        pBitmap = m_NoteImage.GetBitmap();
     else if (nImage >= 0 && nImage < (int)m_FilterBitmaps.size())
         pBitmap = m_FilterBitmaps[nImage].GetBitmap();
     if (pBitmap)
@@ -125,3 +131,4 @@ void CFileListDlg::Refresh()
 }
 
 LPCWSTR CFileListDlg::GetUplevelText() { return m_UplevelText.GetString(); }
+LPCWSTR CFileListDlg::GetNoMatchText() { return m_NoMatchText.GetString(); }

@@ -36,7 +36,7 @@ public:
     CString m_strInitPath;
 
 protected:
-    // Subscribes, finds "listbox" and starts the first fill; FALSE (logged) without a list box.
+    // Subscribes, finds "listbox" and fills it; FALSE (logged) without a list box.
     BOOL InitFileList();
     CFileListModel& GetModel() { return m_Model; }
     CWceUiListBox* GetListBox() const { return m_pListBox; }
@@ -52,11 +52,14 @@ private:
     void ResetContent() override;
     void Refresh() override;
     LPCWSTR GetUplevelText() override;
+    LPCWSTR GetNoMatchText() override;
 
     CWceUiListBox* m_pListBox;
     CWceUiLoadBitmap m_UplevelImage;
     CWceUiLoadBitmap m_FolderImage;
+    CWceUiLoadBitmap m_NoteImage;
     CWceUiLoadString m_UplevelText;
+    CWceUiLoadString m_NoMatchText;
     std::vector<CWceUiLoadBitmap> m_FilterBitmaps;
     CFileListModel m_Model;
 };

@@ -1,7 +1,9 @@
 #include "MsgBoxDlg.h"
 
 #include "DialogLayers.h"
+#include "TextWrap.h"
 #include "WceUiButton.h"
+#include "WceUiStyle.h"
 
 LPCWSTR MsgBoxIconName(UINT nFlags)
 {
@@ -15,7 +17,7 @@ LPCWSTR MsgBoxIconName(UINT nFlags)
 }
 
 CMsgBoxDlg::CMsgBoxDlg()
-    : m_pYes(NULL), m_pNo(NULL), m_pOk(NULL), m_pMsg(NULL), m_pInfoIcon(NULL), m_pQuestionIcon(NULL),
+    : m_pYes(NULL), m_pNo(NULL), m_pOk(NULL), m_pMsg(NULL), m_pDetail(NULL), m_pInfoIcon(NULL), m_pQuestionIcon(NULL),
       m_pWarningIcon(NULL), m_pErrorIcon(NULL), m_bTextIsID(FALSE), m_nFlags(0)
 {
     m_szText[0] = 0;
@@ -28,6 +30,14 @@ int CMsgBoxDlg::ShowMessage(LPCWSTR pText, BOOL bTextIsID, UINT nFlags)
     int n = 0;
     for (; pText && pText[n] && n < MAX_TEXT - 1; ++n)
         m_szText[n] = pText[n];
+    if (pText && pText[n] && !bTextIsID) {
+        // Cut: say so, and never leave half of a surrogate pair before the dots.
+        n = MAX_TEXT - 4;
+        if (m_szText[n - 1] >= 0xD800 && m_szText[n - 1] <= 0xDBFF)
+            --n;
+        for (int i = 0; i < 3; ++i)
+            m_szText[n++] = u'.';
+    }
     m_szText[n] = 0;
     m_bTextIsID = bTextIsID;
     m_nFlags = nFlags;
@@ -43,14 +53,16 @@ void CMsgBoxDlg::OnInitDialog()
         {u"ok", u"CWceUiButton", FALSE},         {u"msg", u"CWceUiLayer", FALSE},
         {u"info_icon", u"CWceUiLayer", FALSE},   {u"question_icon", u"CWceUiLayer", FALSE},
         {u"warning_icon", u"CWceUiLayer", FALSE}, {u"error_icon", u"CWceUiLayer", FALSE},
+        {u"detail", u"CWceUiLayer", TRUE},
     };
-    CWceUiLayer* layers[8] = {};
-    if (!FindDialogLayers(this, kLayers, 8, layers)) {
+    CWceUiLayer* layers[9] = {};
+    if (!FindDialogLayers(this, kLayers, 9, layers)) {
         EndDialog(0);
         return;
     }
     m_pYes = layers[0], m_pNo = layers[1], m_pOk = layers[2], m_pMsg = layers[3];
     m_pInfoIcon = layers[4], m_pQuestionIcon = layers[5], m_pWarningIcon = layers[6], m_pErrorIcon = layers[7];
+    m_pDetail = layers[8];
 
     // Both looks of "ok" loaded, the normal one showing.
     CWceUiButton* pOk = static_cast<CWceUiButton*>(m_pOk);
@@ -67,12 +79,35 @@ void CMsgBoxDlg::OnInitDialog()
     if (m_bTextIsID)
         m_pMsg->SetTextResID(m_szText);
     else
-        m_pMsg->SetText(m_szText);
+        impSetText();
 
     BOOL bYesNo = (m_nFlags & kMsgBoxYesNo) != 0;
     m_pOk->ShowLayer(!bYesNo);
     m_pYes->ShowLayer(bYesNo);
     m_pNo->ShowLayer(bYesNo);
+}
+
+void CMsgBoxDlg::impSetText()
+{
+    // A failure reads "what failed \n(why, with paths)": the second part goes to the detail
+    // layer, whose smaller font has room for paths, broken where drawing would cut them.
+    LPCWSTR pFeed = m_szText;
+    while (*pFeed && *pFeed != u'\n')
+        ++pFeed;
+    if (!m_pDetail || !*pFeed) {
+        m_pMsg->SetText(m_szText);
+        return;
+    }
+    LPCWSTR pEnd = pFeed;
+    while (pEnd > m_szText && pEnd[-1] == u' ')
+        --pEnd;
+    m_pMsg->SetText(CString(m_szText, (int)(pEnd - m_szText)));
+    RECT rc = {0, 0, 0, 0};
+    m_pDetail->GetClientRect(&rc);
+    CWceUiStyle* pStyle = m_pDetail->GetStyle();
+    HFONT hFont = pStyle ? pStyle->GetFontCtrl()->GetFont() : NULL;
+    // One pixel to spare: drawing breaks before a word that reaches the right edge.
+    m_pDetail->SetText(WrapToWidth(hFont, pFeed + 1, rc.right - rc.left - 1));
 }
 
 void CMsgBoxDlg::OnChildClick(CWceUiLayer* pChild)

@@ -27,15 +27,20 @@ public:
     void OnInitDialog() override;
     int DoModal() override;
 
-    // Copies at most 255 units of the text, then runs the box; returns its end code.
+    // Copies at most 255 units of the text (a longer one ends in "..."), then runs the box;
+    // returns its end code.
     int ShowMessage(LPCWSTR pText, BOOL bTextIsID, UINT nFlags);
     LPCWSTR GetMessageText() const { return m_szText; }
 
 private:
+    // The message into "msg", or its first line there and the rest into "detail".
+    void impSetText();
+
     CWceUiLayer* m_pYes;
     CWceUiLayer* m_pNo;
     CWceUiLayer* m_pOk;
     CWceUiLayer* m_pMsg;
+    CWceUiLayer* m_pDetail;  // optional
     CWceUiLayer* m_pInfoIcon;
     CWceUiLayer* m_pQuestionIcon;
     CWceUiLayer* m_pWarningIcon;

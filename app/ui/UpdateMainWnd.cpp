@@ -7,6 +7,8 @@
 
 namespace {
 const WCHAR kMainTitle[] = u"BRANTEL_RQN";
+// Posted before the main dialog's loop starts, so it is handled once the dialog is set up.
+constexpr UINT kMsgShowFirstPicture = 33771;
 }
 
 namespace {
@@ -46,11 +48,31 @@ void CUpdateMainWnd::OnInitDialog()
     pMain->SetMainWindow(m_hWnd);
     pMain->SetRegistryProblem(m_strRegistryProblem);
     SetTopDialogName(u"CBrantelDlg");
+    PostMessageW(m_hWnd, kMsgShowFirstPicture, 0, 0);
     pMain->DoModal();
     if (pMain->HasInitFailed())
         m_bDialogFailed = TRUE;
     pCtrl->DeleteLayer(pMain);
     EndDialog(0);
+}
+
+LRESULT CUpdateMainWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == kMsgShowFirstPicture) {
+        ShowFirstPicture();
+        return 0;
+    }
+    return CWceUiRealWnd::WindowProc(msg, wParam, lParam);
+}
+
+void CUpdateMainWnd::ShowFirstPicture()
+{
+    // The screen shows only finished pictures: paint the hidden window whole, then show it.
+    if (::IsWindowVisible(m_hWnd))
+        return;
+    ::InvalidateRect(m_hWnd, NULL, FALSE);
+    ::SendMessageW(m_hWnd, WM_PAINT, 0, 0);
+    ::ShowWindow(m_hWnd, SW_SHOW);
 }
 
 LPCWSTR CUpdateMainWnd::GetTopDialogName() { return s_pTopAtClose ? s_pTopAtClose : s_pTopDialog; }

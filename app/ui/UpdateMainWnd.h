@@ -13,6 +13,7 @@ public:
 
     void OnClose() override;
     void OnInitDialog() override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     // The main dialog could not be created or lacked a layer it needs.
     BOOL HasDialogFailed() const { return m_bDialogFailed; }
@@ -23,6 +24,8 @@ public:
     void SetRegistryProblem(const CString& strProblem) { m_strRegistryProblem = strProblem; }
 
 private:
+    void ShowFirstPicture();
+
     BOOL m_bDialogFailed;
     CString m_strRegistryProblem;
 };

@@ -40,10 +40,11 @@ void CJxGlobalData::SetInstanceHandle(HINSTANCE hInstance) { GetData()->hInstanc
 void CJxGlobalData::InitScreenFromDevice()
 {
     if (0 != GetData()->m_nBitsPixel) return;
-    // The depth of the screen's device context, as on the device.
-    HDC hScreenDC = GetDC(NULL);
+    // The screen's depth. A memory DC answers the screen's values; the screen's own DC
+    // would present the screen when released, a black frame before the first window.
+    HDC hScreenDC = CreateCompatibleDC(NULL);
     GetData()->m_nBitsPixel = GetDeviceCaps(hScreenDC, BITSPIXEL);
-    ReleaseDC(NULL, hScreenDC);
+    DeleteDC(hScreenDC);
     GetData()->m_nScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     GetData()->m_nScreenHeight = GetSystemMetrics(SM_CYSCREEN);
 }

@@ -155,6 +155,21 @@ BOOL CJxWriteLogFile::Open(LPCWSTR pLogDir, DWORD nMaxLogFileSize)
     return TRUE;
 }
 
+BOOL CJxWriteLogFile::OpenDefault()
+{
+    if (IsOpen() || !m_bDefaultPending) return IsOpen();
+    // The default log: next to the executable. Tried once.
+    m_bDefaultPending = FALSE;
+    WCHAR szModule[MAX_PATH];
+    if (!GetModulePath(szModule)) return FALSE;
+    WCHAR* pLastSeparator = NULL;
+    for (WCHAR* p = szModule; *p; ++p)
+        if (JxIsPathSeparator(*p)) pLastSeparator = p;
+    if (!pLastSeparator) return FALSE;
+    pLastSeparator[1] = 0;
+    return Open(szModule, DEFAULT_LOG_FILE_SIZE);
+}
+
 BOOL CJxWriteLogFile::WriteBytes(const void* pBytes, DWORD nBytes)
 {
     DWORD nStart = SetFilePointer(m_hFile, 0, NULL, FILE_CURRENT);
@@ -174,20 +189,7 @@ void CJxWriteLogFile::WriteMessage(int nLevel, LPCWSTR pMessage, int nLength)
         nLength > MAX_MESSAGE_LENGTH)
         return;
 
-    if (!IsOpen() && m_bDefaultPending) {
-        // The default log: next to the executable.
-        WCHAR szModule[MAX_PATH];
-        m_bDefaultPending = FALSE;
-        if (GetModulePath(szModule)) {
-            WCHAR* pLastSeparator = NULL;
-            for (WCHAR* p = szModule; *p; ++p)
-                if (JxIsPathSeparator(*p)) pLastSeparator = p;
-            if (pLastSeparator) {
-                pLastSeparator[1] = 0;
-                Open(szModule, DEFAULT_LOG_FILE_SIZE);
-            }
-        }
-    }
+    OpenDefault();
     if (!IsOpen()) return;
 
     SYSTEMTIME time;

@@ -18,8 +18,8 @@ public:
     enum { MAX_MESSAGE_LENGTH = 192 };
 
     // Nothing is opened here: classes register before the host has chosen the device root,
-    // so the default log (next to the executable) opens on the first message instead,
-    // unless Open or Close came first.
+    // so the default log (next to the executable) opens when the framework starts
+    // (OpenDefault) or on the first message, unless Open or Close came first.
     CJxWriteLogFile();
     ~CJxWriteLogFile();
     CJxWriteLogFile(const CJxWriteLogFile&) = delete;
@@ -30,6 +30,9 @@ public:
     BOOL Open(LPCWSTR pLogDir, DWORD nMaxLogFileSize);
     // Later messages are dropped until the next Open.
     void Close();
+    // Opens the default log, with its byte-order mark, unless it was tried already or Open
+    // or Close came first. TRUE when the log is open afterwards.
+    BOOL OpenDefault();
 
     BOOL IsOpen() const { return INVALID_HANDLE_VALUE != m_hFile; }
     LPCWSTR GetLogFilePath() const { return m_szLogFilePath; }

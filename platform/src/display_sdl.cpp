@@ -80,8 +80,10 @@ public:
             return false;
         }
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+        // Hidden until the first frame: an empty window would show black while the program
+        // builds its first picture.
         m_window = SDL_CreateWindow("WceUi", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, m_width * m_scale,
-                                    m_height * m_scale, 0);
+                                    m_height * m_scale, SDL_WINDOW_HIDDEN);
         if (m_window) m_renderer = SDL_CreateRenderer(m_window, -1, 0);
         if (m_renderer) {
             m_texture = SDL_CreateTexture(m_renderer, 16 == m_bpp ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888,
@@ -154,7 +156,10 @@ public:
         SDL_SetWindowTitle(m_window, title.c_str());
     }
 
-    void RaiseWindow() override { SDL_RaiseWindow(m_window); }
+    void RaiseWindow() override
+    {
+        if (m_shown) SDL_RaiseWindow(m_window);
+    }
 
     bool Close() override
     {
@@ -226,6 +231,10 @@ private:
 
     void Show()
     {
+        if (!m_shown) {
+            SDL_ShowWindow(m_window);
+            m_shown = true;
+        }
         SDL_RenderClear(m_renderer);
         SDL_RenderCopy(m_renderer, m_texture, nullptr, nullptr);
         SDL_RenderPresent(m_renderer);
@@ -295,6 +304,7 @@ private:
     std::vector<BYTE> m_rows;
     bool m_down = false;
     bool m_pumping = false;
+    bool m_shown = false;
     bool m_initialized = false;
     bool m_blinkOn = true;
     DWORD m_nextBlink = 0;

@@ -85,6 +85,7 @@ public:
     }
 
     std::string Host(const std::string& rel) const { return m_dir.Host(rel); }
+    const TempDevice& Dir() const { return m_dir; }
     void Write(const std::string& rel, const std::string& bytes) const { m_dir.WriteHostFile(rel, bytes); }
     std::string Read(const std::string& rel) const { return m_dir.ReadHostFile(rel); }
     bool Exists(const std::string& rel) const { return fs::exists(Host(rel)); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "brantel_run.h"
+#include "wce/wstring.h"
 
 namespace brantel_test {
 namespace {
@@ -15,8 +16,8 @@ struct Layout {
 };
 
 const Layout kLayouts[] = {
-    {{800, 480, "800x480"}, 200, 80, 52, {680, 113}, {680, 277}, {400, 332}},
-    {{480, 272, "480X272"}, 100, 46, 36, {405, 65}, {405, 159}, {240, 195}},
+    {{800, 480, "800x480"}, 200, 80, 52, {680, 113}, {680, 277}, {400, 360}},
+    {{480, 272, "480X272"}, 100, 46, 36, {405, 65}, {405, 159}, {240, 225}},
 };
 
 void PrintTo(const Layout& l, std::ostream* os) { *os << l.size.w << "x" << l.size.h; }
@@ -84,9 +85,17 @@ TEST_P(BrantelScreens, MissingDefaultBrowsesPicksAndUpdates)
     dev.Package("SDMMC/update/a.msk", u"sxq_trelo");
     dev.Write("SDMMC/update/notes.txt", "x");
     dev.Package("ResidentFlash/b.MSK", u"sxq_trelo");
-    std::string script = "wait 50\ndump r.txt\n" + TapRow(0) + "dump s.txt\n" + TapRow(1) + "dump u.txt\n" + TapRow(1) +
-                         "dump p.txt\n" + Tap(L().update);
-    ASSERT_EQ(0, dev.Run(script));
+    std::string script = "wait 50\ndump r.txt\nscreenshot " + dev.Host("r.png") + "\n" + TapRow(0) + "dump s.txt\n" +
+                         TapRow(1) + "dump u.txt\n" + TapRow(1) + "dump p.txt\n" + Tap(L().update);
+    ASSERT_EQ(0, dev.Run(script, "--trace " + dev.Host("trace.txt")));
+    // The first frame shown is the finished screen with its list, the whole screen at once.
+    wce::host::RgbaImage roots;
+    ASSERT_TRUE(wce::host::ReadPng(dev.Host("r.png"), roots));
+    RECT first = DiffBox(dev.Frames().at(0), roots);
+    EXPECT_TRUE(IsEmpty(first)) << first.left << "," << first.top << "," << first.right << "," << first.bottom;
+    std::string trace = dev.Read("trace.txt");
+    std::string whole = "frame 1 0 0 " + std::to_string(L().size.w) + " " + std::to_string(L().size.h);
+    EXPECT_EQ(trace.find("frame "), trace.find(whole)) << trace.substr(0, 2000);
     using V = std::vector<std::string>;
     EXPECT_EQ(Items(dev.Dump("r.txt")["listbox"]), (V{"SDMMC", "ResidentFlash"}));
     EXPECT_EQ(Items(dev.Dump("s.txt")["listbox"]), (V{"Up one level", "update"}));
@@ -100,8 +109,9 @@ TEST_P(BrantelScreens, WrongPasswordShowsTheErrorAndLeavesTheScreenAsItWas)
     Device dev(L().size);
     dev.SetApp("\\Residentflash2\\app\\NaviMain.exe");
     dev.Package("SDMMC/gpsApp.msk", u"sxq_bnf");
-    std::string script = "wait 300\ndump box.txt\n" + Tap(L().ok) + "wait 200\ndump after.txt\nscreenshot " +
-                         dev.Host("after.png") + "\n" + Tap(L().listX == 200 ? POINT{680, 359} : POINT{405, 206});
+    std::string script = "wait 300\ndump box.txt\nscreenshot " + dev.Host("box.png") + "\n" + Tap(L().ok) +
+                         "wait 200\ndump after.txt\nscreenshot " + dev.Host("after.png") + "\n" +
+                         Tap(L().listX == 200 ? POINT{680, 359} : POINT{405, 206});
     ASSERT_EQ(0, dev.Run(script));
     auto box = dev.Dump("box.txt");
     EXPECT_EQ("MSK file type error or file is modified. Update fail.", box["msg"].F(7));
@@ -118,9 +128,17 @@ TEST_P(BrantelScreens, WrongPasswordShowsTheErrorAndLeavesTheScreenAsItWas)
     EXPECT_EQ("old", dev.Read("Residentflash2/app/NaviMain.exe"));
 
     // The frame after the box equals the last one before it.
-    wce::host::RgbaImage shot;
+    wce::host::RgbaImage shot, boxShot;
     ASSERT_TRUE(wce::host::ReadPng(dev.Host("after.png"), shot));
+    ASSERT_TRUE(wce::host::ReadPng(dev.Host("box.png"), boxShot));
     auto frames = dev.Frames();
+    // The box dims the whole screen behind it: the end of "back" beside the panel darkens.
+    RECT back = box["back"].Rect();
+    ASSERT_GT(back.right - 4, box["panel"].Rect().right);
+    int bx = back.right - 4, by = (back.top + back.bottom) / 2;
+    std::uint32_t lit = RgbAt(shot, bx, by), dim = RgbAt(boxShot, bx, by);
+    for (int shift : {0, 8, 16})
+        EXPECT_LT((dim >> shift) & 0xFF, (lit >> shift) & 0xFF) << std::hex << lit << " " << dim;
     RECT panel = box["CMsgBoxDlg"].Rect();
     // From the end, past the press of "back": frames equal to the shot (after the box), the box's frames, and then
     // the frame before the box, which must equal the shot too.
@@ -166,17 +184,19 @@ TEST_P(BrantelScreens, KptWithoutPackageSaysSoOverTheReducedScreen)
         EXPECT_FALSE(d[name].Visible()) << name;
     EXPECT_EQ("FFFFFF", d["status"].F(6)) << dev.Read("d.txt");
     EXPECT_EQ(L().size.w == 800 ? "630,200,797,270" : "390,135,494,155", d["status"].F(3));
-    // Outside the slider, the status and the box the kpt screen is body colour.
+    // Outside the slider, the status and the panel the kpt screen is body colour, dimmed.
     wce::host::RgbaImage shot;
     ASSERT_TRUE(wce::host::ReadPng(dev.Host("k.png"), shot));
-    RECT keep[] = {d["progress"].Rect(), d["status"].Rect(), d["CMsgBoxDlg"].Rect()};
+    std::uint32_t dimmed = RgbAt(shot, 0, shot.height - 1);
+    EXPECT_LT(dimmed & 0xFF, kBody & 0xFF);
+    RECT keep[] = {d["progress"].Rect(), d["status"].Rect(), d["panel"].Rect()};
     int wrong = 0;
     for (int y = 0; y < shot.height; y += 3)
         for (int x = 0; x < shot.width; x += 3) {
             bool inside = false;
             for (const RECT& k : keep)  // the box casts a shadow a few pixels wide
                 inside |= x >= k.left - 12 && x < k.right + 12 && y >= k.top - 12 && y < k.bottom + 12;
-            if (!inside && RgbAt(shot, x, y) != kBody && wrong++ == 0)
+            if (!inside && RgbAt(shot, x, y) != dimmed && wrong++ == 0)
                 ADD_FAILURE() << x << "," << y << " " << std::hex << RgbAt(shot, x, y);
         }
     EXPECT_EQ(0, wrong);
@@ -215,10 +235,107 @@ TEST_P(BrantelScreens, ListDragsAndFlicks)
     EXPECT_EQ(15u, Items(dev.Dump("flick.txt")["listbox"]).size());
 }
 
+// Rows of text drawn in the light text colour within rc: runs of rows with ink.
+int InkBands(const wce::host::RgbaImage& image, const RECT& rc)
+{
+    int bands = 0;
+    bool inBand = false;
+    for (int y = rc.top; y < rc.bottom; ++y) {
+        bool ink = false;
+        for (int x = rc.left; x < rc.right && !ink; ++x) {
+            std::uint32_t p = RgbAt(image, x, y);
+            ink = ((p >> 16) & 0xFF) > 0xA0 && ((p >> 8) & 0xFF) > 0xA0 && (p & 0xFF) > 0xA0;
+        }
+        bands += ink && !inBand;
+        inBand = ink;
+    }
+    return bands;
+}
+
+std::string WithoutBreaks(const std::string& dumped)
+{
+    std::string out;
+    for (size_t i = 0; i < dumped.size(); ++i) {
+        if (dumped.compare(i, 2, "\\n") == 0)
+            ++i;
+        else if (dumped[i] != ' ')
+            out += dumped[i];
+    }
+    return out;
+}
+
+// The longest failures: CreateFile refused for a file whose path has 120 characters is shown
+// whole (every line of the detail drawn), a longer one ends in "...".
+TEST_P(BrantelScreens, FailuresNamingLongPathsAreShownWhole)
+{
+    for (size_t length : {120u, 259u}) {
+        Device dev(L().size);
+        dev.SetApp("\\Residentflash2\\app\\NaviMain.exe");
+        std::string name = "maps\\";
+        while (21 + name.size() + 20 < length)
+            name += "europe-west-tiles\\";
+        while (21 + name.size() + 4 < length)
+            name += 'x';
+        name += ".dat";
+        std::string path = "\\Residentflash2\\data\\" + name;
+        ASSERT_EQ(length, path.size());
+        WritePackage(dev.Dir(), "SDMMC/gpsApp.msk", BuildMskImage({File(Utf8ToWide(name), "x")}, u"data"),
+                     u"sxq_trelo");
+        std::string folder = "Residentflash2/data/" + name;  // where the file should go
+        std::replace(folder.begin(), folder.end(), '\\', '/');
+        fs::create_directories(dev.Host(folder));
+        ASSERT_EQ(0, dev.Run("wait 300\ndump d.txt\nscreenshot " + dev.Host("m.png") + "\n" + Tap(L().ok)));
+        auto d = dev.Dump("d.txt");
+        EXPECT_EQ("Update fail.", d["msg"].F(7)) << length;
+        std::string detail = d["detail"].F(7), shown = WithoutBreaks(detail);
+        std::string expected = WithoutBreaks("(CreateFile " + path + " failed, GetLastError is");
+        wce::host::RgbaImage shot;
+        ASSERT_TRUE(wce::host::ReadPng(dev.Host("m.png"), shot));
+        int lines = 1;
+        for (size_t at = detail.find("\\n"); at != std::string::npos; at = detail.find("\\n", at + 2))
+            ++lines;
+        if (length == 120) {
+            EXPECT_EQ(expected, shown.substr(0, expected.size())) << detail;
+            EXPECT_EQ(')', shown.back()) << detail;
+            EXPECT_EQ(lines, InkBands(shot, d["detail"].Rect())) << detail;
+        } else {
+            EXPECT_EQ("...", shown.substr(shown.size() - 3)) << detail;
+            EXPECT_EQ(expected.substr(0, shown.size() - 3), shown.substr(0, shown.size() - 3)) << detail;
+        }
+    }
+}
+
+// Names that differ only at their end look different; a card without packages says so.
+TEST_P(BrantelScreens, LongNamesKeepTheirEndsAndAnEmptyListSaysWhy)
+{
+    Device dev(L().size);
+    std::string stem = "SDMMC/navigation-update-package-for-the-europe-west-region-";
+    dev.Write(stem + "2024.msk", "x");
+    dev.Write(stem + "2025.msk", "x");
+    ASSERT_EQ(0, dev.Run("wait 50\n" + TapRow(0) + "dump d.txt\nscreenshot " + dev.Host("l.png") + "\n"));
+    auto items = Items(dev.Dump("d.txt")["listbox"]);
+    ASSERT_EQ(3u, items.size());
+    wce::host::RgbaImage shot;
+    ASSERT_TRUE(wce::host::ReadPng(dev.Host("l.png"), shot));
+    RECT list = dev.Dump("d.txt")["listbox"].Rect();
+    int differing = 0;
+    for (int y = 0; y < L().itemHeight; ++y)
+        for (int x = list.left; x < list.right; ++x)
+            differing += RgbAt(shot, x, L().Row(1) - L().itemHeight / 2 + y) !=
+                         RgbAt(shot, x, L().Row(2) - L().itemHeight / 2 + y);
+    EXPECT_GT(differing, 10) << items[1] << " and " << items[2] << " look the same";
+
+    Device empty(L().size);
+    ASSERT_EQ(0, empty.Run("wait 50\ndump e.txt\n" + TapRow(0)));
+    EXPECT_EQ(Items(empty.Dump("e.txt")["listbox"]), (std::vector<std::string>{"No update package found"}));
+}
+
 TEST_P(BrantelScreens, ScriptEndClosesRebootResetsAndAnOpenBoxStopsWithStatusThree)
 {
     Device dev(L().size);
     ASSERT_EQ(0, dev.Run(""));
+    // The log exists from the framework's start, before any message.
+    EXPECT_EQ(std::string("\xFF\xFE"), dev.Read("SDMMC/brantel.exe.wceuilog"));
     ASSERT_EQ(0, dev.Run("wait 50\n" + Tap(L().reboot)));
     EXPECT_TRUE(dev.Exists("reset-requested.txt"));
     EXPECT_FALSE(dev.Exists("launches.txt"));
@@ -248,7 +365,8 @@ TEST(BrantelStartUp, StatusesForUsageMissingSkinAndSecondInstance)
     for (int i = 0; i < 100 && dev.Read("trace.txt").find("hold") == std::string::npos; ++i)
         std::system("sleep 0.02");
     std::string errors;
-    EXPECT_EQ(0, dev.Run("wait 10\n", "", &errors)) << errors;
+    EXPECT_EQ(0, dev.Run("wait 10\n", "--trace " + dev.Host("second.txt"), &errors)) << errors;
+    EXPECT_EQ(std::string::npos, dev.Read("second.txt").find("open")) << dev.Read("second.txt");
     std::system("sleep 1.8");
     EXPECT_NE(std::string::npos, dev.Read("trace.txt").find("raise")) << dev.Read("trace.txt");
 

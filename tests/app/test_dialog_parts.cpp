@@ -2,17 +2,21 @@
 // dump's format and the message box's flags.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "DialogLayers.h"
 #include "LayerDump.h"
 #include "MsgBoxDlg.h"
+#include "TextWrap.h"
 #include "WceUiCommon.h"
 #include "WceUiDlg.h"
 #include "WceUiLayerCtrl.h"
 #include "WceUiOffscreenWnd.h"
 #include "temp_device.h"
+#include "wce/gdi.h"
+#include "wce/gdi_text.h"
 #include "wce/wstring.h"
 
 namespace {
@@ -99,6 +103,66 @@ TEST_F(DialogParts, DumpIsOneTabSeparatedLinePerLayerInPreOrder)
               "2\tCWceUiLayer\ttitle\t10,0,110,20\t1\t1\t000000\tTwo\\nlines\\tand a tab\n"
               "1\tCWceUiLayer\thidden\t5,6,7,8\t0\t1\t000000\t\n",
               DumpLayerChildren(m_pCtrl->RootLayer()));
+}
+
+// Every line fits; blanks at breaks go, nothing else; paths break after a separator.
+TEST(TextWrap, LinesFitTheWidthAndKeepEveryCharacter)
+{
+    HFONT hFont = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+    HDC hdc = CreateCompatibleDC(NULL);
+    HGDIOBJ hOld = SelectObject(hdc, hFont);
+    auto width = [hdc](const std::u16string& s) {
+        SIZE size = {0, 0};
+        GetTextExtentPoint32W(hdc, s.c_str(), (int)s.size(), &size);
+        return (int)size.cx;
+    };
+    const std::u16string path = u"\\Residentflash2\\data\\maps\\europe-west-tiles\\europe-west-tiles\\tile.dat";
+    struct Case {
+        const char* name;
+        std::u16string text;
+        int width;
+        const char* firstLine;  // null: not checked
+    } cases[] = {
+        {"fits", u"Update fail.", 400, "Update fail."},
+        {"blanks", u"one two three four five six seven", 90, nullptr},
+        {"feed kept", u"a\nb", 400, "a"},
+        {"path after words", u"(CreateFile " + path + u" failed, GetLastError is 5)", 200, nullptr},
+        {"path alone", path, 250, nullptr},
+        {"one unit wide", u"ab\xD83D\xDE00" u"c", 1, "a"},
+        {"no width", u"a b", 0, "a b"},
+    };
+    for (const Case& c : cases) {
+        std::u16string wrapped = WrapToWidth(hFont, c.text.c_str(), c.width).c_str();
+        std::u16string joined, line;
+        std::vector<std::u16string> lines;
+        for (size_t i = 0; i <= wrapped.size(); ++i) {
+            if (i == wrapped.size() || wrapped[i] == u'\n') {
+                lines.push_back(line);
+                line.clear();
+            } else {
+                line += wrapped[i];
+            }
+        }
+        for (const std::u16string& l : lines) {
+            if (c.width > 0 && l.size() > 1 && !(l.size() == 2 && l[0] >= 0xD800 && l[0] <= 0xDBFF)) {
+                EXPECT_LE(width(l), c.width) << c.name << ": " << WideToUtf8(l);
+            }
+            joined += l;
+        }
+        std::u16string expected = c.text;
+        if (c.width > 0)
+            expected.erase(std::remove(expected.begin(), expected.end(), u' '), expected.end());
+        expected.erase(std::remove(expected.begin(), expected.end(), u'\n'), expected.end());
+        joined.erase(std::remove(joined.begin(), joined.end(), c.width > 0 ? u' ' : u'\n'), joined.end());
+        EXPECT_EQ(WideToUtf8(expected), WideToUtf8(joined)) << c.name;
+        if (c.firstLine) {
+            EXPECT_EQ(c.firstLine, WideToUtf8(lines[0])) << c.name;
+        }
+        for (size_t i = 0; c.text == path && i + 1 < lines.size(); ++i)  // pieces end at a near separator
+            EXPECT_EQ(u'\\', lines[i].back()) << c.name << ": " << WideToUtf8(lines[i]);
+    }
+    SelectObject(hdc, hOld);
+    DeleteDC(hdc);
 }
 
 TEST(MsgBoxFlags, IconByTheIconBits)

@@ -45,13 +45,15 @@ public:
     void ResetContent() override { items.clear(), sel = -1; }
     void Refresh() override { ++refreshes; }
     LPCWSTR GetUplevelText() override { return u".."; }
+    LPCWSTR GetNoMatchText() override { return u"none"; }
 
-    // "text:kind:path" per item.
+    // "text:kind:path" per item; "text:image" for a line without a record.
     std::vector<std::string> Lines() const
     {
         std::vector<std::string> out;
         for (const Item& it : items)
-            out.push_back(it.text + ":" + std::to_string(it.record->dwKind) + ":" + Narrow(it.record->szPath));
+            out.push_back(it.record ? it.text + ":" + std::to_string(it.record->dwKind) + ":" + Narrow(it.record->szPath)
+                                    : it.text + ":" + std::to_string(it.image));
         return out;
     }
 };
@@ -73,17 +75,17 @@ protected:
 
 using Lines = std::vector<std::string>;
 
-TEST_F(FileListModelTest, RootsShowOnlyThoseHoldingAMatch)
+TEST_F(FileListModelTest, RootsShowOnlyThoseHoldingAMatchOrALineSayingThereIsNone)
 {
     struct Case {
         std::vector<std::string> files;
         Lines roots;
     } cases[] = {
-        {{}, {}},
+        {{}, {"none:-4"}},
         {{"SDMMC/update/a.MSK"}, {"SDMMC:0:SDMMC"}},
         {{"SDMMC/notes.txt", "ResidentFlash/deep/er/b.msk"}, {"ResidentFlash:0:ResidentFlash"}},
         {{"SDMMC/x.msk", "ResidentFlash/y.msk"}, {"SDMMC:0:SDMMC", "ResidentFlash:0:ResidentFlash"}},
-        {{"SDMMC/noext", "SDMMC/msk", "SDMMC/a.msk.txt"}, {}},
+        {{"SDMMC/noext", "SDMMC/msk", "SDMMC/a.msk.txt"}, {"none:-4"}},
     };
     for (const Case& c : cases) {
         TempDevice dev;
@@ -94,6 +96,10 @@ TEST_F(FileListModelTest, RootsShowOnlyThoseHoldingAMatch)
         m.SetFilter({u"msk"}, {u"i"});
         m.ShowRoots();
         EXPECT_EQ(v.Lines(), c.roots) << (c.files.empty() ? "" : c.files[0]);
+        v.sel = 0;  // the line saying there is none leads nowhere
+        if (!v.items[0].record) {
+            EXPECT_EQ(CFileListModel::Activation::None, m.OnItemActivated());
+        }
     }
 }
 

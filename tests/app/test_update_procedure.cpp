@@ -124,13 +124,19 @@ TEST_F(UpdateProcedureTest, GenericSuccessReplacesAppAndLaunches)
     EXPECT_EQ(screen.statuses[1], u"Delete...");
 }
 
-TEST_F(UpdateProcedureTest, NothingSelectedDoesNothing)
+// No selection, or a line that is no entry (the list saying it holds no package).
+TEST_F(UpdateProcedureTest, NothingOrALineWithoutPathSelectedDoesNothing)
 {
     WriteGps(SampleEntries());
-    screen.selection = -1;
-    CUpdateProcedure(screen, u"").OnUpdate();
-    EXPECT_EQ(screen.repaints, 0);
-    EXPECT_TRUE(device.HostExists("Residentflash2/app/old/legacy.dll"));
+    for (int selection : {-1, 0}) {
+        FakeScreen fresh;
+        fresh.selection = selection;
+        fresh.path = CString();
+        CUpdateProcedure(fresh, u"").OnUpdate();
+        EXPECT_EQ(fresh.repaints, 0) << selection;
+        EXPECT_TRUE(fresh.messages.empty()) << selection;
+        EXPECT_TRUE(device.HostExists("Residentflash2/app/old/legacy.dll")) << selection;
+    }
 }
 
 // Each new multiple of five shows once: of three entries 33 and 66 are not shown, and the

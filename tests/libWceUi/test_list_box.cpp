@@ -209,6 +209,24 @@ TEST_F(ListTest, EveryDragAndFlickStepMatchesAFullRepaint)
     EXPECT_GT(m_pL->GetScrollPos(), 100);
 }
 
+// Texts too long for their row that differ only at their end look alike when cut at the
+// end, and stay apart with the ellipsis in the middle.
+TEST_F(ListTest, MiddleEllipsisKeepsTheEndsOfLongTextsApart)
+{
+    BuildList(0);
+    m_pL->AddString(u"update-package-for-the-west-region-2024.msk");
+    m_pL->AddString(u"update-package-for-the-west-region-2025.msk");
+    for (BOOL bMiddle : {FALSE, TRUE}) {
+        m_pL->SetMiddleEllipsis(bMiddle);
+        PaintAll();
+        std::vector<unsigned> px = PixelsOf(*m_pWnd->GetWndBitmap());
+        int differing = 0;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 10; x < 160; ++x) differing += px[y * 200 + x] != px[(y + 20) * 200 + x];
+        EXPECT_EQ(bMiddle != FALSE, differing > 0) << "middle " << bMiddle;
+    }
+}
+
 TEST_F(ListTest, PressedItemIsRepaintedAloneAndLossOfCaptureDropsIt)
 {
     BuildList(10);

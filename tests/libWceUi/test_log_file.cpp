@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "JXCheck.h"
 #include "log_helpers.h"
@@ -200,20 +201,48 @@ TEST_F(LogTest, FailedWriteLeavesNoPartialLineAndTheLogGoesOn)
     EXPECT_EQ(0u, LogBytes().size() % 2);
 }
 
-// Without Open or Close, the first message opens the log next to the executable.
-TEST(LogDefault, FirstMessageOpensTheLogNextToTheExecutable)
+// Without Open or Close, the framework's start (OpenDefault) or the first message opens the
+// log next to the executable; after Close neither does.
+TEST(LogDefault, StartOrFirstMessageOpensTheLogNextToTheExecutable)
 {
-    TempDevice device;
-    wce::host::SetModulePath(u"\\SDMMC\\tools\\app.exe");
-    {
-        CJxWriteLogFile log;
-        EXPECT_FALSE(device.HostExists("SDMMC/tools/app.exe.wceuilog"));
-        log.WriteMessage(JX_LOG_WARNING, u"hello", 5);
-        EXPECT_EQ(512000u, log.GetMaxLogFileSize());
+    enum Step { kOpenDefault, kMessage, kClose };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        bool bornBeforeMessage, open;
+    } cases[] = {
+        {"start", {kOpenDefault, kMessage}, true, true},
+        {"message", {kMessage}, false, true},
+        {"closed first", {kClose, kOpenDefault, kMessage}, false, false},
+    };
+    for (const Case& c : cases) {
+        TempDevice device;
+        wce::host::SetModulePath(u"\\SDMMC\\tools\\app.exe");
+        {
+            CJxWriteLogFile log;
+            EXPECT_FALSE(device.HostExists("SDMMC/tools/app.exe.wceuilog")) << c.name;
+            for (Step step : c.steps) {
+                if (step == kMessage) {
+                    EXPECT_EQ(c.bornBeforeMessage, device.HostExists("SDMMC/tools/app.exe.wceuilog")) << c.name;
+                    if (c.bornBeforeMessage)
+                        EXPECT_EQ(std::string("\xFF\xFE"), device.ReadHostFile("SDMMC/tools/app.exe.wceuilog"));
+                    log.WriteMessage(JX_LOG_WARNING, u"hello", 5);
+                } else if (step == kClose) {
+                    log.Close();
+                } else {
+                    EXPECT_EQ(c.open, log.OpenDefault() != FALSE) << c.name;
+                }
+            }
+            EXPECT_EQ(c.open, log.IsOpen() != FALSE) << c.name;
+            EXPECT_EQ(512000u, log.GetMaxLogFileSize());
+        }
+        if (c.open) {
+            const std::u16string text = ToUnits(device.ReadHostFile("SDMMC/tools/app.exe.wceuilog"));
+            EXPECT_EQ(u'\xFEFF', text[0]) << c.name;
+            EXPECT_NE(std::u16string::npos, text.find(u"  warning: hello\r\n")) << c.name;
+            EXPECT_EQ(1u, std::count(text.begin(), text.end(), u'\xFEFF')) << c.name;
+        }
     }
-    const std::u16string text = ToUnits(device.ReadHostFile("SDMMC/tools/app.exe.wceuilog"));
-    EXPECT_EQ(u'\xFEFF', text[0]);
-    EXPECT_NE(std::u16string::npos, text.find(u"  warning: hello\r\n"));
     wce::host::SetModulePath(nullptr);
 }
 

@@ -180,8 +180,9 @@ TEST_F(SkinTest, DialogsHoldTheLayersTheCodeUsesWithTheirKindsAndFillTheWindow)
         {"CBrantelDlg", "listbox:CWceUiListBox progress:CWceUiSlider status:CWceUiLayer update:CWceUiButton "
                         "reboot:CWceUiButton calibrate:CWceUiButton back:CWceUiButton background:CWceUiLayer "},
         {"CFileListDlg", "listbox:CWceUiListBox back:CWceUiButton title:CWceUiLayer "},
-        {"CMsgBoxDlg", "yes:CWceUiButton no:CWceUiButton ok:CWceUiButton msg:CWceUiLayer info_icon:CWceUiLayer "
-                       "question_icon:CWceUiLayer warning_icon:CWceUiLayer error_icon:CWceUiLayer "},
+        {"CMsgBoxDlg", "yes:CWceUiButton no:CWceUiButton ok:CWceUiButton msg:CWceUiLayer detail:CWceUiLayer "
+                       "info_icon:CWceUiLayer question_icon:CWceUiLayer warning_icon:CWceUiLayer "
+                       "error_icon:CWceUiLayer "},
     };
     for (const ScreenSet& set : kSets)
         for (const auto& [dialog, expected] : uses) {
@@ -330,20 +331,22 @@ TEST_F(SkinTest, KptLayoutLinesTheSliderUpWithTheStatus)
     }
 }
 
-// Message texts hold line feeds: the text must be multi-line (so top-aligned). Both looks of
-// "ok" are applied by the box, so both are named.
+// Message texts and their details wrap: both must be multi-line (so top-aligned). Both looks
+// of "ok" are applied by the box, so both are named.
 TEST_F(SkinTest, MessageBoxTextWrapsAndOkHasBothLooks)
 {
     for (const ScreenSet& set : kSets) {
         SCOPED_TRACE(set.folder);
         ASSERT_TRUE(Open(set, "CMsgBoxDlg"));
-        const Layer* msg = Find("msg");
-        ASSERT_NE(nullptr, msg);
-        const CWceUiXmlElem* text = LayerGroup(*msg, "text");
-        const CWceUiXmlElem* draw = text ? text->FindChild(u"drawtext") : nullptr;
-        ASSERT_NE(nullptr, draw) << "without drawtext the text is single-line";
-        EXPECT_EQ("", Attr(draw, "multiline"));
-        EXPECT_TRUE(Attr(draw, "valign").empty() || "top" == Attr(draw, "valign"));
+        for (const char* name : {"msg", "detail"}) {
+            const Layer* msg = Find(name);
+            ASSERT_NE(nullptr, msg) << name;
+            const CWceUiXmlElem* text = LayerGroup(*msg, "text");
+            const CWceUiXmlElem* draw = text ? text->FindChild(u"drawtext") : nullptr;
+            ASSERT_NE(nullptr, draw) << name << ": without drawtext the text is single-line";
+            EXPECT_EQ("", Attr(draw, "multiline")) << name;
+            EXPECT_TRUE(Attr(draw, "valign").empty() || "top" == Attr(draw, "valign")) << name;
+        }
         const Layer* ok = Find("ok");
         ASSERT_NE(nullptr, ok);
         EXPECT_FALSE(Attr(ok->elem, "style").empty());
