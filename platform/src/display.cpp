@@ -15,6 +15,12 @@
 #include "wce/process.h"
 
 namespace wce::detail {
+
+DisplayState::~DisplayState()
+{
+    if (screenBitmap) DeleteObject(screenBitmap);
+}
+
 namespace {
 
 DisplayState* g_display = nullptr;

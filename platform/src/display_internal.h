@@ -38,6 +38,11 @@ std::unique_ptr<DisplayBackend> MakeHeadlessBackend(const wce::host::DisplayOpti
 std::unique_ptr<DisplayBackend> MakeSdlBackend(const wce::host::DisplayOptions& options, std::string& error);
 
 struct DisplayState {
+    DisplayState() = default;
+    DisplayState(const DisplayState&) = delete;
+    DisplayState& operator=(const DisplayState&) = delete;
+    ~DisplayState();  // frees the screen bitmap, so reopening a display leaks nothing
+
     std::unique_ptr<DisplayBackend> backend;
     wce::host::DisplayOptions options;
     HBITMAP screenBitmap = nullptr;
