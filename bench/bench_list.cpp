@@ -194,6 +194,7 @@ public:
     void ResetContent() override { m_pList->ResetContent(); }
     void Refresh() override {}
     LPCWSTR GetUplevelText() override { return u".."; }
+    LPCWSTR GetNoMatchText() override { return u"none"; }
 
 private:
     CWceUiListBox* m_pList;

@@ -167,7 +167,8 @@ TEST_P(BrantelScreens, MalformedRegistryRefusesTheUpdateNamingFileAndLine)
     dev.Package("SDMMC/gpsApp.msk", u"sxq_trelo");
     ASSERT_EQ(0, dev.Run("wait 300\ndump box.txt\n" + Tap(L().ok)));
     auto box = dev.Dump("box.txt");
-    EXPECT_EQ(0u, box["msg"].F(7).find("Update fail. \\n(registry.reg:3: malformed registry file")) << box["msg"].F(7);
+    EXPECT_EQ("Update fail.", box["msg"].F(7));
+    EXPECT_EQ(0u, box["detail"].F(7).find("(registry.reg:3: malformed registry file")) << box["detail"].F(7);
     EXPECT_TRUE(box["error_icon"].Visible());
     EXPECT_EQ("old", dev.Read("Residentflash2/app/NaviMain.exe"));
     EXPECT_FALSE(dev.Exists("launches.txt"));

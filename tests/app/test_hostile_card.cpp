@@ -37,6 +37,7 @@ public:
     void ResetContent() override { names.clear(); }
     void Refresh() override {}
     LPCWSTR GetUplevelText() override { return u".."; }
+    LPCWSTR GetNoMatchText() override { return u"none"; }
 };
 
 class QuietScreen : public IUpdateScreen {
