@@ -52,6 +52,12 @@ void RecordCalibration()
     out << "TouchCalibrate\n";
 }
 
+// The skin archive the build makes for a screen of this depth.
+std::string SkinBuildFor(int nBitsPixel)
+{
+    return 32 == nBitsPixel ? "build/skin-32/brantel.pack" : "build/skin/brantel.pack";
+}
+
 // The depth of the skin's bitmaps (all of one kind), read from one every dialog shows; 0
 // when it does not load. Bitmaps of another depth than the screen's are never drawn.
 int SkinBitsPixel()
@@ -92,8 +98,8 @@ int Run(const wce::host::DisplayOptions& options, bool exitAfterFirstFrame)
         GetFileAttributesW(u"\\SDMMC\\brantel.pack") == INVALID_FILE_ATTRIBUTES) {
         CloseHandle(hMutex);
         wce::host::CloseDisplay();
-        std::string pack = 32 == WceUiGetBitsPixel() ? "build/skin-32/brantel.pack" : "build/skin/brantel.pack";
-        return Fail(1, "no skin: copy " + pack + " to " + g_deviceRoot + "/SDMMC/brantel.pack");
+        return Fail(1, "no skin: copy " + SkinBuildFor(options.bitsPerPixel) + " to " + g_deviceRoot +
+                           "/SDMMC/brantel.pack");
     }
 
     BOOL bInit;
@@ -112,10 +118,9 @@ int Run(const wce::host::DisplayOptions& options, bool exitAfterFirstFrame)
     if (nSkinBits && nSkinBits != WceUiGetBitsPixel()) {
         CloseHandle(hMutex);
         wce::host::CloseDisplay();
-        std::string pack = 32 == WceUiGetBitsPixel() ? "build/skin-32/brantel.pack" : "build/skin/brantel.pack";
         return Fail(1, "the skin's bitmaps have " + std::to_string(nSkinBits) + " bits per pixel, the screen " +
-                           std::to_string(WceUiGetBitsPixel()) + ": copy " + pack + " to " + g_deviceRoot +
-                           "/SDMMC/brantel.pack");
+                           std::to_string(WceUiGetBitsPixel()) + ": copy " + SkinBuildFor(WceUiGetBitsPixel()) +
+                           " to " + g_deviceRoot + "/SDMMC/brantel.pack");
     }
     CoInitializeEx(NULL, 0);
 

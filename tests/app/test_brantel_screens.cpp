@@ -264,8 +264,10 @@ TEST(BrantelStartUp, RefusesASkinOfAnotherDepth)
         const char* pack;
         const char* message;
     } rows[] = {
-        {"16-bit skin, 32-bit screen", 32, BRANTEL_PACK, "bitmaps have 16 bits per pixel, the screen 32"},
-        {"32-bit skin, 16-bit screen", 16, BRANTEL_PACK32, "bitmaps have 32 bits per pixel, the screen 16"},
+        {"16-bit skin, 32-bit screen", 32, BRANTEL_PACK,
+         "bitmaps have 16 bits per pixel, the screen 32: copy build/skin-32/brantel.pack"},
+        {"32-bit skin, 16-bit screen", 16, BRANTEL_PACK32,
+         "bitmaps have 32 bits per pixel, the screen 16: copy build/skin/brantel.pack"},
     };
     for (const auto& r : rows) {
         Device dev(Size{800, 480, "800x480", r.screenBits});
@@ -301,6 +303,10 @@ TEST(BrantelStartUp, StatusesForUsageMissingSkinAndSecondInstance)
     fs::remove(dev.Host("SDMMC/brantel.pack"));
     EXPECT_EQ(1, dev.Run("", "", &errors));
     EXPECT_NE(std::string::npos, errors.find("build/skin/brantel.pack")) << errors;
+    Device dev32(Size{480, 272, "480X272", 32});
+    fs::remove(dev32.Host("SDMMC/brantel.pack"));
+    EXPECT_EQ(1, dev32.Run("", "", &errors));
+    EXPECT_NE(std::string::npos, errors.find("build/skin-32/brantel.pack")) << errors;
 }
 
 }  // namespace
