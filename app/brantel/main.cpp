@@ -11,8 +11,10 @@
 #include "ui/UpdateMainWnd.h"
 #include "ui/LayerDump.h"
 #include "WceUiCommon.h"
+#include "WceUiGenericBitmap.h"
 #include "WceUiInit.h"
 #include "WceUiLayerCtrl.h"
+#include "WceUiLoadBitmap.h"
 #include "wce/display.h"
 #include "wce/files.h"
 #include "wce/host.h"
@@ -26,7 +28,8 @@ namespace {
 const char kUsage[] =
     "usage: brantel --device-root DIR [display options] [--exit-after-first-frame]\n"
     "Runs the updater as \\SDMMC\\brantel.exe on the device below DIR; the skin is\n"
-    "DIR/SDMMC/brantel.pack. Headless scripts may also hold 'dump FILE' (the layer tree).\n"
+    "DIR/SDMMC/brantel.pack, whose bitmaps have the screen's depth (build/skin/ for 16\n"
+    "bits, build/skin-32/ for 32). Headless scripts may also hold 'dump FILE' (the layer tree).\n"
     "  --exit-after-first-frame  stop once the first frame is shown (start-up timing)\n"
     "Exit status: 0 normal end, 1 start-up failure, 2 usage, 3 the script failed or the\n"
     "updater outlived the end of its script.\n";
@@ -47,6 +50,21 @@ void RecordCalibration()
 {
     std::ofstream out(g_deviceRoot + "/calibration-requested.txt", std::ios::app);
     out << "TouchCalibrate\n";
+}
+
+// The skin archive the build makes for a screen of this depth.
+std::string SkinBuildFor(int nBitsPixel)
+{
+    return 32 == nBitsPixel ? "build/skin-32/brantel.pack" : "build/skin/brantel.pack";
+}
+
+// The depth of the skin's bitmaps (all of one kind), read from one every dialog shows; 0
+// when it does not load. Bitmaps of another depth than the screen's are never drawn.
+int SkinBitsPixel()
+{
+    CWceUiLoadBitmap bmp(u"main\\background.565a.conf");
+    CWceUiGenericBitmap* pBitmap = bmp.GetBitmap();
+    return pBitmap ? pBitmap->GetBitsPixel() : 0;
 }
 
 int Run(const wce::host::DisplayOptions& options, bool exitAfterFirstFrame)
@@ -80,7 +98,8 @@ int Run(const wce::host::DisplayOptions& options, bool exitAfterFirstFrame)
         GetFileAttributesW(u"\\SDMMC\\brantel.pack") == INVALID_FILE_ATTRIBUTES) {
         CloseHandle(hMutex);
         wce::host::CloseDisplay();
-        return Fail(1, "no skin: copy build/skin/brantel.pack to " + g_deviceRoot + "/SDMMC/brantel.pack");
+        return Fail(1, "no skin: copy " + SkinBuildFor(options.bitsPerPixel) + " to " + g_deviceRoot +
+                           "/SDMMC/brantel.pack");
     }
 
     BOOL bInit;
@@ -94,6 +113,14 @@ int Run(const wce::host::DisplayOptions& options, bool exitAfterFirstFrame)
         CloseHandle(hMutex);
         wce::host::CloseDisplay();
         return Fail(1, "the framework did not start; see the log (*.wceuilog) in " + g_deviceRoot + "/SDMMC");
+    }
+    int nSkinBits = SkinBitsPixel();
+    if (nSkinBits && nSkinBits != WceUiGetBitsPixel()) {
+        CloseHandle(hMutex);
+        wce::host::CloseDisplay();
+        return Fail(1, "the skin's bitmaps have " + std::to_string(nSkinBits) + " bits per pixel, the screen " +
+                           std::to_string(WceUiGetBitsPixel()) + ": copy " + SkinBuildFor(WceUiGetBitsPixel()) +
+                           " to " + g_deviceRoot + "/SDMMC/brantel.pack");
     }
     CoInitializeEx(NULL, 0);
 

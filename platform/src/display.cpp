@@ -85,6 +85,19 @@ POINT WindowPointToScreen(int x, int y, int windowWidth, int windowHeight, int s
                  FloorDiv(static_cast<long long>(y) * screenHeight, windowHeight)};
 }
 
+RECT FitPicture(int windowWidth, int windowHeight, int screenWidth, int screenHeight)
+{
+    if (windowWidth <= 0 || windowHeight <= 0 || screenWidth <= 0 || screenHeight <= 0)
+        return RECT{0, 0, std::max(windowWidth, 0), std::max(windowHeight, 0)};
+    long long w = windowWidth, h = windowHeight;
+    if (w * screenHeight <= h * screenWidth)
+        h = w * screenHeight / screenWidth;  // as wide as the window
+    else
+        w = h * screenWidth / screenHeight;
+    LONG left = static_cast<LONG>((windowWidth - w) / 2), top = static_cast<LONG>((windowHeight - h) / 2);
+    return RECT{left, top, left + static_cast<LONG>(w), top + static_cast<LONG>(h)};
+}
+
 bool IsDisplayOpen() { return g_display && g_display->backend; }
 
 DisplayState& Display()

@@ -64,6 +64,11 @@ HBITMAP NewScreenBitmap(int width, int height, int bitsPixel);
 POINT WindowPointToScreen(int x, int y, int windowWidth, int windowHeight, int screenWidth, int screenHeight,
                           int scale);
 
+// Where the picture is shown in a full-screen window of another shape: as large as fits with
+// its proportions kept, centred, bars beside or above and below. An empty size gives the
+// whole window.
+RECT FitPicture(int windowWidth, int windowHeight, int screenWidth, int screenHeight);
+
 // The open display, opening a headless one with the host's metrics when none is.
 DisplayState& Display();
 bool IsDisplayOpen();

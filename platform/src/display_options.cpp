@@ -14,7 +14,8 @@ const char* const kDisplayOptionsHelp =
     "  --script FILE           headless input script (implies --display headless)\n"
     "  --frames DIR            write every presented frame as DIR/frame-000001.png ...\n"
     "  --trace FILE            write a line per input, dispatched message and frame\n"
-    "  --scale 1..4            window scale of the sdl display\n";
+    "  --scale 1..4            window scale of the sdl display\n"
+    "  --fullscreen            the sdl display fills the screen, the picture scaled to fit\n";
 
 namespace {
 
@@ -64,6 +65,10 @@ bool ParseDisplayOptions(int& argc, char** argv, DisplayOptions& o, std::string&
             name = arg.substr(0, eq);
             value = arg.substr(eq + 1);
             hasValue = true;
+        }
+        if ("--fullscreen" == arg) {  // the one option without a value
+            o.fullscreen = true;
+            continue;
         }
         bool ours = false;
         for (const char* n : kNames) ours = ours || name == n;

@@ -1,6 +1,11 @@
-// The SDL display: one window of the screen's size times the scale, showing the presented
-// screen through a streaming texture scaled nearest. The left button (or SDL's first finger,
-// which SDL turns into the mouse) is the pen; keys arrive as virtual keys.
+// The SDL display: one window of the screen's size times the scale (or the whole screen of
+// the unit, the picture fitted into it), showing the presented screen through a streaming
+// texture scaled nearest. The left button or the first finger on a touch screen is the pen;
+// keys arrive as virtual keys.
+//
+// Presents keep in step with the display: SDL's vsync where the display has a refresh rate to
+// wait for, otherwise paced on the real clock to that rate, or to 60 Hz where there is none (a
+// virtual X server, the offscreen driver), so that animations play as the unit shows them.
 //
 // SDL stamps an event when it is pumped, not when it happened. So events are pumped at every
 // retrieval and wait, inside Sleep, at every present and before each change that affects
@@ -14,6 +19,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "display_clock.h"
@@ -59,7 +65,7 @@ UINT VirtualKey(SDL_Keycode key)
 class SdlBackend : public DisplayBackend {
 public:
     explicit SdlBackend(const wce::host::DisplayOptions& o)
-        : m_width(o.width), m_height(o.height), m_bpp(o.bitsPerPixel), m_scale(o.scale)
+        : m_width(o.width), m_height(o.height), m_bpp(o.bitsPerPixel), m_scale(o.scale), m_fullscreen(o.fullscreen)
     {
     }
 
@@ -83,8 +89,9 @@ public:
         // Hidden until the first frame: an empty window would show black while the program
         // builds its first picture.
         m_window = SDL_CreateWindow("WceUi", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, m_width * m_scale,
-                                    m_height * m_scale, SDL_WINDOW_HIDDEN);
-        if (m_window) m_renderer = SDL_CreateRenderer(m_window, -1, 0);
+                                    m_height * m_scale,
+                                    SDL_WINDOW_HIDDEN | (m_fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0));
+        if (m_window) CreateRenderer();
         if (m_renderer) {
             m_texture = SDL_CreateTexture(m_renderer, 16 == m_bpp ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888,
                                           SDL_TEXTUREACCESS_STREAMING, m_width, m_height);
@@ -172,6 +179,25 @@ public:
         SDL_Event e{};
         if ("close" == kind) {
             e.type = SDL_QUIT;
+        } else if (0 == kind.rfind("finger-", 0)) {
+            // x and y are window points, as fractions of the window like SDL's.
+            int w = 0, h = 0;
+            SDL_GetWindowSize(m_window, &w, &h);
+            e.type = "finger-down" == kind ? SDL_FINGERDOWN : "finger-up" == kind ? SDL_FINGERUP : SDL_FINGERMOTION;
+            e.tfinger.touchId = 1;
+            e.tfinger.fingerId = 1;
+            e.tfinger.x = w > 0 ? (x + 0.5f) / static_cast<float>(w) : 0.f;
+            e.tfinger.y = h > 0 ? (y + 0.5f) / static_cast<float>(h) : 0.f;
+            e.tfinger.windowID = SDL_GetWindowID(m_window);
+        } else if ("touch-down" == kind || "touch-up" == kind) {
+            // The mouse event SDL makes of a finger as well.
+            e.type = "touch-down" == kind ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+            e.button.windowID = SDL_GetWindowID(m_window);
+            e.button.which = SDL_TOUCH_MOUSEID;
+            e.button.button = SDL_BUTTON_LEFT;
+            e.button.state = "touch-down" == kind ? SDL_PRESSED : SDL_RELEASED;
+            e.button.x = x;
+            e.button.y = y;
         } else if ("down" == kind || "up" == kind) {
             e.type = "down" == kind ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
             e.button.windowID = SDL_GetWindowID(m_window);
@@ -191,6 +217,23 @@ public:
     }
 
 private:
+    // Vsync only where the display has a refresh rate: a virtual X server claims it but
+    // blocks at its own slow pace.
+    void CreateRenderer()
+    {
+        SDL_DisplayMode mode{};
+        int display = SDL_GetWindowDisplayIndex(m_window);
+        bool refresh = display >= 0 && 0 == SDL_GetCurrentDisplayMode(display, &mode) && mode.refresh_rate > 0;
+        if (refresh) {
+            m_frameTicks = SDL_GetPerformanceFrequency() / static_cast<Uint64>(mode.refresh_rate);
+            m_renderer = SDL_CreateRenderer(m_window, -1, SDL_RENDERER_PRESENTVSYNC);
+        }
+        if (!m_renderer) m_renderer = SDL_CreateRenderer(m_window, -1, 0);
+        SDL_RendererInfo info{};
+        m_vsync = m_renderer && 0 == SDL_GetRendererInfo(m_renderer, &info) && (info.flags & SDL_RENDERER_PRESENTVSYNC);
+        if (!m_frameTicks) m_frameTicks = SDL_GetPerformanceFrequency() / 60;
+    }
+
     void Stop()
     {
         if (g_sdl == this) g_sdl = nullptr;
@@ -236,8 +279,50 @@ private:
             m_shown = true;
         }
         SDL_RenderClear(m_renderer);
-        SDL_RenderCopy(m_renderer, m_texture, nullptr, nullptr);
+        if (m_fullscreen) {
+            int w = 0, h = 0;
+            SDL_GetRendererOutputSize(m_renderer, &w, &h);
+            RECT fit = FitPicture(w, h, m_width, m_height);
+            SDL_Rect dest{fit.left, fit.top, fit.right - fit.left, fit.bottom - fit.top};
+            SDL_RenderCopy(m_renderer, m_texture, nullptr, &dest);
+        } else {
+            SDL_RenderCopy(m_renderer, m_texture, nullptr, nullptr);
+        }
+        if (!m_vsync) WaitForFrameSlot();
+        Uint64 before = SDL_GetPerformanceCounter();
         SDL_RenderPresent(m_renderer);
+        Uint64 now = SDL_GetPerformanceCounter();
+        // A present right after another that did not block has no vsync behind it, whatever
+        // the driver says: pace on the clock from then on.
+        if (m_vsync && m_lastShown && now - m_lastShown < m_frameTicks / 2 && now - before < m_frameTicks / 4 &&
+            ++m_vsyncMisses >= 3)
+            m_vsync = false;
+        m_lastShown = now;
+    }
+
+    // Waits until a frame has passed since the last present, as a display that shows each
+    // picture for a frame at least; input arriving meanwhile is routed with its own tick.
+    void WaitForFrameSlot()
+    {
+        Uint64 freq = SDL_GetPerformanceFrequency();
+        for (;;) {
+            Uint64 now = SDL_GetPerformanceCounter();
+            if (now >= m_nextSlot || m_nextSlot - now > m_frameTicks) {  // due, or the clock jumped
+                m_nextSlot = now + m_frameTicks;
+                return;
+            }
+            Uint32 ms = static_cast<Uint32>((m_nextSlot - now) * 1000 / freq);
+            SDL_Event e;
+            if (0 == ms) {
+                std::this_thread::yield();  // the last fraction of a millisecond
+            } else if (m_pumping) {
+                SDL_Delay(ms);  // routing presented: the events wait for the pump that runs
+            } else {
+                m_pumping = true;
+                if (SDL_WaitEventTimeout(&e, static_cast<int>(ms))) Handle(e, RealTick());
+                m_pumping = false;
+            }
+        }
     }
 
     void Blink()
@@ -261,26 +346,58 @@ private:
     {
         int w = 0, h = 0;
         SDL_GetWindowSize(m_window, &w, &h);
-        return WindowPointToScreen(x, y, w, h, m_width, m_height, m_scale);
+        if (!m_fullscreen) return WindowPointToScreen(x, y, w, h, m_width, m_height, m_scale);
+        RECT fit = FitPicture(w, h, m_width, m_height);
+        return WindowPointToScreen(x - fit.left, y - fit.top, fit.right - fit.left, fit.bottom - fit.top, m_width,
+                                   m_height, m_scale);
+    }
+
+    POINT FingerToScreen(const SDL_TouchFingerEvent& f) const
+    {
+        int w = 0, h = 0;
+        SDL_GetWindowSize(m_window, &w, &h);
+        return ToScreen(static_cast<int>(f.x * static_cast<float>(w)), static_cast<int>(f.y * static_cast<float>(h)));
     }
 
     void Handle(const SDL_Event& e, DWORD tick)
     {
         switch (e.type) {
+        // A finger also arrives as the mouse (which == SDL_TOUCH_MOUSEID): taken as the finger
+        // alone. One pen at a time: what starts while another holds it is ignored.
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
-            if (SDL_BUTTON_LEFT != e.button.button) break;
-            m_down = SDL_MOUSEBUTTONDOWN == e.type;
+            if (SDL_BUTTON_LEFT != e.button.button || SDL_TOUCH_MOUSEID == e.button.which || Pen::Finger == m_pen)
+                break;
+            m_pen = SDL_MOUSEBUTTONDOWN == e.type ? Pen::Mouse : Pen::None;
             POINT pt = ToScreen(e.button.x, e.button.y);
-            RoutePen(m_down ? PenEvent::Down : PenEvent::Up, pt.x, pt.y, tick);
+            RoutePen(Pen::Mouse == m_pen ? PenEvent::Down : PenEvent::Up, pt.x, pt.y, tick);
             break;
         }
         case SDL_MOUSEMOTION:
-            if (m_down) {
+            if (Pen::Mouse == m_pen && SDL_TOUCH_MOUSEID != e.motion.which) {
                 POINT pt = ToScreen(e.motion.x, e.motion.y);
                 RoutePen(PenEvent::Move, pt.x, pt.y, tick);
             }
             break;
+        case SDL_FINGERDOWN:
+        case SDL_FINGERMOTION:
+        case SDL_FINGERUP: {
+            if (SDL_MOUSE_TOUCHID == e.tfinger.touchId) break;  // the mouse made into a finger
+            bool ours = Pen::Finger == m_pen && e.tfinger.touchId == m_touch && e.tfinger.fingerId == m_finger;
+            POINT pt = FingerToScreen(e.tfinger);
+            if (SDL_FINGERDOWN == e.type && Pen::None == m_pen) {
+                m_pen = Pen::Finger;
+                m_touch = e.tfinger.touchId;
+                m_finger = e.tfinger.fingerId;
+                RoutePen(PenEvent::Down, pt.x, pt.y, tick);
+            } else if (SDL_FINGERMOTION == e.type && ours) {
+                RoutePen(PenEvent::Move, pt.x, pt.y, tick);
+            } else if (SDL_FINGERUP == e.type && ours) {
+                m_pen = Pen::None;
+                RoutePen(PenEvent::Up, pt.x, pt.y, tick);
+            }
+            break;
+        }
         case SDL_KEYDOWN:
         case SDL_KEYUP:
             if (UINT vk = VirtualKey(e.key.keysym.sym))
@@ -297,12 +414,22 @@ private:
         }
     }
 
+    enum class Pen { None, Mouse, Finger };
+
     int m_width, m_height, m_bpp, m_scale;
+    bool m_fullscreen;
     SDL_Window* m_window = nullptr;
     SDL_Renderer* m_renderer = nullptr;
     SDL_Texture* m_texture = nullptr;
     std::vector<BYTE> m_rows;
-    bool m_down = false;
+    Pen m_pen = Pen::None;
+    SDL_TouchID m_touch = 0;
+    SDL_FingerID m_finger = 0;
+    bool m_vsync = false;
+    int m_vsyncMisses = 0;
+    Uint64 m_frameTicks = 0;  // one frame in performance counter ticks
+    Uint64 m_nextSlot = 0;
+    Uint64 m_lastShown = 0;
     bool m_pumping = false;
     bool m_shown = false;
     bool m_initialized = false;

@@ -22,6 +22,7 @@ namespace fs = std::filesystem;
 struct Size {
     int w, h;
     const char* set;  // skin set folder
+    int bpp = 16;     // the screen's depth, and so the skin's
 };
 
 // One dumped layer: the fields of its line.
@@ -75,7 +76,7 @@ public:
     {
         fs::create_directories(Host("SDMMC"));
         fs::create_directories(Host("Residentflash2/app"));
-        fs::copy_file(BRANTEL_PACK, Host("SDMMC/brantel.pack"));
+        fs::copy_file(32 == size.bpp ? BRANTEL_PACK32 : BRANTEL_PACK, Host("SDMMC/brantel.pack"));
         Write("Residentflash2/app/NaviMain.exe", "old");
     }
     ~Device()
@@ -109,10 +110,10 @@ public:
     {
         std::ofstream(Host("script.txt")) << script;
         fs::remove_all(Host("frames"));
+        std::string screen = std::to_string(m_size.w) + "x" + std::to_string(m_size.h) + "x" + std::to_string(m_size.bpp);
         std::string cmd = "cd " + m_dir.Root() + " && " + std::string(BRANTEL_EXE) + " --device-root " + m_dir.Root() +
-                          " --display headless --screen " + std::to_string(m_size.w) + "x" + std::to_string(m_size.h) +
-                          " --script " + Host("script.txt") + " --frames " + Host("frames") + " " + extra + " 2>" +
-                          Host("stderr.txt");
+                          " --display headless --screen " + screen + " --script " + Host("script.txt") + " --frames " +
+                          Host("frames") + " " + extra + " 2>" + Host("stderr.txt");
         int status = std::system(cmd.c_str());
         if (errors)
             *errors = Read("stderr.txt");

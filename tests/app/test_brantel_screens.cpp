@@ -15,14 +15,22 @@ struct Layout {
     int Row(int i) const { return listTop + itemHeight * i + itemHeight / 2; }
 };
 
+// Both sizes at both depths: each depth with its own skin.
 const Layout kLayouts[] = {
     {{800, 480, "800x480"}, 200, 80, 52, {680, 113}, {680, 277}, {400, 360}},
     {{480, 272, "480X272"}, 100, 46, 36, {405, 65}, {405, 159}, {240, 225}},
+    {{800, 480, "800x480", 32}, 200, 80, 52, {680, 113}, {680, 277}, {400, 360}},
+    {{480, 272, "480X272", 32}, 100, 46, 36, {405, 65}, {405, 159}, {240, 225}},
 };
 
-void PrintTo(const Layout& l, std::ostream* os) { *os << l.size.w << "x" << l.size.h; }
+std::string Name(const Size& s)
+{
+    return std::to_string(s.w) + "x" + std::to_string(s.h) + "x" + std::to_string(s.bpp);
+}
+void PrintTo(const Layout& l, std::ostream* os) { *os << Name(l.size); }
 
-constexpr std::uint32_t kBody = Shown565(0x081820);  // as the 16-bit screen shows it
+constexpr std::uint32_t kBody = 0x081820;
+std::uint32_t Shown(std::uint32_t rgb, int bpp) { return 16 == bpp ? Shown565(rgb) : rgb; }
 
 std::string Tap(POINT p) { return "tap " + std::to_string(p.x) + " " + std::to_string(p.y) + "\nwait 100\n"; }
 
@@ -189,7 +197,7 @@ TEST_P(BrantelScreens, KptWithoutPackageSaysSoOverTheReducedScreen)
     wce::host::RgbaImage shot;
     ASSERT_TRUE(wce::host::ReadPng(dev.Host("k.png"), shot));
     std::uint32_t dimmed = RgbAt(shot, 0, shot.height - 1);
-    EXPECT_LT(dimmed & 0xFF, kBody & 0xFF);
+    EXPECT_LT(dimmed & 0xFF, Shown(kBody, L().size.bpp) & 0xFF);
     RECT keep[] = {d["progress"].Rect(), d["status"].Rect(), d["panel"].Rect()};
     int wrong = 0;
     for (int y = 0; y < shot.height; y += 3)
@@ -346,8 +354,63 @@ TEST_P(BrantelScreens, ScriptEndClosesRebootResetsAndAnOpenBoxStopsWithStatusThr
     EXPECT_NE(std::string::npos, errors.find("CMsgBoxDlg")) << errors;
 }
 
-INSTANTIATE_TEST_SUITE_P(BothSizes, BrantelScreens, ::testing::ValuesIn(kLayouts),
-                         [](const auto& info) { return std::to_string(info.param.size.w); });
+INSTANTIATE_TEST_SUITE_P(BothSizesBothDepths, BrantelScreens, ::testing::ValuesIn(kLayouts),
+                         [](const auto& info) { return Name(info.param.size); });
+
+// A 32-bit screen shows what a 16-bit one shows, only without the 565 rounding: every image
+// is there, nothing is drawn in other colours.
+TEST(BrantelDepths, ThirtyTwoBitsShowsTheSixteenBitPicture)
+{
+    for (const Layout& l : {kLayouts[0], kLayouts[1]}) {
+        wce::host::RgbaImage shots[2];
+        for (int bpp : {16, 32}) {
+            Size size = l.size;
+            size.bpp = bpp;
+            Device dev(size);
+            dev.Write("SDMMC/p1.msk", "x");
+            std::string script = "wait 50\n" + Tap(POINT{l.listX, l.Row(0)}) + "screenshot " + dev.Host("s.png") + "\n";
+            ASSERT_EQ(0, dev.Run(script)) << Name(size);
+            ASSERT_TRUE(wce::host::ReadPng(dev.Host("s.png"), shots[bpp / 32])) << Name(size);
+        }
+        ASSERT_EQ(shots[0].width, shots[1].width) << Name(l.size);
+        int far = 0;
+        for (int y = 0; y < shots[0].height; ++y)
+            for (int x = 0; x < shots[0].width; ++x) {
+                std::uint32_t a = RgbAt(shots[0], x, y), b = RgbAt(shots[1], x, y);
+                for (int shift : {0, 8, 16})
+                    if (std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)) > 24) {
+                        ++far;
+                        break;
+                    }
+            }
+        // Anti-aliased glyph edges may round apart; images and fills may not.
+        EXPECT_LT(far, shots[0].width * shots[0].height / 200) << Name(l.size);
+    }
+}
+
+// A skin whose bitmaps are not of the screen's depth is refused before a window is made.
+TEST(BrantelStartUp, RefusesASkinOfAnotherDepth)
+{
+    const struct {
+        const char* name;
+        int screenBits;
+        const char* pack;
+        const char* message;
+    } rows[] = {
+        {"16-bit skin, 32-bit screen", 32, BRANTEL_PACK,
+         "bitmaps have 16 bits per pixel, the screen 32: copy build/skin-32/brantel.pack"},
+        {"32-bit skin, 16-bit screen", 16, BRANTEL_PACK32,
+         "bitmaps have 32 bits per pixel, the screen 16: copy build/skin/brantel.pack"},
+    };
+    for (const auto& r : rows) {
+        Device dev(Size{800, 480, "800x480", r.screenBits});
+        fs::copy_file(r.pack, dev.Host("SDMMC/brantel.pack"), fs::copy_options::overwrite_existing);
+        std::string errors;
+        EXPECT_EQ(1, dev.Run("wait 50\n", "--trace " + dev.Host("trace.txt"), &errors)) << r.name;
+        EXPECT_NE(std::string::npos, errors.find(r.message)) << r.name << ": " << errors;
+        EXPECT_EQ(std::string::npos, dev.Read("trace.txt").find("dispatch")) << r.name;  // no window made
+    }
+}
 
 // Start-up outcomes that need no screen size of their own.
 TEST(BrantelStartUp, StatusesForUsageMissingSkinAndSecondInstance)
@@ -374,6 +437,10 @@ TEST(BrantelStartUp, StatusesForUsageMissingSkinAndSecondInstance)
     fs::remove(dev.Host("SDMMC/brantel.pack"));
     EXPECT_EQ(1, dev.Run("", "", &errors));
     EXPECT_NE(std::string::npos, errors.find("build/skin/brantel.pack")) << errors;
+    Device dev32(Size{480, 272, "480X272", 32});
+    fs::remove(dev32.Host("SDMMC/brantel.pack"));
+    EXPECT_EQ(1, dev32.Run("", "", &errors));
+    EXPECT_NE(std::string::npos, errors.find("build/skin-32/brantel.pack")) << errors;
 }
 
 }  // namespace

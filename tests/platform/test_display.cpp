@@ -279,7 +279,8 @@ TEST_F(WindowTest, FailedExpectsScreenshotsAndClosesFailTheRun)
 
 TEST(DisplayOptionsTest, ParsedAndTakenOutOfTheArguments)
 {
-    // What is left of the arguments, then the screen, scale and backend; empty when refused.
+    // What is left of the arguments, then the screen, scale, backend and "full" for
+    // --fullscreen; empty when refused.
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"p", "--screen", "480x272", "--root", "x"}, "p --root x: 480x272x16 1 auto"},
         {{"p", "--screen=320x240x32", "--scale", "2"}, "p: 320x240x32 2 auto"},
@@ -289,6 +290,7 @@ TEST(DisplayOptionsTest, ParsedAndTakenOutOfTheArguments)
         {{"p", "--scale", "5"}, ""},
         {{"p", "--display", "x11"}, ""},
         {{"p", "--frames"}, ""},
+        {{"p", "--fullscreen", "--screen", "480x272"}, "p: 480x272x16 1 auto full"},
     };
     const char* const backends[] = {"auto", "sdl", "headless"};
     for (const auto& [args, expected] : cases) {
@@ -302,7 +304,7 @@ TEST(DisplayOptionsTest, ParsedAndTakenOutOfTheArguments)
         if (wce::host::ParseDisplayOptions(argc, argv.data(), o, error)) {
             for (int i = 0; i < argc; ++i) got += std::string(i ? " " : "") + argv[i];
             got += ": " + std::to_string(o.width) + "x" + std::to_string(o.height) + "x" + std::to_string(o.bitsPerPixel) +
-                   " " + std::to_string(o.scale) + " " + backends[static_cast<int>(o.backend)];
+                   " " + std::to_string(o.scale) + " " + backends[static_cast<int>(o.backend)] + (o.fullscreen ? " full" : "");
         } else {
             EXPECT_FALSE(error.empty());
         }
@@ -332,6 +334,29 @@ TEST(DisplayPen, WindowPointsMapThroughTheRealWindowSize)
         POINT pt = wce::detail::WindowPointToScreen(c.x, c.y, c.windowWidth, c.windowHeight, 800, 480, c.scale);
         EXPECT_EQ(c.screenX, pt.x) << c.name;
         EXPECT_EQ(c.screenY, pt.y) << c.name;
+    }
+}
+
+// Full screen, the picture keeps its proportions on a unit's screen of another shape.
+TEST(DisplayPen, FullScreenPictureFitsCentred)
+{
+    const struct {
+        const char* name;
+        int windowWidth, windowHeight;
+        RECT fit;
+    } cases[] = {
+        {"the same size", 800, 480, {0, 0, 800, 480}},
+        {"twice the size", 1600, 960, {0, 0, 1600, 960}},
+        {"wider: bars left and right", 1920, 1080, {60, 0, 1860, 1080}},
+        {"taller: bars above and below", 640, 480, {0, 48, 640, 432}},
+        {"no size", 0, 0, {0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        RECT r = wce::detail::FitPicture(c.windowWidth, c.windowHeight, 800, 480);
+        EXPECT_EQ(c.fit.left, r.left) << c.name;
+        EXPECT_EQ(c.fit.top, r.top) << c.name;
+        EXPECT_EQ(c.fit.right, r.right) << c.name;
+        EXPECT_EQ(c.fit.bottom, r.bottom) << c.name;
     }
 }
 

@@ -27,6 +27,8 @@ struct DisplayOptions {
     std::string framesDir;
     std::string tracePath;
     int scale = 1;
+    // SDL: the window covers the whole screen of the unit, the picture scaled to fit it.
+    bool fullscreen = false;
     // Headless: when the script is used up and nothing is due, post the close message once
     // instead of ending the run; a program still waiting a virtual second later is ended and
     // ScriptEndTimedOut() says so.
@@ -54,8 +56,10 @@ void SetScriptDumpHook(std::function<bool(const std::string& file, std::string& 
 // True once a run with closeAtScriptEnd was ended because the program outlived its close.
 bool ScriptEndTimedOut();
 
-// For the SDL smoke test: queues a real SDL event (kind "down", "up", "move" or "close") as
-// if it came from the window system. False without an SDL display.
+// For the SDL smoke test: queues a real SDL event as if it came from the window system. Kinds
+// "down", "up", "move" (the left button at a screen point) and "close"; "finger-down",
+// "finger-move", "finger-up" (a touch screen's finger at a window point) and "touch-down",
+// "touch-up" (the mouse events SDL makes of a finger too). False without an SDL display.
 bool PushSdlTestEvent(const char* kind, int x, int y);
 
 }  // namespace wce::host
