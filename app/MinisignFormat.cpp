@@ -1,6 +1,6 @@
 #include "MinisignFormat.h"
 
-#include <sodium.h>
+#include "sodium.h"
 
 #include <cstring>
 

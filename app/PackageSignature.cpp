@@ -1,6 +1,6 @@
 #include "PackageSignature.h"
 
-#include <sodium.h>
+#include "sodium.h"
 
 #include <cstring>
 
