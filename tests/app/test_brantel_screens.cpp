@@ -2,6 +2,8 @@
 // pixels against the skin's colours and invariants between frames, at both screen sizes.
 #include <algorithm>
 
+#include "MinisignFormat.h"
+#include "PackageSignature.h"
 #include "brantel_run.h"
 
 namespace brantel_test {
@@ -138,6 +140,25 @@ TEST_P(BrantelScreens, WrongPasswordShowsTheErrorAndLeavesTheScreenAsItWas)
     RECT diff = DiffBox(frames[first - 1], shot);
     EXPECT_TRUE(IsEmpty(diff)) << diff.left << "," << diff.top << "," << diff.right << "," << diff.bottom << " frame "
                                << first << " of " << frames.size();
+}
+
+// A unit holding a key refuses an unsigned package with the language file's text.
+TEST_P(BrantelScreens, UnsignedPackageOnAUnitWithAKeyIsRefused)
+{
+    Device dev(L().size);
+    dev.SetApp("\\Residentflash2\\app\\NaviMain.exe");
+    dev.Package("SDMMC/gpsApp.msk", u"sxq_trelo");
+    MinisignPublicKey publicKey;
+    MinisignSecretKey secretKey;
+    ASSERT_TRUE(MinisignMakeKeyPair(publicKey, secretKey));
+    dev.Write("Residentflash2/update.pub", MinisignFormatPublicKey(publicKey));
+    ASSERT_EQ(0, dev.Run("wait 300\ndump box.txt\n" + Tap(L().ok) +
+                         Tap(L().listX == 200 ? POINT{680, 359} : POINT{405, 206})));
+    auto box = dev.Dump("box.txt");
+    EXPECT_EQ("MSK file signature error. Update fail.", box["msg"].F(7));
+    EXPECT_TRUE(box["error_icon"].Visible());
+    EXPECT_EQ("old", dev.Read("Residentflash2/app/NaviMain.exe"));
+    EXPECT_FALSE(dev.Exists("launches.txt"));
 }
 
 TEST_P(BrantelScreens, KptWithoutPackageSaysSoOverTheReducedScreen)
