@@ -82,7 +82,8 @@ BOOL HashDeviceFile(LPCWSTR pPath, BYTE hash[kMinisignHashSize], CString& strPro
 
 CMinisignHasher::CMinisignHasher()
 {
-    if (sodium_init() < 0) std::abort();  // no usable random source: nothing can be checked
+    // Hashing needs no random source: a failed start only leaves the portable code chosen.
+    (void)sodium_init();
     crypto_generichash_init(State(m_state), nullptr, 0, kMinisignHashSize);
 }
 
@@ -151,6 +152,7 @@ BOOL MinisignMakeKeyPair(MinisignPublicKey& publicKey, MinisignSecretKey& secret
 
 BOOL CheckPackageSignature(LPCWSTR pPackagePath, CString& strProblem)
 {
+    if (!pPackagePath) pPackagePath = u"";
     std::vector<BYTE> text;
     DWORD error = ERROR_SUCCESS;
     if (!ReadSmallFile(kTrustedKeysPath, kMaxKeyFile, text, error)) {

@@ -53,6 +53,11 @@ TEST_F(MinisignInteropTest, EachVerifiesTheOthersSignature)
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("signature_error"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("is not trusted"), std::string::npos) << r.err;
+    // minisign's legacy signature (over the whole file, unhashed) is refused with its reason.
+    ASSERT_EQ(Minisign("-S -l -s " + Quoted("k.sec") + " -m " + package).status, 0);
+    r = Msk("verify --public-key " + Quoted("k.pub") + " " + package);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("legacy signature"), std::string::npos) << r.err;
 }
 
 // The console updater on a unit holding minisign's key: a minisign signature installs, an
