@@ -83,7 +83,8 @@ BOOL HashDeviceFile(LPCWSTR pPath, BYTE hash[kMinisignHashSize], CString& strPro
 CMinisignHasher::CMinisignHasher()
 {
     // Hashing needs no random source: a failed start only leaves the portable code chosen.
-    (void)sodium_init();
+    const int started = sodium_init();
+    (void)started;
     crypto_generichash_init(State(m_state), nullptr, 0, kMinisignHashSize);
 }
 
