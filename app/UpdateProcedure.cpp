@@ -2,6 +2,7 @@
 
 #include "MskFormat.h"
 #include "MskUnpacker.h"
+#include "PackageSignature.h"
 #include "UpdateSystem.h"
 #include "wce/platform.h"
 
@@ -51,7 +52,12 @@ int CUpdateProcedure::DoUpdate(LPCWSTR pPackagePath)
     int result = 0;
     BOOL bUnsure = FALSE;
     m_strRefusal.Empty();
-    {
+    // On a unit that holds keys, an unsigned package is refused before it is even read.
+    const BOOL bSigned = CheckPackageSignature(pPackagePath, m_strRefusal);
+    if (!bSigned) {
+        CString line = m_strRefusal + u"\n";
+        OutputDebugStringW(line);
+    } else {
         CMskUnpacker unpacker;
         unpacker.SetProgressCallback(&CUpdateProcedure::OnUnpackProgress, this);
         // A wrong or damaged package is refused here, before anything is deleted; so is a
@@ -90,7 +96,9 @@ int CUpdateProcedure::DoUpdate(LPCWSTR pPackagePath)
     SetCursor(previousCursor);
     m_screen.EnableControls(TRUE);
 
-    if (!result) {
+    if (!bSigned)
+        m_screen.ShowMessageResID(kSignatureErrorTextId, kSignatureErrorMessage, kMsgBoxError);
+    else if (!result) {
         CString message = MessageForError(error);
         if (!message.IsEmpty()) m_screen.ShowMessage(message, kMsgBoxError);
     }

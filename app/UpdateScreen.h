@@ -23,6 +23,11 @@ public:
     virtual int GetCurSel() = 0;                    // negative when nothing is selected
     virtual CString GetItemPath(int nIndex) = 0;    // the package path of a list item
     virtual void ShowMessage(LPCWSTR pText, UINT nFlags) = 0;  // modal: returns when closed
+    // A text of the skin's language file; a screen without one shows pDefaultText.
+    virtual void ShowMessageResID(LPCWSTR /*pTextResID*/, LPCWSTR pDefaultText, UINT nFlags)
+    {
+        ShowMessage(pDefaultText, nFlags);
+    }
     virtual void EndDialog(int nResult) = 0;
     // Keeps the message box's pressed-button image loaded across the final message and
     // reset of the kpt variant; a screen without images ignores it.

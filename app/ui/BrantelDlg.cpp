@@ -9,6 +9,7 @@
 #include "WceUiLayerCtrl.h"
 #include "WceUiCtrlPrivate.h"
 #include "WceUiListBox.h"
+#include "WceUiLoadString.h"
 #include "WceUiSlider.h"
 #include "WceUiStyle.h"
 #include "wce/process.h"
@@ -51,6 +52,12 @@ public:
         return reinterpret_cast<FILE_LIST_ITEM*>(data)->szPath;
     }
     void ShowMessage(LPCWSTR pText, UINT nFlags) override { m_dlg.ShowMessage(pText, nFlags); }
+    void ShowMessageResID(LPCWSTR pTextResID, LPCWSTR pDefaultText, UINT nFlags) override
+    {
+        CWceUiLoadString text(pTextResID);
+        LPCWSTR pText = text.GetString();
+        m_dlg.ShowMessage(pText && *pText ? pText : pDefaultText, nFlags);
+    }
     void EndDialog(int nResult) override { m_dlg.EndDialog(nResult); }
     void HoldMessageBoxImage(BOOL bHold) override
     {

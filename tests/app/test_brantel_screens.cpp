@@ -2,6 +2,8 @@
 // pixels against the skin's colours and invariants between frames, at both screen sizes.
 #include <algorithm>
 
+#include "MinisignFormat.h"
+#include "PackageSignature.h"
 #include "brantel_run.h"
 #include "wce/wstring.h"
 
@@ -177,6 +179,25 @@ TEST_P(BrantelScreens, MalformedRegistryRefusesTheUpdateNamingFileAndLine)
     auto box = dev.Dump("box.txt");
     EXPECT_EQ("Update fail.", box["msg"].F(7));
     EXPECT_EQ(0u, box["detail"].F(7).find("(registry.reg:3: malformed registry file")) << box["detail"].F(7);
+    EXPECT_TRUE(box["error_icon"].Visible());
+    EXPECT_EQ("old", dev.Read("Residentflash2/app/NaviMain.exe"));
+    EXPECT_FALSE(dev.Exists("launches.txt"));
+}
+
+// A unit holding a key refuses an unsigned package with the language file's text.
+TEST_P(BrantelScreens, UnsignedPackageOnAUnitWithAKeyIsRefused)
+{
+    Device dev(L().size);
+    dev.SetApp("\\Residentflash2\\app\\NaviMain.exe");
+    dev.Package("SDMMC/gpsApp.msk", u"sxq_trelo");
+    MinisignPublicKey publicKey;
+    MinisignSecretKey secretKey;
+    ASSERT_TRUE(MinisignMakeKeyPair(publicKey, secretKey));
+    dev.Write("Residentflash2/update.pub", MinisignFormatPublicKey(publicKey));
+    ASSERT_EQ(0, dev.Run("wait 300\ndump box.txt\n" + Tap(L().ok) +
+                         Tap(L().listX == 200 ? POINT{680, 359} : POINT{405, 206})));
+    auto box = dev.Dump("box.txt");
+    EXPECT_EQ("MSK file signature error. Update fail.", box["msg"].F(7));
     EXPECT_TRUE(box["error_icon"].Visible());
     EXPECT_EQ("old", dev.Read("Residentflash2/app/NaviMain.exe"));
     EXPECT_FALSE(dev.Exists("launches.txt"));

@@ -53,7 +53,8 @@ std::string ReadPackageCommand(int argc, char** argv, std::string& command)
     if (argc < 2) return "missing command";
     command = argv[1];
     const std::string& c = command;
-    if (c != "create" && c != "list" && c != "verify" && c != "extract") return "unknown command '" + c + "'";
+    if (c != "create" && c != "list" && c != "verify" && c != "extract" &&
+        c != "keygen" && c != "sign") return "unknown command '" + c + "'";
     return "";
 }
 

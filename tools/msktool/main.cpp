@@ -11,6 +11,7 @@
 #include "JXPackCommon.h"
 #include "MskBuilder.h"
 #include "MskFormat.h"
+#include "MskSigner.h"
 #include "BuildSupport.h"
 #include "ToolSupport.h"
 #include "UpdateSystem.h"
@@ -25,8 +26,10 @@ const char* kHelp =
     "usage:\n"
     "  msktool create [--password TEXT | --variant generic|kpt] [--root NAME] [--check HEX] OUT.msk FOLDER\n"
     "  msktool list    [--password TEXT | --variant generic|kpt] PACKAGE\n"
-    "  msktool verify  [--deep] [--password TEXT | --variant generic|kpt] PACKAGE\n"
+    "  msktool verify  [--deep] [--public-key FILE] [--password TEXT | --variant generic|kpt] PACKAGE\n"
     "  msktool extract [--password TEXT | --variant generic|kpt] PACKAGE FOLDER\n"
+    "  msktool keygen  PUBLIC SECRET\n"
+    "  msktool sign    --secret-key FILE PACKAGE\n"
     "\n"
     "The password scrambles the package directory; --variant picks the password of a unit\n"
     "variant (generic by default). create packs FOLDER's tree below the root name (\"app\" by\n"
@@ -34,6 +37,12 @@ const char* kHelp =
     "control characters, paths over 259 units below \\Residentflash2); extract writes\n"
     "FOLDER/<root name>/...; verify --deep inflates every file. A refused package is\n"
     "reported as \"msktool: PACKAGE: KEY: reason\", KEY being the unit's error key.\n"
+    "\n"
+    "Signatures are minisign's: keygen writes a key pair (the secret key without a password,\n"
+    "for a build machine that signs unattended: keep it there, readable by its owner only);\n"
+    "sign writes PACKAGE.minisig with a trusted comment naming the package and the time;\n"
+    "verify --public-key checks PACKAGE.minisig against the keys in FILE (a unit's update.pub)\n"
+    "before the package itself. minisign -S / -V read and write the same files.\n"
     "Exit status: 0 success, 1 failure, 2 wrong command line.\n";
 
 struct Options {
@@ -43,6 +52,8 @@ struct Options {
     std::u16string root = u"app";
     std::uint32_t check = 0;
     bool deep = false;
+    std::string publicKey;
+    std::string secretKey;
     std::vector<std::string> positional;
 };
 
@@ -83,6 +94,10 @@ std::string ParseArguments(int argc, char** argv, Options& options)
             unsigned long v = std::strtoul(text.c_str(), &end, 16);
             if (text.empty() || *end || v > 0xFFFFFFFFul) return "--check needs a hexadecimal value";
             options.check = static_cast<std::uint32_t>(v);
+        } else if (arg == "--public-key" && c == "verify") {
+            if (!value(options.publicKey) || options.publicKey.empty()) return "--public-key needs a file";
+        } else if (arg == "--secret-key" && c == "sign") {
+            if (!value(options.secretKey) || options.secretKey.empty()) return "--secret-key needs a file";
         } else if (arg == "--deep" && c == "verify") {
             options.deep = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -91,7 +106,9 @@ std::string ParseArguments(int argc, char** argv, Options& options)
             options.positional.push_back(arg);
         }
     }
-    size_t want = (c == "create" || c == "extract") ? 2 : 1;
+    if ((c == "keygen" || c == "sign") && options.passwordGiven) return c + " takes no password";
+    if (c == "sign" && options.secretKey.empty()) return "sign needs --secret-key FILE";
+    size_t want = (c == "create" || c == "extract" || c == "keygen") ? 2 : 1;
     if (options.positional.size() != want)
         return c + " takes " + std::to_string(want) + (want == 1 ? " path" : " paths");
     return "";
@@ -212,9 +229,40 @@ int List(const Options& options)
     return 0;
 }
 
+int Keygen(const Options& options)
+{
+    std::string problem;
+    if (!MakeSigningKeys(options.positional[0], options.positional[1], problem)) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, problem.c_str());
+        return 1;
+    }
+    std::printf("public key %s, secret key %s (no password: keep it on the build machine)\n",
+                options.positional[0].c_str(), options.positional[1].c_str());
+    return 0;
+}
+
+int Sign(const Options& options)
+{
+    std::string problem;
+    if (!SignPackage(options.secretKey, options.positional[0], problem)) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, problem.c_str());
+        return 1;
+    }
+    std::printf("%s.minisig written\n", options.positional[0].c_str());
+    return 0;
+}
+
 int Verify(const Options& options)
 {
     const std::string& path = options.positional[0];
+    if (!options.publicKey.empty()) {
+        std::string comment, problem;
+        if (!VerifyPackageSignature(options.publicKey, path, comment, problem)) {
+            std::fprintf(stderr, "%s: %s: signature_error: %s\n", kProgram, path.c_str(), problem.c_str());
+            return 1;
+        }
+        std::printf("%s: signature OK, trusted comment: %s\n", path.c_str(), comment.c_str());
+    }
     LoadedPackage package;
     if (!LoadPackage(path, options.password, package)) return 1;
     if (!options.deep) {
@@ -314,5 +362,7 @@ int main(int argc, char** argv)
     if (options.command == "create") return Create(options);
     if (options.command == "list") return List(options);
     if (options.command == "verify") return Verify(options);
+    if (options.command == "keygen") return Keygen(options);
+    if (options.command == "sign") return Sign(options);
     return Extract(options);
 }
