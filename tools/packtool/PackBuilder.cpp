@@ -1,6 +1,7 @@
 #include "PackBuilder.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "BuildSupport.h"
 #include "JXPackCommon.h"
@@ -124,7 +125,7 @@ bool CollectPackEntries(const std::string& folder, std::vector<PackBuildEntry>& 
             problem = "cannot read " + item.path.string();
             return false;
         }
-        if (entry.data.size() > 0xFFFFFFFFull) {
+        if (static_cast<std::uint64_t>(entry.data.size()) > 0xFFFFFFFFull) {  // only 64-bit hosts can hold more
             problem = "file too large for an archive entry: " + item.path.string();
             return false;
         }

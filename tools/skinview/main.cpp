@@ -1,6 +1,7 @@
 // skinview: renders one dialog of a skin to a PNG the way the framework paints it, and
 // lists a skin's dialogs.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -238,7 +239,7 @@ bool PackEntries(const std::string& path, const std::u16string& password, std::v
     std::vector<std::uint8_t> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const DWORD fileSize = static_cast<DWORD>(b.size());
     const DWORD headSize = fileSize >= kJxPackHeadSize ? JxReadLe32(b.data() + kJxPackHeadSizeOffset) : 0;
-    if (b.size() > 0xFFFFFFFFull || !JxIsPackHeadSizeValid(headSize, fileSize)) {
+    if (static_cast<std::uint64_t>(b.size()) > 0xFFFFFFFFull || !JxIsPackHeadSizeValid(headSize, fileSize)) {
         error = path + " is not a pack archive";
         return false;
     }
