@@ -1,11 +1,11 @@
 #include "PackBuilder.h"
 
 #include <algorithm>
-#include <cstdint>
 
 #include "BuildSupport.h"
 #include "JXPackCommon.h"
 #include "JXPackFormat.h"
+#include "ToolSupport.h"
 #include "wce/wstring.h"
 #include "zlib.h"
 
@@ -125,7 +125,7 @@ bool CollectPackEntries(const std::string& folder, std::vector<PackBuildEntry>& 
             problem = "cannot read " + item.path.string();
             return false;
         }
-        if (static_cast<std::uint64_t>(entry.data.size()) > 0xFFFFFFFFull) {  // only 64-bit hosts can hold more
+        if (!tool::FitsIn32Bits(entry.data.size())) {
             problem = "file too large for an archive entry: " + item.path.string();
             return false;
         }

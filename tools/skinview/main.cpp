@@ -1,7 +1,6 @@
 // skinview: renders one dialog of a skin to a PNG the way the framework paints it, and
 // lists a skin's dialogs.
 #include <algorithm>
-#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -239,7 +238,7 @@ bool PackEntries(const std::string& path, const std::u16string& password, std::v
     std::vector<std::uint8_t> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const DWORD fileSize = static_cast<DWORD>(b.size());
     const DWORD headSize = fileSize >= kJxPackHeadSize ? JxReadLe32(b.data() + kJxPackHeadSizeOffset) : 0;
-    if (static_cast<std::uint64_t>(b.size()) > 0xFFFFFFFFull || !JxIsPackHeadSizeValid(headSize, fileSize)) {
+    if (!tool::FitsIn32Bits(b.size()) || !JxIsPackHeadSizeValid(headSize, fileSize)) {
         error = path + " is not a pack archive";
         return false;
     }
