@@ -15,6 +15,7 @@
 #include "FolderSearch.h"
 #include "UpdateProcedure.h"
 #include "msk_fixture.h"
+#include "recording_screen.h"
 #include "wce/host.h"
 #include "wce/wstring.h"
 
@@ -38,25 +39,6 @@ public:
     void Refresh() override {}
     LPCWSTR GetUplevelText() override { return u".."; }
     LPCWSTR GetNoMatchText() override { return u"none"; }
-};
-
-class QuietScreen : public IUpdateScreen {
-public:
-    std::vector<std::u16string> messages;
-    void SetStatusText(LPCWSTR) override {}
-    int GetProgressPos() override { return m_progress; }
-    void SetProgressPos(int pos) override { m_progress = pos; }
-    void UpdateWindow() override {}
-    void EnableWindow(BOOL) override {}
-    HWND GetWindowHandle() override { return nullptr; }
-    void EnableControls(BOOL) override {}
-    int GetCurSel() override { return 0; }
-    CString GetItemPath(int) override { return CString(); }
-    void ShowMessage(LPCWSTR text, UINT) override { messages.push_back(text); }
-    void EndDialog(int) override {}
-
-private:
-    int m_progress = 0;
 };
 
 void Link(const TempDevice& device, const std::string& target, const std::string& relative)
@@ -176,7 +158,7 @@ TEST(HostileCard, PackageReachingTheInstalledFolderThroughLinksIsRefused)
         device.WriteHostFile("Residentflash2/app/NaviMain.exe", "old main");
         Package(device, "Residentflash2/app/keep.msk");
         c.make(device);
-        QuietScreen screen;
+        RecordingScreen screen;
         CUpdateProcedure procedure(screen, u"");
         EXPECT_EQ(procedure.DoUpdate(c.package), c.refused ? 0 : 1);
         EXPECT_EQ(procedure.GetRefusal().Find(u"which the update deletes first") >= 0, c.refused);
@@ -200,7 +182,7 @@ TEST(HostileCard, UpdateDeletesHiddenNamesInTheAppFolderAndNothingElse)
     Link(device, outside.string(), app + "out");
     Link(device, "gone", app + "stale");
     Link(device, "../../SDMMC", app + "card");
-    QuietScreen screen;
+    RecordingScreen screen;
     CUpdateProcedure procedure(screen, u"");
     EXPECT_EQ(procedure.DoUpdate(u"\\SDMMC\\gpsApp.msk"), 1);
     EXPECT_TRUE(screen.messages.empty());

@@ -10,6 +10,7 @@
 #include "UpdateProcedure.h"
 #include "UpdateSystem.h"
 #include "msk_fixture.h"
+#include "recording_screen.h"
 #include "wce/host.h"
 #include "wce/platform.h"
 
@@ -34,24 +35,6 @@ MinisignSignature Sign(const KeyPair& key, const std::string& bytes, const std::
     EXPECT_TRUE(MinisignSignHash(key.sec, hash, comment, signature));
     return signature;
 }
-
-// Only what the procedure tells the user.
-class MessageScreen : public IUpdateScreen {
-public:
-    std::vector<std::u16string> messages;
-    int ended = -1;
-    void SetStatusText(LPCWSTR) override {}
-    int GetProgressPos() override { return 0; }
-    void SetProgressPos(int) override {}
-    void UpdateWindow() override {}
-    void EnableWindow(BOOL) override {}
-    HWND GetWindowHandle() override { return nullptr; }
-    void EnableControls(BOOL) override {}
-    int GetCurSel() override { return 0; }
-    CString GetItemPath(int) override { return u"\\SDMMC\\gpsApp.msk"; }
-    void ShowMessage(LPCWSTR text, UINT) override { messages.push_back(text); }
-    void EndDialog(int result) override { ended = result; }
-};
 
 // A generic unit with an installed application, a package on the card and trusted keys.
 class PackageSignatureTest : public ::testing::Test {
@@ -80,7 +63,7 @@ protected:
     // Writes the unit's keys (absent when empty), the package and its signature (absent when
     // empty), runs the update and returns the refusal (empty on success).
     std::string Update(const std::string* keys, const std::string& bytes, const std::string& signature,
-                       MessageScreen& screen)
+                       RecordingScreen& screen)
     {
         if (keys) device.WriteHostFile("Residentflash2/update.pub", *keys);
         device.WriteHostFile("SDMMC/gpsApp.msk", bytes);
@@ -138,7 +121,7 @@ TEST_F(PackageSignatureTest, RefusedPackagesChangeNothing)
         SCOPED_TRACE(c.name);
         Reset();
         if (c.keys == dir) device.MakeHostDir("Residentflash2/update.pub");
-        MessageScreen screen;
+        RecordingScreen screen;
         const std::string refusal = Update(c.keys == dir ? nullptr : &c.keys, c.bytes, c.signature, screen);
         EXPECT_NE(refusal.find(c.reason), std::string::npos) << refusal;
         EXPECT_EQ(screen.messages, (std::vector<std::u16string>{kSignatureErrorMessage}));
@@ -181,7 +164,7 @@ TEST_F(PackageSignatureTest, GoodSignaturesAndUnitsWithoutKeysInstall)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Reset();
-        MessageScreen screen;
+        RecordingScreen screen;
         EXPECT_EQ(Update(c.hasKeys ? &c.keys : nullptr, package, c.signature, screen), "");
         EXPECT_TRUE(screen.messages.empty());
         EXPECT_EQ(screen.ended, 0);
