@@ -207,7 +207,9 @@ void CWceUiScrollLayer::CancelPress()
     ReleaseCapture();
     d->m_bPressed = FALSE;
     d->m_bDragging = FALSE;
-    AdjustScrollPos(TRUE, TRUE);
+    // A layer that has left the screen (its dialog ended, it was hidden) would start a
+    // spring-back that no loop ever plays: it settles at once instead.
+    AdjustScrollPos(IsInLayerTree() && IsLayerVisible(), TRUE);
 }
 
 void CWceUiScrollLayer::OnLButtonDown(UINT nFlags, int x, int y)
