@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
-#if defined(__SSE2__)
-#include <emmintrin.h>
 #include <string>
 #include <unordered_set>
+#if defined(__SSE2__)
+#include <emmintrin.h>
 #endif
 
 #include "JXCheck.h"

@@ -11,6 +11,9 @@ const JxPixelLoopVariant k565Variants[] = {
 #if defined(__SSE2__)
     {"sse2", &g_jxBmp565LoopsSse2},
 #endif
+#if defined(__ARM_NEON)
+    {"neon", &g_jxBmp565LoopsNeon},
+#endif
 };
 
 const JxPixelLoopVariant k32Variants[] = {
@@ -18,6 +21,9 @@ const JxPixelLoopVariant k32Variants[] = {
     {"word", &g_jxBmp32LoopsWord},
 #if defined(__SSE2__)
     {"sse2", &g_jxBmp32LoopsSse2},
+#endif
+#if defined(__ARM_NEON)
+    {"neon", &g_jxBmp32LoopsNeon},
 #endif
 #if defined(__SSE2__) && (defined(__x86_64__) || defined(__i386__))
     {"avx2", &g_jxBmp32LoopsAvx2},

@@ -18,6 +18,11 @@ extern const JxPixelLoops g_jxBmp32LoopsWord;
 extern const JxPixelLoops g_jxBmp565LoopsSse2;
 extern const JxPixelLoops g_jxBmp32LoopsSse2;
 #endif
+#if defined(__ARM_NEON)
+// 32-bit ARM built with NEON (-mfpu=neon) and every 64-bit ARM.
+extern const JxPixelLoops g_jxBmp565LoopsNeon;
+extern const JxPixelLoops g_jxBmp32LoopsNeon;
+#endif
 #if defined(__SSE2__) && (defined(__x86_64__) || defined(__i386__))
 // The 32-bit per-pixel blend in AVX2; listed only when the processor has it.
 extern const JxPixelLoops g_jxBmp32LoopsAvx2;

@@ -128,9 +128,10 @@ TEST(JXMap, PointerKeysManyAndRemoved)
         ASSERT_EQ(i % 3 != 0, !!map.Lookup(handle(i), value)) << i;
         EXPECT_EQ(i % 3 == 0 ? 0 : i % 3 == 1 ? -i : i, value);
     }
-    // Keys above 32 bits are kept and hashed at their full width.
+    // Keys in a pointer's high bits (above 32 bits on 64-bit processors) are kept and hashed at
+    // their full width.
     JXMap<std::uintptr_t, int> wide;
-    const std::uintptr_t high = static_cast<std::uintptr_t>(1) << 40;
+    const std::uintptr_t high = static_cast<std::uintptr_t>(1) << (8 * sizeof(std::uintptr_t) - 24);
     ASSERT_TRUE(wide.SetAt(high, 1));
     int value = 0;
     EXPECT_FALSE(wide.Lookup(0, value));

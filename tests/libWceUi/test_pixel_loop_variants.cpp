@@ -3,6 +3,7 @@
 // sizes, and whole arrays compared, row padding and alpha plane included.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
@@ -87,16 +88,24 @@ const Kind kKinds[] = {{"565", JxGetBmp565LoopVariants, JxGetBmp565Loops, 2},
 const int kWidths[] = {1, 3, 7, 8, 9, 17, 37, 64};
 const int kHeight = 16;  // one-pixel columns of 14 rows: eight and four at a time, then two
 
-// Alphas at both ends of each level and inside the general ranges.
+// Alphas at both ends of each level and inside the general ranges; every fourth one gives each
+// of the 64 weights of the 565 formulas.
 std::vector<int> Alphas()
 {
     std::vector<int> v;
-    for (int a = 0; a <= 255; a += 7) v.push_back(a);
+    for (int a = 0; a <= 255; a += 4) v.push_back(a);
     for (int a : {8, 9, 55, 56, 72, 73, 119, 120, 136, 137, 183, 184, 200, 201, 246, 247, 255}) v.push_back(a);
     return v;
 }
 
-const COLORREF kColors[] = {RGB(0, 0, 0), RGB(0x20, 0x80, 0xC0), RGB(255, 255, 255), RGB(1, 0, 0)};
+// Black (the darkening forms), the extremes, and random colors.
+std::vector<COLORREF> Colors()
+{
+    std::vector<COLORREF> v = {RGB(0, 0, 0), RGB(0x20, 0x80, 0xC0), RGB(255, 255, 255), RGB(1, 0, 0)};
+    Random random;
+    for (int i = 0; i < 4; ++i) v.push_back(random.Next(0x1000000));
+    return v;
+}
 
 // Runs op with the plain table and with each other table on copies of the same pictures and
 // expects the same bytes.
@@ -126,6 +135,10 @@ TEST(PixelLoopVariants, TheBuildHasAFasterTableThanThePlainOneAndUsesIt)
         ASSERT_GE(nCount, 2) << kind.pName;
         EXPECT_STREQ("plain", pVariants[0].pName);
         EXPECT_EQ(&kind.pfnUsed(), pVariants[nCount - 1].pLoops) << kind.pName;
+        // Which loops this processor compares and draws with, for the build's log.
+        std::string names;
+        for (int v = 0; v < nCount; ++v) names += std::string(v ? " " : "") + pVariants[v].pName;
+        std::printf("[ loops    ] %s: %s; drawing with %s\n", kind.pName, names.c_str(), pVariants[nCount - 1].pName);
     }
 }
 
@@ -164,7 +177,7 @@ TEST(PixelLoopVariants, MixingAndDarkeningMatchThePlainLoops)
 {
     for (const Kind& kind : kKinds)
         for (int w : kWidths)
-            for (COLORREF cr : kColors)
+            for (COLORREF cr : Colors())
                 for (int a : Alphas()) {
                     std::string what = "color " + std::to_string(cr) + " alpha " + std::to_string(a);
                     ExpectSameAsPlain(kind, w, what + " whole", [&](const JxPixelLoops& l, Picture& d, Picture&) {

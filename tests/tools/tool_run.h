@@ -31,7 +31,7 @@ inline ToolResult RunTool(const std::string& program, const std::string& argumen
 {
     const std::string out = device.Host("stdout.txt");
     const std::string err = device.Host("stderr.txt");
-    int raw = std::system(("'" + program + "' " + arguments + " >'" + out + "' 2>'" + err + "'").c_str());
+    int raw = std::system((WCE_RUN_PREFIX "'" + program + "' " + arguments + " >'" + out + "' 2>'" + err + "'").c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadHostBytes(out), ReadHostBytes(err)};
 }
 

@@ -1,6 +1,7 @@
 // Small pieces shared by the command-line tools.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -33,6 +34,10 @@ bool HelpAsked(int argc, char** argv);
 // The package tools' first argument: create, list, verify or extract. Returns an empty
 // string when command is one of them, else what is wrong.
 std::string ReadPackageCommand(int argc, char** argv, std::string& command);
+
+// Whether n bytes fit the formats' 32-bit sizes. Always true on a 32-bit host, where the same
+// comparison written in place would be one that is always false.
+inline bool FitsIn32Bits(std::uint64_t n) { return n <= 0xFFFFFFFFull; }
 
 // Replaces path with size bytes from data; false when they cannot all be written.
 bool WriteHostFile(const std::filesystem::path& path, const void* data, std::size_t size);

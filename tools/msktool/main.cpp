@@ -135,7 +135,7 @@ bool LoadPackage(const std::string& path, const std::u16string& password, Loaded
         return false;
     };
     if (size < 2 || JxReadLe16(b) != kMskMagic) return refuse("invalid_msk_file", "not an MSK package");
-    if (size > 0xFFFFFFFFull) return refuse("file_format_error", "the file is larger than 4 GiB");
+    if (!tool::FitsIn32Bits(size)) return refuse("file_format_error", "the file is larger than 4 GiB");
     std::uint32_t dirEnd = size >= kMskHeaderSize ? JxReadLe32(b + kMskDirEndOffset) : 0;
     if (dirEnd < kMskHeaderSize + kMskBlockFixedSize || dirEnd > size)
         return refuse("file_format_error", "the directory does not fit the file");
@@ -188,7 +188,7 @@ int Create(const Options& options)
                                        progress.Update(i + 1, n, WideToUtf8(name));
                                    });
     std::vector<std::uint8_t> bytes = image.Assemble(GetPackKey(options.password.c_str()));
-    if (bytes.size() > 0xFFFFFFFFull) {
+    if (!tool::FitsIn32Bits(bytes.size())) {
         std::fprintf(stderr, "%s: the package would exceed 4 GiB\n", kProgram);
         return 1;
     }

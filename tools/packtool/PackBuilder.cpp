@@ -5,6 +5,7 @@
 #include "BuildSupport.h"
 #include "JXPackCommon.h"
 #include "JXPackFormat.h"
+#include "ToolSupport.h"
 #include "wce/wstring.h"
 #include "zlib.h"
 
@@ -124,7 +125,7 @@ bool CollectPackEntries(const std::string& folder, std::vector<PackBuildEntry>& 
             problem = "cannot read " + item.path.string();
             return false;
         }
-        if (entry.data.size() > 0xFFFFFFFFull) {
+        if (!tool::FitsIn32Bits(entry.data.size())) {
             problem = "file too large for an archive entry: " + item.path.string();
             return false;
         }

@@ -95,7 +95,7 @@ bool LoadArchive(const std::string& path, const std::u16string& password, Loaded
     }
     archive.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     const auto& b = archive.bytes;
-    if (in.bad() || b.size() > 0xFFFFFFFFull) {
+    if (in.bad() || !tool::FitsIn32Bits(b.size())) {
         Fail(path, "cannot read, or larger than 4 GiB");
         return false;
     }
@@ -220,7 +220,7 @@ int Create(const Options& options)
                                      });
     progress.Finish();
     std::vector<std::uint8_t> bytes = image.Assemble(GetPackKey(options.password.c_str()));
-    if (bytes.size() > 0xFFFFFFFFull) {
+    if (!tool::FitsIn32Bits(bytes.size())) {
         std::fprintf(stderr, "%s: the archive would exceed 4 GiB\n", kProgram);
         return 1;
     }

@@ -238,7 +238,7 @@ bool PackEntries(const std::string& path, const std::u16string& password, std::v
     std::vector<std::uint8_t> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const DWORD fileSize = static_cast<DWORD>(b.size());
     const DWORD headSize = fileSize >= kJxPackHeadSize ? JxReadLe32(b.data() + kJxPackHeadSizeOffset) : 0;
-    if (b.size() > 0xFFFFFFFFull || !JxIsPackHeadSizeValid(headSize, fileSize)) {
+    if (!tool::FitsIn32Bits(b.size()) || !JxIsPackHeadSizeValid(headSize, fileSize)) {
         error = path + " is not a pack archive";
         return false;
     }
