@@ -54,7 +54,9 @@ void CWceUiSlider::OnInitLayer()
         CWceUiGenericBitmap* pThumb = m_pData->m_bmpThumb.GetBitmap();
         RECT rc;
         if (pBg && pThumb && GetWindowRect(&rc)) {
-            rc.right = rc.left + pBg->GetWidth() + m_pData->m_nThumbWidth;
+            // A layer placed near the end of the coordinate range keeps its right edge there.
+            const int64_t nRight = int64_t(rc.left) + pBg->GetWidth() + m_pData->m_nThumbWidth;
+            rc.right = nRight > INT32_MAX ? INT32_MAX : int(nRight);
             MoveLayer(&rc, TRUE);
         }
     }
