@@ -38,11 +38,14 @@ std::string Folder() { return WindowListFolder(); }
 std::string ListPath(const std::string& folder, int pid) { return folder + "/" + std::to_string(pid) + ".windows"; }
 std::string RaisePath(const std::string& folder, int pid) { return folder + "/" + std::to_string(pid) + ".raise"; }
 
-// When the process started, in clock ticks since boot (field 22 of /proc/PID/stat); 0 when
-// unknown. With the id it names one process: ids are reused.
+// When the process started, in clock ticks since boot (field 22 of its main thread's stat); 0
+// when unknown. With the id it names one process: ids are reused. Read through the task
+// folder: a user-mode emulator answers a process's own /proc/PID/stat with made-up fields, so
+// the process and its peers would see different times.
 unsigned long long StartTime(int pid)
 {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    const std::string id = std::to_string(pid);
+    std::ifstream in("/proc/" + id + "/task/" + id + "/stat");
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::size_t close = text.rfind(')');  // the command name may hold spaces and brackets
     if (close == std::string::npos) return 0;
