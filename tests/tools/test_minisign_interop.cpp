@@ -21,7 +21,7 @@ protected:
         m_device.WriteHostFile("registry.reg",
                                "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\OEM]\n\"APP\"=\"\\\\Residentflash2\\\\app\\\\NaviMain.exe\"\n");
     }
-    ToolResult Minisign(const std::string& arguments) const { return Run(MINISIGN_PATH, arguments); }
+    ToolResult Minisign(const std::string& arguments) const { return RunTool(MINISIGN_PATH, arguments, m_device, ""); }
     ToolResult Msk(const std::string& arguments) const { return Run(MSKTOOL_PATH, arguments); }
 };
 

@@ -27,11 +27,14 @@ inline std::vector<std::string> Lines(const std::string& text)
 }
 
 // The arguments arrive quoted for the shell; the output goes through files on the device.
-inline ToolResult RunTool(const std::string& program, const std::string& arguments, const TempDevice& device)
+// Our own programs run through the build's emulator (WCE_RUN_PREFIX) in a cross build; a
+// program of the host (runPrefix empty) runs as it is.
+inline ToolResult RunTool(const std::string& program, const std::string& arguments, const TempDevice& device,
+                          const char* runPrefix = WCE_RUN_PREFIX)
 {
     const std::string out = device.Host("stdout.txt");
     const std::string err = device.Host("stderr.txt");
-    int raw = std::system((WCE_RUN_PREFIX "'" + program + "' " + arguments + " >'" + out + "' 2>'" + err + "'").c_str());
+    int raw = std::system((runPrefix + ("'" + program + "' ") + arguments + " >'" + out + "' 2>'" + err + "'").c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadHostBytes(out), ReadHostBytes(err)};
 }
 
