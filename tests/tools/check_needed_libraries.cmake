@@ -1,7 +1,8 @@
 # Reads each program's dynamic section and fails when a program without windows needs the SDL
 # library (it would load SDL's audio, X11 and Wayland stacks just to print --help), or when a
-# window program lacks it (the reading would prove nothing otherwise).
-# cmake -DREADELF=... -DWITHOUT_SDL=a,b -DWITH_SDL=c,d -P check_needed_libraries.cmake
+# window program lacks it (the reading would prove nothing otherwise). Programs that draw no
+# text must not need FreeType either.
+# cmake -DREADELF=... -DWITHOUT_SDL=a,b -DWITH_SDL=c,d -DWITHOUT_TEXT=e -P check_needed_libraries.cmake
 cmake_minimum_required(VERSION 3.24)
 if(NOT READELF)
   message("SKIPPED: no readelf for this build's processor")
@@ -9,6 +10,14 @@ if(NOT READELF)
 endif()
 string(REPLACE "," ";" WITHOUT_SDL "${WITHOUT_SDL}")
 string(REPLACE "," ";" WITH_SDL "${WITH_SDL}")
+string(REPLACE "," ";" WITHOUT_TEXT "${WITHOUT_TEXT}")
+foreach(program ${WITHOUT_TEXT})
+  get_filename_component(name ${program} NAME)
+  execute_process(COMMAND ${READELF} -d ${program} OUTPUT_VARIABLE section RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0 OR section MATCHES "\\(NEEDED\\)[^\n]*libfreetype")
+    message(SEND_ERROR "${name} draws no text but needs libfreetype (or readelf -d failed)")
+  endif()
+endforeach()
 foreach(kind WITHOUT_SDL WITH_SDL)
   foreach(program ${${kind}})
     get_filename_component(name ${program} NAME)
