@@ -24,6 +24,8 @@ DisplayState::~DisplayState()
 namespace {
 
 DisplayState* g_display = nullptr;
+// Constant-initialised, so the SDL library's registration may run before this file's statics.
+const SdlDisplayHooks* g_sdlHooks = nullptr;
 
 bool MakeScreen(DisplayState& state, std::string& error)
 {
@@ -148,11 +150,31 @@ bool DisplaySleep(DWORD ms)
     return true;
 }
 
+bool RegisterSdlDisplay(const SdlDisplayHooks* hooks)
+{
+    g_sdlHooks = hooks;
+    return true;
+}
+
+std::unique_ptr<DisplayBackend> MakeSdlBackend(const wce::host::DisplayOptions& options, std::string& error)
+{
+    if (!g_sdlHooks || !g_sdlHooks->make) {
+        error = "this program has no SDL display";
+        return nullptr;
+    }
+    return g_sdlHooks->make(options, error);
+}
+
 }  // namespace wce::detail
 
 namespace wce::host {
 
 using namespace wce::detail;
+
+bool PushSdlTestEvent(const char* kind, int x, int y)
+{
+    return g_sdlHooks && g_sdlHooks->pushTestEvent && g_sdlHooks->pushTestEvent(kind, x, y);
+}
 
 bool OpenDisplay(const DisplayOptions& requested, std::string& error)
 {

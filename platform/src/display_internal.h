@@ -34,8 +34,17 @@ public:
 };
 
 std::unique_ptr<DisplayBackend> MakeHeadlessBackend(const wce::host::DisplayOptions& options, std::string& error);
-// Null with a reason when SDL video cannot start (or the build has no SDL).
+// Null with a reason when SDL video cannot start (or the program has no SDL display).
 std::unique_ptr<DisplayBackend> MakeSdlBackend(const wce::host::DisplayOptions& options, std::string& error);
+
+// The SDL display lives in a library of its own, so that programs without windows load no
+// SDL: linking that library registers these from a static object. Without it, MakeSdlBackend
+// fails with a reason and PushSdlTestEvent answers false.
+struct SdlDisplayHooks {
+    std::unique_ptr<DisplayBackend> (*make)(const wce::host::DisplayOptions& options, std::string& error);
+    bool (*pushTestEvent)(const char* kind, int x, int y);
+};
+bool RegisterSdlDisplay(const SdlDisplayHooks* hooks);
 
 struct DisplayState {
     DisplayState() = default;

@@ -13,8 +13,6 @@
 // busy (a transition, an update) is then older than the moment the program starts to listen.
 #include "display_internal.h"
 
-#ifdef WCE_HAVE_SDL
-
 #include <SDL.h>
 
 #include <algorithm>
@@ -437,36 +435,21 @@ private:
     DWORD m_nextBlink = 0;
 };
 
-}  // namespace
-
-std::unique_ptr<DisplayBackend> MakeSdlBackend(const wce::host::DisplayOptions& options, std::string& error)
+std::unique_ptr<DisplayBackend> MakeBackend(const wce::host::DisplayOptions& options, std::string& error)
 {
     auto backend = std::make_unique<SdlBackend>(options);
     if (!backend->Start(error)) return nullptr;
     return backend;
 }
 
-}  // namespace wce::detail
-
-namespace wce::host {
-bool PushSdlTestEvent(const char* kind, int x, int y)
+bool PushTestEvent(const char* kind, int x, int y)
 {
-    return wce::detail::g_sdl && kind && wce::detail::g_sdl->PushTestEvent(kind, x, y);
+    return g_sdl && kind && g_sdl->PushTestEvent(kind, x, y);
 }
-}  // namespace wce::host
 
-#else  // built without SDL
+// Linking this library (whole, see platform/CMakeLists.txt) gives the program its SDL display.
+const SdlDisplayHooks g_hooks = {&MakeBackend, &PushTestEvent};
+const bool g_registered = RegisterSdlDisplay(&g_hooks);
 
-namespace wce::detail {
-std::unique_ptr<DisplayBackend> MakeSdlBackend(const wce::host::DisplayOptions&, std::string& error)
-{
-    error = "this build has no SDL";
-    return nullptr;
-}
+}  // namespace
 }  // namespace wce::detail
-
-namespace wce::host {
-bool PushSdlTestEvent(const char*, int, int) { return false; }
-}  // namespace wce::host
-
-#endif
