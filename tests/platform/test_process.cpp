@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "temp_device.h"
 #include "wce/platform.h"
 #include "wce/host.h"
@@ -57,29 +54,6 @@ TEST(Process, ResetIsRecordedAndEndsTheProcessWithStatusZero)
     wce::host::SetExitOnReset(true);
     EXPECT_NE(device.ReadHostFile("reset-requested.txt").find("flags=0x00800000"), std::string::npos);
     EXPECT_EXIT(SetSystemPowerState(nullptr, POWER_STATE_RESET, POWER_FORCE), ::testing::ExitedWithCode(0), "");
-}
-
-TEST(Mutex, SecondOwnerSeesAlreadyExists)
-{
-    TempDevice device;
-    HANDLE first = CreateMutexW(nullptr, FALSE, u"_MORVA_BRANTEL_");
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
-    pid_t child = fork();  // another process on the same device root
-    if (child == 0) {
-        HANDLE other = CreateMutexW(nullptr, FALSE, u"_MORVA_BRANTEL_");
-        _exit(other && GetLastError() == ERROR_ALREADY_EXISTS ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    HANDLE second = CreateMutexW(nullptr, FALSE, u"_MORVA_BRANTEL_");
-    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
-    CloseHandle(second);
-    CloseHandle(first);
-    HANDLE again = CreateMutexW(nullptr, FALSE, u"_MORVA_BRANTEL_");
-    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
-    CloseHandle(again);
 }
 
 TEST(Misc, ModulePathScreenAndBadHandles)
