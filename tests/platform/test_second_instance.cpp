@@ -16,9 +16,7 @@ namespace {
 // The first instance: a titled window, then a real-time hold that takes raise requests.
 [[noreturn]] void RunFirstInstance(const std::string& trace)
 {
-    wce::host::DisplayOptions options;
-    options.backend = wce::host::DisplayOptions::Backend::Headless;
-    options.scriptText = "hold 2500\n";
+    wce::host::DisplayOptions options = Headless("hold 2500\n");
     options.tracePath = trace;
     std::string error;
     if (!wce::host::OpenDisplay(options, error)) _exit(2);
