@@ -8,17 +8,15 @@
 
 CUpdateProcedure::CUpdateProcedure(IUpdateScreen& screen, const CString& strAppPath)
     : m_screen(screen), m_strAppPath(strAppPath), m_bKpt(IsKptVariant(strAppPath)), m_bLaunched(FALSE),
-      m_dwLaunchError(ERROR_SUCCESS)
+      m_dwLaunchError(ERROR_SUCCESS), m_nProgressPos(0)
 {
 }
 
-void CUpdateProcedure::OnUpdate()
+void CUpdateProcedure::OnUpdate(LPCWSTR pPackagePath)
 {
-    int selection = m_screen.GetCurSel();
-    if (selection < 0) return;
-    // A line that is no entry (the list saying it holds no package) is nothing to update.
-    const CString strPackage = m_screen.GetItemPath(selection);
-    if (strPackage.IsEmpty()) return;
+    if (!pPackagePath || !*pPackagePath) return;
+    const CString strPackage = pPackagePath;
+    m_nProgressPos = 0;
     m_screen.SetProgressPos(0);
     m_screen.SetStatusText(u"");
     m_screen.UpdateWindow();
@@ -110,7 +108,8 @@ int CUpdateProcedure::OnUnpackProgress(void* pContext, DWORD dwIndex, LPCWSTR /*
     auto* self = static_cast<CUpdateProcedure*>(pContext);
     if (!self || dwCount == 0) return 1;
     int percent = static_cast<int>((static_cast<std::uint64_t>(dwIndex) + 1) * 100 / dwCount);
-    if (percent == self->m_screen.GetProgressPos() || percent % 5 != 0) return 1;
+    if (percent == self->m_nProgressPos || percent % 5 != 0) return 1;
+    self->m_nProgressPos = percent;
     self->m_screen.SetProgressPos(percent);
     CString status;
     status.Format(u"%d%%", percent);

@@ -120,6 +120,12 @@ FILE_LIST_ITEM* CFileListDlg::GetItemRecord(int nIndex)
     return data == -1 ? NULL : reinterpret_cast<FILE_LIST_ITEM*>(data);
 }
 
+CString CFileListDlg::GetSelectedPath()
+{
+    FILE_LIST_ITEM* pRecord = GetItemRecord(GetCurSel());
+    return pRecord ? CString(pRecord->szPath) : CString();
+}
+
 int CFileListDlg::GetCount() { return m_pListBox->GetCount(); }
 int CFileListDlg::GetCurSel() { return m_pListBox->GetCurSel(); }
 void CFileListDlg::ResetContent() { m_pListBox->ResetContent(); }
