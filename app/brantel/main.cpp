@@ -146,8 +146,8 @@ int Run(const wce::host::DisplayOptions& options, bool exitAfterFirstFrame)
     });
     if (exitAfterFirstFrame) {
         // The first frame of the main dialog, not the window's empty first picture.
-        wce::host::SetPresentHook([](std::uint64_t, const RECT&) {
-            if (!CUpdateMainWnd::GetTopDialogName())
+        wce::host::SetPresentHook([pWnd](std::uint64_t, const RECT&) {
+            if (!pWnd->GetTopDialogName())
                 return;
             std::fflush(nullptr);
             std::_Exit(0);
@@ -161,9 +161,10 @@ int Run(const wce::host::DisplayOptions& options, bool exitAfterFirstFrame)
     CloseHandle(hMutex);
     BOOL bDialogFailed = pWnd->HasDialogFailed();
     std::string topDialog;
-    if (LPCWSTR pTop = CUpdateMainWnd::GetTopDialogName())
+    if (LPCWSTR pTop = pWnd->GetTopDialogName())
         topDialog = WideToUtf8(pTop);
     wce::host::SetScriptDumpHook(nullptr);
+    wce::host::SetPresentHook(nullptr);
     bool timedOut = wce::host::ScriptEndTimedOut();
     bool scriptOk = wce::host::CloseDisplay();
     delete pWnd;

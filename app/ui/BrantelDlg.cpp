@@ -2,7 +2,6 @@
 
 #include "DialogLayers.h"
 #include "MsgBoxDlg.h"
-#include "UpdateMainWnd.h"
 #include "UpdateSystem.h"
 #include "WceUiButton.h"
 #include "WceUiCommon.h"
@@ -210,9 +209,7 @@ void CBrantelDlg::ShowMessage(LPCWSTR pText, UINT nFlags)
     CWceUiDlg* pDlg = pCtrl->CreateDlg(u"CMsgBoxDlg");
     if (!pDlg)
         return;
-    CUpdateMainWnd::SetTopDialogName(u"CMsgBoxDlg");
     if (pDlg->IsKindOf(u"CMsgBoxDlg"))
         static_cast<CMsgBoxDlg*>(pDlg)->ShowMessage(pText, FALSE, nFlags);
     pCtrl->DeleteLayer(pDlg);
-    CUpdateMainWnd::SetTopDialogName(u"CBrantelDlg");
 }
