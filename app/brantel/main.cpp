@@ -84,10 +84,10 @@ int Run(const wce::host::DisplayOptions& options, bool exitAfterFirstFrame)
     }
 
     std::string error;
-    if (!wce::host::OpenDisplay(options, error)) {
+    wce::host::DisplayFailure failure = wce::host::DisplayFailure::None;
+    if (!wce::host::OpenDisplay(options, error, &failure)) {
         CloseHandle(hMutex);
-        bool scriptFault = error.rfind("script", 0) == 0 || error.find("the script") != std::string::npos;
-        return Fail(scriptFault ? 2 : 1, error);
+        return Fail(wce::host::DisplayFailure::NoDisplay == failure ? 1 : 2, error);
     }
     RegisterWindowMessageW(u"MV_WM_SDNOTIFY");
     RegisterWindowMessageW(u"SCAN_CODE_MENU");
