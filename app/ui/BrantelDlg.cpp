@@ -6,7 +6,6 @@
 #include "WceUiButton.h"
 #include "WceUiCommon.h"
 #include "WceUiLayerCtrl.h"
-#include "WceUiCtrlPrivate.h"
 #include "WceUiListBox.h"
 #include "WceUiLoadString.h"
 #include "WceUiSlider.h"
@@ -33,7 +32,7 @@ public:
 
     void SetStatusText(LPCWSTR pText) override { m_dlg.m_pStatus->SetText(pText); }
     void SetProgressPos(int nPos) override { m_dlg.m_pProgress->SetPos(nPos); }
-    void UpdateWindow() override { WceUiUpdateWnd(&m_dlg); }
+    void UpdateWindow() override { WceUiUpdateLayerWnd(&m_dlg); }
     void EnableWindow(BOOL bEnable) override
     {
         if (m_dlg.m_hMainWnd)

@@ -1,7 +1,7 @@
 #include "FileListDlg.h"
 
 #include "DialogLayers.h"
-#include "WceUiCtrlPrivate.h"
+#include "WceUiCommon.h"
 #include "WceUiListBox.h"
 #include "WceUiXml.h"
 
@@ -133,7 +133,7 @@ void CFileListDlg::ResetContent() { m_pListBox->ResetContent(); }
 void CFileListDlg::Refresh()
 {
     InvalidateLayer();
-    WceUiUpdateWnd(this);
+    WceUiUpdateLayerWnd(this);
 }
 
 LPCWSTR CFileListDlg::GetUplevelText() { return m_UplevelText.GetString(); }
