@@ -13,7 +13,6 @@
 #include "WceUiSliderAni.h"
 #include "WceUiXml.h"
 #include "bitmap_helpers.h"
-#include "skin_test_helpers.h"
 
 namespace {
 

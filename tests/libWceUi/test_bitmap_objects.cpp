@@ -14,11 +14,9 @@ std::unique_ptr<CWceUiGenericBitmap> Copy(CWceUiGenericBitmap& bmp)
     return std::unique_ptr<CWceUiGenericBitmap>(pCopy);
 }
 
-class BitmapObjectTest : public BitmapTest {};
-
 }  // namespace
 
-TEST_F(BitmapObjectTest, CopiesSharePixelsUntilOneWrites)
+TEST_F(BitmapTest, CopiesSharePixelsUntilOneWrites)
 {
     for (int bits : {16, 32}) {
         std::unique_ptr<CWceUiGenericBitmap> bmp(WceUiCreateBitmapObject(bits));
@@ -53,7 +51,7 @@ TEST_F(BitmapObjectTest, CopiesSharePixelsUntilOneWrites)
     EXPECT_EQ(0x80FF8040u, PixelAt(*copy, 0, 0));
 }
 
-TEST_F(BitmapObjectTest, LockedPixelsAreNeverShared)
+TEST_F(BitmapTest, LockedPixelsAreNeverShared)
 {
     CWceUi565Bitmap bmp;
     ASSERT_TRUE(bmp.CreateDIB(4, 2));
@@ -84,7 +82,7 @@ TEST_F(BitmapObjectTest, LockedPixelsAreNeverShared)
     EXPECT_EQ(Bits(*later), Bits(bmp));  // shared again after Unlock
 }
 
-TEST_F(BitmapObjectTest, CopyKeepsAttributesAndCreateResetsThem)
+TEST_F(BitmapTest, CopyKeepsAttributesAndCreateResetsThem)
 {
     CWceUi565Bitmap bmp;
     ASSERT_TRUE(bmp.CreateDIB(2, 2));
@@ -123,7 +121,7 @@ TEST_F(BitmapObjectTest, CopyKeepsAttributesAndCreateResetsThem)
     plain.Unlock();
 }
 
-TEST_F(BitmapObjectTest, BlitsConvertClipAndKeyBetweenKinds)
+TEST_F(BitmapTest, BlitsConvertClipAndKeyBetweenKinds)
 {
     CWceUi32Bitmap src;  // green left column, magenta right
     ASSERT_TRUE(src.CreateDIB(2, 2));
@@ -164,7 +162,7 @@ TEST_F(BitmapObjectTest, BlitsConvertClipAndKeyBetweenKinds)
     EXPECT_TRUE(LoggedWarning(u"CWceUiGenericBitmap::BitBlt(pSrcBmp),call ::BitBlt failed, GetLastError is 50"));
 }
 
-TEST_F(BitmapObjectTest, LoadFromHBitmapAndRotateMakeUnsharedBitmapsWithoutAlpha)
+TEST_F(BitmapTest, LoadFromHBitmapAndRotateMakeUnsharedBitmapsWithoutAlpha)
 {
     CWceUi32Bitmap src;
     ASSERT_TRUE(src.CreateDIB(3, 2));
@@ -194,7 +192,7 @@ TEST_F(BitmapObjectTest, LoadFromHBitmapAndRotateMakeUnsharedBitmapsWithoutAlpha
 }
 
 // Every operation on a bitmap that is not loaded logs its own message and does nothing.
-TEST_F(BitmapObjectTest, OperationsOnAnUnloadedBitmapLogTheirMessage)
+TEST_F(BitmapTest, OperationsOnAnUnloadedBitmapLogTheirMessage)
 {
     CWceUi565Bitmap empty, loaded;
     ASSERT_TRUE(loaded.CreateDIB(2, 2));

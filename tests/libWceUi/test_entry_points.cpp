@@ -1,7 +1,7 @@
 // WceUiInit, WceUIChangeLanguage and the screen configuration file.
 #include "JXGlobalData.h"
 #include "WceUiCommon.h"
-#include "skin_test_helpers.h"
+#include "bitmap_helpers.h"
 
 namespace {
 
@@ -37,9 +37,9 @@ TEST_F(SkinTest, InitWinReadsTheScreenConfiguration)
         std::string where = c.where;
         m_device.WriteHostFile("SDMMC/wceui.xml", "");
         m_device.WriteHostFile("wceui.xml", "");
-        if (where == "exe" || where == "both") Text("SDMMC/wceui.xml", c.xml);
-        if (where == "root") Text("wceui.xml", c.xml);
-        if (where == "both") Text("wceui.xml", u"<s width=\"1\" height=\"1\"/>");
+        if (where == "exe" || where == "both") WriteText("SDMMC/wceui.xml", c.xml);
+        if (where == "root") WriteText("wceui.xml", c.xml);
+        if (where == "both") WriteText("wceui.xml", u"<s width=\"1\" height=\"1\"/>");
         m_log.Clear();
         CJxGlobalData settings;
         EXPECT_EQ(c.result, settings.InitWin());
@@ -74,6 +74,6 @@ TEST_F(SkinTest, InitStoresTheSettingsWhateverTheLanguageLoadGives)
     m_log.Clear();
     EXPECT_FALSE(WceUIChangeLanguage(u"\\SDMMC\\none.ini", FALSE));
     EXPECT_TRUE(m_log.Contains("SetLanguage \\SDMMC\\none.ini failed"));
-    Text("SDMMC/lang.ini", u"a=b\n");
+    WriteText("SDMMC/lang.ini", u"a=b\n");
     EXPECT_TRUE(WceUIChangeLanguage(u"\\SDMMC\\lang.ini", FALSE));
 }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "JXCheck.h"
-#include "log_helpers.h"
+#include "doc_test_helpers.h"
 #include "wce/files.h"
 #include "wce/timesync.h"
 #include "wce/wstring.h"

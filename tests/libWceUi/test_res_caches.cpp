@@ -11,7 +11,7 @@
 #include "WceUiLoadBitmap.h"
 #include "WceUiLoadColor.h"
 #include "WceUiLoadFont.h"
-#include "skin_test_helpers.h"
+#include "bitmap_helpers.h"
 
 namespace {
 
@@ -34,8 +34,8 @@ protected:
         SkinTest::SetUp();
         Bitmap("res", "a", 16, 0x001F);
         Bitmap("res", "dir/b", 16, 0xF800, u"tc=102030\nca=128\n");
-        Text("SDMMC/res/color/wceui.color", u"text=0x0000FF\nback=0x102030\nodd=green\n");
-        Text("SDMMC/res/font/title", u"height=-20\nweight=700\nfacename=DejaVu Serif\n");
+        WriteText("SDMMC/res/color/wceui.color", u"text=0x0000FF\nback=0x102030\nodd=green\n");
+        WriteText("SDMMC/res/font/title", u"height=-20\nweight=700\nfacename=DejaVu Serif\n");
         ASSERT_TRUE(UseRes("res"));
         m_log.Clear();
     }
@@ -177,7 +177,7 @@ TEST_F(CacheTest, ColorAndFontHoldersFallBackOnceAndKeepTheFirstCaseOfAnId)
 
 TEST_F(CacheTest, FontConfigurationKeys)
 {
-    Text("SDMMC/res/font/all",
+    WriteText("SDMMC/res/font/all",
          u"height=-99999999999\nwidth=12\nescapement=900\norientation=-900\nweight=bold\nitalic=257\n"
          u"underline=1\nstrikeout=-1\ncharset=134\noutprecision=3\nclipprecision=2\nquality=3\n"
          u"pitchandfamily=34\nfacename=ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghij\n");
@@ -193,7 +193,7 @@ TEST_F(CacheTest, FontConfigurationKeys)
     WceUiReleaseFont(pFont);
 
     // Missing keys keep the system font's values.
-    Text("SDMMC/res/font/empty", u"; nothing\n");
+    WriteText("SDMMC/res/font/empty", u"; nothing\n");
     pFont = WceUiGetFont(u"empty");
     ASSERT_NE(nullptr, pFont);
     LOGFONTW system = SystemFont();
@@ -222,8 +222,8 @@ TEST_F(CacheTest, SkinChangeReloadsInPlaceAndKeepsWhatFails)
     Bitmap("res2", "c", 16, 0x0002, u"pa=true\n");
     m_device.WriteHostFile("SDMMC/res2/bitmap/c.alpha", std::string(7, '\x3F'));
     Bitmap("res2", "d", 32, 0x80112233, u"pa=true\n");
-    Text("SDMMC/res2/color/wceui.color", u"text=0x00FF00\n");
-    Text("SDMMC/res2/font/title", u"height=-30\n");
+    WriteText("SDMMC/res2/color/wceui.color", u"text=0x00FF00\n");
+    WriteText("SDMMC/res2/font/title", u"height=-30\n");
     m_log.Clear();
     EXPECT_FALSE(UseRes("res2"));
 
@@ -257,7 +257,7 @@ TEST_F(CacheTest, SkinChangeReloadsInPlaceAndKeepsWhatFails)
     m_log.Clear();
     for (const char* name : {"a", "dir/b", "c"}) Bitmap("res3", name, 16, 1);
     Bitmap("res3", "d", 32, 1);
-    Text("SDMMC/res3/color/wceui.color", u"other=0x000000\n");
+    WriteText("SDMMC/res3/color/wceui.color", u"other=0x000000\n");
     EXPECT_FALSE(UseRes("res3"));
     EXPECT_EQ(RGB(0, 0xFF, 0), text.GetColor());
     EXPECT_TRUE(m_log.Contains("load text color failed when changing skin"));

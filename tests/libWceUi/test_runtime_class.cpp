@@ -5,7 +5,7 @@
 
 #include "JXHandleDycInfo.h"
 #include "WceUiObject.h"
-#include "log_helpers.h"
+#include "doc_test_helpers.h"
 
 class CTestLayer : public CWceUiObject {
     WCEUI_DYNCREATE_BEGIN(CTestLayer, CWceUiObject)

@@ -6,7 +6,7 @@
 #include "JXStyleFile.h"
 #include "WceUiStyle.h"
 #include "WceUiStyleCtrl.h"
-#include "skin_test_helpers.h"
+#include "bitmap_helpers.h"
 #include "wce/gdi.h"
 
 namespace {
@@ -312,10 +312,10 @@ TEST_F(StyleFileTest, LoadingFromAFile)
     EXPECT_FALSE(m_file.LoadStyleFile(u"\\SDMMC\\none.style.xml"));
     EXPECT_FALSE(m_file.IsLoaded());
     EXPECT_TRUE(m_log.Contains("CJxStyleFile::LoadStyleFile load xml file \\SDMMC\\none.style.xml failed"));
-    Text("SDMMC/empty.style.xml", u"<root><animate/></root>");
+    WriteText("SDMMC/empty.style.xml", u"<root><animate/></root>");
     EXPECT_TRUE(m_file.LoadStyleFile(u"\\SDMMC\\empty.style.xml"));
     EXPECT_EQ(0, m_file.GetStyleCount());
-    Text("SDMMC/a.style.xml", u"<root><style><a/><b/><a><layout container=\"true\"/></a></style></root>");
+    WriteText("SDMMC/a.style.xml", u"<root><style><a/><b/><a><layout container=\"true\"/></a></style></root>");
     ASSERT_TRUE(m_file.LoadStyleFile(u"\\SDMMC\\a.style.xml"));
     EXPECT_EQ(3, m_file.GetStyleCount());
     // The first style of a name wins.
