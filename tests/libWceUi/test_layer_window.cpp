@@ -311,7 +311,7 @@ TEST_F(LayerWndTest, PaintingCopiesOnlyTheDirtyRectangle)
     });
 }
 
-TEST_F(LayerWndTest, PenGoesToTheHitLayerOrTheCaptureLayer)
+TEST_F(LayerWndTest, PenGoesToTheHitLayerOrTheCaptureLayerANewOneTellingTheOldFirst)
 {
     struct Step {
         const char* what;
@@ -333,13 +333,8 @@ TEST_F(LayerWndTest, PenGoesToTheHitLayerOrTheCaptureLayer)
         }
         EXPECT_EQ(m_calls, expected);
         EXPECT_EQ(wnd.GetCapture(), nullptr);
-    });
-}
-
-TEST_F(LayerWndTest, ANewCaptureLayerTellsTheOldOneFirstAndKeepsThePen)
-{
-    Run([&](CProbeWnd& wnd) {
-        Attach(wnd);
+        // A new capture layer tells the old one first and keeps the pen.
+        m_calls.clear();
         m_a->SetCapture();
         m_b->SetCapture();
         wnd.OnMouseMove(0, 10, 10);
