@@ -18,39 +18,6 @@
 
 namespace {
 
-// Records what the procedure does to the screen.
-class FakeScreen : public IUpdateScreen {
-public:
-    std::vector<int> progressSet;
-    std::vector<std::u16string> statuses;
-    std::vector<std::u16string> messages;
-    std::vector<UINT> messageFlags;
-    std::vector<int> windowEnabled;
-    std::vector<int> controlsEnabled;
-    int repaints = 0;
-    int ended = -1;
-    std::string events;
-
-    void SetStatusText(LPCWSTR text) override { statuses.push_back(text); }
-    void SetProgressPos(int pos) override { progressSet.push_back(pos); }
-    void UpdateWindow() override { ++repaints; }
-    void EnableWindow(BOOL enable) override { windowEnabled.push_back(enable); }
-    HWND GetWindowHandle() override { return nullptr; }
-    void EnableControls(BOOL enable) override { controlsEnabled.push_back(enable); }
-    void ShowMessage(LPCWSTR text, UINT flags) override
-    {
-        messages.push_back(text);
-        messageFlags.push_back(flags);
-        events += "message;";
-    }
-    void EndDialog(int result) override
-    {
-        ended = result;
-        events += "end;";
-    }
-    void HoldMessageBoxImage(BOOL hold) override { events += hold ? "hold;" : "release;"; }
-};
-
 constexpr LPCWSTR kGps = u"\\SDMMC\\gpsApp.msk";
 
 int g_calibrations = 0;
@@ -59,7 +26,7 @@ void Calibrate() { ++g_calibrations; }
 class UpdateProcedureTest : public ::testing::Test {
 protected:
     TempDevice device;
-    FakeScreen screen;
+    RecordingScreen screen;
 
     void SetUp() override
     {
@@ -126,7 +93,7 @@ TEST_F(UpdateProcedureTest, NoPackagePathDoesNothing)
 {
     WriteGps(SampleEntries());
     for (LPCWSTR path : {static_cast<LPCWSTR>(nullptr), u""}) {
-        FakeScreen fresh;
+        RecordingScreen fresh;
         CUpdateProcedure(fresh, u"").OnUpdate(path);
         EXPECT_EQ(fresh.repaints, 0) << !path;
         EXPECT_TRUE(fresh.messages.empty()) << !path;
@@ -142,7 +109,7 @@ TEST_F(UpdateProcedureTest, ProgressShowsEachNewMultipleOfFiveOnce)
     for (int p = 0; p <= 100; p += 5) everyFive.push_back(p);
     const std::pair<int, std::vector<int>> cases[] = {{3, {0, 100}}, {200, everyFive}};
     for (const auto& [count, shown] : cases) {
-        FakeScreen fresh;
+        RecordingScreen fresh;
         WriteGps(ManyFiles(count));
         CUpdateProcedure(fresh, u"").OnUpdate(kGps);
         EXPECT_EQ(fresh.progressSet, shown) << count;
@@ -183,10 +150,10 @@ TEST_F(UpdateProcedureTest, FailuresShowTheirMessageAndKeepWhatWasNotYetDeleted)
     for (const auto& c : cases) {
         SCOPED_TRACE(WideToUtf8(c.message));
         c.prepare();
-        FakeScreen fresh;
+        RecordingScreen fresh;
         CUpdateProcedure(fresh, u"").OnUpdate(c.path);
         EXPECT_EQ(fresh.messages, (std::vector<std::u16string>{c.message}));
-        EXPECT_EQ(fresh.messageFlags, (std::vector<UINT>{0x10}));
+        EXPECT_EQ(fresh.flags, (std::vector<UINT>{0x10}));
         EXPECT_EQ(fresh.ended, -1);
         EXPECT_EQ(fresh.windowEnabled.back(), 1);
         EXPECT_TRUE(ShellExKeyExists());
@@ -240,7 +207,7 @@ TEST_F(UpdateProcedureTest, UnreadableRegistryRefusesAndAHugeFactoryConfigIsNotC
         SCOPED_TRACE(c.what);
         device.WriteHostFile("SDMMC/FactoryConfig.xml", "");
         device.WriteHostFileAt("SDMMC/FactoryConfig.xml", c.size - 1, ">");
-        FakeScreen fresh;
+        RecordingScreen fresh;
         CUpdateProcedure(fresh, u"").OnUpdate(kGps);
         EXPECT_EQ(fresh.ended, 0);
         EXPECT_EQ(device.HostExists("Residentflash2/app/config/FactoryConfig.xml"), c.copied);
@@ -251,7 +218,7 @@ TEST_F(UpdateProcedureTest, KptVariantIgnoresCaseCalibratesIfItCanAndResets)
 {
     for (bool calibration : {true, false}) {
         SCOPED_TRACE(calibration);
-        FakeScreen fresh;
+        RecordingScreen fresh;
         SetApp(calibration ? "\\\\ResidentFlash2\\\\APP\\\\KptMain.EXE" : "\\\\residentflash2\\\\app\\\\kptmain.exe");
         CString package;
         GetDefaultPackagePath(package);
@@ -265,7 +232,7 @@ TEST_F(UpdateProcedureTest, KptVariantIgnoresCaseCalibratesIfItCanAndResets)
         procedure.OnUpdate(package);
         EXPECT_EQ(g_calibrations, calibration ? 1 : 0);
         EXPECT_EQ(fresh.messages, (std::vector<std::u16string>{u"Update application OK, please remove SD card."}));
-        EXPECT_EQ(fresh.messageFlags, (std::vector<UINT>{0x40}));
+        EXPECT_EQ(fresh.flags, (std::vector<UINT>{0x40}));
         EXPECT_EQ(fresh.events, "hold;message;end;release;");
         EXPECT_TRUE(device.HostExists("reset-requested.txt"));
         EXPECT_FALSE(device.HostExists("launches.txt"));
