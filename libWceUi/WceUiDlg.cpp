@@ -178,6 +178,7 @@ int CWceUiDlg::DoModal()
     if (!WCEUI_CHECK("CWceUiDlg::DoModal", NULL != pRoot)) return 0;
     CWceUiLayerHost* pWnd = GetHost();
     m_pData->m_bEnd = FALSE;
+    m_pData->m_nModalResult = -1;  // a dialog run again starts without the last run's result
     CWceUiLayer* pLeftBrother = pRoot->GetLastChild();
     BOOL bLeftEnabled = FALSE;
     BOOL bAnimateIn = FALSE;

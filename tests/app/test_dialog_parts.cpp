@@ -142,6 +142,7 @@ TEST_F(DialogParts, MessageBoxRunsOverTheDialogUntilATapOnItsButton)
         {"yes", kMsgBoxYesNo, {30, 80}, kMsgBoxResultYes},
         {"no", kMsgBoxYesNo, {100, 80}, kMsgBoxResultNo},
         {"ok", 0, {170, 80}, kMsgBoxResultYes},
+        {"hidden yes: the input ends, without the last run's result", 0, {30, 80}, -1},
     };
     for (const Case& c : cases) {
         m_pWnd->tap = c.tap;
