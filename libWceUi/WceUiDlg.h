@@ -2,7 +2,7 @@
 // its layers and a ".style.xml" file with the styles they use.
 #pragma once
 
-#include "RealDlg.h"
+#include "WceUiCommon.h"
 #include "WceUiLayer.h"
 #include "wce/types.h"
 

@@ -49,8 +49,8 @@ public:
     // The layer a pen message at pt goes to: the capture layer, else the hit layer.
     CWceUiLayer* HitTest(POINT pt) const;
 
-    // Pen input the loops below and the hooks deliver is never queued: ignoring it is done.
-    // The caret is only kept (GetCaretRect); the window does not move.
+    // CWceUiLayerHost. Nothing is queued here (IgnoreQueuedInput has nothing to drop), the
+    // caret is only kept (GetCaretRect) and the window does not move (MoveWindow: FALSE).
     BOOL InvalidateRect(const RECT* lpRect, BOOL bErase) override;
     // Paints the dirty rectangle, as Paint does.
     BOOL UpdateWindow() override;
