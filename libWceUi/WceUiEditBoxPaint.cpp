@@ -7,9 +7,9 @@
 #include "WceUiLayerData.h"
 #include "WceUiLoadBitmap.h"
 #include "WceUiStyle.h"
+#include "WceUiTextPainter.h"
 #include "WceUiXml.h"
 #include "wce/gdi.h"
-#include "wce/gdi_text.h"
 
 struct CWceUiMEditBoxData {
     CWceUiLoadBitmap m_bmpLineBg, m_bmpBarTop, m_bmpBarMiddle, m_bmpBarBottom;
@@ -20,37 +20,6 @@ struct CWceUiSEditBoxData {
 };
 
 namespace {
-
-// A device context on the drawing bitmap with the layer's font and text colour, clipped.
-class CTextDc {
-public:
-    CTextDc(CWceUiGenericBitmap* pBitmap, HFONT hFont, COLORREF crText, const RECT& rcClip) : m_pBitmap(pBitmap)
-    {
-        HBITMAP hBitmap = pBitmap->GetHBitmap(NULL);
-        if (NULL == hBitmap) return;
-        m_hdc = CreateCompatibleDC(NULL);
-        if (NULL == m_hdc) {
-            pBitmap->Unlock();
-            return;
-        }
-        SelectObject(m_hdc, hBitmap);
-        SetBkMode(m_hdc, TRANSPARENT);
-        SetTextColor(m_hdc, crText);
-        SelectObject(m_hdc, hFont);
-        IntersectClipRect(m_hdc, rcClip.left, rcClip.top, rcClip.right, rcClip.bottom);
-    }
-    ~CTextDc()
-    {
-        if (NULL == m_hdc) return;
-        DeleteDC(m_hdc);
-        m_pBitmap->Unlock();  // GetHBitmap locked the pixels
-    }
-    HDC Get() const { return m_hdc; }
-
-private:
-    CWceUiGenericBitmap* m_pBitmap;
-    HDC m_hdc = NULL;
-};
 
 // The text area where the drawing bitmap has it (rcArea in client coordinates); and the
 // part of it this paint may touch.
@@ -116,8 +85,9 @@ void CWceUiMEditBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
     const int nLineHeight = GetLineHeight(), nPos = GetScrollPos();
     CWceUiGenericBitmap* pLineBg = m_pData->m_bmpLineBg.GetBitmap();
     {
-        CTextDc dc(pDrawBitmap, impGetFont(), CWceUiLayer::GetData()->Rec()->m_TextColor.GetColor(), rcClip);
-        if (NULL == dc.Get()) return;
+        CWceUiTextPainter painter(pDrawBitmap, impGetFont(), CWceUiLayer::GetData()->Rec()->m_TextColor.GetColor(),
+                                  &rcClip);
+        if (!painter.IsReady()) return;
         LPCWSTR pText = GetEditText();
         const int nCount = GetLineCount();
         // Only the lines that meet the paint area.
@@ -140,7 +110,7 @@ void CWceUiMEditBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
             int nStart = 0, nLength = 0;
             GetLine(i, &nStart, &nLength);
             if (nLength > 0 && u'\n' == pText[nStart + nLength - 1]) --nLength;
-            if (nLength > 0) DrawTextW(dc.Get(), pText + nStart, nLength, &rc, 0);
+            if (nLength > 0) painter.DrawText(pText + nStart, nLength, &rc, 0);
         }
     }
     CWceUiGenericBitmap* pTop = m_pData->m_bmpBarTop.GetBitmap();
@@ -184,15 +154,16 @@ void CWceUiSEditBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
     RECT rcArea, A, rcClip;
     if (!impGetTextArea(&rcArea) || !TextArea(this, bClient, rcArea, &A, &rcClip)) return;
     {
-        CTextDc dc(pDrawBitmap, impGetFont(), CWceUiLayer::GetData()->Rec()->m_TextColor.GetColor(), rcClip);
-        if (NULL == dc.Get()) return;
+        CWceUiTextPainter painter(pDrawBitmap, impGetFont(), CWceUiLayer::GetData()->Rec()->m_TextColor.GetColor(),
+                                  &rcClip);
+        if (!painter.IsReady()) return;
         RECT rc = A;
         OffsetRect(&rc, -GetScrollPos(), 0);
         rc.right = rc.left + 0x3FFFFFFF;  // the text runs past the box; the clip cuts it
         LPCWSTR pText = GetEditText();
         int nLength = 0;
         while (pText[nLength]) ++nLength;
-        if (nLength > 0) DrawTextW(dc.Get(), pText, nLength, &rc, 0);
+        if (nLength > 0) painter.DrawText(pText, nLength, &rc, 0);
     }
     CWceUiGenericBitmap* pLeft = m_pData->m_bmpBarLeft.GetBitmap();
     CWceUiGenericBitmap* pCenter = m_pData->m_bmpBarCenter.GetBitmap();

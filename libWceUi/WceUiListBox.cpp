@@ -10,6 +10,7 @@
 #include "WceUiLayerData.h"
 #include "WceUiLoadBitmap.h"
 #include "WceUiStyle.h"
+#include "WceUiTextPainter.h"
 #include "WceUiXml.h"
 #include "wce/gdi.h"
 #include "wce/gdi_text.h"
@@ -63,11 +64,9 @@ COLORREF ReadRgb(LPCWSTR p)
 // Floor division: rows above the first item have negative indices.
 int FloorDiv(long long a, int b) { return int(a >= 0 ? a / b : -((-a + b - 1) / b)); }
 
-int TextWidth(HDC hdc, const std::u16string& text)
+int TextWidth(const CWceUiTextPainter& painter, const std::u16string& text)
 {
-    SIZE size = {0, 0};
-    if (!text.empty()) GetTextExtentPoint32W(hdc, text.c_str(), int(text.size()), &size);
-    return size.cx;
+    return painter.GetTextWidth(text.c_str(), int(text.size()));
 }
 
 BOOL IsHighSurrogate(WCHAR c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -76,10 +75,10 @@ BOOL IsLowSurrogate(WCHAR c) { return c >= 0xDC00 && c <= 0xDFFF; }
 // The start and "..." and the end of a text too wide for nWidth: names that differ only at
 // their end (a year, a version) stay apart. The end gets the odd unit; surrogate pairs stay
 // whole. A text that fits, or a width where not even "..." fits, is returned unchanged.
-std::u16string MiddleEllipsis(HDC hdc, const std::u16string& text, int nWidth)
+std::u16string MiddleEllipsis(const CWceUiTextPainter& painter, const std::u16string& text, int nWidth)
 {
     static const std::u16string kDots = u"...";
-    if (TextWidth(hdc, text) <= nWidth || TextWidth(hdc, kDots) > nWidth) return text;
+    if (TextWidth(painter, text) <= nWidth || TextWidth(painter, kDots) > nWidth) return text;
     auto shorten = [&text](size_t nKeep) {
         size_t nHead = nKeep / 2, nTail = nKeep - nHead;
         if (nHead > 0 && IsHighSurrogate(text[nHead - 1])) --nHead;
@@ -91,7 +90,7 @@ std::u16string MiddleEllipsis(HDC hdc, const std::u16string& text, int nWidth)
     size_t nLow = 0, nHigh = text.size() - 1;
     while (nLow < nHigh) {
         size_t nMid = (nLow + nHigh + 1) / 2;
-        if (TextWidth(hdc, shorten(nMid)) <= nWidth)
+        if (TextWidth(painter, shorten(nMid)) <= nWidth)
             nLow = nMid;
         else
             nHigh = nMid - 1;
@@ -430,14 +429,8 @@ void CWceUiListBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
     }
 
     if (nFirst <= nLast) {
-        HBITMAP hBitmap = pDrawBitmap->GetHBitmap(NULL);
-        HDC hdc = hBitmap ? CreateCompatibleDC(NULL) : NULL;
-        if (hdc) {
-            HGDIOBJ hOldBitmap = SelectObject(hdc, hBitmap);
-            int nOldMode = SetBkMode(hdc, TRANSPARENT);
-            HFONT hFont = look.m_hFont ? look.m_hFont : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
-            HGDIOBJ hOldFont = SelectObject(hdc, hFont);
-            COLORREF crOld = SetTextColor(hdc, look.m_crText);
+        CWceUiTextPainter painter(pDrawBitmap, look.m_hFont, look.m_crText, &rcDraw);
+        if (painter.IsReady()) {
             CWceUiGenericBitmap* pCheck = d->m_bmpCheck.GetBitmap();
             for (int i = nFirst; i <= nLast; ++i) {
                 const CListItem& item = d->m_Items[i];
@@ -453,20 +446,19 @@ void CWceUiListBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
                 if (pLine)
                     WceUiDrawClipped(pDrawBitmap, rcItemDraw, rcItem.left, rcItem.top, pLine->GetWidth(),
                                      pLine->GetHeight(), pLine, 0, 0, WCEUI_DRAW_COPY);
-                SetTextColor(hdc, bPressed ? d->m_crSelectText : look.m_crText);
+                painter.SetTextColor(bPressed ? d->m_crSelectText : look.m_crText);
                 RECT rcText = rcItem;
                 rcText.left = WceUiClampCoord((long long)rcItem.left +
                                               (d->m_bDrawItemImage ? d->m_nItemImageWidth : d->m_nTextLeftOffset));
                 if (pCheck) rcText.right = WceUiClampCoord((long long)rcItem.right - pCheck->GetWidth());
-                SelectClipRgn(hdc, NULL);
-                IntersectClipRect(hdc, rcItemDraw.left, rcItemDraw.top, rcItemDraw.right, rcItemDraw.bottom);
+                painter.ClipTo(rcItemDraw);
                 if (d->m_bMiddleEllipsis) {
-                    std::u16string strShown = MiddleEllipsis(hdc, item.m_strText, rcText.right - rcText.left);
-                    DrawTextW(hdc, strShown.c_str(), int(strShown.size()), &rcText,
-                              DT_SINGLELINE | DT_VCENTER | DT_WORD_ELLIPSIS);
+                    std::u16string strShown = MiddleEllipsis(painter, item.m_strText, rcText.right - rcText.left);
+                    painter.DrawText(strShown.c_str(), int(strShown.size()), &rcText,
+                                     DT_SINGLELINE | DT_VCENTER | DT_WORD_ELLIPSIS);
                 } else {
-                    DrawTextW(hdc, item.m_strText.c_str(), int(item.m_strText.size()), &rcText,
-                              DT_SINGLELINE | DT_VCENTER | DT_WORD_ELLIPSIS);
+                    painter.DrawText(item.m_strText.c_str(), int(item.m_strText.size()), &rcText,
+                                     DT_SINGLELINE | DT_VCENTER | DT_WORD_ELLIPSIS);
                 }
                 if (d->m_bDrawItemImage) {
                     CWceUiGenericBitmap* pImage = item.m_pImage ? item.m_pImage : d->m_bmpDefaultImage.GetBitmap();
@@ -481,14 +473,7 @@ void CWceUiListBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
                     WceUiDrawClipped(pDrawBitmap, rcItemDraw, (long long)rcItem.right - pCheck->GetWidth() - 5, rcItem.top,
                                      pCheck->GetWidth(), pCheck->GetHeight(), pCheck, 0, 0, WCEUI_DRAW_BLEND);
             }
-            SelectClipRgn(hdc, NULL);
-            SetTextColor(hdc, crOld);
-            SelectObject(hdc, hOldFont);
-            SetBkMode(hdc, nOldMode);
-            SelectObject(hdc, hOldBitmap);
-            DeleteDC(hdc);
         }
-        if (hBitmap) pDrawBitmap->Unlock();
     }
 
     // The cache takes R only when all of it is right now: painted whole, or rebuilt from
