@@ -11,6 +11,8 @@
 #include "WceUiXml.h"
 #include "wce/gdi.h"
 
+// ---- Data ----
+
 struct CWceUiMEditBoxData {
     CWceUiLoadBitmap m_bmpLineBg, m_bmpBarTop, m_bmpBarMiddle, m_bmpBarBottom;
 };
@@ -18,6 +20,57 @@ struct CWceUiMEditBoxData {
 struct CWceUiSEditBoxData {
     CWceUiLoadBitmap m_bmpBarLeft, m_bmpBarCenter, m_bmpBarRight;
 };
+
+// ---- Life ----
+
+CWceUiMEditBox::CWceUiMEditBox() : m_pData(new (std::nothrow) CWceUiMEditBoxData())
+{
+    WCEUI_CHECK("CWceUiMEditBox::CWceUiMEditBox", NULL != m_pData);
+    SetVertical(1);
+}
+
+CWceUiMEditBox::~CWceUiMEditBox() { delete m_pData; }
+
+CWceUiSEditBox::CWceUiSEditBox() : m_pData(new (std::nothrow) CWceUiSEditBoxData())
+{
+    WCEUI_CHECK("CWceUiSEditBox::CWceUiSEditBox", NULL != m_pData);
+}
+
+CWceUiSEditBox::~CWceUiSEditBox() { delete m_pData; }
+
+// ---- Properties ----
+
+BOOL CWceUiMEditBox::SetProperties(CWceUiXmlElem* pCreateElem)
+{
+    if (!WCEUI_CHECK("CWceUiMEditBox::SetProperties", NULL != pCreateElem && NULL != m_pData)) return FALSE;
+    SetVertical(1);
+    struct {
+        LPCWSTR pAttr;
+        CWceUiLoadBitmap* pHolder;
+    } const bmps[] = {{u"line_bg_bmp", &m_pData->m_bmpLineBg},
+                      {u"top_bmp", &m_pData->m_bmpBarTop},
+                      {u"middle_bmp", &m_pData->m_bmpBarMiddle},
+                      {u"bottom_bmp", &m_pData->m_bmpBarBottom}};
+    for (const auto& b : bmps)
+        if (LPCWSTR p = pCreateElem->GetAttribute(b.pAttr)) b.pHolder->SetBitmapFromRes(p);
+    return CWceUiEditBox::SetProperties(pCreateElem);
+}
+
+BOOL CWceUiSEditBox::SetProperties(CWceUiXmlElem* pCreateElem)
+{
+    if (!WCEUI_CHECK("CWceUiSEditBox::SetProperties", NULL != pCreateElem && NULL != m_pData)) return FALSE;
+    struct {
+        LPCWSTR pAttr;
+        CWceUiLoadBitmap* pHolder;
+    } const bmps[] = {{u"left-bmp", &m_pData->m_bmpBarLeft},
+                      {u"center-bmp", &m_pData->m_bmpBarCenter},
+                      {u"right-bmp", &m_pData->m_bmpBarRight}};
+    for (const auto& b : bmps)
+        if (LPCWSTR p = pCreateElem->GetAttribute(b.pAttr)) b.pHolder->SetBitmapFromRes(p);
+    return CWceUiEditBox::SetProperties(pCreateElem);
+}
+
+// ---- Painting ----
 
 namespace {
 
@@ -49,32 +102,6 @@ void TileBlend(CWceUiGenericBitmap* pDst, const RECT& rcClip, int x, int y, int 
 }
 
 }  // namespace
-
-// ---- CWceUiMEditBox ----
-
-CWceUiMEditBox::CWceUiMEditBox() : m_pData(new (std::nothrow) CWceUiMEditBoxData())
-{
-    WCEUI_CHECK("CWceUiMEditBox::CWceUiMEditBox", NULL != m_pData);
-    SetVertical(1);
-}
-
-CWceUiMEditBox::~CWceUiMEditBox() { delete m_pData; }
-
-BOOL CWceUiMEditBox::SetProperties(CWceUiXmlElem* pCreateElem)
-{
-    if (!WCEUI_CHECK("CWceUiMEditBox::SetProperties", NULL != pCreateElem && NULL != m_pData)) return FALSE;
-    SetVertical(1);
-    struct {
-        LPCWSTR pAttr;
-        CWceUiLoadBitmap* pHolder;
-    } const bmps[] = {{u"line_bg_bmp", &m_pData->m_bmpLineBg},
-                      {u"top_bmp", &m_pData->m_bmpBarTop},
-                      {u"middle_bmp", &m_pData->m_bmpBarMiddle},
-                      {u"bottom_bmp", &m_pData->m_bmpBarBottom}};
-    for (const auto& b : bmps)
-        if (LPCWSTR p = pCreateElem->GetAttribute(b.pAttr)) b.pHolder->SetBitmapFromRes(p);
-    return CWceUiEditBox::SetProperties(pCreateElem);
-}
 
 void CWceUiMEditBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
 {
@@ -122,29 +149,6 @@ void CWceUiMEditBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
     TileBlend(pDrawBitmap, rcClip, A.right - 5, A.top + nThumbPos + 4, 5, nThumb - 8, pMid);
     WceUiDrawClipped(pDrawBitmap, rcClip, A.right - 5, A.top + nThumbPos + nThumb - 4, 5, 4, pBot, 0, 0,
                      WCEUI_DRAW_BLEND);
-}
-
-// ---- CWceUiSEditBox ----
-
-CWceUiSEditBox::CWceUiSEditBox() : m_pData(new (std::nothrow) CWceUiSEditBoxData())
-{
-    WCEUI_CHECK("CWceUiSEditBox::CWceUiSEditBox", NULL != m_pData);
-}
-
-CWceUiSEditBox::~CWceUiSEditBox() { delete m_pData; }
-
-BOOL CWceUiSEditBox::SetProperties(CWceUiXmlElem* pCreateElem)
-{
-    if (!WCEUI_CHECK("CWceUiSEditBox::SetProperties", NULL != pCreateElem && NULL != m_pData)) return FALSE;
-    struct {
-        LPCWSTR pAttr;
-        CWceUiLoadBitmap* pHolder;
-    } const bmps[] = {{u"left-bmp", &m_pData->m_bmpBarLeft},
-                      {u"center-bmp", &m_pData->m_bmpBarCenter},
-                      {u"right-bmp", &m_pData->m_bmpBarRight}};
-    for (const auto& b : bmps)
-        if (LPCWSTR p = pCreateElem->GetAttribute(b.pAttr)) b.pHolder->SetBitmapFromRes(p);
-    return CWceUiEditBox::SetProperties(pCreateElem);
 }
 
 void CWceUiSEditBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
