@@ -7,8 +7,8 @@
 #include "WceUi565Bitmap.h"
 #include "WceUiStyle.h"
 #include "WceUiTextPainter.h"
+#include "layer_fixture.h"
 #include "wce/gdi_text.h"
-#include "skin_fixture.h"
 
 namespace {
 
