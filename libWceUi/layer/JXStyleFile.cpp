@@ -603,7 +603,7 @@ CWceUiWndAnimate* CJxStyleFile::GetWndAnimate(LPCWSTR pName)
     // Played with input blocked: a transition that would hold the screen too long is none.
     if (!WceUiIsAnimateWithinLimit(pNewAnimate)) {
         JxWriteLogW(JX_LOG_ERROR, u"Load animate %s failed, %d frames of %u ms are more than %d frames or %d ms", pName,
-                    pNewAnimate->GetFrameCount(), static_cast<unsigned>(WceUiGetFrameLength(pNewAnimate)),
+                    pNewAnimate->GetFrameCount(), static_cast<unsigned>(pNewAnimate->GetFrameLength()),
                     int(WCEUI_ANIMATE_MAX_FRAMES), int(WCEUI_ANIMATE_MAX_TIME));
         delete pNewAnimate;
         return NULL;
