@@ -3,6 +3,8 @@
 
 #include "wce/types.h"
 
+class CWceUiLayer;
+
 // The instance handle stored by WceUiInit; null (a failed check) before.
 HINSTANCE WceUiGetInstanceHandle();
 
@@ -30,6 +32,9 @@ LPCWSTR WceUiGetPackPassword();
 BOOL WceUiOpenLogFile(LPCWSTR pLogDir, DWORD nMaxLogFileSize);
 // Later messages are dropped.
 void WceUiCloseLogFile();
+// Writes one message to the log as the framework writes its own (one longer than a log line,
+// 192 characters, is dropped whole).
+void WceUiWriteLog(int nLevel, LPCWSTR pMessage);
 
 // The levels of the framework's messages.
 enum { WCEUI_LOG_INFO = 1, WCEUI_LOG_WARNING = 2, WCEUI_LOG_ERROR = 3 };
@@ -73,3 +78,7 @@ int WceUiGetVerString(WCHAR (&szBuffer)[N])
 // has travelled after frame nCurFrame (0-based) of nFrameCount over a total travel nStotal.
 // The last frame gives nStotal; bad arguments give 0.
 int CalcAnidisplacement(int nCurFrame, int nFrameCount, int nStotal);
+
+// Paints what the layer's window has invalid now, before the messages waiting: for work that
+// holds the UI thread and shows its progress meanwhile. Nothing for a layer without a window.
+void WceUiUpdateLayerWnd(const CWceUiLayer* pLayer);

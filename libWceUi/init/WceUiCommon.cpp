@@ -9,6 +9,7 @@
 #include "JXPackedFileMgr.h"
 #include "JXWriteLogFile.h"
 #include "JxConfDoc.h"
+#include "WceUiCtrlPrivate.h"
 #include "wce/files.h"
 #include "wce/wstring.h"
 
@@ -60,6 +61,12 @@ BOOL WceUiOpenLogFile(LPCWSTR pLogDir, DWORD nMaxLogFileSize)
 }
 
 void WceUiCloseLogFile() { CJxGVar::GetInstance()->GetCJxWriteLogFile()->Close(); }
+
+void WceUiWriteLog(int nLevel, LPCWSTR pMessage)
+{
+    if (!WCEUI_CHECK("WceUiWriteLog", NULL != pMessage)) return;
+    JxWriteLogW(nLevel, u"%s", pMessage);
+}
 
 BOOL WceUiIsRectLarge(const RECT& rc)
 {
@@ -139,4 +146,9 @@ BOOL WceUiParseDecimal(LPCWSTR pText, int* pnValue)
     BOOL bDigits = FALSE;
     *pnValue = JxParseDecimal(pText, &bDigits);
     return bDigits;
+}
+
+void WceUiUpdateLayerWnd(const CWceUiLayer* pLayer)
+{
+    if (WCEUI_CHECK("WceUiUpdateLayerWnd", NULL != pLayer)) WceUiUpdateWnd(pLayer);
 }

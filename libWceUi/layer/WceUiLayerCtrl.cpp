@@ -92,6 +92,12 @@ CWceUiLayer* CWceUiLayerCtrl::RootLayer() const
     return m_pData->m_pBody;
 }
 
+CWceUiLayer* CWceUiLayerCtrl::GetTopDlg() const
+{
+    CWceUiLayer* pRoot = m_pData->m_pBody;
+    return pRoot ? pRoot->GetLastChild() : NULL;
+}
+
 BOOL CWceUiLayerCtrl::SetWindow(CWceUiLayerHost* pWindow)
 {
     if (!WCEUI_CHECK("CWceUiLayerCtrl::SetWindow", NULL != pWindow)) return FALSE;

@@ -20,6 +20,8 @@ public:
     CWceUiLayerCtrl& operator=(const CWceUiLayerCtrl&) = delete;
 
     CWceUiLayer* RootLayer() const;
+    // The dialog on top, the one input goes to (the root's last child), or null.
+    CWceUiLayer* GetTopDlg() const;
     BOOL SetWindow(CWceUiLayerHost* pWindow);
     CWceUiLayerHost* GetWindow() const;
     // The window, or null (no check) while none is set.

@@ -1,5 +1,5 @@
 // A screen for running the update procedure without a window: it keeps what the procedure
-// tells the user and how the run ended, and answers the package path as the selected item.
+// tells the user and how the run ended.
 #pragma once
 
 #include <string>
@@ -15,21 +15,15 @@ public:
     int ended = -1;  // the result EndDialog was given; -1 while it was not called
 
     void SetStatusText(LPCWSTR text) override { statuses.push_back(text); }
-    int GetProgressPos() override { return m_progress; }
-    void SetProgressPos(int pos) override { m_progress = pos; }
+    void SetProgressPos(int) override {}
     void UpdateWindow() override {}
     void EnableWindow(BOOL) override {}
     HWND GetWindowHandle() override { return nullptr; }
     void EnableControls(BOOL) override {}
-    int GetCurSel() override { return 0; }
-    CString GetItemPath(int) override { return u"\\SDMMC\\gpsApp.msk"; }
     void ShowMessage(LPCWSTR text, UINT flag) override
     {
         messages.push_back(text);
         flags.push_back(flag);
     }
     void EndDialog(int result) override { ended = result; }
-
-private:
-    int m_progress = 0;
 };

@@ -441,6 +441,9 @@ TEST(BrantelStartUp, StatusesForUsageMissingSkinAndSecondInstance)
     EXPECT_EQ(2, std::system((std::string(BRANTEL_EXE) + " --bogus 2>/dev/null").c_str()) >> 8);
     EXPECT_EQ(2, std::system((std::string(BRANTEL_EXE) + " 2>/dev/null").c_str()) >> 8);
     EXPECT_EQ(0, std::system((std::string(BRANTEL_EXE) + " --help >/dev/null").c_str()) >> 8);
+    std::string errors;
+    EXPECT_EQ(2, dev.Run("fly 1 2\n", "", &errors));  // a script that does not parse
+    EXPECT_NE(std::string::npos, errors.find("script:1:")) << errors;
 
     // The first instance holds its window for a while; the second raises it and leaves.
     std::string first = std::string(BRANTEL_EXE) + " --device-root " + root + " --display headless --script " +
@@ -449,7 +452,6 @@ TEST(BrantelStartUp, StatusesForUsageMissingSkinAndSecondInstance)
     ASSERT_EQ(0, std::system(first.c_str()));
     for (int i = 0; i < 100 && dev.Read("trace.txt").find("hold") == std::string::npos; ++i)
         std::system("sleep 0.02");
-    std::string errors;
     EXPECT_EQ(0, dev.Run("wait 10\n", "--trace " + dev.Host("second.txt"), &errors)) << errors;
     EXPECT_EQ(std::string::npos, dev.Read("second.txt").find("open")) << dev.Read("second.txt");
     std::system("sleep 1.8");

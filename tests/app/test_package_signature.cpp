@@ -69,7 +69,7 @@ protected:
         device.WriteHostFile("SDMMC/gpsApp.msk", bytes);
         if (!signature.empty()) device.WriteHostFile("SDMMC/gpsApp.msk.minisig", signature);
         CUpdateProcedure procedure(screen, ReadInstalledAppPath());
-        procedure.OnUpdate();
+        procedure.OnUpdate(brantel::kGenericPackage);
         return WideToUtf8(procedure.GetRefusal().c_str());
     }
 };

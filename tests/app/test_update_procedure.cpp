@@ -16,9 +16,6 @@ namespace {
 // Records what the procedure does to the screen.
 class FakeScreen : public IUpdateScreen {
 public:
-    int selection = 0;
-    CString path = u"\\SDMMC\\gpsApp.msk";
-    int progress = 37;
     std::vector<int> progressSet;
     std::vector<std::u16string> statuses;
     std::vector<std::u16string> messages;
@@ -30,18 +27,11 @@ public:
     std::string events;
 
     void SetStatusText(LPCWSTR text) override { statuses.push_back(text); }
-    int GetProgressPos() override { return progress; }
-    void SetProgressPos(int pos) override
-    {
-        progress = pos;
-        progressSet.push_back(pos);
-    }
+    void SetProgressPos(int pos) override { progressSet.push_back(pos); }
     void UpdateWindow() override { ++repaints; }
     void EnableWindow(BOOL enable) override { windowEnabled.push_back(enable); }
     HWND GetWindowHandle() override { return nullptr; }
     void EnableControls(BOOL enable) override { controlsEnabled.push_back(enable); }
-    int GetCurSel() override { return selection; }
-    CString GetItemPath(int) override { return path; }
     void ShowMessage(LPCWSTR text, UINT flags) override
     {
         messages.push_back(text);
@@ -55,6 +45,8 @@ public:
     }
     void HoldMessageBoxImage(BOOL hold) override { events += hold ? "hold;" : "release;"; }
 };
+
+constexpr LPCWSTR kGps = u"\\SDMMC\\gpsApp.msk";
 
 int g_calibrations = 0;
 void Calibrate() { ++g_calibrations; }
@@ -108,7 +100,7 @@ TEST_F(UpdateProcedureTest, GenericSuccessReplacesAppAndLaunches)
     WriteGps(SampleEntries());
     CUpdateProcedure procedure(screen, ReadInstalledAppPath());
     EXPECT_FALSE(procedure.IsKpt());
-    procedure.OnUpdate();
+    procedure.OnUpdate(kGps);
     EXPECT_EQ(screen.ended, 0);
     EXPECT_TRUE(screen.messages.empty());
     EXPECT_EQ(device.ReadHostFile("Residentflash2/app/NaviMain.exe"), "new main");
@@ -125,22 +117,20 @@ TEST_F(UpdateProcedureTest, GenericSuccessReplacesAppAndLaunches)
 }
 
 // No selection, or a line that is no entry (the list saying it holds no package).
-TEST_F(UpdateProcedureTest, NothingOrALineWithoutPathSelectedDoesNothing)
+TEST_F(UpdateProcedureTest, NoPackagePathDoesNothing)
 {
     WriteGps(SampleEntries());
-    for (int selection : {-1, 0}) {
+    for (LPCWSTR path : {static_cast<LPCWSTR>(nullptr), u""}) {
         FakeScreen fresh;
-        fresh.selection = selection;
-        fresh.path = CString();
-        CUpdateProcedure(fresh, u"").OnUpdate();
-        EXPECT_EQ(fresh.repaints, 0) << selection;
-        EXPECT_TRUE(fresh.messages.empty()) << selection;
-        EXPECT_TRUE(device.HostExists("Residentflash2/app/old/legacy.dll")) << selection;
+        CUpdateProcedure(fresh, u"").OnUpdate(path);
+        EXPECT_EQ(fresh.repaints, 0) << !path;
+        EXPECT_TRUE(fresh.messages.empty()) << !path;
+        EXPECT_TRUE(device.HostExists("Residentflash2/app/old/legacy.dll")) << !path;
     }
 }
 
-// Each new multiple of five shows once: of three entries 33 and 66 are not shown, and the
-// first entry gives 0 %, unlike the slider's 37.
+// Each new multiple of five shows once, from the 0 % an update starts with: of three
+// entries 33 and 66 are not shown.
 TEST_F(UpdateProcedureTest, ProgressShowsEachNewMultipleOfFiveOnce)
 {
     std::vector<int> everyFive;
@@ -149,7 +139,7 @@ TEST_F(UpdateProcedureTest, ProgressShowsEachNewMultipleOfFiveOnce)
     for (const auto& [count, shown] : cases) {
         FakeScreen fresh;
         WriteGps(ManyFiles(count));
-        CUpdateProcedure(fresh, u"").OnUpdate();
+        CUpdateProcedure(fresh, u"").OnUpdate(kGps);
         EXPECT_EQ(fresh.progressSet, shown) << count;
         EXPECT_EQ(fresh.statuses.back(), u"100%");
     }
@@ -189,8 +179,7 @@ TEST_F(UpdateProcedureTest, FailuresShowTheirMessageAndKeepWhatWasNotYetDeleted)
         SCOPED_TRACE(WideToUtf8(c.message));
         c.prepare();
         FakeScreen fresh;
-        fresh.path = c.path;
-        CUpdateProcedure(fresh, u"").OnUpdate();
+        CUpdateProcedure(fresh, u"").OnUpdate(c.path);
         EXPECT_EQ(fresh.messages, (std::vector<std::u16string>{c.message}));
         EXPECT_EQ(fresh.messageFlags, (std::vector<UINT>{0x10}));
         EXPECT_EQ(fresh.ended, -1);
@@ -228,7 +217,7 @@ TEST_F(UpdateProcedureTest, UnreadableRegistryRefusesAndAHugeFactoryConfigIsNotC
     WriteGps(SampleEntries());
     CUpdateProcedure refused(screen, u"");
     refused.SetRegistryProblem(u"registry.reg:5: malformed registry file: a key line must end with ']'");
-    refused.OnUpdate();
+    refused.OnUpdate(kGps);
     EXPECT_EQ(screen.messages, (std::vector<std::u16string>{
                                    u"Update fail. \n(registry.reg:5: malformed registry file: a key line must end with ']')"}));
     EXPECT_EQ(refused.GetRefusal(), u"registry.reg:5: malformed registry file: a key line must end with ']'");
@@ -247,7 +236,7 @@ TEST_F(UpdateProcedureTest, UnreadableRegistryRefusesAndAHugeFactoryConfigIsNotC
         device.WriteHostFile("SDMMC/FactoryConfig.xml", "");
         device.WriteHostFileAt("SDMMC/FactoryConfig.xml", c.size - 1, ">");
         FakeScreen fresh;
-        CUpdateProcedure(fresh, u"").OnUpdate();
+        CUpdateProcedure(fresh, u"").OnUpdate(kGps);
         EXPECT_EQ(fresh.ended, 0);
         EXPECT_EQ(device.HostExists("Residentflash2/app/config/FactoryConfig.xml"), c.copied);
     }
@@ -258,18 +247,17 @@ TEST_F(UpdateProcedureTest, KptVariantIgnoresCaseCalibratesIfItCanAndResets)
     for (bool calibration : {true, false}) {
         SCOPED_TRACE(calibration);
         FakeScreen fresh;
-        fresh.path = u"\\SDMMC\\kptApp.msk";
         SetApp(calibration ? "\\\\ResidentFlash2\\\\APP\\\\KptMain.EXE" : "\\\\residentflash2\\\\app\\\\kptmain.exe");
         CString package;
         GetDefaultPackagePath(package);
-        EXPECT_EQ(package, fresh.path);
+        EXPECT_EQ(package, u"\\SDMMC\\kptApp.msk");
         WritePackage(device, "SDMMC/kptApp.msk", BuildMskImage(SampleEntries(), u"app"), u"sxq_bnf");
         std::filesystem::remove(device.Host("reset-requested.txt"));
         g_calibrations = 0;
         wce::host::SetTouchCalibrateRoutine(calibration ? &Calibrate : nullptr);
         CUpdateProcedure procedure(fresh, ReadInstalledAppPath());
         EXPECT_TRUE(procedure.IsKpt());
-        procedure.OnUpdate();
+        procedure.OnUpdate(package);
         EXPECT_EQ(g_calibrations, calibration ? 1 : 0);
         EXPECT_EQ(fresh.messages, (std::vector<std::u16string>{u"Update application OK, please remove SD card."}));
         EXPECT_EQ(fresh.messageFlags, (std::vector<UINT>{0x40}));
@@ -287,7 +275,7 @@ TEST_F(UpdateProcedureTest, NoAppValueOrOneOfAnotherTypeIsGenericAndStillEnds)
     EXPECT_EQ(package, u"\\SDMMC\\gpsApp.msk");
     WriteGps(SampleEntries());
     CUpdateProcedure procedure(screen, ReadInstalledAppPath());
-    procedure.OnUpdate();
+    procedure.OnUpdate(package);
     EXPECT_EQ(screen.ended, 0);
     EXPECT_FALSE(device.HostExists("launches.txt"));  // the launch of an empty path failed silently
     EXPECT_FALSE(procedure.HasLaunched());

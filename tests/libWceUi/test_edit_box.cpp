@@ -8,7 +8,6 @@
 #include "WceUiEditBox.h"
 #include "bitmap_helpers.h"
 #include "layer_fixture.h"
-#include "skin_fixture.h"
 #include "wce/gdi_text.h"
 #include "wce/window.h"
 

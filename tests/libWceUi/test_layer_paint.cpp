@@ -6,7 +6,7 @@
 #include "WceUi32Bitmap.h"
 #include "WceUi565Bitmap.h"
 #include "WceUiStyle.h"
-#include "skin_fixture.h"
+#include "layer_fixture.h"
 
 namespace {
 

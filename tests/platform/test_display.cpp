@@ -225,8 +225,10 @@ TEST(DisplayScript, BadLinesRefuseTheWholeScript)
         options.height = 100;
         options.scriptText = c.script;
         std::string error;
-        EXPECT_FALSE(wce::host::OpenDisplay(options, error)) << c.script;
+        wce::host::DisplayFailure failure = wce::host::DisplayFailure::None;
+        EXPECT_FALSE(wce::host::OpenDisplay(options, error, &failure)) << c.script;
         EXPECT_EQ(c.error, error) << c.script;
+        EXPECT_EQ(wce::host::DisplayFailure::Script, failure) << c.script;
     }
 }
 
@@ -368,8 +370,10 @@ TEST(DisplayOpen, AnExplicitSdlDisplayThatCannotStartFails)
     DisplayOptions options;
     options.backend = DisplayOptions::Backend::Sdl;
     std::string error;
-    EXPECT_FALSE(wce::host::OpenDisplay(options, error));
+    wce::host::DisplayFailure failure = wce::host::DisplayFailure::None;
+    EXPECT_FALSE(wce::host::OpenDisplay(options, error, &failure));
     EXPECT_FALSE(error.empty());
+    EXPECT_EQ(wce::host::DisplayFailure::NoDisplay, failure);
     options.backend = DisplayOptions::Backend::Auto;
     testing::internal::CaptureStderr();
     ASSERT_TRUE(wce::host::OpenDisplay(options, error));
