@@ -51,25 +51,32 @@ void CMskUnpacker::Reset()
 
 int CMskUnpacker::VerifyPackage(LPCWSTR pPath, DWORD dwKey, CString& strError)
 {
-    return impVerify(pPath, dwKey, strError, FALSE);
+    return impVerify(INVALID_HANDLE_VALUE, pPath, dwKey, strError, FALSE);
 }
 
 int CMskUnpacker::VerifyPackageData(LPCWSTR pPath, DWORD dwKey, CString& strError)
 {
-    return impVerify(pPath, dwKey, strError, TRUE);
+    return impVerify(INVALID_HANDLE_VALUE, pPath, dwKey, strError, TRUE);
 }
 
-int CMskUnpacker::impVerify(LPCWSTR pPath, DWORD dwKey, CString& strError, BOOL bData)
+int CMskUnpacker::VerifyPackageData(HANDLE hPackage, LPCWSTR pPath, DWORD dwKey, CString& strError)
+{
+    return impVerify(hPackage, pPath, dwKey, strError, TRUE);
+}
+
+int CMskUnpacker::impVerify(HANDLE hPackage, LPCWSTR pPath, DWORD dwKey, CString& strError, BOOL bData)
 {
     Reset();
     m_strFile = pPath;
     m_dwKey = dwKey;
-    HANDLE h = JxOpenForReading(pPath);
-    if (h == INVALID_HANDLE_VALUE) {
+    HANDLE h = hPackage;
+    if (h != INVALID_HANDLE_VALUE) {
+        SetFilePointer(h, 0, nullptr, FILE_BEGIN);
+    } else if ((h = JxOpenForReading(pPath)) == INVALID_HANDLE_VALUE) {
         strError.Format(u"open file %s failed, error code is %d", m_strFile.c_str(), static_cast<int>(GetLastError()));
         return 0;
     }
-    CJxAutoHandle closer(h);
+    CJxAutoHandle closer(h == hPackage ? INVALID_HANDLE_VALUE : h);
     DWORD fileSize = 0;
     DWORD checkWord = 0;
     MskLoadFailure failure = MskReadDirectoryBlock(h, dwKey, m_pDirectory, m_dwDirectoryLength, fileSize, checkWord);
@@ -126,14 +133,16 @@ void CMskUnpacker::impCheckData(HANDLE hPackage, CString& strError)
     });
 }
 
-int CMskUnpacker::LoadDirectory()
+int CMskUnpacker::LoadDirectory(HANDLE hPackage)
 {
-    HANDLE h = JxOpenForReading(m_strFile);
-    if (h == INVALID_HANDLE_VALUE) {
+    HANDLE h = hPackage;
+    if (h != INVALID_HANDLE_VALUE) {
+        SetFilePointer(h, 0, nullptr, FILE_BEGIN);
+    } else if ((h = JxOpenForReading(m_strFile)) == INVALID_HANDLE_VALUE) {
         m_strError.Format(u"open file %s failed, GetLastError is %d", m_strFile.c_str(), static_cast<int>(GetLastError()));
         return 0;
     }
-    CJxAutoHandle closer(h);
+    CJxAutoHandle closer(h == hPackage ? INVALID_HANDLE_VALUE : h);
     DWORD fileSize = 0;
     DWORD checkWord = 0;
     MskLoadFailure failure = MskReadDirectoryBlock(h, m_dwKey, m_pDirectory, m_dwDirectoryLength, fileSize, checkWord);
@@ -168,28 +177,39 @@ int CMskUnpacker::LoadDirectory()
 
 int CMskUnpacker::Unpack(LPCWSTR pPath, LPCWSTR pTargetDir, DWORD dwKey, CString& strError)
 {
+    return impUnpack(INVALID_HANDLE_VALUE, pPath, pTargetDir, dwKey, strError);
+}
+
+int CMskUnpacker::Unpack(HANDLE hPackage, LPCWSTR pPath, LPCWSTR pTargetDir, DWORD dwKey, CString& strError)
+{
+    return impUnpack(hPackage, pPath, pTargetDir, dwKey, strError);
+}
+
+int CMskUnpacker::impUnpack(HANDLE hPackage, LPCWSTR pPath, LPCWSTR pTargetDir, DWORD dwKey, CString& strError)
+{
     Reset();
     m_strFile = pPath;
     m_strDir = pTargetDir;
     m_dwKey = dwKey;
     int result = 0;
-    if (!Exists(m_strFile) || IsDirectory(m_strFile)) {
+    // A package opened for reading is a file: folders open only with backup semantics.
+    if (hPackage == INVALID_HANDLE_VALUE && (!Exists(m_strFile) || IsDirectory(m_strFile))) {
         m_strError.Format(u"the file for unpack '%s' is not valid", m_strFile.c_str());
     } else if (!IsDirectory(m_strDir)) {
         m_strError.Format(u"the unpack directory '%s' is not valid", m_strDir.c_str());
-    } else if (LoadDirectory()) {
+    } else if (LoadDirectory(hPackage)) {
         // Every target path has passed the device rules, so nothing is written for a
         // package with one bad name.
         m_strDir = AddTrailingBackslash(AddTrailingBackslash(m_strDir) + m_strRootName);
         if (!Exists(m_strDir)) {
             if (CreateDirectoryTree(m_strDir))
-                result = UnpackEntries();
+                result = UnpackEntries(hPackage);
             else
                 m_strError.Format(u"can not create directory: %s\n", m_strDir.c_str());
         } else if (!IsDirectory(m_strDir)) {
             m_strError.Format(u"can't not unpack to directory: %s\n", m_strDir.c_str());
         } else {
-            result = UnpackEntries();
+            result = UnpackEntries(hPackage);
         }
     }
     strError = m_strError;
@@ -205,14 +225,14 @@ int CMskUnpacker::ReportProgress(DWORD dwIndex, LPCWSTR pName, DWORD dwCount)
     return 1;
 }
 
-int CMskUnpacker::UnpackEntries()
+int CMskUnpacker::UnpackEntries(HANDLE hPackage)
 {
-    HANDLE h = JxOpenForReading(m_strFile);
-    if (h == INVALID_HANDLE_VALUE) {
+    HANDLE h = hPackage;
+    if (h == INVALID_HANDLE_VALUE && (h = JxOpenForReading(m_strFile)) == INVALID_HANDLE_VALUE) {
         m_strError.Format(u"open file %s failed, error code is %d", m_strFile.c_str(), static_cast<int>(GetLastError()));
         return 0;
     }
-    CJxAutoHandle closer(h);
+    CJxAutoHandle closer(h == hPackage ? INVALID_HANDLE_VALUE : h);
     const DWORD count = static_cast<DWORD>(m_entries.size());
     DWORD index = 0;
     for (const BYTE* record : m_entries) {

@@ -26,6 +26,10 @@ public:
     int VerifyPackageData(LPCWSTR pPath, DWORD dwKey, CString& strError);
     // 1 on success; strError always receives the last error (empty on success).
     int Unpack(LPCWSTR pPath, LPCWSTR pTargetDir, DWORD dwKey, CString& strError);
+    // The same on the package at pPath that the caller opened for reading: read from its start,
+    // with pPath in the messages, and not opened again.
+    int VerifyPackageData(HANDLE hPackage, LPCWSTR pPath, DWORD dwKey, CString& strError);
+    int Unpack(HANDLE hPackage, LPCWSTR pPath, LPCWSTR pTargetDir, DWORD dwKey, CString& strError);
 
     static int CreateDirectoryTree(LPCWSTR pPath);
     static CString AddTrailingBackslash(const CString& strPath);
@@ -56,13 +60,16 @@ private:
     void* m_pProgressContext;
 
     void Reset();
-    int impVerify(LPCWSTR pPath, DWORD dwKey, CString& strError, BOOL bData);
+    // hPackage: the caller's open package, or INVALID_HANDLE_VALUE to open pPath here.
+    int impVerify(HANDLE hPackage, LPCWSTR pPath, DWORD dwKey, CString& strError, BOOL bData);
+    int impUnpack(HANDLE hPackage, LPCWSTR pPath, LPCWSTR pTargetDir, DWORD dwKey, CString& strError);
     void impCheckData(HANDLE hPackage, CString& strError);
     void FreeDirectory();
-    // Reads and unscrambles the directory block of an open package; sets m_strError with
-    // the messages of the calling operation on failure.
-    int LoadDirectory();
-    int UnpackEntries();
+    // Reads and unscrambles the directory block of the package; sets m_strError with the
+    // messages of the calling operation on failure. Both open m_strFile themselves when
+    // hPackage is INVALID_HANDLE_VALUE.
+    int LoadDirectory(HANDLE hPackage);
+    int UnpackEntries(HANDLE hPackage);
     int ExtractFile(const BYTE* pRecord, HANDLE hPackage);
     int ReportProgress(DWORD dwIndex, LPCWSTR pName, DWORD dwCount);
 };

@@ -52,10 +52,14 @@ BOOL ReadSmallFile(LPCWSTR pPath, DWORD dwMax, std::vector<BYTE>& bytes, DWORD& 
     return ok;
 }
 
-BOOL HashDeviceFile(LPCWSTR pPath, BYTE hash[kMinisignHashSize], CString& strProblem)
+// hPackage: the file at pPath, open for reading, or INVALID_HANDLE_VALUE to open it here.
+BOOL HashDeviceFile(LPCWSTR pPath, HANDLE hPackage, BYTE hash[kMinisignHashSize], CString& strProblem)
 {
-    HANDLE h = CreateFileW(pPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    HANDLE h = hPackage;
+    if (h != INVALID_HANDLE_VALUE) {
+        SetFilePointer(h, 0, nullptr, FILE_BEGIN);
+    } else if ((h = CreateFileW(pPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                nullptr)) == INVALID_HANDLE_VALUE) {
         strProblem.Format(u"cannot open %s (error %u)", pPath, static_cast<unsigned>(GetLastError()));
         return FALSE;
     }
@@ -73,7 +77,7 @@ BOOL HashDeviceFile(LPCWSTR pPath, BYTE hash[kMinisignHashSize], CString& strPro
         }
     }
     if (!ok) strProblem.Format(u"cannot read %s (error %u)", pPath, static_cast<unsigned>(GetLastError()));
-    CloseHandle(h);
+    if (h != hPackage) CloseHandle(h);
     if (ok) hasher.Final(hash);
     return ok;
 }
@@ -151,7 +155,7 @@ BOOL MinisignMakeKeyPair(MinisignPublicKey& publicKey, MinisignSecretKey& secret
     return crypto_sign_keypair(publicKey.key, secretKey.key) == 0;
 }
 
-BOOL CheckPackageSignature(LPCWSTR pPackagePath, CString& strProblem)
+BOOL CheckPackageSignature(LPCWSTR pPackagePath, CString& strProblem, HANDLE hPackage)
 {
     if (!pPackagePath) pPackagePath = u"";
     std::vector<BYTE> text;
@@ -185,7 +189,7 @@ BOOL CheckPackageSignature(LPCWSTR pPackagePath, CString& strProblem)
         return FALSE;
     }
     BYTE hash[kMinisignHashSize];
-    if (!HashDeviceFile(pPackagePath, hash, why) || !MinisignVerifyHash(keys, signature, hash, why)) {
+    if (!HashDeviceFile(pPackagePath, hPackage, hash, why) || !MinisignVerifyHash(keys, signature, hash, why)) {
         strProblem.Format(u"%s: %s", signaturePath.c_str(), why.c_str());
         return FALSE;
     }

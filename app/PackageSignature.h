@@ -45,5 +45,6 @@ BOOL MinisignMakeKeyPair(MinisignPublicKey& publicKey, MinisignSecretKey& secret
 
 // The unit's rule for a package on the device: TRUE when the unit holds no key file, or the
 // package's signature (PACKAGE.minisig) is good. FALSE with the reason for a missing, malformed
-// or wrong signature, an unknown key, and a key file that cannot be read or parsed.
-BOOL CheckPackageSignature(LPCWSTR pPackagePath, CString& strProblem);
+// or wrong signature, an unknown key, and a key file that cannot be read or parsed. A package
+// the caller opened for reading (hPackage) is hashed from its start instead of opened again.
+BOOL CheckPackageSignature(LPCWSTR pPackagePath, CString& strProblem, HANDLE hPackage = INVALID_HANDLE_VALUE);

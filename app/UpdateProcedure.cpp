@@ -1,5 +1,6 @@
 #include "UpdateProcedure.h"
 
+#include "JxHandle.h"
 #include "MskFormat.h"
 #include "MskUnpacker.h"
 #include "PackageSignature.h"
@@ -8,17 +9,15 @@
 
 CUpdateProcedure::CUpdateProcedure(IUpdateScreen& screen, const CString& strAppPath)
     : m_screen(screen), m_strAppPath(strAppPath), m_bKpt(IsKptVariant(strAppPath)), m_bLaunched(FALSE),
-      m_dwLaunchError(ERROR_SUCCESS)
+      m_dwLaunchError(ERROR_SUCCESS), m_nProgressPos(0)
 {
 }
 
-void CUpdateProcedure::OnUpdate()
+void CUpdateProcedure::OnUpdate(LPCWSTR pPackagePath)
 {
-    int selection = m_screen.GetCurSel();
-    if (selection < 0) return;
-    // A line that is no entry (the list saying it holds no package) is nothing to update.
-    const CString strPackage = m_screen.GetItemPath(selection);
-    if (strPackage.IsEmpty()) return;
+    if (!pPackagePath || !*pPackagePath) return;
+    const CString strPackage = pPackagePath;
+    m_nProgressPos = 0;
     m_screen.SetProgressPos(0);
     m_screen.SetStatusText(u"");
     m_screen.UpdateWindow();
@@ -52,8 +51,13 @@ int CUpdateProcedure::DoUpdate(LPCWSTR pPackagePath)
     int result = 0;
     BOOL bUnsure = FALSE;
     m_strRefusal.Empty();
+    // The path is looked up once: the checks and the unpack read the one file it led to. When
+    // it does not open, each check tries the path itself and says why it failed.
+    const HANDLE hPackage = JxOpenForReading(pPackagePath);
+    const DWORD dwOpenError = hPackage == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    CJxAutoHandle packageCloser(hPackage);
     // On a unit that holds keys, an unsigned package is refused before it is even read.
-    const BOOL bSigned = CheckPackageSignature(pPackagePath, m_strRefusal);
+    const BOOL bSigned = CheckPackageSignature(pPackagePath, m_strRefusal, hPackage);
     if (!bSigned) {
         CString line = m_strRefusal + u"\n";
         OutputDebugStringW(line);
@@ -66,7 +70,7 @@ int CUpdateProcedure::DoUpdate(LPCWSTR pPackagePath)
             // The variant and the start-up key live there: an update would guess both.
             error = m_strRegistryProblem;
             m_strRefusal = error;
-        } else if (IsInsideFolder(pPackagePath, brantel::kInstalledFolder, &bUnsure)) {
+        } else if (IsInsideFolder(pPackagePath, brantel::kInstalledFolder, &bUnsure, hPackage)) {
             if (bUnsure)
                 error.Format(u"cannot tell whether the package %s lies in %s, which the update deletes first",
                              pPackagePath, brantel::kInstalledFolder);
@@ -76,15 +80,18 @@ int CUpdateProcedure::DoUpdate(LPCWSTR pPackagePath)
             m_strRefusal = error;
             CString line = error + u"\n";
             OutputDebugStringW(line);
-        } else if (!unpacker.VerifyPackageData(pPackagePath, key, error)) {
+        } else if (!unpacker.VerifyPackageData(hPackage, pPackagePath, key, error)) {
             m_strRefusal = unpacker.GetProblem();
+        } else if (hPackage == INVALID_HANDLE_VALUE) {
+            // The checks found a file the update could not open: nothing is deleted for it.
+            error.Format(u"open file %s failed, error code is %d", pPackagePath, static_cast<int>(dwOpenError));
         } else {
             m_screen.SetStatusText(u"Delete...");
             m_screen.UpdateWindow();
             ShellFileOperation(m_screen.GetWindowHandle(), FO_DELETE, brantel::kInstalledFiles, nullptr);
             m_screen.SetStatusText(u"");
             m_screen.UpdateWindow();
-            result = unpacker.Unpack(pPackagePath, brantel::kUnpackTarget, key, error);
+            result = unpacker.Unpack(hPackage, pPackagePath, brantel::kUnpackTarget, key, error);
             if (result) {
                 DeleteShellExKey();
                 CopyFactoryConfig();
@@ -110,7 +117,8 @@ int CUpdateProcedure::OnUnpackProgress(void* pContext, DWORD dwIndex, LPCWSTR /*
     auto* self = static_cast<CUpdateProcedure*>(pContext);
     if (!self || dwCount == 0) return 1;
     int percent = static_cast<int>((static_cast<std::uint64_t>(dwIndex) + 1) * 100 / dwCount);
-    if (percent == self->m_screen.GetProgressPos() || percent % 5 != 0) return 1;
+    if (percent == self->m_nProgressPos || percent % 5 != 0) return 1;
+    self->m_nProgressPos = percent;
     self->m_screen.SetProgressPos(percent);
     CString status;
     status.Format(u"%d%%", percent);

@@ -13,9 +13,9 @@ public:
     // variant.
     CUpdateProcedure(IUpdateScreen& screen, const CString& strAppPath);
 
-    // Updates from the list's current selection, then launches or resets. Does nothing
-    // without a selection.
-    void OnUpdate();
+    // Updates from the package, then launches or resets. Does nothing for an empty path (no
+    // selection, or a line that is no entry).
+    void OnUpdate(LPCWSTR pPackagePath);
     // 1 on success; on failure the user has been told (except for a cancel).
     int DoUpdate(LPCWSTR pPackagePath);
     // The unpacker's progress callback; the context is the procedure.
@@ -44,4 +44,5 @@ private:
     DWORD m_dwLaunchError;
     CString m_strRefusal;
     CString m_strRegistryProblem;
+    int m_nProgressPos;  // what the screen's progress shows
 };

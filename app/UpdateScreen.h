@@ -1,4 +1,4 @@
-// What the update procedure needs from the screen. The main dialog binds it to its layers;
+// What the update procedure shows on the screen: output only, nothing is read back. The main dialog binds it to its layers;
 // the console updater binds it to standard output.
 #pragma once
 
@@ -14,14 +14,11 @@ public:
     virtual ~IUpdateScreen() = default;
 
     virtual void SetStatusText(LPCWSTR pText) = 0;
-    virtual int GetProgressPos() = 0;  // 0..100
-    virtual void SetProgressPos(int nPos) = 0;
+    virtual void SetProgressPos(int nPos) = 0;  // 0..100
     virtual void UpdateWindow() = 0;   // repaint at once: nothing else repaints meanwhile
     virtual void EnableWindow(BOOL bEnable) = 0;
     virtual HWND GetWindowHandle() = 0;
     virtual void EnableControls(BOOL bEnable) = 0;  // gray (0) or normal (1) controls
-    virtual int GetCurSel() = 0;                    // negative when nothing is selected
-    virtual CString GetItemPath(int nIndex) = 0;    // the package path of a list item
     virtual void ShowMessage(LPCWSTR pText, UINT nFlags) = 0;  // modal: returns when closed
     // A text of the skin's language file; a screen without one shows pDefaultText.
     virtual void ShowMessageResID(LPCWSTR /*pTextResID*/, LPCWSTR pDefaultText, UINT nFlags)

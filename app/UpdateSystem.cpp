@@ -51,36 +51,46 @@ BOOL IsSpelledInside(LPCWSTR pPath, LPCWSTR pFolder)
     return TRUE;
 }
 
-// The device path of the object itself, links on the host resolved; empty when it cannot be
-// opened.
-CString FinalPathOf(LPCWSTR pPath, DWORD dwFlags)
+// The device path of the open object itself, links on the host resolved; empty when it cannot
+// be told.
+CString FinalPathOf(HANDLE hObject)
 {
-    HANDLE hObject = CreateFileW(pPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, dwFlags, nullptr);
-    if (hObject == INVALID_HANDLE_VALUE) return CString();
     std::vector<WCHAR> buffer(MAX_PATH);
     DWORD length = GetFinalPathNameByHandleW(hObject, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
     if (length >= buffer.size()) {
         buffer.resize(length);
         length = GetFinalPathNameByHandleW(hObject, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
     }
-    CloseHandle(hObject);
     return length > 0 && length < buffer.size() ? CString(buffer.data(), static_cast<int>(length)) : CString();
+}
+
+// The same for the object at pPath; empty when it cannot be opened.
+CString FinalPathOf(LPCWSTR pPath, DWORD dwFlags)
+{
+    HANDLE hObject = CreateFileW(pPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, dwFlags, nullptr);
+    if (hObject == INVALID_HANDLE_VALUE) return CString();
+    CString strPath = FinalPathOf(hObject);
+    CloseHandle(hObject);
+    return strPath;
 }
 
 }  // namespace
 
-BOOL IsInsideFolder(LPCWSTR pPath, LPCWSTR pFolder, BOOL* pbUnsure)
+BOOL IsInsideFolder(LPCWSTR pPath, LPCWSTR pFolder, BOOL* pbUnsure, HANDLE hPath)
 {
+    const BOOL bOpen = hPath != INVALID_HANDLE_VALUE;
     if (pbUnsure) *pbUnsure = FALSE;
     if (IsSpelledInside(pPath, pFolder)) return TRUE;
     // Nothing installed, or no package: nothing the delete could take with it.
     if (GetFileAttributesW(pFolder) == INVALID_FILE_ATTRIBUTES) return FALSE;
-    if (GetFileAttributesW(pPath) == INVALID_FILE_ATTRIBUTES) return FALSE;
+    if (!bOpen && GetFileAttributesW(pPath) == INVALID_FILE_ATTRIBUTES) return FALSE;
     // A card may reach the folder through links: compare where both really are. When either
     // cannot be resolved (a card failing under the read), the answer is "inside": the delete
     // must never run on a guess.
     const CString strFolder = FinalPathOf(pFolder, FILE_FLAG_BACKUP_SEMANTICS);
-    const CString strPath = strFolder.IsEmpty() ? CString() : FinalPathOf(pPath, FILE_FLAG_BACKUP_SEMANTICS);
+    const CString strPath = strFolder.IsEmpty() ? CString()
+                            : bOpen             ? FinalPathOf(hPath)
+                                                : FinalPathOf(pPath, FILE_FLAG_BACKUP_SEMANTICS);
     if (strFolder.IsEmpty() || strPath.IsEmpty()) {
         if (pbUnsure) *pbUnsure = TRUE;
         return TRUE;

@@ -30,8 +30,9 @@ CString ReadInstalledAppPath();
 BOOL IsKptVariant(LPCWSTR pAppPath);
 // Whether pPath names pFolder or something below it, ignoring case, doubled separators,
 // '/' for '\\', "." and ".."; or, through links on the host, reaches an object there. When an
-// existing folder or the package cannot be resolved, TRUE with *pbUnsure set.
-BOOL IsInsideFolder(LPCWSTR pPath, LPCWSTR pFolder, BOOL* pbUnsure = nullptr);
+// existing folder or the package cannot be resolved, TRUE with *pbUnsure set. hPath, when
+// valid, is the object at pPath open already: it is resolved instead of pPath.
+BOOL IsInsideFolder(LPCWSTR pPath, LPCWSTR pFolder, BOOL* pbUnsure = nullptr, HANDLE hPath = INVALID_HANDLE_VALUE);
 int GetDefaultPackagePath(CString& strPath);
 int RunTouchCalibrate();
 BOOL LaunchProgram(LPCWSTR pProgram, LPCWSTR pCommandLine, HANDLE* phProcess = nullptr);

@@ -84,10 +84,10 @@ int Run(const wce::host::DisplayOptions& options, bool exitAfterFirstFrame)
     }
 
     std::string error;
-    if (!wce::host::OpenDisplay(options, error)) {
+    wce::host::DisplayFailure failure = wce::host::DisplayFailure::None;
+    if (!wce::host::OpenDisplay(options, error, &failure)) {
         CloseHandle(hMutex);
-        bool scriptFault = error.rfind("script", 0) == 0 || error.find("the script") != std::string::npos;
-        return Fail(scriptFault ? 2 : 1, error);
+        return Fail(wce::host::DisplayFailure::NoDisplay == failure ? 1 : 2, error);
     }
     RegisterWindowMessageW(u"MV_WM_SDNOTIFY");
     RegisterWindowMessageW(u"SCAN_CODE_MENU");
@@ -146,8 +146,8 @@ int Run(const wce::host::DisplayOptions& options, bool exitAfterFirstFrame)
     });
     if (exitAfterFirstFrame) {
         // The first frame of the main dialog, not the window's empty first picture.
-        wce::host::SetPresentHook([](std::uint64_t, const RECT&) {
-            if (!CUpdateMainWnd::GetTopDialogName())
+        wce::host::SetPresentHook([pWnd](std::uint64_t, const RECT&) {
+            if (!pWnd->GetTopDialogName())
                 return;
             std::fflush(nullptr);
             std::_Exit(0);
@@ -161,9 +161,10 @@ int Run(const wce::host::DisplayOptions& options, bool exitAfterFirstFrame)
     CloseHandle(hMutex);
     BOOL bDialogFailed = pWnd->HasDialogFailed();
     std::string topDialog;
-    if (LPCWSTR pTop = CUpdateMainWnd::GetTopDialogName())
+    if (LPCWSTR pTop = pWnd->GetTopDialogName())
         topDialog = WideToUtf8(pTop);
     wce::host::SetScriptDumpHook(nullptr);
+    wce::host::SetPresentHook(nullptr);
     bool timedOut = wce::host::ScriptEndTimedOut();
     bool scriptOk = wce::host::CloseDisplay();
     delete pWnd;

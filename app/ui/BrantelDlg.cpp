@@ -2,12 +2,10 @@
 
 #include "DialogLayers.h"
 #include "MsgBoxDlg.h"
-#include "UpdateMainWnd.h"
 #include "UpdateSystem.h"
 #include "WceUiButton.h"
 #include "WceUiCommon.h"
 #include "WceUiLayerCtrl.h"
-#include "WceUiCtrlPrivate.h"
 #include "WceUiListBox.h"
 #include "WceUiLoadString.h"
 #include "WceUiSlider.h"
@@ -33,9 +31,8 @@ public:
     explicit CScreen(CBrantelDlg& dlg) : m_dlg(dlg) {}
 
     void SetStatusText(LPCWSTR pText) override { m_dlg.m_pStatus->SetText(pText); }
-    int GetProgressPos() override { return m_dlg.m_pProgress->GetPos(); }
     void SetProgressPos(int nPos) override { m_dlg.m_pProgress->SetPos(nPos); }
-    void UpdateWindow() override { WceUiUpdateWnd(&m_dlg); }
+    void UpdateWindow() override { WceUiUpdateLayerWnd(&m_dlg); }
     void EnableWindow(BOOL bEnable) override
     {
         if (m_dlg.m_hMainWnd)
@@ -43,14 +40,6 @@ public:
     }
     HWND GetWindowHandle() override { return m_dlg.m_hMainWnd; }
     void EnableControls(BOOL bEnable) override { m_dlg.EnableControls(bEnable); }
-    int GetCurSel() override { return m_dlg.m_pList->GetCurSel(); }
-    CString GetItemPath(int nIndex) override
-    {
-        LPARAM data = nIndex >= 0 && nIndex < m_dlg.m_pList->GetCount() ? m_dlg.m_pList->GetItemData(nIndex) : -1;
-        if (data == -1 || data == 0)
-            return CString();
-        return reinterpret_cast<FILE_LIST_ITEM*>(data)->szPath;
-    }
     void ShowMessage(LPCWSTR pText, UINT nFlags) override { m_dlg.ShowMessage(pText, nFlags); }
     void ShowMessageResID(LPCWSTR pTextResID, LPCWSTR pDefaultText, UINT nFlags) override
     {
@@ -180,7 +169,7 @@ void CBrantelDlg::AutoSelectPackage()
 void CBrantelDlg::OnUpdate()
 {
     if (m_pProcedure)
-        m_pProcedure->OnUpdate();
+        m_pProcedure->OnUpdate(GetSelectedPath());
 }
 
 void CBrantelDlg::OnChildClick(CWceUiLayer* pChild)
@@ -219,9 +208,7 @@ void CBrantelDlg::ShowMessage(LPCWSTR pText, UINT nFlags)
     CWceUiDlg* pDlg = pCtrl->CreateDlg(u"CMsgBoxDlg");
     if (!pDlg)
         return;
-    CUpdateMainWnd::SetTopDialogName(u"CMsgBoxDlg");
     if (pDlg->IsKindOf(u"CMsgBoxDlg"))
         static_cast<CMsgBoxDlg*>(pDlg)->ShowMessage(pText, FALSE, nFlags);
     pCtrl->DeleteLayer(pDlg);
-    CUpdateMainWnd::SetTopDialogName(u"CBrantelDlg");
 }

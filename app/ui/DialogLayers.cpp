@@ -1,6 +1,7 @@
 #include "DialogLayers.h"
 
-#include "JXWriteLogFile.h"
+#include "WceUiCommon.h"
+#include "wce/cstring.h"
 
 BOOL FindDialogLayers(CWceUiLayer* pDlg, const DIALOG_LAYER_SPEC* pSpecs, int nCount, CWceUiLayer** ppLayers)
 {
@@ -11,12 +12,16 @@ BOOL FindDialogLayers(CWceUiLayer* pDlg, const DIALOG_LAYER_SPEC* pSpecs, int nC
         if (!pLayer) {
             if (pSpecs[i].bOptional)
                 continue;
-            JxWriteLogW(JX_LOG_ERROR, u"%s: the dialog file has no layer \"%s\"", pDlgName, pSpecs[i].pName);
+            CString message;
+            message.Format(u"%s: the dialog file has no layer \"%s\"", pDlgName, pSpecs[i].pName);
+            WceUiWriteLog(WCEUI_LOG_ERROR, message);
             return FALSE;
         }
         if (!pLayer->IsKindOf(pSpecs[i].pKind)) {
-            JxWriteLogW(JX_LOG_ERROR, u"%s: layer \"%s\" is a %s, not a %s", pDlgName, pSpecs[i].pName,
-                        pLayer->GetClassName(), pSpecs[i].pKind);
+            CString message;
+            message.Format(u"%s: layer \"%s\" is a %s, not a %s", pDlgName, pSpecs[i].pName,
+                           pLayer->GetClassName(), pSpecs[i].pKind);
+            WceUiWriteLog(WCEUI_LOG_ERROR, message);
             return FALSE;
         }
     }

@@ -1,7 +1,7 @@
 #include "FileListDlg.h"
 
 #include "DialogLayers.h"
-#include "WceUiCtrlPrivate.h"
+#include "WceUiCommon.h"
 #include "WceUiListBox.h"
 #include "WceUiXml.h"
 
@@ -120,6 +120,12 @@ FILE_LIST_ITEM* CFileListDlg::GetItemRecord(int nIndex)
     return data == -1 ? NULL : reinterpret_cast<FILE_LIST_ITEM*>(data);
 }
 
+CString CFileListDlg::GetSelectedPath()
+{
+    FILE_LIST_ITEM* pRecord = GetItemRecord(GetCurSel());
+    return pRecord ? CString(pRecord->szPath) : CString();
+}
+
 int CFileListDlg::GetCount() { return m_pListBox->GetCount(); }
 int CFileListDlg::GetCurSel() { return m_pListBox->GetCurSel(); }
 void CFileListDlg::ResetContent() { m_pListBox->ResetContent(); }
@@ -127,7 +133,7 @@ void CFileListDlg::ResetContent() { m_pListBox->ResetContent(); }
 void CFileListDlg::Refresh()
 {
     InvalidateLayer();
-    WceUiUpdateWnd(this);
+    WceUiUpdateLayerWnd(this);
 }
 
 LPCWSTR CFileListDlg::GetUplevelText() { return m_UplevelText.GetString(); }

@@ -40,6 +40,8 @@ protected:
     BOOL InitFileList();
     CFileListModel& GetModel() { return m_Model; }
     CWceUiListBox* GetListBox() const { return m_pListBox; }
+    // The selected item's path; empty without a selection or for a line that is no entry.
+    CString GetSelectedPath();
     void OnItemActivated(CWceUiListBox* pListBox);
 
 private:

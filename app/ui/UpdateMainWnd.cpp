@@ -11,20 +11,14 @@ const WCHAR kMainTitle[] = u"BRANTEL_RQN";
 constexpr UINT kMsgShowFirstPicture = 33771;
 }
 
-namespace {
-LPCWSTR s_pTopDialog = NULL;
-LPCWSTR s_pTopAtClose = NULL;  // the dialog a close request found on top
-}
-
-
-CUpdateMainWnd::CUpdateMainWnd() : m_bDialogFailed(FALSE) {}
+CUpdateMainWnd::CUpdateMainWnd() : m_bDialogFailed(FALSE), m_pTopAtClose(NULL) {}
 
 CUpdateMainWnd::~CUpdateMainWnd() {}
 
 void CUpdateMainWnd::OnClose()
 {
     // The dialog ends itself on this; the window then ends below.
-    s_pTopAtClose = s_pTopDialog;
+    m_pTopAtClose = GetTopDialogName();
     PostMessageW(m_hWnd, kMsgCloseRequest, 0, 0);
 }
 
@@ -47,7 +41,6 @@ void CUpdateMainWnd::OnInitDialog()
     GetDefaultPackagePath(pMain->m_strInitPath);
     pMain->SetMainWindow(m_hWnd);
     pMain->SetRegistryProblem(m_strRegistryProblem);
-    SetTopDialogName(u"CBrantelDlg");
     PostMessageW(m_hWnd, kMsgShowFirstPicture, 0, 0);
     pMain->DoModal();
     if (pMain->HasInitFailed())
@@ -75,5 +68,11 @@ void CUpdateMainWnd::ShowFirstPicture()
     ::ShowWindow(m_hWnd, SW_SHOW);
 }
 
-LPCWSTR CUpdateMainWnd::GetTopDialogName() { return s_pTopAtClose ? s_pTopAtClose : s_pTopDialog; }
-void CUpdateMainWnd::SetTopDialogName(LPCWSTR pName) { s_pTopDialog = pName; }
+LPCWSTR CUpdateMainWnd::GetTopDialogName() const
+{
+    if (m_pTopAtClose)
+        return m_pTopAtClose;
+    CWceUiLayerCtrl* pCtrl = GetLayerCtrl();
+    CWceUiLayer* pTop = pCtrl ? pCtrl->GetTopDlg() : NULL;
+    return pTop ? pTop->GetClassName() : NULL;
+}

@@ -17,9 +17,9 @@ public:
 
     // The main dialog could not be created or lacked a layer it needs.
     BOOL HasDialogFailed() const { return m_bDialogFailed; }
-    // Class name of the dialog on top when the close request came (else the last one run), or null.
-    static LPCWSTR GetTopDialogName();
-    static void SetTopDialogName(LPCWSTR pName);
+    // Class name of the dialog on top when the close request came, else of the one on top
+    // now, or null.
+    LPCWSTR GetTopDialogName() const;
     // Why the unit's registry cannot be read; the main dialog then refuses every update.
     void SetRegistryProblem(const CString& strProblem) { m_strRegistryProblem = strProblem; }
 
@@ -27,6 +27,7 @@ private:
     void ShowFirstPicture();
 
     BOOL m_bDialogFailed;
+    LPCWSTR m_pTopAtClose;  // a class name: lives as long as the program
     CString m_strRegistryProblem;
 };
 WCEUI_DYNCREATE_END(CUpdateMainWnd, CWceUiRealWnd)

@@ -37,8 +37,9 @@ bool MakeScreen(DisplayState& state, std::string& error)
     return true;
 }
 
-bool CheckOptions(const wce::host::DisplayOptions& o, std::string& error)
+bool CheckOptions(const wce::host::DisplayOptions& o, std::string& error, wce::host::DisplayFailure& failure)
 {
+    failure = wce::host::DisplayFailure::Usage;
     if (o.width < 1 || o.height < 1 || o.width > 8192 || o.height > 8192) {
         error = "the screen size must be 1 to 8192 pixels on a side";
         return false;
@@ -61,10 +62,12 @@ bool CheckOptions(const wce::host::DisplayOptions& o, std::string& error)
         struct stat st {};
         if (0 != stat(o.framesDir.c_str(), &st)) mkdir(o.framesDir.c_str(), 0777);
         if (0 != stat(o.framesDir.c_str(), &st) || !S_ISDIR(st.st_mode)) {
+            failure = wce::host::DisplayFailure::NoDisplay;
             error = "cannot make the frames folder " + o.framesDir;
             return false;
         }
     }
+    failure = wce::host::DisplayFailure::None;
     return true;
 }
 
@@ -176,10 +179,12 @@ bool PushSdlTestEvent(const char* kind, int x, int y)
     return g_sdlHooks && g_sdlHooks->pushTestEvent && g_sdlHooks->pushTestEvent(kind, x, y);
 }
 
-bool OpenDisplay(const DisplayOptions& requested, std::string& error)
+bool OpenDisplay(const DisplayOptions& requested, std::string& error, DisplayFailure* failure)
 {
+    DisplayFailure unasked = DisplayFailure::None;
+    DisplayFailure& kind = failure ? *failure : unasked;
     if (IsDisplayOpen()) CloseDisplay();
-    if (!CheckOptions(requested, error)) return false;
+    if (!CheckOptions(requested, error, kind)) return false;
     auto state = std::make_unique<DisplayState>();
     state->options = requested;
     bool scripted = !requested.scriptPath.empty() || !requested.scriptText.empty();
@@ -190,6 +195,7 @@ bool OpenDisplay(const DisplayOptions& requested, std::string& error)
         if (!state->backend) {
             if (DisplayOptions::Backend::Sdl == requested.backend) {
                 error = "cannot open the SDL display: " + reason;
+                kind = DisplayFailure::NoDisplay;
                 return false;
             }
             std::fprintf(stderr, "no display (SDL: %s), running headless\n", reason.c_str());
@@ -198,11 +204,17 @@ bool OpenDisplay(const DisplayOptions& requested, std::string& error)
     if (!state->backend) {
         state->options.backend = DisplayOptions::Backend::Headless;
         state->backend = MakeHeadlessBackend(state->options, error);
-        if (!state->backend) return false;
+        if (!state->backend) {
+            kind = DisplayFailure::Script;
+            return false;
+        }
     } else {
         state->options.backend = DisplayOptions::Backend::Sdl;
     }
-    if (!MakeScreen(*state, error)) return false;
+    if (!MakeScreen(*state, error)) {
+        kind = DisplayFailure::NoDisplay;
+        return false;
+    }
     state->hostWidth = GetSystemMetrics(SM_CXSCREEN);
     state->hostHeight = GetSystemMetrics(SM_CYSCREEN);
     state->hostBitsPerPixel = GetScreenBitsPerPixel();

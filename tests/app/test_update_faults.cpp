@@ -153,7 +153,7 @@ TEST(UpdateFaultSweep, EveryFileCallFailsOnceWithDiskFullAndIoError)
         MakeUnit(whole);
         SweepScreen clean;
         wce::test::SetFileFault(FileFault{c.kind});
-        CUpdateProcedure(clean, ReadInstalledAppPath()).OnUpdate();
+        CUpdateProcedure(clean, ReadInstalledAppPath()).OnUpdate(brantel::kGenericPackage);
         const std::uint64_t calls = wce::test::CountedFileCalls();
         wce::test::ClearFileFault();
         ASSERT_GE(clean.ended, 0) << c.name;
@@ -164,7 +164,7 @@ TEST(UpdateFaultSweep, EveryFileCallFailsOnceWithDiskFullAndIoError)
             MakeUnit(device);
             SweepScreen screen;
             wce::test::SetFileFault(FileFault{c.kind, at, c.error});
-            CUpdateProcedure(screen, ReadInstalledAppPath()).OnUpdate();
+            CUpdateProcedure(screen, ReadInstalledAppPath()).OnUpdate(brantel::kGenericPackage);
             wce::test::ClearFileFault();
             const std::string registry = device.ReadHostFile("registry.reg");
             EXPECT_TRUE(registry == kRegistry || registry == newRegistry) << registry;

@@ -9,6 +9,7 @@
 
 #include "WceUi32Bitmap.h"
 #include "WceUi565Bitmap.h"
+#include "WceUiInit.h"
 #include "doc_test_helpers.h"
 #include "wce/wstring.h"
 
@@ -107,14 +108,25 @@ inline std::string Attributes(const CWceUiGenericBitmap& bitmap)
     return s.empty() ? s : s.substr(1);
 }
 
-// Tests that read log lines.
 class BitmapTest : public LogTest {
 protected:
-    bool Logged(const char* level, const std::u16string& message) const
-    {
-        return LogText().find(Utf8ToWide(level) + u": " + message + u"\r\n") != std::u16string::npos;
-    }
-    bool LoggedError(const std::u16string& message) const { return Logged("error", message); }
-    bool LoggedWarning(const std::u16string& message) const { return Logged("warning", message); }
     void Write(const std::string& relative, const std::string& bytes) const { m_device.WriteHostFile(relative, bytes); }
+};
+
+// A resource folder on a fresh device for the cache, style and entry-point tests: one-colour
+// BMP files with their configurations.
+class SkinTest : public DocTest {
+protected:
+    // "SDMMC/<res>/bitmap/<name>.bmp" and its "<name>.conf" (the id), with extra lines such as
+    // u"tc=102030\n".
+    void Bitmap(const std::string& res, const std::string& name, int bits, unsigned pixel,
+                const std::u16string& extra = u"", int w = 3, int h = 2) const
+    {
+        m_device.WriteHostFile("SDMMC/" + res + "/bitmap/" + name + ".bmp",
+                               BmpFile(w, h, bits, PixelArray(w, h, bits, [&](int, int) { return pixel; })));
+        std::string base = name.substr(name.find_last_of('/') + 1);
+        WriteText("SDMMC/" + res + "/bitmap/" + name + ".conf", u"src=" + Utf8ToWide(base) + u".bmp\n" + extra);
+    }
+    // Makes "\\SDMMC\\<res>" the resource directory, reloading whatever is cached.
+    bool UseRes(const std::string& res) const { return WceUiChangeResDir(Utf8ToWide("\\SDMMC\\" + res).c_str()); }
 };

@@ -11,7 +11,7 @@
 #include "WceUiListBox.h"
 #include "WceUiObject.h"
 #include "WceUiSlider.h"
-#include "skin_fixture.h"
+#include "layer_fixture.h"
 #include "wce/display.h"
 #include "wce/timesync.h"
 

@@ -1,14 +1,67 @@
-// Helpers for the tests of the XML and key=value documents: UTF-16 files and the messages
-// the framework logs while a test runs.
+// A fresh device with the framework's log in it for each test, UTF-16 files, the messages
+// logged while a test runs, and a headless display.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "JXGVar.h"
 #include "JXWriteLogFile.h"
-#include "log_helpers.h"
+#include "WceUiCommon.h"
+#include "gtest/gtest.h"
+#include "temp_device.h"
 #include "wce/display.h"
+#include "wce/host.h"
 #include "wce/wstring.h"
+
+// The bytes of a host file as UTF-16 units (little-endian), byte-order mark included.
+inline std::u16string ToUnits(const std::string& bytes)
+{
+    std::u16string units;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                       (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    return units;
+}
+
+inline CJxWriteLogFile* GlobalLog() { return CJxGVar::GetInstance()->GetCJxWriteLogFile(); }
+
+// A fresh device whose program is "\\SDMMC\\app.exe", with the framework's log opened in
+// "\\SDMMC\\logs" so that nothing lands in a shared folder.
+class LogTest : public ::testing::Test {
+protected:
+    static constexpr const char* kLogFile = "SDMMC/logs/app.exe.wceuilog";
+
+    void SetUp() override
+    {
+        wce::host::SetModulePath(u"\\SDMMC\\app.exe");
+        ASSERT_TRUE(WceUiOpenLogFile(u"\\SDMMC\\logs", 512000));
+    }
+    void TearDown() override
+    {
+        WceUiCloseLogFile();
+        wce::host::SetModulePath(nullptr);
+    }
+
+    std::string LogBytes() const { return m_device.ReadHostFile(kLogFile); }
+    std::u16string LogText() const { return ToUnits(LogBytes()); }
+    // Whether a whole line "<level>: <message>" was logged.
+    bool Logged(const char* level, const std::u16string& message) const
+    {
+        return LogText().find(Utf8ToWide(level) + u": " + message + u"\r\n") != std::u16string::npos;
+    }
+    bool LoggedError(const std::u16string& message) const { return Logged("error", message); }
+    bool LoggedWarning(const std::u16string& message) const { return Logged("warning", message); }
+    size_t ErrorCount() const
+    {
+        const std::u16string text = LogText();
+        size_t n = 0;
+        for (size_t at = text.find(u"error: "); at != std::u16string::npos; at = text.find(u"error: ", at + 1)) ++n;
+        return n;
+    }
+
+    TempDevice m_device;
+};
 
 // UTF-8 for messages and comparisons; a null string shows as "(null)".
 inline std::string Utf8(LPCWSTR s) { return s ? WideToUtf8(s) : std::string("(null)"); }

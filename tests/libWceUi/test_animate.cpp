@@ -13,11 +13,8 @@
 #include "WceUiSliderAni.h"
 #include "WceUiXml.h"
 #include "bitmap_helpers.h"
-#include "skin_test_helpers.h"
 
 namespace {
-
-std::string Check(const char* op, const char* cond) { return std::string(op) + ",check(" + cond + ")fail"; }
 
 class AnimateTest : public SkinTest {
 protected:
@@ -55,16 +52,12 @@ TEST_F(AnimateTest, TravelCurve)
     }
     EXPECT_TRUE(m_log.Messages().empty());
 
-    const char* const kFrame = "((nCurFrame >= 0) && (nCurFrame < nFrameCount))";
-    const struct {
-        int nCur, nCount, nTotal;
-        const char* pCond;
-    } bad[] = {{-1, 5, 100, kFrame}, {5, 5, 100, kFrame}, {0, 0, 100, kFrame}, {0, 5, 0, "nStotal > 0"},
-               {0, 5, -3, "nStotal > 0"}};
+    // A frame outside the count or no travel: 0, and a logged check.
+    const int bad[][3] = {{-1, 5, 100}, {5, 5, 100}, {0, 0, 100}, {0, 5, 0}, {0, 5, -3}};
     for (const auto& b : bad) {
         m_log.Clear();
-        EXPECT_EQ(0, CalcAnidisplacement(b.nCur, b.nCount, b.nTotal));
-        EXPECT_EQ(std::vector<std::string>{Check("CalcAnidisplacement", b.pCond)}, m_log.Messages());
+        EXPECT_EQ(0, CalcAnidisplacement(b[0], b[1], b[2]));
+        EXPECT_EQ(1u, m_log.Messages().size()) << b[0] << " of " << b[1] << " over " << b[2];
     }
 }
 
@@ -132,20 +125,10 @@ const FrameCase kFrameCases[] = {
 
 void PrintTo(const FrameCase& c, std::ostream* pOut) { *pOut << c.pName; }
 
-// Calls f with the animation as its own kind (Blend has no direction).
-template <class F>
-void AsKind(CWceUiWndAnimate* p, F f)
-{
-    if (auto* q = dynamic_cast<CWceUiBarnAni*>(p)) f(q);
-    if (auto* q = dynamic_cast<CWceUiSliderAni*>(p)) f(q);
-    if (auto* q = dynamic_cast<CWceUiComeAni*>(p)) f(q);
-    if (auto* q = dynamic_cast<CWceUiGoAni*>(p)) f(q);
-}
-
 std::unique_ptr<CWceUiWndAnimate> Make(const char16_t* pClass, UINT nDirection)
 {
     std::unique_ptr<CWceUiWndAnimate> p(static_cast<CWceUiWndAnimate*>(WceUiCreateObject(pClass)));
-    AsKind(p.get(), [&](auto* q) { q->SetDirection(nDirection); });
+    if (p) p->SetDirection(nDirection);
     return p;
 }
 
@@ -245,132 +228,78 @@ TEST_F(AnimateTest, BlendAlphas)
     EXPECT_TRUE(m_log.Messages().empty());
 }
 
-// Failing frames: each kind's texts, the mixed bitmap left as it was.
+// Failing frames and checks: refused and logged, the mixed bitmap left as it was.
 TEST_F(AnimateTest, PlayFailures)
 {
     auto pFrom = Picture(kFrom, 8, 6), pTo = Picture(kTo, 8, 6), pMixed = Picture(kMixed, 8, 6);
     auto pSmall = Picture(kTo, 8, 5);
-    const char16_t* const kinds[] = {u"CWceUiBarnAni", u"CWceUiBlendAni", u"CWceUiSliderAni", u"CWceUiComeAni",
-                                     u"CWceUiGoAni"};
-    for (const char16_t* pKind : kinds) {
-        const std::string kind = Utf8(pKind), play = kind + "::Play";
+    const std::string before = ArrayOf(*pMixed);
+    for (const char16_t* pKind :
+         {u"CWceUiBarnAni", u"CWceUiBlendAni", u"CWceUiSliderAni", u"CWceUiComeAni", u"CWceUiGoAni"}) {
         auto pAni = Make(pKind, 2);
         DWORD nTime = 7;
-        const std::string before = ArrayOf(*pMixed);
-
         m_log.Clear();
         EXPECT_FALSE(pAni->Play(pMixed.get(), pFrom.get(), pTo.get(), 0, NULL));
         EXPECT_FALSE(pAni->Play(pMixed.get(), pFrom.get(), pTo.get(), 12, &nTime));
         EXPECT_FALSE(pAni->Play(pMixed.get(), pFrom.get(), pSmall.get(), 0, &nTime));
-        EXPECT_EQ((std::vector<std::string>{
-                      Check(play.c_str(), "NULL != lpPlayTime"), Check(play.c_str(), "nCurFrame < GetFrameCount()"),
-                      "In CWceUiWndAnimate::CheckParameter, the size of pFromBitmap is not equal pToBitmap",
-                      kind + "::Play failed, CheckParameter return FALSE"}),
-                  m_log.Messages());
-
-        // A rect wholly outside the window fails ReStart.
-        m_log.Clear();
-        pAni->SetRect(RECT{8, 0, 20, 6});
+        pAni->SetRect(RECT{8, 0, 20, 6});  // wholly outside the window
         EXPECT_FALSE(pAni->ReStart(pMixed.get(), pFrom.get(), pTo.get()));
-        EXPECT_EQ((std::vector<std::string>{
-                      "In CWceUiWndAnimate::CheckParameter, there is no IntersectRect in m_rcAnimate and rcWndBitmap",
-                      "In CWceUiWndAnimate::ReStart, CheckParameter failed"}),
-                  m_log.Messages());
+        EXPECT_EQ(6u, m_log.Messages().size()) << Utf8(pKind);
         EXPECT_EQ(before, ArrayOf(*pMixed));
         EXPECT_EQ(7u, nTime);
     }
-
     // A direction the kind cannot draw.
-    const struct {
-        const char16_t* pKind;
-        UINT nDirection;
-    } badDirections[] = {{u"CWceUiBarnAni", 9}, {u"CWceUiBarnAni", 0}, {u"CWceUiSliderAni", 5}};
-    for (const auto& b : badDirections) {
-        auto pAni = Make(b.pKind, b.nDirection);
-        m_log.Clear();
+    const std::pair<const char16_t*, UINT> badDirections[] = {
+        {u"CWceUiBarnAni", 9}, {u"CWceUiBarnAni", 0}, {u"CWceUiSliderAni", 5}};
+    for (const auto& [pKind, nDirection] : badDirections) {
         DWORD nTime = 0;
-        EXPECT_FALSE(pAni->Play(pMixed.get(), pFrom.get(), pTo.get(), 0, &nTime));
-        EXPECT_EQ(std::vector<std::string>{Utf8(b.pKind) + "::Play failed , direction " +
-                                           std::to_string(b.nDirection) + " is not valid"},
-                  m_log.Messages());
+        EXPECT_FALSE(Make(pKind, nDirection)->Play(pMixed.get(), pFrom.get(), pTo.get(), 0, &nTime)) << nDirection;
     }
-
     // Bitmaps missing or not loaded, a frame count below 1.
     CWceUiBarnAni barn;
     std::unique_ptr<CWceUiGenericBitmap> pEmpty(WceUiCreateBitmapObject(32));
-    const std::string op = "CWceUiWndAnimate::CheckParameter";
-    m_log.Clear();
     EXPECT_FALSE(barn.CheckParameter(NULL, pFrom.get(), pTo.get()));
     EXPECT_FALSE(barn.CheckParameter(pMixed.get(), pEmpty.get(), pTo.get()));
     EXPECT_FALSE(barn.CheckParameter(pMixed.get(), pFrom.get(), NULL));
     EXPECT_FALSE(barn.CheckParameter(pSmall.get(), pFrom.get(), pTo.get()));
     barn.SetFrameCount(0);
     EXPECT_FALSE(barn.CheckParameter(pMixed.get(), pFrom.get(), pTo.get()));
-    EXPECT_EQ((std::vector<std::string>{
-                  Check(op.c_str(), "NULL != pMixedBitmap"), Check(op.c_str(), "pFromBitmap->IsLoaded()"),
-                  Check(op.c_str(), "NULL != pToBitmap"),
-                  "In CWceUiWndAnimate::CheckParameter, the size of pMixedBitmap is not equal pFromBitmap",
-                  Check("CWceUiWndAnimate::SetFrameCount", "nFrameCount > 0"),
-                  "In CWceUiWndAnimate::CheckParameter, GetFrameCount() must equal or more than 1"}),
-              m_log.Messages());
+    EXPECT_EQ(before, ArrayOf(*pMixed));
 }
 
 struct InitCase {
     const char16_t* pXml;
-    bool bOk;
-    std::vector<std::string> messages;
+    bool bOk, bLogged;
     int nFrameCount = 0;
     RECT rc = {};
     DWORD nFrameLength = 0;
     UINT nDirection = 0;  // 0: the kind has none
 };
 
-DWORD FrameLength(CWceUiWndAnimate* p)
-{
-    DWORD n = 0;
-    AsKind(p, [&](auto* q) { n = q->GetFrameLength(); });
-    if (auto* q = dynamic_cast<CWceUiBlendAni*>(p)) n = q->GetFrameLength();
-    return n;
-}
-UINT Direction(CWceUiWndAnimate* p)
-{
-    UINT n = 0;
-    AsKind(p, [&](auto* q) { n = q->GetDirection(); });
-    return n;
-}
-
 TEST_F(AnimateTest, InitFromStyleFiles)
 {
     const RECT kLarge = {-65535, -65535, 65535, 65535};
-    const std::string kFailed = "Load animate a failed, call pNewAnimate->Init failed";
-    auto bad = [&](const std::string& what) { return std::vector<std::string>{what + " is not valid", kFailed}; };
     const InitCase cases[] = {
-        {u"<a type=\"CWceUiBarnAni\"/>", true, {}, 12, kLarge, 33, 2},
+        {u"<a type=\"CWceUiBarnAni\"/>", true, false, 12, kLarge, 33, 2},
         {u"<a type=\"CWceUiBarnAni\" direction=\"MID-UD\" frame-count=\"4\" frame-length=\"50\" rect=\"10,20,30,40\"/>",
-         true, {}, 4, {10, 20, 40, 60}, 50, 8},
-        {u"<a type=\"CWceUiBlendAni\" frame-count=\"150\" direction=\"bogus\"/>", true, {}, 150, kLarge, 33, 0},
-        {u"<a type=\"CWceUiSliderAni\" direction=\"up\"/>", true, {}, 12, kLarge, 33, 1},
-        {u"<a type=\"CWceUiSliderAni\" direction=\"Left\"/>", true, {}, 12, kLarge, 33, 3},
-        {u"<a type=\"CWceUiComeAni\" direction=\"ud-mid\"/>", true, {}, 12, kLarge, 33, 7},
-        {u"<a type=\"CWceUiGoAni\" direction=\"mid-lr\" frame-length=\"1\"/>", true, {}, 12, kLarge, 1, 6},
+         true, false, 4, {10, 20, 40, 60}, 50, 8},
+        {u"<a type=\"CWceUiBlendAni\" frame-count=\"150\" direction=\"bogus\"/>", true, false, 150, kLarge, 33, 0},
+        {u"<a type=\"CWceUiSliderAni\" direction=\"up\"/>", true, false, 12, kLarge, 33, 1},
+        {u"<a type=\"CWceUiSliderAni\" direction=\"Left\"/>", true, false, 12, kLarge, 33, 3},
+        {u"<a type=\"CWceUiComeAni\" direction=\"ud-mid\"/>", true, false, 12, kLarge, 33, 7},
+        {u"<a type=\"CWceUiGoAni\" direction=\"mid-lr\" frame-length=\"1\"/>", true, false, 12, kLarge, 1, 6},
         // failures
-        {u"<a type=\"CWceUiComeAni\" direction=\"mid-lr\"/>", false, bad("CWceUiComeAni::Init, the direction mid-lr")},
-        {u"<a type=\"CWceUiGoAni\" direction=\"lr-mid\"/>", false, bad("CWceUiGoAni::Init, the direction lr-mid")},
-        {u"<a type=\"CWceUiSliderAni\" direction=\"mid-lr\"/>", false,
-         bad("CWceUiSliderAni::Init, the direction mid-lr")},
-        {u"<a type=\"CWceUiBarnAni\" direction=\"sideways\"/>", false,
-         bad("CWceUiBarnAni::Init, the direction sideways")},
-        {u"<a type=\"CWceUiBlendAni\" frame-length=\"abc\"/>", false, bad("CWceUiBlendAni::Init, the frame-length abc")},
-        {u"<a type=\"CWceUiGoAni\" frame-length=\"0\"/>", false, bad("CWceUiGoAni::Init, the frame-length 0")},
-        {u"<a type=\"CWceUiSliderAni\" rect=\"1,2,3\"/>", false,
-         {"CWceUiWndAnimate::Init, Convert 1,2,3 to RECT failed",
-          "In CWceUiSliderAni::Init, CWceUiWndAnimate::Init return FALSE", kFailed}},
-        {u"<a type=\"CWceUiLayer\"/>", false,
-         {"Load animate a failed, the type CWceUiLayer is not a kind of CWceUiWndAnimate"}},
-        {u"<a type=\"CWceUiWndAnimate\"/>", false, {}},  // abstract: not creatable
+        {u"<a type=\"CWceUiComeAni\" direction=\"mid-lr\"/>", false, true},
+        {u"<a type=\"CWceUiGoAni\" direction=\"lr-mid\"/>", false, true},
+        {u"<a type=\"CWceUiSliderAni\" direction=\"mid-lr\"/>", false, true},
+        {u"<a type=\"CWceUiBarnAni\" direction=\"sideways\"/>", false, true},
+        {u"<a type=\"CWceUiBlendAni\" frame-length=\"abc\"/>", false, true},
+        {u"<a type=\"CWceUiGoAni\" frame-length=\"0\"/>", false, true},
+        {u"<a type=\"CWceUiSliderAni\" rect=\"1,2,3\"/>", false, true},
+        {u"<a type=\"CWceUiLayer\"/>", false, true},
+        {u"<a type=\"CWceUiWndAnimate\"/>", false, false},  // abstract: not creatable
         // "abc" frames: 0 is logged and kept, the animation fails later.
-        {u"<a type=\"CWceUiBarnAni\" frame-count=\"abc\"/>", true,
-         {Check("CWceUiWndAnimate::SetFrameCount", "nFrameCount > 0")}, 0, kLarge, 33, 2},
+        {u"<a type=\"CWceUiBarnAni\" frame-count=\"abc\"/>", true, true, 0, kLarge, 33, 2},
     };
     for (const InitCase& c : cases) {
         const std::string xml = Utf8(c.pXml);
@@ -378,15 +307,15 @@ TEST_F(AnimateTest, InitFromStyleFiles)
         m_log.Clear();
         auto pAni = Get(u"a");
         ASSERT_EQ(c.bOk, nullptr != pAni) << xml;
-        if (!c.messages.empty() || c.bOk) {
-            EXPECT_EQ(c.messages, m_log.Messages()) << xml;
+        if (c.bLogged || c.bOk) {
+            EXPECT_EQ(c.bLogged, !m_log.Messages().empty()) << xml;
         }
         if (!pAni) continue;
         EXPECT_EQ("a", Utf8(pAni->GetName()));
         EXPECT_TRUE(EqualRect(&c.rc, &pAni->GetRect())) << xml;
         EXPECT_EQ(c.nFrameCount, pAni->GetFrameCount()) << xml;
-        EXPECT_EQ(c.nFrameLength, FrameLength(pAni.get())) << xml;
-        EXPECT_EQ(c.nDirection, Direction(pAni.get())) << xml;
+        EXPECT_EQ(c.nFrameLength, pAni->GetFrameLength()) << xml;
+        EXPECT_EQ(c.nDirection, pAni->GetDirection()) << xml;
         EXPECT_TRUE(pAni->IsEnable());
     }
 
@@ -396,12 +325,8 @@ TEST_F(AnimateTest, InitFromStyleFiles)
     auto pLong = Get(longName.c_str());
     ASSERT_TRUE(pLong);
     EXPECT_EQ(std::u16string(63, u'n'), std::u16string(pLong->GetName()));
-    m_log.Clear();
     CWceUiBarnAni barn;
     EXPECT_FALSE(barn.Init(NULL));
-    EXPECT_EQ((std::vector<std::string>{Check("CWceUiWndAnimate::Init", "NULL != pElem"),
-                                        "In CWceUiBarnAni::Init, CWceUiWndAnimate::Init return FALSE"}),
-              m_log.Messages());
 }
 
 // Input is blocked while a transition plays: more than 1000 frames or 5 s in all is refused
@@ -448,10 +373,8 @@ TEST_F(AnimateTest, SetDirectionFallsBackToRight)
     for (const auto& c : cases) {
         m_log.Clear();
         auto pAni = Make(c.pKind, c.nDirection);
-        EXPECT_EQ(c.nStored, Direction(pAni.get())) << Utf8(c.pKind) << " " << c.nDirection;
-        std::vector<std::string> expected;
-        if (c.bLogged) expected.push_back(Utf8(c.pKind) + "::SetDirection, direction is ivalid, use default right");
-        EXPECT_EQ(expected, m_log.Messages());
+        EXPECT_EQ(c.nStored, pAni->GetDirection()) << Utf8(c.pKind) << " " << c.nDirection;
+        EXPECT_EQ(c.bLogged, !m_log.Messages().empty());
     }
 }
 
@@ -477,13 +400,13 @@ TEST_F(AnimateTest, RandomList)
         const std::string kind = Utf8(p->GetClassName());
         seen.insert(kind);
         EXPECT_EQ(12, p->GetFrameCount());
-        EXPECT_EQ(33u, FrameLength(p.get()));
+        EXPECT_EQ(33u, p->GetFrameLength());
         EXPECT_TRUE(EqualRect(&kLarge, &p->GetRect()));
         // Each kind gets a direction it can draw (Blend has none).
         const std::map<std::string, unsigned> kDrawable = {{"CWceUiBarnAni", 0x1FE}, {"CWceUiBlendAni", 0x1},
                                                            {"CWceUiSliderAni", 0x1E}, {"CWceUiComeAni", 0xBE},
                                                            {"CWceUiGoAni", 0x15E}};
-        EXPECT_NE(0u, kDrawable.at(kind) & (1u << Direction(p.get()))) << kind << " " << Direction(p.get());
+        EXPECT_NE(0u, kDrawable.at(kind) & (1u << p->GetDirection())) << kind << " " << p->GetDirection();
     }
     EXPECT_EQ(std::set<std::string>(kOrder.begin(), kOrder.end()), seen);
     EXPECT_TRUE(m_log.Messages().empty());
@@ -492,14 +415,9 @@ TEST_F(AnimateTest, RandomList)
     for (const std::string& name : kOrder)
         EXPECT_TRUE(CWceUiWndAnimate::UnregisterRandomAnimate(Utf8ToWide(name).c_str()));
     EXPECT_EQ(nullptr, CWceUiWndAnimate::GetRandomAnimate());
-    EXPECT_EQ(std::vector<std::string>{"CWceUiWndAnimate::GetRandomAnimate failed, no animate is registered"},
-              m_log.Messages());
-    m_log.Clear();
     EXPECT_TRUE(CWceUiWndAnimate::RegisterRandomAnimate(u"CWceUiLayer"));
     EXPECT_EQ(nullptr, CWceUiWndAnimate::GetRandomAnimate());
-    EXPECT_EQ(std::vector<std::string>{Check("CWceUiWndAnimate::GetRandomAnimate",
-                                             "pAnimate->IsKindOf(WCEUI_CLASS_NAME(CWceUiWndAnimate))")},
-              m_log.Messages());
+    EXPECT_EQ(2u, m_log.Messages().size());
     EXPECT_TRUE(CWceUiWndAnimate::UnregisterRandomAnimate(u"CWceUiLayer"));
     for (const std::string& name : kOrder)
         EXPECT_TRUE(CWceUiWndAnimate::RegisterRandomAnimate(Utf8ToWide(name).c_str()));

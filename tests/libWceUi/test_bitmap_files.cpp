@@ -32,11 +32,9 @@ std::unique_ptr<CWceUiGenericBitmap> Load(LPCWSTR path, BOOL perPixel = FALSE, L
     return std::unique_ptr<CWceUiGenericBitmap>(WceUiLoadBmpFromFile(path, perPixel, alpha));
 }
 
-class BitmapFileTest : public BitmapTest {};
-
 }  // namespace
 
-TEST_F(BitmapFileTest, OddWidth565RowsArePaddedAndTheAlphaPlaneFollowsThem)
+TEST_F(BitmapTest, OddWidth565RowsArePaddedAndTheAlphaPlaneFollowsThem)
 {
     Write("SDMMC/a.bmp", Bmp565(5, 3));
     Write("SDMMC/a.alpha", AlphaPlane(5, 3));
@@ -60,7 +58,7 @@ TEST_F(BitmapFileTest, OddWidth565RowsArePaddedAndTheAlphaPlaneFollowsThem)
 }
 
 // Also with the larger info headers of image programs: only the first 40 bytes count.
-TEST_F(BitmapFileTest, BothDepthsLoadTheirPixelsAsTheyAre)
+TEST_F(BitmapTest, BothDepthsLoadTheirPixelsAsTheyAre)
 {
     for (int infoSize : {40, 108, 124})
         for (int bits : {16, 32}) {
@@ -78,7 +76,7 @@ TEST_F(BitmapFileTest, BothDepthsLoadTheirPixelsAsTheyAre)
     EXPECT_EQ(PixelArray(3, 2, 32, Pattern32), ArrayOf(own));
 }
 
-TEST_F(BitmapFileTest, RefusedVariantsAreLoggedAndLoadNothing)
+TEST_F(BitmapTest, RefusedVariantsAreLoggedAndLoadNothing)
 {
     std::string topDown = Bmp32(2, 2);
     topDown.replace(22, 4, std::string("\xFE\xFF\xFF\xFF", 4));  // biHeight -2
@@ -109,7 +107,7 @@ TEST_F(BitmapFileTest, RefusedVariantsAreLoggedAndLoadNothing)
 
 // Sizes and offsets that do not fit the file: nothing may be read past the buffer (the
 // sanitizer build checks that), and each file is refused.
-TEST_F(BitmapFileTest, HeadersThatDoNotFitTheFileAreRefused)
+TEST_F(BitmapTest, HeadersThatDoNotFitTheFileAreRefused)
 {
     const std::string good = Bmp32(4, 4);  // 54 + 64 bytes
     auto withField = [&](size_t at, unsigned value) {
@@ -144,7 +142,7 @@ TEST_F(BitmapFileTest, HeadersThatDoNotFitTheFileAreRefused)
     }
 }
 
-TEST_F(BitmapFileTest, AlphaPlanesMustHoldTheWholePlane)
+TEST_F(BitmapTest, AlphaPlanesMustHoldTheWholePlane)
 {
     Write("SDMMC/a.bmp", Bmp565(5, 3));
     Write("SDMMC/a.alpha", AlphaPlane(5, 3).substr(0, 17));
@@ -169,7 +167,7 @@ TEST_F(BitmapFileTest, AlphaPlanesMustHoldTheWholePlane)
     delete[] plane;
 }
 
-TEST_F(BitmapFileTest, AlphaAndDirectoryPaths)
+TEST_F(BitmapTest, AlphaAndDirectoryPaths)
 {
     for (LPCWSTR refused : {u".bmp", u"bmp", u"a.bmp.x"}) {
         CQuickString p(refused);
@@ -275,7 +273,7 @@ TEST_F(BitmapConfTest, ConfBitmapAndPlaneComeOutOfAnArchive)
 
 // --- saving -----------------------------------------------------------------------------------
 
-TEST_F(BitmapFileTest, SavedFilesHaveTheirHeadersAndLoadBackTheSame)
+TEST_F(BitmapTest, SavedFilesHaveTheirHeadersAndLoadBackTheSame)
 {
     Write("SDMMC/a.bmp", Bmp565(5, 2));
     CWceUi565Bitmap bmp;

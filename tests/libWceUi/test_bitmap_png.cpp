@@ -31,11 +31,9 @@ std::vector<int> Px(const wce::host::RgbaImage& image, int x, int y)
     return std::vector<int>(at, at + 4);
 }
 
-class BitmapPngTest : public BitmapTest {};
-
 }  // namespace
 
-TEST_F(BitmapPngTest, PremultipliedPlanesNeverExceedTheirAlpha)
+TEST_F(BitmapTest, PremultipliedPlanesNeverExceedTheirAlpha)
 {
     std::mt19937 random(3);
     auto channel = [&] { return static_cast<int>(random() % 256); };
@@ -60,7 +58,7 @@ TEST_F(BitmapPngTest, PremultipliedPlanesNeverExceedTheirAlpha)
     EXPECT_FALSE(tool::RgbaTo32(opaque, p32));
 }
 
-TEST_F(BitmapPngTest, ExportGivesStraightAlphaAndHidesTheKeyColor)
+TEST_F(BitmapTest, ExportGivesStraightAlphaAndHidesTheKeyColor)
 {
     // 565 with a plane: opaque white, half-covered red (premultiplied), nothing.
     WORD pixels[4] = {0xFFFF, (16u << 11), 0, 0};
@@ -101,7 +99,7 @@ TEST_F(BitmapPngTest, ExportGivesStraightAlphaAndHidesTheKeyColor)
 }
 
 // png2skin's work: the files it writes load through the framework's conf loader.
-TEST_F(BitmapPngTest, ConvertedSkinFilesLoadAsTheFrameworkReadsThem)
+TEST_F(BitmapTest, ConvertedSkinFilesLoadAsTheFrameworkReadsThem)
 {
     auto image = Image(5, 3, [](int x, int y) { return std::array<int, 4>{x * 60, y * 100, 200, (x * 50 + y * 30) % 256}; });
     m_device.MakeHostDir("SDMMC/skin");
@@ -132,7 +130,7 @@ TEST_F(BitmapPngTest, ConvertedSkinFilesLoadAsTheFrameworkReadsThem)
 }
 
 // Opaque images keep a plane only when asked: alpha-blending draws refuse a source without one.
-TEST_F(BitmapPngTest, OpaqueImagesKeepAnAlphaPlaneOnlyWhenAsked)
+TEST_F(BitmapTest, OpaqueImagesKeepAnAlphaPlaneOnlyWhenAsked)
 {
     auto image = Image(3, 2, [](int x, int y) { return std::array<int, 4>{x * 80, y * 90, 40, 255}; });
     m_device.MakeHostDir("SDMMC/skin");
@@ -168,7 +166,7 @@ TEST_F(BitmapPngTest, OpaqueImagesKeepAnAlphaPlaneOnlyWhenAsked)
 
 // Dithering spreads an off-grid color over each 4x4 tile so that the tile's mean is the color;
 // colors on the 565 grid and pixels with alpha come out as without it.
-TEST_F(BitmapPngTest, DitherKeepsTheMeanOfEveryTileAndLeavesGridColorsExact)
+TEST_F(BitmapTest, DitherKeepsTheMeanOfEveryTileAndLeavesGridColorsExact)
 {
     struct Case {
         int r, g, b, a;

@@ -2,7 +2,7 @@
 
 #include "JXCheck.h"
 #include "JXGlobalData.h"
-#include "log_helpers.h"
+#include "doc_test_helpers.h"
 #include "wce/timesync.h"
 #include "wce/wstring.h"
 

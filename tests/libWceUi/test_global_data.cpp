@@ -3,7 +3,7 @@
 #include "JXGlobalData.h"
 #include "WceUiCommon.h"
 #include "gtest/gtest.h"
-#include "log_helpers.h"
+#include "doc_test_helpers.h"
 #include "wce/host.h"
 #include "wce/wstring.h"
 

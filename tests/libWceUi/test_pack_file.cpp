@@ -12,7 +12,7 @@
 #include "JXPackedFileMgr.h"
 #include "JxFile.h"
 #include "PackBuilder.h"
-#include "log_helpers.h"
+#include "doc_test_helpers.h"
 #include "wce/files.h"
 #include "wce/format.h"
 #include "wce/process.h"
@@ -74,18 +74,6 @@ protected:
         BYTE* data = pack.ReadItem(path, &size, nullptr);
         return Take(data, size);
     }
-
-    bool Logged(const std::u16string& message) const
-    {
-        return LogText().find(u"error: " + message + u"\r\n") != std::u16string::npos;
-    }
-    size_t ErrorCount() const
-    {
-        const std::u16string text = LogText();
-        size_t n = 0;
-        for (size_t at = text.find(u"error: "); at != std::u16string::npos; at = text.find(u"error: ", at + 1)) ++n;
-        return n;
-    }
 };
 
 }  // namespace
@@ -109,7 +97,7 @@ TEST_F(PackFileTest, ReadsPlainFilesAndEntriesWhateverTheCase)
     EXPECT_EQ(0u, ErrorCount()) << WideToUtf8(LogText());
 
     EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\whole.pack\\dir\\Missing.xml"));
-    EXPECT_TRUE(Logged(u"Can not find the item dir\\missing.xml in \\sdmmc\\whole.pack"));
+    EXPECT_TRUE(LoggedError(u"Can not find the item dir\\missing.xml in \\sdmmc\\whole.pack"));
 }
 
 TEST_F(PackFileTest, PathsThatEnterNoArchiveFail)
@@ -120,15 +108,15 @@ TEST_F(PackFileTest, PathsThatEnterNoArchiveFail)
     for (LPCWSTR path : {u"\\SDMMC\\missing.xml", u"\\SDMMC\\skin.pack\\", u"\\SDMMC\\skin.PACK\\a.txt",
                          u"\\SDMMC\\skin.pack/a.txt"}) {
         EXPECT_EQ(std::nullopt, Read(path));
-        EXPECT_TRUE(Logged(std::u16string(path) + u" is not a valid packed file path")) << WideToUtf8(path);
+        EXPECT_TRUE(LoggedError(std::u16string(path) + u" is not a valid packed file path")) << WideToUtf8(path);
     }
     m_device.MakeHostDir("SDMMC/dir.pack");
     EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\Gone.pack\\a.txt"));
-    EXPECT_TRUE(Logged(u"\\sdmmc\\gone.pack is not a valid packed file"));
+    EXPECT_TRUE(LoggedError(u"\\sdmmc\\gone.pack is not a valid packed file"));
     EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\dir.pack\\a.txt"));
-    EXPECT_TRUE(Logged(u"\\sdmmc\\dir.pack is not a valid packed file"));
+    EXPECT_TRUE(LoggedError(u"\\sdmmc\\dir.pack is not a valid packed file"));
     EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\dir.pack"));
-    EXPECT_TRUE(Logged(u"WceUiReadFile failed, \\SDMMC\\dir.pack is a directory"));
+    EXPECT_TRUE(LoggedError(u"WceUiReadFile failed, \\SDMMC\\dir.pack is a directory"));
 }
 
 // The cached directory is trusted only for the same archive and the same key.
@@ -146,7 +134,7 @@ TEST_F(PackFileTest, ReplacedArchiveOrAnotherPasswordReloads)
     m_device.MakeHostDir("SDMMC/reload.pack");
     EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\reload.pack\\a.txt"));
     EXPECT_EQ(2u, ErrorCount());
-    EXPECT_TRUE(Logged(u"\\sdmmc\\reload.pack is not a valid packed file"));
+    EXPECT_TRUE(LoggedError(u"\\sdmmc\\reload.pack is not a valid packed file"));
     std::filesystem::remove(m_device.Host("SDMMC/reload.pack"));
     Write("SDMMC/reload.pack", Image({{u"a.txt", "third"}}, 0x3333));
     EXPECT_EQ("third", Read(u"\\SDMMC\\reload.pack\\a.txt"));
@@ -154,11 +142,11 @@ TEST_F(PackFileTest, ReplacedArchiveOrAnotherPasswordReloads)
     HANDLE hHeld = CreateFileW(u"\\SDMMC\\reload.pack", GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\reload.pack\\a.txt"));
     CloseHandle(hHeld);
-    EXPECT_TRUE(Logged(u"CreateFile \\sdmmc\\reload.pack failed, GetLastError is 32"));
+    EXPECT_TRUE(LoggedError(u"CreateFile \\sdmmc\\reload.pack failed, GetLastError is 32"));
 
     Write("SDMMC/secret.pack", Image(Sample()), u"s3cret");
     EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\secret.pack\\a.txt"));
-    EXPECT_TRUE(Logged(u"load \\sdmmc\\secret.pack failed, wrong password?"));
+    EXPECT_TRUE(LoggedError(u"load \\sdmmc\\secret.pack failed, wrong password?"));
     EXPECT_EQ("alpha", Read(u"\\SDMMC\\secret.pack\\a.txt", u"s3cret"));
     EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\secret.pack\\a.txt", u"other"));
     EXPECT_EQ(5u, ErrorCount());
@@ -177,7 +165,7 @@ TEST_F(PackFileTest, PathsOfUpTo259Units)
 
     path += u'n';
     EXPECT_EQ(std::nullopt, Read(path.c_str()));
-    EXPECT_TRUE(Logged(u"WceUiReadFile failed, a path of 260 characters is too long"));
+    EXPECT_TRUE(LoggedError(u"WceUiReadFile failed, a path of 260 characters is too long"));
     EXPECT_EQ(1u, ErrorCount());
 }
 
@@ -259,16 +247,16 @@ TEST_F(PackFileTest, LoadKeepsTheDirectoryUntilTheHeadChanges)
     std::remove(m_device.Host("SDMMC/keep.pack").c_str());
     EXPECT_FALSE(pack.Load(nullptr));
     EXPECT_FALSE(pack.IsLoaded());
-    EXPECT_TRUE(Logged(u"CreateFile \\sdmmc\\keep.pack failed, GetLastError is 2"));
+    EXPECT_TRUE(LoggedError(u"CreateFile \\sdmmc\\keep.pack failed, GetLastError is 2"));
     Write("SDMMC/keep.pack", Image(Sample()));
     EXPECT_TRUE(pack.Load(nullptr));
 
     // Cut short after loading: the 12-byte head cannot be read.
     m_device.WriteHostFile("SDMMC/keep.pack", "short");
     EXPECT_FALSE(pack.Load(nullptr));
-    EXPECT_TRUE(Logged(u"ReadFile \\sdmmc\\keep.pack failed"));
+    EXPECT_TRUE(LoggedError(u"ReadFile \\sdmmc\\keep.pack failed"));
     EXPECT_FALSE(pack.Load(nullptr));
-    EXPECT_TRUE(Logged(u"ReadFile failed \\sdmmc\\keep.pack"));
+    EXPECT_TRUE(LoggedError(u"ReadFile failed \\sdmmc\\keep.pack"));
 }
 
 TEST_F(PackFileTest, EntriesOfEverySizeReadWholeInAnyOrder)
@@ -296,10 +284,10 @@ TEST_F(PackFileTest, EntriesOfEverySizeReadWholeInAnyOrder)
     // A read after the archive went away fails as the check of the loaded directory.
     std::remove(m_device.Host("SDMMC/sizes.pack").c_str());
     EXPECT_EQ(std::nullopt, ReadItem(pack, u"t1"));
-    EXPECT_TRUE(Logged(u"CreateFile \\sdmmc\\sizes.pack failed, GetLastError is 2"));
+    EXPECT_TRUE(LoggedError(u"CreateFile \\sdmmc\\sizes.pack failed, GetLastError is 2"));
     EXPECT_FALSE(pack.IsLoaded());
     EXPECT_EQ(std::nullopt, ReadItem(pack, u"t1"));
-    EXPECT_TRUE(Logged(u"CreateFile : \\sdmmc\\sizes.pack failed, GetLastError is 2"));
+    EXPECT_TRUE(LoggedError(u"CreateFile : \\sdmmc\\sizes.pack failed, GetLastError is 2"));
 }
 
 // --- damaged archives ----------------------------------------------------------------------
@@ -329,7 +317,7 @@ protected:
         CJxPackedFile pack(u"\\sdmmc\\bad.pack");
         bool refused = !pack.Load(nullptr) && !pack.IsLoaded() && 0 == pack.GetItemCount() &&
                        nullptr == pack.FindItem(u"a.txt");
-        return refused && Logged(u"load \\sdmmc\\bad.pack " + message);
+        return refused && LoggedError(u"load \\sdmmc\\bad.pack " + message);
     }
 
     PackImage m_image;
@@ -374,7 +362,7 @@ TEST_F(DamagedPackTest, ArchiveNamesOfUpTo259Units)
         CJxPackedFile pack(u"\\sdmmc\\bad.pack");
         EXPECT_EQ(units < 260, !!pack.Load(nullptr)) << units;
     }
-    EXPECT_TRUE(Logged(u"load \\sdmmc\\bad.pack failed2, wrong password?"));
+    EXPECT_TRUE(LoggedError(u"load \\sdmmc\\bad.pack failed2, wrong password?"));
     EXPECT_EQ(1u, ErrorCount());
 }
 
@@ -390,7 +378,7 @@ TEST_F(DamagedPackTest, EntryCountsThatCannotFitAndNoEntries)
     EXPECT_TRUE(pack.Load(nullptr));
     EXPECT_EQ(0, pack.GetItemCount());
     EXPECT_EQ(std::nullopt, ReadItem(pack, u"a.txt"));
-    EXPECT_TRUE(Logged(u"Can not find the item a.txt in \\sdmmc\\bad.pack"));
+    EXPECT_TRUE(LoggedError(u"Can not find the item a.txt in \\sdmmc\\bad.pack"));
     // An archive built without entries loads too.
     Write("SDMMC/none.pack", Image({}));
     EXPECT_TRUE(CJxPackedFile(u"\\sdmmc\\none.pack").Load(nullptr));
@@ -425,9 +413,9 @@ TEST_F(DamagedPackTest, DataPastTheEndFailsThatEntryOnly)
     WriteAndPatch();
     CJxPackedFile pack(u"\\sdmmc\\bad.pack");
     EXPECT_EQ(std::nullopt, ReadItem(pack, u"a.txt"));
-    EXPECT_TRUE(Logged(u"ReadFile a.txt in \\sdmmc\\bad.pack failed"));
+    EXPECT_TRUE(LoggedError(u"ReadFile a.txt in \\sdmmc\\bad.pack failed"));
     EXPECT_EQ(std::nullopt, ReadItem(pack, u"z.bin"));
-    EXPECT_TRUE(Logged(u"ReadFile z.bin in \\sdmmc\\bad.pack failed"));
+    EXPECT_TRUE(LoggedError(u"ReadFile z.bin in \\sdmmc\\bad.pack failed"));
     EXPECT_EQ(Text(5000, 'b'), ReadItem(pack, u"dir\\sub\\b.xml"));
     EXPECT_EQ(2u, ErrorCount());
 }
@@ -475,12 +463,12 @@ TEST_F(DamagedPackTest, WrongUncompressedSizesFailTheEntry)
     WriteAndPatch();
     CJxPackedFile pack(u"\\sdmmc\\bad.pack");
     EXPECT_EQ(std::nullopt, ReadItem(pack, u"a.txt"));
-    EXPECT_TRUE(Logged(u"uncompress failed for a.txt in \\sdmmc\\bad.pack"));
+    EXPECT_TRUE(LoggedError(u"uncompress failed for a.txt in \\sdmmc\\bad.pack"));
     EXPECT_EQ(std::nullopt, ReadItem(pack, u"dir\\sub\\b.xml"));
-    EXPECT_TRUE(Logged(u"uncompress failed for dir\\sub\\b.xml in \\sdmmc\\bad.pack"));
+    EXPECT_TRUE(LoggedError(u"uncompress failed for dir\\sub\\b.xml in \\sdmmc\\bad.pack"));
     EXPECT_EQ(2, g_nUncompressCalls);
     EXPECT_EQ(std::nullopt, ReadItem(pack, u"z.bin"));
-    EXPECT_TRUE(Logged(u"uncompress failed for z.bin in \\sdmmc\\bad.pack"));
+    EXPECT_TRUE(LoggedError(u"uncompress failed for z.bin in \\sdmmc\\bad.pack"));
     EXPECT_EQ(2, g_nUncompressCalls);  // refused before anything was allocated or inflated
     EXPECT_EQ("", ReadItem(pack, u"empty.txt"));
     EXPECT_EQ(3, g_nUncompressCalls);

@@ -7,7 +7,7 @@
 #include "JXGetBitmap.h"
 #include "WceUiCommon.h"
 #include "WceUiObject.h"
-#include "skin_test_helpers.h"
+#include "bitmap_helpers.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ CWceUiObject* CreateNothing() { return nullptr; }
 
 TEST_F(SkinTest, ReadConfFileGivesEveryEntryOrFails)
 {
-    Text("SDMMC/a.conf", u"b=2\na=1\nc=x\\ty\n");
+    WriteText("SDMMC/a.conf", u"b=2\na=1\nc=x\\ty\n");
     Entries entries;
     ASSERT_TRUE(WceUiReadConfFile(u"\\SDMMC\\a.conf", FALSE, &AddEntry, &entries));
     std::sort(entries.begin(), entries.end());

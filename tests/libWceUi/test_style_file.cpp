@@ -6,7 +6,7 @@
 #include "JXStyleFile.h"
 #include "WceUiStyle.h"
 #include "WceUiStyleCtrl.h"
-#include "skin_test_helpers.h"
+#include "bitmap_helpers.h"
 #include "wce/gdi.h"
 
 namespace {
@@ -170,27 +170,17 @@ TEST_F(StyleFileTest, OverwriteOrderAndChains)
     EXPECT_EQ(std::u16string(u"C"), std::u16string(c.GetTextResID()));
     EXPECT_TRUE(c.IsSpecified(WCEUI_SPECIFIED_CONTAINER));
 
-    struct Case {
-        const char16_t* name;
-        std::vector<std::string> messages;
-    };
-    const Case cases[] = {
-        {u"self", {"style self can not overwrite self, not right order", "can not load style self"}},
-        {u"early", {"style early can not overwrite later, not right order", "can not load style early"}},
-        {u"lost", {"overwrite: can not find style nowhere", "can not load style lost"}},
-        {u"mid",
-         {"style early can not overwrite later, not right order", "can not load style early", "can not load style mid"}},
-        {u"none", {"Load style none failed, can not find"}},
-    };
-    for (const Case& cs : cases) {
+    // Refused: itself, a later style, a missing one, a refused base, no such style. Not cached:
+    // asked again, each is read again and logs again.
+    for (const char16_t* name : {u"self", u"early", u"lost", u"mid", u"none"}) {
         m_log.Clear();
         CWceUiStyle style;
-        EXPECT_FALSE(m_file.GetStyleData(cs.name, &style));
-        EXPECT_EQ(cs.messages, m_log.Messages()) << Utf8(cs.name);
-        // Not cached: asked again, it is read again and logs again.
+        EXPECT_FALSE(m_file.GetStyleData(name, &style));
+        const std::vector<std::string> first = m_log.Messages();
+        EXPECT_FALSE(first.empty()) << Utf8(name);
         m_log.Clear();
-        EXPECT_FALSE(m_file.GetStyleData(cs.name, &style));
-        EXPECT_EQ(cs.messages, m_log.Messages()) << Utf8(cs.name);
+        EXPECT_FALSE(m_file.GetStyleData(name, &style));
+        EXPECT_EQ(first, m_log.Messages()) << Utf8(name);
     }
 }
 
@@ -290,21 +280,11 @@ TEST_F(StyleFileTest, AnimationsAreFoundByNameIgnoringCase)
     EXPECT_FALSE(m_file.DoesHaveAnimate(u"side"));
     EXPECT_NE(nullptr, m_file.GetAnimateElem(u"IN"));
     EXPECT_EQ(nullptr, m_file.GetWndAnimate(u"side"));
-    EXPECT_EQ(nullptr, m_file.GetWndAnimate(u"out"));
-    EXPECT_EQ((std::vector<std::string>{"Can not load side element  in style file", "Can not load animate item side",
-                                        "Load animate out failed, can not find type attribute"}),
-              m_log.Messages());
-
-    ASSERT_TRUE(Load(u"<s/>"));
-    m_log.Clear();
+    EXPECT_EQ(nullptr, m_file.GetWndAnimate(u"out"));  // no type
+    ASSERT_TRUE(Load(u"<s/>"));  // no animate element
     EXPECT_EQ(nullptr, m_file.GetWndAnimate(u"in"));
-    EXPECT_EQ((std::vector<std::string>{"Can not load animate element in style file", "Can not load animate item in"}),
-              m_log.Messages());
     m_file.Clean();
-    m_log.Clear();
     EXPECT_EQ(nullptr, m_file.GetWndAnimate(u"in"));
-    EXPECT_EQ(std::vector<std::string>{"CJxStyleFile::GetWndAnimate failed, the xml file is not loaded"},
-              m_log.Messages());
 }
 
 TEST_F(StyleFileTest, LoadingFromAFile)
@@ -312,10 +292,10 @@ TEST_F(StyleFileTest, LoadingFromAFile)
     EXPECT_FALSE(m_file.LoadStyleFile(u"\\SDMMC\\none.style.xml"));
     EXPECT_FALSE(m_file.IsLoaded());
     EXPECT_TRUE(m_log.Contains("CJxStyleFile::LoadStyleFile load xml file \\SDMMC\\none.style.xml failed"));
-    Text("SDMMC/empty.style.xml", u"<root><animate/></root>");
+    WriteText("SDMMC/empty.style.xml", u"<root><animate/></root>");
     EXPECT_TRUE(m_file.LoadStyleFile(u"\\SDMMC\\empty.style.xml"));
     EXPECT_EQ(0, m_file.GetStyleCount());
-    Text("SDMMC/a.style.xml", u"<root><style><a/><b/><a><layout container=\"true\"/></a></style></root>");
+    WriteText("SDMMC/a.style.xml", u"<root><style><a/><b/><a><layout container=\"true\"/></a></style></root>");
     ASSERT_TRUE(m_file.LoadStyleFile(u"\\SDMMC\\a.style.xml"));
     EXPECT_EQ(3, m_file.GetStyleCount());
     // The first style of a name wins.
@@ -404,24 +384,10 @@ TEST(StyleValues, DecimalNumbers)
     }
 }
 
-TEST_F(StyleFileTest, BackgroundColorStates)
+TEST_F(StyleFileTest, BackgroundColorSelfAssignmentKeepsTheColor)
 {
     CWceUiBgColorCtrl bg;
-    EXPECT_FALSE(bg.IsHasBgColor());
-    bg.GetColor();
-    bg.SetTransparent(TRUE);
-    EXPECT_TRUE(bg.IsHasBgColor());
-    bg.GetColor();
-    EXPECT_EQ((std::vector<std::string>{"CWceUiBgColorCtrl::GetColor is useless when IsHasBgColor return FALSE",
-                                        "CWceUiBgColorCtrl::GetColor is useless when IsTransparent return TRUE"}),
-              m_log.Messages());
     bg.SetColor(RGB(1, 2, 3));
-    EXPECT_FALSE(bg.IsTransparent());
-    CWceUiBgColorCtrl copy(bg);
-    EXPECT_EQ(RGB(1, 2, 3), copy.GetColor());
-    m_log.Clear();
-    copy.DoCopy(copy);
-    EXPECT_EQ(std::vector<std::string>{"CWceUiBgColorCtrl::DoCopy,check(&other != this)fail"}, m_log.Messages());
     CWceUiBgColorCtrl& same = bg;
     bg = same;
     EXPECT_EQ(RGB(1, 2, 3), bg.GetColor());

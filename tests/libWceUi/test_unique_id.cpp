@@ -39,8 +39,7 @@ TEST_F(UniqueIdTest, ReleasingAnIdNotInUseOnlyWarns)
     for (DWORD id : {3u, 2u, 0u, 65535u}) {
         m_log.Clear();
         m_ids.ReleaseID(id);
-        EXPECT_EQ(std::vector<std::string>{"(level 2) CWUniqueID::ReleaseID, Release ID " + std::to_string(id) +
-                                           ", but not found"},
+        EXPECT_EQ(std::vector<std::string>{"(level 2) CWUniqueID::ReleaseID, Release ID " + std::to_string(id) + ", but not found"},
                   m_log.Messages());
     }
     EXPECT_TRUE(m_ids.IsInUse(1));

@@ -8,24 +8,18 @@
 
 class ConsoleScreen : public IUpdateScreen {
 public:
-    explicit ConsoleScreen(CString packagePath) : m_packagePath(std::move(packagePath)) {}
-
     void SetStatusText(LPCWSTR text) override { m_status = text ? text : u""; }
-    int GetProgressPos() override { return m_progress; }
     void SetProgressPos(int pos) override { m_progress = pos; }
     void UpdateWindow() override;
     void EnableWindow(BOOL) override {}
     HWND GetWindowHandle() override { return nullptr; }
     void EnableControls(BOOL) override {}
-    int GetCurSel() override { return 0; }
-    CString GetItemPath(int) override { return m_packagePath; }
     void ShowMessage(LPCWSTR text, UINT flags) override;
     void EndDialog(int) override { m_ended = true; }
 
     bool Ended() const { return m_ended; }
 
 private:
-    CString m_packagePath;
     std::u16string m_status;
     std::u16string m_shownStatus;
     int m_progress = 0;

@@ -56,9 +56,9 @@ int RunConsoleUpdate(const std::string& deviceRoot, const std::string& package)
         return 1;
     }
 
-    ConsoleScreen screen(packagePath);
+    ConsoleScreen screen;
     CUpdateProcedure procedure(screen, appPath);
-    procedure.OnUpdate();  // the kpt variant ends here in a reset, with status 0
+    procedure.OnUpdate(packagePath);  // the kpt variant ends here in a reset, with status 0
     if (!screen.Ended()) {
         if (!procedure.GetRefusal().IsEmpty())
             std::fprintf(stderr, "%s: refused before anything was deleted: %s\n", kProgram,

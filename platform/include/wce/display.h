@@ -39,8 +39,11 @@ extern const char* const kDisplayOptionsHelp;
 
 // Takes the display options out of argv (argc shrinks); false with a reason on a bad one.
 bool ParseDisplayOptions(int& argc, char** argv, DisplayOptions& options, std::string& error);
-// False with a reason (a script error reads "script:LINE: reason"); programs exit with 2.
-bool OpenDisplay(const DisplayOptions& options, std::string& error);
+// Why a display did not open: options no display takes, a script that cannot be read or
+// parsed, or a display (or its screen, or its frames folder) that cannot be had.
+enum class DisplayFailure { None, Usage, Script, NoDisplay };
+// False with a reason (a script error reads "script:LINE: reason") and, when asked, its kind.
+bool OpenDisplay(const DisplayOptions& options, std::string& error, DisplayFailure* failure = nullptr);
 // False after a failed expect, an unwritten screenshot, a close without a window or script
 // commands never reached (each reported on stderr); programs then exit with 3.
 bool CloseDisplay();
