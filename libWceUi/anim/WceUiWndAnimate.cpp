@@ -182,7 +182,13 @@ BOOL CWceUiWndAnimate::impPlay(LPCWSTR pClassName, CWceUiGenericBitmap* pMixedBi
                                CWceUiGenericBitmap* pFromBitmap, CWceUiGenericBitmap* pToBitmap, int nCurFrame,
                                DWORD* lpPlayTime)
 {
-    const std::string strOp = WideToUtf8(pClassName) + "::Play";
+    std::string strOp;
+    try {
+        strOp = WideToUtf8(pClassName) + "::Play";
+    } catch (const std::bad_alloc&) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::Play failed, no memory", pClassName);
+        return FALSE;
+    }
     if (!WCEUI_CHECK(strOp.c_str(), NULL != lpPlayTime)) return FALSE;
     if (!WCEUI_CHECK(strOp.c_str(), nCurFrame < GetFrameCount())) return FALSE;
     // A negative frame would draw a travel of 0 or an alpha of 0 as if it were a frame.
@@ -303,7 +309,12 @@ BOOL CWceUiWndAnimate::RegisterRandomAnimate(LPCWSTR pClassName)
     std::vector<std::u16string>& list = RandomList();
     for (const std::u16string& str : list)
         if (str == pClassName) return FALSE;
-    list.emplace_back(pClassName);
+    try {
+        list.emplace_back(pClassName);
+    } catch (const std::bad_alloc&) {
+        JxWriteLogW(JX_LOG_ERROR, u"CWceUiWndAnimate::RegisterRandomAnimate %s failed, no memory", pClassName);
+        return FALSE;
+    }
     return TRUE;
 }
 

@@ -49,6 +49,7 @@ TEST(NoMemory, HoldersWithoutTheirRecordAreEmpty)
     CJxGVar::GetInstance();
     JxWriteLogW(JX_LOG_INFO, u"out-of-memory rows follow");
     GetStockObject(SYSTEM_FONT);
+    CWceUiWndAnimate::GetRandomAnimateCount();
     const Holder holders[] = {
         {"settings",
          [] {
@@ -77,6 +78,14 @@ TEST(NoMemory, HoldersWithoutTheirRecordAreEmpty)
              EXPECT_EQ(0u, ani.GetFrameLength());
              EXPECT_FALSE(ani.SetName(u"x"));
              EXPECT_TRUE(IsRectEmpty(&ani.GetRect()));
+             return false;
+         }},
+        {"random animation list",
+         [] {
+             const int nCount = CWceUiWndAnimate::GetRandomAnimateCount();
+             if (CWceUiWndAnimate::RegisterRandomAnimate(u"CNoMemoryAni"))
+                 return FALSE != CWceUiWndAnimate::UnregisterRandomAnimate(u"CNoMemoryAni");
+             EXPECT_EQ(nCount, CWceUiWndAnimate::GetRandomAnimateCount());
              return false;
          }},
         {"style",
