@@ -18,11 +18,7 @@ inline void Put16(std::string& s, unsigned v)
     s += static_cast<char>(v & 0xFF);
     s += static_cast<char>((v >> 8) & 0xFF);
 }
-inline void Put32(std::string& s, unsigned v)
-{
-    Put16(s, v & 0xFFFF);
-    Put16(s, v >> 16);
-}
+inline void Put32(std::string& s, unsigned v) { Put16(s, v & 0xFFFF); Put16(s, v >> 16); }
 inline unsigned Get16(const std::string& s, size_t at)
 {
     return static_cast<unsigned char>(s[at]) | (static_cast<unsigned char>(s[at + 1]) << 8);
