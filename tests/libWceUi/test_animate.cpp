@@ -35,10 +35,7 @@ protected:
 
 TEST_F(AnimateTest, TravelCurve)
 {
-    const struct {
-        int nFrameCount, nTotal;
-        std::vector<int> expected;
-    } cases[] = {
+    const struct { int nFrameCount, nTotal; std::vector<int> expected; } cases[] = {
         {12, 480, {6, 26, 60, 106, 166, 240, 313, 373, 420, 453, 473, 480}},
         {5, 100, {12, 50, 50, 87, 100}},
         {1, 100, {100}},
@@ -82,9 +79,7 @@ std::unique_ptr<CWceUiGenericBitmap> Picture(int which, int w, int h, int bits =
 enum Region { kFarEdge, kNearEdge, kOuter, kMiddle };
 // A shift along the axis of cd * d + cs * S, S being the travel span (the whole width or height,
 // or the half the pixel lies in).
-struct Shift {
-    int cd, cs;
-};
+struct Shift { int cd, cs; };
 struct FrameCase {
     const char* pName;
     const char16_t* pClass;
@@ -385,11 +380,7 @@ TEST_F(AnimateTest, TransitionsBeyondTheBoundAreRefused)
 
 TEST_F(AnimateTest, SetDirectionFallsBackToRight)
 {
-    const struct {
-        const char16_t* pKind;
-        UINT nDirection, nStored;
-        bool bLogged;
-    } cases[] = {
+    const struct { const char16_t* pKind; UINT nDirection, nStored; bool bLogged; } cases[] = {
         {u"CWceUiComeAni", 6, 2, true}, {u"CWceUiComeAni", 8, 2, true}, {u"CWceUiComeAni", 9, 2, true},
         {u"CWceUiComeAni", 5, 5, false}, {u"CWceUiComeAni", 7, 7, false}, {u"CWceUiGoAni", 5, 2, true},
         {u"CWceUiGoAni", 7, 2, true},    {u"CWceUiGoAni", 0, 2, true},    {u"CWceUiGoAni", 8, 8, false},
