@@ -115,10 +115,7 @@ TEST_F(BitmapTest, HeadersThatDoNotFitTheFileAreRefused)
         Put32(v, value);
         return f.replace(at, 4, v);
     };
-    struct Case {
-        const char* what;
-        std::string bytes;
-    } cases[] = {
+    struct Case { const char* what; std::string bytes; } cases[] = {
         {"pixels past the end", withField(10, 80)},
         {"pixel offset beyond the file", withField(10, 0x7FFFFFF0)},
         {"pixels inside the header", withField(10, 20)},
