@@ -135,10 +135,7 @@ TEST_F(BitmapTest, OpaqueImagesKeepAnAlphaPlaneOnlyWhenAsked)
     auto image = Image(3, 2, [](int x, int y) { return std::array<int, 4>{x * 80, y * 90, 40, 255}; });
     m_device.MakeHostDir("SDMMC/skin");
     ASSERT_TRUE(wce::host::WritePng(m_device.Host("SDMMC/skin/in.png"), image));
-    struct Case {
-        const char* name;
-        bool thirtyTwoBits, keepAlpha, perPixel, alphaFile;
-    };
+    struct Case { const char* name; bool thirtyTwoBits, keepAlpha, perPixel, alphaFile; };
     const Case cases[] = {
         {"plain565", false, false, false, false},
         {"kept565", false, true, true, true},
