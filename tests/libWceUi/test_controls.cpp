@@ -145,9 +145,7 @@ TEST_F(SliderTest, PressAtAnOffsetSetsThePositionAndPostsOnlyChanges)
 
 TEST_F(SliderTest, PressGivesThePositionInTheRange)
 {
-    const struct {
-        int nMin, nMax, x, nPos;
-    } cases[] = {
+    const struct { int nMin, nMax, x, nPos; } cases[] = {
         {10, 20, 20, 10},  // left end
         {10, 20, 129, 20},  // right end
         {10, 20, 20 + 5 + 50, 15},
@@ -224,11 +222,7 @@ TEST_F(ControlsTest, EditBoxTapsMoveTheFocusAndItsLook)
         return std::string(Px(50, 20) == k565Green ? "G" : "r") + (Px(50, 60) == k565Green ? "G" : "r");
     };
     EXPECT_EQ("rr", looks());
-    const struct {
-        int y;
-        char c;
-        const char* looks;
-    } taps[] = {{20, 'q', "Gr"}, {60, 'z', "rG"}};
+    const struct { int y; char c; const char* looks; } taps[] = {{20, 'q', "Gr"}, {60, 'z', "rG"}};
     for (const auto& t : taps) {
         Pen('d', 50, t.y);
         Pen('u', 50, t.y);
