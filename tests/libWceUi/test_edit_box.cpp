@@ -49,12 +49,7 @@ struct FixedBox {
     std::pair<int, int> Caret() const { return {lines.GetCaretLine(), lines.GetCaretColumn()}; }
 };
 
-struct LayoutCase {
-    const char* name;
-    const char16_t* text;
-    int width;
-    std::vector<std::string> lines;
-};
+struct LayoutCase { const char* name; const char16_t* text; int width; std::vector<std::string> lines; };
 
 TEST(EditLines, Layout)
 {
@@ -129,10 +124,7 @@ TEST(EditLines, Editing)
 
 TEST(EditLines, HitTest)
 {
-    struct {
-        int x, y;
-        std::pair<int, int> caret;
-    } const cases[] = {
+    struct { int x, y; std::pair<int, int> caret; } const cases[] = {
         {5, -40, {0, 0}},   // released above the box
         {14, 0, {0, 1}},    // nearer to the end of "a"
         {16, 0, {0, 2}},    // nearer to the end of "b"
@@ -329,11 +321,7 @@ TEST_F(EditBoxTest, TapsFocusAndPlaceTheCaret)
 {
     CWceUiEditBox* p = Box(u"CWceUiMEditBox", Rc(20, 20, 180, 90));
     ASSERT_TRUE(p->SetEditText(u"abc\ndef"));
-    struct {
-        const char* name;
-        POINT down, up;
-        std::pair<int, int> caret;
-    } const taps[] = {
+    struct { const char* name; POINT down, up; std::pair<int, int> caret; } const taps[] = {
         {"released above the box", {25, 22}, {25, 12}, {0, 0}},
         {"second line, end", {170, 20 + WCEUI_EDIT_LINE_HEIGHT + 2}, {170, 20 + WCEUI_EDIT_LINE_HEIGHT + 2}, {1, 3}},
         {"a drag is no tap", {25, 80}, {25, 22}, {1, 3}},
