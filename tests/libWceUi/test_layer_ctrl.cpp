@@ -14,11 +14,7 @@ namespace {
 class CPaintProbe : public CWceUiLayer {
     WCEUI_DYNCREATE_BEGIN(CPaintProbe, CWceUiLayer)
 public:
-    static std::vector<std::string>& Log()
-    {
-        static std::vector<std::string> log;
-        return log;
-    }
+    static std::vector<std::string>& Log() { static std::vector<std::string> log; return log; }
     void OnDraw(CWceUiGenericBitmap*, RECT rcDraw) override
     {
         Log().push_back(Utf8(GetName()) + " " + RectText(rcDraw));
@@ -45,11 +41,7 @@ TEST_F(LayerCtrlTest, OcclusionPaintsOnlyWhatShows)
     CWceUiLayer* hidden = Probe(m_pDlg, u"hidden", Rc(0, 0, 200, 100));
     hidden->ShowLayer(FALSE);
 
-    struct Case {
-        const char* what;
-        RECT dirty;
-        Strings painted;
-    } cases[] = {
+    struct Case { const char* what; RECT dirty; Strings painted; } cases[] = {
         {"inside the opaque top", Rc(20, 20, 30, 30), {"top 20,20,30,30"}},
         {"across its edge", Rc(90, 0, 110, 10), {"back 90,0,110,10", "top 90,0,100,10"}},
         {"clipped to the bitmap", Rc(-50, -50, 65535, 65535), {"back 0,0,200,100", "top 0,0,100,100"}},
@@ -142,8 +134,7 @@ TEST_F(LayerCtrlTest, DeletingFreesSubtreesAndIds)
     EXPECT_EQ(m_pCtrl->CreateLayer(m_pDlg, u"NoSuchClass", u"x"), nullptr);
     EXPECT_TRUE(Logged({"dont call delete root layer directly",
                         "pParent can not be root layer",
-                        "the type is not a kind of CWceUiLayer",
-                        "can not create layer, type is NoSuchClass"}));
+                        "the type is not a kind of CWceUiLayer", "can not create layer, type is NoSuchClass"}));
 }
 
 TEST_F(LayerCtrlTest, WalksGoOnPastTheInlineStack)
@@ -219,12 +210,7 @@ TEST_F(DlgFileTest, CreateDlgFindsFilesAndClassesByPath)
 
 TEST_F(DlgFileTest, BadPathsClassesAndFilesAreReported)
 {
-    struct Case {
-        const char* what;
-        std::u16string body, path;
-        const char* message;
-        bool bMade = false;
-    } cases[] = {
+    struct Case { const char* what; std::u16string body, path; const char* message; bool bMade = false; } cases[] = {
         {"unknown class", u"", u"sub\\CNoSuchDlg", "can not create class CNoSuchDlg"},
         {"not a dialog", u"", u"CWceUiLayer", "CWceUiLayer is not a kind of CWceUiDlg"},
         {"missing files", u"", u"CWceUiDlg", "can not load style file"},
