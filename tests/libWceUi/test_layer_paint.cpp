@@ -14,11 +14,7 @@ using skinbuild::BitmapOptions;
 
 TEST(CalcAlignRects, PlacesTheSmallerInsideTheLarger)
 {
-    struct Case {
-        RECT dst, src;
-        UINT align;
-        const char *outDst, *outSrc;
-    } cases[] = {
+    struct Case { RECT dst, src; UINT align; const char *outDst, *outSrc; } cases[] = {
         {Rc(0, 0, 100, 40), Rc(0, 0, 60, 20), 0x05, "20,10,80,30", "0,0,60,20"},
         {Rc(0, 0, 100, 40), Rc(0, 0, 200, 80), 0x0A, "0,0,100,40", "100,40,200,80"},
         {Rc(0, 0, 100, 40), Rc(0, 0, 200, 80), 0x00, "0,0,100,40", "0,0,100,40"},
