@@ -41,12 +41,7 @@ TEST_F(LayerTreeTest, InsertionsPlaceChildrenAndRefuseWhatWouldBreakTheTree)
     CWceUiLayer* below = Loose();
     ASSERT_TRUE(top->AppendChild(below));
 
-    struct Refusal {
-        const char* what;
-        CWceUiLayer* parent;
-        CWceUiLayer* child;
-        const char* message;
-    } refusals[] = {
+    struct Refusal { const char* what; CWceUiLayer* parent; CWceUiLayer* child; const char* message; } refusals[] = {
         {"child with a parent", b, c, "CWceUiLayer::AppendChild failed, pNewChild->GetParent() must be NULL"},
         {"itself", loose, loose, "check("},
         {"its ancestor", below, top, "check("},
@@ -79,8 +74,7 @@ TEST_F(LayerTreeTest, InsertionsPlaceChildrenAndRefuseWhatWouldBreakTheTree)
     EXPECT_FALSE(m_pCtrl->RootLayer()->InsertBefore(nullptr, d2));
     EXPECT_FALSE(m_pCtrl->RootLayer()->InsertAfter(nullptr, d2));
     EXPECT_TRUE(Logged({"RootLayer does not support AddHeadChild",
-                        "root layer does not support insert before",
-                        "root layer does not support insert after"}));
+                        "root layer does not support insert before", "root layer does not support insert after"}));
     delete d2;
 
     m_pCtrl->DeleteLayer(top);
