@@ -62,9 +62,7 @@ protected:
 
 TEST_F(ListTest, RangeAndThumbFollowTheItems)
 {
-    const struct {
-        int nItems, nMax, nThumb;
-    } cases[] = {{10, 100, 50}, {3, 0, 0}};
+    const struct { int nItems, nMax, nThumb; } cases[] = {{10, 100, 50}, {3, 0, 0}};
     for (const auto& c : cases) {
         BuildList(c.nItems);
         int nMin = -1, nMax = -1;
@@ -158,10 +156,7 @@ TEST_F(ListTest, SetCurSelMovesTheCheckMark)
 
 TEST_F(ListTest, TapsBesideTheItemsPressNothing)
 {
-    const struct {
-        const char* name;
-        int nScroll, y;
-    } cases[] = {
+    const struct { const char* name; int nScroll, y; } cases[] = {
         {"below the last item", 0, 80}, {"the gap at the top", -20, 5}, {"far above the top", -50, 1}};
     for (const auto& c : cases) {
         BuildList(3);
@@ -257,13 +252,7 @@ TEST_F(ListTest, SecondPressWithoutUpStillTaps)
 // nothing divides by its length.
 TEST_F(ListTest, ViewsWithoutLengthHaveNoThumb)
 {
-    const struct {
-        const char* name;
-        const char* type;
-        const char* rect;
-        int nItems;
-        const char16_t* text;
-    } cases[] = {
+    const struct { const char* name; const char* type; const char* rect; int nItems; const char16_t* text; } cases[] = {
         {"list of height -1, empty", "CWceUiListBox", "200,20,200,-1", 0, nullptr},
         {"list of height -1, five items", "CWceUiListBox", "200,20,200,-1", 5, nullptr},
         {"list of height 0", "CWceUiListBox", "10,0,150,0", 5, nullptr},
@@ -287,11 +276,7 @@ TEST_F(ListTest, ViewsWithoutLengthHaveNoThumb)
 // A negative extra scroll counts as none: the content stops at its ends and settles.
 TEST_F(ListTest, NegativeExtraScrollIsNone)
 {
-    const struct {
-        const char* name;
-        const char* extra;
-        int nItems, dy, nPos;
-    } cases[] = {
+    const struct { const char* name; const char* extra; int nItems, dy, nPos; } cases[] = {
         {"three items dragged down", "-100", 3, 40, 0},
         {"ten items dragged up", "-100", 10, -40, 40},
         {"ten items dragged down at the top", "-1", 10, 40, 0},
@@ -311,11 +296,7 @@ TEST_F(ListTest, NegativeExtraScrollIsNone)
 // Rows and their parts are placed in 64 bits; a row no coordinate can reach is not drawn.
 TEST_F(ListTest, HugeRowValuesStayInRange)
 {
-    const struct {
-        const char* name;
-        const char* attrs;
-        bool bRowsDrawn;
-    } cases[] = {
+    const struct { const char* name; const char* attrs; bool bRowsDrawn; } cases[] = {
         {"item height at the int limit", "item_height=\"2147483647\"", false},
         {"text offset at the int limit", "text_left_offset=\"2147483647\"", true},
         {"text offset at the low limit", "text_left_offset=\"-2147483647\"", true},
