@@ -202,11 +202,7 @@ TEST_F(LogTest, FailedWriteLeavesNoPartialLineAndTheLogGoesOn)
 TEST(LogDefault, StartOrFirstMessageOpensTheLogNextToTheExecutable)
 {
     enum Step { kOpenDefault, kMessage, kClose };
-    struct Case {
-        const char* name;
-        std::vector<Step> steps;
-        bool bornBeforeMessage, open;
-    } cases[] = {
+    struct Case { const char* name; std::vector<Step> steps; bool bornBeforeMessage, open; } cases[] = {
         {"start", {kOpenDefault, kMessage}, true, true},
         {"message", {kMessage}, false, true},
         {"closed first", {kClose, kOpenDefault, kMessage}, false, false},
