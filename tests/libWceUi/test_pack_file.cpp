@@ -297,11 +297,7 @@ namespace {
 // A fresh archive object over a crafted file: the shared cache is left out of it.
 class DamagedPackTest : public PackFileTest {
 protected:
-    void SetUp() override
-    {
-        PackFileTest::SetUp();
-        m_image = Image(Sample(), 0xC0DE);
-    }
+    void SetUp() override { PackFileTest::SetUp(); m_image = Image(Sample(), 0xC0DE); }
     // Writes the image, then lets bytes be patched in the assembled file.
     void WriteAndPatch(const std::function<void(std::vector<std::uint8_t>&)>& patch = {})
     {
