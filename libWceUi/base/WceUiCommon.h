@@ -5,6 +5,9 @@
 
 class CWceUiLayer;
 
+// How a dialog runs, a real one (CRealDlg) or one of layers (CWceUiDlg).
+enum { DLG_RUN_IN_MODELESS = 1, DLG_RUN_IN_MODAL = 2, DLG_RUN_NOT_RUNNING = 3 };
+
 // The instance handle stored by WceUiInit; null (a failed check) before.
 HINSTANCE WceUiGetInstanceHandle();
 

@@ -8,7 +8,6 @@
 #include "WceUiCtrlPrivate.h"
 #include "WceUiLayerData.h"
 #include "WceUiLayerPrivate.h"
-#include "WceUiRealWnd.h"
 #include "WceUiStyle.h"
 #include "WceUiXml.h"
 #include "wce/gdi.h"
@@ -58,7 +57,7 @@ struct CWceUiEditBoxData {
     CQuickString m_strStyle;
     BOOL m_bCaretInView = TRUE;
     BOOL m_bCaretShown = FALSE;
-    HWND m_hCaretWnd = NULL;  // the window the platform caret was made for
+    CWceUiLayerHost* m_pCaretWnd = NULL;  // the window the caret was made in
     POINT m_ptCaret = {0, 0};
     int m_nLayoutWidth = -2;  // the width the lines were laid out for
 };
@@ -70,7 +69,7 @@ CWceUiEditBox::CWceUiEditBox() : m_pData(new (std::nothrow) CWceUiEditBoxData())
 
 CWceUiEditBox::~CWceUiEditBox()
 {
-    if (m_pData && m_pData->m_hCaretWnd) DestroyCaret();
+    if (m_pData && m_pData->m_pCaretWnd) m_pData->m_pCaretWnd->DestroyCaret();
     delete m_pData;
 }
 
@@ -176,14 +175,14 @@ void CWceUiEditBox::UpdateCaretPos()
     POINT pt = {WceUiClampToInt(x), WceUiClampToInt(y)};
     d->m_ptCaret = pt;
     d->m_bCaretInView = bArea && pt.x >= rc.left && pt.x < rc.right && pt.y >= rc.top && pt.y <= rc.bottom;
-    if (d->m_hCaretWnd) SetCaretPos(pt.x, pt.y);
+    if (d->m_pCaretWnd) d->m_pCaretWnd->SetCaretPos(pt.x, pt.y);
     BOOL bShow = d->m_bFocus && d->m_bCaretInView;
     if (bShow && !d->m_bCaretShown) {
         d->m_bCaretShown = TRUE;
-        if (d->m_hCaretWnd) ShowCaret(d->m_hCaretWnd);
+        if (d->m_pCaretWnd) d->m_pCaretWnd->ShowCaret(TRUE);
     } else if (!bShow && d->m_bCaretShown) {
         d->m_bCaretShown = FALSE;
-        if (d->m_hCaretWnd) HideCaret(d->m_hCaretWnd);
+        if (d->m_pCaretWnd) d->m_pCaretWnd->ShowCaret(FALSE);
     }
 }
 
@@ -296,10 +295,8 @@ BOOL CWceUiEditBox::SetFocus(BOOL bFocus)
     if (!m_pData->m_strFocusStyle.IsEmpty()) SetStyle(m_pData->m_strFocusStyle);
     if (!m_pData->m_bFocus) return FALSE;  // the focused look hid or disabled the box
     impSyncLayout(TRUE);
-    // Only a real window has a platform caret; an off-screen one keeps the caret's place.
-    CWceUiRealWnd* pReal = dynamic_cast<CWceUiRealWnd*>(WceUiHostOf(this));
-    HWND hWnd = pReal ? pReal->m_hWnd : NULL;
-    if (hWnd && CreateCaret(hWnd, NULL, WCEUI_EDIT_CARET_WIDTH, m_pData->m_nLineHeight)) m_pData->m_hCaretWnd = hWnd;
+    CWceUiLayerHost* pWnd = WceUiHostOf(this);
+    if (pWnd && pWnd->CreateCaret(WCEUI_EDIT_CARET_WIDTH, m_pData->m_nLineHeight)) m_pData->m_pCaretWnd = pWnd;
     m_pData->m_bCaretShown = FALSE;  // a new caret starts hidden
     UpdateCaretPos();
     return TRUE;
@@ -309,8 +306,8 @@ void CWceUiEditBox::OnKillFocus()
 {
     if (NULL == m_pData || !m_pData->m_bFocus) return;
     m_pData->m_bFocus = FALSE;
-    if (m_pData->m_hCaretWnd) DestroyCaret();
-    m_pData->m_hCaretWnd = NULL;
+    if (m_pData->m_pCaretWnd) m_pData->m_pCaretWnd->DestroyCaret();
+    m_pData->m_pCaretWnd = NULL;
     m_pData->m_bCaretShown = FALSE;
     if (!m_pData->m_strStyle.IsEmpty()) SetStyle(m_pData->m_strStyle);
 }

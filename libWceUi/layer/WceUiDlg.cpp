@@ -4,13 +4,12 @@
 
 #include "JXCheck.h"
 #include "JXGlobal.h"
-#include "JXIgnoreMsg.h"
 #include "JXStyleFile.h"
 #include "wce/gdi.h"
 #include "JXWriteLogFile.h"
 #include "WceUiLayerCtrl.h"
 #include "WceUiLayerPrivate.h"
-#include "WceUiRealWnd.h"
+#include "WceUiLayerHost.h"
 #include "WceUiWndAnimate.h"
 #include "WceUiXml.h"
 
@@ -136,16 +135,16 @@ CWceUiWndAnimate* CWceUiDlg::GetWndAnimate(LPCWSTR pName)
     return m_pData->m_StyleFile.GetWndAnimate(pName);
 }
 
-CWceUiRealWnd* CWceUiDlg::GetRealWnd() const
+CWceUiLayerHost* CWceUiDlg::GetHost() const
 {
     CWceUiLayerCtrl* pCtrl = GetLayerCtrl();
-    return pCtrl ? dynamic_cast<CWceUiRealWnd*>(pCtrl->PeekWindow()) : NULL;
+    return pCtrl ? pCtrl->PeekWindow() : NULL;
 }
 
 namespace {
 
 // An empty rectangle (no "windowrect") leaves the window where it is.
-void MoveRealWnd(CWceUiRealWnd* pWnd, const RECT& rc)
+void MoveHostWnd(CWceUiLayerHost* pWnd, const RECT& rc)
 {
     if (pWnd && !IsRectEmpty(&rc)) pWnd->MoveWindow(&rc, TRUE);
 }
@@ -155,7 +154,7 @@ void MoveRealWnd(CWceUiRealWnd* pWnd, const RECT& rc)
 BOOL CWceUiDlg::PrepareAnimate(BOOL bIn)
 {
     if (!DoesHaveAnimate(bIn ? u"in" : u"out")) return FALSE;
-    CWceUiRealWnd* pWnd = GetRealWnd();
+    CWceUiLayerHost* pWnd = GetHost();
     if (!WCEUI_CHECK("CWceUiDlg::PrepareAnimate", NULL != pWnd)) return FALSE;
     return pWnd->Apply(NULL);
 }
@@ -164,7 +163,7 @@ BOOL CWceUiDlg::PlayAnimate(BOOL bIn)
 {
     CWceUiWndAnimate* pAnimate = GetWndAnimate(bIn ? u"in" : u"out");
     if (NULL == pAnimate) return FALSE;
-    CWceUiRealWnd* pWnd = GetRealWnd();
+    CWceUiLayerHost* pWnd = GetHost();
     BOOL bRet = FALSE;
     if (WCEUI_CHECK("CWceUiDlg::PlayAnimate", NULL != pWnd)) bRet = pWnd->Play(&pAnimate, 1, TRUE);
     delete pAnimate;
@@ -177,8 +176,9 @@ int CWceUiDlg::DoModal()
     CWceUiLayerCtrl* pCtrl = GetLayerCtrl();
     CWceUiLayer* pRoot = pCtrl->RootLayer();
     if (!WCEUI_CHECK("CWceUiDlg::DoModal", NULL != pRoot)) return 0;
-    CWceUiRealWnd* pWnd = GetRealWnd();
+    CWceUiLayerHost* pWnd = GetHost();
     m_pData->m_bEnd = FALSE;
+    m_pData->m_nModalResult = -1;  // a dialog run again starts without the last run's result
     CWceUiLayer* pLeftBrother = pRoot->GetLastChild();
     BOOL bLeftEnabled = FALSE;
     BOOL bAnimateIn = FALSE;
@@ -190,7 +190,7 @@ int CWceUiDlg::DoModal()
             pLeftBrother->EnableLayer(FALSE, FALSE);
         }
     } else {
-        MoveRealWnd(pWnd, m_pData->m_rcWnd);
+        MoveHostWnd(pWnd, m_pData->m_rcWnd);
         bAnimateIn = PrepareAnimate(TRUE);
     }
     pRoot->AppendChild(this);
@@ -199,23 +199,14 @@ int CWceUiDlg::DoModal()
     OnInitDialog();
     if (bAnimateIn) PlayAnimate(TRUE);
 
-    // The loop also ends when the window goes away under it: no message would end it then.
-    while (!m_pData->m_bEnd && pWnd && ::IsWindow(pWnd->m_hWnd)) {
-        MSG msg;
-        BOOL bRet = ::GetMessageW(&msg, NULL, 0, 0);
-        if (0 == bRet || -1 == bRet) break;
-        if (!WceUiIsIgnoreMsg(&msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
+    if (pWnd) pWnd->RunModalLoop(&m_pData->m_bEnd);
 
     BOOL bAnimateOut = PrepareAnimate(FALSE);
     pRoot->RemoveChild(this);
     if (DLG_RUN_IN_MODAL == m_pData->m_DlgRunWay) m_pData->m_DlgRunWay = DLG_RUN_NONE;
     if (bLeftEnabled) pLeftBrother->EnableLayer(TRUE, FALSE);
     if (bAnimateOut) PlayAnimate(FALSE);
-    if (pWnd && ::IsWindow(pWnd->m_hWnd)) pWnd->InvalidateRect(NULL, TRUE);
+    if (pWnd && pWnd->IsOpen()) pWnd->InvalidateRect(NULL, TRUE);
     return m_pData->m_nModalResult;
 }
 
@@ -224,8 +215,8 @@ BOOL CWceUiDlg::EndDialog(int nResult)
     if (!WCEUI_CHECK("CWceUiDlg::EndDialog", DLG_RUN_IN_MODAL == GetData()->m_DlgRunWay)) return FALSE;
     m_pData->m_nModalResult = nResult;
     m_pData->m_bEnd = TRUE;
-    CWceUiRealWnd* pWnd = GetRealWnd();
-    if (pWnd && ::IsWindow(pWnd->m_hWnd)) pWnd->PostMessage(0, 0, 0);  // wakes a waiting loop
+    CWceUiLayerHost* pWnd = GetHost();
+    if (pWnd && pWnd->IsOpen()) pWnd->PostMessage(0, 0, 0);  // wakes a waiting loop
     m_pData->m_DlgRunWay = DLG_RUN_NONE;
     return TRUE;
 }
@@ -238,7 +229,7 @@ BOOL CWceUiDlg::RunModeless()
         JxWriteLogA(JX_LOG_ERROR, "CWceUiDlg::RunModeless failed, RunModeless only works in there is no child in GetLayerCtrl()->RootLayer()");
         return FALSE;
     }
-    MoveRealWnd(GetRealWnd(), m_pData->m_rcWnd);
+    MoveHostWnd(GetHost(), m_pData->m_rcWnd);
     pRoot->AppendChild(this);
     m_pData->m_DlgRunWay = DLG_RUN_IN_MODELESS;
     SendOnInitLayer();

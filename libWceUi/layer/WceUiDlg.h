@@ -2,11 +2,11 @@
 // its layers and a ".style.xml" file with the styles they use.
 #pragma once
 
-#include "RealDlg.h"
+#include "WceUiCommon.h"
 #include "WceUiLayer.h"
 #include "wce/types.h"
 
-class CWceUiRealWnd;
+class CWceUiLayerHost;
 class CWceUiStyle;
 class CWceUiWndAnimate;
 class CWceUiXmlDoc;
@@ -49,8 +49,8 @@ public:
     BOOL DoesHaveAnimate(LPCWSTR pName);
     // A new animation owned by the caller, or null.
     CWceUiWndAnimate* GetWndAnimate(LPCWSTR pName);
-    // The real window showing the dialog's controller, or null.
-    CWceUiRealWnd* GetRealWnd() const;
+    // The window showing the dialog's controller, or null.
+    CWceUiLayerHost* GetHost() const;
 
     void SendOnLoad();
     void SendOnInitLayer();

@@ -3,8 +3,7 @@
 #pragma once
 
 #include "RealWnd.h"
-
-enum { DLG_RUN_IN_MODELESS = 1, DLG_RUN_IN_MODAL = 2, DLG_RUN_NOT_RUNNING = 3 };
+#include "WceUiCommon.h"
 
 class CRealDlg : public CRealWnd {
     WCEUI_DYNCREATE_BEGIN(CRealDlg, CRealWnd)

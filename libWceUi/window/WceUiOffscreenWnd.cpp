@@ -9,9 +9,12 @@
 #include "WceUiGenericBitmap.h"
 #include "WceUiLayer.h"
 #include "WceUiLayerCtrl.h"
+#include "WceUiTransition.h"
+#include "WceUiWndAnimate.h"
 
 CWceUiOffscreenWnd::CWceUiOffscreenWnd(int nWidth, int nHeight, int nBitsPixel)
-    : m_pLayerCtrl(NULL), m_pWndBitmap(NULL), m_rcDirty{0, 0, 0, 0}, m_bPainting(FALSE), m_pCapture(NULL)
+    : m_pLayerCtrl(NULL), m_pWndBitmap(NULL), m_rcDirty{0, 0, 0, 0}, m_bPainting(FALSE), m_pCapture(NULL),
+      m_rcCaret{0, 0, 0, 0}, m_bCaret(FALSE), m_bCaretShown(FALSE), m_pFromBitmap(NULL)
 {
     m_pLayerCtrl = new (std::nothrow) CWceUiLayerCtrl;
     if (m_pLayerCtrl) m_pLayerCtrl->SetWindow(this);
@@ -24,6 +27,7 @@ CWceUiOffscreenWnd::~CWceUiOffscreenWnd()
     delete m_pLayerCtrl;
     m_pLayerCtrl = NULL;
     delete m_pWndBitmap;
+    delete m_pFromBitmap;
 }
 
 BOOL CWceUiOffscreenWnd::IsReady() const
@@ -159,6 +163,142 @@ BOOL CWceUiOffscreenWnd::PostMessage(UINT nMsg, WPARAM wParam, LPARAM lParam)
 }
 
 BOOL CWceUiOffscreenWnd::UpdateWindow() { return Paint(); }
+
+BOOL CWceUiOffscreenWnd::IgnoreQueuedInput() { return TRUE; }
+
+BOOL CWceUiOffscreenWnd::IsOpen() { return TRUE; }
+
+BOOL CWceUiOffscreenWnd::MoveWindow(const RECT* lpRect, BOOL bRepaint)
+{
+    (void)lpRect, (void)bRepaint;
+    return FALSE;
+}
+
+// ---- caret ----
+
+BOOL CWceUiOffscreenWnd::CreateCaret(int nWidth, int nHeight)
+{
+    SetRect(&m_rcCaret, 0, 0, nWidth, nHeight);
+    m_bCaret = TRUE;
+    m_bCaretShown = FALSE;
+    return TRUE;
+}
+
+BOOL CWceUiOffscreenWnd::SetCaretPos(int x, int y)
+{
+    if (!m_bCaret) return FALSE;
+    OffsetRect(&m_rcCaret, x - m_rcCaret.left, y - m_rcCaret.top);
+    return TRUE;
+}
+
+BOOL CWceUiOffscreenWnd::ShowCaret(BOOL bShow)
+{
+    if (!m_bCaret) return FALSE;
+    m_bCaretShown = bShow;
+    return TRUE;
+}
+
+BOOL CWceUiOffscreenWnd::DestroyCaret()
+{
+    m_bCaret = m_bCaretShown = FALSE;
+    return TRUE;
+}
+
+BOOL CWceUiOffscreenWnd::GetCaretRect(RECT* lpRect) const
+{
+    if (!m_bCaret || !m_bCaretShown) return FALSE;
+    if (lpRect) *lpRect = m_rcCaret;
+    return TRUE;
+}
+
+// ---- modal loop ----
+
+BOOL CWceUiOffscreenWnd::RunModalLoop(const BOOL* pbEnd)
+{
+    while (!*pbEnd) {
+        Paint();
+        if (!OnModalIdle()) break;
+    }
+    return *pbEnd;
+}
+
+// ---- transitions ----
+
+namespace {
+
+// Frames go to the window bitmap; nothing waits for the frame length.
+class COffscreenFrames : public CWceUiFrameSink {
+public:
+    explicit COffscreenFrames(CWceUiOffscreenWnd* pWnd) : m_pWnd(pWnd) {}
+    BOOL ShowFrame(CWceUiGenericBitmap* pMixed) override
+    {
+        CWceUiGenericBitmap* pWndBmp = m_pWnd->GetWndBitmap();
+        if (!pWndBmp->BitBlt(0, 0, pMixed->GetWidth(), pMixed->GetHeight(), pMixed, 0, 0, SRCCOPY)) return FALSE;
+        m_pWnd->OnWndBmpReady(pWndBmp);
+        return TRUE;
+    }
+    void WaitFrame(DWORD, DWORD) override {}
+
+private:
+    CWceUiOffscreenWnd* m_pWnd;
+};
+
+}  // namespace
+
+BOOL CWceUiOffscreenWnd::Apply(CWceUiGenericBitmap* pFromBitmap)
+{
+    delete m_pFromBitmap;
+    m_pFromBitmap = NULL;
+    if (!IsReady()) return FALSE;
+    const int nWidth = m_pWndBitmap->GetWidth(), nHeight = m_pWndBitmap->GetHeight();
+    CWceUiGenericBitmap* pStart = NULL;
+    if (pFromBitmap) {
+        if (!WCEUI_CHECK("CWceUiOffscreenWnd::Apply", pFromBitmap->IsLoaded())) return FALSE;
+        if (pFromBitmap->GetBitsPixel() != m_pWndBitmap->GetBitsPixel() || pFromBitmap->GetWidth() != nWidth ||
+            pFromBitmap->GetHeight() != nHeight)
+            return FALSE;
+        if (!pFromBitmap->MakeACopy(&pStart)) return FALSE;
+    } else {
+        pStart = impDrawAll();
+    }
+    m_pFromBitmap = pStart;
+    return NULL != pStart;
+}
+
+CWceUiGenericBitmap* CWceUiOffscreenWnd::impDrawAll() const
+{
+    CWceUiGenericBitmap* pBmp = WceUiCreateBitmapObject(m_pWndBitmap->GetBitsPixel());
+    RECT rc = {0, 0, m_pWndBitmap->GetWidth(), m_pWndBitmap->GetHeight()};
+    if (pBmp && pBmp->CreateDIB(rc.right, rc.bottom) && m_pLayerCtrl->Draw(pBmp, rc)) return pBmp;
+    delete pBmp;
+    return NULL;
+}
+
+BOOL CWceUiOffscreenWnd::Play(CWceUiWndAnimate** ppWndAnimate, int nWndAnimate, BOOL bIgnoreMsg)
+{
+    if (!WCEUI_CHECK("CWceUiOffscreenWnd::Play", NULL != ppWndAnimate)) return FALSE;
+    if (!WCEUI_CHECK("CWceUiOffscreenWnd::Play", nWndAnimate > 0)) return FALSE;
+    if (NULL == m_pFromBitmap) return FALSE;  // nothing applied
+    std::vector<CWceUiWndAnimate*> kept;
+    for (int i = 0; i < nWndAnimate && ppWndAnimate[i]; ++i)
+        if (ppWndAnimate[i]->IsEnable()) kept.push_back(ppWndAnimate[i]);
+    BOOL bRet = TRUE;
+    if (!kept.empty()) {
+        CWceUiGenericBitmap* pMixed = NULL;
+        CWceUiGenericBitmap* pTo = impDrawAll();
+        bRet = pTo && m_pFromBitmap->MakeACopy(&pMixed) && pMixed;
+        COffscreenFrames frames(this);
+        if (bRet)
+            bRet = WceUiPlayFrames(u"CWceUiOffscreenWnd", kept.data(), static_cast<int>(kept.size()), pMixed,
+                                   m_pFromBitmap, pTo, &frames);
+        delete pMixed;
+        delete pTo;
+    }
+    if (bRet && bIgnoreMsg) IgnoreQueuedInput();
+    delete m_pFromBitmap;
+    m_pFromBitmap = NULL;
+    return bRet;
+}
 
 CWceUiLayer* CWceUiOffscreenWnd::HitTest(POINT pt) const
 {

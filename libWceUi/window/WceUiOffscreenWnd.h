@@ -1,6 +1,7 @@
 // A layer window without a platform window: it owns a controller and a window bitmap,
 // gathers invalidations into one dirty rectangle and paints it on demand. Timers and
 // registered messages are only recorded, the capture is kept as a real window keeps it.
+// Modal dialogs and transitions run in it too, their input coming from OnModalIdle.
 // skinview, the tests and the benchmarks show layer trees through it.
 #pragma once
 
@@ -12,6 +13,7 @@
 
 class CWceUiGenericBitmap;
 class CWceUiLayerCtrl;
+class CWceUiWndAnimate;
 
 class CWceUiOffscreenWnd : public CWceUiLayerHost {
 public:
@@ -47,18 +49,42 @@ public:
     // The layer a pen message at pt goes to: the capture layer, else the hit layer.
     CWceUiLayer* HitTest(POINT pt) const;
 
-    // CWceUiLayerHost
+    // CWceUiLayerHost. Nothing is queued here (IgnoreQueuedInput has nothing to drop), the
+    // caret is only kept (GetCaretRect) and the window does not move (MoveWindow: FALSE).
     BOOL InvalidateRect(const RECT* lpRect, BOOL bErase) override;
+    // Paints the dirty rectangle, as Paint does.
+    BOOL UpdateWindow() override;
     BOOL SetTimer(UINT nIDEvent, UINT nElapse) override;
     BOOL KillTimer(UINT nIDEvent) override;
     BOOL RegisterMsg(UINT nMsg, CWceUiLayer* pLayer) override;
     BOOL UnRegisterMsg(UINT nMsg, CWceUiLayer* pLayer) override;
+    // Recorded (GetPosted), not delivered.
+    BOOL PostMessage(UINT nMsg, WPARAM wParam, LPARAM lParam) override;
     CWceUiLayer* SetCapture(CWceUiLayer* pCaptureLayer) override;
     void ReleaseCapture(CWceUiLayer* pLayer) override;
     CWceUiLayer* GetCapture() override;
-    // Posts are recorded, not delivered; UpdateWindow paints the dirty rectangle.
-    BOOL PostMessage(UINT nMsg, WPARAM wParam, LPARAM lParam);
-    BOOL UpdateWindow();
+    BOOL IgnoreQueuedInput() override;
+    BOOL CreateCaret(int nWidth, int nHeight) override;
+    BOOL SetCaretPos(int x, int y) override;
+    BOOL ShowCaret(BOOL bShow) override;
+    BOOL DestroyCaret() override;
+    BOOL IsOpen() override;
+    BOOL MoveWindow(const RECT* lpRect, BOOL bRepaint) override;
+    // Each turn paints what is dirty, then asks OnModalIdle for the next input.
+    BOOL RunModalLoop(const BOOL* pbEnd) override;
+    // Frames go into the window bitmap, each one told to OnWndBmpReady, without waiting.
+    BOOL Apply(CWceUiGenericBitmap* pFromBitmap) override;
+    BOOL Play(CWceUiWndAnimate** ppWndAnimate, int nWndAnimate, BOOL bIgnoreMsg) override;
+
+    // A turn of a modal loop with nothing to do: a tool or test delivers its next input here
+    // (a click through HitTest, FireTimer, a registered message). FALSE ends the loop, as
+    // the end of the input does; so by default the loop does not wait for anything.
+    virtual BOOL OnModalIdle() { return FALSE; }
+    // Called with each transition frame once it is in the window bitmap.
+    virtual void OnWndBmpReady(CWceUiGenericBitmap* pWndBmp) { (void)pWndBmp; }
+
+    // The caret, when there is one and it shows.
+    BOOL GetCaretRect(RECT* lpRect) const;
     struct CPosted {
         UINT nMsg;
         WPARAM wParam;
@@ -68,6 +94,9 @@ public:
     void ClearPosted() { m_posted.clear(); }
 
 private:
+    // The whole tree drawn into a new bitmap of the window's size, or null.
+    CWceUiGenericBitmap* impDrawAll() const;
+
     CWceUiLayerCtrl* m_pLayerCtrl;
     CWceUiGenericBitmap* m_pWndBitmap;
     RECT m_rcDirty;
@@ -76,4 +105,8 @@ private:
     std::map<UINT, UINT> m_timers;
     std::multimap<UINT, CWceUiLayer*> m_msgs;
     std::vector<CPosted> m_posted;
+    RECT m_rcCaret;
+    BOOL m_bCaret;
+    BOOL m_bCaretShown;
+    CWceUiGenericBitmap* m_pFromBitmap;  // applied, not yet played
 };

@@ -14,6 +14,7 @@
 #include "WceUiGenericBitmap.h"
 #include "WceUiLayer.h"
 #include "WceUiLayerCtrl.h"
+#include "WceUiTransition.h"
 #include "WceUiWndAnimate.h"
 #include "wce/gdi.h"
 #include "wce/timesync.h"
@@ -48,6 +49,27 @@ BOOL SameSize(const CWceUiGenericBitmap* pBmp, int nWidth, int nHeight)
 {
     return pBmp->GetWidth() == nWidth && pBmp->GetHeight() == nHeight;
 }
+
+// Transition frames go to the screen at once, a frame length apart.
+class CRealWndFrames : public CWceUiFrameSink {
+public:
+    explicit CRealWndFrames(CWceUiRealWnd* pWnd) : m_pWnd(pWnd) {}
+    BOOL ShowFrame(CWceUiGenericBitmap* pMixed) override
+    {
+        if (m_pWnd->PaintWnd(pMixed)) return TRUE;
+        JxWriteLogA(JX_LOG_ERROR, "CWceUiRealWnd::Play failed, PaintWnd failed");
+        return FALSE;
+    }
+    void WaitFrame(DWORD dwStart, DWORD dwDelay) override
+    {
+        // Signed: a frame that overran its delay must not wrap into a wait of days.
+        long nWait = static_cast<long>(dwDelay) - static_cast<long>(static_cast<int32_t>(::GetTickCount() - dwStart));
+        if (nWait > 0) ::Sleep(static_cast<DWORD>(nWait));
+    }
+
+private:
+    CWceUiRealWnd* m_pWnd;
+};
 
 }  // namespace
 
@@ -131,6 +153,47 @@ BOOL CWceUiRealWnd::SetTimer(UINT nIDEvent, UINT nElapse)
 }
 
 BOOL CWceUiRealWnd::KillTimer(UINT nIDEvent) { return CRealGenericWnd::KillTimer(nIDEvent); }
+
+BOOL CWceUiRealWnd::UpdateWindow() { return CRealGenericWnd::UpdateWindow(); }
+
+BOOL CWceUiRealWnd::PostMessage(UINT nMsg, WPARAM wParam, LPARAM lParam)
+{
+    return CRealGenericWnd::PostMessage(nMsg, wParam, lParam);
+}
+
+BOOL CWceUiRealWnd::IsOpen() { return ::IsWindow(m_hWnd); }
+
+BOOL CWceUiRealWnd::MoveWindow(const RECT* lpRect, BOOL bRepaint) { return CRealGenericWnd::MoveWindow(lpRect, bRepaint); }
+
+// ---- caret ----
+
+BOOL CWceUiRealWnd::CreateCaret(int nWidth, int nHeight)
+{
+    return m_hWnd && ::CreateCaret(m_hWnd, NULL, nWidth, nHeight);
+}
+
+BOOL CWceUiRealWnd::SetCaretPos(int x, int y) { return ::SetCaretPos(x, y); }
+
+BOOL CWceUiRealWnd::ShowCaret(BOOL bShow) { return bShow ? ::ShowCaret(m_hWnd) : ::HideCaret(m_hWnd); }
+
+BOOL CWceUiRealWnd::DestroyCaret() { return ::DestroyCaret(); }
+
+// ---- modal loop ----
+
+BOOL CWceUiRealWnd::RunModalLoop(const BOOL* pbEnd)
+{
+    // The loop also ends when the window goes away under it: no message would end it then.
+    while (!*pbEnd && ::IsWindow(m_hWnd)) {
+        MSG msg;
+        BOOL bRet = ::GetMessageW(&msg, NULL, 0, 0);
+        if (0 == bRet || -1 == bRet) break;
+        if (!WceUiIsIgnoreMsg(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    return *pbEnd;
+}
 
 // ---- pen, keys, timers ----
 
@@ -454,46 +517,13 @@ BOOL CWceUiRealWnd::impPlay(CWceUiWndAnimate** ppKept, int nKept)
         JxWriteLogA(JX_LOG_ERROR, "CWceUiRealWnd::Play failed, GetCurWndBmp failed");
         return FALSE;
     }
-    BOOL bRet = TRUE;
-    int nFrames = 0;
-    for (int i = 0; i < nKept && bRet; ++i) {
-        if (!ppKept[i]->ReStart(pMixed, pFrom, pTo)) {
-            JxWriteLogW(JX_LOG_ERROR, u"In CWceUiRealWnd::Play, %s pAnimate->ReStart failed", ppKept[i]->GetName());
-            bRet = FALSE;
-        } else if (ppKept[i]->GetFrameCount() > nFrames) {
-            nFrames = ppKept[i]->GetFrameCount();
-        }
-    }
-    for (int f = 0; f < nFrames && bRet; ++f) {
-        DWORD dwStart = ::GetTickCount();
-        DWORD dwDelay = 0;
-        BOOL bHaveDelay = FALSE;
-        for (int i = 0; i < nKept && bRet; ++i) {
-            if (ppKept[i]->GetFrameCount() <= f) continue;
-            DWORD dwPlay = 0;
-            if (!ppKept[i]->Play(pMixed, pFrom, pTo, f, &dwPlay)) {
-                JxWriteLogW(JX_LOG_ERROR, u"CWceUiRealWnd::Play, %s pAnimate->Play failed", ppKept[i]->GetName());
-                bRet = FALSE;
-            } else if (!bHaveDelay) {
-                dwDelay = dwPlay;
-                bHaveDelay = TRUE;
-            }
-        }
-        if (!bRet) break;
-        if (!PaintWnd(pMixed)) {
-            JxWriteLogA(JX_LOG_ERROR, "CWceUiRealWnd::Play failed, PaintWnd failed");
-            bRet = FALSE;
-            break;
-        }
-        // Signed: a frame that overran its delay must not wrap into a wait of days.
-        long nWait = static_cast<long>(dwDelay) - static_cast<long>(static_cast<int32_t>(::GetTickCount() - dwStart));
-        if (nWait > 0) ::Sleep(static_cast<DWORD>(nWait));
-    }
-    if (bRet)
-        for (int i = 0; i < nKept; ++i) ppKept[i]->OnAnimateEnd(pMixed);
+    CRealWndFrames frames(this);
+    BOOL bRet = WceUiPlayFrames(u"CWceUiRealWnd", ppKept, nKept, pMixed, pFrom, pTo, &frames);
     delete pTo;
     return bRet;
 }
+
+BOOL CWceUiRealWnd::IgnoreQueuedInput() { return IgnoreMsgBeforeTime(0); }
 
 BOOL CWceUiRealWnd::IgnoreMsgBeforeTime(DWORD dwTime)
 {

@@ -42,13 +42,26 @@ public:
 
     // CWceUiLayerHost
     BOOL InvalidateRect(const RECT* lpRect, BOOL bErase = TRUE) override;
+    BOOL UpdateWindow() override;
     BOOL SetTimer(UINT nIDEvent, UINT nElapse) override;
     BOOL KillTimer(UINT nIDEvent) override;
     BOOL RegisterMsg(UINT nMsg, CWceUiLayer* pLayer) override;
     BOOL UnRegisterMsg(UINT nMsg, CWceUiLayer* pLayer) override;
+    BOOL PostMessage(UINT nMsg, WPARAM wParam, LPARAM lParam) override;
     CWceUiLayer* SetCapture(CWceUiLayer* pCaptureLayer) override;
     void ReleaseCapture(CWceUiLayer* pLayer) override;
     CWceUiLayer* GetCapture() override;
+    BOOL IgnoreQueuedInput() override;
+    // The platform caret of this window.
+    BOOL CreateCaret(int nWidth, int nHeight) override;
+    BOOL SetCaretPos(int x, int y) override;
+    BOOL ShowCaret(BOOL bShow) override;
+    BOOL DestroyCaret() override;
+    BOOL IsOpen() override;
+    using CRealGenericWnd::MoveWindow;
+    BOOL MoveWindow(const RECT* lpRect, BOOL bRepaint = TRUE) override;
+    // Gets and dispatches the thread's messages, less those ignored as queued input.
+    BOOL RunModalLoop(const BOOL* pbEnd) override;
 
     // The picture shown on the screen for pWndBmp (client size).
     BOOL PaintWnd(CWceUiGenericBitmap* pWndBmp);
@@ -58,12 +71,9 @@ public:
     // The window's own bitmap for transition frames; kept for reuse.
     CWceUiGenericBitmap* CreateMixedBitmap();
 
-    // Takes the starting picture of a transition: a copy of pFromBitmap, or the window as
-    // it looks now when null.
-    BOOL Apply(CWceUiGenericBitmap* pFromBitmap);
-    // Plays from the applied picture to the window as it looks now. The array ends at its
-    // first null entry; bIgnoreMsg drops pen input queued during the transition.
-    BOOL Play(CWceUiWndAnimate** ppWndAnimate, int nWndAnimate, BOOL bIgnoreMsg);
+    // Transitions go to the screen a frame length apart.
+    BOOL Apply(CWceUiGenericBitmap* pFromBitmap) override;
+    BOOL Play(CWceUiWndAnimate** ppWndAnimate, int nWndAnimate, BOOL bIgnoreMsg) override;
 
     // Pen input of this window queued up to dwTime (0: now) is dropped by the modal loops.
     BOOL IgnoreMsgBeforeTime(DWORD dwTime);

@@ -1,5 +1,5 @@
 // The updater dialogs' shared parts on an off-screen window: required layers, the layer
-// dump's format and the message box's flags.
+// dump's format, the message box's flags and its modal run.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,12 +26,27 @@ void Collect(void* pContext, int, LPCWSTR pMessage, int nLength)
     static_cast<std::vector<std::string>*>(pContext)->push_back(WideToUtf8(std::u16string(pMessage, nLength)));
 }
 
+// Taps tap once when a modal loop has nothing to do, then ends the input.
+class CTapWnd : public CWceUiOffscreenWnd {
+public:
+    CTapWnd() : CWceUiOffscreenWnd(200, 100, 16) {}
+    POINT tap = {-1, -1};
+    int nTurns = 0;
+    BOOL OnModalIdle() override
+    {
+        if (nTurns++ > 0) return FALSE;
+        if (CWceUiLayer* p = HitTest(tap)) p->OnLButtonDown(1, tap.x, tap.y);
+        if (CWceUiLayer* p = HitTest(tap)) p->OnLButtonUp(0, tap.x, tap.y);
+        return TRUE;
+    }
+};
+
 class DialogParts : public ::testing::Test {
 protected:
     void SetUp() override
     {
         WceUiSetLogObserver(Collect, &m_log);
-        m_pWnd = new CWceUiOffscreenWnd(200, 100, 16);
+        m_pWnd = new CTapWnd;
         m_pCtrl = m_pWnd->GetLayerCtrl();
         m_pDlg = new CWceUiDlg;
         m_pDlg->SetLayerCtrl(m_pCtrl);
@@ -56,7 +71,7 @@ protected:
 
     TempDevice m_device;
     std::vector<std::string> m_log;
-    CWceUiOffscreenWnd* m_pWnd = nullptr;
+    CTapWnd* m_pWnd = nullptr;
     CWceUiLayerCtrl* m_pCtrl = nullptr;
     CWceUiDlg* m_pDlg = nullptr;
 };
@@ -103,6 +118,40 @@ TEST_F(DialogParts, DumpIsOneTabSeparatedLinePerLayerInPreOrder)
               "2\tCWceUiLayer\ttitle\t10,0,110,20\t1\t1\t000000\tTwo\\nlines\\tand a tab\n"
               "1\tCWceUiLayer\thidden\t5,6,7,8\t0\t1\t000000\t\n",
               DumpLayerChildren(m_pCtrl->RootLayer()));
+}
+
+TEST_F(DialogParts, MessageBoxRunsOverTheDialogUntilATapOnItsButton)
+{
+    CMsgBoxDlg* pBox = new CMsgBoxDlg;
+    pBox->SetLayerCtrl(m_pCtrl);
+    m_pCtrl->InitLayerInfo(pBox, u"CMsgBoxDlg");
+    RECT rc = {0, 0, 200, 100};
+    pBox->SetLayerPosition(&rc, WCEUI_POS_WINDOW, FALSE);
+    Add(pBox, u"CWceUiButton", u"yes", RECT{0, 60, 60, 100});
+    Add(pBox, u"CWceUiButton", u"no", RECT{70, 60, 130, 100});
+    Add(pBox, u"CWceUiButton", u"ok", RECT{140, 60, 200, 100});
+    Add(pBox, u"CWceUiLayer", u"msg", RECT{0, 0, 200, 50});
+    for (LPCWSTR pIcon : {u"info_icon", u"question_icon", u"warning_icon", u"error_icon"})
+        Add(pBox, u"CWceUiLayer", pIcon, RECT{0, 0, 10, 10});
+    struct Case {
+        const char* name;
+        UINT flags;
+        POINT tap;
+        int result;
+    } cases[] = {
+        {"yes", kMsgBoxYesNo, {30, 80}, kMsgBoxResultYes},
+        {"no", kMsgBoxYesNo, {100, 80}, kMsgBoxResultNo},
+        {"ok", 0, {170, 80}, kMsgBoxResultYes},
+        {"hidden yes: the input ends, without the last run's result", 0, {30, 80}, -1},
+    };
+    for (const Case& c : cases) {
+        m_pWnd->tap = c.tap;
+        m_pWnd->nTurns = 0;
+        EXPECT_EQ(c.result, pBox->ShowMessage(u"text", FALSE, c.flags)) << c.name;
+        EXPECT_EQ(m_pDlg, m_pCtrl->RootLayer()->GetLastChild()) << c.name;
+        EXPECT_TRUE(m_pDlg->IsLayerEnabled()) << c.name;
+    }
+    m_pCtrl->DeleteLayer(pBox);
 }
 
 // Every line fits; blanks at breaks go, nothing else; paths break after a separator.

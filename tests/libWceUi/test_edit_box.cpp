@@ -307,14 +307,23 @@ TEST_F(EditBoxTest, CaretShowsOnlyWhileFocusedAndInView)
     EXPECT_EQ(5 * WCEUI_EDIT_LINE_HEIGHT, p->GetScrollPos() + 2 * WCEUI_EDIT_LINE_HEIGHT);
     POINT pt = p->GetCaretPoint();
     EXPECT_EQ(10 + 2 * WCEUI_EDIT_LINE_HEIGHT, pt.y);
+    // The window's caret follows the box's.
+    auto wndCaret = [&]() {
+        RECT rc;
+        return m_pWnd->GetCaretRect(&rc) ? RectText(rc) : std::string("none");
+    };
+    EXPECT_EQ(RectText(Rc(pt.x, pt.y, pt.x + WCEUI_EDIT_CARET_WIDTH, pt.y + p->GetLineHeight())), wndCaret());
 
     p->SetScrollPos(0, FALSE);
     p->OnScrollPosChanged();
     EXPECT_FALSE(p->IsCaretShown());  // line 5 is below the box
+    EXPECT_EQ("none", wndCaret());
     Key(VK_UP);
     EXPECT_TRUE(p->IsCaretShown());  // scrolled back to it
+    EXPECT_NE("none", wndCaret());
     p->SetFocus(FALSE);
     EXPECT_FALSE(p->IsCaretShown());
+    EXPECT_EQ("none", wndCaret());
 }
 
 TEST_F(EditBoxTest, TapsFocusAndPlaceTheCaret)

@@ -1,14 +1,13 @@
 // The layer window and running dialogs on a headless display: painting, pen, key, timer and
 // registered-message routing, capture, transitions with their frame pacing, the modal and
-// modeless runs, and controls and an edit box driven through window messages.
+// modeless runs, and controls and an edit box driven through window messages. Modal runs and
+// transitions in the off-screen window close it.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <functional>
 #include <memory>
 #include <utility>
-
-
 
 #include "JXGVar.h"
 #include "JXGlobalData.h"
@@ -21,9 +20,11 @@
 #include "WceUiGenericBitmap.h"
 #include "WceUiLayerCtrl.h"
 #include "WceUiListBox.h"
+#include "WceUiOffscreenWnd.h"
 #include "WceUiRealWnd.h"
 #include "WceUiSlider.h"
 #include "WceUiWndAnimate.h"
+#include "bitmap_helpers.h"
 #include "doc_test_helpers.h"
 #include "wce/display.h"
 #include "wce/platform.h"
@@ -60,13 +61,14 @@ public:
     COLORREF color = RGB(0, 0, 255);
     bool bCaptureOnDown = false;
     LRESULT result = 0;
-    std::function<void(CProbeLayer&)> onRegistered, onLose;
+    std::function<void(CProbeLayer&)> onRegistered, onLose, onInput;  // onInput: pen-downs and timers
 
     void Note(const std::string& s) const { if (pCalls) pCalls->push_back(Utf8(GetName()) + " " + s); }
     void OnLButtonDown(UINT, int x, int y) override
     {
         Note("down " + std::to_string(x) + "," + std::to_string(y));
         if (bCaptureOnDown) SetCapture();
+        if (onInput) onInput(*this);
     }
     void OnLButtonUp(UINT, int, int) override { Note("up"); ReleaseCapture(); }
     void OnMouseMove(UINT, int, int) override { Note("move"); }
@@ -77,7 +79,11 @@ public:
         if (onLose) onLose(*this);
         ReleaseCapture();
     }
-    void OnTimer(WORD nId) override { Note("timer " + std::to_string(nId)); }
+    void OnTimer(WORD nId) override
+    {
+        Note("timer " + std::to_string(nId));
+        if (onInput) onInput(*this);
+    }
     LRESULT OnRegisteredMsg(UINT msg, WPARAM wParam, LPARAM) override
     {
         Note("msg " + std::to_string(msg) + " " + std::to_string(wParam));
@@ -162,6 +168,28 @@ public:
     }
 };
 
+// An off-screen window whose modal loops run a script: a step per idle turn, none left ends
+// the loop. Its transition frames are kept as their pixel at (10, 10).
+class CScriptWnd : public CWceUiOffscreenWnd {
+public:
+    CScriptWnd() : CWceUiOffscreenWnd(kW, kH, 16) {}
+    std::vector<std::function<void(CScriptWnd&)>> steps;
+    std::vector<unsigned> frames;
+    size_t next = 0;
+    BOOL OnModalIdle() override
+    {
+        if (next == steps.size()) return FALSE;
+        steps[next++](*this);
+        return TRUE;
+    }
+    void OnWndBmpReady(CWceUiGenericBitmap* pWndBmp) override { frames.push_back(PixelAt(*pWndBmp, 10, 10)); }
+    void Tap(int x, int y)
+    {
+        if (CWceUiLayer* p = HitTest(POINT{x, y})) p->OnLButtonDown(1, x, y);
+        if (CWceUiLayer* p = HitTest(POINT{x, y})) p->OnLButtonUp(0, x, y);
+    }
+};
+
 struct Frame { DWORD tick; RECT rc; };
 
 class LayerWndTest : public DocTest {
@@ -193,7 +221,8 @@ protected:
         RECT rc = {0, 0, kW, kH};
         m_wnd.DoModal(WS_POPUP | WS_VISIBLE, &rc, NULL);
     }
-    CProbeDlg* NewDlg(CProbeWnd& wnd, LPCWSTR pName)
+    template <class Wnd>
+    CProbeDlg* NewDlg(Wnd& wnd, LPCWSTR pName)
     {
         CProbeDlg* pDlg = new CProbeDlg;
         pDlg->pCalls = &m_calls;
@@ -706,6 +735,87 @@ TEST_F(LayerWndTest, APressHeldWhenAModalDialogOpensEndsWithoutAClick)
         EXPECT_EQ(buttonPixel, RGB(255, 0, 0));
         EXPECT_EQ(m_calls, c.events);
     }
+}
+
+TEST_F(LayerWndTest, OffscreenModalDialogsRunUntilScriptedInputEndsThem)
+{
+    // "top" runs over "dlg" (a green layer "g"); its layer "a" ends it on a pen-down or a timer.
+    using Step = std::function<void(CScriptWnd&)>;
+    const struct {
+        const char* name;
+        bool bTimer;       // a sets its timer 2 in OnInitDialog
+        bool bEndInInit;   // the dialog ends before its loop
+        std::vector<Step> steps;
+        int result;
+        size_t stepsRun;
+        Strings calls;
+    } cases[] = {
+        {"a tap beside a, then on a", false, false,
+         {[](CScriptWnd& w) { w.Tap(120, 10); }, [](CScriptWnd& w) { w.Tap(10, 10); }}, 3, 2,
+         {"top init", "b down 120,10", "b up", "a down 10,10", "a up"}},
+        {"a's timer", true, false, {[](CScriptWnd& w) { w.FireTimer(w.GetTimers().begin()->first); }}, 3, 1,
+         {"top init", "a timer 2"}},
+        {"the script runs out", false, false, {[](CScriptWnd&) {}}, -1, 1, {"top init"}},
+        {"ended in OnInitDialog", false, true, {[](CScriptWnd& w) { w.Tap(10, 10); }}, 5, 0, {"top init"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CScriptWnd wnd;
+        CProbeDlg* pLow = NewDlg(wnd, u"dlg");
+        wnd.GetLayerCtrl()->RootLayer()->AppendChild(pLow);
+        NewLayer(pLow, u"g", RECT{0, 0, 160, 60}, RGB(0, 255, 0));
+        CProbeDlg* pTop = NewDlg(wnd, u"top");
+        CProbeLayer* pA = NewLayer(pTop, u"a", RECT{0, 0, 50, 50}, RGB(255, 0, 0));
+        NewLayer(pTop, u"b", RECT{100, 0, 150, 50}, RGB(0, 0, 255));
+        pA->onInput = [&](CProbeLayer&) { pTop->EndDialog(3); };
+        pTop->onInit = [&](CProbeDlg& d) {
+            EXPECT_FALSE(pLow->IsLayerEnabled());
+            if (c.bTimer) pA->SetTimer(2, 50);
+            if (c.bEndInInit) d.EndDialog(5);
+        };
+        wnd.steps = c.steps;
+        wnd.Paint();
+        EXPECT_EQ(pTop->DoModal(), c.result);
+        EXPECT_EQ(wnd.next, c.stepsRun);
+        EXPECT_EQ(m_calls, c.calls);
+        EXPECT_TRUE(pLow->IsLayerEnabled());
+        EXPECT_EQ(wnd.GetLayerCtrl()->RootLayer()->GetLastChild(), pLow);
+        RECT rcDirty;
+        EXPECT_TRUE(wnd.GetDirtyRect(&rcDirty));  // what the dialog covered is repainted
+        EXPECT_EQ(rcDirty.right, kW);
+        wnd.GetLayerCtrl()->DeleteLayer(pTop);
+        wnd.GetLayerCtrl()->DeleteLayer(pLow);
+        m_calls.clear();
+    }
+}
+
+TEST_F(LayerWndTest, OffscreenTransitionsLeaveTheirFramesInTheWindowBitmap)
+{
+    // "top" (red at 10,10) comes in over "dlg" (green) and goes out again, four frames each.
+    auto grey = [](unsigned v) { return ((v >> 3) << 11) | ((v >> 2) << 5) | (v >> 3); };
+    CScriptWnd wnd;
+    CProbeDlg* pLow = NewDlg(wnd, u"dlg");
+    wnd.GetLayerCtrl()->RootLayer()->AppendChild(pLow);
+    NewLayer(pLow, u"g", RECT{0, 0, 160, 60}, RGB(0, 255, 0));
+    CProbeDlg* pTop = NewDlg(wnd, u"top");
+    NewLayer(pTop, u"a", RECT{0, 0, 50, 50}, RGB(255, 0, 0));
+    CStepAni ani;
+    ani.SetFrameCount(4);
+    CWceUiWndAnimate* pAni = &ani;
+    EXPECT_FALSE(wnd.Play(&pAni, 1, FALSE));  // nothing applied
+    pTop->prepare = [](CProbeDlg& d, BOOL) { return d.GetHost()->Apply(NULL); };
+    pTop->play = [&](CProbeDlg& d, BOOL) { return d.GetHost()->Play(&pAni, 1, TRUE); };
+    pTop->onInit = [&](CProbeDlg&) { EXPECT_EQ(wnd.frames.size(), 0u); };  // "in" plays after it
+    wnd.steps = {[&](CScriptWnd&) {
+        EXPECT_EQ(wnd.frames.size(), 4u);
+        pTop->EndDialog(1);
+    }};
+    wnd.Paint();
+    EXPECT_EQ(pTop->DoModal(), 1);
+    const std::vector<unsigned> expected = {grey(10), grey(20), grey(30), 0xF800, grey(10), grey(20), grey(30), 0x07E0};
+    EXPECT_EQ(wnd.frames, expected);
+    wnd.GetLayerCtrl()->DeleteLayer(pTop);
+    wnd.GetLayerCtrl()->DeleteLayer(pLow);
 }
 
 }  // namespace

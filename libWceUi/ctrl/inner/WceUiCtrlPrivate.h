@@ -8,8 +8,6 @@
 #include "WceUiLayerData.h"
 #include "WceUiLayerHost.h"
 #include "WceUiLayer.h"
-#include "WceUiOffscreenWnd.h"
-#include "WceUiRealWnd.h"
 #include "wce/gdi.h"
 
 enum {
@@ -74,23 +72,17 @@ inline RECT WceUiPaintClipOf(const CWceUiLayer* pLayer, const RECT& rcLayer)
 inline BOOL WceUiPostToWnd(const CWceUiLayer* pLayer, UINT nMsg, WPARAM wParam, LPARAM lParam)
 {
     CWceUiLayerHost* pHost = WceUiHostOf(pLayer);
-    if (CWceUiRealWnd* pReal = dynamic_cast<CWceUiRealWnd*>(pHost)) return pReal->PostMessage(nMsg, wParam, lParam);
-    if (CWceUiOffscreenWnd* pOff = dynamic_cast<CWceUiOffscreenWnd*>(pHost)) return pOff->PostMessage(nMsg, wParam, lParam);
-    return FALSE;
+    return pHost ? pHost->PostMessage(nMsg, wParam, lParam) : FALSE;
 }
 
 // Paints what the layer's window has invalid now.
 inline void WceUiUpdateWnd(const CWceUiLayer* pLayer)
 {
-    CWceUiLayerHost* pHost = WceUiHostOf(pLayer);
-    if (CWceUiRealWnd* pReal = dynamic_cast<CWceUiRealWnd*>(pHost))
-        pReal->UpdateWindow();
-    else if (CWceUiOffscreenWnd* pOff = dynamic_cast<CWceUiOffscreenWnd*>(pHost))
-        pOff->UpdateWindow();
+    if (CWceUiLayerHost* pHost = WceUiHostOf(pLayer)) pHost->UpdateWindow();
 }
 
 // The window's modal loops drop pen input queued up to now.
 inline void WceUiIgnoreQueuedInput(const CWceUiLayer* pLayer)
 {
-    if (CWceUiRealWnd* pReal = dynamic_cast<CWceUiRealWnd*>(WceUiHostOf(pLayer))) pReal->IgnoreMsgBeforeTime(0);
+    if (CWceUiLayerHost* pHost = WceUiHostOf(pLayer)) pHost->IgnoreQueuedInput();
 }
