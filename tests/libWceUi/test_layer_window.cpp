@@ -79,11 +79,7 @@ public:
         if (onLose) onLose(*this);
         ReleaseCapture();
     }
-    void OnTimer(WORD nId) override
-    {
-        Note("timer " + std::to_string(nId));
-        if (onInput) onInput(*this);
-    }
+    void OnTimer(WORD nId) override { Note("timer " + std::to_string(nId)); if (onInput) onInput(*this); }
     LRESULT OnRegisteredMsg(UINT msg, WPARAM wParam, LPARAM) override
     {
         Note("msg " + std::to_string(msg) + " " + std::to_string(wParam));
