@@ -56,6 +56,8 @@ protected:
         if ('u' == kind) p->OnLButtonUp(0, x, y);
         m_pWnd->Paint();
     }
+    void Tap(int x, int y) { Pen('d', x, y); Pen('u', x, y); }
+
 
     // Fires the layer's timer 1 once; false when it is not set.
     bool Tick(CWceUiLayer* pLayer)
