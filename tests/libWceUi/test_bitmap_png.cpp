@@ -165,10 +165,8 @@ TEST_F(BitmapTest, OpaqueImagesKeepAnAlphaPlaneOnlyWhenAsked)
 // colors on the 565 grid and pixels with alpha come out as without it.
 TEST_F(BitmapTest, DitherKeepsTheMeanOfEveryTileAndLeavesGridColorsExact)
 {
-    struct Case {
-        int r, g, b, a;
-        double meanR, meanG, meanB;  // of the 565 fields over a tile, in 8-bit units
-    };
+    // meanR, meanG, meanB: of the 565 fields over a tile, in 8-bit units
+    struct Case { int r, g, b, a; double meanR, meanG, meanB; };
     const Case cases[] = {
         {0x0E, 0x18, 0x22, 255, 14, 24, 34},        // off the grid in red and blue
         {0x10, 0x1C, 0xF8, 255, 16, 28, 248},       // on the grid: exact
