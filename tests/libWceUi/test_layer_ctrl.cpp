@@ -15,10 +15,7 @@ class CPaintProbe : public CWceUiLayer {
     WCEUI_DYNCREATE_BEGIN(CPaintProbe, CWceUiLayer)
 public:
     static std::vector<std::string>& Log() { static std::vector<std::string> log; return log; }
-    void OnDraw(CWceUiGenericBitmap*, RECT rcDraw) override
-    {
-        Log().push_back(Utf8(GetName()) + " " + RectText(rcDraw));
-    }
+    void OnDraw(CWceUiGenericBitmap*, RECT rcDraw) override { Log().push_back(Utf8(GetName()) + " " + RectText(rcDraw)); }
 };
 WCEUI_DYNCREATE_END(CPaintProbe, CWceUiLayer)
 
@@ -67,11 +64,7 @@ TEST_F(LayerCtrlTest, InputListHoldsTheTopDialogOnly)
     Add(box, u"b1", Rc(20, 20, 30, 30));
     EXPECT_EQ(InputNames(), (Strings{"b1", "a1", "a", "dlg"}));
 
-    struct Case {
-        const char* what;
-        void (*act)(CWceUiLayer* a, CWceUiLayer* box);
-        Strings input;
-    } cases[] = {
+    struct Case { const char* what; void (*act)(CWceUiLayer* a, CWceUiLayer* box); Strings input; } cases[] = {
         {"disabled container hides its children", [](CWceUiLayer*, CWceUiLayer* b) { b->EnableLayer(FALSE); },
          {"a1", "a", "dlg"}},
         {"no-input layer hides its children", [](CWceUiLayer* l, CWceUiLayer*) { l->SetLayerNoInput(TRUE); },
@@ -132,8 +125,7 @@ TEST_F(LayerCtrlTest, DeletingFreesSubtreesAndIds)
     EXPECT_EQ(m_pCtrl->CreateLayer(m_pCtrl->RootLayer(), u"CWceUiLayer", u"x"), nullptr);
     EXPECT_EQ(m_pCtrl->CreateLayer(m_pDlg, u"CWceUiObject", u"x"), nullptr);
     EXPECT_EQ(m_pCtrl->CreateLayer(m_pDlg, u"NoSuchClass", u"x"), nullptr);
-    EXPECT_TRUE(Logged({"dont call delete root layer directly",
-                        "pParent can not be root layer",
+    EXPECT_TRUE(Logged({"dont call delete root layer directly", "pParent can not be root layer",
                         "the type is not a kind of CWceUiLayer", "can not create layer, type is NoSuchClass"}));
 }
 
@@ -177,11 +169,8 @@ TEST_F(LayerCtrlTest, NoFreeIdFailsTheCreationAndKeepsTheTree)
 
 class DlgFileTest : public LayerCtrlTest {
 protected:
-    void SetUp() override
-    {
-        LayerCtrlTest::SetUp();
-        CJxGVar::GetInstance()->GetCJxGlobalData()->SetWndDir(u"\\SDMMC\\wnd\\");
-    }
+    void SetUp() override { LayerCtrlTest::SetUp(); CJxGVar::GetInstance()->GetCJxGlobalData()->SetWndDir(u"\\SDMMC\\wnd\\"); }
+
     void WriteDialog(const std::string& relative, const std::u16string& body)
     {
         WriteText("SDMMC/wnd/" + relative + ".dlg.xml", u"<dlg>" + body + u"</dlg>");
