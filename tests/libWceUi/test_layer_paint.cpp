@@ -55,11 +55,8 @@ TEST_F(LayerPaintTest, ImagesAreAlignedCutAndStretched)
     // The bottom-right 100 x 40 of the big one: its pixel (100, 40) at the layer's (0, 0).
     EXPECT_EQ(Px(100, 0), (((100 / 4 * 5) >> 3) << 11) | (((40 / 2 * 6) >> 2) << 5));
     // 10 x 10 stretched onto 100 x 50 from x = -30: factors 10 and 5, cut at the layer.
-    struct {
-        int x, y;
-        unsigned px;
-    } zoomed[] = {{0, 40, k565Blue}, {9, 44, k565Blue}, {10, 40, k565White}, {0, 45, k565White},
-                  {69, 89, k565White}, {70, 40, k565Black}};
+    struct { int x, y; unsigned px; } zoomed[] = {
+        {0, 40, k565Blue}, {9, 44, k565Blue}, {10, 40, k565White}, {0, 45, k565White}, {69, 89, k565White}, {70, 40, k565Black}};
     for (const auto& z : zoomed) EXPECT_EQ(Px(z.x, z.y), z.px) << z.x << "," << z.y;
 }
 
