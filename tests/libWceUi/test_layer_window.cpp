@@ -684,7 +684,9 @@ TEST_F(LayerWndTest, APressHeldWhenAModalDialogOpensEndsWithoutAClick)
     WriteControlsSkin();
     // Each lifted under the dialog and after it; the slider's press posts its phase 0.
     const struct { const char* name; POINT down, up; Strings events; } rows[] = {
-        {"button", {10, 10}, {10, 10}, {}}, {"slider", {35, 50}, {75, 50}, {"33770 0"}}, {"list", {150, 30}, {150, 30}, {}}};
+        {"button", {10, 10}, {10, 10}, {}}, {"slider", {35, 50}, {75, 50}, {"33770 0"}},
+        {"list", {150, 30}, {150, 30}, {}}};
+
     auto at = [](POINT pt) { return std::to_string(pt.x) + " " + std::to_string(pt.y); };
     for (const auto& c : rows) for (bool bUpAfter : {false, true}) {
         SCOPED_TRACE(std::string(c.name) + (bUpAfter ? ", up after the dialog" : ", up under it"));
