@@ -41,22 +41,13 @@ protected:
     }
     size_t Taps() const
     {
-        size_t n = 0;
-        for (const auto& p : Posts(WCEUI_MSG_LIST_TAP)) {
-            EXPECT_EQ(p.wParam, 1u);
-            EXPECT_EQ(p.lParam, reinterpret_cast<LPARAM>(m_pL));
-            ++n;
-        }
-        return n;
+        const auto taps = Posts(WCEUI_MSG_LIST_TAP);
+        for (const auto& p : taps) EXPECT_EQ(std::make_pair(p.wParam, p.lParam), std::make_pair(WPARAM(1), LPARAM(m_pL)));
+
+        return taps.size();
     }
     // Drags by dy from (80, 50) in one move.
-    void Drag(int dy, DWORD dwHold)
-    {
-        Pen('d', 80, 50);
-        Pen('m', 80, 50 + dy);
-        Sleep(dwHold);
-        Pen('u', 80, 50 + dy);
-    }
+    void Drag(int dy, DWORD dwHold) { Pen('d', 80, 50); Pen('m', 80, 50 + dy); Sleep(dwHold); Pen('u', 80, 50 + dy); }
     CWceUiListBox* m_pL = nullptr;
 };
 
@@ -88,11 +79,8 @@ TEST_F(ListTest, NineteenPixelsIsATapTwentyADrag)
 // The flick's distance by the drag's time, limited by the room left; range 0..1900, extra 50.
 TEST_F(ListTest, FlickDistanceByTimeLimitedByTheRoomLeft)
 {
-    const struct {
-        int nStart, dy;  // a negative drag moves the content up (the position grows)
-        DWORD dwHold;
-        int nAfter;  // the position after the flick's 15 steps
-    } cases[] = {
+    // A negative dy moves the content up (the position grows); nAfter: after the flick's 15 steps.
+    const struct { int nStart, dy; DWORD dwHold; int nAfter; } cases[] = {
         {500, -30, 99, 930},   {500, -30, 100, 730}, {500, -30, 199, 730},
         {500, -30, 200, 630},  {500, -30, 399, 630}, {500, -30, 400, 530},
         {1850, -30, 50, 1950},  // limited by the room left
@@ -261,8 +249,8 @@ TEST_F(ListTest, ViewsWithoutLengthHaveNoThumb)
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(BuildDlg(std::string("<x name=\"x\" type=\"") + c.type + "\" style=\"x\"/>",
-                             std::string("<x><position rect=\"") + c.rect + "\"/></x>"))
-            << c.name;
+                             std::string("<x><position rect=\"") + c.rect + "\"/></x>")) << c.name;
+
         auto* p = Layer<CWceUiScrollLayer>(u"x");
         for (int i = 0; i < c.nItems; ++i) static_cast<CWceUiListBox*>(p)->AddString(u"item");
         if (c.text) {
@@ -309,11 +297,10 @@ TEST_F(ListTest, HugeRowValuesStayInRange)
         PaintAll();
         EXPECT_EQ(Px(80, 5) != 0x2104u, c.bRowsDrawn) << c.name;  // 0x2104: the list's own colour
         Drag(-30, 50);
-        while (Tick(m_pL)) {
-        }
+        while (Tick(m_pL)) continue;
         m_pL->SetScrollPos(INT_MAX, TRUE);  // taken only by the list of huge rows
-        Pen('d', 80, 50);
-        Pen('u', 80, 50);
+        Tap(80, 50);
+
         EXPECT_TRUE(SameAsFullRepaint(m_pL)) << c.name;
     }
 }
@@ -321,10 +308,7 @@ TEST_F(ListTest, HugeRowValuesStayInRange)
 // After the change, a painted scroll step must not show stale pixels.
 TEST_F(ListTest, ScrollStepAfterAChangeMatchesAFullRepaint)
 {
-    const struct {
-        const char* name;
-        std::function<void(CWceUiListBox*)> change;
-    } cases[] = {
+    const struct { const char* name; std::function<void(CWceUiListBox*)> change; } cases[] = {
         {"unpainted step", [](CWceUiListBox* p) { p->SetScrollPos(47, FALSE); }},
         {"shift of a whole view", [](CWceUiListBox* p) { p->ScrollBy(100, TRUE); }},
         {"shift beyond the view", [](CWceUiListBox* p) { p->ScrollBy(-130, FALSE); }},
