@@ -265,10 +265,8 @@ TEST_F(RealWndTest, SetWindowTextSkipsAnUnchangedShortText)
     CTestDlg dlg;
     ASSERT_TRUE(dlg.Create(WS_POPUP, &kFull, NULL));
     std::u16string longText(257, u'x');
-    struct Case {
-        std::u16string text;
-        int sets;
-    } cases[] = {{u"BRANTEL_RQN", 1}, {u"BRANTEL_RQN", 0}, {u"brantel_rqn", 1}, {longText, 1}, {longText, 1}};
+    struct Case { std::u16string text; int sets; } cases[] = {
+        {u"BRANTEL_RQN", 1}, {u"BRANTEL_RQN", 0}, {u"brantel_rqn", 1}, {longText, 1}, {longText, 1}};
     for (const Case& c : cases) {
         int before = dlg.setTextCount;
         EXPECT_TRUE(dlg.SetWindowText(c.text.c_str()));
