@@ -326,11 +326,8 @@ TEST(StyleValues, RectangleTexts)
 
 TEST(StyleValues, ColorTexts)
 {
-    const struct {
-        const char16_t* text;
-        bool literal, tableValue;  // valid in a style file, in the color table
-        COLORREF color;
-    } cases[] = {
+    // literal, tableValue: valid in a style file, in the color table
+    const struct { const char16_t* text; bool literal, tableValue; COLORREF color; } cases[] = {
         {u"0x0000FF", true, true, 0xFF0000},  // pure blue
         {u"0xFF8000", true, true, 0x0080FF},
         {u"0xabc", true, true, 0xBC0A00},
