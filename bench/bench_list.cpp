@@ -37,6 +37,7 @@
 #include "wce/gdi.h"
 #include "wce/host.h"
 #include "wce/wstring.h"
+#include "bench_list_scene.h"
 #include "bench_times.h"
 
 namespace {
@@ -56,29 +57,6 @@ struct Scene {
     CWceUi565Bitmap screen;
 } g_scene;
 
-void WriteSkin(skinbuild::SkinBuilder& b)
-{
-    skinbuild::BitmapOptions alpha;
-    alpha.perPixelAlpha = true;
-    b.Bitmap565("800x480", "line", 520, 56, [](int x, int y) { return y == 55 ? 0xFFC0C0C8u : 0xFFF0F0F8u - (x & 1); });
-    b.Bitmap565("800x480", "linesel", 520, 56, [](int, int) { return 0xFFD0E0FFu; });
-    b.Bitmap565("800x480", "check", 28, 28, [](int x, int y) { return ((x - 14) * (x - 14) + (y - 14) * (y - 14) < 160) ? 0xFF2070E0u : 0x002070E0u; }, alpha);
-    b.Bitmap565("800x480", "icon", 40, 40, [](int x, int y) { return (x > 4 && x < 36 && y > 2 && y < 38) ? 0xFF3080E0u : 0x40000000u; }, alpha);
-    b.Bitmap565("800x480", "bartop", 6, 3, [](int, int) { return 0xC0808080u; }, alpha);
-    b.Bitmap565("800x480", "barmid", 6, 336, [](int, int) { return 0xC0808080u; }, alpha);
-    b.Bitmap565("800x480", "barbot", 6, 3, [](int, int) { return 0xC0808080u; }, alpha);
-    b.Dialog("800x480", "CListBenchDlg",
-             "<d><body name=\"main\" style=\"body\">"
-             "<list name=\"list\" type=\"CWceUiListBox\" style=\"list\" item_height=\"56\" extra_scroll=\"60\""
-             " linebg_normal=\"line.565a.conf\" linebg_select=\"linesel.565a.conf\" item_check=\"check.565a.conf\""
-             " scrollbar_top=\"bartop.565a.conf\" scrollbar_middle=\"barmid.565a.conf\""
-             " scrollbar_bottom=\"barbot.565a.conf\" textcolor_select=\"000000\" draw_item_image=\"true\""
-             " item_image_width=\"64\" default_item_image=\"icon.565a.conf\"/></body></d>",
-             "<k><style><body><position rect=\"0,0,800,480\"/><background color=\"0x101828\"/></body>"
-             "<list><position rect=\"140,72,520,336\"/><background color=\"0xF0F0F8\"/>"
-             "<text color=\"0x000000\"/></list></style></k>");
-}
-
 bool SetUp()
 {
     tool::UseHostFileSystem();
@@ -87,32 +65,18 @@ bool SetUp()
     CJxGlobalData* pGlobal = CJxGVar::GetInstance()->GetCJxGlobalData();
     pGlobal->SetScreenInfo(800, 480, 16);
     g_scene.folder = (fs::temp_directory_path() / ("bench_list_" + std::to_string(::getpid()))).string();
-    skinbuild::SkinBuilder builder;
-    WriteSkin(builder);
     std::string error;
-    if (!builder.WriteFolder(g_scene.folder, error)) {
+    if (!benchlist::UseSkin(g_scene.folder, u"CListBenchDlg", true, error)) {
         std::fprintf(stderr, "bench_list: %s\n", error.c_str());
         return false;
     }
-    std::u16string set = tool::HostToDevicePath(fs::absolute(g_scene.folder).string()) + u"\\800x480\\";
-    pGlobal->SetWndDir((set + u"wnd\\").c_str());
-    pGlobal->SetResDir((set + u"res\\").c_str());
-    JxGetHandleDycInfo()->RegisterClassInfo(&CWceUiDlg::CreateWceUiObject, u"CListBenchDlg", u"CWceUiDlg");
     g_scene.pWnd = new CWceUiOffscreenWnd(800, 480, 16);
-    CWceUiLayerCtrl* pCtrl = g_scene.pWnd->GetLayerCtrl();
-    g_scene.pDlg = pCtrl->CreateDlg(u"CListBenchDlg");
-    if (!g_scene.pDlg) {
-        std::fprintf(stderr, "bench_list: cannot build the dialog\n");
+    g_scene.pList = benchlist::BuildDialog(g_scene.pWnd->GetLayerCtrl(), u"CListBenchDlg", g_scene.pDlg, error);
+    if (!g_scene.pList) {
+        std::fprintf(stderr, "bench_list: %s\n", error.c_str());
         return false;
     }
-    pCtrl->RootLayer()->AppendChild(g_scene.pDlg);
-    g_scene.pDlg->SendOnInitLayer();
-    g_scene.pList = static_cast<CWceUiListBox*>(g_scene.pDlg->GetLayerByName(u"list"));
-    if (!g_scene.pList) return false;
-    for (int i = 0; i < 200; ++i) {
-        g_scene.pList->AddString(Utf8ToWide("Update package " + std::to_string(i + 1) + ".msk").c_str(), FALSE);
-        g_scene.pList->SetItemState(i, WCEUI_ITEM_SELECTED, FALSE);
-    }
+    for (int i = 0; i < benchlist::kItems; ++i) g_scene.pList->SetItemState(i, WCEUI_ITEM_SELECTED, FALSE);
     g_scene.packages = g_scene.folder + "/packages";
     fs::create_directories(g_scene.packages);
     for (int i = 0; i < kFolderEntries; ++i)

@@ -10,7 +10,7 @@
 #include "JXMapStringToType.h"
 #include "benchmark/benchmark.h"
 #include "wce/format.h"
-#include "bench_times.h"
+#include "bench_main.h"
 
 namespace {
 
@@ -128,10 +128,8 @@ BENCHMARK(BM_UnorderedMap_Miss);
 
 int main(int argc, char** argv)
 {
-    BenchTimes times;
-    return RunBenchmarks(argc, argv, times, [](const BenchTimes& t) {
-        t.PrintRatio("hits: JXMapStringToType / std::unordered_map", "BM_JXMapStringToType_Hit", "BM_UnorderedMap_Hit", 1.2);
-        t.PrintRatio("misses: JXMapStringToType / std::unordered_map", "BM_JXMapStringToType_Miss",
-                     "BM_UnorderedMap_Miss", 1.2);
-    });
+    return RunRatioBenchmarks(
+        argc, argv,
+        {{"hits: JXMapStringToType / std::unordered_map", "BM_JXMapStringToType_Hit", "BM_UnorderedMap_Hit", 1.2},
+         {"misses: JXMapStringToType / std::unordered_map", "BM_JXMapStringToType_Miss", "BM_UnorderedMap_Miss", 1.2}});
 }

@@ -27,6 +27,7 @@
 #include "wce/platform.h"
 #include "wce/window.h"
 #include "wce/wstring.h"
+#include "bench_list_scene.h"
 #include "bench_times.h"
 
 namespace {
@@ -46,23 +47,6 @@ struct Scene {
     int flicks = 0;
 } g_scene;
 
-void WriteSkin(skinbuild::SkinBuilder& b)
-{
-    skinbuild::BitmapOptions alpha;
-    alpha.perPixelAlpha = true;
-    b.Bitmap565("800x480", "line", 520, 56, [](int x, int y) { return y == 55 ? 0xFFC0C0C8u : 0xFFF0F0F8u - (x & 1); });
-    b.Bitmap565("800x480", "linesel", 520, 56, [](int, int) { return 0xFFD0E0FFu; });
-    b.Bitmap565("800x480", "icon", 40, 40, [](int x, int y) { return (x > 4 && x < 36 && y > 2 && y < 38) ? 0xFF3080E0u : 0x40000000u; }, alpha);
-    b.Dialog("800x480", "CFlickBenchDlg",
-             "<d><body name=\"main\" style=\"body\">"
-             "<list name=\"list\" type=\"CWceUiListBox\" style=\"list\" item_height=\"56\" extra_scroll=\"60\""
-             " linebg_normal=\"line.565a.conf\" linebg_select=\"linesel.565a.conf\" textcolor_select=\"000000\""
-             " draw_item_image=\"true\" item_image_width=\"64\" default_item_image=\"icon.565a.conf\"/></body></d>",
-             "<k><style><body><position rect=\"0,0,800,480\"/><background color=\"0x101828\"/></body>"
-             "<list><position rect=\"140,72,520,336\"/><background color=\"0xF0F0F8\"/>"
-             "<text color=\"0x000000\"/></list></style></k>");
-}
-
 bool SetUp(std::string& error)
 {
     wce::host::DisplayOptions options;
@@ -73,31 +57,13 @@ bool SetUp(std::string& error)
     pGlobal->SetInstanceHandle(GetModuleHandleW(nullptr));
     pGlobal->SetScreenInfo(800, 480, 16);
     g_scene.folder = (fs::temp_directory_path() / ("bench_sdl_flick_" + std::to_string(::getpid()))).string();
-    skinbuild::SkinBuilder builder;
-    WriteSkin(builder);
-    if (!builder.WriteFolder(g_scene.folder, error)) return false;
-    std::u16string set = tool::HostToDevicePath(fs::absolute(g_scene.folder).string()) + u"\\800x480\\";
-    pGlobal->SetWndDir((set + u"wnd\\").c_str());
-    pGlobal->SetResDir((set + u"res\\").c_str());
-    JxGetHandleDycInfo()->RegisterClassInfo(&CWceUiDlg::CreateWceUiObject, u"CFlickBenchDlg", u"CWceUiDlg");
+    if (!benchlist::UseSkin(g_scene.folder, u"CFlickBenchDlg", false, error)) return false;
     g_scene.pWnd = new CWceUiRealWnd;
     RECT rc = {0, 0, 800, 480};
     g_scene.pWnd->CreateModeless(WS_POPUP | WS_VISIBLE, &rc, NULL);
-    CWceUiLayerCtrl* pCtrl = g_scene.pWnd->GetLayerCtrl();
-    CWceUiDlg* pDlg = pCtrl->CreateDlg(u"CFlickBenchDlg");
-    if (!pDlg) {
-        error = "cannot build the dialog";
-        return false;
-    }
-    pCtrl->RootLayer()->AppendChild(pDlg);
-    pDlg->SendOnInitLayer();
-    g_scene.pList = static_cast<CWceUiListBox*>(pDlg->GetLayerByName(u"list"));
-    if (!g_scene.pList) {
-        error = "no list";
-        return false;
-    }
-    for (int i = 0; i < 200; ++i)
-        g_scene.pList->AddString(Utf8ToWide("Update package " + std::to_string(i + 1) + ".msk").c_str(), FALSE);
+    CWceUiDlg* pDlg = nullptr;
+    g_scene.pList = benchlist::BuildDialog(g_scene.pWnd->GetLayerCtrl(), u"CFlickBenchDlg", pDlg, error);
+    if (!g_scene.pList) return false;
     g_scene.pWnd->UpdateWindow();
     wce::host::SetPresentHook([](std::uint64_t, const RECT&) {
         ++g_scene.frames;

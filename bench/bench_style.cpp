@@ -29,7 +29,7 @@
 #include "benchmark/benchmark.h"
 #include "wce/host.h"
 #include "wce/wstring.h"
-#include "bench_times.h"
+#include "bench_main.h"
 
 namespace fs = std::filesystem;
 
@@ -235,10 +235,9 @@ BENCHMARK(BM_StdSet_Insert);
 
 int main(int argc, char** argv)
 {
-    BenchTimes times;
-    return RunBenchmarks(argc, argv, times, [](const BenchTimes& t) {
-        t.PrintRatio("style file build / XML parse", "BM_StyleFile_BuildAll", "BM_XmlDoc_Parse", 3);
-        t.PrintRatio("bitmap get+release / unordered_map lookup", "BM_BitmapCache_GetRelease", "BM_UnorderedMap_Lookup", 2);
-        t.PrintRatio("GetID after wrap / std::set insert", "BM_UniqueID_GetAfterWrap", "BM_StdSet_Insert", 10);
-    });
+    return RunRatioBenchmarks(
+        argc, argv,
+        {{"style file build / XML parse", "BM_StyleFile_BuildAll", "BM_XmlDoc_Parse", 3},
+         {"bitmap get+release / unordered_map lookup", "BM_BitmapCache_GetRelease", "BM_UnorderedMap_Lookup", 2},
+         {"GetID after wrap / std::set insert", "BM_UniqueID_GetAfterWrap", "BM_StdSet_Insert", 10}});
 }

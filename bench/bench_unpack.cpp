@@ -291,24 +291,46 @@ void RemoveTree(const std::string& path)
 
 // ---- Benchmarks ------------------------------------------------------------------------
 
+// Pauses the clock and removes the tree the iteration before unpacked.
+benchmark::State& PauseAndClear(benchmark::State& state)
+{
+    state.PauseTiming();
+    RemoveTree(g_package.root + "/Residentflash2/app");
+    return state;
+}
+
+// The start of one iteration of the unpack benchmarks, made with the clock running: it
+// pauses the clock, clears the target, makes the unpacker, marks the heap and starts the
+// clock again, so that only the work after it is timed.
+struct UnpackIteration {
+    explicit UnpackIteration(benchmark::State& state) : timing(PauseAndClear(state))
+    {
+        heapBefore = g_heapNow.load();
+        g_heapPeak.store(heapBefore);
+        start = Clock::now();
+        state.ResumeTiming();
+    }
+    // The heap's peak above what was in use at the start.
+    std::size_t PeakHeap() const { return g_heapPeak.load() - heapBefore; }
+
+    benchmark::State& timing;  // first: the clock is paused before the unpacker is made
+    CMskUnpacker unpacker;
+    CString error;
+    std::size_t heapBefore = 0;
+    Clock::time_point start;
+};
+
 void BM_MskUnpack(benchmark::State& state)
 {
     const BenchPackage& package = g_package;
     for (auto _ : state) {
-        state.PauseTiming();
-        RemoveTree(package.root + "/Residentflash2/app");
-        CMskUnpacker unpacker;
-        CString error;
-        const std::size_t heapBefore = g_heapNow.load();
-        g_heapPeak.store(heapBefore);
-        const Clock::time_point start = Clock::now();
-        state.ResumeTiming();
+        UnpackIteration run(state);
 
-        const int result = unpacker.Unpack(u"\\SDMMC\\bench.msk", brantel::kUnpackTarget, package.key, error);
+        const int result = run.unpacker.Unpack(u"\\SDMMC\\bench.msk", brantel::kUnpackTarget, package.key, run.error);
 
         state.PauseTiming();
-        g_unpackSeconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
-        g_unpackPeakHeap = std::max(g_unpackPeakHeap, g_heapPeak.load() - heapBefore);
+        g_unpackSeconds.push_back(std::chrono::duration<double>(Clock::now() - run.start).count());
+        g_unpackPeakHeap = std::max(g_unpackPeakHeap, run.PeakHeap());
         state.ResumeTiming();
         if (!result) {
             state.SkipWithError("Unpack failed");
@@ -327,24 +349,18 @@ void BM_MskCheckThenUnpack(benchmark::State& state)
 {
     const BenchPackage& package = g_package;
     for (auto _ : state) {
+        UnpackIteration run(state);
+
+        const int checked = run.unpacker.VerifyPackageData(u"\\SDMMC\\bench.msk", package.key, run.error);
+
         state.PauseTiming();
-        RemoveTree(package.root + "/Residentflash2/app");
-        CMskUnpacker unpacker;
-        CString error;
-        const std::size_t heapBefore = g_heapNow.load();
-        g_heapPeak.store(heapBefore);
-        const Clock::time_point start = Clock::now();
+        g_checkPeakHeap = std::max(g_checkPeakHeap, run.PeakHeap());
         state.ResumeTiming();
-
-        const int checked = unpacker.VerifyPackageData(u"\\SDMMC\\bench.msk", package.key, error);
-
-        state.PauseTiming();
-        g_checkPeakHeap = std::max(g_checkPeakHeap, g_heapPeak.load() - heapBefore);
-        state.ResumeTiming();
-        const int result = checked && unpacker.Unpack(u"\\SDMMC\\bench.msk", brantel::kUnpackTarget, package.key, error);
+        const int result =
+            checked && run.unpacker.Unpack(u"\\SDMMC\\bench.msk", brantel::kUnpackTarget, package.key, run.error);
 
         state.PauseTiming();
-        g_checkedSeconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+        g_checkedSeconds.push_back(std::chrono::duration<double>(Clock::now() - run.start).count());
         state.ResumeTiming();
         if (!result) {
             state.SkipWithError("check or unpack failed");
@@ -360,24 +376,18 @@ void BM_VerifyAndUnpack(benchmark::State& state)
 {
     const BenchPackage& package = g_package;
     for (auto _ : state) {
-        state.PauseTiming();
-        RemoveTree(package.root + "/Residentflash2/app");
-        CMskUnpacker unpacker;
-        CString error;
-        const std::size_t heapBefore = g_heapNow.load();
-        g_heapPeak.store(heapBefore);
-        const Clock::time_point start = Clock::now();
-        state.ResumeTiming();
+        UnpackIteration run(state);
 
-        const BOOL verified = CheckPackageSignature(u"\\SDMMC\\bench.msk", error);
+        const BOOL verified = CheckPackageSignature(u"\\SDMMC\\bench.msk", run.error);
         const Clock::time_point checked = Clock::now();
-        const int result = verified && unpacker.Unpack(u"\\SDMMC\\bench.msk", brantel::kUnpackTarget, package.key, error);
+        const int result =
+            verified && run.unpacker.Unpack(u"\\SDMMC\\bench.msk", brantel::kUnpackTarget, package.key, run.error);
 
         state.PauseTiming();
         const Clock::time_point end = Clock::now();
-        g_checkSeconds.push_back(std::chrono::duration<double>(checked - start).count());
+        g_checkSeconds.push_back(std::chrono::duration<double>(checked - run.start).count());
         g_signedUnpackSeconds.push_back(std::chrono::duration<double>(end - checked).count());
-        g_signedPeakHeap = std::max(g_signedPeakHeap, g_heapPeak.load() - heapBefore);
+        g_signedPeakHeap = std::max(g_signedPeakHeap, run.PeakHeap());
         state.ResumeTiming();
         if (!result) {
             state.SkipWithError(verified ? "Unpack failed" : "the signature check failed");

@@ -28,7 +28,7 @@
 #include "pugixml.hpp"
 #include "wce/host.h"
 #include "wce/wstring.h"
-#include "bench_times.h"
+#include "bench_main.h"
 
 namespace {
 
@@ -277,12 +277,11 @@ void PrintHeapPerElement()
 
 int main(int argc, char** argv)
 {
-    BenchTimes times;
-    return RunBenchmarks(argc, argv, times, [](const BenchTimes& t) {
-        t.PrintRatio("parse: BM_WceUiXmlDoc / BM_Pugixml", "BM_WceUiXmlDoc", "BM_Pugixml", 0.7);
-        t.PrintRatio("parse, no decoding: BM_WceUiXmlDoc / BM_PugixmlMinimal", "BM_WceUiXmlDoc", "BM_PugixmlMinimal",
-                     "for scale");
-        t.PrintRatio("parse, heap keeping its pages", "BM_WceUiXmlDoc_KeptPages", "BM_Pugixml_KeptPages", 0.7);
-        PrintHeapPerElement();
-    });
+    return RunRatioBenchmarks(
+        argc, argv,
+        {{"parse: BM_WceUiXmlDoc / BM_Pugixml", "BM_WceUiXmlDoc", "BM_Pugixml", 0.7},
+         {"parse, no decoding: BM_WceUiXmlDoc / BM_PugixmlMinimal", "BM_WceUiXmlDoc", "BM_PugixmlMinimal", 0,
+          "for scale"},
+         {"parse, heap keeping its pages", "BM_WceUiXmlDoc_KeptPages", "BM_Pugixml_KeptPages", 0.7}},
+        PrintHeapPerElement);
 }

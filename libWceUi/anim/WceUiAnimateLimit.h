@@ -11,7 +11,6 @@ enum {
     WCEUI_ANIMATE_MAX_TIME = 5000,  // milliseconds, frames x frame length
 };
 
-// The frame length of the framework's kinds; 0 for another kind, whose time is not known.
-DWORD WceUiGetFrameLength(CWceUiWndAnimate* pAnimate);
-// FALSE for more than WCEUI_ANIMATE_MAX_FRAMES frames or WCEUI_ANIMATE_MAX_TIME in all.
+// FALSE for more than WCEUI_ANIMATE_MAX_FRAMES frames or WCEUI_ANIMATE_MAX_TIME in all (a
+// kind that times its frames itself, frame length 0, only by its frames).
 BOOL WceUiIsAnimateWithinLimit(CWceUiWndAnimate* pAnimate);

@@ -7,17 +7,17 @@
 #include "WceUiXml.h"
 #include "wce/gdi.h"
 
-CWceUiBarnAni::CWceUiBarnAni() : m_nFrameLength(33), m_nDirection(WCEUI_ANIMATE_RIGHT) {}
+CWceUiBarnAni::CWceUiBarnAni() : CWceUiWndAnimate(WCEUI_ANIMATE_FRAME_LENGTH, WCEUI_ANIMATE_RIGHT) {}
 
 BOOL CWceUiBarnAni::Init(CWceUiXmlElem* pElem)
 {
-    return impInitKind(u"CWceUiBarnAni", pElem, WCEUI_ANIMATE_BARN_DIRECTIONS, &m_nDirection, &m_nFrameLength);
+    return impInitKind(u"CWceUiBarnAni", pElem, WCEUI_ANIMATE_BARN_DIRECTIONS);
 }
 
 BOOL CWceUiBarnAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                          CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
 {
-    return impPlay(u"CWceUiBarnAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, m_nFrameLength);
+    return impPlay(u"CWceUiBarnAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime);
 }
 
 BOOL CWceUiBarnAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom, CWceUiGenericBitmap* pTo,
@@ -27,7 +27,7 @@ BOOL CWceUiBarnAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap*
     const int n = GetFrameCount();
     const int mx = l + (r - l) / 2, my = t + (b - t) / 2;
     int d;
-    switch (m_nDirection) {
+    switch (GetDirection()) {
     case WCEUI_ANIMATE_LEFT:
         d = impTravel(nCurFrame, n, r - l);
         impCopy(pMix, pFrom, l, t, r - d, b, l, t);
@@ -75,10 +75,10 @@ BOOL CWceUiBarnAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap*
         impCopy(pMix, pTo, l, my - d, r, my + d, l, my - d);
         break;
     default:
-        JxWriteLogW(JX_LOG_ERROR, u"CWceUiBarnAni::Play failed , direction %u is not valid", m_nDirection);
+        JxWriteLogW(JX_LOG_ERROR, u"CWceUiBarnAni::Play failed , direction %u is not valid", GetDirection());
         return FALSE;
     }
     return TRUE;
 }
 
-void CWceUiBarnAni::SetRandomParameter() { m_nDirection = 1 + (std::rand() & 7); }
+void CWceUiBarnAni::SetRandomParameter() { CWceUiWndAnimate::SetDirection(1 + (std::rand() & 7)); }

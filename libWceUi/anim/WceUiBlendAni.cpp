@@ -5,17 +5,17 @@
 #include "WceUiXml.h"
 #include "wce/gdi.h"
 
-CWceUiBlendAni::CWceUiBlendAni() : m_nFrameLength(33) {}
+CWceUiBlendAni::CWceUiBlendAni() : CWceUiWndAnimate(WCEUI_ANIMATE_FRAME_LENGTH, 0) {}
 
 BOOL CWceUiBlendAni::Init(CWceUiXmlElem* pElem)
 {
-    return impInitKind(u"CWceUiBlendAni", pElem, 0, NULL, &m_nFrameLength);
+    return impInitKind(u"CWceUiBlendAni", pElem, 0);
 }
 
 BOOL CWceUiBlendAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                           CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
 {
-    return impPlay(u"CWceUiBlendAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, m_nFrameLength);
+    return impPlay(u"CWceUiBlendAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime);
 }
 
 BOOL CWceUiBlendAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom, CWceUiGenericBitmap* pTo,

@@ -13,13 +13,8 @@ public:
     BOOL Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap, CWceUiGenericBitmap* pToBitmap,
               int nCurFrame, DWORD* lpPlayTime) override;
 
-    void SetFrameLength(DWORD nFrameLength) { m_nFrameLength = nFrameLength; }
-    DWORD GetFrameLength() const { return m_nFrameLength; }
-
 private:
     BOOL impDrawFrame(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                       CWceUiGenericBitmap* pToBitmap, int nCurFrame, const RECT& rc) override;
-
-    DWORD m_nFrameLength;  // milliseconds per frame
 };
 WCEUI_DYNCREATE_END(CWceUiBlendAni, CWceUiWndAnimate)

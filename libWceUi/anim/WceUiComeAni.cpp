@@ -7,17 +7,17 @@
 #include "WceUiXml.h"
 #include "wce/gdi.h"
 
-CWceUiComeAni::CWceUiComeAni() : m_nFrameLength(33), m_nDirection(WCEUI_ANIMATE_RIGHT) {}
+CWceUiComeAni::CWceUiComeAni() : CWceUiWndAnimate(WCEUI_ANIMATE_FRAME_LENGTH, WCEUI_ANIMATE_RIGHT) {}
 
 BOOL CWceUiComeAni::Init(CWceUiXmlElem* pElem)
 {
-    return impInitKind(u"CWceUiComeAni", pElem, WCEUI_ANIMATE_COME_DIRECTIONS, &m_nDirection, &m_nFrameLength);
+    return impInitKind(u"CWceUiComeAni", pElem, WCEUI_ANIMATE_COME_DIRECTIONS);
 }
 
 BOOL CWceUiComeAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                          CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
 {
-    return impPlay(u"CWceUiComeAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, m_nFrameLength);
+    return impPlay(u"CWceUiComeAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime);
 }
 
 BOOL CWceUiComeAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom, CWceUiGenericBitmap* pTo,
@@ -27,7 +27,7 @@ BOOL CWceUiComeAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap*
     const int n = GetFrameCount();
     const int mx = l + (r - l) / 2, my = t + (b - t) / 2;
     int d;
-    switch (m_nDirection) {
+    switch (GetDirection()) {
     case WCEUI_ANIMATE_LEFT:
         d = impTravel(nCurFrame, n, r - l);
         impCopy(pMix, pFrom, l, t, r - d, b, l, t);
@@ -63,7 +63,7 @@ BOOL CWceUiComeAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap*
         impCopy(pMix, pTo, l, my, r, my + d, l, b - d);
         break;
     default:
-        JxWriteLogW(JX_LOG_ERROR, u"CWceUiComeAni::Play failed , direction %u is not valid", m_nDirection);
+        JxWriteLogW(JX_LOG_ERROR, u"CWceUiComeAni::Play failed , direction %u is not valid", GetDirection());
         return FALSE;
     }
     return TRUE;
@@ -71,12 +71,12 @@ BOOL CWceUiComeAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap*
 
 void CWceUiComeAni::SetDirection(UINT nDirection)
 {
-    impSetDirection(u"CWceUiComeAni", WCEUI_ANIMATE_COME_DIRECTIONS, nDirection, &m_nDirection);
+    impSetDirection(u"CWceUiComeAni", WCEUI_ANIMATE_COME_DIRECTIONS, nDirection);
 }
 
 void CWceUiComeAni::SetRandomParameter()
 {
     static const UINT kDirections[] = {WCEUI_ANIMATE_LEFT, WCEUI_ANIMATE_RIGHT, WCEUI_ANIMATE_UP,
                                        WCEUI_ANIMATE_DOWN, WCEUI_ANIMATE_LR_MID, WCEUI_ANIMATE_UD_MID};
-    m_nDirection = kDirections[std::rand() % 6];
+    CWceUiWndAnimate::SetDirection(kDirections[std::rand() % 6]);
 }

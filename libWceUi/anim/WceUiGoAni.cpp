@@ -7,17 +7,17 @@
 #include "WceUiXml.h"
 #include "wce/gdi.h"
 
-CWceUiGoAni::CWceUiGoAni() : m_nFrameLength(33), m_nDirection(WCEUI_ANIMATE_RIGHT) {}
+CWceUiGoAni::CWceUiGoAni() : CWceUiWndAnimate(WCEUI_ANIMATE_FRAME_LENGTH, WCEUI_ANIMATE_RIGHT) {}
 
 BOOL CWceUiGoAni::Init(CWceUiXmlElem* pElem)
 {
-    return impInitKind(u"CWceUiGoAni", pElem, WCEUI_ANIMATE_GO_DIRECTIONS, &m_nDirection, &m_nFrameLength);
+    return impInitKind(u"CWceUiGoAni", pElem, WCEUI_ANIMATE_GO_DIRECTIONS);
 }
 
 BOOL CWceUiGoAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                        CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
 {
-    return impPlay(u"CWceUiGoAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, m_nFrameLength);
+    return impPlay(u"CWceUiGoAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime);
 }
 
 BOOL CWceUiGoAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom, CWceUiGenericBitmap* pTo,
@@ -27,7 +27,7 @@ BOOL CWceUiGoAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* p
     const int n = GetFrameCount();
     const int mx = l + (r - l) / 2, my = t + (b - t) / 2;
     int d;
-    switch (m_nDirection) {
+    switch (GetDirection()) {
     case WCEUI_ANIMATE_LEFT:
         d = impTravel(nCurFrame, n, r - l);
         impCopy(pMix, pFrom, l + d, t, r, b, l, t);
@@ -61,7 +61,7 @@ BOOL CWceUiGoAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* p
         impCopy(pMix, pTo, l, my - d, r, my + d, l, my - d);
         break;
     default:
-        JxWriteLogW(JX_LOG_ERROR, u"CWceUiGoAni::Play failed , direction %u is not valid", m_nDirection);
+        JxWriteLogW(JX_LOG_ERROR, u"CWceUiGoAni::Play failed , direction %u is not valid", GetDirection());
         return FALSE;
     }
     return TRUE;
@@ -69,12 +69,12 @@ BOOL CWceUiGoAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* p
 
 void CWceUiGoAni::SetDirection(UINT nDirection)
 {
-    impSetDirection(u"CWceUiGoAni", WCEUI_ANIMATE_GO_DIRECTIONS, nDirection, &m_nDirection);
+    impSetDirection(u"CWceUiGoAni", WCEUI_ANIMATE_GO_DIRECTIONS, nDirection);
 }
 
 void CWceUiGoAni::SetRandomParameter()
 {
     static const UINT kDirections[] = {WCEUI_ANIMATE_LEFT, WCEUI_ANIMATE_RIGHT, WCEUI_ANIMATE_UP,
                                        WCEUI_ANIMATE_DOWN, WCEUI_ANIMATE_MID_LR, WCEUI_ANIMATE_MID_UD};
-    m_nDirection = kDirections[std::rand() % 6];
+    CWceUiWndAnimate::SetDirection(kDirections[std::rand() % 6]);
 }

@@ -13,17 +13,11 @@ public:
     BOOL Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap, CWceUiGenericBitmap* pToBitmap,
               int nCurFrame, DWORD* lpPlayTime) override;
     void SetRandomParameter() override;
-    void SetFrameLength(DWORD nFrameLength) { m_nFrameLength = nFrameLength; }
-    DWORD GetFrameLength() const { return m_nFrameLength; }
     // A value the kind cannot draw is logged and replaced by right.
-    virtual void SetDirection(UINT nDirection);
-    UINT GetDirection() const { return m_nDirection; }
+    void SetDirection(UINT nDirection) override;
 
 private:
     BOOL impDrawFrame(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                       CWceUiGenericBitmap* pToBitmap, int nCurFrame, const RECT& rc) override;
-
-    DWORD m_nFrameLength;  // milliseconds per frame
-    UINT m_nDirection;
 };
 WCEUI_DYNCREATE_END(CWceUiGoAni, CWceUiWndAnimate)

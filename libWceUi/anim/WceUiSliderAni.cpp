@@ -8,7 +8,7 @@
 #include "wce/gdi.h"
 #include "wce/wstring.h"
 
-CWceUiSliderAni::CWceUiSliderAni() : m_nFrameLength(33), m_nDirection(WCEUI_SLIDER_RIGHT) {}
+CWceUiSliderAni::CWceUiSliderAni() : CWceUiWndAnimate(WCEUI_ANIMATE_FRAME_LENGTH, WCEUI_SLIDER_RIGHT) {}
 
 BOOL CWceUiSliderAni::Init(CWceUiXmlElem* pElem)
 {
@@ -31,15 +31,15 @@ BOOL CWceUiSliderAni::Init(CWceUiXmlElem* pElem)
             JxWriteLogW(JX_LOG_ERROR, u"CWceUiSliderAni::Init, the direction %s is not valid", pText);
             return FALSE;
         }
-        m_nDirection = nDirection;
+        CWceUiWndAnimate::SetDirection(nDirection);
     }
-    return impReadFrameLength(u"CWceUiSliderAni", pElem, &m_nFrameLength);
+    return impReadFrameLength(u"CWceUiSliderAni", pElem);
 }
 
 BOOL CWceUiSliderAni::Play(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                            CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime)
 {
-    return impPlay(u"CWceUiSliderAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime, m_nFrameLength);
+    return impPlay(u"CWceUiSliderAni", pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, lpPlayTime);
 }
 
 BOOL CWceUiSliderAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitmap* pFrom, CWceUiGenericBitmap* pTo,
@@ -48,7 +48,7 @@ BOOL CWceUiSliderAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitma
     const int l = rc.left, t = rc.top, r = rc.right, b = rc.bottom;
     const int n = GetFrameCount();
     int d;
-    switch (m_nDirection) {
+    switch (GetDirection()) {
     case WCEUI_SLIDER_UP:
         d = impTravel(nCurFrame, n, b - t);
         impCopy(pMix, pFrom, l, t + d, r, b, l, t);
@@ -70,10 +70,10 @@ BOOL CWceUiSliderAni::impDrawFrame(CWceUiGenericBitmap* pMix, CWceUiGenericBitma
         impCopy(pMix, pTo, r - d, t, r, b, l, t);
         break;
     default:
-        JxWriteLogW(JX_LOG_ERROR, u"CWceUiSliderAni::Play failed , direction %u is not valid", m_nDirection);
+        JxWriteLogW(JX_LOG_ERROR, u"CWceUiSliderAni::Play failed , direction %u is not valid", GetDirection());
         return FALSE;
     }
     return TRUE;
 }
 
-void CWceUiSliderAni::SetRandomParameter() { m_nDirection = 1 + (std::rand() & 3); }
+void CWceUiSliderAni::SetRandomParameter() { CWceUiWndAnimate::SetDirection(1 + (std::rand() & 3)); }

@@ -19,6 +19,8 @@ struct CWceUiWndAnimateData {
     BOOL bEnable = TRUE;
     RECT rcAnimate = {-65535, -65535, 65535, 65535};
     int nFrameCount = 12;
+    DWORD nFrameLength = 0;
+    UINT nDirection = 0;
     WCHAR szName[64] = {};
 };
 
@@ -61,6 +63,12 @@ int CalcAnidisplacement(int nCurFrame, int nFrameCount, int nStotal)
 }
 
 CWceUiWndAnimate::CWceUiWndAnimate() : m_pData(new CWceUiWndAnimateData) {}
+
+CWceUiWndAnimate::CWceUiWndAnimate(DWORD nFrameLength, UINT nDirection) : m_pData(new CWceUiWndAnimateData)
+{
+    m_pData->nFrameLength = nFrameLength;
+    m_pData->nDirection = nDirection;
+}
 
 CWceUiWndAnimate::~CWceUiWndAnimate() { delete m_pData; }
 
@@ -114,6 +122,10 @@ void CWceUiWndAnimate::GetRect(RECT& rc) const { rc = m_pData->rcAnimate; }
 const RECT& CWceUiWndAnimate::GetRect() const { return m_pData->rcAnimate; }
 void CWceUiWndAnimate::SetEnable(BOOL bEnable) { m_pData->bEnable = bEnable; }
 BOOL CWceUiWndAnimate::IsEnable() const { return m_pData->bEnable; }
+void CWceUiWndAnimate::SetFrameLength(DWORD nFrameLength) { m_pData->nFrameLength = nFrameLength; }
+DWORD CWceUiWndAnimate::GetFrameLength() const { return m_pData->nFrameLength; }
+void CWceUiWndAnimate::SetDirection(UINT nDirection) { m_pData->nDirection = nDirection; }
+UINT CWceUiWndAnimate::GetDirection() const { return m_pData->nDirection; }
 
 BOOL CWceUiWndAnimate::CheckParameter(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                                       CWceUiGenericBitmap* pToBitmap)
@@ -146,7 +158,7 @@ BOOL CWceUiWndAnimate::CheckParameter(CWceUiGenericBitmap* pMixedBitmap, CWceUiG
 
 BOOL CWceUiWndAnimate::impPlay(LPCWSTR pClassName, CWceUiGenericBitmap* pMixedBitmap,
                                CWceUiGenericBitmap* pFromBitmap, CWceUiGenericBitmap* pToBitmap, int nCurFrame,
-                               DWORD* lpPlayTime, DWORD nFrameLength)
+                               DWORD* lpPlayTime)
 {
     const std::string strOp = WideToUtf8(pClassName) + "::Play";
     if (!WCEUI_CHECK(strOp.c_str(), NULL != lpPlayTime)) return FALSE;
@@ -167,7 +179,7 @@ BOOL CWceUiWndAnimate::impPlay(LPCWSTR pClassName, CWceUiGenericBitmap* pMixedBi
         impCopy(pMixedBitmap, pToBitmap, rc.left, rc.top, rc.right, rc.bottom, rc.left, rc.top);
     else if (!impDrawFrame(pMixedBitmap, pFromBitmap, pToBitmap, nCurFrame, rc))
         return FALSE;
-    *lpPlayTime = nFrameLength;
+    *lpPlayTime = m_pData->nFrameLength;
     return TRUE;
 }
 
@@ -177,27 +189,26 @@ BOOL CWceUiWndAnimate::impDrawFrame(CWceUiGenericBitmap*, CWceUiGenericBitmap*, 
     return TRUE;
 }
 
-BOOL CWceUiWndAnimate::impInitKind(LPCWSTR pClassName, CWceUiXmlElem* pElem, DWORD dwDirections, UINT* pnDirection,
-                                   DWORD* pnFrameLength)
+BOOL CWceUiWndAnimate::impInitKind(LPCWSTR pClassName, CWceUiXmlElem* pElem, DWORD dwDirections)
 {
     if (!CWceUiWndAnimate::Init(pElem)) {
         JxWriteLogW(JX_LOG_ERROR, u"In %s::Init, CWceUiWndAnimate::Init return FALSE", pClassName);
         return FALSE;
     }
-    if (pnDirection && !impReadDirection(pClassName, pElem, dwDirections, pnDirection)) return FALSE;
-    return impReadFrameLength(pClassName, pElem, pnFrameLength);
+    if (dwDirections && !impReadDirection(pClassName, pElem, dwDirections)) return FALSE;
+    return impReadFrameLength(pClassName, pElem);
 }
 
-void CWceUiWndAnimate::impSetDirection(LPCWSTR pClassName, DWORD dwDirections, UINT nDirection, UINT* pnDirection)
+void CWceUiWndAnimate::impSetDirection(LPCWSTR pClassName, DWORD dwDirections, UINT nDirection)
 {
     if (nDirection > 8 || 0 == (dwDirections & (1u << nDirection))) {
         JxWriteLogW(JX_LOG_ERROR, u"%s::SetDirection, direction is ivalid, use default right", pClassName);
         nDirection = WCEUI_ANIMATE_RIGHT;
     }
-    *pnDirection = nDirection;
+    m_pData->nDirection = nDirection;
 }
 
-BOOL CWceUiWndAnimate::impReadFrameLength(LPCWSTR pClassName, CWceUiXmlElem* pElem, DWORD* pnFrameLength)
+BOOL CWceUiWndAnimate::impReadFrameLength(LPCWSTR pClassName, CWceUiXmlElem* pElem)
 {
     LPCWSTR pText = pElem->GetAttribute(u"frame-length");
     if (!pText) return TRUE;
@@ -206,18 +217,17 @@ BOOL CWceUiWndAnimate::impReadFrameLength(LPCWSTR pClassName, CWceUiXmlElem* pEl
         JxWriteLogW(JX_LOG_ERROR, u"%s::Init, the frame-length %s is not valid", pClassName, pText);
         return FALSE;
     }
-    *pnFrameLength = (DWORD)nLength;
+    m_pData->nFrameLength = (DWORD)nLength;
     return TRUE;
 }
 
-BOOL CWceUiWndAnimate::impReadDirection(LPCWSTR pClassName, CWceUiXmlElem* pElem, DWORD dwValidMask,
-                                        UINT* pnDirection)
+BOOL CWceUiWndAnimate::impReadDirection(LPCWSTR pClassName, CWceUiXmlElem* pElem, DWORD dwValidMask)
 {
     LPCWSTR pText = pElem->GetAttribute(u"direction");
     if (!pText) return TRUE;
     for (UINT n = 1; n <= 8; ++n) {
         if (0 == WStrICmp(pText, kDirectionTexts[n - 1]) && (dwValidMask & (1u << n))) {
-            *pnDirection = n;
+            m_pData->nDirection = n;
             return TRUE;
         }
     }

@@ -26,6 +26,9 @@ enum {
     WCEUI_ANIMATE_MID_UD = 8,
 };
 
+// The frame length of the framework's kinds until a style or SetFrameLength gives another.
+enum { WCEUI_ANIMATE_FRAME_LENGTH = 33 };
+
 // The directions each kind can draw, as masks with bit n set for direction n.
 enum : DWORD {
     WCEUI_ANIMATE_BARN_DIRECTIONS = 0x1FE,  // 1..8
@@ -40,7 +43,8 @@ public:
     CWceUiWndAnimate();
     virtual ~CWceUiWndAnimate();
 
-    // Name = the element's tag name; "frame-count" and "rect" (x, y, width, height).
+    // Name = the element's tag name; "frame-count" and "rect" (x, y, width, height). The kinds
+    // read "direction" and "frame-length" too.
     virtual BOOL Init(CWceUiXmlElem* pElem);
     virtual BOOL ReStart(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                          CWceUiGenericBitmap* pToBitmap);
@@ -63,6 +67,14 @@ public:
     const RECT& GetRect() const;
     void SetEnable(BOOL bEnable);
     BOOL IsEnable() const;
+    // Milliseconds from one frame to the next (Play's *lpPlayTime); 0 for a kind that times
+    // its frames itself.
+    void SetFrameLength(DWORD nFrameLength);
+    DWORD GetFrameLength() const;
+    // The kind's direction value (its own numbering); 0 for a kind without directions.
+    // Come and Go replace a value they cannot draw by right.
+    virtual void SetDirection(UINT nDirection);
+    UINT GetDirection() const;
 
     BOOL CheckParameter(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                         CWceUiGenericBitmap* pToBitmap);
@@ -80,29 +92,31 @@ public:
     CWceUiWndAnimateData* GetData() const { return m_pData; }
 
 protected:
+    // A kind's frame length and first direction.
+    CWceUiWndAnimate(DWORD nFrameLength, UINT nDirection);
+
     // Every kind's Play: checks, the area to draw (animate rect within the mixed bitmap), the
-    // kind's picture through impDrawFrame (the last frame is the new picture itself) and
-    // nFrameLength as the time to the next frame. Returns FALSE on failure (logged with
+    // kind's picture through impDrawFrame (the last frame is the new picture itself) and the
+    // frame length as the time to the next frame. Returns FALSE on failure (logged with
     // pClassName).
     BOOL impPlay(LPCWSTR pClassName, CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
-                 CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime, DWORD nFrameLength);
+                 CWceUiGenericBitmap* pToBitmap, int nCurFrame, DWORD* lpPlayTime);
     // A kind's picture of frame nCurFrame (never the last one) within rc of the mixed bitmap.
     virtual BOOL impDrawFrame(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                               CWceUiGenericBitmap* pToBitmap, int nCurFrame, const RECT& rc);
-    // Every kind's Init: CWceUiWndAnimate::Init, then "direction" (when pnDirection is given)
-    // and "frame-length". Logs with pClassName on failure.
-    BOOL impInitKind(LPCWSTR pClassName, CWceUiXmlElem* pElem, DWORD dwDirections, UINT* pnDirection,
-                     DWORD* pnFrameLength);
+    // Every kind's Init: CWceUiWndAnimate::Init, then "direction" (unless dwDirections is 0,
+    // a kind without directions) and "frame-length". Logs with pClassName on failure.
+    BOOL impInitKind(LPCWSTR pClassName, CWceUiXmlElem* pElem, DWORD dwDirections);
     // SetDirection of the kinds with direction values: a value outside dwDirections is logged
     // and replaced by right.
-    static void impSetDirection(LPCWSTR pClassName, DWORD dwDirections, UINT nDirection, UINT* pnDirection);
-    // Reads "frame-length" (>= 1) into *pnFrameLength; logs with pClassName on failure.
-    static BOOL impReadFrameLength(LPCWSTR pClassName, CWceUiXmlElem* pElem, DWORD* pnFrameLength);
+    void impSetDirection(LPCWSTR pClassName, DWORD dwDirections, UINT nDirection);
+    // Reads "frame-length" (>= 1) as the frame length; logs with pClassName on failure.
+    BOOL impReadFrameLength(LPCWSTR pClassName, CWceUiXmlElem* pElem);
     // CalcAnidisplacement, with 0 for an empty travel (a one-pixel area split in halves).
     static int impTravel(int nCurFrame, int nFrameCount, int nTotal);
-    // Reads "direction" into *pnDirection (unchanged when absent) as the value 1..8 of its text,
+    // Reads "direction" as the direction (unchanged when absent), the value 1..8 of its text,
     // accepting only the values flagged in dwValidMask (bit n for value n); logs with pClassName.
-    static BOOL impReadDirection(LPCWSTR pClassName, CWceUiXmlElem* pElem, DWORD dwValidMask, UINT* pnDirection);
+    BOOL impReadDirection(LPCWSTR pClassName, CWceUiXmlElem* pElem, DWORD dwValidMask);
     // Same-size copy of the source rectangle (l, t, r, b) of pSrc to (x, y) of pDst; nothing for
     // an empty rectangle.
     static void impCopy(CWceUiGenericBitmap* pDst, CWceUiGenericBitmap* pSrc, int l, int t, int r, int b, int x,

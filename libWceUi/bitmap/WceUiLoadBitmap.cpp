@@ -1,5 +1,7 @@
 #include "WceUiLoadBitmap.h"
 
+#include <new>
+
 #include "JXCheck.h"
 #include "JXGetBitmap.h"
 #include "JXWriteLogFile.h"
@@ -12,16 +14,19 @@ struct CWceUiLoadBitmap::CData {
     CQuickString m_strID;
 };
 
-CWceUiLoadBitmap::CWceUiLoadBitmap() : m_pData(new CData) {}
+CWceUiLoadBitmap::CWceUiLoadBitmap() : m_pData(new (std::nothrow) CData)
+{
+    WCEUI_CHECK("CWceUiLoadBitmap::CWceUiLoadBitmap", NULL != m_pData);
+}
 
-CWceUiLoadBitmap::CWceUiLoadBitmap(LPCWSTR pBitmapID) : m_pData(new CData) { SetBitmapFromRes(pBitmapID); }
+CWceUiLoadBitmap::CWceUiLoadBitmap(LPCWSTR pBitmapID) : CWceUiLoadBitmap() { SetBitmapFromRes(pBitmapID); }
 
-CWceUiLoadBitmap::CWceUiLoadBitmap(CWceUiGenericBitmap* pBitmap) : m_pData(new CData)
+CWceUiLoadBitmap::CWceUiLoadBitmap(CWceUiGenericBitmap* pBitmap) : CWceUiLoadBitmap()
 {
     impCopyApp(pBitmap, u"In CWceUiLoadBitmap(CWceUiGenericBitmap* pBitmap)");
 }
 
-CWceUiLoadBitmap::CWceUiLoadBitmap(const CWceUiLoadBitmap& other) : m_pData(new CData) { *this = other; }
+CWceUiLoadBitmap::CWceUiLoadBitmap(const CWceUiLoadBitmap& other) : CWceUiLoadBitmap() { *this = other; }
 
 CWceUiLoadBitmap::~CWceUiLoadBitmap()
 {
@@ -31,7 +36,7 @@ CWceUiLoadBitmap::~CWceUiLoadBitmap()
 
 CWceUiLoadBitmap& CWceUiLoadBitmap::operator=(const CWceUiLoadBitmap& other)
 {
-    if (&other == this) return *this;
+    if (&other == this || !GetData() || !other.GetData()) return *this;
     if (SOURCE_RES == other.GetData()->m_nSource) {
         Clean();
         GetData()->m_strID = other.GetData()->m_strID;
@@ -46,7 +51,7 @@ CWceUiLoadBitmap& CWceUiLoadBitmap::operator=(const CWceUiLoadBitmap& other)
 
 void CWceUiLoadBitmap::impCopyApp(CWceUiGenericBitmap* pBitmap, LPCWSTR pOperation)
 {
-    if (!WCEUI_CHECK("CWceUiLoadBitmap::SetBitmapFromApp", NULL != pBitmap)) return;
+    if (!GetData() || !WCEUI_CHECK("CWceUiLoadBitmap::SetBitmapFromApp", NULL != pBitmap)) return;
     CWceUiGenericBitmap* pCopy = NULL;
     if (!pBitmap->MakeACopy(&pCopy)) {
         JxWriteLogW(JX_LOG_ERROR, u"%s, pBitmap->MakeACopy failed", pOperation);
@@ -58,7 +63,8 @@ void CWceUiLoadBitmap::impCopyApp(CWceUiGenericBitmap* pBitmap, LPCWSTR pOperati
 
 void CWceUiLoadBitmap::SetBitmapFromRes(LPCWSTR pBitmapID)
 {
-    if (!WCEUI_CHECK("CWceUiLoadBitmap::SetBitmapFromRes", NULL != pBitmapID && 0 != *pBitmapID)) return;
+    if (!GetData() || !WCEUI_CHECK("CWceUiLoadBitmap::SetBitmapFromRes", NULL != pBitmapID && 0 != *pBitmapID))
+        return;
     if (SOURCE_RES == GetData()->m_nSource && 0 == GetData()->m_strID.CompareNoCase(pBitmapID)) return;
     Clean();
     GetData()->m_strID = pBitmapID;
@@ -73,6 +79,7 @@ void CWceUiLoadBitmap::SetBitmapFromApp(CWceUiGenericBitmap* pBitmap)
 CWceUiGenericBitmap* CWceUiLoadBitmap::GetBitmap()
 {
     CData* p = GetData();
+    if (!p) return NULL;
     if (SOURCE_RES == p->m_nSource && !p->m_pBitmap) {
         p->m_pBitmap = WceUiGetBitmap(p->m_strID);
         if (!p->m_pBitmap)
@@ -85,7 +92,7 @@ CWceUiGenericBitmap* CWceUiLoadBitmap::GetBitmap()
 void CWceUiLoadBitmap::FreeBmpRes()
 {
     CData* p = GetData();
-    if (SOURCE_RES != p->m_nSource || !p->m_pBitmap) return;
+    if (!p || SOURCE_RES != p->m_nSource || !p->m_pBitmap) return;
     WceUiReleaseBitmap(p->m_pBitmap);
     p->m_pBitmap = NULL;
 }
@@ -93,6 +100,7 @@ void CWceUiLoadBitmap::FreeBmpRes()
 void CWceUiLoadBitmap::Clean()
 {
     CData* p = GetData();
+    if (!p) return;
     if (SOURCE_RES == p->m_nSource) FreeBmpRes();
     else delete p->m_pBitmap;
     p->m_pBitmap = NULL;
@@ -100,8 +108,8 @@ void CWceUiLoadBitmap::Clean()
     p->m_nSource = SOURCE_APP;
 }
 
-int CWceUiLoadBitmap::GetSource() const { return GetData()->m_nSource; }
+int CWceUiLoadBitmap::GetSource() const { return GetData() ? GetData()->m_nSource : SOURCE_APP; }
 
-LPCWSTR CWceUiLoadBitmap::GetBitmapID() const { return GetData()->m_strID; }
+LPCWSTR CWceUiLoadBitmap::GetBitmapID() const { return GetData() ? GetData()->m_strID.GetString() : u""; }
 
-CWceUiGenericBitmap* CWceUiLoadBitmap::PeekBitmap() const { return GetData()->m_pBitmap; }
+CWceUiGenericBitmap* CWceUiLoadBitmap::PeekBitmap() const { return GetData() ? GetData()->m_pBitmap : NULL; }

@@ -1,5 +1,6 @@
 // A bitmap named by resource id (shared through the bitmap cache, acquired on first use) or
-// a private copy of an application's bitmap.
+// a private copy of an application's bitmap. A holder left without memory (logged) holds
+// nothing.
 #pragma once
 
 #include "wce/types.h"

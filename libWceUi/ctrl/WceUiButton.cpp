@@ -6,6 +6,8 @@
 #include "WceUiXml.h"
 #include "wce/gdi.h"
 
+// ---- Data ----
+
 enum { BTN_NAME_UNITS = 64 };
 
 struct CWceUiButtonData {
@@ -13,6 +15,8 @@ struct CWceUiButtonData {
     BOOL m_bPressed;
     int m_nLookState;
 };
+
+// ---- Life ----
 
 CWceUiButton::CWceUiButton() : m_pData(new (std::nothrow) CWceUiButtonData())
 {
@@ -25,6 +29,8 @@ CWceUiButton::CWceUiButton() : m_pData(new (std::nothrow) CWceUiButtonData())
 
 CWceUiButton::~CWceUiButton() { delete m_pData; }
 
+// ---- Properties ----
+
 BOOL CWceUiButton::SetProperties(CWceUiXmlElem* pCreateElem)
 {
     if (!CWceUiLayer::SetProperties(pCreateElem)) return FALSE;
@@ -34,6 +40,13 @@ BOOL CWceUiButton::SetProperties(CWceUiXmlElem* pCreateElem)
         if (pName) impSetName(i + 1, pName);
     }
     return TRUE;
+}
+
+void CWceUiButton::impApplyLook(int nState)
+{
+    LPCWSTR pName = m_pData->m_szNames[nState - 1];
+    if (*pName) SetStyle(pName);
+    m_pData->m_nLookState = nState;
 }
 
 void CWceUiButton::impSetName(int nState, LPCWSTR pStyleName)
@@ -52,15 +65,13 @@ void CWceUiButton::SetFocusStyle(LPCWSTR pStyleName) { impSetName(WCEUI_BTN_OUTS
 LPCWSTR CWceUiButton::GetNormalStyle() const { return m_pData ? m_pData->m_szNames[0] : u""; }
 LPCWSTR CWceUiButton::GetDownStyle() const { return m_pData ? m_pData->m_szNames[1] : u""; }
 LPCWSTR CWceUiButton::GetFocusStyle() const { return m_pData ? m_pData->m_szNames[2] : u""; }
+
+// ---- Public calls ----
+
 BOOL CWceUiButton::IsPressed() const { return m_pData && m_pData->m_bPressed; }
 int CWceUiButton::GetLookState() const { return m_pData ? m_pData->m_nLookState : WCEUI_BTN_NORMAL; }
 
-void CWceUiButton::impApplyLook(int nState)
-{
-    LPCWSTR pName = m_pData->m_szNames[nState - 1];
-    if (*pName) SetStyle(pName);
-    m_pData->m_nLookState = nState;
-}
+// ---- Input ----
 
 void CWceUiButton::OnLButtonDown(UINT nFlags, int x, int y)
 {

@@ -18,15 +18,12 @@ class CWceUiButton : public CWceUiLayer {
     WCEUI_DYNCREATE_BEGIN(CWceUiButton, CWceUiLayer)
 
 public:
+    // ---- Life ----
     CWceUiButton();
     virtual ~CWceUiButton();
 
+    // ---- Properties ----
     BOOL SetProperties(CWceUiXmlElem* pCreateElem) override;
-    void OnLoseCapture() override;
-    void OnLButtonDown(UINT nFlags, int x, int y) override;
-    void OnLButtonUp(UINT nFlags, int x, int y) override;
-    void OnMouseMove(UINT nFlags, int x, int y) override;
-
     // Names are cut to 63 units; the look showing now is applied again at once.
     void SetNormalStyle(LPCWSTR pStyleName);
     void SetDownStyle(LPCWSTR pStyleName);
@@ -35,8 +32,15 @@ public:
     LPCWSTR GetDownStyle() const;
     LPCWSTR GetFocusStyle() const;
 
+    // ---- Public calls ----
     BOOL IsPressed() const;
     int GetLookState() const;
+
+    // ---- Input ----
+    void OnLButtonDown(UINT nFlags, int x, int y) override;
+    void OnMouseMove(UINT nFlags, int x, int y) override;
+    void OnLButtonUp(UINT nFlags, int x, int y) override;
+    void OnLoseCapture() override;
 
     CWceUiButtonData* GetData() const { return m_pData; }
 

@@ -14,6 +14,8 @@
 #include "wce/gdi_text.h"
 #include "wce/window.h"
 
+// ---- Data ----
+
 namespace {
 
 enum { MSG_KEYDOWN = 256, MSG_CHAR = 258, KEY_DELETE = 46 };
@@ -62,6 +64,8 @@ struct CWceUiEditBoxData {
     int m_nLayoutWidth = -2;  // the width the lines were laid out for
 };
 
+// ---- Life ----
+
 CWceUiEditBox::CWceUiEditBox() : m_pData(new (std::nothrow) CWceUiEditBoxData())
 {
     if (WCEUI_CHECK("CWceUiEditBox::CWceUiEditBox", NULL != m_pData)) m_pData->m_Lines.SetMeasure(&m_pData->m_Measure);
@@ -72,6 +76,16 @@ CWceUiEditBox::~CWceUiEditBox()
     if (m_pData && m_pData->m_pCaretWnd) m_pData->m_pCaretWnd->DestroyCaret();
     delete m_pData;
 }
+
+void CWceUiEditBox::OnInitLayer()
+{
+    CWceUiScrollLayer::OnInitLayer();
+    RegisterMsg(MSG_CHAR);
+    RegisterMsg(MSG_KEYDOWN);
+    impSyncLayout(FALSE);
+}
+
+// ---- Properties ----
 
 BOOL CWceUiEditBox::impReadEditProperties(CWceUiXmlElem* pCreateElem)
 {
@@ -86,23 +100,6 @@ BOOL CWceUiEditBox::SetProperties(CWceUiXmlElem* pCreateElem)
 {
     if (!impReadEditProperties(pCreateElem)) return FALSE;
     return CWceUiScrollLayer::SetProperties(pCreateElem);
-}
-
-void CWceUiEditBox::OnInitLayer()
-{
-    CWceUiScrollLayer::OnInitLayer();
-    RegisterMsg(MSG_CHAR);
-    RegisterMsg(MSG_KEYDOWN);
-    impSyncLayout(FALSE);
-}
-
-LRESULT CWceUiEditBox::OnRegisteredMsg(UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (MSG_CHAR == msg)
-        OnChar(static_cast<UINT>(wParam), 1, static_cast<UINT>(lParam));
-    else if (MSG_KEYDOWN == msg)
-        OnKeyDown(static_cast<UINT>(wParam), 1, static_cast<UINT>(lParam));
-    return CWceUiScrollLayer::OnRegisteredMsg(msg, wParam, lParam);
 }
 
 HFONT CWceUiEditBox::impGetFont()
@@ -121,42 +118,66 @@ BOOL CWceUiEditBox::impGetTextArea(RECT* pArea) const
     return FALSE;
 }
 
-void CWceUiEditBox::impSyncLayout(BOOL bRedraw)
+// ---- Public calls ----
+
+BOOL CWceUiEditBox::SetEditText(LPCWSTR pText)
 {
-    if (NULL == m_pData) return;
-    CWceUiEditBoxData* d = m_pData;
-    BOOL bChanged = !d->m_Measure.Select(impGetFont());
-    // Lines wrap where they are drawn: at the width of the text area.
-    RECT rc;
-    impGetTextArea(&rc);
-    int nWidth = IsVertical() ? rc.right - rc.left : JX_EDIT_NO_WRAP;
-    if (nWidth != d->m_nLayoutWidth) {
-        d->m_nLayoutWidth = nWidth;
-        bChanged = TRUE;
-        if (nWidth == d->m_Lines.GetWrapWidth()) d->m_Lines.Relayout();
-        d->m_Lines.SetWrapWidth(nWidth);
-    } else if (bChanged) {
-        d->m_Lines.Relayout();
-    }
-    if (bChanged) {
-        UpdateScrollRange(bRedraw);
-        UpdateCaretPos();
-    }
+    if (!WCEUI_CHECK("CWceUiEditBox::SetEditText", NULL != pText && NULL != m_pData)) return FALSE;
+    impSyncLayout(FALSE);
+    if (!m_pData->m_Lines.SetText(pText)) return FALSE;
+    InvalidateLayer();
+    UpdateScrollRange();
+    UpdateCaretPos();
+    EnsureCaretVisible();
+    return TRUE;
 }
 
-void CWceUiEditBox::UpdateScrollRange(BOOL bRedraw)
+LPCWSTR CWceUiEditBox::GetEditText() const { return m_pData ? m_pData->m_Lines.GetText() : u""; }
+
+BOOL CWceUiEditBox::SetFocus(BOOL bFocus)
 {
-    if (NULL == m_pData) return;
-    CJxEditLines& lines = m_pData->m_Lines;
-    if (IsVertical()) {
-        // No lines is no range, not one that ends above the start.
-        int nLast = lines.GetLineCount() > 0 ? lines.GetLineCount() - 1 : 0;
-        SetScrollRange(0, nLast * m_pData->m_nLineHeight, bRedraw);
-    } else {
-        int nWidth = m_pData->m_Measure.GetTextWidth(lines.GetText(), lines.GetTextLength());
-        SetScrollRange(0, nWidth > 50 ? nWidth - 50 : 0, bRedraw);
+    if (NULL == m_pData || !WceUiCheckLayerCtrl(this, "CWceUiEditBox::SetFocus")) return FALSE;
+    CWceUiLayerCtrl* pCtrl = GetLayerCtrl();
+    if (!bFocus) {
+        if (pCtrl->GetFocusLayer() == this) pCtrl->SetFocusLayer(NULL);  // tells OnKillFocus
+        return TRUE;
     }
+    if (m_pData->m_bFocus) return TRUE;
+    if (!pCtrl->SetFocusLayer(this)) return FALSE;
+    m_pData->m_bFocus = TRUE;
+    if (!m_pData->m_strFocusStyle.IsEmpty()) SetStyle(m_pData->m_strFocusStyle);
+    if (!m_pData->m_bFocus) return FALSE;  // the focused look hid or disabled the box
+    impSyncLayout(TRUE);
+    CWceUiLayerHost* pWnd = WceUiHostOf(this);
+    if (pWnd && pWnd->CreateCaret(WCEUI_EDIT_CARET_WIDTH, m_pData->m_nLineHeight)) m_pData->m_pCaretWnd = pWnd;
+    m_pData->m_bCaretShown = FALSE;  // a new caret starts hidden
+    UpdateCaretPos();
+    return TRUE;
 }
+
+BOOL CWceUiEditBox::IsFocused() const { return m_pData && m_pData->m_bFocus; }
+
+int CWceUiEditBox::GetLineCount()
+{
+    if (NULL == m_pData) return 0;
+    impSyncLayout(FALSE);
+    return m_pData->m_Lines.GetLineCount();
+}
+
+BOOL CWceUiEditBox::GetLine(int nLine, int* pnStart, int* pnLength)
+{
+    JXEditLine line;
+    if (NULL == m_pData || !m_pData->m_Lines.GetLine(nLine, &line)) return FALSE;
+    if (pnStart) *pnStart = line.m_nStart;
+    if (pnLength) *pnLength = line.m_nLength;
+    return TRUE;
+}
+
+int CWceUiEditBox::GetCaretLine() { return m_pData ? m_pData->m_Lines.GetCaretLine() : 0; }
+int CWceUiEditBox::GetCaretColumn() { return m_pData ? m_pData->m_Lines.GetCaretColumn() : 0; }
+POINT CWceUiEditBox::GetCaretPoint() const { return m_pData ? m_pData->m_ptCaret : POINT{0, 0}; }
+BOOL CWceUiEditBox::IsCaretShown() const { return m_pData && m_pData->m_bCaretShown; }
+int CWceUiEditBox::GetLineHeight() const { return m_pData ? m_pData->m_nLineHeight : WCEUI_EDIT_LINE_HEIGHT; }
 
 void CWceUiEditBox::UpdateCaretPos()
 {
@@ -210,6 +231,54 @@ void CWceUiEditBox::EnsureCaretVisible()
             ScrollBy(WceUiClampToInt((long long)pt.x - rc.left), TRUE);
     }
     UpdateCaretPos();
+}
+
+void CWceUiEditBox::UpdateScrollRange(BOOL bRedraw)
+{
+    if (NULL == m_pData) return;
+    CJxEditLines& lines = m_pData->m_Lines;
+    if (IsVertical()) {
+        // No lines is no range, not one that ends above the start.
+        int nLast = lines.GetLineCount() > 0 ? lines.GetLineCount() - 1 : 0;
+        SetScrollRange(0, nLast * m_pData->m_nLineHeight, bRedraw);
+    } else {
+        int nWidth = m_pData->m_Measure.GetTextWidth(lines.GetText(), lines.GetTextLength());
+        SetScrollRange(0, nWidth > 50 ? nWidth - 50 : 0, bRedraw);
+    }
+}
+
+void CWceUiEditBox::impSyncLayout(BOOL bRedraw)
+{
+    if (NULL == m_pData) return;
+    CWceUiEditBoxData* d = m_pData;
+    BOOL bChanged = !d->m_Measure.Select(impGetFont());
+    // Lines wrap where they are drawn: at the width of the text area.
+    RECT rc;
+    impGetTextArea(&rc);
+    int nWidth = IsVertical() ? rc.right - rc.left : JX_EDIT_NO_WRAP;
+    if (nWidth != d->m_nLayoutWidth) {
+        d->m_nLayoutWidth = nWidth;
+        bChanged = TRUE;
+        if (nWidth == d->m_Lines.GetWrapWidth()) d->m_Lines.Relayout();
+        d->m_Lines.SetWrapWidth(nWidth);
+    } else if (bChanged) {
+        d->m_Lines.Relayout();
+    }
+    if (bChanged) {
+        UpdateScrollRange(bRedraw);
+        UpdateCaretPos();
+    }
+}
+
+// ---- Input ----
+
+LRESULT CWceUiEditBox::OnRegisteredMsg(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (MSG_CHAR == msg)
+        OnChar(static_cast<UINT>(wParam), 1, static_cast<UINT>(lParam));
+    else if (MSG_KEYDOWN == msg)
+        OnKeyDown(static_cast<UINT>(wParam), 1, static_cast<UINT>(lParam));
+    return CWceUiScrollLayer::OnRegisteredMsg(msg, wParam, lParam);
 }
 
 void CWceUiEditBox::OnLButtonUp(UINT nFlags, int x, int y)
@@ -267,41 +336,6 @@ void CWceUiEditBox::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
 
 void CWceUiEditBox::OnScrollPosChanged() { UpdateCaretPos(); }
 
-BOOL CWceUiEditBox::SetEditText(LPCWSTR pText)
-{
-    if (!WCEUI_CHECK("CWceUiEditBox::SetEditText", NULL != pText && NULL != m_pData)) return FALSE;
-    impSyncLayout(FALSE);
-    if (!m_pData->m_Lines.SetText(pText)) return FALSE;
-    InvalidateLayer();
-    UpdateScrollRange();
-    UpdateCaretPos();
-    EnsureCaretVisible();
-    return TRUE;
-}
-
-LPCWSTR CWceUiEditBox::GetEditText() const { return m_pData ? m_pData->m_Lines.GetText() : u""; }
-
-BOOL CWceUiEditBox::SetFocus(BOOL bFocus)
-{
-    if (NULL == m_pData || !WceUiCheckLayerCtrl(this, "CWceUiEditBox::SetFocus")) return FALSE;
-    CWceUiLayerCtrl* pCtrl = GetLayerCtrl();
-    if (!bFocus) {
-        if (pCtrl->GetFocusLayer() == this) pCtrl->SetFocusLayer(NULL);  // tells OnKillFocus
-        return TRUE;
-    }
-    if (m_pData->m_bFocus) return TRUE;
-    if (!pCtrl->SetFocusLayer(this)) return FALSE;
-    m_pData->m_bFocus = TRUE;
-    if (!m_pData->m_strFocusStyle.IsEmpty()) SetStyle(m_pData->m_strFocusStyle);
-    if (!m_pData->m_bFocus) return FALSE;  // the focused look hid or disabled the box
-    impSyncLayout(TRUE);
-    CWceUiLayerHost* pWnd = WceUiHostOf(this);
-    if (pWnd && pWnd->CreateCaret(WCEUI_EDIT_CARET_WIDTH, m_pData->m_nLineHeight)) m_pData->m_pCaretWnd = pWnd;
-    m_pData->m_bCaretShown = FALSE;  // a new caret starts hidden
-    UpdateCaretPos();
-    return TRUE;
-}
-
 void CWceUiEditBox::OnKillFocus()
 {
     if (NULL == m_pData || !m_pData->m_bFocus) return;
@@ -311,27 +345,3 @@ void CWceUiEditBox::OnKillFocus()
     m_pData->m_bCaretShown = FALSE;
     if (!m_pData->m_strStyle.IsEmpty()) SetStyle(m_pData->m_strStyle);
 }
-
-BOOL CWceUiEditBox::IsFocused() const { return m_pData && m_pData->m_bFocus; }
-
-int CWceUiEditBox::GetLineCount()
-{
-    if (NULL == m_pData) return 0;
-    impSyncLayout(FALSE);
-    return m_pData->m_Lines.GetLineCount();
-}
-
-BOOL CWceUiEditBox::GetLine(int nLine, int* pnStart, int* pnLength)
-{
-    JXEditLine line;
-    if (NULL == m_pData || !m_pData->m_Lines.GetLine(nLine, &line)) return FALSE;
-    if (pnStart) *pnStart = line.m_nStart;
-    if (pnLength) *pnLength = line.m_nLength;
-    return TRUE;
-}
-
-int CWceUiEditBox::GetCaretLine() { return m_pData ? m_pData->m_Lines.GetCaretLine() : 0; }
-int CWceUiEditBox::GetCaretColumn() { return m_pData ? m_pData->m_Lines.GetCaretColumn() : 0; }
-POINT CWceUiEditBox::GetCaretPoint() const { return m_pData ? m_pData->m_ptCaret : POINT{0, 0}; }
-BOOL CWceUiEditBox::IsCaretShown() const { return m_pData && m_pData->m_bCaretShown; }
-int CWceUiEditBox::GetLineHeight() const { return m_pData ? m_pData->m_nLineHeight : WCEUI_EDIT_LINE_HEIGHT; }

@@ -25,19 +25,15 @@ class CWceUiEditBox : public CWceUiScrollLayer {
     WCEUI_DYNCREATE_BEGIN(CWceUiEditBox, CWceUiScrollLayer)
 
 public:
+    // ---- Life ----
     CWceUiEditBox();
     virtual ~CWceUiEditBox();
-
-    BOOL SetProperties(CWceUiXmlElem* pCreateElem) override;
     void OnInitLayer() override;
-    LRESULT OnRegisteredMsg(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    void OnLButtonUp(UINT nFlags, int x, int y) override;
-    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
-    void OnScrollPosChanged() override;
-    void OnKillFocus() override;
 
-    virtual void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+    // ---- Properties ----
+    BOOL SetProperties(CWceUiXmlElem* pCreateElem) override;
 
+    // ---- Public calls ----
     // FALSE (text unchanged) for a text that needs more than WCEUI_EDIT_MAX_LINES lines.
     // The caret goes to the end.
     BOOL SetEditText(LPCWSTR pText);
@@ -59,15 +55,23 @@ public:
     void EnsureCaretVisible();
     void UpdateScrollRange(BOOL bRedraw = TRUE);
 
+    // ---- Input ----
+    LRESULT OnRegisteredMsg(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnLButtonUp(UINT nFlags, int x, int y) override;
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+    virtual void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+    void OnScrollPosChanged() override;
+    void OnKillFocus() override;
+
 protected:
-    // Lines follow the client width (multi-line) and the style's font.
-    void impSyncLayout(BOOL bRedraw);
     BOOL impReadEditProperties(CWceUiXmlElem* pCreateElem);
     // The style's font, else the system font.
     HFONT__* impGetFont();
     // Where the lines are drawn: the style's text rectangle within the client rectangle, in
     // client coordinates; FALSE when they do not meet.
     BOOL impGetTextArea(RECT* pArea) const;
+    // Lines follow the client width (multi-line) and the style's font.
+    void impSyncLayout(BOOL bRedraw);
 
 public:
     CWceUiEditBoxData* GetData() const { return m_pData; }
@@ -83,9 +87,14 @@ class CWceUiMEditBox : public CWceUiEditBox {
     WCEUI_DYNCREATE_BEGIN(CWceUiMEditBox, CWceUiEditBox)
 
 public:
+    // ---- Life ----
     CWceUiMEditBox();
     virtual ~CWceUiMEditBox();
+
+    // ---- Properties ----
     BOOL SetProperties(CWceUiXmlElem* pCreateElem) override;
+
+    // ---- Painting ----
     void OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient) override;
 
     CWceUiMEditBoxData* GetData() const { return m_pData; }
@@ -101,9 +110,14 @@ class CWceUiSEditBox : public CWceUiEditBox {
     WCEUI_DYNCREATE_BEGIN(CWceUiSEditBox, CWceUiEditBox)
 
 public:
+    // ---- Life ----
     CWceUiSEditBox();
     virtual ~CWceUiSEditBox();
+
+    // ---- Properties ----
     BOOL SetProperties(CWceUiXmlElem* pCreateElem) override;
+
+    // ---- Painting ----
     void OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient) override;
 
     CWceUiSEditBoxData* GetData() const { return m_pData; }

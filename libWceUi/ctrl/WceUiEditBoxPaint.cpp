@@ -7,9 +7,11 @@
 #include "WceUiLayerData.h"
 #include "WceUiLoadBitmap.h"
 #include "WceUiStyle.h"
+#include "WceUiTextPainter.h"
 #include "WceUiXml.h"
 #include "wce/gdi.h"
-#include "wce/gdi_text.h"
+
+// ---- Data ----
 
 struct CWceUiMEditBoxData {
     CWceUiLoadBitmap m_bmpLineBg, m_bmpBarTop, m_bmpBarMiddle, m_bmpBarBottom;
@@ -19,38 +21,58 @@ struct CWceUiSEditBoxData {
     CWceUiLoadBitmap m_bmpBarLeft, m_bmpBarCenter, m_bmpBarRight;
 };
 
+// ---- Life ----
+
+CWceUiMEditBox::CWceUiMEditBox() : m_pData(new (std::nothrow) CWceUiMEditBoxData())
+{
+    WCEUI_CHECK("CWceUiMEditBox::CWceUiMEditBox", NULL != m_pData);
+    SetVertical(1);
+}
+
+CWceUiMEditBox::~CWceUiMEditBox() { delete m_pData; }
+
+CWceUiSEditBox::CWceUiSEditBox() : m_pData(new (std::nothrow) CWceUiSEditBoxData())
+{
+    WCEUI_CHECK("CWceUiSEditBox::CWceUiSEditBox", NULL != m_pData);
+}
+
+CWceUiSEditBox::~CWceUiSEditBox() { delete m_pData; }
+
+// ---- Properties ----
+
+BOOL CWceUiMEditBox::SetProperties(CWceUiXmlElem* pCreateElem)
+{
+    if (!WCEUI_CHECK("CWceUiMEditBox::SetProperties", NULL != pCreateElem && NULL != m_pData)) return FALSE;
+    SetVertical(1);
+    struct {
+        LPCWSTR pAttr;
+        CWceUiLoadBitmap* pHolder;
+    } const bmps[] = {{u"line_bg_bmp", &m_pData->m_bmpLineBg},
+                      {u"top_bmp", &m_pData->m_bmpBarTop},
+                      {u"middle_bmp", &m_pData->m_bmpBarMiddle},
+                      {u"bottom_bmp", &m_pData->m_bmpBarBottom}};
+    for (const auto& b : bmps)
+        if (LPCWSTR p = pCreateElem->GetAttribute(b.pAttr)) b.pHolder->SetBitmapFromRes(p);
+    return CWceUiEditBox::SetProperties(pCreateElem);
+}
+
+BOOL CWceUiSEditBox::SetProperties(CWceUiXmlElem* pCreateElem)
+{
+    if (!WCEUI_CHECK("CWceUiSEditBox::SetProperties", NULL != pCreateElem && NULL != m_pData)) return FALSE;
+    struct {
+        LPCWSTR pAttr;
+        CWceUiLoadBitmap* pHolder;
+    } const bmps[] = {{u"left-bmp", &m_pData->m_bmpBarLeft},
+                      {u"center-bmp", &m_pData->m_bmpBarCenter},
+                      {u"right-bmp", &m_pData->m_bmpBarRight}};
+    for (const auto& b : bmps)
+        if (LPCWSTR p = pCreateElem->GetAttribute(b.pAttr)) b.pHolder->SetBitmapFromRes(p);
+    return CWceUiEditBox::SetProperties(pCreateElem);
+}
+
+// ---- Painting ----
+
 namespace {
-
-// A device context on the drawing bitmap with the layer's font and text colour, clipped.
-class CTextDc {
-public:
-    CTextDc(CWceUiGenericBitmap* pBitmap, HFONT hFont, COLORREF crText, const RECT& rcClip) : m_pBitmap(pBitmap)
-    {
-        HBITMAP hBitmap = pBitmap->GetHBitmap(NULL);
-        if (NULL == hBitmap) return;
-        m_hdc = CreateCompatibleDC(NULL);
-        if (NULL == m_hdc) {
-            pBitmap->Unlock();
-            return;
-        }
-        SelectObject(m_hdc, hBitmap);
-        SetBkMode(m_hdc, TRANSPARENT);
-        SetTextColor(m_hdc, crText);
-        SelectObject(m_hdc, hFont);
-        IntersectClipRect(m_hdc, rcClip.left, rcClip.top, rcClip.right, rcClip.bottom);
-    }
-    ~CTextDc()
-    {
-        if (NULL == m_hdc) return;
-        DeleteDC(m_hdc);
-        m_pBitmap->Unlock();  // GetHBitmap locked the pixels
-    }
-    HDC Get() const { return m_hdc; }
-
-private:
-    CWceUiGenericBitmap* m_pBitmap;
-    HDC m_hdc = NULL;
-};
 
 // The text area where the drawing bitmap has it (rcArea in client coordinates); and the
 // part of it this paint may touch.
@@ -81,32 +103,6 @@ void TileBlend(CWceUiGenericBitmap* pDst, const RECT& rcClip, int x, int y, int 
 
 }  // namespace
 
-// ---- CWceUiMEditBox ----
-
-CWceUiMEditBox::CWceUiMEditBox() : m_pData(new (std::nothrow) CWceUiMEditBoxData())
-{
-    WCEUI_CHECK("CWceUiMEditBox::CWceUiMEditBox", NULL != m_pData);
-    SetVertical(1);
-}
-
-CWceUiMEditBox::~CWceUiMEditBox() { delete m_pData; }
-
-BOOL CWceUiMEditBox::SetProperties(CWceUiXmlElem* pCreateElem)
-{
-    if (!WCEUI_CHECK("CWceUiMEditBox::SetProperties", NULL != pCreateElem && NULL != m_pData)) return FALSE;
-    SetVertical(1);
-    struct {
-        LPCWSTR pAttr;
-        CWceUiLoadBitmap* pHolder;
-    } const bmps[] = {{u"line_bg_bmp", &m_pData->m_bmpLineBg},
-                      {u"top_bmp", &m_pData->m_bmpBarTop},
-                      {u"middle_bmp", &m_pData->m_bmpBarMiddle},
-                      {u"bottom_bmp", &m_pData->m_bmpBarBottom}};
-    for (const auto& b : bmps)
-        if (LPCWSTR p = pCreateElem->GetAttribute(b.pAttr)) b.pHolder->SetBitmapFromRes(p);
-    return CWceUiEditBox::SetProperties(pCreateElem);
-}
-
 void CWceUiMEditBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
 {
     if (NULL == m_pData || NULL == pDrawBitmap) return;
@@ -116,8 +112,9 @@ void CWceUiMEditBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
     const int nLineHeight = GetLineHeight(), nPos = GetScrollPos();
     CWceUiGenericBitmap* pLineBg = m_pData->m_bmpLineBg.GetBitmap();
     {
-        CTextDc dc(pDrawBitmap, impGetFont(), CWceUiLayer::GetData()->Rec()->m_TextColor.GetColor(), rcClip);
-        if (NULL == dc.Get()) return;
+        CWceUiTextPainter painter(pDrawBitmap, impGetFont(), CWceUiLayer::GetData()->Rec()->m_TextColor.GetColor(),
+                                  &rcClip);
+        if (!painter.IsReady()) return;
         LPCWSTR pText = GetEditText();
         const int nCount = GetLineCount();
         // Only the lines that meet the paint area.
@@ -140,7 +137,7 @@ void CWceUiMEditBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
             int nStart = 0, nLength = 0;
             GetLine(i, &nStart, &nLength);
             if (nLength > 0 && u'\n' == pText[nStart + nLength - 1]) --nLength;
-            if (nLength > 0) DrawTextW(dc.Get(), pText + nStart, nLength, &rc, 0);
+            if (nLength > 0) painter.DrawText(pText + nStart, nLength, &rc, 0);
         }
     }
     CWceUiGenericBitmap* pTop = m_pData->m_bmpBarTop.GetBitmap();
@@ -154,29 +151,6 @@ void CWceUiMEditBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
                      WCEUI_DRAW_BLEND);
 }
 
-// ---- CWceUiSEditBox ----
-
-CWceUiSEditBox::CWceUiSEditBox() : m_pData(new (std::nothrow) CWceUiSEditBoxData())
-{
-    WCEUI_CHECK("CWceUiSEditBox::CWceUiSEditBox", NULL != m_pData);
-}
-
-CWceUiSEditBox::~CWceUiSEditBox() { delete m_pData; }
-
-BOOL CWceUiSEditBox::SetProperties(CWceUiXmlElem* pCreateElem)
-{
-    if (!WCEUI_CHECK("CWceUiSEditBox::SetProperties", NULL != pCreateElem && NULL != m_pData)) return FALSE;
-    struct {
-        LPCWSTR pAttr;
-        CWceUiLoadBitmap* pHolder;
-    } const bmps[] = {{u"left-bmp", &m_pData->m_bmpBarLeft},
-                      {u"center-bmp", &m_pData->m_bmpBarCenter},
-                      {u"right-bmp", &m_pData->m_bmpBarRight}};
-    for (const auto& b : bmps)
-        if (LPCWSTR p = pCreateElem->GetAttribute(b.pAttr)) b.pHolder->SetBitmapFromRes(p);
-    return CWceUiEditBox::SetProperties(pCreateElem);
-}
-
 void CWceUiSEditBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
 {
     if (NULL == m_pData || NULL == pDrawBitmap) return;
@@ -184,15 +158,16 @@ void CWceUiSEditBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
     RECT rcArea, A, rcClip;
     if (!impGetTextArea(&rcArea) || !TextArea(this, bClient, rcArea, &A, &rcClip)) return;
     {
-        CTextDc dc(pDrawBitmap, impGetFont(), CWceUiLayer::GetData()->Rec()->m_TextColor.GetColor(), rcClip);
-        if (NULL == dc.Get()) return;
+        CWceUiTextPainter painter(pDrawBitmap, impGetFont(), CWceUiLayer::GetData()->Rec()->m_TextColor.GetColor(),
+                                  &rcClip);
+        if (!painter.IsReady()) return;
         RECT rc = A;
         OffsetRect(&rc, -GetScrollPos(), 0);
         rc.right = rc.left + 0x3FFFFFFF;  // the text runs past the box; the clip cuts it
         LPCWSTR pText = GetEditText();
         int nLength = 0;
         while (pText[nLength]) ++nLength;
-        if (nLength > 0) DrawTextW(dc.Get(), pText, nLength, &rc, 0);
+        if (nLength > 0) painter.DrawText(pText, nLength, &rc, 0);
     }
     CWceUiGenericBitmap* pLeft = m_pData->m_bmpBarLeft.GetBitmap();
     CWceUiGenericBitmap* pCenter = m_pData->m_bmpBarCenter.GetBitmap();

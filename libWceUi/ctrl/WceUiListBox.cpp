@@ -1,40 +1,39 @@
 #include "WceUiListBox.h"
 
 #include <new>
-#include <string>
-#include <vector>
 
 #include "JXCheck.h"
-#include "WceUi565Bitmap.h"
 #include "WceUiCtrlPrivate.h"
-#include "WceUiLayerData.h"
-#include "WceUiLoadBitmap.h"
-#include "WceUiStyle.h"
+#include "WceUiListBoxData.h"
 #include "WceUiXml.h"
 #include "wce/gdi.h"
-#include "wce/gdi_text.h"
 #include "wce/wstring.h"
 
-namespace {
+// ---- Life ----
 
-struct CListItem {
-    std::u16string m_strText;
-    LPARAM m_Data = 0;
-    DWORD m_dwState = 0;
-    CWceUiGenericBitmap* m_pImage = NULL;  // the caller's
-};
+CWceUiListBox::CWceUiListBox() : m_pData(new (std::nothrow) CWceUiListBoxData())
+{
+    WCEUI_CHECK("CWceUiListBox::CWceUiListBox", NULL != m_pData);
+    SetVertical(1);
+}
 
-// What the cached pixels depend on besides the items: a change repaints everything.
-struct CCacheLook {
-    int m_nPos = 0;
-    int m_nWidth = 0, m_nHeight = 0;
-    COLORREF m_crText = 0;
-    HFONT m_hFont = NULL;
-    bool operator==(const CCacheLook& o) const
-    {
-        return m_nWidth == o.m_nWidth && m_nHeight == o.m_nHeight && m_crText == o.m_crText && m_hFont == o.m_hFont;
+CWceUiListBox::~CWceUiListBox() { delete m_pData; }
+
+void CWceUiListBox::OnInitLayer()
+{
+    if (m_pData) {
+        RECT rc;
+        GetClientRect(&rc);
+        if (rc.right > rc.left && rc.bottom > rc.top) m_pData->m_Cache.CreateDIB(rc.right - rc.left, rc.bottom - rc.top);
+        m_pData->m_bCacheInvalid = TRUE;
+        impUpdateRange(FALSE);
     }
-};
+    CWceUiScrollLayer::OnInitLayer();
+}
+
+// ---- Properties ----
+
+namespace {
 
 int ReadInt(LPCWSTR p)
 {
@@ -60,77 +59,7 @@ COLORREF ReadRgb(LPCWSTR p)
     return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
 }
 
-// Floor division: rows above the first item have negative indices.
-int FloorDiv(long long a, int b) { return int(a >= 0 ? a / b : -((-a + b - 1) / b)); }
-
-int TextWidth(HDC hdc, const std::u16string& text)
-{
-    SIZE size = {0, 0};
-    if (!text.empty()) GetTextExtentPoint32W(hdc, text.c_str(), int(text.size()), &size);
-    return size.cx;
-}
-
-BOOL IsHighSurrogate(WCHAR c) { return c >= 0xD800 && c <= 0xDBFF; }
-BOOL IsLowSurrogate(WCHAR c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-// The start and "..." and the end of a text too wide for nWidth: names that differ only at
-// their end (a year, a version) stay apart. The end gets the odd unit; surrogate pairs stay
-// whole. A text that fits, or a width where not even "..." fits, is returned unchanged.
-std::u16string MiddleEllipsis(HDC hdc, const std::u16string& text, int nWidth)
-{
-    static const std::u16string kDots = u"...";
-    if (TextWidth(hdc, text) <= nWidth || TextWidth(hdc, kDots) > nWidth) return text;
-    auto shorten = [&text](size_t nKeep) {
-        size_t nHead = nKeep / 2, nTail = nKeep - nHead;
-        if (nHead > 0 && IsHighSurrogate(text[nHead - 1])) --nHead;
-        size_t nTailStart = text.size() - nTail;
-        if (nTailStart < text.size() && IsLowSurrogate(text[nTailStart])) ++nTailStart;
-        return text.substr(0, nHead) + kDots + text.substr(nTailStart);
-    };
-    // The most units kept that fit; the width grows with the count kept.
-    size_t nLow = 0, nHigh = text.size() - 1;
-    while (nLow < nHigh) {
-        size_t nMid = (nLow + nHigh + 1) / 2;
-        if (TextWidth(hdc, shorten(nMid)) <= nWidth)
-            nLow = nMid;
-        else
-            nHigh = nMid - 1;
-    }
-    return shorten(nLow);
-}
-
 }  // namespace
-
-struct CWceUiListBoxData {
-    CWceUi565Bitmap m_Cache;
-    int m_nSingleItem = -1;
-    int m_nItemHeight = 20;
-    std::vector<CListItem> m_Items;
-    CWceUiLoadBitmap m_bmpLineNormal, m_bmpLineSelect, m_bmpBarTop, m_bmpBarMiddle, m_bmpBarBottom;
-    COLORREF m_crSelectText = 0;
-    CWceUiLoadBitmap m_bmpCheck;
-    int m_nPressed = -1;
-    int m_nCurSel = -1;
-    CWceUiLoadBitmap m_bmpDefaultImage;
-    BOOL m_bDrawItemImage = FALSE;
-    int m_nItemImageWidth = 0;
-    BOOL m_bCacheInvalid = TRUE;
-    int m_nTextLeftOffset = 5;
-    BOOL m_bShowScrollBar = TRUE;
-    BOOL m_bCopyOnScroll = TRUE;
-    BOOL m_bMiddleEllipsis = FALSE;
-    CCacheLook m_CacheLook;
-
-    BOOL IsIndex(int n) const { return n >= 0 && n < int(m_Items.size()); }
-};
-
-CWceUiListBox::CWceUiListBox() : m_pData(new (std::nothrow) CWceUiListBoxData())
-{
-    WCEUI_CHECK("CWceUiListBox::CWceUiListBox", NULL != m_pData);
-    SetVertical(1);
-}
-
-CWceUiListBox::~CWceUiListBox() { delete m_pData; }
 
 BOOL CWceUiListBox::SetProperties(CWceUiXmlElem* pCreateElem)
 {
@@ -160,17 +89,36 @@ BOOL CWceUiListBox::SetProperties(CWceUiXmlElem* pCreateElem)
     return CWceUiScrollLayer::SetProperties(pCreateElem);
 }
 
-void CWceUiListBox::OnInitLayer()
+int CWceUiListBox::GetItemHeight() const { return m_pData ? m_pData->m_nItemHeight : 20; }
+
+void CWceUiListBox::SetItemHeight(int nHeight)
 {
-    if (m_pData) {
-        RECT rc;
-        GetClientRect(&rc);
-        if (rc.right > rc.left && rc.bottom > rc.top) m_pData->m_Cache.CreateDIB(rc.right - rc.left, rc.bottom - rc.top);
-        m_pData->m_bCacheInvalid = TRUE;
-        impUpdateRange(FALSE);
-    }
-    CWceUiScrollLayer::OnInitLayer();
+    if (!m_pData || !WCEUI_CHECK("CWceUiListBox::SetItemHeight", nHeight > 0)) return;
+    m_pData->m_nItemHeight = nHeight;
+    m_pData->m_bCacheInvalid = TRUE;
+    if (GetLayerCtrl()) impUpdateRange(FALSE);
 }
+
+void CWceUiListBox::SetCopyOnScroll(BOOL bCopy)
+{
+    if (m_pData) m_pData->m_bCopyOnScroll = bCopy ? TRUE : FALSE;
+}
+
+void CWceUiListBox::SetMiddleEllipsis(BOOL bMiddle)
+{
+    if (!m_pData) return;
+    m_pData->m_bMiddleEllipsis = bMiddle ? TRUE : FALSE;
+    InvalidateCache();
+}
+
+BOOL CWceUiListBox::GetMiddleEllipsis() const { return m_pData && m_pData->m_bMiddleEllipsis; }
+
+void CWceUiListBox::ShowScrollBar(BOOL bShow)
+{
+    if (m_pData) m_pData->m_bShowScrollBar = bShow ? TRUE : FALSE;
+}
+
+// ---- Public calls ----
 
 void CWceUiListBox::impUpdateRange(BOOL bRedraw)
 {
@@ -196,7 +144,7 @@ void CWceUiListBox::impRepaintItem(int nIndex)
 int CWceUiListBox::AddString(LPCWSTR pText, BOOL bRedraw)
 {
     if (!m_pData || !WCEUI_CHECK("CWceUiListBox::AddString", NULL != pText)) return -1;
-    CListItem item;
+    CWceUiListItem item;
     item.m_strText = pText;
     m_pData->m_Items.push_back(std::move(item));
     m_pData->m_bCacheInvalid = TRUE;
@@ -281,36 +229,10 @@ int CWceUiListBox::SetCurSel(int nIndex, BOOL bRedraw)
 }
 
 int CWceUiListBox::GetCurSel() const { return m_pData ? m_pData->m_nCurSel : -1; }
+
 int CWceUiListBox::GetCount() const { return m_pData ? int(m_pData->m_Items.size()) : 0; }
+
 int CWceUiListBox::GetPressedIndex() const { return m_pData ? m_pData->m_nPressed : -1; }
-int CWceUiListBox::GetItemHeight() const { return m_pData ? m_pData->m_nItemHeight : 20; }
-
-void CWceUiListBox::SetItemHeight(int nHeight)
-{
-    if (!m_pData || !WCEUI_CHECK("CWceUiListBox::SetItemHeight", nHeight > 0)) return;
-    m_pData->m_nItemHeight = nHeight;
-    m_pData->m_bCacheInvalid = TRUE;
-    if (GetLayerCtrl()) impUpdateRange(FALSE);
-}
-
-void CWceUiListBox::SetCopyOnScroll(BOOL bCopy)
-{
-    if (m_pData) m_pData->m_bCopyOnScroll = bCopy ? TRUE : FALSE;
-}
-
-void CWceUiListBox::SetMiddleEllipsis(BOOL bMiddle)
-{
-    if (!m_pData) return;
-    m_pData->m_bMiddleEllipsis = bMiddle ? TRUE : FALSE;
-    InvalidateCache();
-}
-
-BOOL CWceUiListBox::GetMiddleEllipsis() const { return m_pData && m_pData->m_bMiddleEllipsis; }
-
-void CWceUiListBox::ShowScrollBar(BOOL bShow)
-{
-    if (m_pData) m_pData->m_bShowScrollBar = bShow ? TRUE : FALSE;
-}
 
 void CWceUiListBox::InvalidateCache()
 {
@@ -318,6 +240,15 @@ void CWceUiListBox::InvalidateCache()
 }
 
 BOOL CWceUiListBox::IsCacheValid() const { return m_pData && !m_pData->m_bCacheInvalid; }
+
+// ---- Input ----
+
+namespace {
+
+// Floor division: rows above the first item have negative indices.
+int FloorDiv(long long a, int b) { return int(a >= 0 ? a / b : -((-a + b - 1) / b)); }
+
+}  // namespace
 
 void CWceUiListBox::OnLButtonDown(UINT nFlags, int x, int y)
 {
@@ -364,170 +295,4 @@ void CWceUiListBox::OnLoseCapture()
         m_pData->m_nPressed = -1;
         impRepaintItem(nOld);
     }
-}
-
-void CWceUiListBox::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
-{
-    CWceUiListBoxData* d = m_pData;
-    if (!d || !pDrawBitmap) return;
-    RECT R;
-    GetClientRect(&R);
-    int nWidth = R.right - R.left, nHeight = R.bottom - R.top;
-    if (nWidth <= 0 || nHeight <= 0) return;
-    if (!bClient) ClientToWindow(&R);
-    RECT rcClip = WceUiPaintClipOf(this, R);
-
-    CWceUiStyleData* pRec = CWceUiLayer::GetData()->Rec();
-    CCacheLook look;
-    look.m_nPos = GetScrollPos();
-    look.m_nWidth = nWidth;
-    look.m_nHeight = nHeight;
-    look.m_crText = pRec->m_TextColor.GetColor();
-    look.m_hFont = pRec->m_FontCtrl.GetFont();
-
-    // A cache of another size (the layer was resized) or look is of no use.
-    if (d->m_Cache.GetWidth() != nWidth || d->m_Cache.GetHeight() != nHeight) {
-        d->m_Cache.CreateDIB(nWidth, nHeight);
-        d->m_bCacheInvalid = TRUE;
-    }
-    BOOL bCacheUsable = !d->m_bCacheInvalid && d->m_Cache.IsLoaded() && look == d->m_CacheLook;
-
-    // D: what must be drawn anew.
-    RECT D = R;
-    int nSingle = -1;
-    if (IsScrolling() && bCacheUsable && d->m_bCopyOnScroll) {
-        int s = d->m_CacheLook.m_nPos - look.m_nPos;  // from where the cache was painted
-        if (s > 0 && s < nHeight) {
-            pDrawBitmap->BitBlt(R.left, R.top + s, nWidth, nHeight - s, &d->m_Cache, 0, 0, SRCCOPY);
-            D.bottom = R.top + s;
-        } else if (s < 0 && -s < nHeight) {
-            pDrawBitmap->BitBlt(R.left, R.top, nWidth, nHeight + s, &d->m_Cache, 0, -s, SRCCOPY);
-            D.top = R.bottom + s;
-        } else if (0 == s) {
-            pDrawBitmap->BitBlt(R.left, R.top, nWidth, nHeight, &d->m_Cache, 0, 0, SRCCOPY);
-            SetRectEmpty(&D);
-        }
-    } else if (d->IsIndex(d->m_nSingleItem) && bCacheUsable && d->m_CacheLook.m_nPos == look.m_nPos) {
-        pDrawBitmap->BitBlt(R.left, R.top, nWidth, nHeight, &d->m_Cache, 0, 0, SRCCOPY);
-        nSingle = d->m_nSingleItem;
-    }
-    RECT rcDraw;  // D within the paint limit
-    if (!IntersectRect(&rcDraw, &D, &rcClip)) SetRectEmpty(&rcDraw);
-
-    // Items whose rows meet the area drawn.
-    int nFirst = 0, nLast = -1;
-    const long long nTop = (long long)R.top - look.m_nPos;
-    if (nSingle >= 0) {
-        nFirst = nLast = nSingle;
-    } else if (!IsRectEmpty(&rcDraw)) {
-        long long nBottom = nTop + (long long)d->m_Items.size() * d->m_nItemHeight;
-        long long iTop = rcDraw.top > nTop ? rcDraw.top : nTop;
-        long long iBottom = rcDraw.bottom < nBottom ? rcDraw.bottom : nBottom;
-        if (iTop < iBottom) {
-            nFirst = int((iTop - nTop) / d->m_nItemHeight);
-            nLast = int((iBottom - nTop - 1) / d->m_nItemHeight);
-        }
-    }
-
-    if (nFirst <= nLast) {
-        HBITMAP hBitmap = pDrawBitmap->GetHBitmap(NULL);
-        HDC hdc = hBitmap ? CreateCompatibleDC(NULL) : NULL;
-        if (hdc) {
-            HGDIOBJ hOldBitmap = SelectObject(hdc, hBitmap);
-            int nOldMode = SetBkMode(hdc, TRANSPARENT);
-            HFONT hFont = look.m_hFont ? look.m_hFont : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
-            HGDIOBJ hOldFont = SelectObject(hdc, hFont);
-            COLORREF crOld = SetTextColor(hdc, look.m_crText);
-            CWceUiGenericBitmap* pCheck = d->m_bmpCheck.GetBitmap();
-            for (int i = nFirst; i <= nLast; ++i) {
-                const CListItem& item = d->m_Items[i];
-                // Skin values can put a row where no coordinate reaches: such a row is not drawn.
-                const long long nRowTop = nTop + (long long)i * d->m_nItemHeight;
-                const long long nRowBottom = nRowTop + d->m_nItemHeight;
-                if (!WceUiIsPlaceable(nRowTop) || !WceUiIsPlaceable(nRowBottom)) continue;
-                RECT rcItem = {R.left, int(nRowTop), R.right, int(nRowBottom)};
-                RECT rcItemDraw;
-                if (!IntersectRect(&rcItemDraw, &rcItem, &rcDraw)) continue;
-                BOOL bPressed = (i == d->m_nPressed);
-                CWceUiGenericBitmap* pLine = (bPressed ? d->m_bmpLineSelect : d->m_bmpLineNormal).GetBitmap();
-                if (pLine)
-                    WceUiDrawClipped(pDrawBitmap, rcItemDraw, rcItem.left, rcItem.top, pLine->GetWidth(),
-                                     pLine->GetHeight(), pLine, 0, 0, WCEUI_DRAW_COPY);
-                SetTextColor(hdc, bPressed ? d->m_crSelectText : look.m_crText);
-                RECT rcText = rcItem;
-                rcText.left = WceUiClampCoord((long long)rcItem.left +
-                                              (d->m_bDrawItemImage ? d->m_nItemImageWidth : d->m_nTextLeftOffset));
-                if (pCheck) rcText.right = WceUiClampCoord((long long)rcItem.right - pCheck->GetWidth());
-                SelectClipRgn(hdc, NULL);
-                IntersectClipRect(hdc, rcItemDraw.left, rcItemDraw.top, rcItemDraw.right, rcItemDraw.bottom);
-                if (d->m_bMiddleEllipsis) {
-                    std::u16string strShown = MiddleEllipsis(hdc, item.m_strText, rcText.right - rcText.left);
-                    DrawTextW(hdc, strShown.c_str(), int(strShown.size()), &rcText,
-                              DT_SINGLELINE | DT_VCENTER | DT_WORD_ELLIPSIS);
-                } else {
-                    DrawTextW(hdc, item.m_strText.c_str(), int(item.m_strText.size()), &rcText,
-                              DT_SINGLELINE | DT_VCENTER | DT_WORD_ELLIPSIS);
-                }
-                if (d->m_bDrawItemImage) {
-                    CWceUiGenericBitmap* pImage = item.m_pImage ? item.m_pImage : d->m_bmpDefaultImage.GetBitmap();
-                    if (pImage) {
-                        long long x = rcItem.left + ((long long)d->m_nItemImageWidth - pImage->GetWidth()) / 2;
-                        long long y = rcItem.top + ((long long)d->m_nItemHeight - pImage->GetHeight()) / 2;
-                        WceUiDrawClipped(pDrawBitmap, rcItemDraw, x, y, pImage->GetWidth(), pImage->GetHeight(),
-                                         pImage, 0, 0, WCEUI_DRAW_AUTO);
-                    }
-                }
-                if (pCheck && (item.m_dwState & WCEUI_ITEM_SELECTED))
-                    WceUiDrawClipped(pDrawBitmap, rcItemDraw, (long long)rcItem.right - pCheck->GetWidth() - 5, rcItem.top,
-                                     pCheck->GetWidth(), pCheck->GetHeight(), pCheck, 0, 0, WCEUI_DRAW_BLEND);
-            }
-            SelectClipRgn(hdc, NULL);
-            SetTextColor(hdc, crOld);
-            SelectObject(hdc, hOldFont);
-            SetBkMode(hdc, nOldMode);
-            SelectObject(hdc, hOldBitmap);
-            DeleteDC(hdc);
-        }
-        if (hBitmap) pDrawBitmap->Unlock();
-    }
-
-    // The cache takes R only when all of it is right now: painted whole, or rebuilt from
-    // a usable cache.
-    RECT rcInClip;
-    BOOL bWhole = IntersectRect(&rcInClip, &R, &rcClip) && EqualRect(&rcInClip, &R);
-    if (bWhole && d->m_Cache.IsLoaded()) {
-        d->m_Cache.BitBlt(0, 0, nWidth, nHeight, pDrawBitmap, R.left, R.top, SRCCOPY);
-        d->m_bCacheInvalid = FALSE;
-        d->m_CacheLook = look;
-    } else {
-        d->m_bCacheInvalid = TRUE;
-    }
-    DrawScrollBar(pDrawBitmap, R);
-}
-
-void CWceUiListBox::DrawScrollBar(CWceUiGenericBitmap* pDrawBitmap, const RECT& rc)
-{
-    CWceUiListBoxData* d = m_pData;
-    int nLen = GetThumbLength();
-    if (!d || !pDrawBitmap || nLen < 1 || !d->m_bShowScrollBar) return;
-    RECT R;
-    RECT rcClip = WceUiPaintClipOf(this, rc);
-    if (!IntersectRect(&R, &rc, &rcClip)) return;
-    const long long nTop = (long long)rc.top + GetThumbPos();
-    CWceUiGenericBitmap* pTop = d->m_bmpBarTop.GetBitmap();
-    CWceUiGenericBitmap* pMid = d->m_bmpBarMiddle.GetBitmap();
-    CWceUiGenericBitmap* pBot = d->m_bmpBarBottom.GetBitmap();
-    int nTopH = pTop ? pTop->GetHeight() : 0, nBotH = pBot ? pBot->GetHeight() : 0;
-    if (pTop)
-        WceUiDrawClipped(pDrawBitmap, R, rc.right - pTop->GetWidth(), nTop, pTop->GetWidth(), nTopH, pTop, 0, 0,
-                         WCEUI_DRAW_BLEND);
-    if (pMid) {
-        int nMidH = nLen - nTopH - nBotH;
-        if (nMidH > pMid->GetHeight()) nMidH = pMid->GetHeight();
-        WceUiDrawClipped(pDrawBitmap, R, rc.right - pMid->GetWidth(), nTop + nTopH, pMid->GetWidth(), nMidH, pMid, 0,
-                         0, WCEUI_DRAW_BLEND);
-    }
-    if (pBot)
-        WceUiDrawClipped(pDrawBitmap, R, rc.right - pBot->GetWidth(), nTop + nLen - nBotH, pBot->GetWidth(), nBotH,
-                         pBot, 0, 0, WCEUI_DRAW_BLEND);
 }

@@ -8,6 +8,8 @@
 #include "WceUiCtrlPrivate.h"
 #include "wce/timesync.h"
 
+// ---- Data ----
+
 enum {
     DRAG_START = 20,  // pixels the pen must move before the content follows
     ANI_NOT_RUNNING = 0x7FFFFFFF,
@@ -32,12 +34,32 @@ struct CWceUiScrollLayerData {
     int m_nAniDistance = 0, m_nAniStart = 0, m_nAniStep = ANI_NOT_RUNNING;
 };
 
+// ---- Life ----
+
 CWceUiScrollLayer::CWceUiScrollLayer() : m_pData(new (std::nothrow) CWceUiScrollLayerData())
 {
     WCEUI_CHECK("CWceUiScrollLayer::CWceUiScrollLayer", NULL != m_pData);
 }
 
 CWceUiScrollLayer::~CWceUiScrollLayer() { delete m_pData; }
+
+// ---- Properties ----
+
+void CWceUiScrollLayer::SetExtraScroll(int nExtra)
+{
+    // A negative extra would clamp every position to the far end and never settle.
+    if (m_pData) m_pData->m_nExtra = nExtra > 0 ? nExtra : 0;
+}
+
+int CWceUiScrollLayer::GetExtraScroll() const { return m_pData ? m_pData->m_nExtra : 0; }
+BOOL CWceUiScrollLayer::IsVertical() const { return m_pData && m_pData->m_nVertical; }
+
+void CWceUiScrollLayer::SetVertical(int nVertical)
+{
+    if (m_pData && (0 == nVertical || 1 == nVertical)) m_pData->m_nVertical = nVertical;
+}
+
+// ---- Public calls ----
 
 int CWceUiScrollLayer::GetViewLength() const
 {
@@ -100,17 +122,6 @@ void CWceUiScrollLayer::SetScrollPos(int nPos, BOOL bRedraw)
 }
 
 int CWceUiScrollLayer::GetScrollPos() const { return m_pData ? m_pData->m_nPos : 0; }
-void CWceUiScrollLayer::SetExtraScroll(int nExtra)
-{
-    // A negative extra would clamp every position to the far end and never settle.
-    if (m_pData) m_pData->m_nExtra = nExtra > 0 ? nExtra : 0;
-}
-int CWceUiScrollLayer::GetExtraScroll() const { return m_pData ? m_pData->m_nExtra : 0; }
-BOOL CWceUiScrollLayer::IsVertical() const { return m_pData && m_pData->m_nVertical; }
-void CWceUiScrollLayer::SetVertical(int nVertical)
-{
-    if (m_pData && (0 == nVertical || 1 == nVertical)) m_pData->m_nVertical = nVertical;
-}
 int CWceUiScrollLayer::GetThumbLength() const { return m_pData ? m_pData->m_nThumbLen : 0; }
 int CWceUiScrollLayer::GetThumbPos() const { return m_pData ? m_pData->m_nThumbPos : 0; }
 BOOL CWceUiScrollLayer::IsPressed() const { return m_pData && m_pData->m_bPressed; }
@@ -135,28 +146,6 @@ void CWceUiScrollLayer::AnimateScroll(int nDistance)
     SetTimer(WCEUI_SCROLL_TIMER, m_pData->m_nAniInterval);
 }
 
-void CWceUiScrollLayer::OnTimer(WORD nTimerId)
-{
-    CWceUiScrollLayerData* d = m_pData;
-    if (!d || WCEUI_SCROLL_TIMER != nTimerId) {
-        CWceUiLayer::OnTimer(nTimerId);
-        return;
-    }
-    // A tick already queued when the animation stopped.
-    if (d->m_nAniStep == ANI_NOT_RUNNING || d->m_nAniStep >= d->m_nAniSteps) return;
-    int nStep = d->m_nAniStep++;
-    int nDist = std::abs(d->m_nAniDistance);
-    int nMoved = CalcAnidisplacement(nStep, d->m_nAniSteps, nDist);
-    if (0 == nMoved) return;
-    int nTarget = d->m_nAniDistance > 0 ? d->m_nAniStart + nMoved : d->m_nAniStart - nMoved;
-    ScrollBy(nTarget - d->m_nPos, TRUE);
-    OnScrollPosChanged();
-    if (d->m_nAniStep >= d->m_nAniSteps) {
-        StopAnimation();
-        AdjustScrollPos(TRUE, TRUE);
-    }
-}
-
 void CWceUiScrollLayer::AdjustScrollPos(BOOL bAnimate, BOOL bRedraw)
 {
     CWceUiScrollLayerData* d = m_pData;
@@ -176,30 +165,6 @@ void CWceUiScrollLayer::AdjustScrollPos(BOOL bAnimate, BOOL bRedraw)
     }
 }
 
-int CWceUiScrollLayer::CalcFlickDistance(int nElapsed, int x, int y)
-{
-    (void)x, (void)y;
-    CWceUiScrollLayerData* d = m_pData;
-    if (!d) return 0;
-    RECT rc;
-    GetClientRect(&rc);
-    long long nBase = d->m_nVertical ? 2LL * (rc.bottom - rc.top) : (rc.right - rc.left) / 2;
-    if (nElapsed < d->m_nFlickTimes[0])
-        nBase *= 2;
-    else if (nElapsed < d->m_nFlickTimes[1])
-        ;
-    else if (nElapsed < d->m_nFlickTimes[2])
-        nBase /= 2;
-    else
-        nBase = 0;
-    if (0 == d->m_nDirection) {
-        long long nRoom = (long long)d->m_nMax + d->m_nExtra - d->m_nPos;
-        return int(nBase < nRoom ? nBase : nRoom);
-    }
-    long long nRoom = (long long)d->m_nPos - d->m_nMin + d->m_nExtra;
-    return -int(nBase < nRoom ? nBase : nRoom);
-}
-
 void CWceUiScrollLayer::CancelPress()
 {
     CWceUiScrollLayerData* d = m_pData;
@@ -211,6 +176,8 @@ void CWceUiScrollLayer::CancelPress()
     // spring-back that no loop ever plays: it settles at once instead.
     AdjustScrollPos(IsInLayerTree() && IsLayerVisible(), TRUE);
 }
+
+// ---- Input ----
 
 void CWceUiScrollLayer::OnLButtonDown(UINT nFlags, int x, int y)
 {
@@ -280,4 +247,50 @@ void CWceUiScrollLayer::OnLoseCapture()
 {
     CancelPress();
     CWceUiLayer::OnLoseCapture();
+}
+
+int CWceUiScrollLayer::CalcFlickDistance(int nElapsed, int x, int y)
+{
+    (void)x, (void)y;
+    CWceUiScrollLayerData* d = m_pData;
+    if (!d) return 0;
+    RECT rc;
+    GetClientRect(&rc);
+    long long nBase = d->m_nVertical ? 2LL * (rc.bottom - rc.top) : (rc.right - rc.left) / 2;
+    if (nElapsed < d->m_nFlickTimes[0])
+        nBase *= 2;
+    else if (nElapsed < d->m_nFlickTimes[1])
+        ;
+    else if (nElapsed < d->m_nFlickTimes[2])
+        nBase /= 2;
+    else
+        nBase = 0;
+    if (0 == d->m_nDirection) {
+        long long nRoom = (long long)d->m_nMax + d->m_nExtra - d->m_nPos;
+        return int(nBase < nRoom ? nBase : nRoom);
+    }
+    long long nRoom = (long long)d->m_nPos - d->m_nMin + d->m_nExtra;
+    return -int(nBase < nRoom ? nBase : nRoom);
+}
+
+void CWceUiScrollLayer::OnTimer(WORD nTimerId)
+{
+    CWceUiScrollLayerData* d = m_pData;
+    if (!d || WCEUI_SCROLL_TIMER != nTimerId) {
+        CWceUiLayer::OnTimer(nTimerId);
+        return;
+    }
+    // A tick already queued when the animation stopped.
+    if (d->m_nAniStep == ANI_NOT_RUNNING || d->m_nAniStep >= d->m_nAniSteps) return;
+    int nStep = d->m_nAniStep++;
+    int nDist = std::abs(d->m_nAniDistance);
+    int nMoved = CalcAnidisplacement(nStep, d->m_nAniSteps, nDist);
+    if (0 == nMoved) return;
+    int nTarget = d->m_nAniDistance > 0 ? d->m_nAniStart + nMoved : d->m_nAniStart - nMoved;
+    ScrollBy(nTarget - d->m_nPos, TRUE);
+    OnScrollPosChanged();
+    if (d->m_nAniStep >= d->m_nAniSteps) {
+        StopAnimation();
+        AdjustScrollPos(TRUE, TRUE);
+    }
 }

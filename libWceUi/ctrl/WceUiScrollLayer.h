@@ -14,31 +14,22 @@ class CWceUiScrollLayer : public CWceUiLayer {
     WCEUI_DYNCREATE_BEGIN(CWceUiScrollLayer, CWceUiLayer)
 
 public:
+    // ---- Life ----
     CWceUiScrollLayer();
     virtual ~CWceUiScrollLayer();
 
-    void OnTimer(WORD nTimerId) override;
-    void OnLoseCapture() override;
-    void OnLButtonDown(UINT nFlags, int x, int y) override;
-    void OnLButtonUp(UINT nFlags, int x, int y) override;
-    void OnMouseMove(UINT nFlags, int x, int y) override;
+    // ---- Properties ----
+    void SetExtraScroll(int nExtra);
+    int GetExtraScroll() const;
+    BOOL IsVertical() const;
+    void SetVertical(int nVertical);
 
-    virtual void AdjustScrollPos(BOOL bAnimate, BOOL bRedraw);
-    virtual void OnScrollEnd() {}
-    virtual void OnDragEnd() {}
-    virtual void OnTapEnd() {}
-    virtual int CalcFlickDistance(int nElapsed, int x, int y);
-    virtual void OnScrollPosChanged() {}
-
+    // ---- Public calls ----
     void ScrollBy(int nDelta, BOOL bRedraw);
     void SetScrollRange(int nMin, int nMax, BOOL bRedraw);
     void GetScrollRange(int* pMin, int* pMax) const;
     void SetScrollPos(int nPos, BOOL bRedraw);
     int GetScrollPos() const;
-    void SetExtraScroll(int nExtra);
-    int GetExtraScroll() const;
-    BOOL IsVertical() const;
-    void SetVertical(int nVertical);
     int GetThumbLength() const;
     int GetThumbPos() const;
     BOOL IsPressed() const;
@@ -47,17 +38,31 @@ public:
     // The position before the step being painted; meaningful while IsScrolling.
     int GetPosBeforeScroll() const;
     BOOL IsScrolling() const;
+    virtual void AdjustScrollPos(BOOL bAnimate, BOOL bRedraw);
 
 protected:
-    // Starts the eased animation over nDistance pixels (0 does nothing).
-    void AnimateScroll(int nDistance);
-    void StopAnimation();
-    // Ends a press as a loss of capture does: capture released, no tap or drag end.
-    void CancelPress();
     // The client height (vertical) or width.
     int GetViewLength() const;
+    void StopAnimation();
+    // Starts the eased animation over nDistance pixels (0 does nothing).
+    void AnimateScroll(int nDistance);
+    // Ends a press as a loss of capture does: capture released, no tap or drag end.
+    void CancelPress();
 
 public:
+    // ---- Input ----
+    void OnLButtonDown(UINT nFlags, int x, int y) override;
+    void OnMouseMove(UINT nFlags, int x, int y) override;
+    void OnLButtonUp(UINT nFlags, int x, int y) override;
+    void OnLoseCapture() override;
+    virtual int CalcFlickDistance(int nElapsed, int x, int y);
+    void OnTimer(WORD nTimerId) override;
+    // What the input did, for subclasses.
+    virtual void OnScrollEnd() {}
+    virtual void OnDragEnd() {}
+    virtual void OnTapEnd() {}
+    virtual void OnScrollPosChanged() {}
+
     CWceUiScrollLayerData* GetData() const { return m_pData; }
 
 private:

@@ -10,6 +10,8 @@
 #include "wce/gdi.h"
 #include "wce/wstring.h"
 
+// ---- Data ----
+
 struct CWceUiSliderData {
     BOOL m_bReadOnly = FALSE;
     CWceUiLoadBitmap m_bmpBg;
@@ -22,12 +24,32 @@ struct CWceUiSliderData {
     BOOL m_bTracking = FALSE;
 };
 
+// ---- Life ----
+
 CWceUiSlider::CWceUiSlider() : m_pData(new (std::nothrow) CWceUiSliderData())
 {
     WCEUI_CHECK("CWceUiSlider::CWceUiSlider", NULL != m_pData);
 }
 
 CWceUiSlider::~CWceUiSlider() { delete m_pData; }
+
+void CWceUiSlider::OnInitLayer()
+{
+    if (m_pData) {
+        CWceUiGenericBitmap* pBg = m_pData->m_bmpBg.GetBitmap();
+        CWceUiGenericBitmap* pThumb = m_pData->m_bmpThumb.GetBitmap();
+        RECT rc;
+        if (pBg && pThumb && GetWindowRect(&rc)) {
+            // A layer placed near the end of the coordinate range keeps its right edge there.
+            const int64_t nRight = int64_t(rc.left) + pBg->GetWidth() + m_pData->m_nThumbWidth;
+            rc.right = nRight > INT32_MAX ? INT32_MAX : int(nRight);
+            MoveLayer(&rc, TRUE);
+        }
+    }
+    CWceUiLayer::OnInitLayer();
+}
+
+// ---- Properties ----
 
 BOOL CWceUiSlider::SetProperties(CWceUiXmlElem* pCreateElem)
 {
@@ -47,21 +69,39 @@ BOOL CWceUiSlider::SetProperties(CWceUiXmlElem* pCreateElem)
     return CWceUiLayer::SetProperties(pCreateElem);
 }
 
-void CWceUiSlider::OnInitLayer()
+void CWceUiSlider::SetReadOnly(BOOL bReadOnly)
 {
-    if (m_pData) {
-        CWceUiGenericBitmap* pBg = m_pData->m_bmpBg.GetBitmap();
-        CWceUiGenericBitmap* pThumb = m_pData->m_bmpThumb.GetBitmap();
-        RECT rc;
-        if (pBg && pThumb && GetWindowRect(&rc)) {
-            // A layer placed near the end of the coordinate range keeps its right edge there.
-            const int64_t nRight = int64_t(rc.left) + pBg->GetWidth() + m_pData->m_nThumbWidth;
-            rc.right = nRight > INT32_MAX ? INT32_MAX : int(nRight);
-            MoveLayer(&rc, TRUE);
-        }
-    }
-    CWceUiLayer::OnInitLayer();
+    if (m_pData) m_pData->m_bReadOnly = bReadOnly ? TRUE : FALSE;
 }
+
+BOOL CWceUiSlider::IsReadOnly() const { return m_pData && m_pData->m_bReadOnly; }
+int CWceUiSlider::GetThumbWidth() const { return m_pData ? m_pData->m_nThumbWidth : 0; }
+
+// ---- Public calls ----
+
+void CWceUiSlider::SetRange(int nMin, int nMax, BOOL bRedraw)
+{
+    if (!m_pData || nMin > nMax) return;
+    m_pData->m_nMin = nMin;
+    m_pData->m_nMax = nMax;
+    if (bRedraw) InvalidateLayer();
+}
+
+void CWceUiSlider::GetRange(int* pMin, int* pMax) const
+{
+    if (pMin) *pMin = m_pData ? m_pData->m_nMin : 0;
+    if (pMax) *pMax = m_pData ? m_pData->m_nMax : 0;
+}
+
+void CWceUiSlider::SetPos(int nPos)
+{
+    if (!m_pData || nPos < m_pData->m_nMin || nPos > m_pData->m_nMax || nPos == m_pData->m_nPos) return;
+    m_pData->m_nPos = nPos;
+    InvalidateLayer();
+}
+
+int CWceUiSlider::GetPos() const { return m_pData ? m_pData->m_nPos : 0; }
+BOOL CWceUiSlider::IsTracking() const { return m_pData && m_pData->m_bTracking; }
 
 // The track length; a thumb wider than the layer leaves no track.
 static int TrackLength(const CWceUiSlider* pSlider, const CWceUiSliderData* pData)
@@ -85,29 +125,7 @@ int CWceUiSlider::GetThumbOffset() const
     return int(nOff);
 }
 
-void CWceUiSlider::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
-{
-    if (!m_pData || !pDrawBitmap) return;
-    RECT rc;
-    GetClientRect(&rc);
-    if (!bClient) ClientToWindow(&rc);
-    RECT rcLimit;
-    RECT rcClip = WceUiPaintClipOf(this, rc);
-    if (!IntersectRect(&rcLimit, &rc, &rcClip)) return;
-    int nT = m_pData->m_nThumbWidth;
-    int nOff = GetThumbOffset();
-    // Every image stays inside the slider: a repaint of its rectangle must cover all it drew.
-    if (CWceUiGenericBitmap* p = m_pData->m_bmpBgSel.GetBitmap())
-        WceUiDrawClipped(pDrawBitmap, rcLimit, rc.left + nT / 2, rc.top, p->GetWidth(), p->GetHeight(), p, 0, 0, WCEUI_DRAW_BLEND);
-    if (CWceUiGenericBitmap* p = m_pData->m_bmpBg.GetBitmap())
-        WceUiDrawClipped(pDrawBitmap, rcLimit, rc.left + nT / 2 + nOff, rc.top, p->GetWidth() - nOff, p->GetHeight(), p,
-                         nOff, 0, WCEUI_DRAW_BLEND);
-    if (CWceUiGenericBitmap* p = m_pData->m_bmpThumb.GetBitmap()) {
-        int x = rc.left + nOff - (p->GetWidth() - nT) / 2;
-        int y = rc.top - (p->GetHeight() - (rc.bottom - rc.top)) / 2;
-        WceUiDrawClipped(pDrawBitmap, rcLimit, x, y, p->GetWidth(), p->GetHeight(), p, 0, 0, WCEUI_DRAW_BLEND);
-    }
-}
+// ---- Input ----
 
 void CWceUiSlider::impTrack(int x, LPARAM nPhase)
 {
@@ -165,32 +183,28 @@ void CWceUiSlider::OnLoseCapture()
     CWceUiLayer::OnLoseCapture();
 }
 
-void CWceUiSlider::SetRange(int nMin, int nMax, BOOL bRedraw)
-{
-    if (!m_pData || nMin > nMax) return;
-    m_pData->m_nMin = nMin;
-    m_pData->m_nMax = nMax;
-    if (bRedraw) InvalidateLayer();
-}
+// ---- Painting ----
 
-void CWceUiSlider::GetRange(int* pMin, int* pMax) const
+void CWceUiSlider::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
 {
-    if (pMin) *pMin = m_pData ? m_pData->m_nMin : 0;
-    if (pMax) *pMax = m_pData ? m_pData->m_nMax : 0;
+    if (!m_pData || !pDrawBitmap) return;
+    RECT rc;
+    GetClientRect(&rc);
+    if (!bClient) ClientToWindow(&rc);
+    RECT rcLimit;
+    RECT rcClip = WceUiPaintClipOf(this, rc);
+    if (!IntersectRect(&rcLimit, &rc, &rcClip)) return;
+    int nT = m_pData->m_nThumbWidth;
+    int nOff = GetThumbOffset();
+    // Every image stays inside the slider: a repaint of its rectangle must cover all it drew.
+    if (CWceUiGenericBitmap* p = m_pData->m_bmpBgSel.GetBitmap())
+        WceUiDrawClipped(pDrawBitmap, rcLimit, rc.left + nT / 2, rc.top, p->GetWidth(), p->GetHeight(), p, 0, 0, WCEUI_DRAW_BLEND);
+    if (CWceUiGenericBitmap* p = m_pData->m_bmpBg.GetBitmap())
+        WceUiDrawClipped(pDrawBitmap, rcLimit, rc.left + nT / 2 + nOff, rc.top, p->GetWidth() - nOff, p->GetHeight(), p,
+                         nOff, 0, WCEUI_DRAW_BLEND);
+    if (CWceUiGenericBitmap* p = m_pData->m_bmpThumb.GetBitmap()) {
+        int x = rc.left + nOff - (p->GetWidth() - nT) / 2;
+        int y = rc.top - (p->GetHeight() - (rc.bottom - rc.top)) / 2;
+        WceUiDrawClipped(pDrawBitmap, rcLimit, x, y, p->GetWidth(), p->GetHeight(), p, 0, 0, WCEUI_DRAW_BLEND);
+    }
 }
-
-void CWceUiSlider::SetPos(int nPos)
-{
-    if (!m_pData || nPos < m_pData->m_nMin || nPos > m_pData->m_nMax || nPos == m_pData->m_nPos) return;
-    m_pData->m_nPos = nPos;
-    InvalidateLayer();
-}
-
-int CWceUiSlider::GetPos() const { return m_pData ? m_pData->m_nPos : 0; }
-void CWceUiSlider::SetReadOnly(BOOL bReadOnly)
-{
-    if (m_pData) m_pData->m_bReadOnly = bReadOnly ? TRUE : FALSE;
-}
-BOOL CWceUiSlider::IsReadOnly() const { return m_pData && m_pData->m_bReadOnly; }
-BOOL CWceUiSlider::IsTracking() const { return m_pData && m_pData->m_bTracking; }
-int CWceUiSlider::GetThumbWidth() const { return m_pData ? m_pData->m_nThumbWidth : 0; }

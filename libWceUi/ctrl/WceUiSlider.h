@@ -14,30 +14,36 @@ class CWceUiSlider : public CWceUiLayer {
     WCEUI_DYNCREATE_BEGIN(CWceUiSlider, CWceUiLayer)
 
 public:
+    // ---- Life ----
     CWceUiSlider();
     virtual ~CWceUiSlider();
-
-    BOOL SetProperties(CWceUiXmlElem* pCreateElem) override;
     void OnInitLayer() override;
-    void OnLoseCapture() override;
-    void OnLButtonDown(UINT nFlags, int x, int y) override;
-    void OnLButtonUp(UINT nFlags, int x, int y) override;
-    void OnMouseMove(UINT nFlags, int x, int y) override;
-    void OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient) override;
 
+    // ---- Properties ----
+    BOOL SetProperties(CWceUiXmlElem* pCreateElem) override;
+    void SetReadOnly(BOOL bReadOnly);
+    BOOL IsReadOnly() const;
+    int GetThumbWidth() const;
+
+    // ---- Public calls ----
     // Ignored when nMin > nMax; the position is left as it is.
     void SetRange(int nMin, int nMax, BOOL bRedraw);
     void GetRange(int* pMin, int* pMax) const;
     // Ignored outside the range or when equal to the position.
     void SetPos(int nPos);
     int GetPos() const;
-
-    void SetReadOnly(BOOL bReadOnly);
-    BOOL IsReadOnly() const;
     BOOL IsTracking() const;
-    int GetThumbWidth() const;
     // The thumb's offset from the track's start for the present position, clamped to the track.
     int GetThumbOffset() const;
+
+    // ---- Input ----
+    void OnLButtonDown(UINT nFlags, int x, int y) override;
+    void OnMouseMove(UINT nFlags, int x, int y) override;
+    void OnLButtonUp(UINT nFlags, int x, int y) override;
+    void OnLoseCapture() override;
+
+    // ---- Painting ----
+    void OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient) override;
 
     CWceUiSliderData* GetData() const { return m_pData; }
 

@@ -13,6 +13,7 @@
 #include "WceUiLayerCtrl.h"
 #include "WceUiLayerData.h"
 #include "WceUiStyle.h"
+#include "WceUiTextPainter.h"
 #include "wce/gdi.h"
 #include "wce/gdi_text.h"
 
@@ -244,35 +245,16 @@ void CWceUiLayer::OnDrawText(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)
                     u"In CWceUiLayer::OnDrawText, GetStyle()->GetFontCtrl()->GetFont return NULL, use default FONT");
         hFont = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
     }
-    HBITMAP hBitmap = pDrawBitmap->GetHBitmap(NULL);
-    if (NULL == hBitmap) return;
-    HDC hdc = CreateCompatibleDC(NULL);
-    if (NULL == hdc) {
-        pDrawBitmap->Unlock();
-        return;
-    }
-    HGDIOBJ hOldBitmap = SelectObject(hdc, hBitmap);
-    int nOldMode = SetBkMode(hdc, TRANSPARENT);
-    COLORREF crOld = SetTextColor(hdc, rec.m_TextColor.GetColor());
-    HGDIOBJ hOldFont = SelectObject(hdc, hFont);
     RECT rcClip = PaintClip(this, bClient);
-    if (!IsRectLarge(&rcClip)) IntersectClipRect(hdc, rcClip.left, rcClip.top, rcClip.right, rcClip.bottom);
+    CWceUiTextPainter painter(pDrawBitmap, hFont, rec.m_TextColor.GetColor(), IsRectLarge(&rcClip) ? NULL : &rcClip);
+    if (!painter.IsReady()) return;
 
     UINT nFormat = rec.m_DrawTextCtrl.GetFormat();
     if (0 == (nFormat & DT_SINGLELINE)) nFormat |= DT_WORDBREAK;
     nFormat |= DT_END_ELLIPSIS;
     int nLength = 0;
     while (pText[nLength]) ++nLength;
-    DrawTextW(hdc, pText, nLength, &rc, nFormat);
-
-    SelectClipRgn(hdc, NULL);
-    SelectObject(hdc, hOldFont);
-    SetTextColor(hdc, crOld);
-    SetBkMode(hdc, nOldMode);
-    SelectObject(hdc, hOldBitmap);
-    DeleteDC(hdc);
-    // GetHBitmap locked the pixels; left locked, every later copy would duplicate them.
-    pDrawBitmap->Unlock();
+    painter.DrawText(pText, nLength, &rc, nFormat);
 }
 
 void CWceUiLayer::OnDrawMixColorFilter(CWceUiGenericBitmap* pDrawBitmap, BOOL bClient)

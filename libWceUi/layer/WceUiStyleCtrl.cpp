@@ -1,5 +1,7 @@
 #include "WceUiStyleCtrl.h"
 
+#include <new>
+
 #include "JXCheck.h"
 #include "JXWriteLogFile.h"
 
@@ -235,7 +237,8 @@ void CWceUiBgItemCtrl::DoCopy(const CWceUiBgItemCtrl& other)
     if (!WCEUI_CHECK("CWceUiBgItemCtrl::DoCopy", &other != this)) return;
     RemoveAll();
     for (CWceUiBgItem* p = other.m_pHead; p; p = p->m_pNext) {
-        CWceUiBgItem* pCopy = new CWceUiBgItem(*p);
+        CWceUiBgItem* pCopy = new (std::nothrow) CWceUiBgItem(*p);
+        if (!WCEUI_CHECK("CWceUiBgItemCtrl::DoCopy", NULL != pCopy)) return;  // the items copied so far stay
         AddTail(pCopy);
     }
 }

@@ -1,5 +1,7 @@
 #include "WceUiLoadColor.h"
 
+#include <new>
+
 #include "JXCheck.h"
 #include "JXGetColor.h"
 #include "JXWriteLogFile.h"
@@ -12,13 +14,16 @@ struct CWceUiLoadColor::CData {
     CQuickString m_strID;
 };
 
-CWceUiLoadColor::CWceUiLoadColor() : m_pData(new CData) {}
+CWceUiLoadColor::CWceUiLoadColor() : m_pData(new (std::nothrow) CData)
+{
+    WCEUI_CHECK("CWceUiLoadColor::CWceUiLoadColor", NULL != m_pData);
+}
 
-CWceUiLoadColor::CWceUiLoadColor(LPCWSTR pColorID) : m_pData(new CData) { SetColor(pColorID); }
+CWceUiLoadColor::CWceUiLoadColor(LPCWSTR pColorID) : CWceUiLoadColor() { SetColor(pColorID); }
 
-CWceUiLoadColor::CWceUiLoadColor(COLORREF crColor) : m_pData(new CData) { SetColor(crColor); }
+CWceUiLoadColor::CWceUiLoadColor(COLORREF crColor) : CWceUiLoadColor() { SetColor(crColor); }
 
-CWceUiLoadColor::CWceUiLoadColor(const CWceUiLoadColor& other) : m_pData(new CData) { *this = other; }
+CWceUiLoadColor::CWceUiLoadColor(const CWceUiLoadColor& other) : CWceUiLoadColor() { *this = other; }
 
 CWceUiLoadColor::~CWceUiLoadColor()
 {
@@ -28,7 +33,7 @@ CWceUiLoadColor::~CWceUiLoadColor()
 
 CWceUiLoadColor& CWceUiLoadColor::operator=(const CWceUiLoadColor& other)
 {
-    if (&other == this) return *this;
+    if (&other == this || !GetData() || !other.GetData()) return *this;
     Clean();
     if (SOURCE_RES == other.GetData()->m_nSource) {
         GetData()->m_strID = other.GetData()->m_strID;
@@ -41,7 +46,7 @@ CWceUiLoadColor& CWceUiLoadColor::operator=(const CWceUiLoadColor& other)
 
 void CWceUiLoadColor::SetColor(LPCWSTR pColorID)
 {
-    if (!WCEUI_CHECK("CWceUiLoadColor::SetColor", NULL != pColorID && 0 != *pColorID)) return;
+    if (!GetData() || !WCEUI_CHECK("CWceUiLoadColor::SetColor", NULL != pColorID && 0 != *pColorID)) return;
     if (SOURCE_RES == GetData()->m_nSource && 0 == GetData()->m_strID.CompareNoCase(pColorID)) return;
     Clean();
     GetData()->m_strID = pColorID;
@@ -50,6 +55,7 @@ void CWceUiLoadColor::SetColor(LPCWSTR pColorID)
 
 void CWceUiLoadColor::SetColor(COLORREF crColor)
 {
+    if (!GetData()) return;
     Clean();
     GetData()->m_Private.SetColor(crColor);
 }
@@ -57,6 +63,7 @@ void CWceUiLoadColor::SetColor(COLORREF crColor)
 CWceUiColor* CWceUiLoadColor::impAcquire()
 {
     CData* p = GetData();
+    if (!p) return NULL;
     if (SOURCE_APP == p->m_nSource) return &p->m_Private;
     if (!p->m_pColor) {
         p->m_pColor = WceUiGetColor(p->m_strID);
@@ -69,13 +76,22 @@ CWceUiColor* CWceUiLoadColor::impAcquire()
     return p->m_pColor;
 }
 
-COLORREF CWceUiLoadColor::GetColor() { return impAcquire()->GetColor(); }
+COLORREF CWceUiLoadColor::GetColor()
+{
+    CWceUiColor* pColor = impAcquire();
+    return pColor ? pColor->GetColor() : 0;
+}
 
-HBRUSH CWceUiLoadColor::GetBrush() { return impAcquire()->GetBrush(); }
+HBRUSH CWceUiLoadColor::GetBrush()
+{
+    CWceUiColor* pColor = impAcquire();
+    return pColor ? pColor->GetBrush() : NULL;
+}
 
 void CWceUiLoadColor::Clean()
 {
     CData* p = GetData();
+    if (!p) return;
     // Only a color from the cache goes back to it, never the private fallback.
     if (p->m_pColor && p->m_pColor != &p->m_Private) WceUiReleaseColor(p->m_pColor);
     p->m_pColor = NULL;
@@ -84,8 +100,8 @@ void CWceUiLoadColor::Clean()
     p->m_nSource = SOURCE_APP;
 }
 
-int CWceUiLoadColor::GetSource() const { return GetData()->m_nSource; }
+int CWceUiLoadColor::GetSource() const { return GetData() ? GetData()->m_nSource : SOURCE_APP; }
 
-LPCWSTR CWceUiLoadColor::GetColorID() const { return GetData()->m_strID; }
+LPCWSTR CWceUiLoadColor::GetColorID() const { return GetData() ? GetData()->m_strID.GetString() : u""; }
 
-COLORREF CWceUiLoadColor::GetAppColor() const { return GetData()->m_Private.GetColor(); }
+COLORREF CWceUiLoadColor::GetAppColor() const { return GetData() ? GetData()->m_Private.GetColor() : 0; }

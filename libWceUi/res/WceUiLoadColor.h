@@ -1,5 +1,6 @@
 // A color named by id (shared through the color cache, acquired on first use) or a
-// private value.
+// private value. A holder left without memory (logged) holds nothing and yields black and
+// no brush.
 #pragma once
 
 #include "wce/gdi.h"

@@ -1,5 +1,7 @@
 #include "WceUiLoadFont.h"
 
+#include <new>
+
 #include "JXCheck.h"
 #include "JXGetFont.h"
 #include "JXWriteLogFile.h"
@@ -24,18 +26,21 @@ void ResetToSystemFont(CWceUiFont& font)
 
 }  // namespace
 
-CWceUiLoadFont::CWceUiLoadFont() : m_pData(new CData) {}
+CWceUiLoadFont::CWceUiLoadFont() : m_pData(new (std::nothrow) CData)
+{
+    WCEUI_CHECK("CWceUiLoadFont::CWceUiLoadFont", NULL != m_pData);
+}
 
-CWceUiLoadFont::CWceUiLoadFont(LPCWSTR pFontID) : m_pData(new CData) { SetFontFromRes(pFontID); }
+CWceUiLoadFont::CWceUiLoadFont(LPCWSTR pFontID) : CWceUiLoadFont() { SetFontFromRes(pFontID); }
 
-CWceUiLoadFont::CWceUiLoadFont(HFONT hFont) : m_pData(new CData)
+CWceUiLoadFont::CWceUiLoadFont(HFONT hFont) : CWceUiLoadFont()
 {
     impSetFromHFONT(hFont, u"GetObject in CWceUiLoadFont(HFONT hFont) failed, GetLastError is %d");
 }
 
-CWceUiLoadFont::CWceUiLoadFont(const LOGFONTW* pLogFont) : m_pData(new CData) { SetFontFromLogFont(pLogFont); }
+CWceUiLoadFont::CWceUiLoadFont(const LOGFONTW* pLogFont) : CWceUiLoadFont() { SetFontFromLogFont(pLogFont); }
 
-CWceUiLoadFont::CWceUiLoadFont(const CWceUiLoadFont& other) : m_pData(new CData) { *this = other; }
+CWceUiLoadFont::CWceUiLoadFont(const CWceUiLoadFont& other) : CWceUiLoadFont() { *this = other; }
 
 CWceUiLoadFont::~CWceUiLoadFont()
 {
@@ -45,7 +50,7 @@ CWceUiLoadFont::~CWceUiLoadFont()
 
 CWceUiLoadFont& CWceUiLoadFont::operator=(const CWceUiLoadFont& other)
 {
-    if (&other == this) return *this;
+    if (&other == this || !GetData() || !other.GetData()) return *this;
     Clean();
     if (SOURCE_RES == other.GetData()->m_nSource) {
         GetData()->m_strID = other.GetData()->m_strID;
@@ -58,7 +63,7 @@ CWceUiLoadFont& CWceUiLoadFont::operator=(const CWceUiLoadFont& other)
 
 void CWceUiLoadFont::SetFontFromRes(LPCWSTR pFontID)
 {
-    if (!WCEUI_CHECK("CWceUiLoadFont::SetFontFromRes", NULL != pFontID && 0 != *pFontID)) return;
+    if (!GetData() || !WCEUI_CHECK("CWceUiLoadFont::SetFontFromRes", NULL != pFontID && 0 != *pFontID)) return;
     if (SOURCE_RES == GetData()->m_nSource && 0 == GetData()->m_strID.CompareNoCase(pFontID)) return;
     Clean();
     GetData()->m_strID = pFontID;
@@ -72,7 +77,7 @@ void CWceUiLoadFont::SetFontFromHFONT(HFONT hFont)
 
 void CWceUiLoadFont::impSetFromHFONT(HFONT hFont, LPCWSTR pFailFormat)
 {
-    if (!WCEUI_CHECK("CWceUiLoadFont::SetFontFromHFONT", NULL != hFont)) return;
+    if (!GetData() || !WCEUI_CHECK("CWceUiLoadFont::SetFontFromHFONT", NULL != hFont)) return;
     LOGFONTW lf;
     BOOL bDescribed = GetObject(hFont, sizeof(lf), &lf) == static_cast<int>(sizeof(lf));
     if (!bDescribed) JxWriteLogW(JX_LOG_ERROR, pFailFormat, static_cast<int>(GetLastError()));
@@ -82,7 +87,7 @@ void CWceUiLoadFont::impSetFromHFONT(HFONT hFont, LPCWSTR pFailFormat)
 
 void CWceUiLoadFont::SetFontFromLogFont(const LOGFONTW* pLogFont)
 {
-    if (!WCEUI_CHECK("CWceUiLoadFont::SetFontFromLogFont", NULL != pLogFont)) return;
+    if (!GetData() || !WCEUI_CHECK("CWceUiLoadFont::SetFontFromLogFont", NULL != pLogFont)) return;
     Clean();
     GetData()->m_Private.SetLogFont(*pLogFont);
 }
@@ -90,6 +95,7 @@ void CWceUiLoadFont::SetFontFromLogFont(const LOGFONTW* pLogFont)
 CWceUiFont* CWceUiLoadFont::impAcquire()
 {
     CData* p = GetData();
+    if (!p) return NULL;
     if (SOURCE_APP == p->m_nSource) return &p->m_Private;
     if (!p->m_pFont) {
         p->m_pFont = WceUiGetFont(p->m_strID);
@@ -102,18 +108,25 @@ CWceUiFont* CWceUiLoadFont::impAcquire()
     return p->m_pFont;
 }
 
-HFONT CWceUiLoadFont::GetFont() { return impAcquire()->GetFont(); }
+HFONT CWceUiLoadFont::GetFont()
+{
+    CWceUiFont* pFont = impAcquire();
+    return pFont ? pFont->GetFont() : NULL;
+}
 
 BOOL CWceUiLoadFont::GetLogFont(LOGFONTW* pLogFont)
 {
     if (!WCEUI_CHECK("CWceUiLoadFont::GetLogFont", NULL != pLogFont)) return FALSE;
-    *pLogFont = impAcquire()->GetLogFont();
+    CWceUiFont* pFont = impAcquire();
+    if (!pFont) return FALSE;
+    *pLogFont = pFont->GetLogFont();
     return TRUE;
 }
 
 void CWceUiLoadFont::Clean()
 {
     CData* p = GetData();
+    if (!p) return;
     // Only a font from the cache goes back to it, never the private fallback.
     if (p->m_pFont && p->m_pFont != &p->m_Private) WceUiReleaseFont(p->m_pFont);
     p->m_pFont = NULL;
@@ -122,6 +135,6 @@ void CWceUiLoadFont::Clean()
     p->m_nSource = SOURCE_APP;
 }
 
-int CWceUiLoadFont::GetSource() const { return GetData()->m_nSource; }
+int CWceUiLoadFont::GetSource() const { return GetData() ? GetData()->m_nSource : SOURCE_APP; }
 
-LPCWSTR CWceUiLoadFont::GetFontID() const { return GetData()->m_strID; }
+LPCWSTR CWceUiLoadFont::GetFontID() const { return GetData() ? GetData()->m_strID.GetString() : u""; }

@@ -1,5 +1,5 @@
 // A font named by id (shared through the font cache, acquired on first use) or a private
-// font description.
+// font description. A holder left without memory (logged) holds nothing and yields no font.
 #pragma once
 
 #include "wce/gdi.h"

@@ -26,25 +26,23 @@ void CWceUiLoadString::Register()
     if (pLanguage) pLanguage->AddLoadStringItem(this);
 }
 
-CWceUiLoadString::CWceUiLoadString() : m_pData(new CData) { Register(); }
-
-CWceUiLoadString::CWceUiLoadString(LPCWSTR pTextResID) : m_pData(new CData)
+CWceUiLoadString::CWceUiLoadString() : m_pData(new (std::nothrow) CData)
 {
+    WCEUI_CHECK("CWceUiLoadString::CWceUiLoadString", NULL != m_pData);
     Register();
-    if (WCEUI_CHECK("CWceUiLoadString::CWceUiLoadString", NULL != pTextResID && 0 != pTextResID[0]))
+}
+
+CWceUiLoadString::CWceUiLoadString(LPCWSTR pTextResID) : CWceUiLoadString()
+{
+    if (GetData() && WCEUI_CHECK("CWceUiLoadString::CWceUiLoadString", NULL != pTextResID && 0 != pTextResID[0]))
         GetData()->strTextResID = pTextResID;
 }
 
-CWceUiLoadString::CWceUiLoadString(UINT nTextResID) : m_pData(new CData)
-{
-    Register();
-    SetTextResID(nTextResID);
-}
+CWceUiLoadString::CWceUiLoadString(UINT nTextResID) : CWceUiLoadString() { SetTextResID(nTextResID); }
 
-CWceUiLoadString::CWceUiLoadString(const CWceUiLoadString& other) : CJxLanguageItem(), m_pData(new CData)
+CWceUiLoadString::CWceUiLoadString(const CWceUiLoadString& other) : CWceUiLoadString()
 {
-    Register();
-    GetData()->strTextResID = other.GetData()->strTextResID;
+    if (GetData() && other.GetData()) GetData()->strTextResID = other.GetData()->strTextResID;
 }
 
 CWceUiLoadString::~CWceUiLoadString()
@@ -56,7 +54,7 @@ CWceUiLoadString::~CWceUiLoadString()
 
 CWceUiLoadString& CWceUiLoadString::operator=(const CWceUiLoadString& other)
 {
-    if (this != &other) {
+    if (this != &other && GetData() && other.GetData()) {
         GetData()->strTextResID = other.GetData()->strTextResID;
         GetData()->bStale = TRUE;
     }
@@ -67,7 +65,7 @@ void CWceUiLoadString::SetTextResID(LPCWSTR pTextResID)
 {
     if (NULL == pTextResID) pTextResID = u"";
     CData* pData = GetData();
-    if (pData->strTextResID == pTextResID) return;
+    if (!pData || pData->strTextResID == pTextResID) return;
     pData->strTextResID = pTextResID;
     pData->bStale = TRUE;
 }
@@ -79,12 +77,12 @@ void CWceUiLoadString::SetTextResID(UINT nTextResID)
     SetTextResID(szTextResID);
 }
 
-LPCWSTR CWceUiLoadString::GetTextResID() const { return GetData()->strTextResID; }
+LPCWSTR CWceUiLoadString::GetTextResID() const { return GetData() ? GetData()->strTextResID.GetString() : u""; }
 
 LPCWSTR CWceUiLoadString::GetString()
 {
     CData* pData = GetData();
-    if (pData->strTextResID.IsEmpty()) return u"";
+    if (!pData || pData->strTextResID.IsEmpty()) return u"";
     if (pData->bStale) {
         CJxLanguage* pLanguage = GetLanguage();
         LPCWSTR pText = pLanguage ? pLanguage->GetString(pData->strTextResID) : NULL;
@@ -99,4 +97,7 @@ LPCWSTR CWceUiLoadString::GetString()
     return pData->strText;
 }
 
-void CWceUiLoadString::OnLanguageChange() { GetData()->bStale = TRUE; }
+void CWceUiLoadString::OnLanguageChange()
+{
+    if (GetData()) GetData()->bStale = TRUE;
+}

@@ -1,6 +1,7 @@
 // A text shown by resource id. The text is looked up in the current language on the first
 // GetString after construction, after each id change and after each language change, so
-// that layers follow a language change without being told.
+// that layers follow a language change without being told. A holder left without memory
+// (logged) has the empty id.
 #pragma once
 
 #include "JXLanguage.h"

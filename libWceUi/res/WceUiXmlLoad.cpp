@@ -1,170 +1,32 @@
 #include "WceUiXml.h"
 
-#include <cstdint>
 #include <cstring>
 #include <new>
 #include <string>
 #include <unordered_set>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "JXCheck.h"
 #include "JXGlobalData.h"
-#include "JXList.h"
 #include "JXWriteLogFile.h"
 #include "JXXmlShared.h"
 #include "JxFile.h"
-#include "QuickString.h"
 #include "WceUiCommon.h"
 #include "WceUiXmlPrivate.h"
+#include "WceUiXmlScan.h"
 #include "wce/wstring.h"
 
-// Loading: reading the file, resolving "#include_xml" lines, parsing.
+// Loading: reading the file and parsing it. The "#include_xml" lines are resolved in
+// WceUiXmlInclude.cpp, the scanners are in WceUiXmlScan.h.
 
 namespace {
 
-const WCHAR kIncludeKeyword[] = u"#include_xml";
-const int kIncludeKeywordLength = 12;
-const int kMaxIncludeNameLength = 258;
-const size_t kMaxTextUnits = 0x7FFFFFFE;
-
-inline bool IsXmlSpace(WCHAR c) { return u' ' == c || u'\r' == c || u'\n' == c || u'\t' == c; }
-
-// Scans over the document's buffer. Tags, names and values run to some units each, and a
-// loop that stops after an unpredictable number of units costs a mispredicted branch at
-// its end: blocks of eight units are tested at once instead. A block may be read past the
-// end of the scan (not past pReadEnd, the end of the buffer); what lies behind pEnd is
-// dropped from its mask.
-#if defined(__SSE2__)
-inline __m128i LoadUnits(LPCWSTR p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-
-inline __m128i SpaceUnits(__m128i units)
-{
-    __m128i spaces = _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(u' ')),
-                                  _mm_cmpeq_epi16(units, _mm_set1_epi16(u'\n')));
-    __m128i controls = _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(u'\r')),
-                                    _mm_cmpeq_epi16(units, _mm_set1_epi16(u'\t')));
-    return _mm_or_si128(spaces, controls);
-}
-
-// Two mask bits per unit (from the 16-bit compares), sixteen units a step: most names and
-// values end within the first.
-template <typename BlockTest>
-inline LPWSTR ScanBlocks(LPWSTR p, LPWSTR pEnd, LPCWSTR pReadEnd, BlockTest test, bool& bDone)
-{
-    bDone = true;
-    while (pReadEnd - p >= 16) {
-        std::ptrdiff_t nLeft = pEnd - p;
-        if (nLeft <= 0) return pEnd;
-        std::uint32_t nMask = static_cast<std::uint32_t>(_mm_movemask_epi8(test(LoadUnits(p)))) |
-                              static_cast<std::uint32_t>(_mm_movemask_epi8(test(LoadUnits(p + 8)))) << 16;
-        if (nLeft < 16) nMask &= (1u << (2 * nLeft)) - 1;
-        if (nMask) return p + (__builtin_ctz(nMask) >> 1);
-        if (nLeft <= 16) return pEnd;
-        p += 16;
-    }
-    bDone = false;  // too near the end of the buffer: the caller goes on unit by unit
-    return p;
-}
-#endif
-
-// The first c in [p, pEnd), or pEnd.
-inline LPWSTR FindUnit(LPWSTR p, LPWSTR pEnd, LPCWSTR pReadEnd, WCHAR c)
-{
-#if defined(__SSE2__)
-    const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
-    bool bDone;
-    p = ScanBlocks(p, pEnd, pReadEnd, [wanted](__m128i units) { return _mm_cmpeq_epi16(units, wanted); }, bDone);
-    if (bDone) return p;
-#else
-    (void)pReadEnd;
-#endif
-    while (p < pEnd && c != *p) ++p;
-    return p;
-}
-
-// The first '=' or space in [p, pEnd), or pEnd: where a tag or attribute name ends.
-inline LPWSTR FindNameEnd(LPWSTR p, LPWSTR pEnd, LPCWSTR pReadEnd)
-{
-#if defined(__SSE2__)
-    bool bDone;
-    p = ScanBlocks(
-        p, pEnd, pReadEnd,
-        [](__m128i units) { return _mm_or_si128(SpaceUnits(units), _mm_cmpeq_epi16(units, _mm_set1_epi16(u'='))); },
-        bDone);
-    if (bDone) return p;
-#else
-    (void)pReadEnd;
-#endif
-    while (p < pEnd && u'=' != *p && !IsXmlSpace(*p)) ++p;
-    return p;
-}
-
-// The first unit in [p, pEnd) that is no space, or pEnd.
-inline LPWSTR SkipSpaces(LPWSTR p, LPWSTR pEnd, LPCWSTR pReadEnd)
-{
-#if defined(__SSE2__)
-    bool bDone;
-    p = ScanBlocks(
-        p, pEnd, pReadEnd, [](__m128i units) { return _mm_xor_si128(SpaceUnits(units), _mm_set1_epi16(-1)); },
-        bDone);
-    if (bDone) return p;
-#else
-    (void)pReadEnd;
-#endif
-    while (p < pEnd && IsXmlSpace(*p)) ++p;
-    return p;
-}
-
-// The length of a terminated text, eight units at a time: a document is a long text. An
-// aligned 16-byte load never crosses into another page, so reading past the terminator inside
-// the last block is safe, though the address sanitizer cannot see that.
-#if defined(__SSE2__)
-__attribute__((no_sanitize_address)) size_t TextLength(LPCWSTR p)
-{
-    const std::uintptr_t nAddress = reinterpret_cast<std::uintptr_t>(p);
-    if (nAddress & 1) return WStrLen(p);
-    const __m128i zero = _mm_setzero_si128();
-    const BYTE* pBlock = reinterpret_cast<const BYTE*>(nAddress & ~static_cast<std::uintptr_t>(15));
-    unsigned nMask = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(pBlock)), zero)));
-    nMask &= ~0u << (nAddress & 15);  // units before p do not count
-    while (0 == nMask) {
-        pBlock += 16;
-        nMask = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(pBlock)), zero)));
-    }
-    return static_cast<size_t>(pBlock + __builtin_ctz(nMask) - reinterpret_cast<const BYTE*>(p)) / sizeof(WCHAR);
-}
-#else
-size_t TextLength(LPCWSTR p) { return WStrLen(p); }
-#endif
-
-// The first occurrence of the nNeedle units of pNeedle in [p, pEnd), or null.
-LPWSTR FindText(LPWSTR p, LPWSTR pEnd, LPCWSTR pReadEnd, LPCWSTR pNeedle, int nNeedle)
-{
-    for (; pEnd - p >= nNeedle; ++p) {
-        p = FindUnit(p, pEnd - nNeedle + 1, pReadEnd, pNeedle[0]);
-        if (pEnd - p < nNeedle) break;
-        int i = 1;
-        while (i < nNeedle && p[i] == pNeedle[i]) ++i;
-        if (i == nNeedle) return p;
-    }
-    return NULL;
-}
-
-// Little-endian UTF-16 units from bytes that need not be aligned. Returns the number of
-// units before the first NUL (the length of the text they hold).
-size_t CopyUnits(WCHAR* pDest, const BYTE* pBytes, size_t nUnits)
-{
-    size_t nText = nUnits;
-    for (size_t i = 0; i < nUnits; ++i) {
-        pDest[i] = static_cast<WCHAR>(pBytes[2 * i] | (pBytes[2 * i + 1] << 8));
-        if (0 == pDest[i] && nText == nUnits) nText = i;
-    }
-    return nText;
-}
+using wceui::CopyUnits;
+using wceui::FindNameEnd;
+using wceui::FindText;
+using wceui::FindUnit;
+using wceui::IsXmlSpace;
+using wceui::SkipSpaces;
+using wceui::TextLength;
 
 // The syntax errors, in one table: the code the log names (as it has always been written)
 // and what it means.
@@ -236,13 +98,6 @@ const CXmlSyntaxCode kSyntaxCodes[XML_SYNTAX_COUNT] = {
     {u"028", u"an attribute value has no closing quote"},
     {u"029", u"an attribute is given twice"},
     {u"030", u"the document does not load"},
-};
-
-// One piece of the text that results from resolving includes.
-struct CIncludePiece {
-    const WCHAR* pText;  // a part of the loaded text, or null
-    const BYTE* pBytes;  // or the units of an included file (owned)
-    size_t nUnits;
 };
 
 }  // namespace
@@ -410,147 +265,6 @@ size_t CWceUiXmlDoc::TrimTrailingSpace(size_t nLength)
     return nLength;
 }
 
-BYTE* CWceUiXmlDoc::ReadIncludeFile(LPCWSTR pPath, DWORD* pdwSize)
-{
-    *pdwSize = 0;
-    DWORD nSize = 0;
-    BYTE* pData = WceUiReadFile(pPath, &nSize, WceUiGetPackPassword());
-    if (NULL == pData) {
-        JxWriteLogW(JX_LOG_ERROR, u"%s::ReadIncludeFile, WceUiReadFile %s fail", kXmlDocClass, pPath);
-        return NULL;
-    }
-    if (0 != nSize) {
-        if (nSize & 1) {
-            JxWriteLogW(JX_LOG_ERROR, u"%s::ReadIncludeFile, %s is not a UNICODE file 1", kXmlDocClass, pPath);
-            delete[] pData;
-            return NULL;
-        }
-        if (0xFF != pData[0] || 0xFE != pData[1]) {
-            JxWriteLogW(JX_LOG_ERROR, u"%s::ReadIncludeFile,%s is not a UNICODE file 2", kXmlDocClass, pPath);
-            delete[] pData;
-            return NULL;
-        }
-    }
-    *pdwSize = nSize;
-    return pData;
-}
-
-// Line-based, before parsing: a line "#include_xml "name"" (only spaces, TABs or CRs before
-// it) is replaced by the text of that file. Included text is not searched again.
-BOOL CWceUiXmlDoc::ResolveIncludes(size_t& nLength)
-{
-    LPWSTR pText = m_pMemXmlStr;
-    LPWSTR pEnd = pText + nLength;
-    JXList<CIncludePiece> pieces;
-    size_t nTotal = 0;
-    size_t nAllocated = 0;
-    BOOL bIncluded = FALSE;
-    BOOL bFailed = FALSE;
-
-    // The directory of the document, against which included names resolve.
-    CQuickString strDir;
-    JxGetDirPathFromFilePath(strDir, m_strPath);
-
-    LPWSTR pSegmentStart = pText;
-    LPWSTR pSearch = pText;
-    while (!bFailed) {
-        LPWSTR pHit = FindText(pSearch, pEnd, m_pMemXmlStr + m_nMemXmlStr, kIncludeKeyword, kIncludeKeywordLength);
-        if (NULL == pHit) break;
-
-        // Only spaces, TABs and CRs may stand before it on its line. The walk back stops at
-        // the first other character, so a long line of keywords costs no more than its length.
-        LPWSTR pLineStart = pHit;
-        while (pLineStart > pText && (u' ' == pLineStart[-1] || u'\t' == pLineStart[-1] || u'\r' == pLineStart[-1]))
-            --pLineStart;
-        BOOL bDirective = pLineStart == pText || u'\n' == pLineStart[-1];
-
-        LPWSTR p = pHit + kIncludeKeywordLength;
-        LPWSTR pName = NULL;
-        LPWSTR pNameEnd = NULL;
-        LPWSTR pLineNext = NULL;
-        if (bDirective) {
-            while (p < pEnd && (u' ' == *p || u'\t' == *p)) ++p;
-            bDirective = p < pEnd && u'"' == *p;
-        }
-        if (bDirective) {
-            pName = ++p;
-            while (p < pEnd && u'"' != *p && u'\r' != *p && u'\n' != *p) ++p;
-            pNameEnd = p;
-            bDirective = p < pEnd && u'"' == *p && pNameEnd > pName && pNameEnd - pName <= kMaxIncludeNameLength;
-        }
-        if (bDirective) {
-            ++p;
-            while (p < pEnd && (u' ' == *p || u'\t' == *p)) ++p;
-            if (p == pEnd) pLineNext = pEnd;
-            else if (u'\n' == *p) pLineNext = p + 1;
-            else if (u'\r' == *p && p + 1 < pEnd && u'\n' == p[1]) pLineNext = p + 2;
-            else bDirective = FALSE;
-        }
-        if (!bDirective) {
-            pSearch = pHit + 1;
-            continue;
-        }
-
-        CQuickString strName(pName, static_cast<int>(pNameEnd - pName));
-        CQuickString strIncludePath;
-        DWORD nSize = 0;
-        BYTE* pData = NULL;
-        if (JxGetRealPath(strIncludePath, strName, strDir)) pData = ReadIncludeFile(strIncludePath, &nSize);
-        else JxWriteLogW(JX_LOG_ERROR, u"%s::ReadIncludeFile, WceUiReadFile %s fail", kXmlDocClass, strName.GetString());
-        if (NULL == pData) {
-            bFailed = TRUE;
-            break;
-        }
-        pSearch = pLineNext;
-        if (0 == nSize) {
-            // An empty file contributes nothing, and its directive line stays.
-            delete[] pData;
-            continue;
-        }
-        CIncludePiece before = {pSegmentStart, NULL, static_cast<size_t>(pLineStart - pSegmentStart)};
-        CIncludePiece included = {NULL, pData, (nSize - 2) / 2};
-        if (NULL == pieces.AddTail(before) || NULL == pieces.AddTail(included)) {
-            delete[] pData;
-            bFailed = TRUE;
-            break;
-        }
-        nTotal += before.nUnits + included.nUnits;
-        pSegmentStart = pLineNext;
-        bIncluded = TRUE;
-    }
-
-    LPWSTR pJoined = NULL;
-    if (!bFailed && bIncluded) {
-        CIncludePiece after = {pSegmentStart, NULL, static_cast<size_t>(pEnd - pSegmentStart)};
-        nTotal += after.nUnits;
-        nAllocated = nTotal + 1;
-        pJoined = nTotal < kMaxTextUnits && pieces.AddTail(after) ? new (std::nothrow) WCHAR[nAllocated] : NULL;
-        if (NULL == pJoined) {
-            JxWriteLogW(JX_LOG_ERROR, u"%s::LoadXmlFile, out of memory for %s", kXmlDocClass, m_strPath);
-            bFailed = TRUE;
-        } else {
-            size_t nAt = 0;
-            for (JXPOSITION pos = pieces.GetHeadPosition(); pos;) {
-                const CIncludePiece& piece = pieces.GetNext(pos);
-                if (piece.pText) memcpy(pJoined + nAt, piece.pText, piece.nUnits * sizeof(WCHAR));
-                else CopyUnits(pJoined + nAt, piece.pBytes + 2, piece.nUnits);
-                nAt += piece.nUnits;
-            }
-            pJoined[nAt] = 0;
-            // An included file may hold a NUL: the text ends there, as it would anywhere.
-            nTotal = WStrLen(pJoined);
-        }
-    }
-    for (JXPOSITION pos = pieces.GetHeadPosition(); pos;) delete[] pieces.GetNext(pos).pBytes;
-    if (bFailed) return FALSE;
-    if (pJoined) {
-        delete[] m_pMemXmlStr;
-        m_pMemXmlStr = pJoined;
-        m_nMemXmlStr = static_cast<int>(nAllocated);
-        nLength = nTotal;
-    }
-    return TRUE;
-}
 
 // The text is the nLength units at m_pMemXmlStr (up to its first NUL). Every scan is
 // bounded by that end, not by the NULs the parser writes behind itself.

@@ -42,8 +42,8 @@ bool MapToHost(LPCWSTR devicePath, std::string& hostPath, DWORD& error, LastLink
 // that a lookup never answers with a host name that is gone or no longer the one the device
 // would find.
 void ForgetResolvedPaths();
-// Closes the descriptors kept for reopening files read before (files.cpp): the next open
-// asks the host again.
+// Closes the descriptors kept for reopening files read before (file_parking.cpp): the next
+// open asks the host again.
 void CloseParkedFiles();
 // As MapToHost, but reports a failure through SetLastError.
 bool MapToHostOrFail(LPCWSTR devicePath, std::string& hostPath, LastLink last = LastLink::Follow,

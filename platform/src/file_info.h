@@ -1,4 +1,4 @@
-// Open folders and what an open file or folder is (files.cpp opens both).
+// Open folders and what an open file or folder is (file_open.cpp opens both).
 #pragma once
 
 #include <sys/stat.h>

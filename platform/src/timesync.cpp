@@ -17,6 +17,7 @@
 #include "device_path.h"
 #include "display_clock.h"
 #include "handles.h"
+#include "nothrow.h"
 #include "wce/files.h"
 #include "wce/host.h"
 #include "wce/wstring.h"
@@ -143,13 +144,16 @@ void OutputDebugStringW(LPCWSTR text)
     if (g_debugOutput == 1 && text) std::fputs(WideToUtf8(text).c_str(), stderr);
 }
 
+// Asked by every failed check, also when memory has run out.
 BOOL IsDebuggerPresent()
 {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("TracerPid:", 0) == 0) return std::atoi(line.c_str() + 10) != 0;
-    return FALSE;
+    return wce::detail::NoThrow<BOOL>(FALSE, []() -> BOOL {
+        std::ifstream status("/proc/self/status");
+        std::string line;
+        while (std::getline(status, line))
+            if (line.rfind("TracerPid:", 0) == 0) return std::atoi(line.c_str() + 10) != 0;
+        return FALSE;
+    });
 }
 
 void DebugBreak()

@@ -168,39 +168,51 @@ TEST_P(BrantelScreens, WrongPasswordShowsTheErrorAndLeavesTheScreenAsItWas)
                                << first << " of " << frames.size();
 }
 
-// A registry the updater cannot read is not taken for the generic variant: the automatic
-// update is refused with a box naming the file and line, and nothing is deleted.
-TEST_P(BrantelScreens, MalformedRegistryRefusesTheUpdateNamingFileAndLine)
+// The box tells the outcome: a registry the updater cannot read is not taken for the generic
+// variant (the box names file and line, nothing is deleted); a unit holding a key refuses an
+// unsigned package with the language file's text; a kpt update calibrates, tells and resets.
+TEST_P(BrantelScreens, TheBoxTellsTheOutcome)
 {
-    Device dev(L().size);
-    dev.Write("registry.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\OEM\n");
-    dev.Package("SDMMC/gpsApp.msk", u"sxq_trelo");
-    ASSERT_EQ(0, dev.Run("wait 300\ndump box.txt\n" + Tap(L().ok)));
-    auto box = dev.Dump("box.txt");
-    EXPECT_EQ("Update fail.", box["msg"].F(7));
-    EXPECT_EQ(0u, box["detail"].F(7).find("(registry.reg:3: malformed registry file")) << box["detail"].F(7);
-    EXPECT_TRUE(box["error_icon"].Visible());
-    EXPECT_EQ("old", dev.Read("Residentflash2/app/NaviMain.exe"));
-    EXPECT_FALSE(dev.Exists("launches.txt"));
-}
-
-// A unit holding a key refuses an unsigned package with the language file's text.
-TEST_P(BrantelScreens, UnsignedPackageOnAUnitWithAKeyIsRefused)
-{
-    Device dev(L().size);
-    dev.SetApp("\\Residentflash2\\app\\NaviMain.exe");
-    dev.Package("SDMMC/gpsApp.msk", u"sxq_trelo");
-    MinisignPublicKey publicKey;
-    MinisignSecretKey secretKey;
-    ASSERT_TRUE(MinisignMakeKeyPair(publicKey, secretKey));
-    dev.Write("Residentflash2/update.pub", MinisignFormatPublicKey(publicKey));
-    ASSERT_EQ(0, dev.Run("wait 300\ndump box.txt\n" + Tap(L().ok) +
-                         Tap(L().listX == 200 ? POINT{680, 359} : POINT{405, 206})));
-    auto box = dev.Dump("box.txt");
-    EXPECT_EQ("MSK file signature error. Update fail.", box["msg"].F(7));
-    EXPECT_TRUE(box["error_icon"].Visible());
-    EXPECT_EQ("old", dev.Read("Residentflash2/app/NaviMain.exe"));
-    EXPECT_FALSE(dev.Exists("launches.txt"));
+    const struct {
+        const char* name;
+        const char* app;  // null: a malformed registry
+        const char* package;
+        LPCWSTR password;
+        bool key;
+        const char *msg, *detail, *icon;
+    } rows[] = {
+        {"malformed registry", nullptr, "SDMMC/gpsApp.msk", u"sxq_trelo", false, "Update fail.",
+         "(registry.reg:3: malformed registry file", "error_icon"},
+        {"unsigned package, a unit with a key", "\\Residentflash2\\app\\NaviMain.exe", "SDMMC/gpsApp.msk", u"sxq_trelo",
+         true, "MSK file signature error. Update fail.", "", "error_icon"},
+        {"kpt success", "\\residentflash2\\app\\kptmain.exe", "SDMMC/kptApp.msk", u"sxq_bnf", false,
+         "Update application OK, please remove SD card.", "", "info_icon"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        Device dev(L().size);
+        if (r.app) dev.SetApp(r.app);
+        else dev.Write("registry.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\OEM\n");
+        dev.Package(r.package, r.password);
+        MinisignPublicKey publicKey;
+        MinisignSecretKey secretKey;
+        ASSERT_TRUE(MinisignMakeKeyPair(publicKey, secretKey));
+        if (r.key) dev.Write("Residentflash2/update.pub", MinisignFormatPublicKey(publicKey));
+        const bool kpt = 'k' == r.package[6];
+        ASSERT_EQ(0, dev.Run("wait 300\ndump box.txt\n" + Tap(L().ok) +
+                             (r.key ? Tap(L().listX == 200 ? POINT{680, 359} : POINT{405, 206}) : "")));
+        auto box = dev.Dump("box.txt");
+        EXPECT_EQ(r.msg, box["msg"].F(7));
+        EXPECT_EQ(0u, box["detail"].F(7).find(r.detail)) << box["detail"].F(7);
+        EXPECT_TRUE(box[r.icon].Visible());
+        EXPECT_EQ(kpt ? "new main" : "old", dev.Read("Residentflash2/app/NaviMain.exe"));
+        EXPECT_FALSE(dev.Exists("launches.txt"));
+        if (!kpt) continue;
+        EXPECT_EQ("100", box["progress"].F(8));
+        EXPECT_EQ("100%", box["status"].F(7));
+        EXPECT_EQ("TouchCalibrate\n", dev.Read("calibration-requested.txt"));
+        EXPECT_TRUE(dev.Exists("reset-requested.txt"));
+    }
 }
 
 TEST_P(BrantelScreens, KptWithoutPackageSaysSoOverTheReducedScreen)
@@ -230,21 +242,6 @@ TEST_P(BrantelScreens, KptWithoutPackageSaysSoOverTheReducedScreen)
                 ADD_FAILURE() << x << "," << y << " " << std::hex << RgbAt(shot, x, y);
         }
     EXPECT_EQ(0, wrong);
-}
-
-TEST_P(BrantelScreens, KptSuccessCalibratesTellsAndResets)
-{
-    Device dev(L().size);
-    dev.SetApp("\\residentflash2\\app\\kptmain.exe");
-    dev.Package("SDMMC/kptApp.msk", u"sxq_bnf");
-    ASSERT_EQ(0, dev.Run("wait 300\ndump d.txt\n" + Tap(L().ok)));
-    auto d = dev.Dump("d.txt");
-    EXPECT_EQ("Update application OK, please remove SD card.", d["msg"].F(7));
-    EXPECT_TRUE(d["info_icon"].Visible());
-    EXPECT_EQ("100", d["progress"].F(8));
-    EXPECT_EQ("100%", d["status"].F(7));
-    EXPECT_EQ("TouchCalibrate\n", dev.Read("calibration-requested.txt"));
-    EXPECT_TRUE(dev.Exists("reset-requested.txt"));
 }
 
 TEST_P(BrantelScreens, ListDragsAndFlicks)

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "FileListModel.h"
-#include "temp_device.h"
+#include "FolderSearch.h"
+#include "msk_fixture.h"
 #include "wce/files.h"
 
 namespace {
@@ -47,6 +49,12 @@ public:
     LPCWSTR GetUplevelText() override { return u".."; }
     LPCWSTR GetNoMatchText() override { return u"none"; }
 
+    std::vector<std::string> Texts() const
+    {
+        std::vector<std::string> out;
+        for (const Item& it : items) out.push_back(it.text);
+        return out;
+    }
     // "text:kind:path" per item; "text:image" for a line without a record.
     std::vector<std::string> Lines() const
     {
@@ -74,6 +82,11 @@ protected:
 };
 
 using Lines = std::vector<std::string>;
+
+void Package(const TempDevice& device, const std::string& relative)
+{
+    WritePackage(device, relative, BuildMskImage(SampleEntries(), u"app"), u"sxq_trelo");
+}
 
 TEST_F(FileListModelTest, RootsShowOnlyThoseHoldingAMatchOrALineSayingThereIsNone)
 {
@@ -201,6 +214,87 @@ TEST_F(FileListModelTest, FilterPairsExtensionsWithImagesByIndex)
     EXPECT_EQ(model.ImageForFile(u"a.msk"), 0);
     EXPECT_EQ(model.ImageForFile(u"a"), kFileImageNone);
     EXPECT_EQ(model.ImageForFile(u"dir.msk\\a"), kFileImageNone);
+}
+
+// A card formatted on a Linux host: links and loops must neither hang the list nor let one
+// search read without end.
+TEST(HostileCard, LoopsAreWalkedOnceAndTheListStillFills)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const TempDevice&)> make;
+        std::vector<std::string> shown;  // SDMMC's list after the up-level item
+        DWORD maxEntries;                // read by one search of SDMMC
+    } cases[] = {
+        {"two links to . beside a package folder",
+         [](const TempDevice& d) {
+             d.Link(".", "SDMMC/empty/l1");
+             d.Link(".", "SDMMC/empty/l2");
+             Package(d, "SDMMC/pkg/a.msk");
+         },
+         {"pkg"}, 10},
+        {"a link up reaches the package beside it",
+         [](const TempDevice& d) {
+             d.Link("..", "SDMMC/a/up");
+             Package(d, "SDMMC/pkg/a.msk");
+         },
+         {"a", "pkg"}, 10},
+        {"folders doubling at 20 levels",
+         [](const TempDevice& d) {
+             for (int i = 0; i < 20; ++i) {
+                 const std::string level = "SDMMC/chain/" + std::to_string(i);
+                 d.Link("../" + std::to_string(i + 1), level + "/l1");
+                 d.Link("../" + std::to_string(i + 1), level + "/l2");
+             }
+             d.MakeHostDir("SDMMC/chain/20");
+         },
+         {}, 100},
+        {"a folder answered inside a cycle keeps its answer",
+         [](const TempDevice& d) {
+             d.Link("..", "SDMMC/a/c1/up");
+             Package(d, "SDMMC/a/m/p.msk");
+             d.Link("../a/c1", "SDMMC/w/to");
+         },
+         {"a", "w"}, 10},
+        {"names that are paths on the device",
+         [](const TempDevice& d) {
+             d.MakeHostDir("SDMMC/x/\\");
+             d.MakeHostDir("SDMMC/x/\\\\");
+             Package(d, "SDMMC/..\\ResidentFlash\\y.msk");
+             Package(d, "ResidentFlash/y.msk");
+         },
+         {}, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDevice device;
+        c.make(device);
+        FakeView view;
+        CFileListModel model(view);
+        ASSERT_TRUE(model.SetFilter({u"msk"}, {u"i"}));
+        model.ShowFolder(u"SDMMC");
+        std::vector<std::string> expected = {".."};
+        expected.insert(expected.end(), c.shown.begin(), c.shown.end());
+        EXPECT_EQ(view.Texts(), expected);
+        CFolderSearch search(model);
+        EXPECT_EQ(search.HasMatch(u"SDMMC"), !c.shown.empty());
+        EXPECT_LE(CFolderSearch::MAX_ENTRIES_PER_LISTING - search.GetEntriesLeft(), c.maxEntries);
+    }
+}
+
+TEST(HostileCard, WorkPerListingIsBounded)
+{
+    TempDevice device;
+    for (int i = 0; i < 30; ++i) device.WriteHostFile("SDMMC/big/f" + std::to_string(i) + ".txt", "x");
+    Package(device, "SDMMC/big/z/p.msk");
+    FakeView view;
+    CFileListModel model(view);
+    ASSERT_TRUE(model.SetFilter({u"msk"}, {u"i"}));
+    CFolderSearch small(model, 20);
+    EXPECT_FALSE(small.HasMatch(u"SDMMC"));
+    EXPECT_EQ(small.GetEntriesLeft(), 0u);
+    CFolderSearch enough(model, 40);
+    EXPECT_TRUE(enough.HasMatch(u"SDMMC"));
 }
 
 }  // namespace

@@ -118,20 +118,10 @@ const FrameCase kFrameCases[] = {
 
 void PrintTo(const FrameCase& c, std::ostream* pOut) { *pOut << c.pName; }
 
-// Calls f with the animation as its own kind (Blend has no direction).
-template <class F>
-void AsKind(CWceUiWndAnimate* p, F f)
-{
-    if (auto* q = dynamic_cast<CWceUiBarnAni*>(p)) f(q);
-    if (auto* q = dynamic_cast<CWceUiSliderAni*>(p)) f(q);
-    if (auto* q = dynamic_cast<CWceUiComeAni*>(p)) f(q);
-    if (auto* q = dynamic_cast<CWceUiGoAni*>(p)) f(q);
-}
-
 std::unique_ptr<CWceUiWndAnimate> Make(const char16_t* pClass, UINT nDirection)
 {
     std::unique_ptr<CWceUiWndAnimate> p(static_cast<CWceUiWndAnimate*>(WceUiCreateObject(pClass)));
-    AsKind(p.get(), [&](auto* q) { q->SetDirection(nDirection); });
+    if (p) p->SetDirection(nDirection);
     return p;
 }
 
@@ -272,20 +262,6 @@ struct InitCase {
     UINT nDirection = 0;  // 0: the kind has none
 };
 
-DWORD FrameLength(CWceUiWndAnimate* p)
-{
-    DWORD n = 0;
-    AsKind(p, [&](auto* q) { n = q->GetFrameLength(); });
-    if (auto* q = dynamic_cast<CWceUiBlendAni*>(p)) n = q->GetFrameLength();
-    return n;
-}
-UINT Direction(CWceUiWndAnimate* p)
-{
-    UINT n = 0;
-    AsKind(p, [&](auto* q) { n = q->GetDirection(); });
-    return n;
-}
-
 TEST_F(AnimateTest, InitFromStyleFiles)
 {
     const RECT kLarge = {-65535, -65535, 65535, 65535};
@@ -324,8 +300,8 @@ TEST_F(AnimateTest, InitFromStyleFiles)
         EXPECT_EQ("a", Utf8(pAni->GetName()));
         EXPECT_TRUE(EqualRect(&c.rc, &pAni->GetRect())) << xml;
         EXPECT_EQ(c.nFrameCount, pAni->GetFrameCount()) << xml;
-        EXPECT_EQ(c.nFrameLength, FrameLength(pAni.get())) << xml;
-        EXPECT_EQ(c.nDirection, Direction(pAni.get())) << xml;
+        EXPECT_EQ(c.nFrameLength, pAni->GetFrameLength()) << xml;
+        EXPECT_EQ(c.nDirection, pAni->GetDirection()) << xml;
         EXPECT_TRUE(pAni->IsEnable());
     }
 
@@ -377,7 +353,7 @@ TEST_F(AnimateTest, SetDirectionFallsBackToRight)
     for (const auto& c : cases) {
         m_log.Clear();
         auto pAni = Make(c.pKind, c.nDirection);
-        EXPECT_EQ(c.nStored, Direction(pAni.get())) << Utf8(c.pKind) << " " << c.nDirection;
+        EXPECT_EQ(c.nStored, pAni->GetDirection()) << Utf8(c.pKind) << " " << c.nDirection;
         EXPECT_EQ(c.bLogged, !m_log.Messages().empty());
     }
 }
@@ -404,13 +380,13 @@ TEST_F(AnimateTest, RandomList)
         const std::string kind = Utf8(p->GetClassName());
         seen.insert(kind);
         EXPECT_EQ(12, p->GetFrameCount());
-        EXPECT_EQ(33u, FrameLength(p.get()));
+        EXPECT_EQ(33u, p->GetFrameLength());
         EXPECT_TRUE(EqualRect(&kLarge, &p->GetRect()));
         // Each kind gets a direction it can draw (Blend has none).
         const std::map<std::string, unsigned> kDrawable = {{"CWceUiBarnAni", 0x1FE}, {"CWceUiBlendAni", 0x1},
                                                            {"CWceUiSliderAni", 0x1E}, {"CWceUiComeAni", 0xBE},
                                                            {"CWceUiGoAni", 0x15E}};
-        EXPECT_NE(0u, kDrawable.at(kind) & (1u << Direction(p.get()))) << kind << " " << Direction(p.get());
+        EXPECT_NE(0u, kDrawable.at(kind) & (1u << p->GetDirection())) << kind << " " << p->GetDirection();
     }
     EXPECT_EQ(std::set<std::string>(kOrder.begin(), kOrder.end()), seen);
     EXPECT_TRUE(m_log.Messages().empty());

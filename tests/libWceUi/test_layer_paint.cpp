@@ -6,7 +6,9 @@
 #include "WceUi32Bitmap.h"
 #include "WceUi565Bitmap.h"
 #include "WceUiStyle.h"
+#include "WceUiTextPainter.h"
 #include "layer_fixture.h"
+#include "wce/gdi_text.h"
 
 namespace {
 
@@ -122,7 +124,7 @@ TEST_F(LayerPaintTest, ImagesWithAlphaLetTheLayerBelowShowEvenBeforeTheyLoad)
     EXPECT_EQ(NeedDrawNames(), (Strings{"back", "faint"}));
 }
 
-TEST_F(LayerPaintTest, TextIsDrawnInsideItsLayerAndLeavesTheBitmapUnlocked)
+TEST_F(LayerPaintTest, TextIsDrawnInsideItsLayer)
 {
     ASSERT_TRUE(Build("<a type=\"CWceUiLayer\" name=\"t\" style=\"t\"/>",
                       "<t><position rect=\"10,10,110,40\"/><background color=\"0x000000\"/>"
@@ -137,14 +139,52 @@ TEST_F(LayerPaintTest, TextIsDrawnInsideItsLayerAndLeavesTheBitmapUnlocked)
         }
     EXPECT_GT(lit, 20);
     EXPECT_EQ(outside, 0);
-    // A copy shares the pixels only when no one holds them locked.
-    CWceUiGenericBitmap* pCopy = nullptr;
-    ASSERT_TRUE(m_pWnd->GetWndBitmap()->MakeACopy(&pCopy));
-    BITMAP a{}, b{};
-    m_pWnd->GetWndBitmap()->GetBitMapInfo(&a);
-    pCopy->GetBitMapInfo(&b);
-    EXPECT_EQ(a.bmBits, b.bmBits);
-    delete pCopy;
+}
+
+// Lines of text over a whole 80 x 40 bitmap, cut by the painter's limit and clips; the ink
+// lands only where both allow, and the pixels are unlocked again afterwards.
+TEST_F(LayerPaintTest, TextPainterClipsAtItsEdgeAndUnlocksThePixels)
+{
+    const RECT kNone = Rc(0, 0, 0, 0);
+    const struct {
+        const char* name;
+        RECT limit, clip1, clip2;  // kNone: not given
+        RECT ink;
+    } cases[] = {
+        {"the whole bitmap", kNone, kNone, kNone, Rc(0, 0, 80, 40)},
+        {"the limit", Rc(10, 5, 50, 30), kNone, kNone, Rc(10, 5, 50, 30)},
+        {"a clip within the limit", Rc(10, 5, 50, 30), Rc(30, 0, 80, 40), kNone, Rc(30, 5, 50, 30)},
+        {"the last clip counts", kNone, Rc(40, 0, 80, 40), Rc(0, 0, 20, 40), Rc(0, 0, 20, 40)},
+    };
+    std::u16string lines;
+    for (int i = 0; i < 8; ++i) lines += u"WWW WWW WWW ";
+    for (const auto& c : cases) {
+        CWceUi565Bitmap bmp;
+        ASSERT_TRUE(bmp.CreateDIB(80, 40)) << c.name;
+        {
+            auto given = [&](const RECT& rc) { return EqualRect(&rc, &kNone) ? nullptr : &rc; };
+            CWceUiTextPainter painter(&bmp, NULL, RGB(255, 255, 255), given(c.limit));
+            ASSERT_TRUE(painter.IsReady()) << c.name;
+            for (const RECT* pClip : {given(c.clip1), given(c.clip2)})
+                if (pClip) painter.ClipTo(*pClip);
+            RECT rc = Rc(0, 0, 80, 40);
+            painter.DrawText(lines.c_str(), int(lines.size()), &rc, DT_WORDBREAK);
+        }
+        int inside = 0, outside = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 80; ++x)
+                if (PixelAt(bmp, x, y) != k565Black) ++(PtInRect(&c.ink, POINT{x, y}) ? inside : outside);
+        EXPECT_GT(inside, 20) << c.name;
+        EXPECT_EQ(0, outside) << c.name;
+        // A copy shares the pixels only when no one holds them locked.
+        CWceUiGenericBitmap* pCopy = nullptr;
+        ASSERT_TRUE(bmp.MakeACopy(&pCopy)) << c.name;
+        EXPECT_EQ(Bits(bmp), Bits(*pCopy)) << c.name;
+        delete pCopy;
+    }
+    CWceUi565Bitmap empty;  // no pixels: nothing to draw on, nothing locked
+    CWceUiTextPainter painter(&empty, NULL, 0, NULL);
+    EXPECT_FALSE(painter.IsReady());
 }
 
 

@@ -103,11 +103,7 @@ TEST_F(WindowTest, CaretIsInvertedOnThePresentedScreenOnly)
 // One run of a small program: a window that follows the pen with a square and a timer.
 void RunProgram(const std::string& trace, const std::string& frames)
 {
-    DisplayOptions options;
-    options.backend = DisplayOptions::Backend::Headless;
-    options.width = 64;
-    options.height = 48;
-    options.scriptText = "tap 10 10\ndrag 5 5 40 30 50\nkey ESCAPE\ntext \"h\\u00e9\"\nwait 30\n";
+    DisplayOptions options = Headless("tap 10 10\ndrag 5 5 40 30 50\nkey ESCAPE\ntext \"h\\u00e9\"\nwait 30\n", 64, 48);
     options.tracePath = trace;
     options.framesDir = frames;
     std::string error;
@@ -156,10 +152,8 @@ TEST(DisplayRun, OneScriptTwiceGivesIdenticalTraceAndFrames)
     {
         // A window larger than the next screen, gone after its display closed, leaves nothing
         // to show to the next one.
-        DisplayOptions options;
-        options.backend = DisplayOptions::Backend::Headless;
         std::string error;
-        ASSERT_TRUE(wce::host::OpenDisplay(options, error)) << error;
+        ASSERT_TRUE(wce::host::OpenDisplay(Headless(""), error)) << error;
         WNDCLASSW wc{};
         wc.lpszClassName = u"Leftover";
         wc.lpfnWndProc = DefWindowProcW;
@@ -219,14 +213,9 @@ TEST(DisplayScript, BadLinesRefuseTheWholeScript)
         {"# fine\n\n  close # fine too\nhold\n", "script:4: missing milliseconds"},
     };
     for (const Case& c : cases) {
-        DisplayOptions options;
-        options.backend = DisplayOptions::Backend::Headless;
-        options.width = 200;
-        options.height = 100;
-        options.scriptText = c.script;
         std::string error;
         wce::host::DisplayFailure failure = wce::host::DisplayFailure::None;
-        EXPECT_FALSE(wce::host::OpenDisplay(options, error, &failure)) << c.script;
+        EXPECT_FALSE(wce::host::OpenDisplay(Headless(c.script, 200, 100), error, &failure)) << c.script;
         EXPECT_EQ(c.error, error) << c.script;
         EXPECT_EQ(wce::host::DisplayFailure::Script, failure) << c.script;
     }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <set>
 #include <string>
@@ -12,6 +13,7 @@
 #include "temp_device.h"
 #include "wce/files.h"
 #include "wce/host.h"
+#include "wce/process.h"
 #include "wce/wstring.h"
 
 namespace fs = std::filesystem;
@@ -56,16 +58,47 @@ std::string ReadAll(HANDLE file)
     return std::string(buffer, got);
 }
 
-// A second temporary folder outside the device root, for links that try to escape.
-struct Outside {
-    Outside()
-    {
-        std::string pattern = (fs::temp_directory_path() / "wce-outside-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~Outside() { fs::remove_all(path); }
-    std::string path;
+int ShellOp(UINT function, LPCWSTR from, LPCWSTR to = nullptr)
+{
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = function;
+    operation.pFrom = from;
+    operation.pTo = to;
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+    return SHFileOperationW(&operation);
+}
+
+// The names a search finds, folders marked with a trailing "/".
+std::set<std::string> Names(LPCWSTR pattern)
+{
+    std::set<std::string> names;
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW(pattern, &data);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.insert(WideToUtf8(data.cFileName) + (FILE_ATTRIBUTE_DIRECTORY == data.dwFileAttributes ? "/" : ""));
+    while (FindNextFileW(search, &data));
+    EXPECT_EQ(GetLastError(), ERROR_NO_MORE_FILES);
+    FindClose(search);
+    return names;
+}
+
+struct Identity {
+    DWORD volume = 0, high = 0, low = 0, links = 0;
+    std::u16string finalPath;
+    bool operator==(const Identity& o) const { return volume == o.volume && high == o.high && low == o.low; }
 };
+
+bool Identify(LPCWSTR path, DWORD flags, Identity& id)
+{
+    HANDLE h = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    WCHAR buffer[MAX_PATH];
+    const bool ok = GetFileInformationByHandle(h, &info) && GetFinalPathNameByHandleW(h, buffer, MAX_PATH, 0) > 0;
+    CloseHandle(h);
+    id = Identity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow, info.nNumberOfLinks, buffer};
+    return ok;
+}
 
 }  // namespace
 
@@ -99,17 +132,17 @@ TEST(DevicePath, ResolvesNamesAsTheDeviceDoes)
 TEST(DevicePath, SymbolicLinksMustStayOnTheDevice)
 {
     TempDevice device;
-    Outside outside;
+    const std::string outside = device.Outside();
     device.WriteHostFile("inside/f.txt", "in");
-    ASSERT_EQ(symlink(outside.path.c_str(), device.Host("out").c_str()), 0);
-    ASSERT_EQ(symlink((outside.path + "/absent").c_str(), device.Host("dangling").c_str()), 0);
-    ASSERT_EQ(symlink("inside", device.Host("alias").c_str()), 0);
+    device.Link(outside, "out");
+    device.Link(outside + "/absent", "dangling");
+    device.Link("inside", "alias");
 
     EXPECT_EQ(MapError(u"\\out"), ERROR_ACCESS_DENIED);
     EXPECT_EQ(MapError(u"\\OUT\\new.txt"), ERROR_ACCESS_DENIED);
     EXPECT_EQ(ErrorOf(Open(u"\\out\\new.txt", GENERIC_WRITE, 0, CREATE_ALWAYS)), ERROR_ACCESS_DENIED);
     EXPECT_EQ(ErrorOf(Open(u"\\dangling", GENERIC_WRITE, 0, CREATE_ALWAYS)), ERROR_ACCESS_DENIED);
-    EXPECT_TRUE(fs::is_empty(outside.path));
+    EXPECT_TRUE(fs::is_empty(outside));
 
     HANDLE file = Open(u"\\alias\\F.TXT", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
@@ -118,7 +151,7 @@ TEST(DevicePath, SymbolicLinksMustStayOnTheDevice)
 
     // Deleting the link removes the link, never what it points to.
     EXPECT_TRUE(DeleteFileW(u"\\out"));
-    EXPECT_TRUE(fs::exists(outside.path));
+    EXPECT_TRUE(fs::exists(outside));
     EXPECT_FALSE(fs::exists(fs::symlink_status(device.Host("out"))));
 }
 
@@ -309,26 +342,14 @@ TEST(Files, FindMatchesTheLastComponentIgnoringCase)
     for (const char* name : {"a.txt", "B.TXT", "noext", "c.dat", "cc.dat"}) device.WriteHostFile(std::string("d/") + name, "12345");
     device.MakeHostDir("d/Sub");
 
-    // The names found, folders marked with a trailing "/".
-    auto find = [](LPCWSTR pattern) {
-        std::set<std::string> names;
-        WIN32_FIND_DATAW data;
-        HANDLE search = FindFirstFileW(pattern, &data);
-        if (search == INVALID_HANDLE_VALUE) return names;
-        do names.insert(WideToUtf8(data.cFileName) + (FILE_ATTRIBUTE_DIRECTORY == data.dwFileAttributes ? "/" : ""));
-        while (FindNextFileW(search, &data));
-        EXPECT_EQ(GetLastError(), ERROR_NO_MORE_FILES);
-        FindClose(search);
-        return names;
-    };
-    using Names = std::set<std::string>;
-    EXPECT_EQ(find(u"\\D\\*.*"), (Names{"B.TXT", "Sub/", "a.txt", "c.dat", "cc.dat", "noext"}));
-    EXPECT_EQ(find(u"\\d\\*"), find(u"\\d\\*.*"));
-    EXPECT_EQ(find(u"\\d\\*.txt"), (Names{"B.TXT", "a.txt"}));
-    EXPECT_EQ(find(u"/d/?.DAT"), (Names{"c.dat"}));
-    EXPECT_EQ(find(u"\\d\\NOEXT"), (Names{"noext"}));
-    EXPECT_EQ(find(u"\\d\\c*t"), (Names{"c.dat", "cc.dat"}));
-    EXPECT_EQ(find(u"\\d\\s*"), (Names{"Sub/"}));
+    using Set = std::set<std::string>;
+    EXPECT_EQ(Names(u"\\D\\*.*"), (Set{"B.TXT", "Sub/", "a.txt", "c.dat", "cc.dat", "noext"}));
+    EXPECT_EQ(Names(u"\\d\\*"), Names(u"\\d\\*.*"));
+    EXPECT_EQ(Names(u"\\d\\*.txt"), (Set{"B.TXT", "a.txt"}));
+    EXPECT_EQ(Names(u"/d/?.DAT"), (Set{"c.dat"}));
+    EXPECT_EQ(Names(u"\\d\\NOEXT"), (Set{"noext"}));
+    EXPECT_EQ(Names(u"\\d\\c*t"), (Set{"c.dat", "cc.dat"}));
+    EXPECT_EQ(Names(u"\\d\\s*"), (Set{"Sub/"}));
 
     WIN32_FIND_DATAW data;
     EXPECT_EQ(FindFirstFileW(u"\\d\\*.xyz", &data), INVALID_HANDLE_VALUE);
@@ -486,4 +507,227 @@ TEST(DevicePath, RememberedUpperCaseNamesGiveWayToTheNameAsWritten)
         EXPECT_EQ(read(), "two");
         EXPECT_EQ(MapOrEmpty(u"\\dir\\file.txt"), device.Host(written));
     }
+}
+
+// The shell's file operation: deletes by pattern, plain paths and lists, copies.
+TEST(ShellFileOperation, DeleteByPatternEmptiesTheFolderAndKeepsIt)
+{
+    TempDevice device;
+    device.WriteHostFile("Residentflash2/app/KptMain.exe", "exe");
+    device.WriteHostFile("Residentflash2/app/noext", "x");
+    device.WriteHostFile("Residentflash2/app/sub/deeper/c.txt", "c");
+    device.WriteHostFile("Residentflash2/app/locked.dll", "l");
+    chmod(device.Host("Residentflash2/app/locked.dll").c_str(), 0444);
+    device.WriteHostFile("Residentflash2/keep/k.txt", "k");
+    // A link inside the tree goes, what it points to stays.
+    device.Link("../keep", "Residentflash2/app/link");
+
+    EXPECT_EQ(ShellOp(FO_DELETE, u"\\RESIDENTFLASH2\\APP\\*.*\0"), 0);
+    EXPECT_TRUE(fs::is_directory(device.Host("Residentflash2/app")));
+    EXPECT_TRUE(fs::is_empty(device.Host("Residentflash2/app")));
+    EXPECT_EQ(device.ReadHostFile("Residentflash2/keep/k.txt"), "k");
+
+    // Nothing left to match is no failure; a missing folder is.
+    EXPECT_EQ(ShellOp(FO_DELETE, u"\\Residentflash2\\app\\*.*\0"), 0);
+    EXPECT_NE(ShellOp(FO_DELETE, u"\\Residentflash2\\gone\\*.*\0"), 0);
+}
+
+TEST(ShellFileOperation, DeletePlainPathsAndLists)
+{
+    TempDevice device;
+    device.WriteHostFile("tree/a/b/c.txt", "c");
+    device.WriteHostFile("one.txt", "1");
+    device.WriteHostFile("two.txt", "2");
+
+    EXPECT_EQ(ShellOp(FO_DELETE, u"\\Tree\0\\ONE.txt\0"), 0);
+    EXPECT_FALSE(device.HostExists("tree"));
+    EXPECT_FALSE(device.HostExists("one.txt"));
+    EXPECT_TRUE(device.HostExists("two.txt"));
+    EXPECT_NE(ShellOp(FO_DELETE, u"\\one.txt\0"), 0);
+
+    // An open file survives and is reported.
+    HANDLE open = CreateFileW(u"\\two.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(ShellOp(FO_DELETE, u"\\*.txt\0"), static_cast<int>(ERROR_SHARING_VIOLATION));
+    CloseHandle(open);
+    EXPECT_TRUE(device.HostExists("two.txt"));
+}
+
+TEST(ShellFileOperation, CopyOverwritesAndCreatesParents)
+{
+    TempDevice device;
+    device.WriteHostFile("SDMMC/FactoryConfig.xml", "<new/>");
+    device.MakeHostDir("Residentflash2");
+
+    EXPECT_EQ(ShellOp(FO_COPY, u"\\SDMMC\\FactoryConfig.xml\0", u"\\Residentflash2\\app\\config\\FactoryConfig.xml\0"), 0);
+    EXPECT_EQ(device.ReadHostFile("Residentflash2/app/config/FactoryConfig.xml"), "<new/>");
+
+    device.WriteHostFile("SDMMC/FactoryConfig.xml", "<newer/>");
+    EXPECT_EQ(ShellOp(FO_COPY, u"\\sdmmc\\factoryconfig.xml\0", u"\\residentflash2\\APP\\config\\FACTORYCONFIG.XML\0"), 0);
+    EXPECT_EQ(device.ReadHostFile("Residentflash2/app/config/FactoryConfig.xml"), "<newer/>");
+
+    EXPECT_EQ(ShellOp(FO_COPY, u"\\SDMMC\\FactoryConfig.xml\0", u"\\Residentflash2\0"), 0);  // into the folder
+    EXPECT_EQ(device.ReadHostFile("Residentflash2/FactoryConfig.xml"), "<newer/>");
+
+    EXPECT_NE(ShellOp(FO_COPY, u"\\SDMMC\\missing.xml\0", u"\\Residentflash2\\x.xml\0"), 0);
+    EXPECT_FALSE(device.HostExists("Residentflash2/x.xml"));
+    EXPECT_NE(ShellOp(FO_COPY, u"\\SDMMC\\FactoryConfig.xml\0", nullptr), 0);
+}
+
+TEST(ShellFileOperation, IsOrdinal14OfTheShellLibraryAndRefusesBadRequests)
+{
+    TempDevice device;
+    HMODULE shell = LoadLibraryW(u"CeShell.dll");
+    ASSERT_NE(shell, nullptr);
+    EXPECT_EQ(reinterpret_cast<PFN_SHFileOperationW>(GetProcAddressW(shell, MAKEINTRESOURCEW(14))), &SHFileOperationW);
+    FreeLibrary(shell);
+    EXPECT_NE(SHFileOperationW(nullptr), 0);
+    EXPECT_NE(ShellOp(FO_DELETE, nullptr), 0);
+    EXPECT_NE(ShellOp(FO_DELETE, u"\0"), 0);
+    EXPECT_NE(ShellOp(99, u"\\a\0"), 0);
+}
+
+// What a card formatted on a Linux host can hold and the device cannot: names it has no
+// spelling for, and links. Listings hide the names, deletes remove them as what they are,
+// and callers can compare the objects behind two paths.
+TEST(HostNames, ListingShowsOnlyNamesTheDeviceCanSpellAndLinksThatStayOnIt)
+{
+    TempDevice device;
+    const std::string outside = device.Outside();
+    struct Entry {
+        std::string name;
+        bool shown;
+    } entries[] = {
+        {"plain.msk", true},       {"caf\xC3\xA9.msk", true}, {"\xEF\xBF\xBD.msk", true},  // a real U+FFFD
+        {"..\\ResidentFlash\\y.msk", false}, {"\\", false},   {"\\\\", false},
+        {"bad\xFF.msk", false},    {"\xC0\xAE.msk", false},   {"half\xE2\x82.msk", false},
+        {"a<b.msk", false},        {"a:b.msk", false},        {"a|b", false},  {"a\"b", false},
+        {"a?b", false},            {"a*b", false},            {"tab\t.msk", false},
+    };
+    for (const Entry& e : entries) device.WriteHostFile("SDMMC/" + e.name, "x");
+    device.WriteHostFile("ResidentFlash/y.msk", "y");
+    device.Link("../ResidentFlash", "SDMMC/inside");
+    device.Link(outside, "SDMMC/outside");
+    device.Link("nowhere", "SDMMC/dangling");
+    device.Link("inside2", "SDMMC/inside2");  // a loop of one
+
+    std::set<std::string> expected = {"inside/"};
+    for (const Entry& e : entries)
+        if (e.shown) expected.insert(e.name);
+    EXPECT_EQ(Names(u"\\SDMMC\\*.*"), expected);
+    // The case-blind lookup finds no name without spelling, so two bad names are not one.
+    for (LPCWSTR path : {u"\\SDMMC\\bad\xFFFD.msk", u"\\SDMMC\\BAD\xFFFD.MSK", u"\\SDMMC\\\xFFFD.MSK"}) {
+        SCOPED_TRACE(WideToUtf8(path));
+        const bool realName = path[7] == u'\xFFFD';
+        EXPECT_EQ(GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES, realName);
+    }
+}
+
+TEST(HostNames, DeleteRemovesHiddenEntriesAsWhatTheyAreAndNeverLeavesTheFolder)
+{
+    TempDevice device;
+    const fs::path outside = device.Outside();
+    device.WriteHostFile("registry.reg", "REGEDIT4\n");
+    device.WriteHostFile("SDMMC/gpsApp.msk", "package");
+    device.WriteHostFile("Residentflash2/keep.txt", "keep");
+    fs::create_directories(outside / "data");
+    std::ofstream(outside / "data/o.txt") << "o";
+    const std::string app = "Residentflash2/app/";
+    const char* hidden[] = {"..\\..\\SDMMC", "..\\..", "x\xFF", "q?", "deep\\"};
+    for (const char* name : hidden) device.WriteHostFile(app + name + "/f.txt", "f");  // folders
+    device.WriteHostFile(app + "..\\..\\registry.reg", "file");
+    device.WriteHostFile(app + "deep\\/a\\b/c\xFF/d.txt", "d");
+    device.Link("../../SDMMC", app + "card");                   // listed: removed as a link
+    device.Link(outside.string(), app + "out");                 // hidden: off the device
+    device.Link(outside.string() + "/data", app + "..\\data");  // hidden twice
+    device.Link("gone", app + "stale");
+    device.Link("../../SDMMC", app + "sub\xFF");
+    device.WriteHostFile(app + "NaviMain.exe", "old");
+
+    EXPECT_EQ(ShellOp(FO_DELETE, u"\\Residentflash2\\app\\*.*\0"), 0);
+    EXPECT_TRUE(fs::is_empty(device.Host(app)));
+    EXPECT_EQ(device.ReadHostFile("SDMMC/gpsApp.msk"), "package");
+    EXPECT_EQ(device.ReadHostFile("registry.reg"), "REGEDIT4\n");
+    EXPECT_EQ(device.ReadHostFile("Residentflash2/keep.txt"), "keep");
+    EXPECT_TRUE(fs::exists(outside / "data/o.txt"));
+    // A folder holding only hidden names goes as a whole.
+    device.WriteHostFile("Residentflash2/app/sub/x\xFF/y", "y");
+    EXPECT_EQ(ShellOp(FO_DELETE, u"\\Residentflash2\\app\\sub\0"), 0);
+    EXPECT_FALSE(device.HostExists("Residentflash2/app/sub"));
+}
+
+TEST(HostObjects, NoFollowOpensRefuseALinkAsTheLastName)
+{
+    TempDevice device;
+    device.WriteHostFile("SDMMC/real.log", "r");
+    device.WriteHostFile("registry.reg", "REGEDIT4\n");
+    device.Link("../registry.reg", "SDMMC/link.log");
+    device.Link("/etc/passwd", "SDMMC/out.log");
+    device.Link("missing", "SDMMC/dangling.log");
+    struct Case {
+        const char* name;
+        DWORD access, disposition;
+    } cases[] = {
+        {"read existing", GENERIC_READ, OPEN_EXISTING},
+        {"write always", GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS},
+        {"create always", GENERIC_WRITE, CREATE_ALWAYS},
+        {"truncate", GENERIC_WRITE, TRUNCATE_EXISTING},
+    };
+    for (const Case& c : cases) {
+        for (LPCWSTR link : {u"\\SDMMC\\link.log", u"\\SDMMC\\out.log", u"\\SDMMC\\dangling.log"}) {
+            SCOPED_TRACE(std::string(c.name) + " " + WideToUtf8(link));
+            SetLastError(0);
+            EXPECT_EQ(CreateFileW(link, c.access, 0, nullptr, c.disposition, FILE_FLAG_OPEN_REPARSE_POINT, nullptr),
+                      INVALID_HANDLE_VALUE);
+            EXPECT_EQ(GetLastError(), DWORD{ERROR_CANT_RESOLVE_FILENAME});
+        }
+        HANDLE h = CreateFileW(u"\\SDMMC\\real.log", c.access, 0, nullptr, c.disposition, FILE_FLAG_OPEN_REPARSE_POINT,
+                               nullptr);
+        EXPECT_NE(h, INVALID_HANDLE_VALUE) << c.name;
+        CloseHandle(h);
+    }
+    EXPECT_EQ(device.ReadHostFile("registry.reg"), "REGEDIT4\n");
+}
+
+TEST(HostObjects, PathsThroughLinksNameOneObjectAndItsFinalPath)
+{
+    TempDevice device;
+    device.WriteHostFile("Residentflash2/app/keep.msk", "k");
+    device.WriteHostFile("SDMMC/other.msk", "o");
+    device.Link("../Residentflash2/app/keep.msk", "SDMMC/gpsApp.msk");
+    device.Link("../Residentflash2/app", "SDMMC/upd");
+    ASSERT_EQ(link(device.Host("SDMMC/other.msk").c_str(), device.Host("SDMMC/hard.msk").c_str()), 0);
+    struct Case {
+        LPCWSTR a, b;
+        DWORD flags;
+        bool same;
+        const char16_t* finalA;
+    } cases[] = {
+        {u"\\SDMMC\\gpsApp.msk", u"\\Residentflash2\\APP\\keep.msk", 0, true, u"\\Residentflash2\\app\\keep.msk"},
+        {u"\\SDMMC\\upd\\keep.msk", u"\\SDMMC\\gpsApp.msk", 0, true, u"\\Residentflash2\\app\\keep.msk"},
+        {u"\\SDMMC\\upd", u"\\Residentflash2\\app", FILE_FLAG_BACKUP_SEMANTICS, true, u"\\Residentflash2\\app"},
+        {u"\\SDMMC\\hard.msk", u"\\SDMMC\\other.msk", 0, true, u"\\SDMMC\\hard.msk"},
+        {u"\\SDMMC", u"\\Residentflash2\\app", FILE_FLAG_BACKUP_SEMANTICS, false, u"\\SDMMC"},
+        {u"\\SDMMC\\other.msk", u"\\Residentflash2\\app\\keep.msk", 0, false, u"\\SDMMC\\other.msk"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.a) + " / " + WideToUtf8(c.b));
+        Identity a, b;
+        ASSERT_TRUE(Identify(c.a, c.flags, a));
+        ASSERT_TRUE(Identify(c.b, c.flags, b));
+        EXPECT_EQ(a == b, c.same);
+        EXPECT_EQ(a.finalPath, c.finalA);
+    }
+    Identity hard;
+    ASSERT_TRUE(Identify(u"\\SDMMC\\hard.msk", 0, hard));
+    EXPECT_EQ(hard.links, 2u);
+    // A folder opens only with the flag, and its handle reads nothing.
+    EXPECT_EQ(CreateFileW(u"\\SDMMC", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+    HANDLE folder = CreateFileW(u"\\SDMMC", GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(folder, INVALID_HANDLE_VALUE);
+    char byte;
+    DWORD got = 0;
+    EXPECT_FALSE(ReadFile(folder, &byte, 1, &got, nullptr));
+    WCHAR small[4];
+    EXPECT_EQ(GetFinalPathNameByHandleW(folder, small, 4, 0), 7u);  // "\SDMMC" and its terminator
+    CloseHandle(folder);
 }

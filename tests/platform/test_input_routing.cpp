@@ -19,15 +19,6 @@ protected:
                               std::to_string(m.wParam) + " " + std::to_string(m.time));
         return out;
     }
-    void Run()
-    {
-        MSG msg;
-        while (GetMessageW(&msg, nullptr, 0, 0)) {
-            m_dispatched.push_back(msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    std::vector<MSG> m_dispatched;
 };
 
 TEST_F(RoutingTest, CaptureGetsThePenOutsideWithSignedClientCoordinates)
@@ -39,7 +30,7 @@ TEST_F(RoutingTest, CaptureGetsThePenOutsideWithSignedClientCoordinates)
         if (WM_LBUTTONDOWN == msg) SetCapture(hwnd);
         return false;
     };
-    Run();
+    RunLoop(false);
     EXPECT_EQ((Pens{"down 10,10 1 1000", "move -95,-48 1 1010", "up 90,40 0 1020"}), PenOf(w));
     EXPECT_TRUE(PenOf(other).empty());
     EXPECT_EQ(w, GetCapture());  // a pen-up does not release it
@@ -52,7 +43,7 @@ TEST_F(RoutingTest, TopmostWindowUnderThePointChildrenFirst)
     ASSERT_TRUE(Open("tap 20 20\nwait 1\ntap 80 80\n"));
     HWND back = Make(0, 0, 100, 100);
     HWND child = Make(10, 10, 30, 30, WS_CHILD | WS_VISIBLE, back);
-    Run();
+    RunLoop(false);
     EXPECT_EQ((Pens{"down 10,10 1 1000", "up 10,10 0 1050"}), PenOf(child));
     EXPECT_EQ((Pens{"down 80,80 1 1051", "up 80,80 0 1101"}), PenOf(back));
 }
@@ -66,7 +57,7 @@ TEST_F(RoutingTest, DisabledTargetDropsInputUnderTheStateWhenTaken)
     EnableWindow(w, FALSE);
     Sleep(50);
     EnableWindow(w, TRUE);
-    Run();
+    RunLoop(false);
     EXPECT_EQ((Pens{"down 10,10 1 1105", "up 10,10 0 1110"}), PenOf(w));
     EXPECT_TRUE(MessagesOf(w, {WM_KEYDOWN}).empty());
     std::string trace = ReadTrace();
@@ -93,7 +84,7 @@ TEST_F(RoutingTest, MovesOfADrag)
         HWND w = Make(0, 0, 100, 100);
         Sleep(c.sleep);
         m_dispatched.clear();
-        Run();
+        RunLoop(false);
         EXPECT_EQ(c.pens, PenOf(w)) << c.script;
         DestroyWindow(w);
         wce::host::CloseDisplay();
@@ -150,7 +141,7 @@ TEST_F(RoutingTest, KeysGoToTheFocusWindowElseTheActiveOne)
         if (WM_KEYUP == msg) SetFocus(edit);
         return false;
     };
-    Run();
+    RunLoop(false);
     EXPECT_EQ((std::vector<UINT>{WM_KEYDOWN, WM_KEYUP}), MessagesOf(main, {WM_KEYDOWN, WM_KEYUP}));
     EXPECT_EQ((std::vector<UINT>{WM_KEYDOWN, WM_KEYUP}), MessagesOf(edit, {WM_KEYDOWN, WM_KEYUP}));
     for (const Recorded& r : Log())

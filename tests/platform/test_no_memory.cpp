@@ -13,6 +13,7 @@
 #include "wce/files.h"
 #include "wce/host.h"
 #include "wce/registry.h"
+#include "wce/timesync.h"
 
 namespace {
 
@@ -100,6 +101,16 @@ TEST(NoMemory, PlatformCallsFailCleanly)
         EXPECT_TRUE(done);
         EXPECT_GT(n, 0);  // the call allocates: every one of those allocations was made to fail
     }
+}
+
+// A failed check asks for a debugger; a check fails when an allocation has, so the answer
+// must come without memory too.
+TEST(NoMemory, DebuggerQueryAnswersWithoutMemory)
+{
+    g_allocationsLeft = 0;
+    const BOOL present = IsDebuggerPresent();
+    g_allocationsLeft = -1;
+    EXPECT_FALSE(present);
 }
 
 }  // namespace

@@ -16,9 +16,7 @@ namespace {
 // The first instance: a titled window, then a real-time hold that takes raise requests.
 [[noreturn]] void RunFirstInstance(const std::string& trace)
 {
-    wce::host::DisplayOptions options;
-    options.backend = wce::host::DisplayOptions::Backend::Headless;
-    options.scriptText = "hold 2500\n";
+    wce::host::DisplayOptions options = Headless("hold 2500\n");
     options.tracePath = trace;
     std::string error;
     if (!wce::host::OpenDisplay(options, error)) _exit(2);
@@ -62,8 +60,8 @@ TEST(SecondInstance, FindsTheFirstWindowAndAsksItToRaise)
     EXPECT_NE(std::string::npos, RenumberWindows(ReadHostBytes(trace)).find("1000 raise w1\n")) << ReadHostBytes(trace);
 }
 
-// One device reached by other paths is one device: the second updater sees the first one's
-// mutex and windows.
+// One device reached by other paths is one device: the second updater, in this process or
+// another, sees the first one's mutex and windows.
 TEST(SecondInstance, TheDeviceRootIsKeyedWithItsLinksResolved)
 {
     TempDevice device;
@@ -73,6 +71,8 @@ TEST(SecondInstance, TheDeviceRootIsKeyedWithItsLinksResolved)
     ASSERT_EQ(0, symlink(link.c_str(), linkToLink.c_str()));
     const std::string folder = wce::detail::WindowListFolder();
     HANDLE first = CreateMutexW(nullptr, FALSE, u"_MORVA_BRANTEL_");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
     const struct {
         const char* name;
         std::string root;
@@ -99,7 +99,13 @@ TEST(SecondInstance, TheDeviceRootIsKeyedWithItsLinksResolved)
         EXPECT_EQ(c.same, folder == wce::detail::WindowListFolder()) << c.name;
     }
     wce::host::SetDeviceRoot(device.Root());
+    HANDLE second = CreateMutexW(nullptr, FALSE, u"_MORVA_BRANTEL_");  // in this process too
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    CloseHandle(second);
     CloseHandle(first);
+    HANDLE again = CreateMutexW(nullptr, FALSE, u"_MORVA_BRANTEL_");  // the last owner gone, the name is free
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    CloseHandle(again);
     unlink(link.c_str());
     unlink(linkToLink.c_str());
 }

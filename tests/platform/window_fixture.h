@@ -48,6 +48,17 @@ struct Recorded {
     DWORD tick;
 };
 
+// Options of a headless display of that size running that script.
+inline wce::host::DisplayOptions Headless(const std::string& script, int width = 800, int height = 480)
+{
+    wce::host::DisplayOptions options;
+    options.backend = wce::host::DisplayOptions::Backend::Headless;
+    options.width = width;
+    options.height = height;
+    options.scriptText = script;
+    return options;
+}
+
 class WindowTest : public ::testing::Test {
 protected:
     using Handler = std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT&)>;
@@ -117,12 +128,8 @@ protected:
 
     bool Open(const std::string& script, int width = 200, int height = 100, int bpp = 16, bool closeAtEnd = false)
     {
-        wce::host::DisplayOptions options;
-        options.backend = wce::host::DisplayOptions::Backend::Headless;
-        options.width = width;
-        options.height = height;
+        wce::host::DisplayOptions options = Headless(script, width, height);
         options.bitsPerPixel = bpp;
-        options.scriptText = script;
         options.tracePath = TracePath();
         options.closeAtScriptEnd = closeAtEnd;
         std::string error;
@@ -146,15 +153,18 @@ protected:
         return hwnd;
     }
 
-    // Runs the loop until the run ends (the script is done and no timer is set).
-    static void RunLoop()
+    // Runs the loop until the run ends (the script is done and no timer is set), keeping what it
+    // dispatched.
+    void RunLoop(bool translate = true)
     {
         MSG msg;
         while (GetMessageW(&msg, nullptr, 0, 0)) {
-            TranslateMessage(&msg);
+            m_dispatched.push_back(msg);
+            if (translate) TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
     }
+    std::vector<MSG> m_dispatched;
     // Dispatches what is waiting now, without waiting.
     static void Drain()
     {

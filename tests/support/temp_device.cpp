@@ -5,6 +5,9 @@
 #include <fstream>
 #include <sstream>
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include "wce/host.h"
 
 namespace fs = std::filesystem;
@@ -22,6 +25,7 @@ TempDevice::~TempDevice()
     wce::host::ClearWriteQuotas();
     std::error_code ignored;
     fs::remove_all(m_root, ignored);
+    fs::remove_all(m_root + "-out", ignored);
 }
 
 void TempDevice::WriteHostFile(const std::string& relative, const std::string& bytes) const
@@ -53,3 +57,15 @@ std::string TempDevice::ReadHostFile(const std::string& relative) const { return
 bool TempDevice::HostExists(const std::string& relative) const { return fs::exists(Host(relative)); }
 
 void TempDevice::MakeHostDir(const std::string& relative) const { fs::create_directories(Host(relative)); }
+
+void TempDevice::Link(const std::string& target, const std::string& relative) const
+{
+    fs::create_directories(fs::path(Host(relative)).parent_path());
+    EXPECT_EQ(symlink(target.c_str(), Host(relative).c_str()), 0) << relative;
+}
+
+std::string TempDevice::Outside() const
+{
+    fs::create_directories(m_root + "-out");
+    return m_root + "-out";
+}

@@ -26,6 +26,10 @@ public:
     std::string ReadHostFile(const std::string& relative) const;
     bool HostExists(const std::string& relative) const;
     void MakeHostDir(const std::string& relative) const;
+    // A symbolic link at relative (parents made) to target, as a host-formatted card holds.
+    void Link(const std::string& target, const std::string& relative) const;
+    // A folder beside the root, off the device, for links that try to leave it; removed with the device.
+    std::string Outside() const;
 
 private:
     std::string m_root;

@@ -9,7 +9,6 @@
 
 #include "JXStyleFile.h"
 #include "ToolSupport.h"
-#include "WceUiAnimateLimit.h"
 #include "WceUiCommon.h"
 #include "WceUiInit.h"
 #include "WceUiCommon.h"
@@ -145,7 +144,7 @@ void CheckAnimations(CJxStyleFile& file, Notes& notes)
         if (!seen.insert(lower).second) continue;  // the framework only ever finds the first
         std::unique_ptr<CWceUiWndAnimate> pAni(file.GetWndAnimate(pElem->GetTagName()));
         if (!pAni) continue;
-        const DWORD nLength = WceUiGetFrameLength(pAni.get());
+        const DWORD nLength = pAni->GetFrameLength();
         const long long nTotal = (long long)pAni->GetFrameCount() * nLength;
         if (nTotal > 2000)
             notes.push_back({WCEUI_LOG_WARNING, "animate " + WideToUtf8(pElem->GetTagName()) + " takes " +

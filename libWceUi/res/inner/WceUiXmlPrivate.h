@@ -6,6 +6,10 @@
 
 #include "WceUiXml.h"
 
+// The longest text a document holds: m_nMemXmlStr counts its units, and the terminator, in
+// an int.
+const size_t kMaxTextUnits = 0x7FFFFFFE;
+
 inline CWceUiXmlElem* CWceUiXmlDoc::NewItem(int nType, DWORD* pnItem)
 {
     void* pMemory = NULL;
