@@ -253,14 +253,11 @@ TEST_F(AnimateTest, PlayFailures)
     EXPECT_EQ(before, ArrayOf(*pMixed));
 }
 
+// nDirection 0: the kind has none.
 struct InitCase {
-    const char16_t* pXml;
-    bool bOk, bLogged;
-    int nFrameCount = 0;
-    RECT rc = {};
-    DWORD nFrameLength = 0;
-    UINT nDirection = 0;  // 0: the kind has none
+    const char16_t* pXml; bool bOk, bLogged; int nFrameCount = 0; RECT rc = {}; DWORD nFrameLength = 0; UINT nDirection = 0;
 };
+
 
 TEST_F(AnimateTest, InitFromStyleFiles)
 {
