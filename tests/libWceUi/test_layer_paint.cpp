@@ -146,11 +146,8 @@ TEST_F(LayerPaintTest, TextIsDrawnInsideItsLayer)
 TEST_F(LayerPaintTest, TextPainterClipsAtItsEdgeAndUnlocksThePixels)
 {
     const RECT kNone = Rc(0, 0, 0, 0);
-    const struct {
-        const char* name;
-        RECT limit, clip1, clip2;  // kNone: not given
-        RECT ink;
-    } cases[] = {
+    // limit, clip1, clip2: kNone when not given
+    const struct { const char* name; RECT limit, clip1, clip2; RECT ink; } cases[] = {
         {"the whole bitmap", kNone, kNone, kNone, Rc(0, 0, 80, 40)},
         {"the limit", Rc(10, 5, 50, 30), kNone, kNone, Rc(10, 5, 50, 30)},
         {"a clip within the limit", Rc(10, 5, 50, 30), Rc(30, 0, 80, 40), kNone, Rc(30, 5, 50, 30)},
