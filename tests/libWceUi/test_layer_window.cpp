@@ -739,15 +739,11 @@ TEST_F(LayerWndTest, OffscreenModalDialogsRunUntilScriptedInputEndsThem)
 {
     // "top" runs over "dlg" (a green layer "g"); its layer "a" ends it on a pen-down or a timer.
     using Step = std::function<void(CScriptWnd&)>;
+    // bTimer: a sets its timer 2 in OnInitDialog; bEndInInit: the dialog ends before its loop.
     const struct {
-        const char* name;
-        bool bTimer;       // a sets its timer 2 in OnInitDialog
-        bool bEndInInit;   // the dialog ends before its loop
-        std::vector<Step> steps;
-        int result;
-        size_t stepsRun;
-        Strings calls;
+        const char* name; bool bTimer, bEndInInit; std::vector<Step> steps; int result; size_t stepsRun; Strings calls;
     } cases[] = {
+
         {"a tap beside a, then on a", false, false,
          {[](CScriptWnd& w) { w.Tap(120, 10); }, [](CScriptWnd& w) { w.Tap(10, 10); }}, 3, 2,
          {"top init", "b down 120,10", "b up", "a down 10,10", "a up"}},
