@@ -13,6 +13,7 @@
 #include "JXWriteLogFile.h"
 #include "WceUiLayer.h"
 #include "WceUiStyle.h"
+#include "temp_device.h"
 #include "wce/gdi.h"
 #include "WceUiBlendAni.h"
 
@@ -44,6 +45,7 @@ struct Holder {
 
 TEST(NoMemory, HoldersWithoutTheirRecordAreEmpty)
 {
+    TempDevice device;  // the log goes there
     // With memory to spare: the globals, the log file, and the platform's module and stock
     // object tables, which are built on their first use.
     CJxGVar::GetInstance();
