@@ -63,7 +63,7 @@ TEST_F(StyleFileTest, GroupsSetTheirPropertiesAndFlags)
     RECT rc;
     EXPECT_TRUE(s1.GetPosition(&rc));
     EXPECT_TRUE(EqualRect(&rc, &kRelative));
-    EXPECT_EQ(CWceUiLoadColor::SOURCE_APP, s1.GetTextLoadColor().GetSource());
+    EXPECT_EQ(CWceUiLoadColor::SOURCE_APP, s1.GetTextLoadColor()->GetSource());
     EXPECT_EQ(RGB(0, 0, 0xFF), s1.GetTextColor());
     EXPECT_EQ(std::u16string(u"T"), std::u16string(s1.GetTextResID()));
     EXPECT_EQ(std::u16string(u"back"), std::u16string(s1.GetBgColorCtrl()->GetLoadColor().GetColorID()));
@@ -73,7 +73,7 @@ TEST_F(StyleFileTest, GroupsSetTheirPropertiesAndFlags)
     ASSERT_TRUE(Get(u"s2", s2));
     EXPECT_TRUE(s2.IsContainer());
     EXPECT_TRUE(s2.IsVisible());
-    EXPECT_EQ(std::u16string(u"0X00FF00"), std::u16string(s2.GetTextLoadColor().GetColorID()));
+    EXPECT_EQ(std::u16string(u"0X00FF00"), std::u16string(s2.GetTextLoadColor()->GetColorID()));
     EXPECT_TRUE(s2.GetBgColorCtrl()->IsTransparent());
     EXPECT_FALSE(s2.GetPosition(&rc));
     EXPECT_TRUE(IsRectEmpty(&rc));
