@@ -169,7 +169,8 @@ TEST(DisplayRun, OneScriptTwiceGivesIdenticalTraceAndFrames)
     std::string a = RenumberWindows(ReadHostBytes(dir + "/a.txt"));
     EXPECT_EQ(a, RenumberWindows(ReadHostBytes(dir + "/b.txt")));
     for (const char* line : {"1000 open headless 64x48x16\n", "1000 input pen-down 10 10 w1\n", " quit\n",
-                             "1000 dispatch w1 0x0201 0x1 0xA000A\n", "input char 0x00E9 w1\n", "dispatch w1 0x0102 0x1B 0x1\n"})
+                             "1000 dispatch w1 0x0201 0x1 0xA000A\n", "input char 0x00E9 w1\n",
+                             "dispatch w1 0x0102 0x1B 0x1\n"})
         EXPECT_NE(std::string::npos, a.find(line)) << line;
     int frames = 0;
     for (std::size_t at = 0; (at = a.find(" frame ", at)) != std::string::npos; ++at) ++frames;
@@ -338,9 +339,8 @@ TEST(DisplayPen, FullScreenPictureFitsCentred)
         {"taller: bars above and below", 640, 480, {0, 48, 640, 432}},
         {"no size", 0, 0, {0, 0, 0, 0}},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         EXPECT_EQ(RectText(c.fit), RectText(wce::detail::FitPicture(c.windowWidth, c.windowHeight, 800, 480))) << c.name;
-    }
 }
 
 TEST(DisplayOpen, AnExplicitSdlDisplayThatCannotStartFails)
