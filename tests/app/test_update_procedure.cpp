@@ -437,7 +437,7 @@ TEST_F(PackageSignatureTest, RefusedPackagesChangeNothing)
         if (c.keys == dir) device.MakeHostDir("Residentflash2/update.pub");
         RecordingScreen screen;
         const std::string refusal = Update(c.keys == dir ? nullptr : &c.keys, c.bytes, c.signature, screen);
-        EXPECT_NE(refusal.find(c.reason), std::string::npos) << refusal;
+        EXPECT_TRUE(Has(refusal, {c.reason}));
         EXPECT_EQ(screen.messages, (std::vector<std::u16string>{kSignatureErrorMessage}));
         EXPECT_EQ(screen.ended, -1);
         EXPECT_EQ(device.ReadHostFile("Residentflash2/app/NaviMain.exe"), "old main");
@@ -551,7 +551,7 @@ TEST(MinisignFormat, ParsersAreStrict)
         EXPECT_EQ(problem.IsEmpty(), c.count > 0) << WideToUtf8(problem.c_str());
     }
     // The key id reads as minisign prints it.
-    EXPECT_NE(pub.find("minisign public key " + MinisignKeyIdText(key.pub.keyId)), std::string::npos);
+    EXPECT_TRUE(Has(pub, {"minisign public key " + MinisignKeyIdText(key.pub.keyId)}));
     MinisignSecretKey back;
     CString problem;
     const std::string sec = MinisignFormatSecretKey(key.sec);
