@@ -168,10 +168,8 @@ TEST(DisplayRun, OneScriptTwiceGivesIdenticalTraceAndFrames)
     RunProgram(dir + "/b.txt", dir + "/b");
     std::string a = RenumberWindows(ReadHostBytes(dir + "/a.txt"));
     EXPECT_EQ(a, RenumberWindows(ReadHostBytes(dir + "/b.txt")));
-    for (const char* line : {"1000 open headless 64x48x16\n", "1000 input pen-down 10 10 w1\n", " quit\n",
-                             "1000 dispatch w1 0x0201 0x1 0xA000A\n", "input char 0x00E9 w1\n",
-                             "dispatch w1 0x0102 0x1B 0x1\n"})
-        EXPECT_NE(std::string::npos, a.find(line)) << line;
+    EXPECT_TRUE(Has(a, {"1000 open headless 64x48x16\n", "1000 input pen-down 10 10 w1\n", " quit\n",
+                        "1000 dispatch w1 0x0201 0x1 0xA000A\n", "input char 0x00E9 w1\n", "dispatch w1 0x0102 0x1B 0x1\n"}));
     int frames = 0;
     for (std::size_t at = 0; (at = a.find(" frame ", at)) != std::string::npos; ++at) ++frames;
     ASSERT_GT(frames, 3);
@@ -250,7 +248,7 @@ TEST_F(WindowTest, FailedExpectsScreenshotsAndClosesFailTheRun)
         RunLoop();
         EXPECT_EQ(c.ok, wce::host::CloseDisplay()) << c.script;
         std::string err = testing::internal::GetCapturedStderr();
-        EXPECT_NE(std::string::npos, err.find(c.stderrText)) << err;
+        EXPECT_TRUE(Has(err, {c.stderrText}));
         for (auto& entry : Colors()) DestroyWindow(entry.first);
         Colors().clear();
     }
