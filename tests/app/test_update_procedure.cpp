@@ -34,14 +34,19 @@ protected:
         device.WriteHostFile("Residentflash2/app/NaviMain.exe", "old main");
         device.WriteHostFile("Residentflash2/app/old/legacy.dll", "old");
         device.WriteHostFile("SDMMC/FactoryConfig.xml", "<factory/>");
+        WriteRegistry("");
+    }
+
+    // The start-up key, after the given keys.
+    void WriteRegistry(const std::string& keys)
+    {
         device.WriteHostFile("registry.reg",
-                             "REGEDIT4\n\n[HKEY_CURRENT_USER\\OEM\\ShellEx]\n\"Startup\"=\"x\"\n");
+                             "REGEDIT4\n\n" + keys + "[HKEY_CURRENT_USER\\OEM\\ShellEx]\n\"Startup\"=\"x\"\n");
     }
 
     void SetApp(const std::string& value)
     {
-        device.WriteHostFile("registry.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\OEM]\n\"APP\"=\"" + value +
-                                                 "\"\n\n[HKEY_CURRENT_USER\\OEM\\ShellEx]\n\"Startup\"=\"x\"\n");
+        WriteRegistry("[HKEY_LOCAL_MACHINE\\OEM]\n\"APP\"=\"" + value + "\"\n\n");
         wce::host::SetDeviceRoot(device.Root());  // drops the cached registry
     }
 
@@ -131,13 +136,13 @@ TEST_F(UpdateProcedureTest, FailuresShowTheirMessageAndKeepWhatWasNotYetDeleted)
         const char16_t* message;
         bool appKept;
     } cases[] = {
-        {[&] { WriteGps(SampleEntries(), u"sxq_bnf"); }, u"\\SDMMC\\gpsApp.msk",
-         u"MSK file type error or file is modified. Update fail.", true},
-        {[&] { device.WriteHostFile("SDMMC/gpsApp.msk", "plain text"); }, u"\\SDMMC\\gpsApp.msk",
-         u"Invalid MSK file. Update fail.", true},
-        {[&] { WritePackage(device, "SDMMC/gpsApp.msk", damaged, u"sxq_trelo"); }, u"\\SDMMC\\gpsApp.msk",
+        {[&] { WriteGps(SampleEntries(), u"sxq_bnf"); }, kGps, u"MSK file type error or file is modified. Update fail.",
+         true},
+        {[&] { device.WriteHostFile("SDMMC/gpsApp.msk", "plain text"); }, kGps, u"Invalid MSK file. Update fail.",
+         true},
+        {[&] { WritePackage(device, "SDMMC/gpsApp.msk", damaged, u"sxq_trelo"); }, kGps,
          u"MSK file format error. Update fail.", true},
-        {[&] { WritePackage(device, "SDMMC/gpsApp.msk", flipped, u"sxq_trelo"); }, u"\\SDMMC\\gpsApp.msk",
+        {[&] { WritePackage(device, "SDMMC/gpsApp.msk", flipped, u"sxq_trelo"); }, kGps,
          u"MSK file format error. Update fail.", true},
         {[] {}, u"\\SDMMC\\missing.msk",  // other failures show the unpacker's message
          u"Update fail. \n(open file \\SDMMC\\missing.msk failed, error code is 2)", true},
@@ -145,7 +150,7 @@ TEST_F(UpdateProcedureTest, FailuresShowTheirMessageAndKeepWhatWasNotYetDeleted)
              WriteGps({File(u"big.bin", std::string(200000, 'z'))});
              wce::host::SetWriteQuota(u"\\Residentflash2", 1000);
          },
-         u"\\SDMMC\\gpsApp.msk", u"There is not enough space on the disk. Update fail.", false},
+         kGps, u"There is not enough space on the disk. Update fail.", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(WideToUtf8(c.message));
@@ -369,9 +374,8 @@ protected:
     void Reset() const
     {
         device.WriteHostFile("Residentflash2/app/NaviMain.exe", "old main");
-        std::filesystem::remove_all(device.Host("Residentflash2/update.pub"));
-        std::filesystem::remove_all(device.Host("SDMMC/gpsApp.msk.minisig"));
-        std::filesystem::remove_all(device.Host("launches.txt"));
+        for (const char* file : {"Residentflash2/update.pub", "SDMMC/gpsApp.msk.minisig", "launches.txt"})
+            std::filesystem::remove_all(device.Host(file));
     }
 
     // Writes the unit's keys (absent when empty), the package and its signature (absent when
