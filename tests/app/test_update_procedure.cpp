@@ -34,19 +34,14 @@ protected:
         device.WriteHostFile("Residentflash2/app/NaviMain.exe", "old main");
         device.WriteHostFile("Residentflash2/app/old/legacy.dll", "old");
         device.WriteHostFile("SDMMC/FactoryConfig.xml", "<factory/>");
-        WriteRegistry("");
-    }
-
-    // The start-up key, after the given keys.
-    void WriteRegistry(const std::string& keys)
-    {
         device.WriteHostFile("registry.reg",
-                             "REGEDIT4\n\n" + keys + "[HKEY_CURRENT_USER\\OEM\\ShellEx]\n\"Startup\"=\"x\"\n");
+                             "REGEDIT4\n\n[HKEY_CURRENT_USER\\OEM\\ShellEx]\n\"Startup\"=\"x\"\n");
     }
 
     void SetApp(const std::string& value)
     {
-        WriteRegistry("[HKEY_LOCAL_MACHINE\\OEM]\n\"APP\"=\"" + value + "\"\n\n");
+        device.WriteHostFile("registry.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\OEM]\n\"APP\"=\"" + value +
+                                                 "\"\n\n[HKEY_CURRENT_USER\\OEM\\ShellEx]\n\"Startup\"=\"x\"\n");
         wce::host::SetDeviceRoot(device.Root());  // drops the cached registry
     }
 
