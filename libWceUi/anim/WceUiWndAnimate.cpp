@@ -62,10 +62,15 @@ int CalcAnidisplacement(int nCurFrame, int nFrameCount, int nStotal)
     return nResult < 1 ? 0 : nResult;
 }
 
-CWceUiWndAnimate::CWceUiWndAnimate() : m_pData(new CWceUiWndAnimateData) {}
-
-CWceUiWndAnimate::CWceUiWndAnimate(DWORD nFrameLength, UINT nDirection) : m_pData(new CWceUiWndAnimateData)
+// Without the record an animation is disabled, has no frames and never plays.
+CWceUiWndAnimate::CWceUiWndAnimate() : m_pData(new (std::nothrow) CWceUiWndAnimateData)
 {
+    WCEUI_CHECK("CWceUiWndAnimate::CWceUiWndAnimate", NULL != m_pData);
+}
+
+CWceUiWndAnimate::CWceUiWndAnimate(DWORD nFrameLength, UINT nDirection) : CWceUiWndAnimate()
+{
+    if (!m_pData) return;
     m_pData->nFrameLength = nFrameLength;
     m_pData->nDirection = nDirection;
 }
@@ -100,7 +105,7 @@ BOOL CWceUiWndAnimate::ReStart(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericB
 
 BOOL CWceUiWndAnimate::SetName(LPCWSTR pName)
 {
-    if (!WCEUI_CHECK("CWceUiWndAnimate::SetName", NULL != pName)) return FALSE;
+    if (!WCEUI_CHECK("CWceUiWndAnimate::SetName", NULL != pName) || !m_pData) return FALSE;
     const int nMax = (int)(sizeof(m_pData->szName) / sizeof(m_pData->szName[0])) - 1;
     int i = 0;
     for (; i < nMax && pName[i]; ++i) m_pData->szName[i] = pName[i];
@@ -108,29 +113,46 @@ BOOL CWceUiWndAnimate::SetName(LPCWSTR pName)
     return TRUE;
 }
 
-LPCWSTR CWceUiWndAnimate::GetName() const { return m_pData->szName; }
+LPCWSTR CWceUiWndAnimate::GetName() const { return m_pData ? m_pData->szName : u""; }
 
 void CWceUiWndAnimate::SetFrameCount(int nFrameCount)
 {
     WCEUI_CHECK("CWceUiWndAnimate::SetFrameCount", nFrameCount > 0);
-    m_pData->nFrameCount = nFrameCount;
+    if (m_pData) m_pData->nFrameCount = nFrameCount;
 }
 
-int CWceUiWndAnimate::GetFrameCount() const { return m_pData->nFrameCount; }
-void CWceUiWndAnimate::SetRect(const RECT& rc) { m_pData->rcAnimate = rc; }
-void CWceUiWndAnimate::GetRect(RECT& rc) const { rc = m_pData->rcAnimate; }
-const RECT& CWceUiWndAnimate::GetRect() const { return m_pData->rcAnimate; }
-void CWceUiWndAnimate::SetEnable(BOOL bEnable) { m_pData->bEnable = bEnable; }
-BOOL CWceUiWndAnimate::IsEnable() const { return m_pData->bEnable; }
-void CWceUiWndAnimate::SetFrameLength(DWORD nFrameLength) { m_pData->nFrameLength = nFrameLength; }
-DWORD CWceUiWndAnimate::GetFrameLength() const { return m_pData->nFrameLength; }
-void CWceUiWndAnimate::SetDirection(UINT nDirection) { m_pData->nDirection = nDirection; }
-UINT CWceUiWndAnimate::GetDirection() const { return m_pData->nDirection; }
+int CWceUiWndAnimate::GetFrameCount() const { return m_pData ? m_pData->nFrameCount : 0; }
+void CWceUiWndAnimate::SetRect(const RECT& rc)
+{
+    if (m_pData) m_pData->rcAnimate = rc;
+}
+void CWceUiWndAnimate::GetRect(RECT& rc) const { rc = GetRect(); }
+const RECT& CWceUiWndAnimate::GetRect() const
+{
+    static const RECT kEmpty = {0, 0, 0, 0};
+    return m_pData ? m_pData->rcAnimate : kEmpty;
+}
+void CWceUiWndAnimate::SetEnable(BOOL bEnable)
+{
+    if (m_pData) m_pData->bEnable = bEnable;
+}
+BOOL CWceUiWndAnimate::IsEnable() const { return m_pData ? m_pData->bEnable : FALSE; }
+void CWceUiWndAnimate::SetFrameLength(DWORD nFrameLength)
+{
+    if (m_pData) m_pData->nFrameLength = nFrameLength;
+}
+DWORD CWceUiWndAnimate::GetFrameLength() const { return m_pData ? m_pData->nFrameLength : 0; }
+void CWceUiWndAnimate::SetDirection(UINT nDirection)
+{
+    if (m_pData) m_pData->nDirection = nDirection;
+}
+UINT CWceUiWndAnimate::GetDirection() const { return m_pData ? m_pData->nDirection : 0; }
 
 BOOL CWceUiWndAnimate::CheckParameter(CWceUiGenericBitmap* pMixedBitmap, CWceUiGenericBitmap* pFromBitmap,
                                       CWceUiGenericBitmap* pToBitmap)
 {
     const char* const op = "CWceUiWndAnimate::CheckParameter";
+    if (!WCEUI_CHECK(op, NULL != m_pData)) return FALSE;
     if (!WCEUI_CHECK(op, NULL != pMixedBitmap) || !WCEUI_CHECK(op, pMixedBitmap->IsLoaded())) return FALSE;
     if (!WCEUI_CHECK(op, NULL != pFromBitmap) || !WCEUI_CHECK(op, pFromBitmap->IsLoaded())) return FALSE;
     if (!WCEUI_CHECK(op, NULL != pToBitmap) || !WCEUI_CHECK(op, pToBitmap->IsLoaded())) return FALSE;
@@ -160,7 +182,13 @@ BOOL CWceUiWndAnimate::impPlay(LPCWSTR pClassName, CWceUiGenericBitmap* pMixedBi
                                CWceUiGenericBitmap* pFromBitmap, CWceUiGenericBitmap* pToBitmap, int nCurFrame,
                                DWORD* lpPlayTime)
 {
-    const std::string strOp = WideToUtf8(pClassName) + "::Play";
+    std::string strOp;
+    try {
+        strOp = WideToUtf8(pClassName) + "::Play";
+    } catch (const std::bad_alloc&) {
+        JxWriteLogW(JX_LOG_ERROR, u"%s::Play failed, no memory", pClassName);
+        return FALSE;
+    }
     if (!WCEUI_CHECK(strOp.c_str(), NULL != lpPlayTime)) return FALSE;
     if (!WCEUI_CHECK(strOp.c_str(), nCurFrame < GetFrameCount())) return FALSE;
     // A negative frame would draw a travel of 0 or an alpha of 0 as if it were a frame.
@@ -205,7 +233,7 @@ void CWceUiWndAnimate::impSetDirection(LPCWSTR pClassName, DWORD dwDirections, U
         JxWriteLogW(JX_LOG_ERROR, u"%s::SetDirection, direction is ivalid, use default right", pClassName);
         nDirection = WCEUI_ANIMATE_RIGHT;
     }
-    m_pData->nDirection = nDirection;
+    if (m_pData) m_pData->nDirection = nDirection;
 }
 
 BOOL CWceUiWndAnimate::impReadFrameLength(LPCWSTR pClassName, CWceUiXmlElem* pElem)
@@ -217,7 +245,7 @@ BOOL CWceUiWndAnimate::impReadFrameLength(LPCWSTR pClassName, CWceUiXmlElem* pEl
         JxWriteLogW(JX_LOG_ERROR, u"%s::Init, the frame-length %s is not valid", pClassName, pText);
         return FALSE;
     }
-    m_pData->nFrameLength = (DWORD)nLength;
+    SetFrameLength((DWORD)nLength);
     return TRUE;
 }
 
@@ -227,7 +255,7 @@ BOOL CWceUiWndAnimate::impReadDirection(LPCWSTR pClassName, CWceUiXmlElem* pElem
     if (!pText) return TRUE;
     for (UINT n = 1; n <= 8; ++n) {
         if (0 == WStrICmp(pText, kDirectionTexts[n - 1]) && (dwValidMask & (1u << n))) {
-            m_pData->nDirection = n;
+            if (m_pData) m_pData->nDirection = n;
             return TRUE;
         }
     }
@@ -281,7 +309,12 @@ BOOL CWceUiWndAnimate::RegisterRandomAnimate(LPCWSTR pClassName)
     std::vector<std::u16string>& list = RandomList();
     for (const std::u16string& str : list)
         if (str == pClassName) return FALSE;
-    list.emplace_back(pClassName);
+    try {
+        list.emplace_back(pClassName);
+    } catch (const std::bad_alloc&) {
+        JxWriteLogW(JX_LOG_ERROR, u"CWceUiWndAnimate::RegisterRandomAnimate %s failed, no memory", pClassName);
+        return FALSE;
+    }
     return TRUE;
 }
 

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "JXCheck.h"
+#include "JXWriteLogFile.h"
 #include "WceUiCtrlPrivate.h"
 #include "WceUiListBoxData.h"
 #include "WceUiXml.h"
@@ -144,9 +145,14 @@ void CWceUiListBox::impRepaintItem(int nIndex)
 int CWceUiListBox::AddString(LPCWSTR pText, BOOL bRedraw)
 {
     if (!m_pData || !WCEUI_CHECK("CWceUiListBox::AddString", NULL != pText)) return -1;
-    CWceUiListItem item;
-    item.m_strText = pText;
-    m_pData->m_Items.push_back(std::move(item));
+    try {
+        CWceUiListItem item;
+        item.m_strText = pText;
+        m_pData->m_Items.push_back(std::move(item));
+    } catch (const std::bad_alloc&) {
+        JxWriteLogW(JX_LOG_ERROR, u"CWceUiListBox::AddString failed, no memory");
+        return -1;
+    }
     m_pData->m_bCacheInvalid = TRUE;
     impUpdateRange(TRUE);
     if (bRedraw) InvalidateLayer();

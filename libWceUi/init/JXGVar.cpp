@@ -1,5 +1,7 @@
 #include "JXGVar.h"
 
+#include <new>
+
 #include "JXBmp.h"
 #include "JXCheck.h"
 #include "JXGetBitmap.h"
@@ -15,7 +17,11 @@
 
 CJxGVar* CJxGVar::GetInstance()
 {
-    static CJxGVar* s_pGVar = new CJxGVar();
+    // In static storage, not on the heap: there is no useful answer for "no globals" that every
+    // caller could check, and the log is reached through here too, so this cannot be allowed
+    // to fail. Never destroyed, so that whatever runs at exit still finds it.
+    alignas(CJxGVar) static unsigned char s_Storage[sizeof(CJxGVar)];
+    static CJxGVar* s_pGVar = new (s_Storage) CJxGVar();
     return s_pGVar;
 }
 

@@ -103,6 +103,7 @@ BOOL CJxStyleFile::GetStyleData(LPCWSTR pStyleName, CWceUiStyle* pStyle)
 {
     if (!WCEUI_CHECK("CJxStyleFile::GetStyleData", NULL != pStyleName && 0 != *pStyleName)) return FALSE;
     if (!WCEUI_CHECK("CJxStyleFile::GetStyleData", NULL != pStyle)) return FALSE;
+    if (!pStyle->GetData()) return FALSE;  // a style without its record (logged when made)
     if (!WCEUI_CHECK("CJxStyleFile::GetStyleData", IsLoaded())) return FALSE;
     CWceUiStyle* pCached = NULL;
     if (!m_StyleMap.Lookup(pStyleName, pCached)) pCached = ReadStyleFromFile(pStyleName);
@@ -120,7 +121,10 @@ CWceUiStyle* CJxStyleFile::ReadStyleFromFile(LPCWSTR pStyleName)
         return NULL;
     }
     CWceUiStyle* pStyle = new (std::nothrow) CWceUiStyle;
-    if (!pStyle) return NULL;
+    if (!pStyle || !pStyle->GetData()) {
+        delete pStyle;
+        return NULL;
+    }
     if (!LoadStyle(pStyle, m_pStyleElems[nIndex]) || !m_StyleMap.SetAt(pStyleName, pStyle, TRUE)) {
         JxWriteLogW(JX_LOG_ERROR, u"can not load style %s", pStyleName);
         delete pStyle;
@@ -132,6 +136,7 @@ CWceUiStyle* CJxStyleFile::ReadStyleFromFile(LPCWSTR pStyleName)
 BOOL CJxStyleFile::LoadStyle(CWceUiStyle* pNewStyle, CWceUiXmlElem* pStyleElem)
 {
     if (!WCEUI_CHECK("CJxStyleFile::LoadStyle", NULL != pNewStyle && NULL != pStyleElem)) return FALSE;
+    if (!pNewStyle->GetData()) return FALSE;
     if (!pStyleElem->GetAttribute(u"overwrite")) return impApplyGroups(pNewStyle, pStyleElem);
     // An "overwrite" chain is resolved without recursion (it may be as long as the file):
     // walk down to a cached style or one without a base, then build upwards, caching each
@@ -169,7 +174,8 @@ BOOL CJxStyleFile::LoadStyle(CWceUiStyle* pNewStyle, CWceUiXmlElem* pStyleElem)
         CWceUiXmlElem* pElem = chain.GetPrev(pos);
         BOOL bFirst = NULL == pos;
         CWceUiStyle* pStyle = bFirst ? pNewStyle : new (std::nothrow) CWceUiStyle;
-        if (!pStyle) {
+        if (!pStyle || !pStyle->GetData()) {
+            if (!bFirst) delete pStyle;
             bFailed = TRUE;
             break;
         }

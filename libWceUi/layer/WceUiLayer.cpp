@@ -16,6 +16,11 @@ CWceUiLayer::CWceUiLayer() : m_Links(), m_pData(NULL)
     m_Links.m_pLayer = this;
     m_pData = new (std::nothrow) CWceUiLayerData;
     WCEUI_CHECK("CWceUiLayer::CWceUiLayer", NULL != m_pData);
+    // A style without its record leaves the layer as if its own record had failed.
+    if (m_pData && (!m_pData->m_Style.GetData() || !m_pData->m_CommonStyle.GetData())) {
+        delete m_pData;
+        m_pData = NULL;
+    }
     if (m_pData) impBindStyle(TRUE);
 }
 

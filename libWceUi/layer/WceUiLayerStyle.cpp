@@ -26,8 +26,8 @@ void CWceUiLayer::impWriteCommonFlag(int nFlag, BOOL bValue)
     }
 }
 
-CWceUiStyle* CWceUiLayer::GetStyle() { return &m_pData->m_Style; }
-CWceUiStyle* CWceUiLayer::GetCommonStyle() { return &m_pData->m_CommonStyle; }
+CWceUiStyle* CWceUiLayer::GetStyle() { return m_pData ? &m_pData->m_Style : NULL; }
+CWceUiStyle* CWceUiLayer::GetCommonStyle() { return m_pData ? &m_pData->m_CommonStyle : NULL; }
 
 BOOL CWceUiLayer::SetProperties(CWceUiXmlElem* pCreateElem)
 {
@@ -58,7 +58,7 @@ BOOL CWceUiLayer::SetStyle(LPCWSTR pStyleName)
     }
     // The common style first: what was written into it (ShowLayer's bToCommonStyle) wins.
     CWceUiStyle merged;
-    merged.MergeStyle(m_pData->m_CommonStyle, loaded);
+    if (!merged.MergeStyle(m_pData->m_CommonStyle, loaded)) return FALSE;
     impApplyStyle(merged);
     return TRUE;
 }

@@ -1,6 +1,7 @@
 #include "WceUiStyle.h"
 
 #include <cstring>
+#include <new>
 
 #include "JXCheck.h"
 #include "JXGlobal.h"
@@ -18,13 +19,21 @@ CWceUiStyleData::CWceUiStyleData()
     memset(m_bSpecified, 0, sizeof(m_bSpecified));
 }
 
-CWceUiStyle::CWceUiStyle() : m_pData(new CWceUiStyleData) {}
+// Without the record a style is empty: the getters answer FALSE, 0 or null, the setters do
+// nothing, and copying to or from it copies nothing.
+CWceUiStyle::CWceUiStyle() : m_pData(new (std::nothrow) CWceUiStyleData)
+{
+    WCEUI_CHECK("CWceUiStyle::CWceUiStyle", NULL != m_pData);
+}
 
-CWceUiStyle::CWceUiStyle(const CWceUiStyle& other) : m_pData(new CWceUiStyleData) { impCopyRecord(*other.m_pData); }
+CWceUiStyle::CWceUiStyle(const CWceUiStyle& other) : CWceUiStyle()
+{
+    if (m_pData && other.m_pData) impCopyRecord(*other.m_pData);
+}
 
 CWceUiStyle& CWceUiStyle::operator=(const CWceUiStyle& other)
 {
-    if (&other != this) impCopyRecord(*other.m_pData);
+    if (&other != this && m_pData && other.m_pData) impCopyRecord(*other.m_pData);
     return *this;
 }
 
@@ -55,7 +64,7 @@ void CWceUiStyle::impCopyRecord(const CWceUiStyleData& src)
 
 void CWceUiStyle::SetPosition(LPCRECT lpRect, BOOL bRelative)
 {
-    if (!WCEUI_CHECK("CWceUiStyle::SetPosition", NULL != lpRect)) return;
+    if (!WCEUI_CHECK("CWceUiStyle::SetPosition", NULL != lpRect) || !GetData()) return;
     if (GetData()->m_pLayer) {
         impBoundSetPosition(lpRect, bRelative);
         return;
@@ -66,65 +75,83 @@ void CWceUiStyle::SetPosition(LPCRECT lpRect, BOOL bRelative)
 
 BOOL CWceUiStyle::GetPosition(LPRECT lpRect) const
 {
-    if (WCEUI_CHECK("CWceUiStyle::GetPosition", NULL != lpRect)) *lpRect = GetData()->m_rcPosition;
+    if (!WCEUI_CHECK("CWceUiStyle::GetPosition", NULL != lpRect)) return GetData() ? GetData()->m_bRelative : FALSE;
+    if (!GetData()) {
+        SetRectEmpty(lpRect);
+        return FALSE;
+    }
+    *lpRect = GetData()->m_rcPosition;
     return GetData()->m_bRelative;
 }
 
 void CWceUiStyle::SetVisible(BOOL bVisible)
 {
+    if (!GetData()) return;
     if (GetData()->m_pLayer) impBoundShow(bVisible);
     else GetData()->m_bVisible = bVisible;
 }
 
 void CWceUiStyle::SetEnabled(BOOL bEnabled)
 {
+    if (!GetData()) return;
     if (GetData()->m_pLayer) impBoundEnable(bEnabled);
     else GetData()->m_bEnabled = bEnabled;
 }
 
 void CWceUiStyle::SetContainer(BOOL bContainer)
 {
+    if (!GetData()) return;
     if (GetData()->m_pLayer) impBoundSetContainer(bContainer);
     else GetData()->m_bContainer = bContainer;
 }
 
 void CWceUiStyle::SetNoDraw(BOOL bNoDraw)
 {
+    if (!GetData()) return;
     if (GetData()->m_pLayer) impBoundSetNoDraw(bNoDraw);
     else GetData()->m_bNoDraw = bNoDraw;
 }
 
 void CWceUiStyle::SetNoInput(BOOL bNoInput)
 {
+    if (!GetData()) return;
     if (GetData()->m_pLayer) impBoundSetNoInput(bNoInput);
     else GetData()->m_bNoInput = bNoInput;
 }
 
 void CWceUiStyle::SetTextColor(LPCWSTR pColorID)
 {
-    if (!WCEUI_CHECK("CWceUiStyle::SetTextColor", NULL != pColorID && 0 != *pColorID)) return;
+    if (!WCEUI_CHECK("CWceUiStyle::SetTextColor", NULL != pColorID && 0 != *pColorID) || !GetData()) return;
     GetData()->m_TextColor.SetColor(pColorID);
 }
 
-void CWceUiStyle::SetTextColor(COLORREF crColor) { GetData()->m_TextColor.SetColor(crColor); }
+void CWceUiStyle::SetTextColor(COLORREF crColor)
+{
+    if (GetData()) GetData()->m_TextColor.SetColor(crColor);
+}
 
-void CWceUiStyle::SetTextResID(LPCWSTR pTextResID) { GetData()->m_strTextResID = pTextResID ? pTextResID : u""; }
+void CWceUiStyle::SetTextResID(LPCWSTR pTextResID)
+{
+    if (GetData()) GetData()->m_strTextResID = pTextResID ? pTextResID : u"";
+}
 
 void CWceUiStyle::SetSpecified(int nFlag, BOOL bSpecified)
 {
-    if (!WCEUI_CHECK("CWceUiStyle::SetSpecified", nFlag >= 0 && nFlag < WCEUI_SPECIFIED_COUNT)) return;
+    if (!WCEUI_CHECK("CWceUiStyle::SetSpecified", nFlag >= 0 && nFlag < WCEUI_SPECIFIED_COUNT) || !GetData()) return;
     GetData()->m_bSpecified[nFlag] = bSpecified ? TRUE : FALSE;
 }
 
 BOOL CWceUiStyle::IsSpecified(int nFlag) const
 {
-    if (!WCEUI_CHECK("CWceUiStyle::IsSpecified", nFlag >= 0 && nFlag < WCEUI_SPECIFIED_COUNT)) return FALSE;
+    if (!WCEUI_CHECK("CWceUiStyle::IsSpecified", nFlag >= 0 && nFlag < WCEUI_SPECIFIED_COUNT) || !GetData())
+        return FALSE;
     return GetData()->m_bSpecified[nFlag];
 }
 
 DWORD CWceUiStyle::GetSpecifiedBits() const
 {
     DWORD dwBits = 0;
+    if (!GetData()) return 0;
     for (int i = 0; i < WCEUI_SPECIFIED_COUNT; ++i)
         if (GetData()->m_bSpecified[i]) dwBits |= 1u << i;
     return dwBits;
@@ -133,7 +160,10 @@ DWORD CWceUiStyle::GetSpecifiedBits() const
 BOOL CWceUiStyle::MergeStyle(const CWceUiStyle& first, const CWceUiStyle& second)
 {
     // The result may be one of the inputs: merge into a fresh record first.
+    if (!WCEUI_CHECK("CWceUiStyle::MergeStyle", NULL != GetData() && NULL != first.GetData() && NULL != second.GetData()))
+        return FALSE;
     CWceUiStyle result(second);
+    if (!result.GetData()) return FALSE;
     CWceUiStyleData& r = *result.GetData();
     const CWceUiStyleData& f = *first.GetData();
     const BOOL* pSpec = f.m_bSpecified;

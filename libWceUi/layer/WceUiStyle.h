@@ -65,42 +65,46 @@ public:
     CWceUiStyle& operator=(const CWceUiStyle& other);
     virtual ~CWceUiStyle();
 
+    // Null when the record could not be made; so are the group getters below then.
     CWceUiStyleData* GetData() const { return m_pData; }
 
     // Binding: while bound, the layout and position setters act through the layer's own
     // operations, which write the record; the getters always read the record.
-    void BindLayer(CWceUiLayer* pLayer) { GetData()->m_pLayer = pLayer; }
-    CWceUiLayer* GetBoundLayer() const { return GetData()->m_pLayer; }
+    void BindLayer(CWceUiLayer* pLayer)
+    {
+        if (GetData()) GetData()->m_pLayer = pLayer;
+    }
+    CWceUiLayer* GetBoundLayer() const { return GetData() ? GetData()->m_pLayer : NULL; }
 
     void SetPosition(LPCRECT lpRect, BOOL bRelative);
     // The way: TRUE when relative to the parent.
     BOOL GetPosition(LPRECT lpRect) const;
     void SetVisible(BOOL bVisible);
-    BOOL IsVisible() const { return GetData()->m_bVisible; }
+    BOOL IsVisible() const { return GetData() ? GetData()->m_bVisible : FALSE; }
     void SetEnabled(BOOL bEnabled);
-    BOOL IsEnabled() const { return GetData()->m_bEnabled; }
+    BOOL IsEnabled() const { return GetData() ? GetData()->m_bEnabled : FALSE; }
     void SetContainer(BOOL bContainer);
-    BOOL IsContainer() const { return GetData()->m_bContainer; }
+    BOOL IsContainer() const { return GetData() ? GetData()->m_bContainer : FALSE; }
     void SetNoDraw(BOOL bNoDraw);
-    BOOL IsNoDraw() const { return GetData()->m_bNoDraw; }
+    BOOL IsNoDraw() const { return GetData() ? GetData()->m_bNoDraw : FALSE; }
     void SetNoInput(BOOL bNoInput);
-    BOOL IsNoInput() const { return GetData()->m_bNoInput; }
+    BOOL IsNoInput() const { return GetData() ? GetData()->m_bNoInput : FALSE; }
 
     void SetTextColor(LPCWSTR pColorID);
     void SetTextColor(COLORREF crColor);
-    COLORREF GetTextColor() { return GetData()->m_TextColor.GetColor(); }
-    CWceUiLoadColor& GetTextLoadColor() const { return GetData()->m_TextColor; }
+    COLORREF GetTextColor() { return GetData() ? GetData()->m_TextColor.GetColor() : 0; }
+    CWceUiLoadColor* GetTextLoadColor() const { return GetData() ? &GetData()->m_TextColor : NULL; }
     // Null stores the empty id.
     void SetTextResID(LPCWSTR pTextResID);
-    LPCWSTR GetTextResID() const { return GetData()->m_strTextResID; }
+    LPCWSTR GetTextResID() const { return GetData() ? GetData()->m_strTextResID.GetString() : u""; }
 
-    CWceUiFontCtrl* GetFontCtrl() const { return &GetData()->m_FontCtrl; }
-    CWceUiDrawTextCtrl* GetDrawTextCtrl() const { return &GetData()->m_DrawTextCtrl; }
-    CWceUiBgColorCtrl* GetBgColorCtrl() const { return &GetData()->m_BgColorCtrl; }
-    CWceUiBgItemCtrl* GetBgItemCtrl() const { return &GetData()->m_BgItemCtrl; }
-    CWceUiAlphaFilterCtrl* GetAlphaFilterCtrl() const { return &GetData()->m_AlphaFilterCtrl; }
-    CWceUiMixColorFilterCtrl* GetMixColorFilterCtrl() const { return &GetData()->m_MixColorFilterCtrl; }
-    BOOL HasAlphaFilter() const { return GetData()->m_AlphaFilterCtrl.IsEnabled(); }
+    CWceUiFontCtrl* GetFontCtrl() const { return GetData() ? &GetData()->m_FontCtrl : NULL; }
+    CWceUiDrawTextCtrl* GetDrawTextCtrl() const { return GetData() ? &GetData()->m_DrawTextCtrl : NULL; }
+    CWceUiBgColorCtrl* GetBgColorCtrl() const { return GetData() ? &GetData()->m_BgColorCtrl : NULL; }
+    CWceUiBgItemCtrl* GetBgItemCtrl() const { return GetData() ? &GetData()->m_BgItemCtrl : NULL; }
+    CWceUiAlphaFilterCtrl* GetAlphaFilterCtrl() const { return GetData() ? &GetData()->m_AlphaFilterCtrl : NULL; }
+    CWceUiMixColorFilterCtrl* GetMixColorFilterCtrl() const { return GetData() ? &GetData()->m_MixColorFilterCtrl : NULL; }
+    BOOL HasAlphaFilter() const { return GetData() ? GetData()->m_AlphaFilterCtrl.IsEnabled() : FALSE; }
 
     void SetSpecified(int nFlag, BOOL bSpecified);
     BOOL IsSpecified(int nFlag) const;
@@ -113,7 +117,10 @@ public:
     BOOL MergeStyle(const CWceUiStyle& first, const CWceUiStyle& second);
 
     // Lets go of the shared bitmaps of the background items (ids kept).
-    void FreeBmpRes() { GetData()->m_BgItemCtrl.FreeBmpRes(); }
+    void FreeBmpRes()
+    {
+        if (GetData()) GetData()->m_BgItemCtrl.FreeBmpRes();
+    }
 
 private:
     void impCopyRecord(const CWceUiStyleData& src);

@@ -94,7 +94,11 @@ BOOL CWceUiOffscreenWnd::KillTimer(UINT nIDEvent) { return m_timers.erase(nIDEve
 BOOL CWceUiOffscreenWnd::RegisterMsg(UINT nMsg, CWceUiLayer* pLayer)
 {
     if (!WCEUI_CHECK("CWceUiOffscreenWnd::RegisterMsg", NULL != pLayer)) return FALSE;
-    m_msgs.emplace(nMsg, pLayer);
+    try {
+        m_msgs.emplace(nMsg, pLayer);
+    } catch (const std::bad_alloc&) {
+        return FALSE;
+    }
     return TRUE;
 }
 
@@ -158,7 +162,11 @@ CWceUiLayer* CWceUiOffscreenWnd::GetCapture() { return m_pCapture; }
 
 BOOL CWceUiOffscreenWnd::PostMessage(UINT nMsg, WPARAM wParam, LPARAM lParam)
 {
-    m_posted.push_back(CPosted{nMsg, wParam, lParam});
+    try {
+        m_posted.push_back(CPosted{nMsg, wParam, lParam});
+    } catch (const std::bad_alloc&) {
+        return FALSE;
+    }
     return TRUE;
 }
 
@@ -280,10 +288,14 @@ BOOL CWceUiOffscreenWnd::Play(CWceUiWndAnimate** ppWndAnimate, int nWndAnimate, 
     if (!WCEUI_CHECK("CWceUiOffscreenWnd::Play", nWndAnimate > 0)) return FALSE;
     if (NULL == m_pFromBitmap) return FALSE;  // nothing applied
     std::vector<CWceUiWndAnimate*> kept;
-    for (int i = 0; i < nWndAnimate && ppWndAnimate[i]; ++i)
-        if (ppWndAnimate[i]->IsEnable()) kept.push_back(ppWndAnimate[i]);
     BOOL bRet = TRUE;
-    if (!kept.empty()) {
+    try {
+        for (int i = 0; i < nWndAnimate && ppWndAnimate[i]; ++i)
+            if (ppWndAnimate[i]->IsEnable()) kept.push_back(ppWndAnimate[i]);
+    } catch (const std::bad_alloc&) {
+        bRet = FALSE;  // as a failed play: the applied picture goes
+    }
+    if (bRet && !kept.empty()) {
         CWceUiGenericBitmap* pMixed = NULL;
         CWceUiGenericBitmap* pTo = impDrawAll();
         bRet = pTo && m_pFromBitmap->MakeACopy(&pMixed) && pMixed;

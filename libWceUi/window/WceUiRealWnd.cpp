@@ -487,11 +487,17 @@ BOOL CWceUiRealWnd::Play(CWceUiWndAnimate** ppWndAnimate, int nWndAnimate, BOOL 
     }
     WCEUI_CHECK("CWceUiRealWnd::Play", NULL != GetData()->m_pFromBitmap);
     std::vector<CWceUiWndAnimate*> kept;
-    for (int i = 0; i < nWndAnimate; ++i) {
-        if (!WCEUI_CHECK("CWceUiRealWnd::Play", NULL != ppWndAnimate[i])) break;
-        if (ppWndAnimate[i]->IsEnable()) kept.push_back(ppWndAnimate[i]);
+    BOOL bKept = TRUE;
+    try {
+        for (int i = 0; i < nWndAnimate; ++i) {
+            if (!WCEUI_CHECK("CWceUiRealWnd::Play", NULL != ppWndAnimate[i])) break;
+            if (ppWndAnimate[i]->IsEnable()) kept.push_back(ppWndAnimate[i]);
+        }
+    } catch (const std::bad_alloc&) {
+        JxWriteLogA(JX_LOG_ERROR, "CWceUiRealWnd::Play failed, no memory");
+        bKept = FALSE;
     }
-    BOOL bRet = kept.empty() ? TRUE : impPlay(kept.data(), static_cast<int>(kept.size()));
+    BOOL bRet = !bKept ? FALSE : kept.empty() ? TRUE : impPlay(kept.data(), static_cast<int>(kept.size()));
     if (bRet && bIgnoreMsg) IgnoreMsgBeforeTime(0);
     delete m_pData->m_pFromBitmap;
     m_pData->m_pFromBitmap = NULL;

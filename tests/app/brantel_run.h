@@ -31,8 +31,7 @@ struct Layer {
     RECT Rect() const
     {
         RECT rc{};
-        if (f.size() < 4)
-            return rc;
+        if (f.size() < 4) return rc;
         // RECT's LONG is 32 bits here: read into ints of that size, never through %ld.
         int l = 0, t = 0, r = 0, b = 0;
         std::sscanf(f[3].c_str(), "%d,%d,%d,%d", &l, &t, &r, &b);
@@ -52,8 +51,7 @@ inline std::map<std::string, Layer> ReadDump(const std::string& path)
         Layer l;
         std::string field;
         std::istringstream fields(line);
-        while (std::getline(fields, field, '\t'))
-            l.f.push_back(field);
+        while (std::getline(fields, field, '\t')) l.f.push_back(field);
         if (l.f.size() == 7)
             l.f.push_back("");  // an empty text ends the line
         if (l.f.size() >= 8)
@@ -65,8 +63,7 @@ inline std::map<std::string, Layer> ReadDump(const std::string& path)
 // List box fields after the common eight: count, item height, selection, scroll, items.
 inline std::vector<std::string> Items(const Layer& l)
 {
-    if (l.f.size() < 12)
-        return {};
+    if (l.f.size() < 12) return {};
     return std::vector<std::string>(l.f.begin() + 12, l.f.end());
 }
 
@@ -81,8 +78,7 @@ public:
     }
     ~Device()
     {
-        if (!std::getenv("BRANTEL_TEST_KEEP"))
-            fs::remove_all(m_dir.Root());
+        if (!std::getenv("BRANTEL_TEST_KEEP")) fs::remove_all(m_dir.Root());
     }
 
     std::string Host(const std::string& rel) const { return m_dir.Host(rel); }
@@ -93,8 +89,7 @@ public:
     void SetApp(const std::string& app) const
     {
         std::string escaped;
-        for (char c : app)
-            escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+        for (char c : app) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
         Write("registry.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\OEM]\n\"APP\"=\"" + escaped + "\"\n");
     }
     void Package(const std::string& rel, LPCWSTR password) const
@@ -115,20 +110,17 @@ public:
                           " --display headless --screen " + screen + " --script " + Host("script.txt") + " --frames " +
                           Host("frames") + " " + extra + " 2>" + Host("stderr.txt");
         int status = std::system(cmd.c_str());
-        if (errors)
-            *errors = Read("stderr.txt");
+        if (errors) *errors = Read("stderr.txt");
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     std::map<std::string, Layer> Dump(const std::string& name) const { return ReadDump(Host(name)); }
     std::vector<wce::host::RgbaImage> Frames() const
     {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(Host("frames")))
-            names.push_back(e.path().string());
+        for (const auto& e : fs::directory_iterator(Host("frames"))) names.push_back(e.path().string());
         std::sort(names.begin(), names.end());
         std::vector<wce::host::RgbaImage> out(names.size());
-        for (size_t i = 0; i < names.size(); ++i)
-            wce::host::ReadPng(names[i], out[i]);
+        for (size_t i = 0; i < names.size(); ++i) wce::host::ReadPng(names[i], out[i]);
         return out;
     }
 

@@ -68,8 +68,7 @@ TEST_P(BrantelScreens, AutomaticUpdateChecksCountsTwentyStepsAndLaunches)
     int midY = (progress.top + progress.bottom) / 2;
     for (size_t i = 1; i < frames.size(); ++i) {
         RECT diff = DiffBox(frames[i - 1], frames[i]);
-        if (IsEmpty(diff) || !Inside(diff, allowed))
-            continue;
+        if (IsEmpty(diff) || !Inside(diff, allowed)) continue;
         ++steps;
         int fill = 0;
         for (int x = progress.left; x < progress.right; ++x)
@@ -84,8 +83,7 @@ TEST_P(BrantelScreens, AutomaticUpdateChecksCountsTwentyStepsAndLaunches)
     ASSERT_EQ(0, dev.Run("wait 5\ndump d.txt\n"));
     auto again = dev.Frames();
     ASSERT_EQ(frames.size(), again.size());
-    for (size_t i = 0; i < frames.size(); ++i)
-        EXPECT_TRUE(IsEmpty(DiffBox(frames[i], again[i]))) << "frame " << i;
+    for (size_t i = 0; i < frames.size(); ++i) EXPECT_TRUE(IsEmpty(DiffBox(frames[i], again[i]))) << "frame " << i;
 }
 
 TEST_P(BrantelScreens, MissingDefaultBrowsesPicksAndUpdates)
@@ -155,8 +153,7 @@ TEST_P(BrantelScreens, WrongPasswordShowsTheErrorAndLeavesTheScreenAsItWas)
     size_t i = frames.size();
     while (i > 0 && !IsEmpty(DiffBox(frames[i - 1], shot)))  // pressing "back"
         --i;
-    while (i > 0 && IsEmpty(DiffBox(frames[i - 1], shot)))
-        --i;
+    while (i > 0 && IsEmpty(DiffBox(frames[i - 1], shot))) --i;
     size_t boxFrames = 0;
     while (i > 0 && !IsEmpty(DiffBox(frames[i - 1], shot)) && Inside(DiffBox(frames[i - 1], shot), panel))
         --i, ++boxFrames;
@@ -247,8 +244,7 @@ TEST_P(BrantelScreens, KptWithoutPackageSaysSoOverTheReducedScreen)
 TEST_P(BrantelScreens, ListDragsAndFlicks)
 {
     Device dev(L().size);
-    for (int i = 0; i < 14; ++i)
-        dev.Write("SDMMC/p" + std::to_string(10 + i) + ".msk", "x");
+    for (int i = 0; i < 14; ++i) dev.Write("SDMMC/p" + std::to_string(10 + i) + ".msk", "x");
     int x = L().listX, low = L().Row(4), high = L().Row(0);
     std::string script = "wait 50\n" + TapRow(0) + "drag " + std::to_string(x) + " " + std::to_string(low) + " " +
                          std::to_string(x) + " " + std::to_string(high) + " 400\nwait 1000\ndump drag.txt\n" +
@@ -299,10 +295,8 @@ TEST_P(BrantelScreens, FailuresNamingLongPathsAreShownWhole)
         Device dev(L().size);
         dev.SetApp("\\Residentflash2\\app\\NaviMain.exe");
         std::string name = "maps\\";
-        while (21 + name.size() + 20 < length)
-            name += "europe-west-tiles\\";
-        while (21 + name.size() + 4 < length)
-            name += 'x';
+        while (21 + name.size() + 20 < length) name += "europe-west-tiles\\";
+        while (21 + name.size() + 4 < length) name += 'x';
         name += ".dat";
         std::string path = "\\Residentflash2\\data\\" + name;
         ASSERT_EQ(length, path.size());
@@ -319,8 +313,7 @@ TEST_P(BrantelScreens, FailuresNamingLongPathsAreShownWhole)
         wce::host::RgbaImage shot;
         ASSERT_TRUE(wce::host::ReadPng(dev.Host("m.png"), shot));
         int lines = 1;
-        for (size_t at = detail.find("\\n"); at != std::string::npos; at = detail.find("\\n", at + 2))
-            ++lines;
+        for (size_t at = detail.find("\\n"); at != std::string::npos; at = detail.find("\\n", at + 2)) ++lines;
         if (length == 120) {
             EXPECT_EQ(expected, shown.substr(0, expected.size())) << detail;
             EXPECT_EQ(')', shown.back()) << detail;
@@ -369,7 +362,7 @@ TEST_P(BrantelScreens, ScriptEndClosesRebootResetsAndAnOpenBoxStopsWithStatusThr
     dev.SetApp("\\residentflash2\\app\\kptmain.exe");
     std::string errors;
     EXPECT_EQ(3, dev.Run("wait 300\n", "", &errors));
-    EXPECT_NE(std::string::npos, errors.find("CMsgBoxDlg")) << errors;
+    EXPECT_TRUE(Has(errors, {"CMsgBoxDlg"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSizesBothDepths, BrantelScreens, ::testing::ValuesIn(kLayouts),
@@ -425,7 +418,7 @@ TEST(BrantelStartUp, RefusesASkinOfAnotherDepth)
         fs::copy_file(r.pack, dev.Host("SDMMC/brantel.pack"), fs::copy_options::overwrite_existing);
         std::string errors;
         EXPECT_EQ(1, dev.Run("wait 50\n", "--trace " + dev.Host("trace.txt"), &errors)) << r.name;
-        EXPECT_NE(std::string::npos, errors.find(r.message)) << r.name << ": " << errors;
+        EXPECT_TRUE(Has(errors, {r.message})) << r.name;
         EXPECT_EQ(std::string::npos, dev.Read("trace.txt").find("dispatch")) << r.name;  // no window made
     }
 }
@@ -435,32 +428,31 @@ TEST(BrantelStartUp, StatusesForUsageMissingSkinAndSecondInstance)
 {
     Device dev(kLayouts[0].size);
     std::string root = dev.Host("");
-    EXPECT_EQ(2, std::system((std::string(BRANTEL_EXE) + " --bogus 2>/dev/null").c_str()) >> 8);
-    EXPECT_EQ(2, std::system((std::string(BRANTEL_EXE) + " 2>/dev/null").c_str()) >> 8);
-    EXPECT_EQ(0, std::system((std::string(BRANTEL_EXE) + " --help >/dev/null").c_str()) >> 8);
+    for (const auto& [args, status] : {std::pair<const char*, int>{" --bogus 2>/dev/null", 2}, {" 2>/dev/null", 2},
+                                       {" --help >/dev/null", 0}})
+        EXPECT_EQ(status, std::system((std::string(BRANTEL_EXE) + args).c_str()) >> 8) << args;
     std::string errors;
     EXPECT_EQ(2, dev.Run("fly 1 2\n", "", &errors));  // a script that does not parse
-    EXPECT_NE(std::string::npos, errors.find("script:1:")) << errors;
+    EXPECT_TRUE(Has(errors, {"script:1:"}));
 
     // The first instance holds its window for a while; the second raises it and leaves.
     std::string first = std::string(BRANTEL_EXE) + " --device-root " + root + " --display headless --script " +
                         dev.Host("hold.txt") + " --trace " + dev.Host("trace.txt") + " >/dev/null 2>&1 &";
     std::ofstream(dev.Host("hold.txt")) << "wait 50\nhold 1500\n";
     ASSERT_EQ(0, std::system(first.c_str()));
-    for (int i = 0; i < 100 && dev.Read("trace.txt").find("hold") == std::string::npos; ++i)
-        std::system("sleep 0.02");
+    for (int i = 0; i < 100 && dev.Read("trace.txt").find("hold") == std::string::npos; ++i) std::system("sleep 0.02");
     EXPECT_EQ(0, dev.Run("wait 10\n", "--trace " + dev.Host("second.txt"), &errors)) << errors;
     EXPECT_EQ(std::string::npos, dev.Read("second.txt").find("open")) << dev.Read("second.txt");
     std::system("sleep 1.8");
-    EXPECT_NE(std::string::npos, dev.Read("trace.txt").find("raise")) << dev.Read("trace.txt");
+    EXPECT_TRUE(Has(dev.Read("trace.txt"), {"raise"}));
 
     fs::remove(dev.Host("SDMMC/brantel.pack"));
     EXPECT_EQ(1, dev.Run("", "", &errors));
-    EXPECT_NE(std::string::npos, errors.find("build/skin/brantel.pack")) << errors;
+    EXPECT_TRUE(Has(errors, {"build/skin/brantel.pack"}));
     Device dev32(Size{480, 272, "480X272", 32});
     fs::remove(dev32.Host("SDMMC/brantel.pack"));
     EXPECT_EQ(1, dev32.Run("", "", &errors));
-    EXPECT_NE(std::string::npos, errors.find("build/skin-32/brantel.pack")) << errors;
+    EXPECT_TRUE(Has(errors, {"build/skin-32/brantel.pack"}));
 }
 
 }  // namespace

@@ -64,8 +64,7 @@ protected:
     CWceUiLayer* Add(CWceUiLayer* pParent, LPCWSTR pType, LPCWSTR pName, RECT rc)
     {
         CWceUiLayer* p = m_pCtrl->CreateLayer(pParent, pType, pName);
-        if (p)
-            p->SetLayerPosition(&rc, WCEUI_POS_WINDOW, FALSE);
+        if (p) p->SetLayerPosition(&rc, WCEUI_POS_WINDOW, FALSE);
         return p;
     }
 
@@ -199,8 +198,7 @@ TEST(TextWrap, LinesFitTheWidthAndKeepEveryCharacter)
             joined += l;
         }
         std::u16string expected = c.text;
-        if (c.width > 0)
-            expected.erase(std::remove(expected.begin(), expected.end(), u' '), expected.end());
+        if (c.width > 0) expected.erase(std::remove(expected.begin(), expected.end(), u' '), expected.end());
         expected.erase(std::remove(expected.begin(), expected.end(), u'\n'), expected.end());
         joined.erase(std::remove(joined.begin(), joined.end(), c.width > 0 ? u' ' : u'\n'), joined.end());
         EXPECT_EQ(WideToUtf8(expected), WideToUtf8(joined)) << c.name;

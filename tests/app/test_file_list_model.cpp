@@ -12,13 +12,7 @@
 
 namespace {
 
-std::string Narrow(LPCWSTR p)
-{
-    std::string s;
-    for (; *p; ++p)
-        s += (char)*p;
-    return s;
-}
+std::string Narrow(LPCWSTR p) { return std::string(p, p + std::char_traits<char16_t>::length(p)); }
 
 // A list box stand-in: what was added, in order.
 class FakeView : public IFileListView {
@@ -38,10 +32,7 @@ public:
         return (int)items.size() - 1;
     }
     void SetItemRecord(int i, FILE_LIST_ITEM* p) override { items[i].record = p; }
-    FILE_LIST_ITEM* GetItemRecord(int i) override
-    {
-        return i >= 0 && i < (int)items.size() ? items[i].record : nullptr;
-    }
+    FILE_LIST_ITEM* GetItemRecord(int i) override { return i >= 0 && i < (int)items.size() ? items[i].record : nullptr; }
     int GetCount() override { return (int)items.size(); }
     int GetCurSel() override { return sel; }
     void ResetContent() override { items.clear(), sel = -1; }
@@ -102,17 +93,14 @@ TEST_F(FileListModelTest, RootsShowOnlyThoseHoldingAMatchOrALineSayingThereIsNon
     };
     for (const Case& c : cases) {
         TempDevice dev;
-        for (const std::string& f : c.files)
-            dev.WriteHostFile(f, "x");
+        for (const std::string& f : c.files) dev.WriteHostFile(f, "x");
         FakeView v;
         CFileListModel m(v);
         m.SetFilter({u"msk"}, {u"i"});
         m.ShowRoots();
         EXPECT_EQ(v.Lines(), c.roots) << (c.files.empty() ? "" : c.files[0]);
         v.sel = 0;  // the line saying there is none leads nowhere
-        if (!v.items[0].record) {
-            EXPECT_EQ(CFileListModel::Activation::None, m.OnItemActivated());
-        }
+        if (!v.items[0].record) { EXPECT_EQ(CFileListModel::Activation::None, m.OnItemActivated()); }
     }
 }
 
@@ -123,9 +111,8 @@ TEST_F(FileListModelTest, FolderListsMatchingFoldersFirstThenFilesInPlatformOrde
     device.MakeHostDir("SDMMC/empty");
     model.ShowFolder(u"SDMMC");
     EXPECT_EQ(view.Lines(), (Lines{"..:3:SDMMC", "update:1:SDMMC\\update", "A.msk:2:SDMMC\\A.msk", "b.msk:2:SDMMC\\b.msk"}));
-    EXPECT_EQ(view.items[0].image, kFileImageUplevel);
-    EXPECT_EQ(view.items[1].image, kFileImageFolder);
-    EXPECT_EQ(view.items[2].image, 0);
+    EXPECT_EQ((std::vector<int>{view.items[0].image, view.items[1].image, view.items[2].image}),
+              (std::vector<int>{kFileImageUplevel, kFileImageFolder, 0}));
     EXPECT_EQ(view.refreshes, 1);
 }
 
@@ -227,43 +214,23 @@ TEST(HostileCard, LoopsAreWalkedOnceAndTheListStillFills)
         DWORD maxEntries;                // read by one search of SDMMC
     } cases[] = {
         {"two links to . beside a package folder",
-         [](const TempDevice& d) {
-             d.Link(".", "SDMMC/empty/l1");
-             d.Link(".", "SDMMC/empty/l2");
-             Package(d, "SDMMC/pkg/a.msk");
-         },
+         [](auto& d) { d.Link(".", "SDMMC/empty/l1"), d.Link(".", "SDMMC/empty/l2"), Package(d, "SDMMC/pkg/a.msk"); },
          {"pkg"}, 10},
         {"a link up reaches the package beside it",
-         [](const TempDevice& d) {
-             d.Link("..", "SDMMC/a/up");
-             Package(d, "SDMMC/pkg/a.msk");
-         },
-         {"a", "pkg"}, 10},
-        {"folders doubling at 20 levels",
-         [](const TempDevice& d) {
-             for (int i = 0; i < 20; ++i) {
-                 const std::string level = "SDMMC/chain/" + std::to_string(i);
-                 d.Link("../" + std::to_string(i + 1), level + "/l1");
-                 d.Link("../" + std::to_string(i + 1), level + "/l2");
-             }
+         [](auto& d) { d.Link("..", "SDMMC/a/up"), Package(d, "SDMMC/pkg/a.msk"); }, {"a", "pkg"}, 10},
+        {"folders doubling at 20 levels", [](auto& d) {
+             for (int i = 0; i < 20; ++i)
+                 for (const char* l : {"/l1", "/l2"})
+                     d.Link("../" + std::to_string(i + 1), "SDMMC/chain/" + std::to_string(i) + l);
              d.MakeHostDir("SDMMC/chain/20");
-         },
-         {}, 100},
-        {"a folder answered inside a cycle keeps its answer",
-         [](const TempDevice& d) {
-             d.Link("..", "SDMMC/a/c1/up");
-             Package(d, "SDMMC/a/m/p.msk");
-             d.Link("../a/c1", "SDMMC/w/to");
-         },
-         {"a", "w"}, 10},
-        {"names that are paths on the device",
-         [](const TempDevice& d) {
-             d.MakeHostDir("SDMMC/x/\\");
-             d.MakeHostDir("SDMMC/x/\\\\");
-             Package(d, "SDMMC/..\\ResidentFlash\\y.msk");
-             Package(d, "ResidentFlash/y.msk");
-         },
-         {}, 10},
+         }, {}, 100},
+        {"a folder answered inside a cycle keeps its answer", [](auto& d) {
+             d.Link("..", "SDMMC/a/c1/up"), Package(d, "SDMMC/a/m/p.msk"), d.Link("../a/c1", "SDMMC/w/to");
+         }, {"a", "w"}, 10},
+        {"names that are paths on the device", [](auto& d) {
+             d.MakeHostDir("SDMMC/x/\\"), d.MakeHostDir("SDMMC/x/\\\\");
+             Package(d, "SDMMC/..\\ResidentFlash\\y.msk"), Package(d, "ResidentFlash/y.msk");
+         }, {}, 10},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -50,9 +50,7 @@ protected:
                LPCWSTR password = kPassword)
     {
         CMskUnpacker unpacker;
-        if (progress) {
-            unpacker.SetProgressCallback(&Record, progress);
-        }
+        if (progress) unpacker.SetProgressCallback(&Record, progress);
         return unpacker.Unpack(kPackage, target, GetPackKey(password), error);
     }
 

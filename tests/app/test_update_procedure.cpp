@@ -131,13 +131,13 @@ TEST_F(UpdateProcedureTest, FailuresShowTheirMessageAndKeepWhatWasNotYetDeleted)
         const char16_t* message;
         bool appKept;
     } cases[] = {
-        {[&] { WriteGps(SampleEntries(), u"sxq_bnf"); }, u"\\SDMMC\\gpsApp.msk",
-         u"MSK file type error or file is modified. Update fail.", true},
-        {[&] { device.WriteHostFile("SDMMC/gpsApp.msk", "plain text"); }, u"\\SDMMC\\gpsApp.msk",
-         u"Invalid MSK file. Update fail.", true},
-        {[&] { WritePackage(device, "SDMMC/gpsApp.msk", damaged, u"sxq_trelo"); }, u"\\SDMMC\\gpsApp.msk",
+        {[&] { WriteGps(SampleEntries(), u"sxq_bnf"); }, kGps, u"MSK file type error or file is modified. Update fail.",
+         true},
+        {[&] { device.WriteHostFile("SDMMC/gpsApp.msk", "plain text"); }, kGps, u"Invalid MSK file. Update fail.",
+         true},
+        {[&] { WritePackage(device, "SDMMC/gpsApp.msk", damaged, u"sxq_trelo"); }, kGps,
          u"MSK file format error. Update fail.", true},
-        {[&] { WritePackage(device, "SDMMC/gpsApp.msk", flipped, u"sxq_trelo"); }, u"\\SDMMC\\gpsApp.msk",
+        {[&] { WritePackage(device, "SDMMC/gpsApp.msk", flipped, u"sxq_trelo"); }, kGps,
          u"MSK file format error. Update fail.", true},
         {[] {}, u"\\SDMMC\\missing.msk",  // other failures show the unpacker's message
          u"Update fail. \n(open file \\SDMMC\\missing.msk failed, error code is 2)", true},
@@ -145,7 +145,7 @@ TEST_F(UpdateProcedureTest, FailuresShowTheirMessageAndKeepWhatWasNotYetDeleted)
              WriteGps({File(u"big.bin", std::string(200000, 'z'))});
              wce::host::SetWriteQuota(u"\\Residentflash2", 1000);
          },
-         u"\\SDMMC\\gpsApp.msk", u"There is not enough space on the disk. Update fail.", false},
+         kGps, u"There is not enough space on the disk. Update fail.", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(WideToUtf8(c.message));
@@ -369,9 +369,8 @@ protected:
     void Reset() const
     {
         device.WriteHostFile("Residentflash2/app/NaviMain.exe", "old main");
-        std::filesystem::remove_all(device.Host("Residentflash2/update.pub"));
-        std::filesystem::remove_all(device.Host("SDMMC/gpsApp.msk.minisig"));
-        std::filesystem::remove_all(device.Host("launches.txt"));
+        for (const char* file : {"Residentflash2/update.pub", "SDMMC/gpsApp.msk.minisig", "launches.txt"})
+            std::filesystem::remove_all(device.Host(file));
     }
 
     // Writes the unit's keys (absent when empty), the package and its signature (absent when
@@ -437,7 +436,7 @@ TEST_F(PackageSignatureTest, RefusedPackagesChangeNothing)
         if (c.keys == dir) device.MakeHostDir("Residentflash2/update.pub");
         RecordingScreen screen;
         const std::string refusal = Update(c.keys == dir ? nullptr : &c.keys, c.bytes, c.signature, screen);
-        EXPECT_NE(refusal.find(c.reason), std::string::npos) << refusal;
+        EXPECT_TRUE(Has(refusal, {c.reason}));
         EXPECT_EQ(screen.messages, (std::vector<std::u16string>{kSignatureErrorMessage}));
         EXPECT_EQ(screen.ended, -1);
         EXPECT_EQ(device.ReadHostFile("Residentflash2/app/NaviMain.exe"), "old main");
@@ -551,7 +550,7 @@ TEST(MinisignFormat, ParsersAreStrict)
         EXPECT_EQ(problem.IsEmpty(), c.count > 0) << WideToUtf8(problem.c_str());
     }
     // The key id reads as minisign prints it.
-    EXPECT_NE(pub.find("minisign public key " + MinisignKeyIdText(key.pub.keyId)), std::string::npos);
+    EXPECT_TRUE(Has(pub, {"minisign public key " + MinisignKeyIdText(key.pub.keyId)}));
     MinisignSecretKey back;
     CString problem;
     const std::string sec = MinisignFormatSecretKey(key.sec);

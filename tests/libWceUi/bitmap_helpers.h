@@ -13,16 +13,8 @@
 #include "doc_test_helpers.h"
 #include "wce/wstring.h"
 
-inline void Put16(std::string& s, unsigned v)
-{
-    s += static_cast<char>(v & 0xFF);
-    s += static_cast<char>((v >> 8) & 0xFF);
-}
-inline void Put32(std::string& s, unsigned v)
-{
-    Put16(s, v & 0xFFFF);
-    Put16(s, v >> 16);
-}
+inline void Put16(std::string& s, unsigned v) { s += static_cast<char>(v & 0xFF); s += static_cast<char>((v >> 8) & 0xFF); }
+inline void Put32(std::string& s, unsigned v) { Put16(s, v & 0xFFFF); Put16(s, v >> 16); }
 inline unsigned Get16(const std::string& s, size_t at)
 {
     return static_cast<unsigned char>(s[at]) | (static_cast<unsigned char>(s[at + 1]) << 8);
@@ -49,21 +41,16 @@ inline std::string PixelArray(int w, int h, int bits, const std::function<unsign
 inline std::string BmpFile(int w, int h, int bits, const std::string& pixels, int infoSize = 40)
 {
     std::string info;
-    Put32(info, static_cast<unsigned>(infoSize));
-    Put32(info, static_cast<unsigned>(w));
-    Put32(info, static_cast<unsigned>(h));
-    Put16(info, 1);
-    Put16(info, static_cast<unsigned>(bits));
-    Put32(info, 16 == bits ? 3 : 0);
-    Put32(info, static_cast<unsigned>(pixels.size()));
+    for (int v : {infoSize, w, h}) Put32(info, static_cast<unsigned>(v));
+    for (int v : {1, bits}) Put16(info, static_cast<unsigned>(v));
+    for (size_t v : {size_t(16 == bits ? 3 : 0), pixels.size()}) Put32(info, static_cast<unsigned>(v));
     info.append(16, '\0');
     if (16 == bits)
         for (unsigned mask : {0xF800u, 0x07E0u, 0x001Fu, 0u}) Put32(info, mask);
     if (infoSize > static_cast<int>(info.size())) info.resize(static_cast<size_t>(infoSize), '\0');
     std::string file = "BM";
-    Put32(file, static_cast<unsigned>(14 + info.size() + pixels.size()));
-    Put32(file, 0);
-    Put32(file, static_cast<unsigned>(14 + info.size()));
+    for (size_t v : {14 + info.size() + pixels.size(), size_t(0), 14 + info.size()}) Put32(file, static_cast<unsigned>(v));
+
     return file + info + pixels;
 }
 

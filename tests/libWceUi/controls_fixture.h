@@ -32,11 +32,7 @@ protected:
         // The framework keeps the screen depth it first sees: make it the window's.
         CJxGVar::GetInstance()->GetCJxGlobalData()->SetScreenInfo(200, 100, 16);
     }
-    void TearDown() override
-    {
-        LayerSkinTest::TearDown();
-        wce::host::CloseDisplay();
-    }
+    void TearDown() override { LayerSkinTest::TearDown(); wce::host::CloseDisplay(); }
 
     CCtrlTestDlg* BuildDlg(const std::string& body, const std::string& styles)
     {
@@ -48,10 +44,7 @@ protected:
     }
 
     template <class T>
-    T* Layer(LPCWSTR pName)
-    {
-        return static_cast<T*>(m_pBuilt->GetLayerByName(pName));
-    }
+    T* Layer(LPCWSTR pName) { return static_cast<T*>(m_pBuilt->GetLayerByName(pName)); }
 
     // One pen message: 'd' down, 'm' move, 'u' up, to the capture or the hit layer.
     void Pen(char kind, int x, int y)
@@ -63,6 +56,8 @@ protected:
         if ('u' == kind) p->OnLButtonUp(0, x, y);
         m_pWnd->Paint();
     }
+    void Tap(int x, int y) { Pen('d', x, y); Pen('u', x, y); }
+
 
     // Fires the layer's timer 1 once; false when it is not set.
     bool Tick(CWceUiLayer* pLayer)

@@ -37,11 +37,7 @@ protected:
         wce::host::SetModulePath(u"\\SDMMC\\app.exe");
         ASSERT_TRUE(WceUiOpenLogFile(u"\\SDMMC\\logs", 512000));
     }
-    void TearDown() override
-    {
-        WceUiCloseLogFile();
-        wce::host::SetModulePath(nullptr);
-    }
+    void TearDown() override { WceUiCloseLogFile(); wce::host::SetModulePath(nullptr); }
 
     std::string LogBytes() const { return m_device.ReadHostFile(kLogFile); }
     std::u16string LogText() const { return ToUnits(LogBytes()); }

@@ -87,11 +87,7 @@ protected:
     {
         return Names(&CWceUiLayerCtrl::GetNeedDrawHead, &CWceUiLayerCtrl::GetNeedDrawNext);
     }
-    std::string Dirty() const
-    {
-        RECT rc;
-        return m_pWnd->GetDirtyRect(&rc) ? RectText(rc) : "none";
-    }
+    std::string Dirty() const { RECT rc; return m_pWnd->GetDirtyRect(&rc) ? RectText(rc) : "none"; }
     void ClearDirty() { m_pWnd->Paint(); }
     // Whether every text is in some logged message.
     ::testing::AssertionResult Logged(std::initializer_list<const char*> texts) const
@@ -139,17 +135,9 @@ protected:
         m_pBuilt = pDlg;
         return pDlg;
     }
-    void TearDown() override
-    {
-        if (m_pBuilt) m_pCtrl->DeleteLayer(m_pBuilt);
-        LayerTest::TearDown();
-    }
+    void TearDown() override { if (m_pBuilt) m_pCtrl->DeleteLayer(m_pBuilt); LayerTest::TearDown(); }
     unsigned Px(int x, int y) const { return PixelAt(*m_pWnd->GetWndBitmap(), x, y); }
-    void PaintAll()
-    {
-        m_pWnd->InvalidateAll();
-        m_pWnd->Paint();
-    }
+    void PaintAll() { m_pWnd->InvalidateAll(); m_pWnd->Paint(); }
 
     skinbuild::SkinBuilder m_skin;
     CWceUiDlg* m_pBuilt = nullptr;

@@ -22,10 +22,7 @@ inline int Level(int a)
 
 // Applies f to each group of d (and s) and masks the results back.
 template <class F>
-u32 Groups565(u32 d, u32 s, F f)
-{
-    return (f(d & 0xF81F, s & 0xF81F) & 0xF81F) | (f(d & 0x07E0, s & 0x07E0) & 0x07E0);
-}
+u32 Groups565(u32 d, u32 s, F f) { return (f(d & 0xF81F, s & 0xF81F) & 0xF81F) | (f(d & 0x07E0, s & 0x07E0) & 0x07E0); }
 template <class F>
 u32 Groups32(u32 d, u32 s, F f)
 {
@@ -111,11 +108,7 @@ inline u32 PerPixel32(u32 d, u32 s)
     return Groups32(d, 0, [a](u32 x, u32) { return (x * (255 - a)) >> 8; }) + (s & 0x00FFFFFF);
 }
 
-inline u32 PreMul32(u32 d)
-{
-    u32 a = d >> 24;
-    return Groups32(d, 0, [a](u32 x, u32) { return (x * a) >> 8; });
-}
+inline u32 PreMul32(u32 d) { u32 a = d >> 24; return Groups32(d, 0, [a](u32 x, u32) { return (x * a) >> 8; }); }
 
 inline u16 Gray565(u16 d)
 {

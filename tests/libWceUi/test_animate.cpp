@@ -35,10 +35,7 @@ protected:
 
 TEST_F(AnimateTest, TravelCurve)
 {
-    const struct {
-        int nFrameCount, nTotal;
-        std::vector<int> expected;
-    } cases[] = {
+    const struct { int nFrameCount, nTotal; std::vector<int> expected; } cases[] = {
         {12, 480, {6, 26, 60, 106, 166, 240, 313, 373, 420, 453, 473, 480}},
         {5, 100, {12, 50, 50, 87, 100}},
         {1, 100, {100}},
@@ -82,17 +79,13 @@ std::unique_ptr<CWceUiGenericBitmap> Picture(int which, int w, int h, int bits =
 enum Region { kFarEdge, kNearEdge, kOuter, kMiddle };
 // A shift along the axis of cd * d + cs * S, S being the travel span (the whole width or height,
 // or the half the pixel lies in).
-struct Shift {
-    int cd, cs;
-};
+struct Shift { int cd, cs; };
+// The shifts in the first / second half (the same for one edge).
 struct FrameCase {
-    const char* pName;
-    const char16_t* pClass;
-    UINT nDirection;
-    bool bVertical, bTwoEdges;
-    Region region;
-    Shift fromFirst, fromSecond, toFirst, toSecond;  // first / second half (same for one edge)
+    const char* pName; const char16_t* pClass; UINT nDirection; bool bVertical, bTwoEdges; Region region;
+    Shift fromFirst, fromSecond, toFirst, toSecond;
 };
+
 
 const Shift k0{0, 0}, kMinusD{-1, 0}, kPlusD{1, 0}, kSpanMinusD{-1, 1}, kDMinusSpan{1, -1};
 
@@ -159,12 +152,9 @@ TEST_P(FrameTest, EachPixelShowsTheRightPictureShiftedByTheTravel)
             for (int x = 0; x < W; ++x) {
                 const unsigned px = PixelAt(*pMixed, x, y) & 0xFFFFFF;
                 const int which = px & 0xFF, sx = px >> 16, sy = (px >> 8) & 0xFF;
-                if (x < rc.left || x >= rc.right || y < rc.top || y >= rc.bottom) {
-                    nBad += px != Code(kMixed, x, y);
-                    continue;
-                }
-                if (bLast) {
-                    nBad += px != Code(kTo, x, y);
+                // Outside the rectangle the mixed picture stays; the last frame is the new one.
+                if (x < rc.left || x >= rc.right || y < rc.top || y >= rc.bottom || bLast) {
+                    nBad += px != (bLast && PtInRect(&rc, POINT{x, y}) ? Code(kTo, x, y) : Code(kMixed, x, y));
                     continue;
                 }
                 const int p = c.bVertical ? y : x;
@@ -210,12 +200,8 @@ TEST_F(AnimateTest, BlendAlphas)
                 const int alpha = ((255 / nFrames) * (k + 1)) & 0xFF;
                 if (k + 1 < nFrames) alphas.push_back(alpha);
                 auto pExpect = Picture(kFrom, W, H, bits);
-                if (k + 1 == nFrames) {
-                    pExpect->BitBlt(0, 0, W, H, pTo.get(), 0, 0, SRCCOPY);
-                } else {
-                    BLENDFUNCTION bf{AC_SRC_OVER, 0, (BYTE)alpha, 0};
-                    pExpect->AlphaBlend(0, 0, W, H, pTo.get(), 0, 0, bf);
-                }
+                if (k + 1 == nFrames) pExpect->BitBlt(0, 0, W, H, pTo.get(), 0, 0, SRCCOPY);
+                else pExpect->AlphaBlend(0, 0, W, H, pTo.get(), 0, 0, BLENDFUNCTION{AC_SRC_OVER, 0, (BYTE)alpha, 0});
                 ASSERT_EQ(ArrayOf(*pExpect), ArrayOf(*pMixed)) << bits << " bits, " << nFrames << " frames, frame " << k;
                 if (300 == nFrames && k + 1 < nFrames) {
                     ASSERT_EQ(ArrayOf(*pFrom), ArrayOf(*pMixed)) << k;
@@ -267,14 +253,11 @@ TEST_F(AnimateTest, PlayFailures)
     EXPECT_EQ(before, ArrayOf(*pMixed));
 }
 
+// nDirection 0: the kind has none.
 struct InitCase {
-    const char16_t* pXml;
-    bool bOk, bLogged;
-    int nFrameCount = 0;
-    RECT rc = {};
-    DWORD nFrameLength = 0;
-    UINT nDirection = 0;  // 0: the kind has none
+    const char16_t* pXml; bool bOk, bLogged; int nFrameCount = 0; RECT rc = {}; DWORD nFrameLength = 0; UINT nDirection = 0;
 };
+
 
 TEST_F(AnimateTest, InitFromStyleFiles)
 {
@@ -333,10 +316,8 @@ TEST_F(AnimateTest, InitFromStyleFiles)
 // where the style is read, logged, and plays as none.
 TEST_F(AnimateTest, TransitionsBeyondTheBoundAreRefused)
 {
-    const struct {
-        const char16_t* pXml;
-        const char* pRefusal;  // after "Load animate a failed, "; null when taken
-    } cases[] = {
+    // pRefusal: after "Load animate a failed, "; null when taken
+    const struct { const char16_t* pXml; const char* pRefusal; } cases[] = {
         {u"<a type=\"CWceUiBlendAni\" frame-count=\"1000\" frame-length=\"5\"/>", nullptr},
         {u"<a type=\"CWceUiSliderAni\" frame-count=\"151\"/>", nullptr},  // 4983 ms
         {u"<a type=\"CWceUiSliderAni\" frame-count=\"152\"/>", "152 frames of 33 ms"},
@@ -361,11 +342,7 @@ TEST_F(AnimateTest, TransitionsBeyondTheBoundAreRefused)
 
 TEST_F(AnimateTest, SetDirectionFallsBackToRight)
 {
-    const struct {
-        const char16_t* pKind;
-        UINT nDirection, nStored;
-        bool bLogged;
-    } cases[] = {
+    const struct { const char16_t* pKind; UINT nDirection, nStored; bool bLogged; } cases[] = {
         {u"CWceUiComeAni", 6, 2, true}, {u"CWceUiComeAni", 8, 2, true}, {u"CWceUiComeAni", 9, 2, true},
         {u"CWceUiComeAni", 5, 5, false}, {u"CWceUiComeAni", 7, 7, false}, {u"CWceUiGoAni", 5, 2, true},
         {u"CWceUiGoAni", 7, 2, true},    {u"CWceUiGoAni", 0, 2, true},    {u"CWceUiGoAni", 8, 8, false},

@@ -80,11 +80,8 @@ TEST_F(BitmapTest, RefusedVariantsAreLoggedAndLoadNothing)
 {
     std::string topDown = Bmp32(2, 2);
     topDown.replace(22, 4, std::string("\xFE\xFF\xFF\xFF", 4));  // biHeight -2
-    const struct {
-        const char* file;
-        std::string bytes;
-        const char16_t* error;  // after "WceUiLoadBmpFromFile, "
-    } cases[] = {
+    // error: after "WceUiLoadBmpFromFile, "
+    const struct { const char* file; std::string bytes; const char16_t* error; } cases[] = {
         {"topdown", topDown, u"\\SDMMC\\topdown.bmp is not a valid bitmap"},
         {"rgb24", BmpFile(2, 2, 24, std::string(16, '\x40')), u"\\SDMMC\\rgb24.bmp is neither  16 nor 32 bitmap"},
         {"short", Bmp32(1, 1).substr(0, 46), u"\\SDMMC\\short.bmp is not a valid bitmap"},
@@ -115,10 +112,7 @@ TEST_F(BitmapTest, HeadersThatDoNotFitTheFileAreRefused)
         Put32(v, value);
         return f.replace(at, 4, v);
     };
-    struct Case {
-        const char* what;
-        std::string bytes;
-    } cases[] = {
+    struct Case { const char* what; std::string bytes; } cases[] = {
         {"pixels past the end", withField(10, 80)},
         {"pixel offset beyond the file", withField(10, 0x7FFFFFF0)},
         {"pixels inside the header", withField(10, 20)},

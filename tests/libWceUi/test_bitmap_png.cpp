@@ -135,10 +135,7 @@ TEST_F(BitmapTest, OpaqueImagesKeepAnAlphaPlaneOnlyWhenAsked)
     auto image = Image(3, 2, [](int x, int y) { return std::array<int, 4>{x * 80, y * 90, 40, 255}; });
     m_device.MakeHostDir("SDMMC/skin");
     ASSERT_TRUE(wce::host::WritePng(m_device.Host("SDMMC/skin/in.png"), image));
-    struct Case {
-        const char* name;
-        bool thirtyTwoBits, keepAlpha, perPixel, alphaFile;
-    };
+    struct Case { const char* name; bool thirtyTwoBits, keepAlpha, perPixel, alphaFile; };
     const Case cases[] = {
         {"plain565", false, false, false, false},
         {"kept565", false, true, true, true},
@@ -168,10 +165,8 @@ TEST_F(BitmapTest, OpaqueImagesKeepAnAlphaPlaneOnlyWhenAsked)
 // colors on the 565 grid and pixels with alpha come out as without it.
 TEST_F(BitmapTest, DitherKeepsTheMeanOfEveryTileAndLeavesGridColorsExact)
 {
-    struct Case {
-        int r, g, b, a;
-        double meanR, meanG, meanB;  // of the 565 fields over a tile, in 8-bit units
-    };
+    // meanR, meanG, meanB: of the 565 fields over a tile, in 8-bit units
+    struct Case { int r, g, b, a; double meanR, meanG, meanB; };
     const Case cases[] = {
         {0x0E, 0x18, 0x22, 255, 14, 24, 34},        // off the grid in red and blue
         {0x10, 0x1C, 0xF8, 255, 16, 28, 248},       // on the grid: exact

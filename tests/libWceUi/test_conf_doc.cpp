@@ -126,13 +126,8 @@ TEST_F(DocTest, ConfFileNeedsTheMarkAndAnEvenLength)
 TEST_F(DocTest, ConfEveryCutStaysInsideTheText)
 {
     const std::string bytes = Utf16File(u"; c\r\n[s]\r\nkey = a\\tb\\\\\r\nx=\\n");
-    struct Cut {
-        size_t nUnits;  // after the mark
-        BOOL bEscape;
-        bool bLoads;
-        const char16_t* pKey;  // null: absent
-        const char16_t* pX;
-    };
+    // nUnits: after the mark; pKey: null when absent
+    struct Cut { size_t nUnits; BOOL bEscape; bool bLoads; const char16_t* pKey; const char16_t* pX; };
     const Cut cuts[] = {
         {0, FALSE, true, nullptr, nullptr},
         {12, FALSE, false, nullptr, nullptr},        // "ke": a key line without '='

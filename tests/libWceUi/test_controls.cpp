@@ -36,17 +36,9 @@ protected:
 
 TEST_F(ButtonTest, PenSequencesGiveLooksAndClicks)
 {
-    struct PenStep {
-        char kind;  // d m u, or 'l' for a capture taken by another layer
-        int x, y;
-    };
-    const struct {
-        const char* name;
-        std::vector<PenStep> steps;
-        Strings looks;  // after each step
-        Strings clicks;
-        bool bDownStyle = true;
-    } cases[] = {
+    // kind: d m u, or 'l' for a capture taken by another layer; looks: after each step.
+    struct PenStep { char kind; int x, y; };
+    const struct { const char* name; std::vector<PenStep> steps; Strings looks, clicks; bool bDownStyle = true; } cases[] = {
         {"inside", {{'d', 20, 20}, {'u', 25, 25}}, {"2g", "1r"}, {"a"}},
         {"out and released outside", {{'d', 20, 20}, {'m', 80, 20}, {'u', 80, 20}}, {"2g", "3b", "1r"}, {}},
         {"out and back", {{'d', 20, 20}, {'m', 80, 20}, {'m', 30, 30}, {'u', 30, 30}}, {"2g", "3b", "2g", "1r"}, {"a"}},
@@ -145,9 +137,7 @@ TEST_F(SliderTest, PressAtAnOffsetSetsThePositionAndPostsOnlyChanges)
 
 TEST_F(SliderTest, PressGivesThePositionInTheRange)
 {
-    const struct {
-        int nMin, nMax, x, nPos;
-    } cases[] = {
+    const struct { int nMin, nMax, x, nPos; } cases[] = {
         {10, 20, 20, 10},  // left end
         {10, 20, 129, 20},  // right end
         {10, 20, 20 + 5 + 50, 15},
@@ -157,8 +147,8 @@ TEST_F(SliderTest, PressGivesThePositionInTheRange)
     for (const auto& c : cases) {
         BuildSlider();
         m_pS->SetRange(c.nMin, c.nMax, TRUE);
-        Pen('d', c.x, 50);
-        Pen('u', c.x, 50);
+        Tap(c.x, 50);
+
         EXPECT_EQ(m_pS->GetPos(), c.nPos) << c.nMin << ".." << c.nMax << " at " << c.x;
     }
 }
@@ -220,18 +210,11 @@ TEST_F(ControlsTest, EditBoxTapsMoveTheFocusAndItsLook)
     auto* f = Layer<CWceUiEditBox>(u"f");
     ASSERT_TRUE(e && f);
     EXPECT_NE(f->IsVertical(), e->IsVertical());
-    auto looks = [&] {
-        return std::string(Px(50, 20) == k565Green ? "G" : "r") + (Px(50, 60) == k565Green ? "G" : "r");
-    };
+    auto looks = [&] { return std::string(Px(50, 20) == k565Green ? "G" : "r") + (Px(50, 60) == k565Green ? "G" : "r"); };
     EXPECT_EQ("rr", looks());
-    const struct {
-        int y;
-        char c;
-        const char* looks;
-    } taps[] = {{20, 'q', "Gr"}, {60, 'z', "rG"}};
+    const struct { int y; char c; const char* looks; } taps[] = {{20, 'q', "Gr"}, {60, 'z', "rG"}};
     for (const auto& t : taps) {
-        Pen('d', 50, t.y);
-        Pen('u', 50, t.y);
+        Tap(50, t.y);
         EXPECT_EQ(t.looks, looks());
         m_pWnd->SendRegisteredMsg(WM_CHAR, t.c, 1);
     }

@@ -49,12 +49,7 @@ struct FixedBox {
     std::pair<int, int> Caret() const { return {lines.GetCaretLine(), lines.GetCaretColumn()}; }
 };
 
-struct LayoutCase {
-    const char* name;
-    const char16_t* text;
-    int width;
-    std::vector<std::string> lines;
-};
+struct LayoutCase { const char* name; const char16_t* text; int width; std::vector<std::string> lines; };
 
 TEST(EditLines, Layout)
 {
@@ -77,13 +72,9 @@ TEST(EditLines, Layout)
 
 enum Act { BS = 8, CR = 13, DEL = 1000, LEFT = 37, UP, RIGHT, DOWN, HOME = 36, END = 35 };
 
+// acts: the keys above or a character to type; lastChanges: what the last act returned.
 struct EditCase {
-    const char* name;
-    const char16_t* text;
-    int width;
-    std::vector<int> acts;  // keys above, or a character to type
-    bool lastChanges;       // what the last act returned
-    const char* result;
+    const char* name; const char16_t* text; int width; std::vector<int> acts; bool lastChanges; const char* result;
     std::pair<int, int> caret;
 };
 
@@ -113,14 +104,9 @@ TEST(EditLines, Editing)
     for (const EditCase& c : cases) {
         FixedBox box(c.text, c.width);
         bool bChanged = false;
-        for (int act : c.acts) {
-            if (DEL == act)
-                bChanged = box.lines.DeleteChar();
-            else if (act >= 35 && act <= 40)
-                bChanged = box.lines.MoveCaret(static_cast<UINT>(act));
-            else
-                bChanged = box.lines.TypeChar(static_cast<WCHAR>(act));
-        }
+        for (int act : c.acts)
+            bChanged = DEL == act ? box.lines.DeleteChar()
+                       : act >= 35 && act <= 40 ? box.lines.MoveCaret(static_cast<UINT>(act)) : box.lines.TypeChar(act);
         EXPECT_EQ(c.lastChanges, bChanged) << c.name;
         EXPECT_EQ(c.result, Narrow(box.lines.GetText())) << c.name;
         EXPECT_EQ(c.caret, box.Caret()) << c.name;
@@ -129,10 +115,7 @@ TEST(EditLines, Editing)
 
 TEST(EditLines, HitTest)
 {
-    struct {
-        int x, y;
-        std::pair<int, int> caret;
-    } const cases[] = {
+    struct { int x, y; std::pair<int, int> caret; } const cases[] = {
         {5, -40, {0, 0}},   // released above the box
         {14, 0, {0, 1}},    // nearer to the end of "a"
         {16, 0, {0, 2}},    // nearer to the end of "b"
@@ -212,11 +195,8 @@ protected:
         }
         return out;
     }
-    void Type(const char16_t* pText)
-    {
-        for (; *pText; ++pText) m_pWnd->SendRegisteredMsg(WM_CHAR, *pText, 1);
-    }
-    void Key(UINT vk) { m_pWnd->SendRegisteredMsg(WM_KEYDOWN, vk, 1); }
+    void Type(const char16_t* pText) { for (; *pText; ++pText) m_pWnd->SendRegisteredMsg(WM_CHAR, *pText, 1); }
+    void Key(std::initializer_list<UINT> vks) { for (UINT vk : vks) m_pWnd->SendRegisteredMsg(WM_KEYDOWN, vk, 1); }
     std::pair<int, int> Caret(CWceUiEditBox* p) { return {p->GetCaretLine(), p->GetCaretColumn()}; }
 };
 
@@ -280,16 +260,14 @@ TEST_F(EditBoxTest, TypingNeedsTheFocusAndKeysMoveTheCaret)
     Type(u"ab\rcd");
     EXPECT_EQ("ab\ncd", Utf8(m->GetEditText()));  // carriage return becomes a line feed
     EXPECT_EQ("", Utf8(s->GetEditText()));
-    Key(VK_LEFT);
-    Key(VK_DELETE);
+    Key({VK_LEFT, VK_DELETE});
     EXPECT_EQ("ab\nc", Utf8(m->GetEditText()));
     EXPECT_EQ(std::make_pair(1, 1), Caret(m));
 
     ASSERT_TRUE(s->SetFocus(TRUE));
     Type(u"a\rb");  // nothing for a carriage return in one line
     EXPECT_EQ("ab", Utf8(s->GetEditText()));
-    Key(VK_HOME);
-    Key(VK_DELETE);
+    Key({VK_HOME, VK_DELETE});
     EXPECT_EQ("ab\nc", Utf8(m->GetEditText()));  // the unfocused box only moves its caret
     EXPECT_EQ(std::make_pair(1, 0), Caret(m));
 }
@@ -316,17 +294,14 @@ TEST_F(EditBoxTest, CaretShowsOnlyWhileFocusedAndInView)
     POINT pt = p->GetCaretPoint();
     EXPECT_EQ(10 + 2 * WCEUI_EDIT_LINE_HEIGHT, pt.y);
     // The window's caret follows the box's.
-    auto wndCaret = [&]() {
-        RECT rc;
-        return m_pWnd->GetCaretRect(&rc) ? RectText(rc) : std::string("none");
-    };
+    auto wndCaret = [&] { RECT rc; return m_pWnd->GetCaretRect(&rc) ? RectText(rc) : std::string("none"); };
     EXPECT_EQ(RectText(Rc(pt.x, pt.y, pt.x + WCEUI_EDIT_CARET_WIDTH, pt.y + p->GetLineHeight())), wndCaret());
 
     p->SetScrollPos(0, FALSE);
     p->OnScrollPosChanged();
     EXPECT_FALSE(p->IsCaretShown());  // line 5 is below the box
     EXPECT_EQ("none", wndCaret());
-    Key(VK_UP);
+    Key({VK_UP});
     EXPECT_TRUE(p->IsCaretShown());  // scrolled back to it
     EXPECT_NE("none", wndCaret());
     p->SetFocus(FALSE);
@@ -338,11 +313,7 @@ TEST_F(EditBoxTest, TapsFocusAndPlaceTheCaret)
 {
     CWceUiEditBox* p = Box(u"CWceUiMEditBox", Rc(20, 20, 180, 90));
     ASSERT_TRUE(p->SetEditText(u"abc\ndef"));
-    struct {
-        const char* name;
-        POINT down, up;
-        std::pair<int, int> caret;
-    } const taps[] = {
+    struct { const char* name; POINT down, up; std::pair<int, int> caret; } const taps[] = {
         {"released above the box", {25, 22}, {25, 12}, {0, 0}},
         {"second line, end", {170, 20 + WCEUI_EDIT_LINE_HEIGHT + 2}, {170, 20 + WCEUI_EDIT_LINE_HEIGHT + 2}, {1, 3}},
         {"a drag is no tap", {25, 80}, {25, 22}, {1, 3}},
@@ -385,19 +356,16 @@ TEST_F(EditTextAreaTest, CaretTapsAndWrapFollowTheTextRectangle)
     ASSERT_NE(nullptr, pDlg);
     pDlg->SendOnInitLayer();
     auto* p = static_cast<CWceUiEditBox*>(pDlg->GetLayerByName(u"m"));
+
     ASSERT_NE(nullptr, p);
     std::u16string wide;  // wider than the text area, narrower than the client
     while (SystemTextWidth((wide + u"ab").c_str()) <= 130) wide += u"ab ";
     wide += u"ab";
     ASSERT_LE(SystemTextWidth(wide.c_str()), 160);
     const int a = SystemTextWidth(u"a"), ab = SystemTextWidth(u"ab"), abc = SystemTextWidth(u"abc");
-    const struct {
-        const char* name;
-        std::u16string text;
-        POINT tap;  // none when x < 0
-        int nLines;
-        POINT caret;
-    } cases[] = {
+    // No tap when tap.x < 0.
+    const struct { const char* name; std::u16string text; POINT tap; int nLines; POINT caret; } cases[] = {
+
         {"caret after the text", u"abc", {-1, 0}, 1, {30 + abc, 15}},
         {"tap between a and b", u"abc", {30 + a + 1, 17}, 1, {30 + a, 15}},
         {"wrap at the text width", wide, {-1, 0}, 2, {30 + ab, 15 + WCEUI_EDIT_LINE_HEIGHT}},

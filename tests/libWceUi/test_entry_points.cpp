@@ -5,13 +5,8 @@
 
 namespace {
 
-struct ScreenCase {
-    const char* where;  // "exe" (the program's folder), "root" or "both"
-    const char16_t* xml;
-    BOOL result;
-    int width, height, bits;
-    bool bLogged;
-};
+// where: "exe" (the program's folder), "root" or "both"
+struct ScreenCase { const char* where; const char16_t* xml; BOOL result; int width, height, bits; bool bLogged; };
 
 }  // namespace
 

@@ -20,11 +20,7 @@ std::u16string RealPath(LPCWSTR pInput, LPCWSTR pBase)
 
 TEST(JxGetRealPath, RelativePartsDotsAndDoubleDots)
 {
-    const struct {
-        const char16_t* pInput;
-        const char16_t* pBase;
-        const char16_t* pExpected;
-    } cases[] = {
+    const struct { const char16_t* pInput; const char16_t* pBase; const char16_t* pExpected; } cases[] = {
         {u"", u"\\SDMMC\\res\\", u"\\SDMMC\\res\\"},
         {u".", u"\\SDMMC\\res\\", u"\\SDMMC\\res\\"},
         {u"\\", u"\\SDMMC\\res\\", u"\\"},

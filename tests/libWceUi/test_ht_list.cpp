@@ -9,11 +9,8 @@
 
 namespace {
 
-struct Item {
-    char name;
-    Item* pNext;
-    Item* pPre;  // the tail list's link in the singly linked tests
-};
+// pPre: the tail list's link in the singly linked tests
+struct Item { char name; Item* pNext; Item* pPre; };
 
 const int kNext = static_cast<int>(offsetof(Item, pNext));
 const int kPre = static_cast<int>(offsetof(Item, pPre));
@@ -84,11 +81,8 @@ TEST(SingleLists, HeadAndTailListsKeepTheirOrderThroughRemovals)
     EXPECT_EQ(Walk(head.GetHead(), kNext), "dcba");
     EXPECT_EQ(Walk(tail.GetHead(), kPre), "abcd");
 
-    struct Case {
-        int index;
-        const char *head, *tail;
-        char last;
-    } cases[] = {{1, "dca", "acd", 'd'}, {3, "ca", "ac", 'c'}, {2, "a", "a", 'a'}, {0, "", "", 0}};
+    struct Case { int index; const char *head, *tail; char last; } cases[] = {
+        {1, "dca", "acd", 'd'}, {3, "ca", "ac", 'c'}, {2, "a", "a", 'a'}, {0, "", "", 0}};
     for (const Case& k : cases) {
         EXPECT_TRUE(head.Remove(&items[k.index]));
         EXPECT_TRUE(tail.Remove(&items[k.index]));

@@ -14,15 +14,8 @@ namespace {
 class CPaintProbe : public CWceUiLayer {
     WCEUI_DYNCREATE_BEGIN(CPaintProbe, CWceUiLayer)
 public:
-    static std::vector<std::string>& Log()
-    {
-        static std::vector<std::string> log;
-        return log;
-    }
-    void OnDraw(CWceUiGenericBitmap*, RECT rcDraw) override
-    {
-        Log().push_back(Utf8(GetName()) + " " + RectText(rcDraw));
-    }
+    static std::vector<std::string>& Log() { static std::vector<std::string> log; return log; }
+    void OnDraw(CWceUiGenericBitmap*, RECT rcDraw) override { Log().push_back(Utf8(GetName()) + " " + RectText(rcDraw)); }
 };
 WCEUI_DYNCREATE_END(CPaintProbe, CWceUiLayer)
 
@@ -45,11 +38,7 @@ TEST_F(LayerCtrlTest, OcclusionPaintsOnlyWhatShows)
     CWceUiLayer* hidden = Probe(m_pDlg, u"hidden", Rc(0, 0, 200, 100));
     hidden->ShowLayer(FALSE);
 
-    struct Case {
-        const char* what;
-        RECT dirty;
-        Strings painted;
-    } cases[] = {
+    struct Case { const char* what; RECT dirty; Strings painted; } cases[] = {
         {"inside the opaque top", Rc(20, 20, 30, 30), {"top 20,20,30,30"}},
         {"across its edge", Rc(90, 0, 110, 10), {"back 90,0,110,10", "top 90,0,100,10"}},
         {"clipped to the bitmap", Rc(-50, -50, 65535, 65535), {"back 0,0,200,100", "top 0,0,100,100"}},
@@ -75,11 +64,7 @@ TEST_F(LayerCtrlTest, InputListHoldsTheTopDialogOnly)
     Add(box, u"b1", Rc(20, 20, 30, 30));
     EXPECT_EQ(InputNames(), (Strings{"b1", "a1", "a", "dlg"}));
 
-    struct Case {
-        const char* what;
-        void (*act)(CWceUiLayer* a, CWceUiLayer* box);
-        Strings input;
-    } cases[] = {
+    struct Case { const char* what; void (*act)(CWceUiLayer* a, CWceUiLayer* box); Strings input; } cases[] = {
         {"disabled container hides its children", [](CWceUiLayer*, CWceUiLayer* b) { b->EnableLayer(FALSE); },
          {"a1", "a", "dlg"}},
         {"no-input layer hides its children", [](CWceUiLayer* l, CWceUiLayer*) { l->SetLayerNoInput(TRUE); },
@@ -140,10 +125,8 @@ TEST_F(LayerCtrlTest, DeletingFreesSubtreesAndIds)
     EXPECT_EQ(m_pCtrl->CreateLayer(m_pCtrl->RootLayer(), u"CWceUiLayer", u"x"), nullptr);
     EXPECT_EQ(m_pCtrl->CreateLayer(m_pDlg, u"CWceUiObject", u"x"), nullptr);
     EXPECT_EQ(m_pCtrl->CreateLayer(m_pDlg, u"NoSuchClass", u"x"), nullptr);
-    EXPECT_TRUE(Logged({"dont call delete root layer directly",
-                        "pParent can not be root layer",
-                        "the type is not a kind of CWceUiLayer",
-                        "can not create layer, type is NoSuchClass"}));
+    EXPECT_TRUE(Logged({"dont call delete root layer directly", "pParent can not be root layer",
+                        "the type is not a kind of CWceUiLayer", "can not create layer, type is NoSuchClass"}));
 }
 
 TEST_F(LayerCtrlTest, WalksGoOnPastTheInlineStack)
@@ -186,11 +169,8 @@ TEST_F(LayerCtrlTest, NoFreeIdFailsTheCreationAndKeepsTheTree)
 
 class DlgFileTest : public LayerCtrlTest {
 protected:
-    void SetUp() override
-    {
-        LayerCtrlTest::SetUp();
-        CJxGVar::GetInstance()->GetCJxGlobalData()->SetWndDir(u"\\SDMMC\\wnd\\");
-    }
+    void SetUp() override { LayerCtrlTest::SetUp(); CJxGVar::GetInstance()->GetCJxGlobalData()->SetWndDir(u"\\SDMMC\\wnd\\"); }
+
     void WriteDialog(const std::string& relative, const std::u16string& body)
     {
         WriteText("SDMMC/wnd/" + relative + ".dlg.xml", u"<dlg>" + body + u"</dlg>");
@@ -220,12 +200,7 @@ TEST_F(DlgFileTest, CreateDlgFindsFilesAndClassesByPath)
 TEST_F(DlgFileTest, BadPathsClassesAndFilesAreReported)
 {
     const std::u16string longPath = std::u16string(250, u'd') + u"\\CWceUiDlg";
-    struct Case {
-        const char* what;
-        std::u16string body, path;
-        const char* message;
-        bool bMade = false;
-    } cases[] = {
+    struct Case { const char* what; std::u16string body, path; const char* message; bool bMade = false; } cases[] = {
         {"unknown class", u"", u"sub\\CNoSuchDlg", "can not create class CNoSuchDlg"},
         {"not a dialog", u"", u"CWceUiLayer", "CWceUiLayer is not a kind of CWceUiDlg"},
         {"missing files", u"", u"CWceUiDlg", "can not load style file"},

@@ -16,11 +16,7 @@ using skinbuild::BitmapOptions;
 
 TEST(CalcAlignRects, PlacesTheSmallerInsideTheLarger)
 {
-    struct Case {
-        RECT dst, src;
-        UINT align;
-        const char *outDst, *outSrc;
-    } cases[] = {
+    struct Case { RECT dst, src; UINT align; const char *outDst, *outSrc; } cases[] = {
         {Rc(0, 0, 100, 40), Rc(0, 0, 60, 20), 0x05, "20,10,80,30", "0,0,60,20"},
         {Rc(0, 0, 100, 40), Rc(0, 0, 200, 80), 0x0A, "0,0,100,40", "100,40,200,80"},
         {Rc(0, 0, 100, 40), Rc(0, 0, 200, 80), 0x00, "0,0,100,40", "0,0,100,40"},
@@ -61,11 +57,8 @@ TEST_F(LayerPaintTest, ImagesAreAlignedCutAndStretched)
     // The bottom-right 100 x 40 of the big one: its pixel (100, 40) at the layer's (0, 0).
     EXPECT_EQ(Px(100, 0), (((100 / 4 * 5) >> 3) << 11) | (((40 / 2 * 6) >> 2) << 5));
     // 10 x 10 stretched onto 100 x 50 from x = -30: factors 10 and 5, cut at the layer.
-    struct {
-        int x, y;
-        unsigned px;
-    } zoomed[] = {{0, 40, k565Blue}, {9, 44, k565Blue}, {10, 40, k565White}, {0, 45, k565White},
-                  {69, 89, k565White}, {70, 40, k565Black}};
+    struct { int x, y; unsigned px; } zoomed[] = {
+        {0, 40, k565Blue}, {9, 44, k565Blue}, {10, 40, k565White}, {0, 45, k565White}, {69, 89, k565White}, {70, 40, k565Black}};
     for (const auto& z : zoomed) EXPECT_EQ(Px(z.x, z.y), z.px) << z.x << "," << z.y;
 }
 
@@ -153,11 +146,8 @@ TEST_F(LayerPaintTest, TextIsDrawnInsideItsLayer)
 TEST_F(LayerPaintTest, TextPainterClipsAtItsEdgeAndUnlocksThePixels)
 {
     const RECT kNone = Rc(0, 0, 0, 0);
-    const struct {
-        const char* name;
-        RECT limit, clip1, clip2;  // kNone: not given
-        RECT ink;
-    } cases[] = {
+    // limit, clip1, clip2: kNone when not given
+    const struct { const char* name; RECT limit, clip1, clip2; RECT ink; } cases[] = {
         {"the whole bitmap", kNone, kNone, kNone, Rc(0, 0, 80, 40)},
         {"the limit", Rc(10, 5, 50, 30), kNone, kNone, Rc(10, 5, 50, 30)},
         {"a clip within the limit", Rc(10, 5, 50, 30), Rc(30, 0, 80, 40), kNone, Rc(30, 5, 50, 30)},

@@ -33,11 +33,7 @@ protected:
         m_pCtrl->RootLayer()->AppendChild(m_pMain);
         ClearDirty();
     }
-    void TearDown() override
-    {
-        m_pCtrl->DeleteLayer(m_pMain);
-        LayerTest::TearDown();
-    }
+    void TearDown() override { m_pCtrl->DeleteLayer(m_pMain); LayerTest::TearDown(); }
     CWceUiLayer* Layer(LPCWSTR pName) { return m_pMain->GetLayerByName(pName); }
     CWceUiDlg* m_pMain = nullptr;
 };
@@ -64,11 +60,7 @@ TEST_F(LayerStyleTest, CommonStyleGroupsWinAndValuesWrittenIntoItSurvive)
 TEST_F(LayerStyleTest, NewStylesRepaintOldAndNewPlacesAndRebuildTheLists)
 {
     CWceUiLayer* b = Layer(u"b");
-    struct Case {
-        const char* style;
-        const char* dirty;
-        bool inInput;
-    } cases[] = {
+    struct Case { const char* style; const char* dirty; bool inInput; } cases[] = {
         {"moved", "20,20,60,60", true},
         {"hidden", "20,20,60,60", false},
         {"plain", "20,20,50,50", true},

@@ -41,12 +41,7 @@ TEST_F(LayerTreeTest, InsertionsPlaceChildrenAndRefuseWhatWouldBreakTheTree)
     CWceUiLayer* below = Loose();
     ASSERT_TRUE(top->AppendChild(below));
 
-    struct Refusal {
-        const char* what;
-        CWceUiLayer* parent;
-        CWceUiLayer* child;
-        const char* message;
-    } refusals[] = {
+    struct Refusal { const char* what; CWceUiLayer* parent; CWceUiLayer* child; const char* message; } refusals[] = {
         {"child with a parent", b, c, "CWceUiLayer::AppendChild failed, pNewChild->GetParent() must be NULL"},
         {"itself", loose, loose, "check("},
         {"its ancestor", below, top, "check("},
@@ -79,8 +74,7 @@ TEST_F(LayerTreeTest, InsertionsPlaceChildrenAndRefuseWhatWouldBreakTheTree)
     EXPECT_FALSE(m_pCtrl->RootLayer()->InsertBefore(nullptr, d2));
     EXPECT_FALSE(m_pCtrl->RootLayer()->InsertAfter(nullptr, d2));
     EXPECT_TRUE(Logged({"RootLayer does not support AddHeadChild",
-                        "root layer does not support insert before",
-                        "root layer does not support insert after"}));
+                        "root layer does not support insert before", "root layer does not support insert after"}));
     delete d2;
 
     m_pCtrl->DeleteLayer(top);
@@ -145,11 +139,8 @@ TEST_F(LayerTreeTest, EffectiveFlagsFollowAncestorsAndContainers)
 {
     CWceUiLayer* parent = Add(m_pDlg, u"parent", Rc(0, 0, 50, 50));
     CWceUiLayer* child = Add(parent, u"child", Rc(0, 0, 10, 10));
-    struct Case {
-        const char* what;
-        void (*change)(CWceUiLayer* parent, CWceUiLayer* child);
-        BOOL visible, enabled, noDraw, noInput;
-    } cases[] = {
+    using Change = void (*)(CWceUiLayer*, CWceUiLayer*);
+    struct Case { const char* what; Change change; BOOL visible, enabled, noDraw, noInput; } cases[] = {
         {"defaults", [](CWceUiLayer*, CWceUiLayer*) {}, TRUE, TRUE, FALSE, FALSE},
         {"hidden parent", [](CWceUiLayer* p, CWceUiLayer*) { p->ShowLayer(FALSE); }, FALSE, TRUE, FALSE, FALSE},
         {"disabled parent", [](CWceUiLayer* p, CWceUiLayer*) { p->EnableLayer(FALSE); }, TRUE, FALSE, FALSE, FALSE},
@@ -160,10 +151,9 @@ TEST_F(LayerTreeTest, EffectiveFlagsFollowAncestorsAndContainers)
     };
     for (const Case& k : cases) {
         k.change(parent, child);
-        EXPECT_EQ(child->IsLayerVisible(), k.visible) << k.what;
-        EXPECT_EQ(child->IsLayerEnabled(), k.enabled) << k.what;
-        EXPECT_EQ(child->IsLayerNoDraw(), k.noDraw) << k.what;
-        EXPECT_EQ(child->IsLayerNoInput(), k.noInput) << k.what;
+        EXPECT_EQ((std::vector<BOOL>{child->IsLayerVisible(), child->IsLayerEnabled(), child->IsLayerNoDraw(),
+                                     child->IsLayerNoInput()}),
+                  (std::vector<BOOL>{k.visible, k.enabled, k.noDraw, k.noInput})) << k.what;
         parent->ShowLayer(TRUE);
         parent->EnableLayer(TRUE);
         child->SetLayerContainer(FALSE);
@@ -230,11 +220,7 @@ TEST_F(LayerTreeTest, InvalidationsReachTheWindowOnlyForRealChanges)
     Add(a, u"outside", Rc(150, 80, 160, 90));
     ClearDirty();
 
-    struct Case {
-        const char* what;
-        void (*act)(CWceUiLayer* a, CWceUiLayer* box);
-        const char* dirty;
-    } cases[] = {
+    struct Case { const char* what; void (*act)(CWceUiLayer* a, CWceUiLayer* box); const char* dirty; } cases[] = {
         {"show the current value", [](CWceUiLayer* l, CWceUiLayer*) { l->ShowLayer(TRUE); }, "none"},
         {"hide: with its descendants", [](CWceUiLayer* l, CWceUiLayer*) { l->ShowLayer(FALSE); }, "10,10,160,90"},
         {"container passes to children", [](CWceUiLayer*, CWceUiLayer* b) { b->InvalidateLayer(nullptr); },
@@ -270,11 +256,10 @@ public:
     std::vector<std::string> events;
     void OnTimer(WORD nTimerId) override { events.push_back("timer " + std::to_string(nTimerId)); }
     void OnLoseCapture() override { events.push_back("lose"); }
-    LRESULT OnRegisteredMsg(UINT msg, WPARAM, LPARAM) override
-    {
-        events.push_back("msg " + std::to_string(msg));
-        return 7;
-    }
+    LRESULT OnRegisteredMsg(UINT msg, WPARAM, LPARAM) override { events.push_back("msg " + std::to_string(msg)); return 7; }
+
+
+
 };
 WCEUI_DYNCREATE_END(CProbeLayer, CWceUiLayer)
 

@@ -4,7 +4,10 @@
 // transitions in the off-screen window close it.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
+#include <memory>
+#include <utility>
 
 #include "JXGVar.h"
 #include "JXGlobalData.h"
@@ -35,10 +38,7 @@ class CRecordDlg : public CWceUiDlg {
 public:
     static Strings* pEvents;
     static std::function<void(UINT)> onKey;
-    void OnKeyDown(UINT nChar, UINT, UINT) override
-    {
-        if (onKey) onKey(nChar);
-    }
+    void OnKeyDown(UINT nChar, UINT, UINT) override { if (onKey) onKey(nChar); }
     void OnChildClick(CWceUiLayer* pChild) override { pEvents->push_back("click " + Utf8(pChild->GetName())); }
     LRESULT OnRegisteredMsg(UINT msg, WPARAM wParam, LPARAM lParam) override
     {
@@ -63,21 +63,14 @@ public:
     LRESULT result = 0;
     std::function<void(CProbeLayer&)> onRegistered, onLose, onInput;  // onInput: pen-downs and timers
 
-    void Note(const std::string& s) const
-    {
-        if (pCalls) pCalls->push_back(Utf8(GetName()) + " " + s);
-    }
+    void Note(const std::string& s) const { if (pCalls) pCalls->push_back(Utf8(GetName()) + " " + s); }
     void OnLButtonDown(UINT, int x, int y) override
     {
         Note("down " + std::to_string(x) + "," + std::to_string(y));
         if (bCaptureOnDown) SetCapture();
         if (onInput) onInput(*this);
     }
-    void OnLButtonUp(UINT, int, int) override
-    {
-        Note("up");
-        ReleaseCapture();
-    }
+    void OnLButtonUp(UINT, int, int) override { Note("up"); ReleaseCapture(); }
     void OnMouseMove(UINT, int, int) override { Note("move"); }
     void OnLoseCapture() override
     {
@@ -86,11 +79,7 @@ public:
         if (onLose) onLose(*this);
         ReleaseCapture();
     }
-    void OnTimer(WORD nId) override
-    {
-        Note("timer " + std::to_string(nId));
-        if (onInput) onInput(*this);
-    }
+    void OnTimer(WORD nId) override { Note("timer " + std::to_string(nId)); if (onInput) onInput(*this); }
     LRESULT OnRegisteredMsg(UINT msg, WPARAM wParam, LPARAM) override
     {
         Note("msg " + std::to_string(msg) + " " + std::to_string(wParam));
@@ -117,11 +106,7 @@ public:
     std::function<BOOL(CProbeDlg&, BOOL)> prepare, play;
 
     void Note(const std::string& s) const { pCalls->push_back(Utf8(GetName()) + " " + s); }
-    void OnInitDialog() override
-    {
-        Note("init");
-        if (onInit) onInit(*this);
-    }
+    void OnInitDialog() override { Note("init"); if (onInit) onInit(*this); }
     void OnLButtonDownNoLayer(UINT, int x, int y) override
     {
         Note("nolayer " + std::to_string(x) + "," + std::to_string(y));
@@ -201,10 +186,7 @@ public:
     }
 };
 
-struct Frame {
-    DWORD tick;
-    RECT rc;
-};
+struct Frame { DWORD tick; RECT rc; };
 
 class LayerWndTest : public DocTest {
 protected:
@@ -223,6 +205,8 @@ protected:
     // window covering the screen; the dialogs left on the root go afterwards.
     void Run(const std::function<void(CProbeWnd&)>& body, const std::string& script = "")
     {
+        wce::host::CloseDisplay();  // a table's next row starts afresh
+        m_calls.clear();
         ASSERT_TRUE(OpenHeadless(kW, kH, script));
         wce::host::SetPresentHook([this](std::uint64_t, const RECT& rc) { m_frames.push_back({::GetTickCount(), rc}); });
         m_wnd.onInit = [&](CProbeWnd& wnd) {
@@ -307,6 +291,7 @@ protected:
         wnd.UpdateWindow();
         return pDlg;
     }
+    Strings Take() { return std::exchange(m_calls, {}); }
     static COLORREF ScreenAt(int x, int y)
     {
         wce::host::RgbaImage image;
@@ -344,10 +329,7 @@ TEST_F(LayerWndTest, PaintingCopiesOnlyTheDirtyRectangle)
 
 TEST_F(LayerWndTest, PenGoesToTheHitLayerOrTheCaptureLayerANewOneTellingTheOldFirst)
 {
-    struct Step {
-        const char* what;
-        int x, y;
-    };
+    struct Step { const char* what; int x, y; };
     // a takes the capture on its pen-downs; the second down (its up was lost) must keep it.
     const Step steps[] = {{"down", 10, 10}, {"move", 120, 10}, {"down", 10, 10}, {"move", 190, 90},
                           {"up", 190, 90},  {"up", 190, 90},   {"down", 190, 90}, {"down", 120, 10}};
@@ -362,17 +344,15 @@ TEST_F(LayerWndTest, PenGoesToTheHitLayerOrTheCaptureLayerANewOneTellingTheOldFi
             if (what == "move") wnd.OnMouseMove(0, s.x, s.y);
             if (what == "up") wnd.OnLButtonUp(0, s.x, s.y);
         }
-        EXPECT_EQ(m_calls, expected);
+        EXPECT_EQ(Take(), expected);
         EXPECT_EQ(wnd.GetCapture(), nullptr);
         // A new capture layer tells the old one first and keeps the pen.
-        m_calls.clear();
         m_a->SetCapture();
         m_b->SetCapture();
         wnd.OnMouseMove(0, 10, 10);
-        EXPECT_EQ(m_calls, (Strings{"a lose", "b move"}));
+        EXPECT_EQ(Take(), (Strings{"a lose", "b move"}));
         EXPECT_EQ(wnd.GetCapture(), m_b);
         EXPECT_EQ(::GetCapture(), wnd.m_hWnd);
-        m_calls.clear();
         m_b->ReleaseCapture();  // releasing is not a loss
         wnd.OnMouseMove(0, 10, 10);
         EXPECT_EQ(m_calls, (Strings{"a move"}));
@@ -384,11 +364,7 @@ TEST_F(LayerWndTest, ACaptureLayerThatCanNoLongerTakeThePenLosesItToldFirst)
     // Each change puts "a", which holds the capture, out of the pen's reach: it hears
     // OnLoseCapture, the platform capture goes, and the next pen-down is hit-tested again.
     using Change = std::function<void(CProbeWnd&, CProbeDlg*)>;
-    const struct {
-        const char* name;
-        Change change;
-        Strings calls;
-    } cases[] = {
+    const struct { const char* name; Change change; Strings calls; } cases[] = {
         {"itself disabled", [&](CProbeWnd&, CProbeDlg*) { m_a->EnableLayer(FALSE); }, {"a lose", "b down 120,10"}},
         {"its dialog disabled", [](CProbeWnd&, CProbeDlg* d) { d->EnableLayer(FALSE); }, {"a lose", "dlg nolayer 120,10"}},
         {"itself hidden", [&](CProbeWnd&, CProbeDlg*) { m_a->ShowLayer(FALSE); }, {"a lose", "b down 120,10"}},
@@ -417,8 +393,6 @@ TEST_F(LayerWndTest, ACaptureLayerThatCanNoLongerTakeThePenLosesItToldFirst)
             EXPECT_EQ(m_calls, c.calls);
             if (bKept) m_a->ReleaseCapture();
         });
-        wce::host::CloseDisplay();
-        m_calls.clear();
     }
 }
 
@@ -441,27 +415,19 @@ TEST_F(LayerWndTest, RegisteredMessagesGoInOrderAndGiveTheLastResult)
         CProbeLayer* c = NewLayer(pDlg, u"c", RECT{0, 60, 10, 70}, 0);
         m_a->result = 1, m_b->result = 2, c->result = 3;
         const UINT kMsg = WM_USER + 5;
-        c->RegisterMsg(kMsg);
-        m_a->RegisterMsg(kMsg);
-        m_b->RegisterMsg(kMsg);
+        for (CProbeLayer* p : {c, m_a, m_b}) p->RegisterMsg(kMsg);
         EXPECT_EQ(wnd.SendMessage(kMsg, 9, 0), 2);
-        EXPECT_EQ(m_calls, (Strings{"c msg 1029 9", "a msg 1029 9", "b msg 1029 9"}));
+        EXPECT_EQ(Take(), (Strings{"c msg 1029 9", "a msg 1029 9", "b msg 1029 9"}));
         // a handler that unregisters later layers (and itself) skips them this time already
-        m_calls.clear();
-        c->onRegistered = [&](CProbeLayer& self) {
-            self.UnRegisterMsg(kMsg);
-            m_a->UnRegisterMsg(kMsg);
-        };
+        c->onRegistered = [&](CProbeLayer& self) { self.UnRegisterMsg(kMsg); m_a->UnRegisterMsg(kMsg); };
         EXPECT_EQ(wnd.SendMessage(kMsg, 1, 0), 2);
-        EXPECT_EQ(m_calls, (Strings{"c msg 1029 1", "b msg 1029 1"}));
+        EXPECT_EQ(Take(), (Strings{"c msg 1029 1", "b msg 1029 1"}));
         // a handler deleting the last registered layer empties the map under the walk
-        m_calls.clear();
         m_b->onRegistered = [&](CProbeLayer& self) { wnd.GetLayerCtrl()->DeleteLayer(&self); };
         wnd.SendMessage(kMsg, 2, 0);
-        EXPECT_EQ(m_calls, (Strings{"b msg 1029 2"}));
+        EXPECT_EQ(Take(), (Strings{"b msg 1029 2"}));
         EXPECT_FALSE(wnd.UnRegisterMsg(kMsg, c));  // no longer registered
         // key-downs reach the top dialog, then the layers registered for them
-        m_calls.clear();
         c->RegisterMsg(WM_KEYDOWN);
         wnd.SendMessage(WM_KEYDOWN, 0x41, 0);
         EXPECT_EQ(m_calls, (Strings{"dlg key 65", "c msg 256 65"}));
@@ -500,15 +466,12 @@ TEST_F(LayerWndTest, PlayPacesFramesThroughPaintWnd)
 TEST_F(LayerWndTest, ApplyChecksTheStartingPicture)
 {
     Run([&](CProbeWnd& wnd) {
-        CWceUiGenericBitmap* pSmall = WceUiCreateBitmapObject(16);
-        pSmall->CreateDIB(10, 10);
-        CWceUiGenericBitmap* p32 = WceUiCreateBitmapObject(32);
-        p32->CreateDIB(kW, kH);
-        CWceUiGenericBitmap* pEmpty = WceUiCreateBitmapObject(16);
-        EXPECT_FALSE(wnd.Apply(pSmall));
-        EXPECT_FALSE(wnd.Apply(p32));  // not the screen's depth
-        EXPECT_FALSE(wnd.Apply(pEmpty));
-        delete pSmall, delete p32, delete pEmpty;
+        // Too small, not the screen's depth, never created.
+        for (auto [bits, w, h] : {std::array{16, 10, 10}, {32, kW, kH}, {16, 0, 0}}) {
+            std::unique_ptr<CWceUiGenericBitmap> p(WceUiCreateBitmapObject(bits));
+            if (w) p->CreateDIB(w, h);
+            EXPECT_FALSE(wnd.Apply(p.get())) << bits << " bits, " << w;
+        }
     });
 }
 
@@ -610,10 +573,7 @@ TEST_F(LayerWndTest, HueShiftsOnlyInsideItsRange)
 {
     Run([&](CProbeWnd& wnd) {
         Attach(wnd);
-        const struct {
-            int hue;
-            bool shifted;
-        } cases[] = {
+        const struct { int hue; bool shifted; } cases[] = {
             {0, false}, {181, false}, {-181, false}, {120, true}, {-180, true}};
         for (const auto& c : cases) {
             wnd.SetOffsetHue(c.hue);
@@ -667,12 +627,7 @@ TEST_F(LayerWndTest, KeysReachOnlyTheEditBoxesOfTheTopDialogShownAndEnabled)
         if (bDisable) d->EnableLayer(FALSE);  // as DoModal does
         w.GetLayerCtrl()->RootLayer()->AppendChild(NewDlg(w, u"msg"));
     };
-    const struct {
-        const char* name;
-        Change change;
-        int column;
-        Strings calls;
-    } cases[] = {
+    const struct { const char* name; Change change; int column; Strings calls; } cases[] = {
         {"shown and enabled", [](CProbeWnd&, CProbeDlg*, CWceUiEditBox*) {}, 2, {"dlg key 37"}},
         {"hidden", [](CProbeWnd&, CProbeDlg*, CWceUiEditBox* e) { e->ShowLayer(FALSE); }, 3, {"dlg key 37"}},
         {"disabled", [](CProbeWnd&, CProbeDlg*, CWceUiEditBox* e) { e->EnableLayer(FALSE); }, 3, {"dlg key 37"}},
@@ -697,8 +652,6 @@ TEST_F(LayerWndTest, KeysReachOnlyTheEditBoxesOfTheTopDialogShownAndEnabled)
             EXPECT_EQ(pBox->GetCaretColumn(), c.column);
         });
         EXPECT_EQ(m_calls, c.calls);
-        wce::host::CloseDisplay();
-        m_calls.clear();
     }
 }
 
@@ -729,25 +682,17 @@ TEST_F(LayerWndTest, APressHeldWhenAModalDialogOpensEndsWithoutAClick)
     // is lifted under that dialog or after ESCAPE has ended it. The press ends when the dialog
     // below is disabled: no down look, no click, no tap, no drag end.
     WriteControlsSkin();
-    const struct {
-        const char* name;
-        POINT down, up;
-        bool bUpAfter;
-        Strings events;  // the slider's press posts its phase 0
-    } cases[] = {
-        {"button, up under the dialog", {10, 10}, {10, 10}, false, {}},
-        {"button, up after it", {10, 10}, {10, 10}, true, {}},
-        {"slider, up under the dialog", {35, 50}, {75, 50}, false, {"33770 0"}},
-        {"slider, up after it", {35, 50}, {75, 50}, true, {"33770 0"}},
-        {"list, up under the dialog", {150, 30}, {150, 30}, false, {}},
-        {"list, up after it", {150, 30}, {150, 30}, true, {}},
-    };
+    // Each lifted under the dialog and after it; the slider's press posts its phase 0.
+    const struct { const char* name; POINT down, up; Strings events; } rows[] = {
+        {"button", {10, 10}, {10, 10}, {}}, {"slider", {35, 50}, {75, 50}, {"33770 0"}},
+        {"list", {150, 30}, {150, 30}, {}}};
+
     auto at = [](POINT pt) { return std::to_string(pt.x) + " " + std::to_string(pt.y); };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& c : rows) for (bool bUpAfter : {false, true}) {
+        SCOPED_TRACE(std::string(c.name) + (bUpAfter ? ", up after the dialog" : ", up under it"));
         const std::string up = "up " + at(c.up) + "\nwait 10\n";
         const std::string script = "wait 10\ndown " + at(c.down) + "\nwait 10\nkey RETURN\nwait 300\n" +
-                                   (c.bUpAfter ? "" : up) + "key ESCAPE\nwait 100\n" + (c.bUpAfter ? up : "");
+                                   (bUpAfter ? "" : up) + "key ESCAPE\nwait 100\n" + (bUpAfter ? up : "");
         COLORREF buttonPixel = 0;
         Strings topNotes;
         Run([&](CProbeWnd& wnd) {
@@ -764,12 +709,9 @@ TEST_F(LayerWndTest, APressHeldWhenAModalDialogOpensEndsWithoutAClick)
                 CWceUiWndAnimate* p = &ani;
                 return wnd.Play(&p, 1, TRUE);
             };
-            pTop->onKey = [](CProbeDlg& d, UINT nChar) {
-                if (VK_ESCAPE == nChar) d.EndDialog(0);
-            };
-            CRecordDlg::onKey = [&](UINT nChar) {
-                if (VK_RETURN == nChar) pTop->DoModal();
-            };
+            pTop->onKey = [](CProbeDlg& d, UINT nChar) { if (VK_ESCAPE == nChar) d.EndDialog(0); };
+            CRecordDlg::onKey = [&](UINT nChar) { if (VK_RETURN == nChar) pTop->DoModal(); };
+
             MSG msg;
             while (::GetMessageW(&msg, NULL, 0, 0) > 0)
                 if (!WceUiIsIgnoreMsg(&msg)) {
@@ -790,8 +732,6 @@ TEST_F(LayerWndTest, APressHeldWhenAModalDialogOpensEndsWithoutAClick)
         }, script);
         EXPECT_EQ(buttonPixel, RGB(255, 0, 0));
         EXPECT_EQ(m_calls, c.events);
-        wce::host::CloseDisplay();
-        m_calls.clear();
     }
 }
 
@@ -799,15 +739,11 @@ TEST_F(LayerWndTest, OffscreenModalDialogsRunUntilScriptedInputEndsThem)
 {
     // "top" runs over "dlg" (a green layer "g"); its layer "a" ends it on a pen-down or a timer.
     using Step = std::function<void(CScriptWnd&)>;
+    // bTimer: a sets its timer 2 in OnInitDialog; bEndInInit: the dialog ends before its loop.
     const struct {
-        const char* name;
-        bool bTimer;       // a sets its timer 2 in OnInitDialog
-        bool bEndInInit;   // the dialog ends before its loop
-        std::vector<Step> steps;
-        int result;
-        size_t stepsRun;
-        Strings calls;
+        const char* name; bool bTimer, bEndInInit; std::vector<Step> steps; int result; size_t stepsRun; Strings calls;
     } cases[] = {
+
         {"a tap beside a, then on a", false, false,
          {[](CScriptWnd& w) { w.Tap(120, 10); }, [](CScriptWnd& w) { w.Tap(10, 10); }}, 3, 2,
          {"top init", "b down 120,10", "b up", "a down 10,10", "a up"}},

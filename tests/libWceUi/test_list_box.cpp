@@ -41,30 +41,19 @@ protected:
     }
     size_t Taps() const
     {
-        size_t n = 0;
-        for (const auto& p : Posts(WCEUI_MSG_LIST_TAP)) {
-            EXPECT_EQ(p.wParam, 1u);
-            EXPECT_EQ(p.lParam, reinterpret_cast<LPARAM>(m_pL));
-            ++n;
-        }
-        return n;
+        const auto taps = Posts(WCEUI_MSG_LIST_TAP);
+        for (const auto& p : taps) EXPECT_EQ(std::make_pair(p.wParam, p.lParam), std::make_pair(WPARAM(1), LPARAM(m_pL)));
+
+        return taps.size();
     }
     // Drags by dy from (80, 50) in one move.
-    void Drag(int dy, DWORD dwHold)
-    {
-        Pen('d', 80, 50);
-        Pen('m', 80, 50 + dy);
-        Sleep(dwHold);
-        Pen('u', 80, 50 + dy);
-    }
+    void Drag(int dy, DWORD dwHold) { Pen('d', 80, 50); Pen('m', 80, 50 + dy); Sleep(dwHold); Pen('u', 80, 50 + dy); }
     CWceUiListBox* m_pL = nullptr;
 };
 
 TEST_F(ListTest, RangeAndThumbFollowTheItems)
 {
-    const struct {
-        int nItems, nMax, nThumb;
-    } cases[] = {{10, 100, 50}, {3, 0, 0}};
+    const struct { int nItems, nMax, nThumb; } cases[] = {{10, 100, 50}, {3, 0, 0}};
     for (const auto& c : cases) {
         BuildList(c.nItems);
         int nMin = -1, nMax = -1;
@@ -90,11 +79,8 @@ TEST_F(ListTest, NineteenPixelsIsATapTwentyADrag)
 // The flick's distance by the drag's time, limited by the room left; range 0..1900, extra 50.
 TEST_F(ListTest, FlickDistanceByTimeLimitedByTheRoomLeft)
 {
-    const struct {
-        int nStart, dy;  // a negative drag moves the content up (the position grows)
-        DWORD dwHold;
-        int nAfter;  // the position after the flick's 15 steps
-    } cases[] = {
+    // A negative dy moves the content up (the position grows); nAfter: after the flick's 15 steps.
+    const struct { int nStart, dy; DWORD dwHold; int nAfter; } cases[] = {
         {500, -30, 99, 930},   {500, -30, 100, 730}, {500, -30, 199, 730},
         {500, -30, 200, 630},  {500, -30, 399, 630}, {500, -30, 400, 530},
         {1850, -30, 50, 1950},  // limited by the room left
@@ -158,10 +144,7 @@ TEST_F(ListTest, SetCurSelMovesTheCheckMark)
 
 TEST_F(ListTest, TapsBesideTheItemsPressNothing)
 {
-    const struct {
-        const char* name;
-        int nScroll, y;
-    } cases[] = {
+    const struct { const char* name; int nScroll, y; } cases[] = {
         {"below the last item", 0, 80}, {"the gap at the top", -20, 5}, {"far above the top", -50, 1}};
     for (const auto& c : cases) {
         BuildList(3);
@@ -257,13 +240,7 @@ TEST_F(ListTest, SecondPressWithoutUpStillTaps)
 // nothing divides by its length.
 TEST_F(ListTest, ViewsWithoutLengthHaveNoThumb)
 {
-    const struct {
-        const char* name;
-        const char* type;
-        const char* rect;
-        int nItems;
-        const char16_t* text;
-    } cases[] = {
+    const struct { const char* name; const char* type; const char* rect; int nItems; const char16_t* text; } cases[] = {
         {"list of height -1, empty", "CWceUiListBox", "200,20,200,-1", 0, nullptr},
         {"list of height -1, five items", "CWceUiListBox", "200,20,200,-1", 5, nullptr},
         {"list of height 0", "CWceUiListBox", "10,0,150,0", 5, nullptr},
@@ -272,8 +249,8 @@ TEST_F(ListTest, ViewsWithoutLengthHaveNoThumb)
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(BuildDlg(std::string("<x name=\"x\" type=\"") + c.type + "\" style=\"x\"/>",
-                             std::string("<x><position rect=\"") + c.rect + "\"/></x>"))
-            << c.name;
+                             std::string("<x><position rect=\"") + c.rect + "\"/></x>")) << c.name;
+
         auto* p = Layer<CWceUiScrollLayer>(u"x");
         for (int i = 0; i < c.nItems; ++i) static_cast<CWceUiListBox*>(p)->AddString(u"item");
         if (c.text) {
@@ -287,11 +264,7 @@ TEST_F(ListTest, ViewsWithoutLengthHaveNoThumb)
 // A negative extra scroll counts as none: the content stops at its ends and settles.
 TEST_F(ListTest, NegativeExtraScrollIsNone)
 {
-    const struct {
-        const char* name;
-        const char* extra;
-        int nItems, dy, nPos;
-    } cases[] = {
+    const struct { const char* name; const char* extra; int nItems, dy, nPos; } cases[] = {
         {"three items dragged down", "-100", 3, 40, 0},
         {"ten items dragged up", "-100", 10, -40, 40},
         {"ten items dragged down at the top", "-1", 10, 40, 0},
@@ -311,11 +284,7 @@ TEST_F(ListTest, NegativeExtraScrollIsNone)
 // Rows and their parts are placed in 64 bits; a row no coordinate can reach is not drawn.
 TEST_F(ListTest, HugeRowValuesStayInRange)
 {
-    const struct {
-        const char* name;
-        const char* attrs;
-        bool bRowsDrawn;
-    } cases[] = {
+    const struct { const char* name; const char* attrs; bool bRowsDrawn; } cases[] = {
         {"item height at the int limit", "item_height=\"2147483647\"", false},
         {"text offset at the int limit", "text_left_offset=\"2147483647\"", true},
         {"text offset at the low limit", "text_left_offset=\"-2147483647\"", true},
@@ -328,11 +297,10 @@ TEST_F(ListTest, HugeRowValuesStayInRange)
         PaintAll();
         EXPECT_EQ(Px(80, 5) != 0x2104u, c.bRowsDrawn) << c.name;  // 0x2104: the list's own colour
         Drag(-30, 50);
-        while (Tick(m_pL)) {
-        }
+        while (Tick(m_pL)) continue;
         m_pL->SetScrollPos(INT_MAX, TRUE);  // taken only by the list of huge rows
-        Pen('d', 80, 50);
-        Pen('u', 80, 50);
+        Tap(80, 50);
+
         EXPECT_TRUE(SameAsFullRepaint(m_pL)) << c.name;
     }
 }
@@ -340,10 +308,7 @@ TEST_F(ListTest, HugeRowValuesStayInRange)
 // After the change, a painted scroll step must not show stale pixels.
 TEST_F(ListTest, ScrollStepAfterAChangeMatchesAFullRepaint)
 {
-    const struct {
-        const char* name;
-        std::function<void(CWceUiListBox*)> change;
-    } cases[] = {
+    const struct { const char* name; std::function<void(CWceUiListBox*)> change; } cases[] = {
         {"unpainted step", [](CWceUiListBox* p) { p->SetScrollPos(47, FALSE); }},
         {"shift of a whole view", [](CWceUiListBox* p) { p->ScrollBy(100, TRUE); }},
         {"shift beyond the view", [](CWceUiListBox* p) { p->ScrollBy(-130, FALSE); }},

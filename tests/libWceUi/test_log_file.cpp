@@ -62,15 +62,11 @@ TEST_F(LogTest, DirectoryWithOrWithoutSeparatorMissingParentsAndTheSizeLimits)
     ASSERT_TRUE(WceUiOpenLogFile(u"\\SDMMC\\a\\b\\c", 512000));
     JxWriteLogW(JX_LOG_INFO, u"deep");
     EXPECT_NE(std::u16string::npos, ToUnits(m_device.ReadHostFile("SDMMC/a/b/c/app.exe.wceuilog")).find(u"deep"));
-    const struct {
-        const char16_t* dir;
-        DWORD size;
-        const char16_t* path;
-        DWORD kept;
-    } cases[] = {{u"\\SDMMC\\a\\b\\c", 512000, u"\\SDMMC\\a\\b\\c\\app.exe.wceuilog", 512000},
-                 {u"\\SDMMC\\a\\", 100, u"\\SDMMC\\a\\app.exe.wceuilog", 4096},
-                 {u"\\SDMMC\\a/", 4097, u"\\SDMMC\\a/app.exe.wceuilog", 4097},
-                 {u"\\SDMMC\\logs", 20000000, u"\\SDMMC\\logs\\app.exe.wceuilog", 10240000}};
+    const struct { const char16_t* dir; DWORD size; const char16_t* path; DWORD kept; } cases[] = {
+        {u"\\SDMMC\\a\\b\\c", 512000, u"\\SDMMC\\a\\b\\c\\app.exe.wceuilog", 512000},
+        {u"\\SDMMC\\a\\", 100, u"\\SDMMC\\a\\app.exe.wceuilog", 4096},
+        {u"\\SDMMC\\a/", 4097, u"\\SDMMC\\a/app.exe.wceuilog", 4097},
+        {u"\\SDMMC\\logs", 20000000, u"\\SDMMC\\logs\\app.exe.wceuilog", 10240000}};
     for (const auto& c : cases) {
         ASSERT_TRUE(WceUiOpenLogFile(c.dir, c.size));
         EXPECT_EQ(c.path, std::u16string(GlobalLog()->GetLogFilePath()));
@@ -202,11 +198,7 @@ TEST_F(LogTest, FailedWriteLeavesNoPartialLineAndTheLogGoesOn)
 TEST(LogDefault, StartOrFirstMessageOpensTheLogNextToTheExecutable)
 {
     enum Step { kOpenDefault, kMessage, kClose };
-    struct Case {
-        const char* name;
-        std::vector<Step> steps;
-        bool bornBeforeMessage, open;
-    } cases[] = {
+    struct Case { const char* name; std::vector<Step> steps; bool bornBeforeMessage, open; } cases[] = {
         {"start", {kOpenDefault, kMessage}, true, true},
         {"message", {kMessage}, false, true},
         {"closed first", {kClose, kOpenDefault, kMessage}, false, false},
@@ -248,11 +240,8 @@ TEST(LogDefault, StartOrFirstMessageOpensTheLogNextToTheExecutable)
 TEST(LogOwnFile, LinkOrSecondNameIsReplacedAndItsTargetNeverTouched)
 {
     const std::string big(600000, 'b');
-    struct Case {
-        const char* name;
-        const char* target;  // relative to the log's folder, "" for none
-        bool hard;
-    } cases[] = {
+    // target: relative to the log's folder, "" for none
+    struct Case { const char* name; const char* target; bool hard; } cases[] = {
         {"link to the registry", "../../registry.reg", false},
         {"link to an installed file", "../../Residentflash2/app/big.dat", false},
         {"link off the device", "/etc/hostname", false},

@@ -57,6 +57,13 @@ std::optional<std::string> Take(BYTE* data, DWORD size)
 
 class PackFileTest : public LogTest {
 protected:
+    // A read that failed and logged the error.
+    ::testing::AssertionResult Fails(const std::optional<std::string>& got, const std::u16string& error) const
+    {
+        if (got) return ::testing::AssertionFailure() << "read " << got->size() << " bytes";
+        if (LoggedError(error)) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "not logged: " << WideToUtf8(error);
+    }
     void Write(const std::string& relative, const PackImage& image, LPCWSTR password = nullptr) const
     {
         m_device.WriteHostFile(relative, Bytes(image.Assemble(GetPackKey(password))));
@@ -107,16 +114,12 @@ TEST_F(PackFileTest, PathsThatEnterNoArchiveFail)
     // wants a backslash.
     for (LPCWSTR path : {u"\\SDMMC\\missing.xml", u"\\SDMMC\\skin.pack\\", u"\\SDMMC\\skin.PACK\\a.txt",
                          u"\\SDMMC\\skin.pack/a.txt"}) {
-        EXPECT_EQ(std::nullopt, Read(path));
-        EXPECT_TRUE(LoggedError(std::u16string(path) + u" is not a valid packed file path")) << WideToUtf8(path);
+        EXPECT_TRUE(Fails(Read(path), std::u16string(path) + u" is not a valid packed file path")) << WideToUtf8(path);
     }
     m_device.MakeHostDir("SDMMC/dir.pack");
-    EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\Gone.pack\\a.txt"));
-    EXPECT_TRUE(LoggedError(u"\\sdmmc\\gone.pack is not a valid packed file"));
-    EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\dir.pack\\a.txt"));
-    EXPECT_TRUE(LoggedError(u"\\sdmmc\\dir.pack is not a valid packed file"));
-    EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\dir.pack"));
-    EXPECT_TRUE(LoggedError(u"WceUiReadFile failed, \\SDMMC\\dir.pack is a directory"));
+    EXPECT_TRUE(Fails(Read(u"\\SDMMC\\Gone.pack\\a.txt"), u"\\sdmmc\\gone.pack is not a valid packed file"));
+    EXPECT_TRUE(Fails(Read(u"\\SDMMC\\dir.pack\\a.txt"), u"\\sdmmc\\dir.pack is not a valid packed file"));
+    EXPECT_TRUE(Fails(Read(u"\\SDMMC\\dir.pack"), u"WceUiReadFile failed, \\SDMMC\\dir.pack is a directory"));
 }
 
 // The cached directory is trusted only for the same archive and the same key.
@@ -145,8 +148,7 @@ TEST_F(PackFileTest, ReplacedArchiveOrAnotherPasswordReloads)
     EXPECT_TRUE(LoggedError(u"CreateFile \\sdmmc\\reload.pack failed, GetLastError is 32"));
 
     Write("SDMMC/secret.pack", Image(Sample()), u"s3cret");
-    EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\secret.pack\\a.txt"));
-    EXPECT_TRUE(LoggedError(u"load \\sdmmc\\secret.pack failed, wrong password?"));
+    EXPECT_TRUE(Fails(Read(u"\\SDMMC\\secret.pack\\a.txt"), u"load \\sdmmc\\secret.pack failed, wrong password?"));
     EXPECT_EQ("alpha", Read(u"\\SDMMC\\secret.pack\\a.txt", u"s3cret"));
     EXPECT_EQ(std::nullopt, Read(u"\\SDMMC\\secret.pack\\a.txt", u"other"));
     EXPECT_EQ(5u, ErrorCount());
@@ -164,8 +166,7 @@ TEST_F(PackFileTest, PathsOfUpTo259Units)
     EXPECT_EQ("deep", Read(path.c_str()));
 
     path += u'n';
-    EXPECT_EQ(std::nullopt, Read(path.c_str()));
-    EXPECT_TRUE(LoggedError(u"WceUiReadFile failed, a path of 260 characters is too long"));
+    EXPECT_TRUE(Fails(Read(path.c_str()), u"WceUiReadFile failed, a path of 260 characters is too long"));
     EXPECT_EQ(1u, ErrorCount());
 }
 
@@ -283,11 +284,9 @@ TEST_F(PackFileTest, EntriesOfEverySizeReadWholeInAnyOrder)
 
     // A read after the archive went away fails as the check of the loaded directory.
     std::remove(m_device.Host("SDMMC/sizes.pack").c_str());
-    EXPECT_EQ(std::nullopt, ReadItem(pack, u"t1"));
-    EXPECT_TRUE(LoggedError(u"CreateFile \\sdmmc\\sizes.pack failed, GetLastError is 2"));
+    EXPECT_TRUE(Fails(ReadItem(pack, u"t1"), u"CreateFile \\sdmmc\\sizes.pack failed, GetLastError is 2"));
     EXPECT_FALSE(pack.IsLoaded());
-    EXPECT_EQ(std::nullopt, ReadItem(pack, u"t1"));
-    EXPECT_TRUE(LoggedError(u"CreateFile : \\sdmmc\\sizes.pack failed, GetLastError is 2"));
+    EXPECT_TRUE(Fails(ReadItem(pack, u"t1"), u"CreateFile : \\sdmmc\\sizes.pack failed, GetLastError is 2"));
 }
 
 // --- damaged archives ----------------------------------------------------------------------
@@ -297,11 +296,7 @@ namespace {
 // A fresh archive object over a crafted file: the shared cache is left out of it.
 class DamagedPackTest : public PackFileTest {
 protected:
-    void SetUp() override
-    {
-        PackFileTest::SetUp();
-        m_image = Image(Sample(), 0xC0DE);
-    }
+    void SetUp() override { PackFileTest::SetUp(); m_image = Image(Sample(), 0xC0DE); }
     // Writes the image, then lets bytes be patched in the assembled file.
     void WriteAndPatch(const std::function<void(std::vector<std::uint8_t>&)>& patch = {})
     {
@@ -377,8 +372,7 @@ TEST_F(DamagedPackTest, EntryCountsThatCannotFitAndNoEntries)
     CJxPackedFile pack(u"\\sdmmc\\bad.pack");
     EXPECT_TRUE(pack.Load(nullptr));
     EXPECT_EQ(0, pack.GetItemCount());
-    EXPECT_EQ(std::nullopt, ReadItem(pack, u"a.txt"));
-    EXPECT_TRUE(LoggedError(u"Can not find the item a.txt in \\sdmmc\\bad.pack"));
+    EXPECT_TRUE(Fails(ReadItem(pack, u"a.txt"), u"Can not find the item a.txt in \\sdmmc\\bad.pack"));
     // An archive built without entries loads too.
     Write("SDMMC/none.pack", Image({}));
     EXPECT_TRUE(CJxPackedFile(u"\\sdmmc\\none.pack").Load(nullptr));
@@ -412,10 +406,8 @@ TEST_F(DamagedPackTest, DataPastTheEndFailsThatEntryOnly)
     JxWriteLe32(Record(3, 12), 0x7FFFFFFFu);  // z.bin's compressed size
     WriteAndPatch();
     CJxPackedFile pack(u"\\sdmmc\\bad.pack");
-    EXPECT_EQ(std::nullopt, ReadItem(pack, u"a.txt"));
-    EXPECT_TRUE(LoggedError(u"ReadFile a.txt in \\sdmmc\\bad.pack failed"));
-    EXPECT_EQ(std::nullopt, ReadItem(pack, u"z.bin"));
-    EXPECT_TRUE(LoggedError(u"ReadFile z.bin in \\sdmmc\\bad.pack failed"));
+    EXPECT_TRUE(Fails(ReadItem(pack, u"a.txt"), u"ReadFile a.txt in \\sdmmc\\bad.pack failed"));
+    EXPECT_TRUE(Fails(ReadItem(pack, u"z.bin"), u"ReadFile z.bin in \\sdmmc\\bad.pack failed"));
     EXPECT_EQ(Text(5000, 'b'), ReadItem(pack, u"dir\\sub\\b.xml"));
     EXPECT_EQ(2u, ErrorCount());
 }
@@ -462,13 +454,11 @@ TEST_F(DamagedPackTest, WrongUncompressedSizesFailTheEntry)
     JxWriteLe32(Record(3, 8), 0xFFFFFFF0u);      // no 300-byte stream inflates to 4 GiB
     WriteAndPatch();
     CJxPackedFile pack(u"\\sdmmc\\bad.pack");
-    EXPECT_EQ(std::nullopt, ReadItem(pack, u"a.txt"));
-    EXPECT_TRUE(LoggedError(u"uncompress failed for a.txt in \\sdmmc\\bad.pack"));
+    EXPECT_TRUE(Fails(ReadItem(pack, u"a.txt"), u"uncompress failed for a.txt in \\sdmmc\\bad.pack"));
     EXPECT_EQ(std::nullopt, ReadItem(pack, u"dir\\sub\\b.xml"));
     EXPECT_TRUE(LoggedError(u"uncompress failed for dir\\sub\\b.xml in \\sdmmc\\bad.pack"));
     EXPECT_EQ(2, g_nUncompressCalls);
-    EXPECT_EQ(std::nullopt, ReadItem(pack, u"z.bin"));
-    EXPECT_TRUE(LoggedError(u"uncompress failed for z.bin in \\sdmmc\\bad.pack"));
+    EXPECT_TRUE(Fails(ReadItem(pack, u"z.bin"), u"uncompress failed for z.bin in \\sdmmc\\bad.pack"));
     EXPECT_EQ(2, g_nUncompressCalls);  // refused before anything was allocated or inflated
     EXPECT_EQ("", ReadItem(pack, u"empty.txt"));
     EXPECT_EQ(3, g_nUncompressCalls);

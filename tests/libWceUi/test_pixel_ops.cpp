@@ -93,9 +93,7 @@ void Check(const std::vector<T>& d, Op op, Expect expect, Inside inside)
 }
 
 // A blend's rectangle (x, y, w, h) and source origin (sx, sy).
-struct Rows {
-    int x, y, w, h, sx, sy;
-};
+struct Rows { int x, y, w, h, sx, sy; };
 
 // Blends src onto a bitmap of the pixels d over the whole bitmap, then as r, which the row loops
 // draw after clipping against both bitmaps. Each pixel against formula(d, source index).

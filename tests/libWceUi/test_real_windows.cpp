@@ -25,15 +25,8 @@ public:
     std::function<void(CTestDlg&, int, int)> onDown;
     int setTextCount = 0;
 
-    void OnInitDialog() override
-    {
-        calls.push_back("init");
-        if (onInit) onInit(*this);
-    }
-    void OnTimer(UINT nID) override
-    {
-        if (onTimer) onTimer(*this, nID);
-    }
+    void OnInitDialog() override { calls.push_back("init"); if (onInit) onInit(*this); }
+    void OnTimer(UINT nID) override { if (onTimer) onTimer(*this, nID); }
     void OnLButtonDown(UINT, int x, int y) override
     {
         calls.push_back("down " + std::to_string(x) + " " + std::to_string(y));
@@ -64,17 +57,9 @@ protected:
         CJxGVar::GetInstance()->GetCJxGlobalData()->SetInstanceHandle(GetModuleHandleW(nullptr));
         Open("");
     }
-    void TearDown() override
-    {
-        wce::host::CloseDisplay();
-        DocTest::TearDown();
-    }
+    void TearDown() override { wce::host::CloseDisplay(); DocTest::TearDown(); }
     // The display again, with a script.
-    void Open(const std::string& script)
-    {
-        wce::host::CloseDisplay();
-        ASSERT_TRUE(OpenHeadless(200, 100, script));
-    }
+    void Open(const std::string& script) { wce::host::CloseDisplay(); ASSERT_TRUE(OpenHeadless(200, 100, script)); }
 };
 
 TEST_F(RealWndTest, HandlersGetSignedCoordinatesAndEndDialogEndsTheLoopAfterTheHandler)
@@ -96,8 +81,7 @@ TEST_F(RealWndTest, HandlersGetSignedCoordinatesAndEndDialogEndsTheLoopAfterTheH
     };
     EXPECT_EQ(7, dlg.DoModal(WS_POPUP | WS_VISIBLE, &kFull, NULL));
     EXPECT_EQ((std::vector<std::string>{"init", "down -5 -7", "dblclk", "key 13 1 16387", "capture 0", "capture 42",
-                                        "after end", "destroy"}),
-              dlg.calls);
+                                        "after end", "destroy"}), dlg.calls);
     EXPECT_FALSE(IsWindow(hWnd));
     EXPECT_EQ(NULL, dlg.m_hWnd);
     EXPECT_EQ(DLG_RUN_NOT_RUNNING, dlg.GetRunWay());
@@ -281,10 +265,8 @@ TEST_F(RealWndTest, SetWindowTextSkipsAnUnchangedShortText)
     CTestDlg dlg;
     ASSERT_TRUE(dlg.Create(WS_POPUP, &kFull, NULL));
     std::u16string longText(257, u'x');
-    struct Case {
-        std::u16string text;
-        int sets;
-    } cases[] = {{u"BRANTEL_RQN", 1}, {u"BRANTEL_RQN", 0}, {u"brantel_rqn", 1}, {longText, 1}, {longText, 1}};
+    struct Case { std::u16string text; int sets; } cases[] = {
+        {u"BRANTEL_RQN", 1}, {u"BRANTEL_RQN", 0}, {u"brantel_rqn", 1}, {longText, 1}, {longText, 1}};
     for (const Case& c : cases) {
         int before = dlg.setTextCount;
         EXPECT_TRUE(dlg.SetWindowText(c.text.c_str()));
@@ -344,12 +326,7 @@ TEST(IgnoreFilter, DecisionsByTimeAcrossTheTickWrap)
 {
     HWND a = reinterpret_cast<HWND>(std::uintptr_t{0x40});
     HWND b = reinterpret_cast<HWND>(std::uintptr_t{0x80});
-    struct Case {
-        DWORD entry;
-        MSG msg;
-        BOOL dropped;
-        int entriesLeft;
-    } cases[] = {
+    struct Case { DWORD entry; MSG msg; BOOL dropped; int entriesLeft; } cases[] = {
         {1000, PenAt(a, WM_LBUTTONDOWN, 999), TRUE, 1},
         {1000, PenAt(a, WM_LBUTTONDOWN, 1000), TRUE, 1},
         {1000, PenAt(a, WM_LBUTTONUP, 1001), FALSE, 0},

@@ -282,8 +282,7 @@ TEST_F(CacheTest, HoldersThatOutliveTheCachesReleaseNothing)
         delete pBitmap;
         delete pColor;
         delete pFont;
-        bool quiet = m_log.Messages().empty() && nullptr == WceUiGetBitmap(u"a.conf") &&
-                     1 == pBitmaps->GetRefCount(p);
+        bool quiet = m_log.Messages().empty() && nullptr == WceUiGetBitmap(u"a.conf") && 1 == pBitmaps->GetRefCount(p);
         std::exit(quiet ? 0 : 1);
     };
     EXPECT_EXIT(outlive(), ::testing::ExitedWithCode(0), "");

@@ -63,7 +63,7 @@ TEST_F(StyleFileTest, GroupsSetTheirPropertiesAndFlags)
     RECT rc;
     EXPECT_TRUE(s1.GetPosition(&rc));
     EXPECT_TRUE(EqualRect(&rc, &kRelative));
-    EXPECT_EQ(CWceUiLoadColor::SOURCE_APP, s1.GetTextLoadColor().GetSource());
+    EXPECT_EQ(CWceUiLoadColor::SOURCE_APP, s1.GetTextLoadColor()->GetSource());
     EXPECT_EQ(RGB(0, 0, 0xFF), s1.GetTextColor());
     EXPECT_EQ(std::u16string(u"T"), std::u16string(s1.GetTextResID()));
     EXPECT_EQ(std::u16string(u"back"), std::u16string(s1.GetBgColorCtrl()->GetLoadColor().GetColorID()));
@@ -73,7 +73,7 @@ TEST_F(StyleFileTest, GroupsSetTheirPropertiesAndFlags)
     ASSERT_TRUE(Get(u"s2", s2));
     EXPECT_TRUE(s2.IsContainer());
     EXPECT_TRUE(s2.IsVisible());
-    EXPECT_EQ(std::u16string(u"0X00FF00"), std::u16string(s2.GetTextLoadColor().GetColorID()));
+    EXPECT_EQ(std::u16string(u"0X00FF00"), std::u16string(s2.GetTextLoadColor()->GetColorID()));
     EXPECT_TRUE(s2.GetBgColorCtrl()->IsTransparent());
     EXPECT_FALSE(s2.GetPosition(&rc));
     EXPECT_TRUE(IsRectEmpty(&rc));
@@ -83,10 +83,7 @@ TEST_F(StyleFileTest, GroupsSetTheirPropertiesAndFlags)
 
 TEST_F(StyleFileTest, DrawTextFormats)
 {
-    struct Case {
-        const char16_t* attributes;
-        UINT format;
-    };
+    struct Case { const char16_t* attributes; UINT format; };
     const Case cases[] = {
         {u"", 0x00},
         {u"valign=\"center\"", 0x24},
@@ -144,9 +141,7 @@ TEST_F(StyleFileTest, BackgroundItemsAndAlignment)
     EXPECT_EQ(nullptr, keep.GetBgItemCtrl()->GetByName(u"X"));
 
     // The setter: right wins over centre, and an axis without bits keeps its value.
-    struct Step {
-        UINT set, result;
-    };
+    struct Step { UINT set, result; };
     const Step steps[] = {{3, 2}, {0, 2}, {1, 1}, {12, 5}, {8, 9}, {4, 5}, {0, 5}};
     CWceUiBgItem item;
     EXPECT_EQ(0u, item.GetAlign());
@@ -203,10 +198,7 @@ TEST_F(StyleFileTest, LongChainsLoadWithoutRecursion)
 
 TEST_F(StyleFileTest, AFailingGroupStopsTheStyle)
 {
-    struct Case {
-        const char16_t* style;
-        const char* message;
-    };
+    struct Case { const char16_t* style; const char* message; };
     const Case cases[] = {
         {u"<s><position rect=\"1,2,3\"/><layout container=\"true\"/></s>", "can not load style s, 1,2,3 is not a valid rect"},
         {u"<s><text><drawtext rect=\"x\"/></text></s>", "can not load style s, x is not a valid rect"},
@@ -308,11 +300,7 @@ TEST_F(StyleFileTest, LoadingFromAFile)
 TEST(StyleValues, RectangleTexts)
 {
     const RECT kUnchanged = {-7, -7, -7, -7};
-    const struct {
-        const char16_t* text;
-        bool valid;
-        RECT rect;
-    } cases[] = {
+    const struct { const char16_t* text; bool valid; RECT rect; } cases[] = {
         {u"10,20,100,50", true, {10, 20, 110, 70}},
         {u"10, 20, 300, 40", true, {10, 20, 310, 60}},
         {u"-5,-5,10,10", true, {-5, -5, 5, 5}},
@@ -338,11 +326,8 @@ TEST(StyleValues, RectangleTexts)
 
 TEST(StyleValues, ColorTexts)
 {
-    const struct {
-        const char16_t* text;
-        bool literal, tableValue;  // valid in a style file, in the color table
-        COLORREF color;
-    } cases[] = {
+    // literal, tableValue: valid in a style file, in the color table
+    const struct { const char16_t* text; bool literal, tableValue; COLORREF color; } cases[] = {
         {u"0x0000FF", true, true, 0xFF0000},  // pure blue
         {u"0xFF8000", true, true, 0x0080FF},
         {u"0xabc", true, true, 0xBC0A00},
@@ -367,11 +352,7 @@ TEST(StyleValues, ColorTexts)
 
 TEST(StyleValues, DecimalNumbers)
 {
-    const struct {
-        const char16_t* text;
-        int value;
-        bool digits;
-    } cases[] = {
+    const struct { const char16_t* text; int value; bool digits; } cases[] = {
         {u"12", 12, true},         {u"-20", -20, true},       {u"007px", 7, true},
         {u"", 0, false},           {u"-", 0, false},          {u"bold", 0, false},
         {u" 5", 0, false},         {u"--5", 0, false},        {u"99999999999", INT_MAX, true},

@@ -86,8 +86,7 @@ TEST_F(DocTest, XmlParsesItemsInDocumentOrderWithLevelsAndAttributes)
                                u"<!-- top -->\r\n"
                                u"<Dlg name='main' x = \"1\"\r\n\ty=\"2\">\r\n"
                                u"\t<layer type=\"a\"/><layer type=\"b\"><style/></layer>\r\n"
-                               u"</dlg>\r\n",
-                               TRUE));
+                               u"</dlg>\r\n", TRUE));
     EXPECT_TRUE(m_log.Messages().empty());
     CWceUiXmlElem* pItem = doc.GetFirstItem();
     ASSERT_EQ(XML_ELEM_DECLARE, pItem->GetType());
@@ -139,10 +138,11 @@ TEST_F(DocTest, XmlLenientFormsLoad)
     EXPECT_TRUE(m_log.Messages().empty());
 }
 
-struct SyntaxCase {
-    const char16_t* pText;
-    std::vector<std::string> errors;
-};
+struct SyntaxCase { const char16_t* pText; std::vector<std::string> errors; };
+
+// A tag's error, logged again by the document level.
+SyntaxCase Tag(const char16_t* pText, std::vector<std::string> e) { e.push_back("ParseXml 009"); return {pText, e}; }
+const char* const k010 = "ParseXml 010,attention:<a><x></x>err</a> is not supported";  // text outside a tag
 
 class XmlSyntaxErrors : public DocTest, public ::testing::WithParamInterface<SyntaxCase> {};
 
@@ -158,38 +158,25 @@ TEST_P(XmlSyntaxErrors, AreLoggedOneLinePerLevel)
 INSTANTIATE_TEST_SUITE_P(
     Codes, XmlSyntaxErrors,
     ::testing::Values(
-        SyntaxCase{u"<a>", {"ParseXml 001"}},
-        SyntaxCase{u"<a/><!-->", {"ParseXml 002"}},
-        SyntaxCase{u"<!DOCTYPE a><a/>", {"ParseXml 003"}},
-        SyntaxCase{u"<a/><!-- never closed -", {"ParseXml 004"}},
-        SyntaxCase{u"<a/><?xm>", {"ParseXml 006"}},
-        SyntaxCase{u"<?XML version='1.0'?><a/>", {"ParseXml 007"}},
-        SyntaxCase{u"<a/><?xml never closed ?", {"ParseXml 008"}},
-        SyntaxCase{u"<a><x></x>err</a>", {"ParseXml 010,attention:<a><x></x>err</a> is not supported"}},
-        SyntaxCase{u"<a/>err", {"ParseXml 010,attention:<a><x></x>err</a> is not supported"}},
-        SyntaxCase{u"text<a/>", {"ParseXml 010,attention:<a><x></x>err</a> is not supported"}},
-        SyntaxCase{u"<a><b/>", {"ParseXml 011"}},
-        SyntaxCase{u"<a/><b c=\"1\"", {"ParseXmlTag 012", "ParseXml 009"}},
-        SyntaxCase{u"< a></a>", {"ParseXmlTag 013", "ParseXml 009"}},
-        SyntaxCase{u"<a=1></a=1>", {"ParseXmlTag 014", "ParseXml 009"}},
-        SyntaxCase{u"<a b></a>", {"ParseXmlTag 015", "ParseXml 009"}},
-        SyntaxCase{u"<a c='x>", {"HandleXmlTagContent 028", "ParseXmlTag 015", "ParseXml 009"}},
-        SyntaxCase{u"<a></a><b></b>", {"ParseXmlTag 016", "ParseXml 009"}},
-        SyntaxCase{u"<a>text", {"ParseXmlTag 018", "ParseXml 009"}},
-        SyntaxCase{u"< />", {"ParseXmlTag 019", "ParseXml 009"}},
-        SyntaxCase{u"<a=b/>", {"ParseXmlTag 020", "ParseXml 009"}},
-        SyntaxCase{u"<a b=\"1\" B=\"2\"/>", {"HandleXmlTagContent 029", "ParseXmlTag 021", "ParseXml 009"}},
-        SyntaxCase{u"<a b= />", {"HandleXmlTagContent 027", "ParseXmlTag 021", "ParseXml 009"}},
-        SyntaxCase{u"<a/><b/>", {"ParseXmlTag 022", "ParseXml 009"}},
-        SyntaxCase{u"<a></ a>", {"ParseXmlTag 023", "ParseXml 009"}},
-        SyntaxCase{u"</a>", {"ParseXmlTag 024", "ParseXml 009"}},
-        SyntaxCase{u"<a><b></a></b>", {"ParseXmlTag 025", "ParseXml 009"}},
-        SyntaxCase{u"<a></a/>", {"ParseXmlTag 026", "ParseXml 009"}}),
+        SyntaxCase{u"<a>", {"ParseXml 001"}}, SyntaxCase{u"<a/><!-->", {"ParseXml 002"}},
+        SyntaxCase{u"<!DOCTYPE a><a/>", {"ParseXml 003"}}, SyntaxCase{u"<a/><!-- never closed -", {"ParseXml 004"}},
+        SyntaxCase{u"<a/><?xm>", {"ParseXml 006"}}, SyntaxCase{u"<?XML version='1.0'?><a/>", {"ParseXml 007"}},
+        SyntaxCase{u"<a/><?xml never closed ?", {"ParseXml 008"}}, SyntaxCase{u"<a><x></x>err</a>", {k010}},
+        SyntaxCase{u"<a/>err", {k010}}, SyntaxCase{u"text<a/>", {k010}},
+        SyntaxCase{u"<a><b/>", {"ParseXml 011"}}, Tag(u"<a/><b c=\"1\"", {"ParseXmlTag 012"}),
+        Tag(u"< a></a>", {"ParseXmlTag 013"}), Tag(u"<a=1></a=1>", {"ParseXmlTag 014"}),
+        Tag(u"<a b></a>", {"ParseXmlTag 015"}), Tag(u"<a c='x>", {"HandleXmlTagContent 028", "ParseXmlTag 015"}),
+        Tag(u"<a></a><b></b>", {"ParseXmlTag 016"}), Tag(u"<a>text", {"ParseXmlTag 018"}),
+        Tag(u"< />", {"ParseXmlTag 019"}), Tag(u"<a=b/>", {"ParseXmlTag 020"}),
+        Tag(u"<a b=\"1\" B=\"2\"/>", {"HandleXmlTagContent 029", "ParseXmlTag 021"}),
+        Tag(u"<a b= />", {"HandleXmlTagContent 027", "ParseXmlTag 021"}), Tag(u"<a/><b/>", {"ParseXmlTag 022"}),
+        Tag(u"<a></ a>", {"ParseXmlTag 023"}), Tag(u"</a>", {"ParseXmlTag 024"}),
+        Tag(u"<a><b></a></b>", {"ParseXmlTag 025"}), Tag(u"<a></a/>", {"ParseXmlTag 026"})),
     // Stable names ("ParseXmlTag_025_22"), so that ctest can run each case by name.
     [](const ::testing::TestParamInfo<SyntaxCase>& info) {
         std::string name = info.param.errors.front().substr(0, info.param.errors.front().find(','));
-        for (char& c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+        for (char& c : name) if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+
         return name + "_" + std::to_string(info.index);
     });
 
@@ -220,11 +207,7 @@ TEST_F(DocTest, XmlManyLookAlikeAttributesLoadAndARepeatIsFound)
 // The first error's place counts the line feeds that the parser overwrote to end names.
 TEST_F(DocTest, XmlFirstSyntaxErrorKeepsItsLineAndColumn)
 {
-    const struct {
-        const char16_t* pText;
-        int nLine, nColumn;
-        const char* pCode;
-    } cases[] = {
+    const struct { const char16_t* pText; int nLine, nColumn; const char* pCode; } cases[] = {
         {u"<a>\n  <b></c>\n</a>", 2, 8, "025"},
         {u"<a\nb=\"1\"\nB=\"2\"/>", 3, 1, "029"},
         {u"<a b='1'\nb\n='2'/>", 2, 1, "029"},  // the name just ended lies behind the error
@@ -250,8 +233,7 @@ TEST_F(DocTest, XmlFirstSyntaxErrorKeepsItsLineAndColumn)
 // build watches the reads); once the root has begun, only the whole text loads.
 TEST_F(DocTest, XmlEveryCutOfADocumentStaysInsideTheText)
 {
-    const std::u16string text =
-        u"<?xml version=\"1.0\"?><!-- c --><r a=\"1\" b='2'><x y=\"3\"/><z></z></r>";
+    const std::u16string text = u"<?xml version=\"1.0\"?><!-- c --><r a=\"1\" b='2'><x y=\"3\"/><z></z></r>";
     const size_t nRootStart = text.find(u"<r ");
     for (size_t n = 1; n <= text.size(); ++n) {
         CWceUiXmlDoc doc;
@@ -465,8 +447,7 @@ TEST_F(DocTest, XmlInsertedChildrenKeepTheDocumentDepthFirst)
     EXPECT_TRUE(pB->SetComment(u"old"));
     EXPECT_TRUE(pB->SetComment(u"note"));
     EXPECT_EQ("<r>\r\n\t<first/>\r\n\t<x k=\"2\"/>\r\n\t<!--note-->\r\n\t<b>\r\n\t\t<b1/>\r\n\t</b>\r\n\t<last/>\r\n"
-              "</r>\r\n",
-              Save(doc, pRoot));
+              "</r>\r\n", Save(doc, pRoot));
     EXPECT_TRUE(pB->RemoveComment());
     EXPECT_EQ(6, doc.GetItemCount());
 }

@@ -168,12 +168,8 @@ TEST(DisplayRun, OneScriptTwiceGivesIdenticalTraceAndFrames)
     RunProgram(dir + "/b.txt", dir + "/b");
     std::string a = RenumberWindows(ReadHostBytes(dir + "/a.txt"));
     EXPECT_EQ(a, RenumberWindows(ReadHostBytes(dir + "/b.txt")));
-    EXPECT_NE(std::string::npos, a.find("1000 open headless 64x48x16\n"));
-    EXPECT_NE(std::string::npos, a.find("1000 input pen-down 10 10 w1\n"));
-    EXPECT_NE(std::string::npos, a.find("1000 dispatch w1 0x0201 0x1 0xA000A\n"));
-    EXPECT_NE(std::string::npos, a.find("input char 0x00E9 w1\n"));
-    EXPECT_NE(std::string::npos, a.find("dispatch w1 0x0102 0x1B 0x1\n"));
-    EXPECT_NE(std::string::npos, a.find(" quit\n"));
+    EXPECT_TRUE(Has(a, {"1000 open headless 64x48x16\n", "1000 input pen-down 10 10 w1\n", " quit\n",
+                        "1000 dispatch w1 0x0201 0x1 0xA000A\n", "input char 0x00E9 w1\n", "dispatch w1 0x0102 0x1B 0x1\n"}));
     int frames = 0;
     for (std::size_t at = 0; (at = a.find(" frame ", at)) != std::string::npos; ++at) ++frames;
     ASSERT_GT(frames, 3);
@@ -252,7 +248,7 @@ TEST_F(WindowTest, FailedExpectsScreenshotsAndClosesFailTheRun)
         RunLoop();
         EXPECT_EQ(c.ok, wce::host::CloseDisplay()) << c.script;
         std::string err = testing::internal::GetCapturedStderr();
-        EXPECT_NE(std::string::npos, err.find(c.stderrText)) << err;
+        EXPECT_TRUE(Has(err, {c.stderrText}));
         for (auto& entry : Colors()) DestroyWindow(entry.first);
         Colors().clear();
     }
@@ -323,8 +319,7 @@ TEST(DisplayPen, WindowPointsMapThroughTheRealWindowSize)
     };
     for (const auto& c : cases) {
         POINT pt = wce::detail::WindowPointToScreen(c.x, c.y, c.windowWidth, c.windowHeight, 800, 480, c.scale);
-        EXPECT_EQ(c.screenX, pt.x) << c.name;
-        EXPECT_EQ(c.screenY, pt.y) << c.name;
+        EXPECT_EQ(std::make_pair(c.screenX, c.screenY), std::make_pair(pt.x, pt.y)) << c.name;
     }
 }
 
@@ -342,13 +337,8 @@ TEST(DisplayPen, FullScreenPictureFitsCentred)
         {"taller: bars above and below", 640, 480, {0, 48, 640, 432}},
         {"no size", 0, 0, {0, 0, 0, 0}},
     };
-    for (const auto& c : cases) {
-        RECT r = wce::detail::FitPicture(c.windowWidth, c.windowHeight, 800, 480);
-        EXPECT_EQ(c.fit.left, r.left) << c.name;
-        EXPECT_EQ(c.fit.top, r.top) << c.name;
-        EXPECT_EQ(c.fit.right, r.right) << c.name;
-        EXPECT_EQ(c.fit.bottom, r.bottom) << c.name;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(RectText(c.fit), RectText(wce::detail::FitPicture(c.windowWidth, c.windowHeight, 800, 480))) << c.name;
 }
 
 TEST(DisplayOpen, AnExplicitSdlDisplayThatCannotStartFails)

@@ -58,6 +58,16 @@ std::string ReadAll(HANDLE file)
     return std::string(buffer, got);
 }
 
+// The contents of a device file, or nothing when it does not open for reading.
+std::optional<std::string> ReadPath(LPCWSTR path)
+{
+    HANDLE file = Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    if (INVALID_HANDLE_VALUE == file) return std::nullopt;
+    std::string text = ReadAll(file);
+    CloseHandle(file);
+    return text;
+}
+
 int ShellOp(UINT function, LPCWSTR from, LPCWSTR to = nullptr)
 {
     SHFILEOPSTRUCTW operation{};
@@ -144,10 +154,7 @@ TEST(DevicePath, SymbolicLinksMustStayOnTheDevice)
     EXPECT_EQ(ErrorOf(Open(u"\\dangling", GENERIC_WRITE, 0, CREATE_ALWAYS)), ERROR_ACCESS_DENIED);
     EXPECT_TRUE(fs::is_empty(outside));
 
-    HANDLE file = Open(u"\\alias\\F.TXT", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(ReadAll(file), "in");
-    CloseHandle(file);
+    EXPECT_EQ(ReadPath(u"\\alias\\F.TXT"), "in");
 
     // Deleting the link removes the link, never what it points to.
     EXPECT_TRUE(DeleteFileW(u"\\out"));
@@ -403,49 +410,35 @@ TEST(DevicePath, RememberedLookupsFollowEveryChange)
         Change change;
         const char* host;          // what the device file maps to now, below dir; "" when refused
         std::optional<std::string> contents;
-        DWORD below;               // attributes of a name below the file, or its error
+        DWORD below = ERROR_PATH_NOT_FOUND;  // attributes of a name below the file, or its error
     } rows[] = {
-        {"unchanged", [](TempDevice&, const std::string&, const std::u16string&) {}, "File.txt", "one",
-         ERROR_PATH_NOT_FOUND},
-        {"deleted", [](TempDevice&, const std::string&, const std::u16string& d) { DeleteFileW((d + u"\\file.txt").c_str()); },
-         "file.txt", std::nullopt, ERROR_PATH_NOT_FOUND},
-        {"renamed and a new one made in another case",
-         [](TempDevice&, const std::string&, const std::u16string& d) {
+        {"unchanged", [](auto&, auto&, auto&) {}, "File.txt", "one"},
+        {"deleted", [](auto&, auto&, auto& d) { DeleteFileW((d + u"\\file.txt").c_str()); }, "file.txt", std::nullopt},
+        {"renamed and a new one made in another case", [](auto&, auto&, auto& d) {
              MoveFileW((d + u"\\file.txt").c_str(), (d + u"\\old.txt").c_str());
              CopyFileW((d + u"\\old.txt").c_str(), (d + u"\\FILE.TXT").c_str(), TRUE);
-         },
-         "FILE.TXT", "one", ERROR_PATH_NOT_FOUND},
+         }, "FILE.TXT", "one"},
         {"renamed on the host to another case",
-         [](TempDevice& t, const std::string& dir, const std::u16string&) {
-             fs::rename(t.Host(dir + "/File.txt"), t.Host(dir + "/FILE.txt"));
-         },
-         "FILE.txt", "one", ERROR_PATH_NOT_FOUND},
+         [](auto& t, auto& dir, auto&) { fs::rename(t.Host(dir + "/File.txt"), t.Host(dir + "/FILE.txt")); },
+         "FILE.txt", "one"},
         {"a smaller case variant made on the host",
-         [](TempDevice& t, const std::string& dir, const std::u16string&) { t.WriteHostFile(dir + "/FILE.TXT", "two"); },
-         "FILE.TXT", "two", ERROR_PATH_NOT_FOUND},
-        {"replaced on the host by a new file",
-         [](TempDevice& t, const std::string& dir, const std::u16string&) {
+         [](auto& t, auto& dir, auto&) { t.WriteHostFile(dir + "/FILE.TXT", "two"); }, "FILE.TXT", "two"},
+        {"replaced on the host by a new file", [](auto& t, auto& dir, auto&) {
              t.WriteHostFile(dir + "/new", "two");
              fs::rename(t.Host(dir + "/new"), t.Host(dir + "/File.txt"));
-         },
-         "File.txt", "two", ERROR_PATH_NOT_FOUND},
-        {"rewritten on the host", [](TempDevice& t, const std::string& dir, const std::u16string&) { t.WriteHostFile(dir + "/File.txt", "three"); },
-         "File.txt", "three", ERROR_PATH_NOT_FOUND},
-        {"replaced on the host by a folder",
-         [](TempDevice& t, const std::string& dir, const std::u16string&) {
+         }, "File.txt", "two"},
+        {"rewritten on the host", [](auto& t, auto& dir, auto&) { t.WriteHostFile(dir + "/File.txt", "three"); },
+         "File.txt", "three"},
+        {"replaced on the host by a folder", [](auto& t, auto& dir, auto&) {
              fs::remove(t.Host(dir + "/File.txt"));
              t.WriteHostFile(dir + "/File.txt/below", "");
-         },
-         "File.txt", std::nullopt, FILE_ATTRIBUTE_NORMAL},
-        {"folder renamed on the host",
-         [](TempDevice& t, const std::string&, const std::u16string&) { fs::rename(t.Host("Dir"), t.Host("Moved")); },
-         nullptr, std::nullopt, ERROR_PATH_NOT_FOUND},
-        {"folder replaced on the host by a link leaving the device",
-         [](TempDevice& t, const std::string&, const std::u16string&) {
+         }, "File.txt", std::nullopt, FILE_ATTRIBUTE_NORMAL},
+        {"folder renamed on the host", [](auto& t, auto&, auto&) { fs::rename(t.Host("Dir"), t.Host("Moved")); },
+         nullptr, std::nullopt},
+        {"folder replaced on the host by a link leaving the device", [](auto& t, auto&, auto&) {
              fs::rename(t.Host("Dir"), t.Host("../" + fs::path(t.Root()).filename().string() + "-gone"));
              fs::create_directory_symlink(t.Root() + "-gone", t.Host("Dir"));
-         },
-         "", std::nullopt, ERROR_ACCESS_DENIED},
+         }, "", std::nullopt, ERROR_ACCESS_DENIED},
     };
     const std::string longName(239, 'L');  // the name below the file makes 259 units
     for (const std::string& dir : {std::string("Dir"), "Dir/" + longName})
@@ -460,10 +453,7 @@ TEST(DevicePath, RememberedLookupsFollowEveryChange)
             ASSERT_LT(below.size(), static_cast<size_t>(MAX_PATH));
             for (int twice = 0; twice < 2; ++twice) {  // fills what is remembered
                 EXPECT_EQ(MapOrEmpty(file.c_str()), device.Host(dir + "/File.txt"));
-                HANDLE opened = Open(file.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-                ASSERT_NE(opened, INVALID_HANDLE_VALUE);
-                EXPECT_EQ(ReadAll(opened), "one");
-                CloseHandle(opened);
+                EXPECT_EQ(ReadPath(file.c_str()), "one");
                 EXPECT_EQ(GetFileAttributesW(below.c_str()), INVALID_FILE_ATTRIBUTES);
             }
 
@@ -476,10 +466,7 @@ TEST(DevicePath, RememberedLookupsFollowEveryChange)
                                          : *row.host ? device.Host(dir + "/" + row.host)
                                                      : std::string();
             EXPECT_EQ(MapOrEmpty(file.c_str()), expected);
-            HANDLE opened = Open(file.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-            EXPECT_EQ(opened != INVALID_HANDLE_VALUE ? std::optional<std::string>(ReadAll(opened)) : std::nullopt,
-                      row.contents);
-            if (opened != INVALID_HANDLE_VALUE) CloseHandle(opened);
+            EXPECT_EQ(ReadPath(file.c_str()), row.contents);
             const DWORD attributes = GetFileAttributesW(below.c_str());
             EXPECT_EQ(attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : attributes, row.below);
             std::error_code ignored;
@@ -495,16 +482,10 @@ TEST(DevicePath, RememberedUpperCaseNamesGiveWayToTheNameAsWritten)
         SCOPED_TRACE(written);
         TempDevice device;
         device.WriteHostFile("DIR/FILE.TXT", "one");
-        auto read = [] {
-            HANDLE opened = Open(u"\\dir\\file.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-            std::string text = opened != INVALID_HANDLE_VALUE ? ReadAll(opened) : "";
-            if (opened != INVALID_HANDLE_VALUE) CloseHandle(opened);
-            return text;
-        };
-        EXPECT_EQ(read(), "one");
-        EXPECT_EQ(read(), "one");  // now remembered
+        EXPECT_EQ(ReadPath(u"\\dir\\file.txt"), "one");
+        EXPECT_EQ(ReadPath(u"\\dir\\file.txt"), "one");  // now remembered
         device.WriteHostFile(written, "two");
-        EXPECT_EQ(read(), "two");
+        EXPECT_EQ(ReadPath(u"\\dir\\file.txt"), "two");
         EXPECT_EQ(MapOrEmpty(u"\\dir\\file.txt"), device.Host(written));
     }
 }

@@ -13,6 +13,14 @@
 
 namespace {
 
+// The 32-bit pixels at those points.
+std::vector<DWORD> At32(const Canvas& c, std::initializer_list<POINT> points)
+{
+    std::vector<DWORD> out;
+    for (POINT p : points) out.push_back(c.At32(p.x, p.y));
+    return out;
+}
+
 TEST(GdiBitmaps, SectionsAreZeroedBottomUpAndPaddedTo4Bytes)
 {
     void* bits = nullptr;
@@ -95,11 +103,8 @@ TEST(GdiBlits, BitBltClipsBothRectanglesToTheirBitmaps)
     EXPECT_TRUE(BitBlt(dst, 0, 0, -4, 4, src, 0, 0, SRCCOPY));
     EXPECT_FALSE(BitBlt(dst, 0, 0, 4, 4, src, 0, 0, 0x00660046));  // SRCINVERT is not supported
     // dst (x, y) = src (x + 2, y + 1) for x + 2 < 4.
-    EXPECT_EQ((1u << 8) + 3, dst.At32(0, 0));
-    EXPECT_EQ((1u << 8) + 4, dst.At32(1, 0));
-    EXPECT_EQ(0u, dst.At32(2, 0));
-    EXPECT_EQ((3u << 8) + 4, dst.At32(1, 2));
-    EXPECT_EQ(0u, dst.At32(0, 3));
+    EXPECT_EQ((std::vector<DWORD>{(1u << 8) + 3, (1u << 8) + 4, 0, (3u << 8) + 4, 0}),
+              At32(dst, {{0, 0}, {1, 0}, {2, 0}, {1, 2}, {0, 3}}));
 
     Canvas column(32, 1, 4, 0);  // an overlapping copy within one bitmap moves the original
     for (int y = 0; y < 4; ++y) column.At32(0, y) = y + 1;
@@ -114,9 +119,8 @@ TEST(GdiBlits, BitBltConvertsBetween565And32Bits)
     b565.At16(1, 0) = 0x07E0;  // green
     b565.At16(2, 0) = 0x8410;  // gray: 16, 32, 16
     ASSERT_TRUE(BitBlt(b32, 0, 0, 3, 1, b565, 0, 0, SRCCOPY));
-    EXPECT_EQ(0x00FF0000u, b32.At32(0, 0));  // top bits repeated: full channels stay full, alpha 0
-    EXPECT_EQ(0x0000FF00u, b32.At32(1, 0));
-    EXPECT_EQ(0x00848284u, b32.At32(2, 0));
+    // Top bits repeated: full channels stay full, alpha 0.
+    EXPECT_EQ((std::vector<DWORD>{0x00FF0000u, 0x0000FF00u, 0x00848284u}), At32(b32, {{0, 0}, {1, 0}, {2, 0}}));
     b32.At32(0, 0) = 0xFF12345Fu;
     ASSERT_TRUE(BitBlt(b565, 0, 0, 1, 1, b32, 0, 0, SRCCOPY));
     EXPECT_EQ((0x12 >> 3) << 11 | (0x34 >> 2) << 5 | (0x5F >> 3), b565.At16(0, 0));
@@ -131,8 +135,7 @@ TEST(GdiBlits, StretchBltSamplesNearestAndMirrorsNegativeSizes)
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 4; ++x) EXPECT_EQ(x < 2 ? 0xAu : 0xBu, dst.At32(x, y)) << x << "," << y;
     ASSERT_TRUE(StretchBlt(dst, 4, 0, -4, 1, src, 0, 0, 2, 1, SRCCOPY));
-    EXPECT_EQ(0xBu, dst.At32(0, 0));
-    EXPECT_EQ(0xAu, dst.At32(3, 0));
+    EXPECT_EQ((std::vector<DWORD>{0xB, 0xA}), At32(dst, {{0, 0}, {3, 0}}));
 }
 
 TEST(GdiBlits, TransparentImageSkipsTheKeyColorFromABitmapOrADc)
@@ -142,8 +145,7 @@ TEST(GdiBlits, TransparentImageSkipsTheKeyColorFromABitmapOrADc)
     src.At16(1, 0) = 0x001F;
     dst.At16(0, 0) = 0x1234;
     ASSERT_TRUE(TransparentImage(dst, 0, 0, 2, 1, src.bitmap, 0, 0, 2, 1, RGB(255, 0, 255)));
-    EXPECT_EQ(0x1234, dst.At16(0, 0));
-    EXPECT_EQ(0x001F, dst.At16(1, 0));
+    EXPECT_EQ(std::make_pair(WORD{0x1234}, WORD{0x001F}), std::make_pair(dst.At16(0, 0), dst.At16(1, 0)));
     dst.At16(1, 0) = 0;
     ASSERT_TRUE(TransparentBlt(dst, 0, 0, 2, 1, src, 0, 0, 2, 1, RGB(255, 0, 255)));
     EXPECT_EQ(0x001F, dst.At16(1, 0));
@@ -161,11 +163,8 @@ TEST(GdiFill, FillRectClipsAndBrushesReportTheirColor)
     EXPECT_TRUE(FillRect(c, &rc, brush));
     EXPECT_FALSE(FillRect(c, &rc, reinterpret_cast<HBRUSH>(c.bitmap)));
     EXPECT_TRUE(BitBlt(c, 2, 0, 5, 1, nullptr, 0, 0, WHITENESS));
-    EXPECT_EQ(0u, c.At32(0, 0));
-    EXPECT_EQ(0x00FFFFFFu, c.At32(2, 0));
-    EXPECT_EQ(0x00010203u, c.At32(0, 1));
-    EXPECT_EQ(0x00010203u, c.At32(1, 2));
-    EXPECT_EQ(0u, c.At32(2, 2));
+    EXPECT_EQ((std::vector<DWORD>{0, 0x00FFFFFF, 0x00010203, 0x00010203, 0}),
+              At32(c, {{0, 0}, {2, 0}, {0, 1}, {1, 2}, {2, 2}}));
     EXPECT_TRUE(DeleteObject(brush));
 }
 
@@ -208,9 +207,8 @@ TEST(GdiFonts, DescriptionsAreCheckedAndKeptAndSelectedFontsStay)
         }
         LOGFONTW back{};
         ASSERT_EQ(92, GetObject(font, sizeof back, &back));
-        EXPECT_EQ(k.height, back.lfHeight);
-        EXPECT_EQ(k.keptWidth, back.lfWidth);
-        EXPECT_EQ(k.keptWeight, back.lfWeight);
+        EXPECT_EQ(std::make_tuple(k.height, k.keptWidth, k.keptWeight),
+                  std::make_tuple(back.lfHeight, back.lfWidth, back.lfWeight));
         EXPECT_TRUE(DeleteObject(font));
     }
     EXPECT_EQ(nullptr, CreateFontIndirectW(nullptr));
@@ -259,8 +257,7 @@ TEST(GdiStock, StockObjectsAndTheSystemFontDescription)
         EXPECT_TRUE(DeleteObject(brush));  // ignored
         LOGBRUSH lb{};
         ASSERT_EQ(static_cast<int>(sizeof lb), GetObject(brush, sizeof lb, &lb)) << k.index;
-        EXPECT_EQ(k.style, lb.lbStyle);
-        EXPECT_EQ(k.color, lb.lbColor);
+        EXPECT_EQ(std::make_pair(k.style, k.color), std::make_pair(lb.lbStyle, lb.lbColor));
     }
     Canvas c(32, 4, 4, RGB(1, 2, 3));
     RECT all{0, 0, 4, 4};

@@ -58,7 +58,7 @@ TEST(Process, ResetIsRecordedAndEndsTheProcessWithStatusZero)
     wce::host::SetExitOnReset(false);
     SetSystemPowerState(nullptr, POWER_STATE_RESET, POWER_FORCE);
     wce::host::SetExitOnReset(true);
-    EXPECT_NE(device.ReadHostFile("reset-requested.txt").find("flags=0x00800000"), std::string::npos);
+    EXPECT_TRUE(Has(device.ReadHostFile("reset-requested.txt"), {"flags=0x00800000"}));
     EXPECT_EXIT(SetSystemPowerState(nullptr, POWER_STATE_RESET, POWER_FORCE), ::testing::ExitedWithCode(0), "");
 }
 
@@ -112,7 +112,12 @@ std::vector<Case> Cases()
     const std::string plain = Plain();
     const DWORD n = static_cast<DWORD>(plain.size());
     const std::vector<BYTE> good = Deflate(plain);
-    std::vector<Case> cases = {
+    auto changed = [&](auto change) {
+        std::vector<BYTE> stream = good;
+        change(stream);
+        return stream;
+    };
+    return {
         {"exact size", good, n},
         {"stored blocks", Deflate(plain, 0), n},
         {"room to spare", good, n + 100},
@@ -122,24 +127,15 @@ std::vector<Case> Cases()
         {"truncated", std::vector<BYTE>(good.begin(), good.end() - 10), n},
         {"only the header", std::vector<BYTE>(good.begin(), good.begin() + 2), n},
         {"empty plain text", Deflate(""), 0},
+        {"bytes after the stream", changed([](auto& s) { s.insert(s.end(), {1, 2, 3}); }), n},
+        {"wrong checksum", changed([](auto& s) { s.back() ^= 0x55; }), n},
+        {"bad header check", changed([](auto& s) { s[1] ^= 1; }), n},
+        {"preset dictionary flag", changed([](auto& s) {
+             s[1] |= 0x20;
+             s[1] = static_cast<BYTE>(s[1] + (31 - (s[0] * 256 + s[1]) % 31) % 31);
+         }), n},
+        {"damaged data", changed([](auto& s) { s[s.size() / 2] ^= 0xFF; }), n},
     };
-    Case trailing{"bytes after the stream", good, n};
-    trailing.stream.insert(trailing.stream.end(), {1, 2, 3});
-    cases.push_back(trailing);
-    Case checksum{"wrong checksum", good, n};
-    checksum.stream.back() ^= 0x55;
-    cases.push_back(checksum);
-    Case header{"bad header check", good, n};
-    header.stream[1] ^= 1;
-    cases.push_back(header);
-    Case dictionary{"preset dictionary flag", good, n};
-    dictionary.stream[1] |= 0x20;
-    dictionary.stream[1] = static_cast<BYTE>(dictionary.stream[1] + (31 - (dictionary.stream[0] * 256 + dictionary.stream[1]) % 31) % 31);
-    cases.push_back(dictionary);
-    Case corrupt{"damaged data", good, n};
-    corrupt.stream[corrupt.stream.size() / 2] ^= 0xFF;
-    cases.push_back(corrupt);
-    return cases;
 }
 
 TEST(Decompressor, GivesZlibUncompressResults)

@@ -62,6 +62,19 @@ void RunUntilMarker(int x, int y)
     g_seen.resize(g_seen.size() - 2);
 }
 
+// Each test's window and display, closed after it when the display opened.
+class SdlSmoke : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        if (!w) return;
+        if (IsWindow(w)) DestroyWindow(w);
+        EXPECT_TRUE(wce::host::CloseDisplay());
+    }
+    HWND w = nullptr;
+    std::string error;
+};
+
 std::string Seen()
 {
     std::string out;
@@ -71,11 +84,9 @@ std::string Seen()
     return out;
 }
 
-TEST(SdlSmoke, PenAndCloseArriveAsWindowMessages)
+TEST_F(SdlSmoke, PenAndCloseArriveAsWindowMessages)
 {
-    std::string error;
-    HWND w = Open(320, 240, 2, false, error, RECT{100, 50, 300, 150});
-    if (!w) GTEST_SKIP() << "no SDL display: " << error;
+    if (!(w = Open(320, 240, 2, false, error, RECT{100, 50, 300, 150}))) GTEST_SKIP() << "no SDL display: " << error;
     EXPECT_STREQ("sdl", wce::host::GetDisplayBackendName());
     UpdateWindow(w);  // paints, and the paint is presented
     EXPECT_EQ(1u, wce::host::GetPresentedFrameCount());
@@ -95,15 +106,12 @@ TEST(SdlSmoke, PenAndCloseArriveAsWindowMessages)
     EXPECT_EQ(10, GET_Y_LPARAM(g_seen[0].lParam));
     EXPECT_EQ(static_cast<UINT>(WM_CLOSE), g_seen[2].message);
     EXPECT_FALSE(IsWindow(w));  // the default WM_CLOSE destroyed it
-    EXPECT_TRUE(wce::host::CloseDisplay());
 }
 
 // SDL reports a finger twice, as itself and as the mouse: one pen, never two.
-TEST(SdlSmoke, AFingerIsOnePen)
+TEST_F(SdlSmoke, AFingerIsOnePen)
 {
-    std::string error;
-    HWND w = Open(320, 240, 1, false, error);
-    if (!w) GTEST_SKIP() << "no SDL display: " << error;
+    if (!(w = Open(320, 240, 1, false, error))) GTEST_SKIP() << "no SDL display: " << error;
     UpdateWindow(w);
     const struct {
         const char* name;
@@ -123,17 +131,13 @@ TEST(SdlSmoke, AFingerIsOnePen)
         RunUntilMarker(300, 200);
         EXPECT_EQ(r.seen, Seen()) << r.name;
     }
-    DestroyWindow(w);
-    EXPECT_TRUE(wce::host::CloseDisplay());
 }
 
 // Frames shown one after another take a display frame each (vsync, or 60 Hz on the clock),
 // instead of as fast as the program paints.
-TEST(SdlSmoke, PresentsKeepTheDisplaysPace)
+TEST_F(SdlSmoke, PresentsKeepTheDisplaysPace)
 {
-    std::string error;
-    HWND w = Open(320, 240, 1, false, error);
-    if (!w) GTEST_SKIP() << "no SDL display: " << error;
+    if (!(w = Open(320, 240, 1, false, error))) GTEST_SKIP() << "no SDL display: " << error;
     UpdateWindow(w);
     std::uint64_t first = wce::host::GetPresentedFrameCount();
     DWORD start = GetTickCount();
@@ -144,17 +148,13 @@ TEST(SdlSmoke, PresentsKeepTheDisplaysPace)
     DWORD took = GetTickCount() - start;
     EXPECT_EQ(first + 10, wce::host::GetPresentedFrameCount());
     EXPECT_GE(took, 9u * 16) << "10 frames in " << took << " ms";
-    DestroyWindow(w);
-    EXPECT_TRUE(wce::host::CloseDisplay());
 }
 
 // Full screen, the picture is as large as the unit's screen allows, its proportions kept: a
 // pen lands where the picture under it came from.
-TEST(SdlSmoke, FullScreenFitsThePictureAndItsPen)
+TEST_F(SdlSmoke, FullScreenFitsThePictureAndItsPen)
 {
-    std::string error;
-    HWND w = Open(400, 200, 1, true, error);
-    if (!w) GTEST_SKIP() << "no SDL display: " << error;
+    if (!(w = Open(400, 200, 1, true, error))) GTEST_SKIP() << "no SDL display: " << error;
     UpdateWindow(w);
     SDL_DisplayMode mode{};
     ASSERT_EQ(0, SDL_GetDesktopDisplayMode(0, &mode)) << SDL_GetError();
@@ -168,8 +168,6 @@ TEST(SdlSmoke, FullScreenFitsThePictureAndItsPen)
     wce::host::PushSdlTestEvent("up", midX, midY);
     RunUntilMarker(200, 100);
     EXPECT_EQ("down 200,0 up 399,199 ", Seen()) << "desktop " << mode.w << "x" << mode.h;
-    DestroyWindow(w);
-    EXPECT_TRUE(wce::host::CloseDisplay());
 }
 
 }  // namespace

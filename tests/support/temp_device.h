@@ -1,13 +1,25 @@
 // A fresh, empty device root in a temporary folder for one test, removed afterwards.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "wce/types.h"
 
 // The whole content of a host file; empty when it cannot be read.
 std::string ReadHostBytes(const std::string& hostPath);
+
+// Whether the text holds every part; a failure shows the part missing and the whole text.
+inline ::testing::AssertionResult Has(const std::string& text, std::initializer_list<std::string> parts)
+{
+    for (const std::string& part : parts)
+        if (text.find(part) == std::string::npos)
+            return ::testing::AssertionFailure() << "no \"" << part << "\" in:\n" << text;
+    return ::testing::AssertionSuccess();
+}
 
 class TempDevice {
 public:

@@ -61,8 +61,8 @@ TEST_F(PacktoolTest, CreatedArchivesReadOnTheUnitAndExtractAgain)
 {
     ToolResult r = Run("create --password Skin " + Quoted("SDMMC/skin.pack") + " " + Quoted("SDMMC/skin"));
     ASSERT_EQ(0, r.status) << r.err;
-    EXPECT_NE(std::string::npos, r.out.find("6 entries")) << r.out;
-    EXPECT_NE(std::string::npos, r.err.find("create [100%]")) << r.err;
+    EXPECT_TRUE(Has(r.out, {"6 entries"}));
+    EXPECT_TRUE(Has(r.err, {"create [100%]"}));
     EXPECT_EQ(kEntries, Listed("SDMMC/skin.pack", "Skin"));
 
     // The framework finds every file by the path it had, case and '/' as they were.
@@ -71,7 +71,7 @@ TEST_F(PacktoolTest, CreatedArchivesReadOnTheUnitAndExtractAgain)
 
     r = Run("verify --password Skin " + Quoted("SDMMC/skin.pack"));
     EXPECT_EQ(0, r.status) << r.err;
-    EXPECT_NE(std::string::npos, r.out.find("OK, 6 entries inflate")) << r.out;
+    EXPECT_TRUE(Has(r.out, {"OK, 6 entries inflate"}));
 
     r = Run("extract --password Skin " + Quoted("SDMMC/skin.pack") + " " + Quoted("out"));
     ASSERT_EQ(0, r.status) << r.err;
@@ -95,7 +95,7 @@ TEST_F(PacktoolTest, VerifyFindsWrongPasswordsAndDamagedEntries)
     ASSERT_EQ(0, Run("create --password pw " + Quoted("SDMMC/skin.pack") + " " + Quoted("SDMMC/skin")).status);
     ToolResult r = Run("verify " + Quoted("SDMMC/skin.pack"));
     EXPECT_EQ(1, r.status);
-    EXPECT_NE(std::string::npos, r.err.find("wrong password?")) << r.err;
+    EXPECT_TRUE(Has(r.err, {"wrong password?"}));
 
     // The last entry's zlib trailer loses a bit: it no longer inflates.
     std::string bytes = ReadHostBytes(m_device.Host("SDMMC/skin.pack"));
@@ -103,15 +103,14 @@ TEST_F(PacktoolTest, VerifyFindsWrongPasswordsAndDamagedEntries)
     m_device.WriteHostFile("SDMMC/skin.pack", bytes);
     r = Run("verify --password pw " + Quoted("SDMMC/skin.pack"));
     EXPECT_EQ(1, r.status);
-    EXPECT_NE(std::string::npos, r.err.find("entry " + kEntries.back() + ": does not inflate")) << r.err;
-    EXPECT_NE(std::string::npos, r.err.find("1 of 6 entries damaged")) << r.err;
+    EXPECT_TRUE(Has(r.err, {"entry " + kEntries.back() + ": does not inflate", "1 of 6 entries damaged"}));
 
     // Cut short: that entry's data lies past the end; the unit still reads the others.
     bytes.resize(bytes.size() - 4);
     m_device.WriteHostFile("SDMMC/skin.pack", bytes);
     r = Run("verify --password pw " + Quoted("SDMMC/skin.pack"));
     EXPECT_EQ(1, r.status);
-    EXPECT_NE(std::string::npos, r.err.find("data lies past the end")) << r.err;
+    EXPECT_TRUE(Has(r.err, {"data lies past the end"}));
     EXPECT_EQ("<failed>", ReadEntry(u"\\SDMMC\\skin.pack\\" + Utf8ToWide(kEntries.back()), u"pw"));
     EXPECT_EQ("alpha", ReadEntry(u"\\SDMMC\\skin.pack\\a.txt", u"pw"));
     EXPECT_EQ(1, Run("extract --password pw " + Quoted("SDMMC/skin.pack") + " " + Quoted("out")).status);
@@ -123,7 +122,7 @@ TEST_F(PacktoolTest, CreateRefusesFilesThatBecomeOneEntryAndMissingFolders)
     m_device.WriteHostFile("SDMMC/skin/A.TXT", "upper");
     ToolResult r = Run("create " + Quoted("SDMMC/x.pack") + " " + Quoted("SDMMC/skin"));
     EXPECT_EQ(1, r.status);
-    EXPECT_NE(std::string::npos, r.err.find("become the same entry a.txt")) << r.err;
+    EXPECT_TRUE(Has(r.err, {"become the same entry a.txt"}));
     EXPECT_FALSE(m_device.HostExists("SDMMC/x.pack"));
 
     EXPECT_EQ(1, Run("create " + Quoted("SDMMC/x.pack") + " " + Quoted("SDMMC/none")).status);

@@ -93,7 +93,7 @@ TEST_F(SkinToolsTest, SkinTextRefusesBrokenUtf8AndNul)
         m_device.WriteHostFile("bad.ini", bytes);
         ToolResult r = SkinText(Quoted("bad.ini") + " " + Quoted("out.ini"));
         EXPECT_EQ(1, r.status) << error;
-        EXPECT_NE(std::string::npos, r.err.find(error)) << r.err;
+        EXPECT_TRUE(Has(r.err, {error}));
     }
 
     EXPECT_EQ(2, SkinText(Quoted("missing.ini") + " " + Quoted("out.ini")).status);
@@ -118,13 +118,12 @@ TEST_F(SkinToolsTest, FolderModeConvertsTextCopiesTheRestAndSkinCheckPrintsTheFr
                   bad + ":2:12: first syntax error 025 (an end tag does not match the open element)",
               }),
               Lines(r.out));
-    EXPECT_NE(std::string::npos, r.err.find("1 of 4 files failed")) << r.err;
+    EXPECT_TRUE(Has(r.err, {"1 of 4 files failed"}));
 
     // Language files take the escape flag; the color table never does.
     r = SkinCheck("--escape " + Quoted("skin/language") + " " + Quoted("skin/color/wceui.color"));
     EXPECT_EQ(1, r.status);
-    EXPECT_NE(std::string::npos, r.out.find("english.ini: error: CJxConfDoc::ParseLineWithSlash, Parse ")) << r.out;
-    EXPECT_NE(std::string::npos, r.out.find("fail, \\x is not valid")) << r.out;
+    EXPECT_TRUE(Has(r.out, {"english.ini: error: CJxConfDoc::ParseLineWithSlash, Parse ", "fail, \\x is not valid"}));
     EXPECT_EQ(std::string::npos, r.out.find("wceui.color")) << r.out;
 
     EXPECT_EQ(0, SkinCheck(Quoted("skin/wnd/Good.dlg.xml") + " " + Quoted("skin/language")).status);
@@ -141,7 +140,7 @@ TEST_F(SkinToolsTest, SkinCheckReadsFilesInsideAnArchive)
     EXPECT_EQ(0, r.status) << r.out << r.err;
     r = SkinCheck("--password Skin '" + archive + "\\wnd\\bad.dlg.xml'");
     EXPECT_EQ(1, r.status);
-    EXPECT_NE(std::string::npos, r.out.find("bad.dlg.xml) syntax error 025")) << r.out;
+    EXPECT_TRUE(Has(r.out, {"bad.dlg.xml) syntax error 025"}));
     // Without the password the archive does not open: a failure, not a usage error.
     EXPECT_EQ(1, SkinCheck("'" + archive + "\\wnd\\good.dlg.xml'").status);
 }
@@ -168,13 +167,13 @@ TEST_F(SkinToolsTest, IncludedFragmentsAreConvertedAndCheckedThroughTheirInclude
 
     r = SkinCheck(Quoted("skin"));
     EXPECT_EQ(0, r.status) << r.out;
-    EXPECT_NE(std::string::npos, r.err.find("0 of 1 files failed")) << r.err;
+    EXPECT_TRUE(Has(r.err, {"0 of 1 files failed"}));
 
     // A fragment left in UTF-8 fails the file that includes it.
     m_device.WriteHostFile("skin/wnd/common.inc", "<a/>\n");
     r = SkinCheck(Quoted("skin"));
     EXPECT_EQ(1, r.status);
-    EXPECT_NE(std::string::npos, r.out.find("X.style.xml: error: CWceUiXmlDoc::ReadIncludeFile")) << r.out;
+    EXPECT_TRUE(Has(r.out, {"X.style.xml: error: CWceUiXmlDoc::ReadIncludeFile"}));
 }
 
 TEST_F(SkinCheckSkinTest, PrintsABuiltStyleInRecordOrder)
@@ -202,7 +201,7 @@ TEST_F(SkinCheckSkinTest, PrintsABuiltStyleInRecordOrder)
 
     r = SkinCheck("--style missing " + Quoted("wnd/Main.style.xml"));
     EXPECT_EQ(1, r.status);
-    EXPECT_NE(std::string::npos, r.out.find("error: Load style missing failed, can not find")) << r.out;
+    EXPECT_TRUE(Has(r.out, {"error: Load style missing failed, can not find"}));
     EXPECT_EQ(2, SkinCheck("--style child").status);
 }
 
@@ -229,7 +228,7 @@ TEST_F(SkinCheckSkinTest, ChecksStyleFilesAgainstAResourceFolder)
           m_device.Host("wnd/Main.style.xml") + ": error: load color id tint failed, use black",
           m_device.Host("wnd/Bad.style.xml") + ": error: can not load style s, 1,2 is not a valid rect"})
         EXPECT_NE(std::string::npos, r.out.find(line + "\n")) << line << "\n" << r.out;
-    EXPECT_NE(std::string::npos, r.err.find("3 of 3 files failed")) << r.err;
+    EXPECT_TRUE(Has(r.err, {"3 of 3 files failed"}));
 }
 
 // Every transition of a style file is created and initialised; its failures print the

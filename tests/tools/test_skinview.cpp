@@ -44,32 +44,28 @@ protected:
 
 TEST_F(SkinviewTest, RendersTheMainDialogWithItsReportHitsAndTree)
 {
-    ToolResult r = Run("render --report --hit 100,150 --hit 5,5 --hit 900,5 --tree '" + m_device.Host("skin") +
-                       "' CMainDlg '" + m_device.Host("a.png") + "'");
+    ToolResult r = Run("render --report --hit 100,150 --hit 5,5 --hit 900,5 --tree " + Quoted("skin") + " CMainDlg " +
+                       Quoted("a.png"));
     ASSERT_EQ(r.status, 0) << r.err;
     wce::host::RgbaImage image = Png("a.png");
-    ASSERT_EQ(image.width, 800);
-    ASSERT_EQ(image.height, 480);
+    ASSERT_EQ(std::make_pair(image.width, image.height), std::make_pair(800, 480));
     EXPECT_EQ(RgbAt(image, 400, 2), Shown565(0x203040));  // title bar
     EXPECT_EQ(RgbAt(image, 785, 452), 0x000000u);       // status bar, right of its text
     std::vector<std::string> lines = Lines(r.out);
     ASSERT_GE(lines.size(), 30u);
     EXPECT_EQ(lines[0], "bg\tCWceUiLayer\t0,0,800,480");
     EXPECT_EQ(lines[1], "title\tCWceUiLayer\t0,0,800,60");
-    EXPECT_NE(r.out.find("100,150\ttext1\tCWceUiLayer\n"), std::string::npos);
-    EXPECT_NE(r.out.find("5,5\ttitle\tCWceUiLayer\n"), std::string::npos);
-    EXPECT_NE(r.out.find("900,5\tnone\n"), std::string::npos);
-    EXPECT_NE(r.out.find("__root_of_body__\tCWceUiLayer\t1\t0,0,0,0\tcontainer\n"), std::string::npos);
-    EXPECT_NE(r.out.find("\n    list\tCWceUiLayer\t5\t10,64,610,352\tcontainer\n"), std::string::npos);
-    EXPECT_NE(r.out.find("\n        icon0\tCWceUiLayer\t7\t14,67,54,107\ttransparent\n"), std::string::npos);
-    EXPECT_NE(r.err.find("CMainDlg is not part of the framework"), std::string::npos);
+    EXPECT_TRUE(Has(r.out, {"100,150\ttext1\tCWceUiLayer\n", "5,5\ttitle\tCWceUiLayer\n", "900,5\tnone\n",
+                            "__root_of_body__\tCWceUiLayer\t1\t0,0,0,0\tcontainer\n",
+                            "\n    list\tCWceUiLayer\t5\t10,64,610,352\tcontainer\n",
+                            "\n        icon0\tCWceUiLayer\t7\t14,67,54,107\ttransparent\n"}));
+    EXPECT_TRUE(Has(r.err, {"CMainDlg is not part of the framework"}));
 }
 
 TEST_F(SkinviewTest, PackAndFolderGiveTheSamePicture)
 {
-    ASSERT_EQ(Run("render --size 480x272 '" + m_device.Host("skin") + "' CMainDlg '" + m_device.Host("f.png") + "'").status, 0);
-    ToolResult r = Run("render --size 480x272 --password pw '" + m_device.Host("secret.pack") + "' CMainDlg '" +
-                       m_device.Host("p.png") + "'");
+    ASSERT_EQ(Run("render --size 480x272 " + Quoted("skin") + " CMainDlg " + Quoted("f.png")).status, 0);
+    ToolResult r = Run("render --size 480x272 --password pw " + Quoted("secret.pack") + " CMainDlg " + Quoted("p.png"));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadHostBytes(m_device.Host("f.png")), ReadHostBytes(m_device.Host("p.png")));
     EXPECT_EQ(Png("p.png").width, 480);
@@ -77,8 +73,8 @@ TEST_F(SkinviewTest, PackAndFolderGiveTheSamePicture)
 
 TEST_F(SkinviewTest, DirtyRepaintOverABaseDialogReportsOnlyThatRectangle)
 {
-    ToolResult r = Run("render --over CMainDlg --dirty 202,300,6,20 --report --hit 10,10 '" + m_device.Host("skin") +
-                       "' CMsgBoxDlg '" + m_device.Host("b.png") + "'");
+    ToolResult r = Run("render --over CMainDlg --dirty 202,300,6,20 --report --hit 10,10 " + Quoted("skin") +
+                       " CMsgBoxDlg " + Quoted("b.png"));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Lines(r.out), (std::vector<std::string>{"box\tCWceUiDlg\t202,300,208,320", "10,10\tnone"}));
     wce::host::RgbaImage image = Png("b.png");
@@ -88,25 +84,23 @@ TEST_F(SkinviewTest, DirtyRepaintOverABaseDialogReportsOnlyThatRectangle)
 
 TEST_F(SkinviewTest, ListsTheDialogsOfFoldersAndPacks)
 {
-    ToolResult folder = Run("list '" + m_device.Host("skin") + "'");
+    ToolResult folder = Run("list " + Quoted("skin"));
     EXPECT_EQ(folder.status, 0);
     EXPECT_EQ(Lines(folder.out), (std::vector<std::string>{"480X272\tCMainDlg", "480X272\tCMsgBoxDlg", "800x480\tCMainDlg",
                                                            "800x480\tCMsgBoxDlg", "800x480\todd\\COddDlg"}));
-    ToolResult pack = Run("list '" + m_device.Host("skin.pack") + "'");
+    ToolResult pack = Run("list " + Quoted("skin.pack"));
     EXPECT_EQ(pack.status, 0);
     EXPECT_EQ(Lines(pack.out).size(), 5u);
-    EXPECT_EQ(Run("list --password wrong '" + m_device.Host("secret.pack") + "'").status, 1);
+    EXPECT_EQ(Run("list --password wrong " + Quoted("secret.pack")).status, 1);
 }
 
 TEST_F(SkinviewTest, UnknownTypesStrictnessAndExitStatuses)
 {
-    const std::string skin = "'" + m_device.Host("skin") + "'";
-    const std::string out = "'" + m_device.Host("o.png") + "'";
+    const std::string skin = Quoted("skin"), out = Quoted("o.png");
     ToolResult lenient = Run("render --tree " + skin + " odd/COddDlg " + out);
     EXPECT_EQ(lenient.status, 0) << lenient.err;
-    EXPECT_NE(lenient.err.find("note: layer type CFancyLayer"), std::string::npos);
-    EXPECT_NE(lenient.err.find("error: Can not load style nope"), std::string::npos);
-    EXPECT_NE(lenient.out.find("fancy\tCWceUiLayer"), std::string::npos);
+    EXPECT_TRUE(Has(lenient.err, {"note: layer type CFancyLayer", "error: Can not load style nope"}));
+    EXPECT_TRUE(Has(lenient.out, {"fancy\tCWceUiLayer"}));
     EXPECT_EQ(Png("o.png").width, 300);  // the dialog's windowrect
 
     EXPECT_EQ(Run("render --strict " + skin + " odd/COddDlg " + out).status, 1);  // CFancyLayer is unknown
@@ -156,11 +150,9 @@ protected:
     ToolResult Live(const std::string& script, const std::string& extra = "")
     {
         std::ofstream(m_device.Host("script.txt")) << script;
-        return RunTool(SKINVIEW_PATH,
-                       "live --display headless --script '" + m_device.Host("script.txt") + "' --frames '" +
-                           m_device.Host("frames") + "' --trace '" + m_device.Host("trace.txt") + "' " + extra + " '" +
-                           m_device.Host("skin") + "' CLiveDlg",
-                       m_device);
+        return Run(SKINVIEW_PATH, "live --display headless --script " + Quoted("script.txt") + " --frames " +
+                                      Quoted("frames") + " --trace " + Quoted("trace.txt") + " " + extra + " " +
+                                      Quoted("skin") + " CLiveDlg");
     }
     std::vector<std::string> FrameLines()
     {
@@ -233,7 +225,7 @@ TEST_F(SkinviewLiveTest, ThenStacksDialogsAndArgumentsAreChecked)
     EXPECT_EQ(Live("wait 300\nkey RETURN\nwait 100\nclose\n", "--then CTopDlg").status, 0);
     // a failed expect is status 3; a dialog that does not build, 1
     EXPECT_EQ(Live("wait 100\nexpect 150 150 00FF00\nkey ESCAPE\nwait 100\n").status, 3);
-    EXPECT_EQ(RunTool(SKINVIEW_PATH, "live --display headless '" + m_device.Host("skin") + "' CNoDlg", m_device).status, 1);
+    EXPECT_EQ(Run(SKINVIEW_PATH, "live --display headless " + Quoted("skin") + " CNoDlg").status, 1);
 }
 
 TEST_F(SkinviewTest, SampleItemsFillEmptyListBoxes)
@@ -245,21 +237,20 @@ TEST_F(SkinviewTest, SampleItemsFillEmptyListBoxes)
                   "<s><style><ls><position rect=\"0,0,100,100\"/><background color=\"0x0000FF\"/></ls></style></s>");
     std::string error;
     ASSERT_TRUE(m_skin.WriteFolder(m_device.Host("skin"), error)) << error;
+    const std::string list = Quoted("skin") + " lst/CListDlg " + Quoted("l.png");
     struct {
         const char* option;
         unsigned top, bottom;
     } cases[] = {{"", 0x0000FF, 0x0000FF}, {"--sample-items 3", 0xFF0000, 0x0000FF}, {"--sample-items 5", 0xFF0000, 0xFF0000}};
     for (const auto& c : cases) {
-        ToolResult r = Run(std::string("render ") + c.option + " '" + m_device.Host("skin") + "' lst/CListDlg '" +
-                           m_device.Host("l.png") + "'");
+        ToolResult r = Run(std::string("render ") + c.option + " " + list);
         ASSERT_EQ(r.status, 0) << r.err;
         wce::host::RgbaImage image = Png("l.png");
-        EXPECT_EQ(RgbAt(image, 50, 10), Shown565(c.top)) << c.option;
-        EXPECT_EQ(RgbAt(image, 50, 90), Shown565(c.bottom)) << c.option;
+        EXPECT_EQ(std::make_pair(RgbAt(image, 50, 10), RgbAt(image, 50, 90)),
+                  std::make_pair(Shown565(c.top), Shown565(c.bottom))) << c.option;
     }
     for (const char* bad : {"--sample-items -1", "--sample-items 100001", "--sample-items x"})
-        EXPECT_EQ(Run(std::string("render ") + bad + " '" + m_device.Host("skin") + "' lst/CListDlg '" +
-                      m_device.Host("l.png") + "'").status, 2) << bad;
+        EXPECT_EQ(Run(std::string("render ") + bad + " " + list).status, 2) << bad;
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST_F(UpdateToolsTest, MsktoolRefusesWhatTheUnitCannotUnpack)
     for (const auto& c : cases) {
         ToolResult r = Msk("create " + Quoted("out.msk") + " " + Quoted(c.folder));
         EXPECT_EQ(r.status, 1);
-        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+        EXPECT_TRUE(Has(r.err, {c.reason}));
         EXPECT_FALSE(m_device.HostExists("out.msk"));
     }
     // A package built elsewhere: verify and extract name the key and the reason.
@@ -88,8 +88,8 @@ TEST_F(UpdateToolsTest, UpdaterSaysWhatHappened)
         if (c.folderOnlyPackage) WritePackage("SDMMC/gpsApp.msk", {{0, u"only-a-folder", ""}});
         ToolResult r = Update();
         EXPECT_EQ(r.status, c.status) << r.err;
-        EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
-        for (const char* err : c.errs) EXPECT_NE(r.err.find(err), std::string::npos) << r.err;
+        EXPECT_TRUE(Has(r.out, {c.out}));
+        for (const char* err : c.errs) EXPECT_TRUE(Has(r.err, {err}));
         EXPECT_EQ(m_device.HostExists("Residentflash2/app/old.dll"), !c.replaced);
     }
     EXPECT_NE(RunTool(BRANTEL_UPDATE_PATH, "--help", m_device).out.find("reset-requested.txt"), std::string::npos);
@@ -127,7 +127,7 @@ TEST_F(MinisignInteropTest, EachVerifiesTheOthersSignature)
     ASSERT_EQ(Minisign("-S -s " + Quoted("m.sec") + " -m " + package + " -t 'built by ci'").status, 0);
     ToolResult r = Msk("verify --public-key " + Quoted("m.pub") + " " + package);
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("trusted comment: built by ci"), std::string::npos) << r.out;
+    EXPECT_TRUE(Has(r.out, {"trusted comment: built by ci"}));
 
     // msktool signs (its own key, and minisign's), minisign verifies.
     ASSERT_EQ(Msk("keygen " + Quoted("k.pub") + " " + Quoted("k.sec")).status, 0);
@@ -137,7 +137,7 @@ TEST_F(MinisignInteropTest, EachVerifiesTheOthersSignature)
         ASSERT_EQ(r.status, 0) << r.err;
         r = Minisign("-V -p " + Quoted(std::string(key) + ".pub") + " -m " + package);
         EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_NE(r.out.find("file:gpsApp.msk"), std::string::npos) << r.out;
+        EXPECT_TRUE(Has(r.out, {"file:gpsApp.msk"}));
     }
     // minisign signs with msktool's key too.
     ASSERT_EQ(Minisign("-S -s " + Quoted("k.sec") + " -m " + package).status, 0);
@@ -145,13 +145,12 @@ TEST_F(MinisignInteropTest, EachVerifiesTheOthersSignature)
     // A key that signed nothing here is refused with its reason.
     r = Msk("verify --public-key " + Quoted("m.pub") + " " + package);
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("signature_error"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("is not trusted"), std::string::npos) << r.err;
+    EXPECT_TRUE(Has(r.err, {"signature_error", "is not trusted"}));
     // minisign's legacy signature (over the whole file, unhashed) is refused with its reason.
     ASSERT_EQ(Minisign("-S -l -s " + Quoted("k.sec") + " -m " + package).status, 0);
     r = Msk("verify --public-key " + Quoted("k.pub") + " " + package);
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("legacy signature"), std::string::npos) << r.err;
+    EXPECT_TRUE(Has(r.err, {"legacy signature"}));
 }
 
 // The console updater on a unit holding minisign's key: a minisign signature installs, an
@@ -162,8 +161,7 @@ TEST_F(MinisignInteropTest, UpdaterTakesMinisignSignatures)
     const std::string update = "--device-root " + Quoted("");
     ToolResult r = Run(BRANTEL_UPDATE_PATH, update);
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("ERROR: MSK file signature error. Update fail."), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("has no signature"), std::string::npos) << r.err;
+    EXPECT_TRUE(Has(r.err, {"ERROR: MSK file signature error. Update fail.", "has no signature"}));
     EXPECT_TRUE(m_device.HostExists("Residentflash2/app/old.dll"));
 
     ASSERT_EQ(Minisign("-S -s " + Quoted("m.sec") + " -m " + Quoted("SDMMC/gpsApp.msk")).status, 0);

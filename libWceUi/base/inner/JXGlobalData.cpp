@@ -24,22 +24,27 @@ struct CJxGlobalData::CData {
     int m_nScreenHeight = 0;
 };
 
-CJxGlobalData::CJxGlobalData() : m_pData(new CData()) {}
+// Only the assertion: the settings are made while the globals are, before the log can be
+// reached. Without the record every getter answers empty and every setter fails.
+CJxGlobalData::CJxGlobalData() : m_pData(new (std::nothrow) CData()) { JX_ASSERT(NULL != m_pData); }
 
 CJxGlobalData::~CJxGlobalData()
 {
-    delete[] m_pData->m_pPackPassword;
+    if (m_pData) delete[] m_pData->m_pPackPassword;
     delete m_pData;
     m_pData = NULL;
 }
 
-HINSTANCE CJxGlobalData::GetInstanceHandle() const { return GetData()->hInstance; }
+HINSTANCE CJxGlobalData::GetInstanceHandle() const { return GetData() ? GetData()->hInstance : NULL; }
 
-void CJxGlobalData::SetInstanceHandle(HINSTANCE hInstance) { GetData()->hInstance = hInstance; }
+void CJxGlobalData::SetInstanceHandle(HINSTANCE hInstance)
+{
+    if (GetData()) GetData()->hInstance = hInstance;
+}
 
 void CJxGlobalData::InitScreenFromDevice()
 {
-    if (0 != GetData()->m_nBitsPixel) return;
+    if (!GetData() || 0 != GetData()->m_nBitsPixel) return;
     // The screen's depth. A memory DC answers the screen's values; the screen's own DC
     // would present the screen when released, a black frame before the first window.
     HDC hScreenDC = CreateCompatibleDC(NULL);
@@ -52,27 +57,28 @@ void CJxGlobalData::InitScreenFromDevice()
 int CJxGlobalData::GetBitsPixel()
 {
     InitScreenFromDevice();
-    return GetData()->m_nBitsPixel;
+    return GetData() ? GetData()->m_nBitsPixel : 0;
 }
 
 int CJxGlobalData::GetScreenWidth()
 {
     InitScreenFromDevice();
-    return GetData()->m_nScreenWidth;
+    return GetData() ? GetData()->m_nScreenWidth : 0;
 }
 
 int CJxGlobalData::GetScreenHeight()
 {
     InitScreenFromDevice();
-    return GetData()->m_nScreenHeight;
+    return GetData() ? GetData()->m_nScreenHeight : 0;
 }
 
-BOOL CJxGlobalData::IsScreenInfoSet() const { return 0 != GetData()->m_nBitsPixel; }
+BOOL CJxGlobalData::IsScreenInfoSet() const { return GetData() && 0 != GetData()->m_nBitsPixel; }
 
 BOOL CJxGlobalData::SetScreenInfo(int nScreenWidth, int nScreenHeight, int nBitsPixel)
 {
     if (!WCEUI_CHECK("CJxGlobalData::SetScreenInfo", nScreenWidth > 0 && nScreenHeight > 0 && nBitsPixel > 0))
         return FALSE;
+    if (!GetData()) return FALSE;
     GetData()->m_nBitsPixel = nBitsPixel;
     GetData()->m_nScreenWidth = nScreenWidth;
     GetData()->m_nScreenHeight = nScreenHeight;
@@ -90,22 +96,23 @@ BOOL CJxGlobalData::SetDir(CQuickString& strDir, LPCWSTR pDir)
 
 BOOL CJxGlobalData::SetWndDir(LPCWSTR pWndDir)
 {
-    if (!WCEUI_CHECK("CJxGlobalData::SetWndDir", NULL != pWndDir)) return FALSE;
+    if (!WCEUI_CHECK("CJxGlobalData::SetWndDir", NULL != pWndDir) || !GetData()) return FALSE;
     return SetDir(GetData()->m_strWndDir, pWndDir);
 }
 
-LPCWSTR CJxGlobalData::GetWndDir() const { return GetData()->m_strWndDir; }
+LPCWSTR CJxGlobalData::GetWndDir() const { return GetData() ? static_cast<LPCWSTR>(GetData()->m_strWndDir) : u""; }
 
 BOOL CJxGlobalData::SetResDir(LPCWSTR pResDir)
 {
-    if (!WCEUI_CHECK("CJxGlobalData::SetResDir", NULL != pResDir)) return FALSE;
+    if (!WCEUI_CHECK("CJxGlobalData::SetResDir", NULL != pResDir) || !GetData()) return FALSE;
     return SetDir(GetData()->m_strResDir, pResDir);
 }
 
-LPCWSTR CJxGlobalData::GetResDir() const { return GetData()->m_strResDir; }
+LPCWSTR CJxGlobalData::GetResDir() const { return GetData() ? static_cast<LPCWSTR>(GetData()->m_strResDir) : u""; }
 
 BOOL CJxGlobalData::SetPackPassword(LPCWSTR pPassword)
 {
+    if (!GetData()) return FALSE;
     WCHAR* pCopy = NULL;
     if (pPassword) {
         size_t nLength = WStrLen(pPassword);
@@ -118,7 +125,7 @@ BOOL CJxGlobalData::SetPackPassword(LPCWSTR pPassword)
     return TRUE;
 }
 
-LPCWSTR CJxGlobalData::GetPackPassword() const { return GetData()->m_pPackPassword; }
+LPCWSTR CJxGlobalData::GetPackPassword() const { return GetData() ? GetData()->m_pPackPassword : NULL; }
 
 int CJxGlobalData::GetVersionString(LPWSTR pBuffer, int nBufferLength) const
 {

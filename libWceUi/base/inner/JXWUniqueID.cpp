@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 #include "JXCheck.h"
 #include "JXWriteLogFile.h"
@@ -29,8 +30,10 @@ struct CWUniqueID::CData {
     DWORD m_nSearchFrom = 1;  // no id below it is free
 };
 
-CWUniqueID::CWUniqueID() : m_pData(new CData)
+// Without the record no id is in use and none can be handed out.
+CWUniqueID::CWUniqueID() : m_pData(new (std::nothrow) CData)
 {
+    if (!WCEUI_CHECK("CWUniqueID::CWUniqueID", NULL != m_pData)) return;
     memset(m_pData->m_Bits, 0, sizeof(m_pData->m_Bits));
     memset(m_pData->m_Full, 0, sizeof(m_pData->m_Full));
     // 0 and 65535 are never handed out: mark them taken for the search, not counted in use.
@@ -42,11 +45,11 @@ CWUniqueID::~CWUniqueID() { delete m_pData; }
 
 BOOL CWUniqueID::IsInUse(DWORD dwID) const
 {
-    if (0 == dwID || dwID >= INVALID_ID) return FALSE;
+    if (!GetData() || 0 == dwID || dwID >= INVALID_ID) return FALSE;
     return (GetData()->m_Bits[dwID >> 6] >> (dwID & 63)) & 1;
 }
 
-int CWUniqueID::GetInUseCount() const { return GetData()->m_nInUse; }
+int CWUniqueID::GetInUseCount() const { return GetData() ? GetData()->m_nInUse : 0; }
 
 void CWUniqueID::impRecord(DWORD dwID)
 {
@@ -75,6 +78,7 @@ DWORD CWUniqueID::impFindFree() const
 DWORD CWUniqueID::GetID()
 {
     CData* p = GetData();
+    if (!p) return INVALID_ID;
     if (p->m_nNextID < INVALID_ID) {
         DWORD dwID = p->m_nNextID++;
         impRecord(dwID);
