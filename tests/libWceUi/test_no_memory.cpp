@@ -107,7 +107,9 @@ TEST(NoMemory, HoldersWithoutTheirRecordAreEmpty)
          [] {
              CWceUiLayer layer;
              CWceUiStyle* pStyle = layer.GetStyle();
-             if (pStyle) EXPECT_NE(nullptr, pStyle->GetData());
+             if (pStyle) {
+                 EXPECT_NE(nullptr, pStyle->GetData());
+             }
              return nullptr != pStyle;
          }},
     };
