@@ -42,6 +42,7 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept
 }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
