@@ -199,11 +199,12 @@ TEST_F(DlgFileTest, CreateDlgFindsFilesAndClassesByPath)
 
 TEST_F(DlgFileTest, BadPathsClassesAndFilesAreReported)
 {
+    const std::u16string longPath = std::u16string(250, u'd') + u"\\CWceUiDlg";
     struct Case { const char* what; std::u16string body, path; const char* message; bool bMade = false; } cases[] = {
         {"unknown class", u"", u"sub\\CNoSuchDlg", "can not create class CNoSuchDlg"},
         {"not a dialog", u"", u"CWceUiLayer", "CWceUiLayer is not a kind of CWceUiDlg"},
         {"missing files", u"", u"CWceUiDlg", "can not load style file"},
-        {"too long a path", u"", std::u16string(250, u'd') + u"\\CWceUiDlg", "longer than 259 characters"},
+        {"too long a path", u"", longPath, "longer than 259 characters"},
         {"no body", u"<other/>", u"CWceUiDlg", "can not find body elements"},
         {"no type", u"<body><a name='x'/></body>", u"CWceUiDlg", "no type attributes"},
         {"unknown type", u"<body><a type='CNope'/></body>", u"CWceUiDlg", "the type is CNope"},

@@ -212,8 +212,9 @@ TEST(LogDefault, StartOrFirstMessageOpensTheLogNextToTheExecutable)
             for (Step step : c.steps) {
                 if (step == kMessage) {
                     EXPECT_EQ(c.bornBeforeMessage, device.HostExists("SDMMC/tools/app.exe.wceuilog")) << c.name;
-                    if (c.bornBeforeMessage)
+                    if (c.bornBeforeMessage) {
                         EXPECT_EQ(std::string("\xFF\xFE"), device.ReadHostFile("SDMMC/tools/app.exe.wceuilog"));
+                    }
                     log.WriteMessage(JX_LOG_WARNING, u"hello", 5);
                 } else if (step == kClose) {
                     log.Close();
