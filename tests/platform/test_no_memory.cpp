@@ -9,28 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "failing_new.h"
 #include "temp_device.h"
 #include "wce/files.h"
 #include "wce/host.h"
 #include "wce/registry.h"
 #include "wce/timesync.h"
-
-namespace {
-
-std::atomic<long> g_allocationsLeft{-1};  // -1: never fail
-
-}  // namespace
-
-void* operator new(std::size_t size)
-{
-    if (g_allocationsLeft.load() == 0) throw std::bad_alloc();
-    if (g_allocationsLeft.load() > 0) --g_allocationsLeft;
-    void* p = std::malloc(size ? size : 1);
-    if (!p) throw std::bad_alloc();
-    return p;
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
