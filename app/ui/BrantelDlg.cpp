@@ -6,6 +6,7 @@
 #include "WceUiButton.h"
 #include "WceUiCommon.h"
 #include "WceUiLayerCtrl.h"
+#include "WceUiLayerHost.h"
 #include "WceUiListBox.h"
 #include "WceUiLoadString.h"
 #include "WceUiSlider.h"
@@ -32,7 +33,10 @@ public:
 
     void SetStatusText(LPCWSTR pText) override { m_dlg.m_pStatus->SetText(pText); }
     void SetProgressPos(int nPos) override { m_dlg.m_pProgress->SetPos(nPos); }
-    void UpdateWindow() override { WceUiUpdateLayerWnd(&m_dlg); }
+    void UpdateWindow() override
+    {
+        if (CWceUiLayerHost* pHost = m_dlg.GetHost()) pHost->UpdateWindow();
+    }
     void EnableWindow(BOOL bEnable) override
     {
         if (m_dlg.m_hMainWnd)

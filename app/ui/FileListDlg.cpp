@@ -2,6 +2,7 @@
 
 #include "DialogLayers.h"
 #include "WceUiCommon.h"
+#include "WceUiLayerHost.h"
 #include "WceUiListBox.h"
 #include "WceUiXml.h"
 
@@ -133,7 +134,7 @@ void CFileListDlg::ResetContent() { m_pListBox->ResetContent(); }
 void CFileListDlg::Refresh()
 {
     InvalidateLayer();
-    WceUiUpdateLayerWnd(this);
+    if (CWceUiLayerHost* pHost = GetHost()) pHost->UpdateWindow();
 }
 
 LPCWSTR CFileListDlg::GetUplevelText() { return m_UplevelText.GetString(); }

@@ -3,8 +3,6 @@
 
 #include "wce/types.h"
 
-class CWceUiLayer;
-
 // How a dialog runs, a real one (CRealDlg) or one of layers (CWceUiDlg).
 enum { DLG_RUN_IN_MODELESS = 1, DLG_RUN_IN_MODAL = 2, DLG_RUN_NOT_RUNNING = 3 };
 
@@ -82,6 +80,3 @@ int WceUiGetVerString(WCHAR (&szBuffer)[N])
 // The last frame gives nStotal; bad arguments give 0.
 int CalcAnidisplacement(int nCurFrame, int nFrameCount, int nStotal);
 
-// Paints what the layer's window has invalid now, before the messages waiting: for work that
-// holds the UI thread and shows its progress meanwhile. Nothing for a layer without a window.
-void WceUiUpdateLayerWnd(const CWceUiLayer* pLayer);

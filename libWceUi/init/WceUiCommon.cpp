@@ -9,7 +9,6 @@
 #include "JXPackedFileMgr.h"
 #include "JXWriteLogFile.h"
 #include "JxConfDoc.h"
-#include "WceUiCtrlPrivate.h"
 #include "wce/files.h"
 #include "wce/wstring.h"
 
@@ -148,7 +147,3 @@ BOOL WceUiParseDecimal(LPCWSTR pText, int* pnValue)
     return bDigits;
 }
 
-void WceUiUpdateLayerWnd(const CWceUiLayer* pLayer)
-{
-    if (WCEUI_CHECK("WceUiUpdateLayerWnd", NULL != pLayer)) WceUiUpdateWnd(pLayer);
-}
