@@ -69,14 +69,12 @@ int CMskUnpacker::impVerify(HANDLE hPackage, LPCWSTR pPath, DWORD dwKey, CString
     Reset();
     m_strFile = pPath;
     m_dwKey = dwKey;
-    HANDLE h = hPackage;
-    if (h != INVALID_HANDLE_VALUE) {
-        SetFilePointer(h, 0, nullptr, FILE_BEGIN);
-    } else if ((h = JxOpenForReading(pPath)) == INVALID_HANDLE_VALUE) {
+    CJxPackageHandle package(hPackage, pPath);
+    if (!package.IsValid()) {
         strError.Format(u"open file %s failed, error code is %d", m_strFile.c_str(), static_cast<int>(GetLastError()));
         return 0;
     }
-    CJxAutoHandle closer(h == hPackage ? INVALID_HANDLE_VALUE : h);
+    HANDLE h = package.Get();
     DWORD fileSize = 0;
     DWORD checkWord = 0;
     MskLoadFailure failure = MskReadDirectoryBlock(h, dwKey, m_pDirectory, m_dwDirectoryLength, fileSize, checkWord);
@@ -135,14 +133,12 @@ void CMskUnpacker::impCheckData(HANDLE hPackage, CString& strError)
 
 int CMskUnpacker::LoadDirectory(HANDLE hPackage)
 {
-    HANDLE h = hPackage;
-    if (h != INVALID_HANDLE_VALUE) {
-        SetFilePointer(h, 0, nullptr, FILE_BEGIN);
-    } else if ((h = JxOpenForReading(m_strFile)) == INVALID_HANDLE_VALUE) {
+    CJxPackageHandle package(hPackage, m_strFile);
+    if (!package.IsValid()) {
         m_strError.Format(u"open file %s failed, GetLastError is %d", m_strFile.c_str(), static_cast<int>(GetLastError()));
         return 0;
     }
-    CJxAutoHandle closer(h == hPackage ? INVALID_HANDLE_VALUE : h);
+    HANDLE h = package.Get();
     DWORD fileSize = 0;
     DWORD checkWord = 0;
     MskLoadFailure failure = MskReadDirectoryBlock(h, m_dwKey, m_pDirectory, m_dwDirectoryLength, fileSize, checkWord);
@@ -227,12 +223,13 @@ int CMskUnpacker::ReportProgress(DWORD dwIndex, LPCWSTR pName, DWORD dwCount)
 
 int CMskUnpacker::UnpackEntries(HANDLE hPackage)
 {
-    HANDLE h = hPackage;
-    if (h == INVALID_HANDLE_VALUE && (h = JxOpenForReading(m_strFile)) == INVALID_HANDLE_VALUE) {
+    // Each entry seeks to its own data, so the rewind does not matter here.
+    CJxPackageHandle package(hPackage, m_strFile);
+    if (!package.IsValid()) {
         m_strError.Format(u"open file %s failed, error code is %d", m_strFile.c_str(), static_cast<int>(GetLastError()));
         return 0;
     }
-    CJxAutoHandle closer(h == hPackage ? INVALID_HANDLE_VALUE : h);
+    HANDLE h = package.Get();
     const DWORD count = static_cast<DWORD>(m_entries.size());
     DWORD index = 0;
     for (const BYTE* record : m_entries) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 
+#include "JxHandle.h"
 #include "wce/platform.h"
 
 static_assert(sizeof(crypto_generichash_state) <= 384, "the hasher's state does not fit");
@@ -55,14 +56,12 @@ BOOL ReadSmallFile(LPCWSTR pPath, DWORD dwMax, std::vector<BYTE>& bytes, DWORD& 
 // hPackage: the file at pPath, open for reading, or INVALID_HANDLE_VALUE to open it here.
 BOOL HashDeviceFile(LPCWSTR pPath, HANDLE hPackage, BYTE hash[kMinisignHashSize], CString& strProblem)
 {
-    HANDLE h = hPackage;
-    if (h != INVALID_HANDLE_VALUE) {
-        SetFilePointer(h, 0, nullptr, FILE_BEGIN);
-    } else if ((h = CreateFileW(pPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                nullptr)) == INVALID_HANDLE_VALUE) {
+    CJxPackageHandle package(hPackage, pPath);
+    if (!package.IsValid()) {
         strProblem.Format(u"cannot open %s (error %u)", pPath, static_cast<unsigned>(GetLastError()));
         return FALSE;
     }
+    HANDLE h = package.Get();
     std::unique_ptr<BYTE[]> piece(new (std::nothrow) BYTE[kHashPiece]);
     CMinisignHasher hasher;
     BOOL ok = piece != nullptr;
@@ -77,7 +76,6 @@ BOOL HashDeviceFile(LPCWSTR pPath, HANDLE hPackage, BYTE hash[kMinisignHashSize]
         }
     }
     if (!ok) strProblem.Format(u"cannot read %s (error %u)", pPath, static_cast<unsigned>(GetLastError()));
-    if (h != hPackage) CloseHandle(h);
     if (ok) hasher.Final(hash);
     return ok;
 }
